@@ -1,0 +1,10 @@
+# Sanitizer builds apply to every target of the tree.
+if(VOREL_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(VOREL_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT VOREL_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "VOREL_SANITIZE must be empty, 'address' or 'thread'")
+endif()

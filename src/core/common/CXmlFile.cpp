@@ -1,0 +1,134 @@
+#include "CXmlFile.h"
+
+#include "CXmlText.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+class ByteArrayWriter : public pugi::xml_writer {
+public:
+    explicit ByteArrayWriter(QByteArray& out) : m_out(out) {}
+    void write(const void* data, size_t size) override {
+        m_out.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+    }
+
+private:
+    QByteArray& m_out;
+};
+
+QString checkNode(const pugi::xml_node& node) {
+    if (node.type() == pugi::node_element) {
+        if (!CXmlText::isValidName(node.name())) {
+            return QStringLiteral("invalid element name");
+        }
+        std::set<std::string> names;
+        for (const pugi::xml_attribute& attribute : node.attributes()) {
+            if (!CXmlText::isValidName(attribute.name())) {
+                return QStringLiteral("invalid attribute name");
+            }
+            if (!names.insert(attribute.name()).second) {
+                return QStringLiteral("duplicate attribute");
+            }
+            if (!CXmlText::isCleanText(attribute.value())) {
+                return QStringLiteral("invalid character in attribute value");
+            }
+        }
+    } else if (!CXmlText::isCleanText(node.value())) {
+        return QStringLiteral("invalid character in text");
+    }
+    for (const pugi::xml_node& child : node.children()) {
+        QString offence = checkNode(child);
+        if (!offence.isEmpty()) {
+            return offence;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+QString CXmlFile::checkWellFormed(const pugi::xml_document& document) {
+    int elements = 0;
+    int declarations = 0;
+    for (const pugi::xml_node& child : document.children()) {
+        elements += child.type() == pugi::node_element ? 1 : 0;
+        declarations += child.type() == pugi::node_declaration ? 1 : 0;
+    }
+    if (elements != 1) {
+        return elements == 0 ? QStringLiteral("no document element")
+                             : QStringLiteral("more than one document element");
+    }
+    if (declarations > 1 ||
+        (declarations == 1 && document.first_child().type() != pugi::node_declaration)) {
+        return QStringLiteral("misplaced XML declaration");
+    }
+    for (const pugi::xml_node& child : document.children()) {
+        if (child.type() == pugi::node_declaration) {
+            continue;
+        }
+        QString offence = checkNode(child);
+        if (!offence.isEmpty()) {
+            return offence;
+        }
+    }
+    return {};
+}
+
+bool CXmlFile::parse(const QByteArray& text, pugi::xml_document& target, QString& reason) {
+    pugi::xml_document parsed;
+    const pugi::xml_parse_result result =
+        parsed.load_buffer(text.constData(), static_cast<size_t>(text.size()), kParseOptions);
+    if (!result) {
+        reason = QStringLiteral("%1 at offset %2")
+                     .arg(QString::fromLatin1(result.description()))
+                     .arg(result.offset);
+        return false;
+    }
+    reason = checkWellFormed(parsed);
+    if (!reason.isEmpty()) {
+        return false;
+    }
+    target = std::move(parsed);
+    return true;
+}
+
+bool CXmlFile::load(const QString& path, pugi::xml_document& target, QString& reason) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return false;
+    }
+    return parse(text, target, reason);
+}
+
+QByteArray CXmlFile::serialize(const pugi::xml_document& document) {
+    QByteArray out;
+    ByteArrayWriter writer(out);
+    document.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
+    return out;
+}
+
+bool CXmlFile::save(const pugi::xml_document& document, const QString& path, QString& reason) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    const QByteArray text = serialize(document);
+    if (file.write(text) != text.size() || !file.commit()) {
+        reason = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QSettings;
+
+// The program's persistent settings, typed. Read once at start-up and written once at
+// exit; between the two they live here. Sections, keys and defaults are the program's
+// registry layout, kept in an INI file on every platform.
+class CSettings {
+public:
+    static constexpr const char* kOrganisation = "Quenlow";
+    static constexpr const char* kApplication = "Ubrix Vorel";
+
+    // "MAP"
+    int showUbrix = 1;
+    int mapFile = 0;
+    QString mapFilename = QStringLiteral("Results.xml");
+    // "TRAFFIC"
+    int showTime = 1;
+    int showIp = 1;
+    int log = 1;
+    QString logFilename = QStringLiteral("logfile.txt");
+    // "UDP"
+    int sendPort = 5000;
+    int recvPort = 4000;
+    // "TCP": network byte order, as inet_addr gives it; 0 is none.
+    std::uint32_t defaultIp = 0;
+    // "Transport": 0 UDP, 1 TCP, 2 USB serial.
+    int mode = 0;
+
+    // "Device": start addresses of the virtual keypads, read only.
+    struct KeypadStart {
+        int zone = 0;
+        int group = 0;
+        int node = 0;
+    };
+    std::array<KeypadStart, 6> keypadStarts{{{1, 1, 0}, {1, 2, 0}, {1, 1, 0}, {1, 2, 0}, {1, 0, 0}, {2, 1, 0}}};
+    int keypadType = 1;
+
+    // The per-user store of this platform (INI format).
+    static std::unique_ptr<QSettings> openUserStore();
+    // A store in the given INI file, for tests and portable installs.
+    static std::unique_ptr<QSettings> openFileStore(const QString& path);
+
+    void load(QSettings& store);
+    void save(QSettings& store) const;
+
+    // The release check of start-up: when the stored release differs from this program's
+    // (major * 256 + minor), store it and forget any announced newer release.
+    static void checkRelease(QSettings& store, int major, int minor);
+    static bool newerReleaseAnnounced(QSettings& store);
+    static void setNewerReleaseAnnounced(QSettings& store, bool announced);
+};
