@@ -1,0 +1,20 @@
+#include "CKeypadAddressBlock.h"
+
+#include "settings/CSettings.h"
+
+CKeypadAddressBlock CKeypadAddressBlock::fromSettings(const CSettings& settings) {
+    // The kinds are fixed by the keypads that use each entry; only addresses are settings.
+    static constexpr std::array<std::uint8_t, 6> kKinds{5, 5, 4, 4, 6, 0};
+    CKeypadAddressBlock block;
+    for (size_t n = 0; n < block.entries.size(); ++n) {
+        const CSettings::KeypadStart& start = settings.keypadStarts[n];
+        Entry& entry = block.entries[n];
+        entry.zone = static_cast<std::uint8_t>(start.zone);
+        entry.group = static_cast<std::uint8_t>(start.group);
+        entry.node = static_cast<std::uint8_t>(start.node);
+        entry.inUse = 1;
+        entry.kind = kKinds[n];
+    }
+    block.type = static_cast<std::uint8_t>(settings.keypadType);
+    return block;
+}

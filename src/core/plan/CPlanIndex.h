@@ -1,0 +1,62 @@
+#pragma once
+
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Finds the plan's gateways and bus devices by their identifying attribute without
+// walking the document: every reply names its device, and a site can hold thousands.
+// Each key maps to its elements in document order, so the first one is the node that
+// "//Device_Configuration/DEVICE[@UID='n']" would select. The index is rebuilt lazily
+// after anything restructures the plan behind its back (see invalidate()).
+class CPlanIndex {
+public:
+    using Nodes = std::vector<pugi::xml_node>;
+
+    explicit CPlanIndex(const pugi::xml_document& plan) : m_plan(plan) {}
+
+    void invalidate() { m_valid = false; }
+
+    pugi::xml_node deviceConfiguration();
+    // Every "//Device_Configuration" element, in document order.
+    const Nodes& deviceConfigurations();
+    pugi::xml_node networkConfiguration();
+
+    // Elements of "//Device_Configuration/UBRIX[@IP=ip]" in document order.
+    const Nodes& gateways(std::string_view ip);
+    // Elements of "//Device_Configuration/DEVICE[@name=value]" for name "UID" or "SN".
+    const Nodes& devices(std::string_view name, std::string_view value);
+    // Elements of "//Network_Configuration/UBRIX[@IP=ip]".
+    const Nodes& networkGateways(std::string_view ip);
+
+    // Records an element that was just created with a key no element had before.
+    void addGateway(std::string_view ip, pugi::xml_node node);
+    void addDevice(std::string_view name, std::string_view value, pugi::xml_node node);
+    void addNetworkGateway(std::string_view ip, pugi::xml_node node);
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    using Map = std::unordered_map<std::string, Nodes, Hash, std::equal_to<>>;
+
+    void ensureBuilt();
+    void collect(const char* xpath, const char* attribute, Map& into) const;
+    const Nodes& find(const Map& map, std::string_view key);
+    Map& deviceMap(std::string_view name);
+
+    const pugi::xml_document& m_plan;
+    bool m_valid = false;
+    pugi::xml_node m_deviceConfiguration;
+    Nodes m_deviceConfigurations;
+    pugi::xml_node m_networkConfiguration;
+    Map m_gateways;
+    Map m_devicesByUid;
+    Map m_devicesBySn;
+    Map m_devicesByOther;  // only ever empty: DEVICE elements are keyed by UID or SN
+    Map m_networkGateways;
+    const Nodes m_none;
+};

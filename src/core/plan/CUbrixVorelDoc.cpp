@@ -1,0 +1,414 @@
+#include "CUbrixVorelDoc.h"
+
+#include "CErrorLog.h"
+#include "CReplySplitter.h"
+#include "common/CXPathNumber.h"
+#include "common/CXmlEdit.h"
+#include "common/CXmlError.h"
+#include "common/CXmlFile.h"
+#include "common/CXmlText.h"
+#include "common/IUserNotifier.h"
+#include "settings/CSettings.h"
+
+#include <QFile>
+#include <cstring>
+#include <string>
+
+static void initSchemaResource() { Q_INIT_RESOURCE(schema); }
+
+namespace {
+
+using Nodes = std::vector<pugi::xml_node>;
+
+const char* const kAddMsgError = "Error in CUbrixVorelDoc::AddMsg()";
+const char* const kNetAddDeviceError = "Error in CUbrixVorelDoc::NetAddDevice()";
+
+std::string toText(QByteArrayView bytes) { return CXmlText::fromWire(bytes); }
+
+bool hasAttributeValue(const pugi::xml_node& node, const char* name, std::string_view value) {
+    const pugi::xml_attribute attribute = node.attribute(name);
+    return attribute && value == attribute.value();
+}
+
+// The children of every context named name (and, when attribute is given, carrying
+// that attribute with that value), in document order: a step of a location path.
+Nodes step(const Nodes& contexts, const std::string& name, const char* attribute = nullptr,
+           std::string_view value = {}) {
+    Nodes found;
+    for (const pugi::xml_node& context : contexts) {
+        for (pugi::xml_node child = context.child(name.c_str()); child;
+             child = child.next_sibling(name.c_str())) {
+            if (attribute == nullptr || hasAttributeValue(child, attribute, value)) {
+                found.push_back(child);
+            }
+        }
+    }
+    return found;
+}
+
+// The first element of elements whose attribute, read as a number, is greater than
+// number: "[@name>'n']".
+pugi::xml_node firstGreater(const Nodes& parents, const char* element, const char* attribute,
+                            double number) {
+    for (const pugi::xml_node& parent : parents) {
+        for (pugi::xml_node child = parent.child(element); child;
+             child = child.next_sibling(element)) {
+            const pugi::xml_attribute value = child.attribute(attribute);
+            if (value && CXPathNumber::parse(value.value()) > number) {
+                return child;
+            }
+        }
+    }
+    return {};
+}
+
+// The text after the first marker, with every ";" removed: the number of an announcement.
+QByteArray announcedText(const QByteArray& line, const char* marker) {
+    const qsizetype at = line.indexOf(marker);
+    QByteArray rest = line.mid(at + static_cast<qsizetype>(std::strlen(marker)));
+    rest.replace(";", "");
+    return rest;
+}
+
+}  // namespace
+
+CUbrixVorelDoc::CUbrixVorelDoc(CSettings& settings, IUserNotifier& notifier,
+                               CErrorLog& errorLog, QObject* parent)
+    : QObject(parent), m_settings(settings), m_notifier(notifier), m_errorLog(errorLog) {}
+
+CUbrixVorelDoc::~CUbrixVorelDoc() = default;
+
+bool CUbrixVorelDoc::newPlan() {
+    if (m_updateCheck) {
+        m_updateCheck();
+    }
+    if (m_settings.log != 0 && !m_history.openLog(m_settings.logFilename)) {
+        m_settings.log = 0;
+    }
+    m_plan.reset();
+    pugi::xml_node declaration = m_plan.append_child(pugi::node_declaration);
+    declaration.append_attribute("version").set_value("1.0");
+    pugi::xml_node root = m_plan.append_child("Plan");
+    root.append_child("Device_Configuration");
+    root.append_child("Network_Configuration");
+    m_planIndex.invalidate();
+    m_planMade = true;
+    loadSchema();
+    m_keypads = CKeypadAddressBlock::fromSettings(m_settings);
+    return true;
+}
+
+void CUbrixVorelDoc::loadSchema() {
+    initSchemaResource();
+    QFile resource(QStringLiteral(":/schema/validate.xml"));
+    QByteArray text;
+    if (resource.open(QIODevice::ReadOnly)) {
+        text = resource.readAll();
+    }
+    // The resource ends in CR LF; its last byte is not part of the document.
+    text.chop(1);
+    QString reason;
+    if (!CXmlFile::parse(text, m_schema, reason)) {
+        m_schema.reset();
+        m_notifier.showMessage(QStringLiteral("Failed to load validate\n%1\n").arg(reason));
+    }
+}
+
+void CUbrixVorelDoc::close() {
+    while (!m_inbound.isEmpty()) {
+        m_history.push(m_inbound.pop());
+        m_history.trimIfFull();
+    }
+    if (m_settings.log != 0) {
+        m_history.flushAndCloseLog();
+    }
+}
+
+pugi::xml_document& CUbrixVorelDoc::editPlan() {
+    m_planIndex.invalidate();
+    return m_plan;
+}
+
+void CUbrixVorelDoc::loadMapFile(const QString& path) {
+    if (m_planMade) {
+        QString reason;
+        if (CXmlFile::load(path, m_plan, reason)) {
+            m_planIndex.invalidate();
+        } else {
+            m_notifier.showMessage(QStringLiteral("Failed to load template:\n%1\n").arg(reason));
+        }
+    }
+    emit updateAllViews(kHintRestructured);
+}
+
+bool CUbrixVorelDoc::saveMapFile(const QString& path) {
+    if (!m_planMade) {
+        return false;
+    }
+    QString reason;
+    if (!CXmlFile::save(m_plan, path, reason)) {
+        m_notifier.showMessage(QStringLiteral("Failed to save template:\n%1\n").arg(reason));
+        return false;
+    }
+    return true;
+}
+
+bool CUbrixVorelDoc::openProject(const QString& path) {
+    auto loaded = std::make_unique<pugi::xml_document>();
+    QString reason;
+    if (!CXmlFile::load(path, *loaded, reason)) {
+        // The project being edited stays: a file that does not open loses nothing.
+        m_notifier.showMessage(QStringLiteral("Failed to open Template"));
+        return false;
+    }
+    m_template = std::move(loaded);
+    m_templatePath = path;
+    emit updateAllViews(kHintRestructured);
+    return true;
+}
+
+bool CUbrixVorelDoc::saveProject(const QString& path) {
+    if (!m_template) {
+        return false;
+    }
+    QString reason;
+    if (!CXmlFile::save(*m_template, path, reason)) {
+        m_notifier.showMessage(QStringLiteral("Failed to save template:\n%1\n").arg(reason));
+        return false;
+    }
+    return true;
+}
+
+void CUbrixVorelDoc::startLogging() {
+    m_settings.log = 1;
+    if (!m_history.openLog(m_settings.logFilename)) {
+        m_settings.log = 0;
+    }
+}
+
+void CUbrixVorelDoc::stopLogging() {
+    m_settings.log = 0;
+    m_history.flushAndCloseLog();
+}
+
+bool CUbrixVorelDoc::isLogging() const { return m_settings.log != 0; }
+
+void CUbrixVorelDoc::writeErrorLog(const QByteArray& report) { m_errorLog.write(report); }
+
+void CUbrixVorelDoc::appendToHistory(QByteArray line) {
+    m_history.push(std::move(line));
+    emit updateAllViews(kHintTrafficLine);
+    m_history.trimIfFull();
+}
+
+void CUbrixVorelDoc::AddMsg() {
+    quint32 hint = kHintNone;
+    while (!m_inbound.isEmpty()) {
+        const QByteArray line = m_inbound.pop();
+        appendToHistory(line);
+        try {
+            if (!handleLine(line, hint)) {
+                break;
+            }
+        } catch (const CXmlError&) {
+            writeErrorLog(kAddMsgError + line);
+            return;
+        }
+    }
+    emit updateAllViews(hint);
+}
+
+bool CUbrixVorelDoc::handleLine(const QByteArray& line, quint32& hint) {
+    if (line.contains("+UID")) {
+        announceUid(line, hint);
+    } else if (line.contains("+SN")) {
+        announceSerial(line, hint);
+    } else if (line.contains('!')) {
+        const CSplitReply reply = CReplySplitter::split(line);
+        if (reply.kind == CSplitReply::NotASetting) {
+            return false;
+        }
+        if (reply.kind != CSplitReply::Ignored) {
+            enterSetting(reply, hint);
+        }
+    }
+    return true;
+}
+
+void CUbrixVorelDoc::announceUid(const QByteArray& line, quint32& hint) {
+    const QByteArray sender = CReplySplitter::senderOf(line);
+    const QByteArray uidText = announcedText(line, "UID");
+    const auto uid = static_cast<int>(CXPathNumber::leadingInteger(uidText.toStdString()));
+    insertAnnouncedDevice("UID", toText(uidText), uid);
+    NetAddDevice(sender, uidText, "UID");
+    hint = (static_cast<quint32>(uid) << 16) + 1;
+}
+
+void CUbrixVorelDoc::announceSerial(const QByteArray& line, quint32& hint) {
+    const QByteArray sender = CReplySplitter::senderOf(line);
+    const QByteArray serialText = announcedText(line, "SN");
+    // Serial numbers are unsigned 32-bit on the bus: read them so, not as a signed int.
+    const auto serial = static_cast<unsigned int>(
+        CXPathNumber::leadingInteger(serialText.toStdString()));
+    insertAnnouncedDevice("SN", toText(serialText), serial);
+    NetAddDevice(sender, serialText, "SN");
+    hint = kHintDeviceAnnounced;
+}
+
+// A device heard by announcement joins Device_Configuration in ascending order of its
+// number, unless the plan has it already.
+void CUbrixVorelDoc::insertAnnouncedDevice(const char* name, const std::string& text,
+                                           long long number) {
+    if (!m_planIndex.devices(name, std::to_string(number)).empty()) {
+        return;
+    }
+    const pugi::xml_node configuration = m_planIndex.deviceConfiguration();
+    const pugi::xml_node greater = firstGreater(m_planIndex.deviceConfigurations(), "DEVICE",
+                                                name, static_cast<double>(number));
+    pugi::xml_node device = greater
+                                ? CXmlEdit::insertElementBefore(configuration, "DEVICE", greater)
+                                : CXmlEdit::appendElement(configuration, "DEVICE");
+    CXmlEdit::setAttribute(device, name, text);
+    m_planIndex.addDevice(name, text, device);
+}
+
+void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
+    const std::string id = toText(reply.identifier);
+    Nodes contexts = findOrCreateDevice(reply, id);
+    pugi::xml_node parent = contexts.front();
+
+    if (!reply.port.isEmpty()) {
+        const std::string port = toText(reply.port);
+        CXmlEdit::requireQuotable(port);
+        contexts = step(contexts, "PORT", "P", port);
+        if (contexts.empty()) {
+            pugi::xml_node created = CXmlEdit::appendElement(parent, "PORT");
+            CXmlEdit::setAttribute(created, "P", port);
+            contexts = {created};
+        }
+        if (reply.key == "ALIAS") {
+            CXmlEdit::setAttribute(contexts.front(), "Name", toText(reply.value));
+        }
+        parent = contexts.front();
+    }
+    if (!reply.group.isEmpty()) {
+        const std::string group = toText(reply.group);
+        contexts = step(contexts, group);
+        if (contexts.empty()) {
+            contexts = {CXmlEdit::appendElement(parent, group)};
+        }
+        parent = contexts.front();
+    }
+
+    const std::string key = toText(reply.key);
+    const std::string index = toText(reply.index);
+    const std::string value = toText(reply.value);
+    CXmlEdit::requireQuotable(index);
+    const Nodes leaves = index.empty() ? step(contexts, key) : step(contexts, key, "A", index);
+    if (!leaves.empty()) {
+        CXmlEdit::setText(leaves.front(), value);
+    } else {
+        pugi::xml_node leaf = CXmlEdit::appendElement(parent, key);
+        if (!index.empty()) {
+            CXmlEdit::setAttribute(leaf, "A", index);
+        }
+        CXmlEdit::setText(leaf, value);
+    }
+    hint |= kHintSettings;
+}
+
+Nodes CUbrixVorelDoc::findOrCreateDevice(const CSplitReply& reply, const std::string& id) {
+    const bool isGateway = reply.kind == CSplitReply::GatewaySetting;
+    const std::string sender = toText(reply.sender);
+    CXmlEdit::requireQuotable(isGateway ? sender : id);
+    const pugi::xml_node configuration = m_planIndex.deviceConfiguration();
+    const Nodes& existing = isGateway ? m_planIndex.gateways(sender) : m_planIndex.devices("UID", id);
+    if (!existing.empty()) {
+        return existing;
+    }
+    if (isGateway) {
+        pugi::xml_node gateway = CXmlEdit::appendElement(configuration, "UBRIX");
+        CXmlEdit::setAttribute(gateway, "IP", sender);
+        m_planIndex.addGateway(sender, gateway);
+        addGatewayToNetwork(reply.sender);
+        emit updateAllViews(kHintGatewayAdded);
+        return {gateway};
+    }
+    pugi::xml_node device = CXmlEdit::appendElement(configuration, "DEVICE");
+    CXmlEdit::setAttribute(device, "UID", id);
+    m_planIndex.addDevice("UID", id, device);
+    NetAddDevice(reply.sender, reply.identifier, "UID");
+    return {device};
+}
+
+void CUbrixVorelDoc::addGatewayToNetwork(QByteArrayView ip) {
+    try {
+        addGatewayToNetworkUnguarded(toText(ip));
+    } catch (const CXmlError&) {
+        writeErrorLog(kNetAddDeviceError);
+    }
+}
+
+void CUbrixVorelDoc::addGatewayToNetworkUnguarded(const std::string& ip) {
+    CXmlEdit::requireQuotable(ip);
+    if (!m_planIndex.networkGateways(ip).empty()) {
+        return;
+    }
+    pugi::xml_node gateway = CXmlEdit::appendElement(m_planIndex.networkConfiguration(), "UBRIX");
+    CXmlEdit::setAttribute(gateway, "IP", ip);
+    m_planIndex.addNetworkGateway(ip, gateway);
+}
+
+void CUbrixVorelDoc::NetAddDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name) {
+    try {
+        const std::string address = toText(ip);
+        const std::string text = toText(value);
+        const std::string attribute = toText(name);
+        CXmlEdit::requireQuotable(address);
+        CXmlEdit::requireQuotable(text);
+        if (m_planIndex.networkGateways(address).empty()) {
+            addGatewayToNetwork(ip);
+        }
+        const Nodes gateways = m_planIndex.networkGateways(address);
+        if (!step(gateways, "DEVICE", attribute.c_str(), text).empty()) {
+            return;
+        }
+        if (gateways.empty()) {
+            throw CXmlError("no gateway element for " + address);
+        }
+        const pugi::xml_node greater =
+            firstGreater(gateways, "DEVICE", attribute.c_str(), CXPathNumber::parse(text));
+        pugi::xml_node device = greater
+                                    ? CXmlEdit::insertElementBefore(gateways.front(), "DEVICE", greater)
+                                    : CXmlEdit::appendElement(gateways.front(), "DEVICE");
+        CXmlEdit::setAttribute(device, attribute, text);
+    } catch (const CXmlError&) {
+        writeErrorLog(kNetAddDeviceError);
+    }
+}
+
+void CUbrixVorelDoc::removeBusDevice(QByteArrayView ip, QByteArrayView value,
+                                     QByteArrayView name) {
+    try {
+        const std::string address = toText(ip);
+        const std::string text = toText(value);
+        const std::string attribute = toText(name);
+        CXmlEdit::requireQuotable(address);
+        CXmlEdit::requireQuotable(text);
+        const Nodes heard =
+            step(m_planIndex.networkGateways(address), "DEVICE", attribute.c_str(), text);
+        if (heard.empty()) {
+            return;
+        }
+        m_planIndex.invalidate();
+        CXmlEdit::remove(heard.front());
+        const Nodes& known = m_planIndex.devices(attribute, text);
+        if (!known.empty()) {
+            const pugi::xml_node device = known.front();
+            m_planIndex.invalidate();
+            CXmlEdit::remove(device);
+        }
+    } catch (const CXmlError&) {
+        writeErrorLog(kNetAddDeviceError);
+    }
+}
