@@ -25,6 +25,17 @@ const char* const kNetAddDeviceError = "Error in CUbrixVorelDoc::NetAddDevice()"
 
 std::string toText(QByteArrayView bytes) { return CXmlText::fromWire(bytes); }
 
+// An element name from the wire. Unlike a value, a name with a control character is not
+// mended into something else: it stays invalid, and creating the element fails.
+std::string toName(QByteArrayView bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            return std::string(bytes.data(), static_cast<size_t>(bytes.size()));
+        }
+    }
+    return CXmlText::fromWire(bytes);
+}
+
 bool hasAttributeValue(const pugi::xml_node& node, const char* name, std::string_view value) {
     const pugi::xml_attribute attribute = node.attribute(name);
     return attribute && value == attribute.value();
@@ -292,7 +303,7 @@ void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
         parent = contexts.front();
     }
     if (!reply.group.isEmpty()) {
-        const std::string group = toText(reply.group);
+        const std::string group = toName(reply.group);
         contexts = step(contexts, group);
         if (contexts.empty()) {
             contexts = {CXmlEdit::appendElement(parent, group)};
@@ -300,7 +311,7 @@ void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
         parent = contexts.front();
     }
 
-    const std::string key = toText(reply.key);
+    const std::string key = toName(reply.key);
     const std::string index = toText(reply.index);
     const std::string value = toText(reply.value);
     CXmlEdit::requireQuotable(index);

@@ -1,0 +1,30 @@
+#include "CIpv4Address.h"
+
+#include "protocol/CTrafficLine.h"
+
+#include <QHostAddress>
+#include <arpa/inet.h>
+
+quint32 CIpv4Address::fromHostOrder(quint32 hostOrder) { return htonl(hostOrder); }
+
+quint32 CIpv4Address::toHostOrder(quint32 networkOrder) { return ntohl(networkOrder); }
+
+quint32 CIpv4Address::fromDotted(QByteArrayView dotted, bool* ok) {
+    const QByteArray text = dotted.toByteArray();
+    in_addr parsed{};
+    const bool valid = inet_pton(AF_INET, text.constData(), &parsed) == 1;
+    if (ok != nullptr) {
+        *ok = valid;
+    }
+    return valid ? parsed.s_addr : 0;
+}
+
+QByteArray CIpv4Address::toDotted(quint32 networkOrder) {
+    return CTrafficLine::dotted(networkOrder);
+}
+
+quint32 CIpv4Address::fromQHostAddress(const QHostAddress& address) {
+    bool isIpv4 = false;
+    const quint32 hostOrder = address.toIPv4Address(&isIpv4);
+    return isIpv4 ? fromHostOrder(hostOrder) : 0;
+}

@@ -1,0 +1,170 @@
+#include "CUDPListener.h"
+
+#include "common/IClock.h"
+#include "plan/CInboundQueue.h"
+#include "protocol/CTrafficLine.h"
+
+#include <QThread>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Enough room for a burst of replies while the GUI thread is busy; the system caps it.
+constexpr int kSocketReceiveBuffer = 1 << 20;
+// Datagrams taken per wake-up before the stop flag is looked at again.
+constexpr int kBurst = 64;
+
+}  // namespace
+
+CUDPListener::CUDPListener(int port, quint32 adapterAddress, CInboundQueue& queue,
+                           std::atomic<bool>& firewallSuspect, IClock& clock, QObject* parent)
+    : QObject(parent),
+      m_port(port),
+      m_adapterAddress(adapterAddress),
+      m_queue(queue),
+      m_firewallSuspect(firewallSuspect),
+      m_clock(clock) {}
+
+CUDPListener::~CUDPListener() { StopReceiver(); }
+
+bool CUDPListener::Start() {
+    if (m_thread) {
+        return isRunning();
+    }
+    if (!openSocket() || !openWakePipe()) {
+        m_socket.reset();
+        return false;
+    }
+    m_stop.store(false);
+    m_thread.reset(QThread::create([this] { run(); }));
+    m_thread->setObjectName(QStringLiteral("CUDPListener"));
+    m_thread->start(QThread::HighestPriority);
+    return true;
+}
+
+bool CUDPListener::openSocket() {
+    m_socket.reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!m_socket.isValid()) {
+        emit failed(QString::fromLatin1(kUnableToCreateSocket));
+        return false;
+    }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = htons(static_cast<quint16>(m_port));
+    if (::bind(m_socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        m_socket.reset();
+        emit failed(QString::fromLatin1(kPortInUse));
+        return false;
+    }
+    const int size = kSocketReceiveBuffer;
+    ::setsockopt(m_socket.get(), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    return true;
+}
+
+bool CUDPListener::openWakePipe() {
+    int ends[2] = {-1, -1};
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        emit failed(QString::fromLatin1(kUnableToCreateSocket));
+        return false;
+    }
+    m_wakeRead.reset(ends[0]);
+    m_wakeWrite.reset(ends[1]);
+    return true;
+}
+
+bool CUDPListener::isRunning() const { return m_thread && m_thread->isRunning(); }
+
+void CUDPListener::StopReceiver() {
+    if (!m_thread) {
+        return;
+    }
+    m_stop.store(true);
+    const char wake = 1;
+    [[maybe_unused]] const auto written = ::write(m_wakeWrite.get(), &wake, 1);
+    m_thread->wait();
+    m_thread.reset();
+    m_socket.reset();
+    m_wakeRead.reset();
+    m_wakeWrite.reset();
+}
+
+void CUDPListener::run() {
+    char buffer[kBufferSize];
+    pollfd watched[2] = {{m_socket.get(), POLLIN, 0}, {m_wakeRead.get(), POLLIN, 0}};
+    while (!m_stop.load(std::memory_order_relaxed)) {
+        if (::poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            endWithReceiveError(errno);
+            return;
+        }
+        if (watched[1].revents != 0) {
+            return;
+        }
+        if (watched[0].revents != 0 && !receivePending(buffer)) {
+            return;
+        }
+    }
+}
+
+bool CUDPListener::receivePending(char* buffer) {
+    for (int taken = 0; taken < kBurst && !m_stop.load(std::memory_order_relaxed); ++taken) {
+        sockaddr_in sender{};
+        iovec part{buffer, static_cast<std::size_t>(kBufferSize)};
+        msghdr message{};
+        message.msg_name = &sender;
+        message.msg_namelen = sizeof sender;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        const ssize_t length = ::recvmsg(m_socket.get(), &message, MSG_DONTWAIT);
+        if (length < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                return true;
+            }
+            endWithReceiveError(errno);
+            return false;
+        }
+        m_received.fetch_add(1, std::memory_order_relaxed);
+        if ((message.msg_flags & MSG_TRUNC) != 0) {
+            // Longer than the buffer: keep what fits rather than going deaf.
+            m_cut.fetch_add(1, std::memory_order_relaxed);
+        }
+        route(QByteArrayView(buffer, length), sender.sin_addr.s_addr);
+    }
+    return true;
+}
+
+void CUDPListener::route(QByteArrayView datagram, quint32 sender) {
+    if (datagram.isEmpty()) {
+        return;
+    }
+    if (datagram == QByteArrayView(kProbeText)) {
+        m_firewallSuspect.store(false);
+        return;
+    }
+    if (datagram.front() == '[') {
+        emit rxBracket(datagram.toByteArray());
+        return;
+    }
+    if (datagram.front() == '!') {
+        emit rxBang(datagram.toByteArray());
+    }
+    m_queue.push(CTrafficLine::build(m_clock.now().time(), sender, datagram));
+    emit rxQueued();
+}
+
+void CUDPListener::endWithReceiveError(int error) {
+    emit failed(QString::asprintf(kReceiveFailed, error));
+    m_socket.reset();
+    m_clock.sleep(std::chrono::milliseconds(1000));
+}

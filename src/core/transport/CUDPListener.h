@@ -1,0 +1,90 @@
+#pragma once
+
+#include "CFileDescriptor.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <memory>
+
+class CInboundQueue;
+class IClock;
+class QThread;
+
+// The receive thread. It listens on the receive port of every address, stamps each
+// datagram into a traffic line and pushes it onto the document's inbound queue. It never
+// shows anything and never parses a reply: it only queues and signals, and whoever lives
+// on the GUI thread reacts (queued connections).
+//
+// No datagram a peer sends can end reception: a datagram longer than the receive buffer
+// is cut to it, and binary or empty datagrams are taken or skipped like any other.
+class CUDPListener : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kBufferSize = 256;
+    static constexpr const char* kProbeText = "Firewall?";
+    static constexpr const char* kUnableToCreateSocket = "Unable to create socket";
+    static constexpr const char* kPortInUse =
+        "IP Port is already in use\nPossible multiple Vorel running";
+    // "%d" is the system's error number.
+    static constexpr const char* kReceiveFailed = "Error:%d  recvfrom() failed";
+
+    // adapterAddress is kept for whoever asks; the socket listens on every address, as
+    // broadcasts reach it only that way.
+    CUDPListener(int port, quint32 adapterAddress, CInboundQueue& queue,
+                 std::atomic<bool>& firewallSuspect, IClock& clock, QObject* parent = nullptr);
+    ~CUDPListener() override;
+
+    CUDPListener(const CUDPListener&) = delete;
+    CUDPListener& operator=(const CUDPListener&) = delete;
+
+    // Creates and binds the socket on the calling thread, so that nothing sent after
+    // Start() returns can be missed, then runs the receive loop on a thread of its own.
+    // On failure emits failed() with the message and returns false.
+    bool Start();
+    // Ends the receive thread and closes the socket. Returns promptly whatever the
+    // thread is doing; safe to call twice and after the thread ended by itself.
+    void StopReceiver();
+
+    bool isRunning() const;
+    int port() const { return m_port; }
+    quint32 adapterAddress() const { return m_adapterAddress; }
+    quint64 datagramsReceived() const { return m_received.load(std::memory_order_relaxed); }
+    quint64 datagramsCut() const { return m_cut.load(std::memory_order_relaxed); }
+
+signals:
+    // A traffic line was pushed onto the inbound queue.
+    void rxQueued();
+    // A text beginning with "[": for the trace window only, never queued.
+    void rxBracket(QByteArray text);
+    // A text beginning with "!": for the keypads; it is queued as well.
+    void rxBang(QByteArray text);
+    // Reception could not start or had to end; the text is for the user.
+    void failed(QString message);
+
+private:
+    bool openSocket();
+    bool openWakePipe();
+    void run();
+    // False when reception has to end.
+    bool receivePending(char* buffer);
+    void route(QByteArrayView datagram, quint32 sender);
+    void endWithReceiveError(int error);
+
+    const int m_port;
+    const quint32 m_adapterAddress;
+    CInboundQueue& m_queue;
+    std::atomic<bool>& m_firewallSuspect;
+    IClock& m_clock;
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<quint64> m_received{0};
+    std::atomic<quint64> m_cut{0};
+    CFileDescriptor m_socket;
+    CFileDescriptor m_wakeRead;
+    CFileDescriptor m_wakeWrite;
+    std::unique_ptr<QThread> m_thread;
+};
