@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ITickTimer.h"
+
+#include <QPushButton>
+#include <chrono>
+#include <memory>
+
+// The press-and-hold button of the keypads. Besides the standard click it tells its owner
+// when the left button went down, whether it came up before or after five seconds, the
+// moment five seconds were reached while still held, and double clicks. A keypad ramps a
+// light while a key is held and stores a preset on a long press with these.
+class CmyButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    // The codes the keypads know from the wall keypad firmware's control notifications.
+    enum Notification {
+        NMB_PRESSED = 1025,
+        NMB_SHORT = 1026,
+        NMB_LONG = 1027,
+        NMB_HELD = 1028,
+        NMB_DBLCLK = 1029,
+    };
+    Q_ENUM(Notification)
+
+    // The hold timer (timer 20 of the keypad firmware) ticks once a second; the fifth
+    // tick makes a press long.
+    static constexpr std::chrono::milliseconds kTickPeriod{1000};
+    static constexpr int kLongPressTicks = 5;
+
+    explicit CmyButton(QWidget* parent = nullptr);
+    explicit CmyButton(const QString& text, QWidget* parent = nullptr);
+    ~CmyButton() override;
+
+    // Replaces the hold timer; tests give the button one that they advance by hand.
+    void setTickTimer(std::unique_ptr<ITickTimer> timer);
+    bool isHoldTimerRunning() const;
+
+    // The owner's identifier for this button, carried by every notification.
+    void setControlId(int id) { m_controlId = id; }
+    int controlId() const { return m_controlId; }
+
+signals:
+    // Emitted synchronously: the owner has handled it before the button goes on with the
+    // standard handling of the same mouse event.
+    void notified(CmyButton* button, CmyButton::Notification code);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void onTick();
+    // False when the owner destroyed the button while handling the notification.
+    bool notify(Notification code);
+
+    std::unique_ptr<ITickTimer> m_timer;
+    int m_holdTicks = 0;
+    int m_controlId = 0;
+};
