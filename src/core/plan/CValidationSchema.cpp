@@ -1,0 +1,140 @@
+#include "CValidationSchema.h"
+
+namespace {
+
+bool isNamed(const pugi::xml_node& node, std::string_view name) {
+    return node.type() == pugi::node_element && name == node.name();
+}
+
+// A group holds settings and has no attributes; everything else named like the key is a
+// setting, even a bare one (which the readers then take as read-only).
+bool isGroup(const pugi::xml_node& node) {
+    if (node.first_attribute()) {
+        return false;
+    }
+    for (const pugi::xml_node& child : node.children()) {
+        if (child.type() == pugi::node_element) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isSettingNamed(const pugi::xml_node& node, std::string_view key) {
+    return isNamed(node, key) && !isGroup(node);
+}
+
+pugi::xml_attribute portAttribute(const pugi::xml_node& setting) {
+    return setting.attribute("p");
+}
+
+}  // namespace
+
+pugi::xml_node CValidationSchema::device(std::string_view type) const {
+    for (const pugi::xml_node& entry : m_schema.document_element().children("DEVICE")) {
+        const pugi::xml_attribute attribute = entry.attribute("TYPE");
+        if (attribute && type == attribute.value()) {
+            return entry;
+        }
+    }
+    return {};
+}
+
+std::vector<pugi::xml_node> CValidationSchema::containers(std::string_view type,
+                                                          std::string_view group) const {
+    const pugi::xml_node entry = device(type);
+    if (!entry) {
+        return {};
+    }
+    if (group.empty()) {
+        return {entry};
+    }
+    std::vector<pugi::xml_node> groups;
+    for (const pugi::xml_node& child : entry.children()) {
+        if (isNamed(child, group)) {
+            groups.push_back(child);
+        }
+    }
+    return groups;
+}
+
+pugi::xml_node CValidationSchema::setting(std::string_view type, std::string_view port,
+                                          std::string_view group, std::string_view key) const {
+    pugi::xml_node portFree;
+    for (const pugi::xml_node& container : containers(type, group)) {
+        for (const pugi::xml_node& child : container.children()) {
+            if (!isSettingNamed(child, key)) {
+                continue;
+            }
+            const pugi::xml_attribute bound = portAttribute(child);
+            if (!bound) {
+                if (!portFree) {
+                    portFree = child;
+                }
+            } else if (!port.empty() && port == bound.value()) {
+                return child;
+            }
+        }
+    }
+    return portFree;
+}
+
+pugi::xml_node CValidationSchema::firstSetting(std::string_view type, std::string_view group,
+                                               std::string_view key) const {
+    for (const pugi::xml_node& container : containers(type, group)) {
+        for (const pugi::xml_node& child : container.children()) {
+            if (isSettingNamed(child, key)) {
+                return child;
+            }
+        }
+    }
+    return {};
+}
+
+std::string_view CValidationSchema::controlWord(const pugi::xml_node& setting) {
+    return setting.first_attribute().value();
+}
+
+CValidationSchema::Control CValidationSchema::control(const pugi::xml_node& setting) {
+    const std::string_view word = controlWord(setting);
+    if (word == "EDIT") {
+        return Control::Edit;
+    }
+    if (word == "COMBO") {
+        return Control::Combo;
+    }
+    return Control::ReadOnly;
+}
+
+std::vector<std::string> CValidationSchema::options(const pugi::xml_node& setting) {
+    std::vector<std::string> texts;
+    for (const pugi::xml_node& child : setting.children()) {
+        texts.emplace_back(child.type() == pugi::node_element ? child.text().get() : child.value());
+    }
+    return texts;
+}
+
+int CValidationSchema::lastOptionIndex(const pugi::xml_node& setting, std::string_view value) {
+    const std::vector<std::string> texts = options(setting);
+    for (size_t i = texts.size(); i > 0; --i) {
+        if (texts[i - 1] == value) {
+            return static_cast<int>(i - 1);
+        }
+    }
+    return -1;
+}
+
+bool CValidationSchema::allows(const pugi::xml_node& setting, std::string_view value) {
+    if (!setting) {
+        return false;
+    }
+    switch (control(setting)) {
+        case Control::Edit:
+            return true;
+        case Control::Combo:
+            return lastOptionIndex(setting, value) >= 0;
+        case Control::ReadOnly:
+            return false;
+    }
+    return false;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Look-ups in the validation schema: which settings a device type has and how each one is
+// edited. Reads the document it is given (the document keeps owning it) and changes
+// nothing, so it is cheap to make one wherever a look-up is needed.
+//
+// Layout read: Validate > DEVICE[@TYPE] > (setting | group > setting); a setting's first
+// attribute is its control word, an optional p binds it to one port.
+class CValidationSchema {
+public:
+    enum class Control { ReadOnly, Edit, Combo };
+
+    explicit CValidationSchema(const pugi::xml_document& schema) : m_schema(schema) {}
+
+    // The entry of a device type, found only on exact equality with its TYPE attribute.
+    pugi::xml_node device(std::string_view type) const;
+
+    // The entry for one place of a device: key directly under the device when group is
+    // empty. With a port, an entry bound to that port wins, and an entry without p (the
+    // same on every port) stands in when the key has no entry for that port. Without a
+    // port, entries bound to a port do not count.
+    pugi::xml_node setting(std::string_view type, std::string_view port, std::string_view group,
+                           std::string_view key) const;
+
+    // The first entry named key in the group, whatever port it is bound to. The uploads and
+    // the bus view look settings up this way: their paths carry no port.
+    pugi::xml_node firstSetting(std::string_view type, std::string_view group,
+                                std::string_view key) const;
+
+    // The value of the setting's first attribute, whatever that attribute is called: the
+    // readers never look at its name, which is why c must come first.
+    static std::string_view controlWord(const pugi::xml_node& setting);
+    static Control control(const pugi::xml_node& setting);
+
+    // The texts of the setting's children in order, whatever they are: an element gives its
+    // text, any other node (a comment, say) its value.
+    static std::vector<std::string> options(const pugi::xml_node& setting);
+
+    // Index of the last option equal to value (case matters); -1 when none is.
+    static int lastOptionIndex(const pugi::xml_node& setting, std::string_view value);
+
+    // Whether a user may give the setting this value: any text for EDIT, one of the options
+    // for COMBO, nothing for a read-only or missing setting.
+    static bool allows(const pugi::xml_node& setting, std::string_view value);
+
+private:
+    // The device itself for an empty group, else its groups of that name.
+    std::vector<pugi::xml_node> containers(std::string_view type, std::string_view group) const;
+
+    const pugi::xml_document& m_schema;
+};
