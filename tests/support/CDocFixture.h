@@ -17,6 +17,7 @@ public:
     explicit CDocFixture(bool logging = false);
 
     CUbrixVorelDoc& doc() { return *m_doc; }
+    const CUbrixVorelDoc& doc() const { return *m_doc; }
     CSettings& settings() { return m_settings; }
     CRecordingNotifier& notifier() { return m_notifier; }
     CManualClock& clock() { return m_clock; }
