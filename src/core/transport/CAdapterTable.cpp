@@ -20,9 +20,8 @@ CAdapterEntry entryFor(const CAdapterCandidate& candidate) {
     CAdapterEntry entry;
     entry.name = candidate.name.left(CAdapterTable::kMaxNameLength);
     entry.address = candidate.ipv4Addresses.front();
-    entry.type = candidate.kind == CAdapterCandidate::Kind::Wireless
-                     ? CAdapterEntry::kTypeWireless
-                     : CAdapterEntry::kTypeEthernet;
+    entry.type = candidate.kind == CAdapterCandidate::Kind::Wireless ? CAdapterEntry::kTypeWireless
+                                                                     : CAdapterEntry::kTypeEthernet;
     entry.interfaceIndex = candidate.interfaceIndex;
     return entry;
 }
@@ -36,15 +35,15 @@ bool isWirelessOnLinux(const QString& name) {
 
 CAdapterCandidate::Kind kindOf(const QNetworkInterface& interface) {
     switch (interface.type()) {
-    case QNetworkInterface::Ethernet:
-        return isWirelessOnLinux(interface.name()) ? CAdapterCandidate::Kind::Wireless
-                                                   : CAdapterCandidate::Kind::Ethernet;
-    case QNetworkInterface::Wifi:
-        return CAdapterCandidate::Kind::Wireless;
-    case QNetworkInterface::Loopback:
-        return CAdapterCandidate::Kind::Loopback;
-    default:
-        return CAdapterCandidate::Kind::Other;
+        case QNetworkInterface::Ethernet:
+            return isWirelessOnLinux(interface.name()) ? CAdapterCandidate::Kind::Wireless
+                                                       : CAdapterCandidate::Kind::Ethernet;
+        case QNetworkInterface::Wifi:
+            return CAdapterCandidate::Kind::Wireless;
+        case QNetworkInterface::Loopback:
+            return CAdapterCandidate::Kind::Loopback;
+        default:
+            return CAdapterCandidate::Kind::Other;
     }
 }
 
@@ -53,8 +52,8 @@ CAdapterCandidate candidateFor(const QNetworkInterface& interface) {
     candidate.name = interface.humanReadableName();
     candidate.kind = kindOf(interface);
     const auto flags = interface.flags();
-    candidate.up = flags.testFlag(QNetworkInterface::IsUp) &&
-                   flags.testFlag(QNetworkInterface::IsRunning);
+    candidate.up =
+        flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning);
     candidate.interfaceIndex = interface.index();
     for (const QNetworkAddressEntry& address : interface.addressEntries()) {
         if (address.ip().protocol() == QAbstractSocket::IPv4Protocol) {

@@ -2,12 +2,16 @@
 
 #include "protocol/CTrafficLine.h"
 
-#include <QHostAddress>
 #include <arpa/inet.h>
+#include <QHostAddress>
 
-quint32 CIpv4Address::fromHostOrder(quint32 hostOrder) { return htonl(hostOrder); }
+quint32 CIpv4Address::fromHostOrder(quint32 hostOrder) {
+    return htonl(hostOrder);
+}
 
-quint32 CIpv4Address::toHostOrder(quint32 networkOrder) { return ntohl(networkOrder); }
+quint32 CIpv4Address::toHostOrder(quint32 networkOrder) {
+    return ntohl(networkOrder);
+}
 
 quint32 CIpv4Address::fromDotted(QByteArrayView dotted, bool* ok) {
     const QByteArray text = dotted.toByteArray();

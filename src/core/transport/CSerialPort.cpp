@@ -6,7 +6,9 @@
 
 CSerialPort::CSerialPort(QObject* parent) : QObject(parent) {}
 
-CSerialPort::~CSerialPort() { Close(); }
+CSerialPort::~CSerialPort() {
+    Close();
+}
 
 bool CSerialPort::OpenPort(const QString& devicePath, int baudRate) {
     if (m_open) {
@@ -31,8 +33,8 @@ void CSerialPort::send(const QByteArray& text) {
         return;
     }
     CSerialWriter* writer = m_writer;
-    QMetaObject::invokeMethod(writer, [writer, text] { writer->write(text); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        writer, [writer, text] { writer->write(text); }, Qt::QueuedConnection);
 }
 
 void CSerialPort::Close() {
@@ -59,8 +61,8 @@ void CSerialPort::stopWriter() {
     // than the one write under way; the port closes on the writer's own thread.
     CSerialWriter* writer = m_writer;
     writer->requestStop();
-    QMetaObject::invokeMethod(writer, [writer] { writer->close(); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        writer, [writer] { writer->close(); }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
     delete writer;

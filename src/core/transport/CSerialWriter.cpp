@@ -24,7 +24,9 @@ bool configure(QSerialPort& port, int baudRate) {
 
 CSerialWriter::CSerialWriter(QObject* parent) : QObject(parent) {}
 
-CSerialWriter::~CSerialWriter() { close(); }
+CSerialWriter::~CSerialWriter() {
+    close();
+}
 
 bool CSerialWriter::open(const QString& devicePath, int baudRate) {
     if (m_port && m_port->isOpen()) {

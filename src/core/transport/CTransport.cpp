@@ -7,14 +7,14 @@
 #include "common/IUserNotifier.h"
 #include "settings/CSettings.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -118,9 +118,13 @@ void CTransport::storeSettings(CSettings& settings) const {
     settings.mode = m_mode;
 }
 
-void CTransport::setMode(int mode) { m_mode = mode; }
+void CTransport::setMode(int mode) {
+    m_mode = mode;
+}
 
-void CTransport::report(const QString& message) { m_notifier.showMessage(message); }
+void CTransport::report(const QString& message) {
+    m_notifier.showMessage(message);
+}
 
 void CTransport::reportError(const char* format, int error) {
     report(QString::asprintf(format, error));
@@ -178,8 +182,8 @@ bool CTransport::SendTcp(QByteArrayView text, quint32 address, int port) {
     if (!m_tcpSocket.isValid() && !connectTcp(address, port)) {
         return false;
     }
-    const ssize_t sent = ::send(m_tcpSocket.get(), text.data(),
-                                static_cast<std::size_t>(text.size()), MSG_NOSIGNAL);
+    const ssize_t sent =
+        ::send(m_tcpSocket.get(), text.data(), static_cast<std::size_t>(text.size()), MSG_NOSIGNAL);
     if (sent != static_cast<ssize_t>(text.size())) {
         reportError(kSendFailed, sent < 0 ? errno : EMSGSIZE);
         return false;
@@ -271,9 +275,8 @@ void CTransport::startSerial() {
 }
 
 void CTransport::startReceiver() {
-    auto listener = std::make_unique<CUDPListener>(m_receivePort,
-                                                   m_adapters.selectedEntry().address, m_inbound,
-                                                   m_firewallSuspect, m_clock);
+    auto listener = std::make_unique<CUDPListener>(
+        m_receivePort, m_adapters.selectedEntry().address, m_inbound, m_firewallSuspect, m_clock);
     connect(listener.get(), &CUDPListener::failed, this, &CTransport::report);
     connect(listener.get(), &CUDPListener::rxQueued, this, &CTransport::rxQueued);
     connect(listener.get(), &CUDPListener::rxBracket, this, &CTransport::rxBracket);

@@ -4,13 +4,13 @@
 #include "plan/CInboundQueue.h"
 #include "protocol/CTrafficLine.h"
 
-#include <QThread>
-#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QThread>
+#include <cerrno>
 
 namespace {
 
@@ -30,7 +30,9 @@ CUDPListener::CUDPListener(int port, quint32 adapterAddress, CInboundQueue& queu
       m_firewallSuspect(firewallSuspect),
       m_clock(clock) {}
 
-CUDPListener::~CUDPListener() { StopReceiver(); }
+CUDPListener::~CUDPListener() {
+    StopReceiver();
+}
 
 bool CUDPListener::Start() {
     if (m_thread) {
@@ -78,7 +80,9 @@ bool CUDPListener::openWakePipe() {
     return true;
 }
 
-bool CUDPListener::isRunning() const { return m_thread && m_thread->isRunning(); }
+bool CUDPListener::isRunning() const {
+    return m_thread && m_thread->isRunning();
+}
 
 void CUDPListener::StopReceiver() {
     if (!m_thread) {

@@ -63,8 +63,7 @@ bool CUsbPortFinder::matches(const CSerialCandidate& candidate, quint16 productI
            candidate.productId == productId;
 }
 
-QString CUsbPortFinder::choosePort(const QList<CSerialCandidate>& candidates,
-                                   quint16 productId) {
+QString CUsbPortFinder::choosePort(const QList<CSerialCandidate>& candidates, quint16 productId) {
     QString chosen;
     for (const CSerialCandidate& candidate : candidates) {
         if (matches(candidate, productId)) {
