@@ -14,6 +14,7 @@ void CPlanIndex::ensureBuilt() {
     m_devicesByUid.clear();
     m_devicesBySn.clear();
     m_networkGateways.clear();
+    m_settings.clear();
     collect("//Device_Configuration/UBRIX[@IP]", "IP", m_gateways);
     collect("//Device_Configuration/DEVICE[@UID]", "UID", m_devicesByUid);
     collect("//Device_Configuration/DEVICE[@SN]", "SN", m_devicesBySn);
@@ -88,5 +89,17 @@ void CPlanIndex::addDevice(std::string_view name, std::string_view value, pugi::
 void CPlanIndex::addNetworkGateway(std::string_view ip, pugi::xml_node node) {
     if (m_valid) {
         m_networkGateways[std::string(ip)].push_back(node);
+    }
+}
+
+pugi::xml_node CPlanIndex::cachedSetting(std::string_view path) {
+    ensureBuilt();
+    const auto found = m_settings.find(path);
+    return found == m_settings.end() ? pugi::xml_node() : found->second;
+}
+
+void CPlanIndex::rememberSetting(std::string path, pugi::xml_node node) {
+    if (m_valid) {
+        m_settings.emplace(std::move(path), node);
     }
 }

@@ -31,6 +31,12 @@ public:
     // Elements of "//Network_Configuration/UBRIX[@IP=ip]".
     const Nodes& networkGateways(std::string_view ip);
 
+    // The setting element a reply path led to last time: replies repeat the same paths,
+    // and the document only ever appends below an existing device, so the answer stays
+    // the same until something else restructures the plan.
+    pugi::xml_node cachedSetting(std::string_view path);
+    void rememberSetting(std::string path, pugi::xml_node node);
+
     // Records an element that was just created with a key no element had before.
     void addGateway(std::string_view ip, pugi::xml_node node);
     void addDevice(std::string_view name, std::string_view value, pugi::xml_node node);
@@ -58,5 +64,6 @@ private:
     Map m_devicesBySn;
     Map m_devicesByOther;  // only ever empty: DEVICE elements are keyed by UID or SN
     Map m_networkGateways;
+    std::unordered_map<std::string, pugi::xml_node, Hash, std::equal_to<>> m_settings;
     const Nodes m_none;
 };

@@ -283,7 +283,32 @@ void CUbrixVorelDoc::insertAnnouncedDevice(const char* name, const std::string& 
     m_planIndex.addDevice(name, text, device);
 }
 
+// The identity of a reply's setting: which device, port, group, key and index.
+static std::string settingPath(const CSplitReply& reply) {
+    std::string path;
+    path.reserve(64);
+    for (const QByteArray* part : {&reply.sender, &reply.identifier, &reply.port, &reply.group,
+                                   &reply.key, &reply.index}) {
+        path += std::to_string(part->size());
+        path += ':';
+        path.append(part->constData(), static_cast<size_t>(part->size()));
+    }
+    path += reply.kind == CSplitReply::GatewaySetting ? 'G' : 'D';
+    return path;
+}
+
 void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
+    // A port alias also names the port element, so it always takes the whole path.
+    const bool namesPort = !reply.port.isEmpty() && reply.key == "ALIAS";
+    std::string path = settingPath(reply);
+    if (!namesPort) {
+        if (pugi::xml_node known = m_planIndex.cachedSetting(path)) {
+            CXmlEdit::setText(known, toText(reply.value));
+            hint |= kHintSettings;
+            return;
+        }
+    }
+
     const std::string id = toText(reply.identifier);
     Nodes contexts = findOrCreateDevice(reply, id);
     pugi::xml_node parent = contexts.front();
@@ -316,15 +341,17 @@ void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
     const std::string value = toText(reply.value);
     CXmlEdit::requireQuotable(index);
     const Nodes leaves = index.empty() ? step(contexts, key) : step(contexts, key, "A", index);
+    pugi::xml_node leaf;
     if (!leaves.empty()) {
-        CXmlEdit::setText(leaves.front(), value);
+        leaf = leaves.front();
     } else {
-        pugi::xml_node leaf = CXmlEdit::appendElement(parent, key);
+        leaf = CXmlEdit::appendElement(parent, key);
         if (!index.empty()) {
             CXmlEdit::setAttribute(leaf, "A", index);
         }
-        CXmlEdit::setText(leaf, value);
     }
+    CXmlEdit::setText(leaf, value);
+    m_planIndex.rememberSetting(std::move(path), leaf);
     hint |= kHintSettings;
 }
 
