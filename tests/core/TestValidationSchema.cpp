@@ -126,6 +126,9 @@ void TestValidationSchema::setting_data() {
     QTest::newRow("port-free entry under a port")
         << QByteArray("LAMP_X") << QByteArray("B") << QByteArray("LED") << QByteArray("DISSOLVE")
         << QStringLiteral("EDIT||");
+    QTest::newRow("first of two port-free entries")
+        << QByteArray("LAMP_X") << QByteArray() << QByteArray("LED") << QByteArray("DISSOLVE")
+        << QStringLiteral("EDIT||");
     QTest::newRow("second group of the same name")
         << QByteArray("LAMP_X") << QByteArray() << QByteArray("LED") << QByteArray("PRESET")
         << QStringLiteral("EDIT||");
@@ -174,6 +177,8 @@ void TestValidationSchema::firstSetting_data() {
                            << QStringLiteral("COMBO||DISABLE,ENABLE");
     QTest::newRow("top level") << QByteArray() << QByteArray("NAME") << QStringLiteral("EDIT||");
     QTest::newRow("missing") << QByteArray("SERIAL") << QByteArray("BAUD") << QStringLiteral("-");
+    QTest::newRow("a group is no setting")
+        << QByteArray() << QByteArray("SERIAL") << QStringLiteral("-");
 }
 
 void TestValidationSchema::firstSetting() {
