@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMetaEnum>
 #include <QPointer>
 #include <QThread>
 #include <variant>
@@ -223,8 +224,9 @@ CDialogService::Button CDialogService::answerMessage(const MessageRequest& reque
                        .arg(describe(request)));
     }
     if (!request.buttons.testFlag(*button)) {
-        failLoudly(QStringLiteral("the queued answer 0x%1 is not a button of the %2")
-                       .arg(QString::number(*button, 16), describe(request)));
+        const char* name = QMetaEnum::fromType<Buttons>().valueToKey(*button);
+        failLoudly(QStringLiteral("the queued answer %1 is not a button of the %2")
+                       .arg(QString::fromLatin1(name != nullptr ? name : "?"), describe(request)));
     }
     return *button;
 }
