@@ -69,7 +69,7 @@ void TestAddMsg::entersReplies_data() {
                       "</Network_Configuration></Plan>");
     QTest::newRow("empty value")
         << QList<QByteArray>{line("!NAME=Lobby;"), line("!NAME=;")}
-        << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME></NAME></UBRIX>"
+        << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME/></UBRIX>"
                       "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
                       "</Network_Configuration></Plan>");
     QTest::newRow("serial announcements in order")

@@ -68,16 +68,18 @@ void CXmlEdit::setText(pugi::xml_node element, std::string_view text) {
     if (element.type() != pugi::node_element) {
         throw CXmlError("text of a non-element");
     }
-    // Like a DOM's text property: the element ends up with exactly one text child.
+    // Like a DOM's text property: the element ends up with exactly one text child, or
+    // none for an empty text (which is how an empty element reads back from a file).
     pugi::xml_node first = element.first_child();
-    if (first.type() == pugi::node_pcdata && !first.next_sibling()) {
+    if (!text.empty() && first.type() == pugi::node_pcdata && !first.next_sibling()) {
         first.set_value(text.data(), text.size());
         return;
     }
     while (element.first_child()) {
         element.remove_child(element.first_child());
     }
-    if (!element.append_child(pugi::node_pcdata).set_value(text.data(), text.size())) {
+    if (!text.empty() &&
+        !element.append_child(pugi::node_pcdata).set_value(text.data(), text.size())) {
         throw CXmlError("cannot set text");
     }
 }

@@ -21,6 +21,15 @@ private:
     QByteArray& m_out;
 };
 
+// A processing instruction's target: a name, and not "xml" in any case, which only the
+// declaration may use.
+bool isValidTarget(std::string_view target) {
+    if (!CXmlText::isValidName(target)) {
+        return false;
+    }
+    return target.size() != 3 || QByteArray(target.data(), 3).toLower() != "xml";
+}
+
 QString checkNode(const pugi::xml_node& node) {
     if (node.type() == pugi::node_element) {
         if (!CXmlText::isValidName(node.name())) {
@@ -38,6 +47,8 @@ QString checkNode(const pugi::xml_node& node) {
                 return QStringLiteral("invalid character in attribute value");
             }
         }
+    } else if (node.type() == pugi::node_pi && !isValidTarget(node.name())) {
+        return QStringLiteral("invalid processing instruction");
     } else if (!CXmlText::isCleanText(node.value())) {
         return QStringLiteral("invalid character in text");
     }
@@ -112,9 +123,15 @@ bool CXmlFile::load(const QString& path, pugi::xml_document& target, QString& re
 }
 
 QByteArray CXmlFile::serialize(const pugi::xml_document& document) {
-    QByteArray out;
+    // Our own declaration, whatever the loaded file declared: the text is always written
+    // as UTF-8, and a kept encoding="ISO-8859-1" would garble it on the next load.
+    QByteArray out("<?xml version=\"1.0\"?>\n");
     ByteArrayWriter writer(out);
-    document.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
+    for (const pugi::xml_node& child : document.children()) {
+        if (child.type() != pugi::node_declaration) {
+            child.print(writer, "\t", pugi::format_default, pugi::encoding_utf8);
+        }
+    }
     return out;
 }
 
