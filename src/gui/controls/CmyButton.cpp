@@ -14,6 +14,9 @@ CmyButton::CmyButton(const QString& text, QWidget* parent) : QPushButton(text, p
 CmyButton::~CmyButton() = default;
 
 void CmyButton::setTickTimer(std::unique_ptr<ITickTimer> timer) {
+    if (!timer) {
+        timer = std::make_unique<CQtTickTimer>();
+    }
     m_timer = std::move(timer);
     m_timer->setTickHandler([this] { onTick(); });
 }

@@ -14,7 +14,8 @@ class CmyButton : public QPushButton {
     Q_OBJECT
 
 public:
-    // The codes the keypads know from the wall keypad firmware's control notifications.
+    // The control notification codes the keypads dispatch on; the numbers are kept from the
+    // window-message version of this button.
     enum Notification {
         NMB_PRESSED = 1025,
         NMB_SHORT = 1026,
@@ -24,8 +25,8 @@ public:
     };
     Q_ENUM(Notification)
 
-    // The hold timer (timer 20 of the keypad firmware) ticks once a second; the fifth
-    // tick makes a press long.
+    // The hold timer (timer identifier 20 in the window-message version) ticks once a
+    // second; the fifth tick makes a press long.
     static constexpr std::chrono::milliseconds kTickPeriod{1000};
     static constexpr int kLongPressTicks = 5;
 
@@ -33,7 +34,8 @@ public:
     explicit CmyButton(const QString& text, QWidget* parent = nullptr);
     ~CmyButton() override;
 
-    // Replaces the hold timer; tests give the button one that they advance by hand.
+    // Replaces the hold timer (null: a real one again). Tests give each button a timer of
+    // one CManualTimerSource and advance that by hand.
     void setTickTimer(std::unique_ptr<ITickTimer> timer);
     bool isHoldTimerRunning() const;
 

@@ -17,7 +17,8 @@ public:
     bool forcesUpperCase() const;
 
 signals:
-    // Enter was typed: the owner sends the text (the view's UMW_VIEW_SEND, 0x8302).
+    // Enter was typed: the owner sends the text (the view's UMW_VIEW_SEND, 0x8302). Emitted
+    // while the key is handled; an owner that wants it posted connects it queued.
     void sendRequested();
 
 protected:
