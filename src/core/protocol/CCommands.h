@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// Every command text the program says to a gateway or, through it, to the bus, built in
+// one place. "&" texts are for the gateway itself, "#" texts go on to its bus.
+class CCommands {
+public:
+    // "&NAME=?;": every gateway that hears it answers with its name.
+    static QByteArray gatewayNameQuery() { return "&NAME=?;"; }
+    // "&=?;": the gateway answers with all its settings.
+    static QByteArray gatewayFullQuery() { return "&=?;"; }
+    static QByteArray gatewayRestart() { return "&VERSION_HW=RESET;"; }
+    static QByteArray gatewayIdentify() { return "&=IDENTIFY"; }
+    // "&" [port "."] [group "."] key ["." index] "=" value, then the terminator the
+    // caller needs (";" from the views, none from the upload).
+    static QByteArray gatewaySetting(QByteArrayView port, QByteArrayView group,
+                                     QByteArrayView key, QByteArrayView index,
+                                     QByteArrayView value, QByteArrayView terminator);
+
+    // "#UID=REGISTER;": every device of the bus announces itself.
+    static QByteArray busRegister() { return "#UID=REGISTER;"; }
+    // "#UID=n;" / "#uid=n;": the next device whose discover button is pressed takes UID n.
+    static QByteArray busAssignNext(int uid) { return "#UID=" + QByteArray::number(uid) + ";"; }
+    static QByteArray busAssignNextLower(int uid) { return "#uid=" + QByteArray::number(uid) + ";"; }
+    // "#SNs.UID=n;": the device with serial number s takes UID n.
+    static QByteArray busAssignSerial(unsigned int serial, int uid);
+    // "#UIDn=?;": the device answers with all its settings.
+    static QByteArray busDeviceQuery(int uid) { return "#UID" + QByteArray::number(uid) + "=?;"; }
+    static QByteArray busDeviceQueryLower(int uid) { return "#uid" + QByteArray::number(uid) + "=?;"; }
+    static QByteArray busIdentifyUid(int uid) { return "#UID" + QByteArray::number(uid) + "=IDENTIFY;"; }
+    static QByteArray busIdentifySerial(int serial) {
+        return "#SN" + QByteArray::number(serial) + "=IDENTIFY;";
+    }
+    // "#UIDn.LED.PRESET.p=value", one line of a preset file.
+    static QByteArray ledPreset(int uid, int preset, QByteArrayView value);
+};
