@@ -98,8 +98,34 @@ void CUDPListener::StopReceiver() {
     m_wakeWrite.reset();
 }
 
+// Room for several datagrams, taken from the socket with one system call.
+struct CUDPListener::ReceiveBatch {
+    static constexpr unsigned kSize = 16;
+    char buffers[kSize][kBufferSize];
+    sockaddr_in senders[kSize];
+    iovec parts[kSize];
+    mmsghdr headers[kSize];
+
+    ReceiveBatch() {
+        for (unsigned i = 0; i < kSize; ++i) {
+            parts[i] = {buffers[i], static_cast<std::size_t>(kBufferSize)};
+            headers[i] = {};
+            headers[i].msg_hdr.msg_iov = &parts[i];
+            headers[i].msg_hdr.msg_iovlen = 1;
+            headers[i].msg_hdr.msg_name = &senders[i];
+        }
+    }
+    // The sizes the kernel writes back must be set anew before each call.
+    void rearm() {
+        for (mmsghdr& header : headers) {
+            header.msg_hdr.msg_namelen = sizeof(sockaddr_in);
+            header.msg_hdr.msg_flags = 0;
+        }
+    }
+};
+
 void CUDPListener::run() {
-    char buffer[kBufferSize];
+    auto batch = std::make_unique<ReceiveBatch>();
     pollfd watched[2] = {{m_socket.get(), POLLIN, 0}, {m_wakeRead.get(), POLLIN, 0}};
     while (!m_stop.load(std::memory_order_relaxed)) {
         if (::poll(watched, 2, -1) < 0) {
@@ -112,23 +138,21 @@ void CUDPListener::run() {
         if (watched[1].revents != 0) {
             return;
         }
-        if (watched[0].revents != 0 && !receivePending(buffer)) {
+        if (watched[0].revents != 0 && !receivePending(*batch)) {
             return;
         }
     }
 }
 
-bool CUDPListener::receivePending(char* buffer) {
-    for (int taken = 0; taken < kBurst && !m_stop.load(std::memory_order_relaxed); ++taken) {
-        sockaddr_in sender{};
-        iovec part{buffer, static_cast<std::size_t>(kBufferSize)};
-        msghdr message{};
-        message.msg_name = &sender;
-        message.msg_namelen = sizeof sender;
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        const ssize_t length = ::recvmsg(m_socket.get(), &message, MSG_DONTWAIT);
-        if (length < 0) {
+bool CUDPListener::receivePending(ReceiveBatch& batch) {
+    // Datagrams taken in one wake-up were all waiting at the same moment: they share one
+    // time of reception, and reading the local time (costly) happens once per wake-up.
+    QTime received;
+    for (int taken = 0; taken < kBurst && !m_stop.load(std::memory_order_relaxed);) {
+        batch.rearm();
+        const int count =
+            ::recvmmsg(m_socket.get(), batch.headers, ReceiveBatch::kSize, MSG_DONTWAIT, nullptr);
+        if (count < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -138,17 +162,28 @@ bool CUDPListener::receivePending(char* buffer) {
             endWithReceiveError(errno);
             return false;
         }
-        m_received.fetch_add(1, std::memory_order_relaxed);
-        if ((message.msg_flags & MSG_TRUNC) != 0) {
-            // Longer than the buffer: keep what fits rather than going deaf.
-            m_cut.fetch_add(1, std::memory_order_relaxed);
+        if (!received.isValid()) {
+            received = m_clock.now().time();
         }
-        route(QByteArrayView(buffer, length), sender.sin_addr.s_addr);
+        for (int i = 0; i < count; ++i) {
+            const mmsghdr& header = batch.headers[i];
+            if ((header.msg_hdr.msg_flags & MSG_TRUNC) != 0) {
+                // Longer than the buffer: keep what fits rather than going deaf.
+                m_cut.fetch_add(1, std::memory_order_relaxed);
+            }
+            route(QByteArrayView(batch.buffers[i], header.msg_len),
+                  batch.senders[i].sin_addr.s_addr, received);
+        }
+        m_received.fetch_add(static_cast<quint64>(count), std::memory_order_relaxed);
+        taken += count;
+        if (count < static_cast<int>(ReceiveBatch::kSize)) {
+            return true;
+        }
     }
     return true;
 }
 
-void CUDPListener::route(QByteArrayView datagram, quint32 sender) {
+void CUDPListener::route(QByteArrayView datagram, quint32 sender, const QTime& received) {
     if (datagram.isEmpty()) {
         return;
     }
@@ -163,8 +198,16 @@ void CUDPListener::route(QByteArrayView datagram, quint32 sender) {
     if (datagram.front() == '!') {
         emit rxBang(datagram.toByteArray());
     }
-    m_queue.push(CTrafficLine::build(m_clock.now().time(), sender, datagram));
-    emit rxQueued();
+    m_queue.push(CTrafficLine::build(received, sender, datagram));
+    if (m_unannounced.fetch_add(1) == 0) {
+        QMetaObject::invokeMethod(this, &CUDPListener::announceQueued, Qt::QueuedConnection);
+    }
+}
+
+void CUDPListener::announceQueued() {
+    for (quint32 lines = m_unannounced.exchange(0); lines > 0; --lines) {
+        emit rxQueued();
+    }
 }
 
 void CUDPListener::endWithReceiveError(int error) {

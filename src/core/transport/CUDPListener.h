@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
+#include <QTime>
 #include <atomic>
 #include <memory>
 
@@ -56,7 +57,9 @@ public:
     quint64 datagramsCut() const { return m_cut.load(std::memory_order_relaxed); }
 
 signals:
-    // A traffic line was pushed onto the inbound queue.
+    // A traffic line was pushed onto the inbound queue: once per line, emitted on this
+    // object's own thread (the GUI thread). The receive thread wakes that thread once for
+    // a whole burst of lines rather than once a line.
     void rxQueued();
     // A text beginning with "[": for the trace window only, never queued.
     void rxBracket(QByteArray text);
@@ -66,13 +69,17 @@ signals:
     void failed(QString message);
 
 private:
+    struct ReceiveBatch;
+
     bool openSocket();
     bool openWakePipe();
     void run();
     // False when reception has to end.
-    bool receivePending(char* buffer);
-    void route(QByteArrayView datagram, quint32 sender);
+    bool receivePending(ReceiveBatch& batch);
+    void route(QByteArrayView datagram, quint32 sender, const QTime& received);
     void endWithReceiveError(int error);
+    // On this object's thread: one rxQueued for each line pushed since the last call.
+    void announceQueued();
 
     const int m_port;
     const quint32 m_adapterAddress;
@@ -83,6 +90,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<quint64> m_received{0};
     std::atomic<quint64> m_cut{0};
+    std::atomic<quint32> m_unannounced{0};
     CFileDescriptor m_socket;
     CFileDescriptor m_wakeRead;
     CFileDescriptor m_wakeWrite;
