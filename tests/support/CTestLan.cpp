@@ -1,5 +1,7 @@
 #include "CTestLan.h"
 
+#include <QStandardPaths>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <net/if.h>
@@ -53,6 +55,13 @@ QString CTestLan::isolateProcess() {
     }
     if (!bringLoopbackUp()) {
         return QStringLiteral("cannot bring up loopback in the test namespace");
+    }
+    return {};
+}
+
+QString CTestLan::whyNoLan() {
+    if (QStandardPaths::findExecutable(QStringLiteral("ip")).isEmpty()) {
+        return QStringLiteral("the ip tool (iproute2) is missing: scripts/setup installs it");
     }
     return {};
 }

@@ -27,6 +27,8 @@ public:
     // started afterwards inherit the namespace. Empty on success, else why not (the test
     // should skip with it).
     static QString isolateProcess();
+    // Empty when LANs can be built here (the ip tool of iproute2 is there), else why not.
+    static QString whyNoLan();
 
     CTestLan() = default;
     ~CTestLan();

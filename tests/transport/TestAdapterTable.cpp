@@ -188,7 +188,7 @@ void TestAdapterTable::enumerateTellsTheUserOnce() {
 }
 
 void TestAdapterTable::findsTheTestLanAdapters() {
-    const QString why = CTestLan::isolateProcess();
+    const QString why = CTestLan::isolateProcess() + CTestLan::whyNoLan();
     if (!why.isEmpty()) {
         QSKIP(qPrintable(why));
     }

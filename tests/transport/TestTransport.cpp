@@ -172,7 +172,7 @@ private:
 };
 
 void TestTransport::initTestCase() {
-    const QString why = CTestLan::isolateProcess();
+    const QString why = CTestLan::isolateProcess() + CTestLan::whyNoLan();
     if (!why.isEmpty()) {
         QSKIP(qPrintable(why));
     }

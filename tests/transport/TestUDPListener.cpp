@@ -60,6 +60,8 @@ private slots:
     void routesEachDatagram_data();
     void routesEachDatagram();
     void keepsReceivingAfterHostileDatagrams();
+    void announcesEveryLineOfABurstInOrder();
+    void stampsEachWakeUpWithTheClock();
     void secondListenerOnThePortIsToldItIsInUse();
     void stopReceiverReturnsWhileBlocked();
     void stopReceiverReturnsDuringAFlood();
@@ -87,6 +89,7 @@ void TestUDPListener::initTestCase() {
 }
 
 void TestUDPListener::init() {
+    m_clock.set(QDateTime(QDate(2026, 3, 1), QTime(14, 3, 9)));
     m_firewallSuspect = true;
     drain(m_queue);
     m_listener = std::make_unique<CUDPListener>(kPort, 0, m_queue, m_firewallSuspect, m_clock);
@@ -192,6 +195,27 @@ void TestUDPListener::keepsReceivingAfterHostileDatagrams() {
     QVERIFY(m_received->failures.isEmpty());
     QCOMPARE(drain(m_queue).last(), QByteArray("[14:03:09] (127.0.0.7) !NAME=Still here;"));
     QVERIFY(m_listener->datagramsCut() >= 1);
+}
+
+void TestUDPListener::announcesEveryLineOfABurstInOrder() {
+    constexpr int kLines = 500;
+    for (int i = 0; i < kLines; ++i) {
+        QVERIFY(m_peer.send("+UID" + QByteArray::number(i) + ";", loopback(1), kPort));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_received->queued, kLines, kWatchdogMs);
+    const QList<QByteArray> lines = drain(m_queue);
+    QCOMPARE(lines.size(), kLines);
+    for (int i = 0; i < kLines; ++i) {
+        QCOMPARE(lines[i], "[14:03:09] (127.0.0.7) +UID" + QByteArray::number(i) + ";");
+    }
+}
+
+void TestUDPListener::stampsEachWakeUpWithTheClock() {
+    sendAndSettle("!NAME=Before;");
+    m_clock.set(QDateTime(QDate(2026, 3, 1), QTime(7, 8, 9)));
+    sendAndSettle("!NAME=After;");
+    QCOMPARE(drain(m_queue), (QList<QByteArray>{"[14:03:09] (127.0.0.7) !NAME=Before;",
+                                                "[07:08:09] (127.0.0.7) !NAME=After;"}));
 }
 
 void TestUDPListener::secondListenerOnThePortIsToldItIsInUse() {
