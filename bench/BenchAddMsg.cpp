@@ -8,9 +8,9 @@
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 
+#include <benchmark/benchmark.h>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -31,8 +31,8 @@ struct Site {
     CRecordingNotifier notifier;
     CErrorLog errorLog{clock, dir.filePath(QStringLiteral("errors.txt"))};
     CUbrixVorelDoc doc{settings, notifier, errorLog};
-    QList<QByteArray> replies;        // settings of random devices in random order
-    QList<QByteArray> queryAnswers;   // whole devices answering "#UIDn=?;" one after another
+    QList<QByteArray> replies;       // settings of random devices in random order
+    QList<QByteArray> queryAnswers;  // whole devices answering "#UIDn=?;" one after another
 
     explicit Site(int devices) {
         settings.log = 0;

@@ -38,7 +38,10 @@ bool takeNumber(const QStringList& arguments, int& index, int minimum, int maxim
     }
     const std::optional<int> value = number(arguments[++index], minimum, maximum);
     if (!value) {
-        error = QStringLiteral("%1 takes a whole number from %2 to %3").arg(option).arg(minimum).arg(maximum);
+        error = QStringLiteral("%1 takes a whole number from %2 to %3")
+                    .arg(option)
+                    .arg(minimum)
+                    .arg(maximum);
         return false;
     }
     into = *value;
@@ -116,8 +119,9 @@ CCliOptions CCliOptions::parse(const QStringList& arguments) {
     const bool needsTarget = options.command == Command::Query || options.command == Command::Send;
     if (needsTarget) {
         if (positional.size() != 1) {
-            error = options.command == Command::Query ? QStringLiteral("query takes one gateway address")
-                                                      : QStringLiteral("send takes one command text");
+            error = options.command == Command::Query
+                        ? QStringLiteral("query takes one gateway address")
+                        : QStringLiteral("send takes one command text");
             return options;
         }
         options.target = positional.takeFirst();

@@ -16,9 +16,13 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void onInterrupt(int /*signal*/) { g_interrupted.store(true); }
+extern "C" void onInterrupt(int /*signal*/) {
+    g_interrupted.store(true);
+}
 
-QString dotted(quint32 address) { return QString::fromLatin1(CIpv4Address::toDotted(address)); }
+QString dotted(quint32 address) {
+    return QString::fromLatin1(CIpv4Address::toDotted(address));
+}
 
 }  // namespace
 
@@ -41,8 +45,8 @@ CCliSession::CCliSession(const CCliOptions& options, QTextStream& out, QObject* 
     connect(&m_doc, &CUbrixVorelDoc::updateAllViews, this, [this](quint32 hint) {
         if (hint == CUbrixVorelDoc::kHintTrafficLine && m_printTraffic) {
             const QByteArray& line = m_doc.trafficHistory().back();
-            m_out << QString::fromUtf8(CTrafficRendering::render(line, m_options.showTime,
-                                                                 m_options.showSender))
+            m_out << QString::fromUtf8(
+                         CTrafficRendering::render(line, m_options.showTime, m_options.showSender))
                   << '\n';
             m_out.flush();
         }
@@ -97,7 +101,8 @@ bool CCliSession::selectAdapter() {
             }
         }
         if (found < 0) {
-            m_notifier.showMessage(QStringLiteral("no adapter %1 (see 'vorel-cli adapters')").arg(m_options.adapter));
+            m_notifier.showMessage(
+                QStringLiteral("no adapter %1 (see 'vorel-cli adapters')").arg(m_options.adapter));
             return false;
         }
         table.select(found);
@@ -165,14 +170,16 @@ void CCliSession::progress(const QString& text) const {
 
 QList<QByteArray> CCliSession::gatewayAddresses() const {
     QList<QByteArray> addresses;
-    for (const pugi::xpath_node& hit : m_doc.plan().select_nodes("//Device_Configuration/UBRIX[@IP]")) {
+    for (const pugi::xpath_node& hit :
+         m_doc.plan().select_nodes("//Device_Configuration/UBRIX[@IP]")) {
         addresses << QByteArray(hit.node().attribute("IP").value());
     }
     return addresses;
 }
 
 void CCliSession::printGateways() {
-    for (const pugi::xpath_node& hit : m_doc.plan().select_nodes("//Device_Configuration/UBRIX[@IP]")) {
+    for (const pugi::xpath_node& hit :
+         m_doc.plan().select_nodes("//Device_Configuration/UBRIX[@IP]")) {
         const pugi::xml_node gateway = hit.node();
         m_out << gateway.attribute("IP").value() << '\t'
               << QString::fromUtf8(gateway.child("NAME").text().get()) << '\n';
@@ -232,7 +239,8 @@ int CCliSession::query() {
     }
     waitForReplies();
     const std::string ip = CIpv4Address::toDotted(address).toStdString();
-    for (const pugi::xpath_node& hit : m_doc.plan().select_nodes("//Device_Configuration/UBRIX[@IP]")) {
+    for (const pugi::xpath_node& hit :
+         m_doc.plan().select_nodes("//Device_Configuration/UBRIX[@IP]")) {
         if (ip == hit.node().attribute("IP").value()) {
             printSettings(m_out, hit.node(), QString());
             return CCliOptions::kExitOk;
@@ -247,7 +255,8 @@ int CCliSession::send() {
         bool ok = false;
         address = CIpv4Address::fromDotted(m_options.destination.toLatin1(), &ok);
         if (!ok) {
-            m_notifier.showMessage(QStringLiteral("%1 is not an IPv4 address").arg(m_options.destination));
+            m_notifier.showMessage(
+                QStringLiteral("%1 is not an IPv4 address").arg(m_options.destination));
             return CCliOptions::kExitUsage;
         }
     }
@@ -296,8 +305,9 @@ int CCliSession::collect() {
         progress(QStringLiteral("No gateway answered."));
         return CCliOptions::kExitNothingAnswered;
     }
-    progress(QStringLiteral("%1 gateway(s) found. Reading their settings and registering their buses...")
-                 .arg(gateways.size()));
+    progress(
+        QStringLiteral("%1 gateway(s) found. Reading their settings and registering their buses...")
+            .arg(gateways.size()));
     for (const QByteArray& gateway : gateways) {
         const quint32 address = CIpv4Address::fromDotted(gateway);
         sendTo(CCommands::gatewayFullQuery(), address);
@@ -312,14 +322,19 @@ int CCliSession::collect() {
         int uid;
     };
     QList<Device> devices;
-    for (const pugi::xpath_node& hit : m_doc.plan().select_nodes("//Network_Configuration/UBRIX[@IP]/DEVICE[@UID]")) {
+    for (const pugi::xpath_node& hit :
+         m_doc.plan().select_nodes("//Network_Configuration/UBRIX[@IP]/DEVICE[@UID]")) {
         const pugi::xml_node device = hit.node();
-        devices.append({CIpv4Address::fromDotted(QByteArray(device.parent().attribute("IP").value())),
-                        device.attribute("UID").as_int()});
+        devices.append(
+            {CIpv4Address::fromDotted(QByteArray(device.parent().attribute("IP").value())),
+             device.attribute("UID").as_int()});
     }
     for (qsizetype i = 0; i < devices.size() && !g_interrupted.load(); ++i) {
         progress(QStringLiteral("Reading device %1 of %2 (UID %3 behind %4)")
-                     .arg(i + 1).arg(devices.size()).arg(devices[i].uid).arg(dotted(devices[i].gateway)));
+                     .arg(i + 1)
+                     .arg(devices.size())
+                     .arg(devices[i].uid)
+                     .arg(dotted(devices[i].gateway)));
         sendTo(CCommands::busDeviceQuery(devices[i].uid), devices[i].gateway);
         waitFor(std::chrono::milliseconds(m_options.paceMs));
     }

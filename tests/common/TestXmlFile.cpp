@@ -47,11 +47,12 @@ void TestXmlFile::roundTrips_data() {
         << QByteArray("<a>Caf\xc3\xa9</a>");
     QTest::newRow("empty element") << QByteArray("<a><b></b></a>") << QByteArray("<b />");
     QTest::newRow("blank text") << QByteArray("<a><b>  </b></a>") << QByteArray("<b>  </b>");
-    QTest::newRow("tab in attribute") << QByteArray("<a b=\"x&#9;y\"/>") << QByteArray("b=\"x&#09;y\"");
-    QTest::newRow("comment and pi kept") << QByteArray("<a><!-- c --><?pi x?></a>")
-                                        << QByteArray("<!-- c -->");
-    QTest::newRow("xml-prefixed pi target") << QByteArray("<a><?xml-stylesheet x?></a>")
-                                           << QByteArray("<?xml-stylesheet x?>");
+    QTest::newRow("tab in attribute")
+        << QByteArray("<a b=\"x&#9;y\"/>") << QByteArray("b=\"x&#09;y\"");
+    QTest::newRow("comment and pi kept")
+        << QByteArray("<a><!-- c --><?pi x?></a>") << QByteArray("<!-- c -->");
+    QTest::newRow("xml-prefixed pi target")
+        << QByteArray("<a><?xml-stylesheet x?></a>") << QByteArray("<?xml-stylesheet x?>");
 }
 
 void TestXmlFile::roundTrips() {

@@ -28,13 +28,26 @@ void TestXmlText::fromWire_data() {
     QTest::newRow("utf-8 kept") << QByteArray("Caf\xc3\xa9") << QByteArray("Caf\xc3\xa9");
     QTest::newRow("latin-1 converted") << QByteArray("Caf\xe9") << QByteArray("Caf\xc3\xa9");
     QTest::newRow("tab kept") << QByteArray("a\tb") << QByteArray("a\tb");
-    QTest::newRow("control replaced") << QByteArray("a\x01" "b") << QByteArray("a\xef\xbf\xbd" "b");
-    QTest::newRow("cr lf replaced") << QByteArray("a\r\nb") << QByteArray("a\xef\xbf\xbd\xef\xbf\xbd" "b");
-    QTest::newRow("nul replaced") << QByteArray("a\0b", 3) << QByteArray("a\xef\xbf\xbd" "b");
-    QTest::newRow("overlong utf-8 is latin-1") << QByteArray("\xc0\xaf") << QByteArray("\xc3\x80\xc2\xaf");
-    QTest::newRow("surrogate is latin-1") << QByteArray("\xed\xa0\x80")
-                                          << QByteArray("\xc3\xad\xc2\xa0\xc2\x80");
-    QTest::newRow("truncated sequence is latin-1") << QByteArray("x\xe2\x82") << QByteArray("x\xc3\xa2\xc2\x82");
+    QTest::newRow("control replaced") << QByteArray(
+                                             "a\x01"
+                                             "b")
+                                      << QByteArray(
+                                             "a\xef\xbf\xbd"
+                                             "b");
+    QTest::newRow("cr lf replaced") << QByteArray("a\r\nb")
+                                    << QByteArray(
+                                           "a\xef\xbf\xbd\xef\xbf\xbd"
+                                           "b");
+    QTest::newRow("nul replaced") << QByteArray("a\0b", 3)
+                                  << QByteArray(
+                                         "a\xef\xbf\xbd"
+                                         "b");
+    QTest::newRow("overlong utf-8 is latin-1")
+        << QByteArray("\xc0\xaf") << QByteArray("\xc3\x80\xc2\xaf");
+    QTest::newRow("surrogate is latin-1")
+        << QByteArray("\xed\xa0\x80") << QByteArray("\xc3\xad\xc2\xa0\xc2\x80");
+    QTest::newRow("truncated sequence is latin-1")
+        << QByteArray("x\xe2\x82") << QByteArray("x\xc3\xa2\xc2\x82");
     QTest::newRow("U+FFFE replaced") << QByteArray("\xef\xbf\xbe") << QByteArray("\xef\xbf\xbd");
     QTest::newRow("delete kept") << QByteArray("\x7f") << QByteArray("\x7f");
     QTest::newRow("empty") << QByteArray() << QByteArray();
@@ -51,7 +64,8 @@ void TestXmlText::fromWireAlwaysGivesCleanText() {
         for (int b = 0; b < 256; b += 7) {
             const char bytes[2] = {static_cast<char>(a), static_cast<char>(b)};
             const std::string text = CXmlText::fromWire(QByteArrayView(bytes, 2));
-            QVERIFY2(CXmlText::isCleanText(text), qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
+            QVERIFY2(CXmlText::isCleanText(text),
+                     qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
         }
     }
 }

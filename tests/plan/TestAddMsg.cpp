@@ -35,66 +35,85 @@ void TestAddMsg::entersReplies_data() {
     QTest::addColumn<QList<QByteArray>>("lines");
     QTest::addColumn<QByteArray>("plan");
 
-    QTest::newRow("gateway name") << QList<QByteArray>{line("!NAME=Lobby;")}
-                                  << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>Lobby</NAME></UBRIX>"
-                                                "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
-                                                "</Network_Configuration></Plan>");
+    QTest::newRow("gateway name")
+        << QList<QByteArray>{line("!NAME=Lobby;")}
+        << QByteArray(
+               "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>Lobby</NAME></UBRIX>"
+               "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
+               "</Network_Configuration></Plan>");
     QTest::newRow("same reply twice changes the text only")
         << QList<QByteArray>{line("!NAME=Lobby;"), line("!NAME=Hall;")}
-        << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>Hall</NAME></UBRIX>"
-                      "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
-                      "</Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>Hall</NAME></UBRIX>"
+               "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
+               "</Network_Configuration></Plan>");
     QTest::newRow("group and port")
         << QList<QByteArray>{line("!NETWORK.DHCP=ENABLE;"), line("!A.SERIAL.TYPE=NONE;")}
-        << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NETWORK><DHCP>ENABLE</DHCP></NETWORK>"
-                      "<PORT P=\"A\"><SERIAL><TYPE>NONE</TYPE></SERIAL></PORT></UBRIX>"
-                      "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
-                      "</Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><UBRIX "
+               "IP=\"192.168.1.20\"><NETWORK><DHCP>ENABLE</DHCP></NETWORK>"
+               "<PORT P=\"A\"><SERIAL><TYPE>NONE</TYPE></SERIAL></PORT></UBRIX>"
+               "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
+               "</Network_Configuration></Plan>");
     QTest::newRow("port alias")
         << QList<QByteArray>{line("!A.ALIAS=Hall;"), line("!A.ALIAS=Stair;")}
-        << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><PORT P=\"A\" Name=\"Stair\">"
-                      "<ALIAS>Stair</ALIAS></PORT></UBRIX></Device_Configuration><Network_Configuration>"
-                      "<UBRIX IP=\"192.168.1.20\"/></Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><PORT P=\"A\" "
+               "Name=\"Stair\">"
+               "<ALIAS>Stair</ALIAS></PORT></UBRIX></Device_Configuration><Network_Configuration>"
+               "<UBRIX IP=\"192.168.1.20\"/></Network_Configuration></Plan>");
     QTest::newRow("device setting")
         << QList<QByteArray>{line("!UID5.TYPE=X;")}
-        << QByteArray("<Plan><Device_Configuration><DEVICE UID=\"5\"><TYPE>X</TYPE></DEVICE></Device_Configuration>"
-                      "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE UID=\"5\"/></UBRIX>"
-                      "</Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><DEVICE "
+               "UID=\"5\"><TYPE>X</TYPE></DEVICE></Device_Configuration>"
+               "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE UID=\"5\"/></UBRIX>"
+               "</Network_Configuration></Plan>");
     QTest::newRow("indexed settings")
-        << QList<QByteArray>{line("!UID12.LED.PRESET.3=255.0.0;"), line("!UID12.LED.PRESET.4=0.0.0;"),
-                             line("!UID12.LED.PRESET.3=1.2.3;")}
-        << QByteArray("<Plan><Device_Configuration><DEVICE UID=\"12\"><LED><PRESET A=\"3\">1.2.3</PRESET>"
-                      "<PRESET A=\"4\">0.0.0</PRESET></LED></DEVICE></Device_Configuration>"
-                      "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE UID=\"12\"/></UBRIX>"
-                      "</Network_Configuration></Plan>");
+        << QList<QByteArray>{line("!UID12.LED.PRESET.3=255.0.0;"),
+                             line("!UID12.LED.PRESET.4=0.0.0;"), line("!UID12.LED.PRESET.3=1.2.3;")}
+        << QByteArray(
+               "<Plan><Device_Configuration><DEVICE UID=\"12\"><LED><PRESET A=\"3\">1.2.3</PRESET>"
+               "<PRESET A=\"4\">0.0.0</PRESET></LED></DEVICE></Device_Configuration>"
+               "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE UID=\"12\"/></UBRIX>"
+               "</Network_Configuration></Plan>");
     QTest::newRow("empty value")
         << QList<QByteArray>{line("!NAME=Lobby;"), line("!NAME=;")}
-        << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME/></UBRIX>"
-                      "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
-                      "</Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME/></UBRIX>"
+               "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
+               "</Network_Configuration></Plan>");
     QTest::newRow("serial announcements in order")
         << QList<QByteArray>{line("+SN99;"), line("+SN12;"), line("+SN99;")}
-        << QByteArray("<Plan><Device_Configuration><DEVICE SN=\"12\"/><DEVICE SN=\"99\"/></Device_Configuration>"
-                      "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE SN=\"12\"/><DEVICE SN=\"99\"/>"
-                      "</UBRIX></Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><DEVICE SN=\"12\"/><DEVICE "
+               "SN=\"99\"/></Device_Configuration>"
+               "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE SN=\"12\"/><DEVICE "
+               "SN=\"99\"/>"
+               "</UBRIX></Network_Configuration></Plan>");
     QTest::newRow("large serial number is unsigned")
         << QList<QByteArray>{line("+SN3000000000;"), line("+SN3000000000;")}
-        << QByteArray("<Plan><Device_Configuration><DEVICE SN=\"3000000000\"/></Device_Configuration>"
-                      "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE SN=\"3000000000\"/></UBRIX>"
-                      "</Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><DEVICE SN=\"3000000000\"/></Device_Configuration>"
+               "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE "
+               "SN=\"3000000000\"/></UBRIX>"
+               "</Network_Configuration></Plan>");
     QTest::newRow("devices behind two gateways")
         << QList<QByteArray>{line("+UID3;", "10.0.0.1"), line("+UID2;", "10.0.0.2")}
-        << QByteArray("<Plan><Device_Configuration><DEVICE UID=\"2\"/><DEVICE UID=\"3\"/></Device_Configuration>"
-                      "<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"3\"/></UBRIX>"
-                      "<UBRIX IP=\"10.0.0.2\"><DEVICE UID=\"2\"/></UBRIX></Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><DEVICE UID=\"2\"/><DEVICE "
+               "UID=\"3\"/></Device_Configuration>"
+               "<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"3\"/></UBRIX>"
+               "<UBRIX IP=\"10.0.0.2\"><DEVICE UID=\"2\"/></UBRIX></Network_Configuration></Plan>");
     QTest::newRow("other lines only in history")
         << QList<QByteArray>{line("&NAME=?;"), line("hello"), line("")}
         << QByteArray("<Plan><Device_Configuration/>" + kEmptyNetwork + "</Plan>");
     QTest::newRow("device reply without path ignored")
         << QList<QByteArray>{line("!UID5=1;"), line("!NAME=A;")}
-        << QByteArray("<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>A</NAME></UBRIX>"
-                      "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
-                      "</Network_Configuration></Plan>");
+        << QByteArray(
+               "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>A</NAME></UBRIX>"
+               "</Device_Configuration><Network_Configuration><UBRIX IP=\"192.168.1.20\"/>"
+               "</Network_Configuration></Plan>");
 }
 
 void TestAddMsg::entersReplies() {
@@ -109,14 +128,16 @@ void TestAddMsg::entersReplies() {
 void TestAddMsg::hints_data() {
     QTest::addColumn<QList<QByteArray>>("lines");
     QTest::addColumn<QList<quint32>>("hints");
-    QTest::newRow("new gateway") << QList<QByteArray>{line("!NAME=Lobby;")} << QList<quint32>{32, 8, 2};
+    QTest::newRow("new gateway") << QList<QByteArray>{line("!NAME=Lobby;")}
+                                 << QList<quint32>{32, 8, 2};
     QTest::newRow("known gateway") << QList<QByteArray>{line("!NAME=Lobby;"), line("!NAME=Lobby;")}
                                    << QList<quint32>{32, 8, 32, 2};
     QTest::newRow("uid then setting") << QList<QByteArray>{line("+UID7;"), line("!UID7.NAME=Lamp;")}
                                       << QList<quint32>{32, 32, (7u << 16) + 3};
-    QTest::newRow("setting then serial") << QList<QByteArray>{line("!UID7.NAME=Lamp;"), line("+SN99;")}
-                                         << QList<quint32>{32, 32, 1};
-    QTest::newRow("uids 10 2 7") << QList<QByteArray>{line("+UID10;"), line("+UID2;"), line("+UID7;")}
+    QTest::newRow("setting then serial")
+        << QList<QByteArray>{line("!UID7.NAME=Lamp;"), line("+SN99;")} << QList<quint32>{32, 32, 1};
+    QTest::newRow("uids 10 2 7") << QList<QByteArray>{line("+UID10;"), line("+UID2;"),
+                                                      line("+UID7;")}
                                  << QList<quint32>{32, 32, 32, (7u << 16) + 1};
     QTest::newRow("nothing entered") << QList<QByteArray>{line("hello")} << QList<quint32>{32, 0};
     QTest::newRow("empty queue") << QList<QByteArray>{} << QList<quint32>{0};
@@ -154,12 +175,14 @@ void TestAddMsg::uidAnnouncementsKeepAscendingOrder() {
     CDocFixture fixture;
     fixture.receive({line("!UID50.NAME=x;"), line("+UID10;"), line("+UID2;"), line("+UID7;")});
     // Devices created by a setting reply are appended; announced ones are sorted in.
-    QCOMPARE(fixture.planText(),
-             QByteArray("<Plan><Device_Configuration><DEVICE UID=\"2\"/><DEVICE UID=\"7\"/>"
-                        "<DEVICE UID=\"10\"/><DEVICE UID=\"50\"><NAME>x</NAME></DEVICE></Device_Configuration>"
-                        "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE UID=\"2\"/>"
-                        "<DEVICE UID=\"7\"/><DEVICE UID=\"10\"/><DEVICE UID=\"50\"/></UBRIX>"
-                        "</Network_Configuration></Plan>"));
+    QCOMPARE(
+        fixture.planText(),
+        QByteArray(
+            "<Plan><Device_Configuration><DEVICE UID=\"2\"/><DEVICE UID=\"7\"/>"
+            "<DEVICE UID=\"10\"/><DEVICE UID=\"50\"><NAME>x</NAME></DEVICE></Device_Configuration>"
+            "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE UID=\"2\"/>"
+            "<DEVICE UID=\"7\"/><DEVICE UID=\"10\"/><DEVICE UID=\"50\"/></UBRIX>"
+            "</Network_Configuration></Plan>"));
 }
 
 void TestAddMsg::knownUidAnnouncementOnlyAddsToNetwork() {
@@ -168,10 +191,12 @@ void TestAddMsg::knownUidAnnouncementOnlyAddsToNetwork() {
     fixture.takeHints();
     fixture.receive({line("+UID4;", "10.0.0.2")});
     QCOMPARE(fixture.takeHints(), (QList<quint32>{32, (4u << 16) + 1}));
-    QCOMPARE(fixture.planText(),
-             QByteArray("<Plan><Device_Configuration><DEVICE UID=\"4\"/></Device_Configuration>"
-                        "<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"4\"/></UBRIX>"
-                        "<UBRIX IP=\"10.0.0.2\"><DEVICE UID=\"4\"/></UBRIX></Network_Configuration></Plan>"));
+    QCOMPARE(
+        fixture.planText(),
+        QByteArray(
+            "<Plan><Device_Configuration><DEVICE UID=\"4\"/></Device_Configuration>"
+            "<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"4\"/></UBRIX>"
+            "<UBRIX IP=\"10.0.0.2\"><DEVICE UID=\"4\"/></UBRIX></Network_Configuration></Plan>"));
 }
 
 void TestAddMsg::hostileRepliesLeaveWellFormedPlan_data() {
@@ -184,7 +209,8 @@ void TestAddMsg::hostileRepliesLeaveWellFormedPlan_data() {
     QTest::newRow("quote in device id") << QByteArray("!UID5'.NAME=1;") << true;
     QTest::newRow("quote in index") << QByteArray("!LED.PRESET.3'=1;") << true;
     QTest::newRow("markup in value") << QByteArray("!NAME=<a>&amp;\"'</a>;") << false;
-    QTest::newRow("control characters in value") << QByteArray("!NAME=a\x01\x02\x1b\x7f b;") << false;
+    QTest::newRow("control characters in value")
+        << QByteArray("!NAME=a\x01\x02\x1b\x7f b;") << false;
     QTest::newRow("nul in value") << QByteArray("!NAME=a\0b;", 10) << false;
     QTest::newRow("invalid utf-8 in value") << QByteArray("!NAME=\xff\xfe\xc3;") << false;
     QTest::newRow("huge value") << QByteArray("!NAME=" + QByteArray(100000, 'x') + ";") << false;
@@ -238,7 +264,8 @@ void TestAddMsg::burstOfMixedLines() {
     CDocFixture fixture;
     QList<QByteArray> burst;
     for (int i = 0; i < 300; ++i) {
-        burst << line("!UID" + QByteArray::number(i % 7) + ".LED.VALUE=" + QByteArray::number(i) + ";");
+        burst << line("!UID" + QByteArray::number(i % 7) + ".LED.VALUE=" + QByteArray::number(i) +
+                      ";");
         if (i % 50 == 0) {
             burst << line("!1.1.0.LED.VALUE=5") << line("&NAME=?;");
         }
@@ -253,9 +280,10 @@ void TestAddMsg::burstOfMixedLines() {
     }
     // Each keypad line stops one drain; every setting still arrives in order.
     QCOMPARE(drains, 7);
-    QVERIFY(fixture.planText().contains("<DEVICE UID=\"5\"><LED><VALUE>299</VALUE></LED></DEVICE>"));
-    QCOMPARE(fixture.doc().trafficHistory().size(), CTrafficHistory::kLimit - CTrafficHistory::kTrim +
-                                                        (burst.size() - 201) % 20 + 1);
+    QVERIFY(
+        fixture.planText().contains("<DEVICE UID=\"5\"><LED><VALUE>299</VALUE></LED></DEVICE>"));
+    QCOMPARE(fixture.doc().trafficHistory().size(),
+             CTrafficHistory::kLimit - CTrafficHistory::kTrim + (burst.size() - 201) % 20 + 1);
 }
 
 QTEST_GUILESS_MAIN(TestAddMsg)

@@ -27,9 +27,12 @@ void TestErrorLog::linesAreStampedAndAppended() {
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("[12/06/2026 14:03:09] Error in CUbrixVorelDoc::NetAddDevice()\n"
-                                        "[12/06/2026 14:03:09] Error in CUbrixVorelDoc::AddMsg()[10:00:00] (1.2.3.4) !9=1\n"
-                                        "[01/02/2027 03:04:05] Error in CUbrixVorelMap::OnUpdate()\n"));
+    QCOMPARE(
+        file.readAll(),
+        QByteArray(
+            "[12/06/2026 14:03:09] Error in CUbrixVorelDoc::NetAddDevice()\n"
+            "[12/06/2026 14:03:09] Error in CUbrixVorelDoc::AddMsg()[10:00:00] (1.2.3.4) !9=1\n"
+            "[01/02/2027 03:04:05] Error in CUbrixVorelMap::OnUpdate()\n"));
 }
 
 void TestErrorLog::unwritableLogIsSilent() {

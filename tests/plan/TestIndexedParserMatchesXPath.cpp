@@ -10,9 +10,10 @@ namespace {
 // groups and indexed settings come back again and again in every order.
 QByteArray randomLine(QRandomGenerator& random) {
     static const QList<QByteArray> senders{"10.0.0.1", "10.0.0.2", "10.0.0.13"};
-    static const QList<QByteArray> paths{"NAME", "TYPE", "NETWORK.DHCP", "A.SERIAL.TYPE", "B.ALIAS",
-                                         "A.ALIAS", "LED.PRESET.3", "LED.PRESET.12", "LED.VALUE",
-                                         "C.MOTOR.SPEED.2", "MOTOR.SPEED", "A.TYPE"};
+    static const QList<QByteArray> paths{
+        "NAME",        "TYPE",         "NETWORK.DHCP",  "A.SERIAL.TYPE", "B.ALIAS",
+        "A.ALIAS",     "LED.PRESET.3", "LED.PRESET.12", "LED.VALUE",     "C.MOTOR.SPEED.2",
+        "MOTOR.SPEED", "A.TYPE"};
     const QByteArray sender = senders[random.bounded(senders.size())];
     const QByteArray prefix = "[12:00:00] (" + sender + ") ";
     const QByteArray value = QByteArray::number(random.bounded(1000));
@@ -72,11 +73,12 @@ void TestIndexedParserMatchesXPath::loadedPlanWithDuplicates() {
     // is the one meant, and settings found under the second stay where they are.
     const QByteArray map =
         "<Plan><Device_Configuration><DEVICE UID=\"5\"><NAME>first</NAME></DEVICE>"
-        "<DEVICE UID=\"5\"><LED><VALUE>1</VALUE></LED><PORT P=\"A\"><ALIAS>x</ALIAS></PORT></DEVICE>"
+        "<DEVICE UID=\"5\"><LED><VALUE>1</VALUE></LED><PORT "
+        "P=\"A\"><ALIAS>x</ALIAS></PORT></DEVICE>"
         "</Device_Configuration><Network_Configuration/></Plan>";
-    const QList<QByteArray> lines{"[1] (10.0.0.1) !UID5.NAME=one;", "[1] (10.0.0.1) !UID5.LED.VALUE=2;",
-                                  "[1] (10.0.0.1) !UID5.A.ALIAS=y;", "[1] (10.0.0.1) !UID5.TYPE=T;",
-                                  "[1] (10.0.0.1) +UID5;"};
+    const QList<QByteArray> lines{
+        "[1] (10.0.0.1) !UID5.NAME=one;", "[1] (10.0.0.1) !UID5.LED.VALUE=2;",
+        "[1] (10.0.0.1) !UID5.A.ALIAS=y;", "[1] (10.0.0.1) !UID5.TYPE=T;", "[1] (10.0.0.1) +UID5;"};
     CDocFixture fixture;
     const QString path = fixture.path(QStringLiteral("dup.xml"));
     QFile file(path);

@@ -55,7 +55,8 @@ void TestModelTemplates::listIsTheShippedModels() {
     QCOMPARE(QString::fromLatin1(models[0].caption), QStringLiteral("Ubrix A"));
     QCOMPARE(QString::fromLatin1(models[9].fileName), QStringLiteral("template_tavob.xml"));
     for (const CModelTemplates::Model& model : models) {
-        QVERIFY2(QFile::exists(QDir(kProgramFolder).filePath(QLatin1String(model.fileName))), model.fileName);
+        QVERIFY2(QFile::exists(QDir(kProgramFolder).filePath(QLatin1String(model.fileName))),
+                 model.fileName);
     }
 }
 
@@ -63,7 +64,8 @@ void TestModelTemplates::firstAddOpensModelAsProject() {
     CDocFixture fixture;
     QVERIFY(CModelTemplates::add(fixture.doc(), LumetAC, kProgramFolder, fixture.notifier()));
     QVERIFY(fixture.doc().hasTemplate());
-    QCOMPARE(fixture.doc().templatePath(), QDir(kProgramFolder).filePath(QStringLiteral("template_lumetaC.xml")));
+    QCOMPARE(fixture.doc().templatePath(),
+             QDir(kProgramFolder).filePath(QStringLiteral("template_lumetaC.xml")));
 }
 
 void TestModelTemplates::gatewaysGetPlaceholderAddresses() {
@@ -75,7 +77,8 @@ void TestModelTemplates::gatewaysGetPlaceholderAddresses() {
     QCOMPARE(attributes(fixture, "//Device_Configuration/UBRIX", "IP"),
              (QStringList{"0.0.0.1", "0.0.0.2", "0.0.0.3"}));
     // They stand at the end, after what the project held.
-    const pugi::xml_node last = fixture.doc().templateDocument()->select_node("//Device_Configuration").node().last_child();
+    const pugi::xml_node last =
+        fixture.doc().templateDocument()->select_node("//Device_Configuration").node().last_child();
     QCOMPARE(QString::fromUtf8(last.attribute("IP").value()), QStringLiteral("0.0.0.3"));
     QVERIFY(fixture.notifier().messages().isEmpty());
 }
@@ -93,7 +96,8 @@ void TestModelTemplates::addedModelCarriesItsSettings() {
     CDocFixture fixture;
     openEmptyProject(fixture);
     QVERIFY(CModelTemplates::add(fixture.doc(), LumetAC, kProgramFolder, fixture.notifier()));
-    const pugi::xml_node device = fixture.doc().templateDocument()->select_node("//Device_Configuration/DEVICE").node();
+    const pugi::xml_node device =
+        fixture.doc().templateDocument()->select_node("//Device_Configuration/DEVICE").node();
     QVERIFY(device.child("TYPE"));
     QVERIFY(std::distance(device.children().begin(), device.children().end()) > 1);
 }
@@ -102,7 +106,8 @@ void TestModelTemplates::missingModelLeavesProjectUnchanged() {
     CDocFixture fixture;
     openEmptyProject(fixture);
     const QByteArray before = CDocFixture::compact(*fixture.doc().templateDocument());
-    QVERIFY(!CModelTemplates::add(fixture.doc(), UbrixA, fixture.path(QStringLiteral("nowhere")), fixture.notifier()));
+    QVERIFY(!CModelTemplates::add(fixture.doc(), UbrixA, fixture.path(QStringLiteral("nowhere")),
+                                  fixture.notifier()));
     QCOMPARE(fixture.notifier().messages(), QStringList{QStringLiteral("Failed to open Template")});
     QCOMPARE(CDocFixture::compact(*fixture.doc().templateDocument()), before);
 }

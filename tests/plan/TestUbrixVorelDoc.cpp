@@ -7,7 +7,9 @@
 #include <QTest>
 
 namespace {
-QByteArray line(const QByteArray& text) { return "[10:00:00] (192.168.1.20) " + text; }
+QByteArray line(const QByteArray& text) {
+    return "[10:00:00] (192.168.1.20) " + text;
+}
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -54,7 +56,8 @@ private slots:
 
 void TestUbrixVorelDoc::newPlanHoldsEmptyLayout() {
     CDocFixture fixture;
-    QCOMPARE(fixture.planText(), QByteArray("<Plan><Device_Configuration/><Network_Configuration/></Plan>"));
+    QCOMPARE(fixture.planText(),
+             QByteArray("<Plan><Device_Configuration/><Network_Configuration/></Plan>"));
     QCOMPARE(fixture.doc().plan().first_child().type(), pugi::node_declaration);
     QVERIFY(!fixture.doc().hasTemplate());
     QCOMPARE(fixture.doc().templatePath(), QStringLiteral("Template"));
@@ -124,7 +127,8 @@ void TestUbrixVorelDoc::failedMapLoadKeepsPlanAndUpdatesViews() {
     QCOMPARE(fixture.planText(), before);
     QCOMPARE(fixture.takeHints(), QList<quint32>{16});
     QCOMPARE(fixture.notifier().messages().size(), 1);
-    QVERIFY(fixture.notifier().messages().front().startsWith(QStringLiteral("Failed to load template:\n")));
+    QVERIFY(fixture.notifier().messages().front().startsWith(
+        QStringLiteral("Failed to load template:\n")));
     QVERIFY(fixture.notifier().messages().front().endsWith(QStringLiteral("\n")));
     // The plan still works after the failed load.
     fixture.receive({line("!NAME=Hall;")});
@@ -139,15 +143,18 @@ void TestUbrixVorelDoc::failedSaveKeepsEarlierFile() {
     fixture.receive({line("!NAME=Lobby;")});
     QVERIFY(!fixture.doc().saveMapFile(fixture.path(QStringLiteral("no/such/dir/map.xml"))));
     QCOMPARE(fixture.notifier().messages().size(), 1);
-    QVERIFY(fixture.notifier().messages().front().startsWith(QStringLiteral("Failed to save template:\n")));
+    QVERIFY(fixture.notifier().messages().front().startsWith(
+        QStringLiteral("Failed to save template:\n")));
     QCOMPARE(readFile(path), earlier);
 }
 
 void TestUbrixVorelDoc::projectOpenAndSave() {
     CDocFixture fixture;
     const QString path = fixture.path(QStringLiteral("project.xml"));
-    writeFile(path, "<?xml version=\"1.0\"?><Plan><Device_Configuration><DEVICE UID=\"1\"><TYPE>X</TYPE></DEVICE>"
-                    "</Device_Configuration><Network_Configuration/></Plan>");
+    writeFile(path,
+              "<?xml version=\"1.0\"?><Plan><Device_Configuration><DEVICE "
+              "UID=\"1\"><TYPE>X</TYPE></DEVICE>"
+              "</Device_Configuration><Network_Configuration/></Plan>");
     QVERIFY(fixture.doc().openProject(path));
     QCOMPARE(fixture.doc().templatePath(), path);
     QCOMPARE(fixture.takeHints(), QList<quint32>{16});
@@ -181,9 +188,11 @@ void TestUbrixVorelDoc::netAddDeviceSortsNumerically() {
     for (const char* uid : {"7", "3", "12", "5"}) {
         fixture.doc().NetAddDevice("10.0.0.1", uid, "UID");
     }
-    QCOMPARE(networkText(fixture),
-             QByteArray("<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"3\"/><DEVICE UID=\"5\"/>"
-                        "<DEVICE UID=\"7\"/><DEVICE UID=\"12\"/></UBRIX></Network_Configuration>"));
+    QCOMPARE(
+        networkText(fixture),
+        QByteArray(
+            "<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"3\"/><DEVICE UID=\"5\"/>"
+            "<DEVICE UID=\"7\"/><DEVICE UID=\"12\"/></UBRIX></Network_Configuration>"));
 }
 
 void TestUbrixVorelDoc::netAddDeviceCreatesGatewayOnce() {
@@ -192,8 +201,9 @@ void TestUbrixVorelDoc::netAddDeviceCreatesGatewayOnce() {
     const QByteArray once = networkText(fixture);
     fixture.doc().NetAddDevice("10.0.0.1", "4", "UID");
     QCOMPARE(networkText(fixture), once);
-    QCOMPARE(once, QByteArray("<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"4\"/></UBRIX>"
-                              "</Network_Configuration>"));
+    QCOMPARE(once,
+             QByteArray("<Network_Configuration><UBRIX IP=\"10.0.0.1\"><DEVICE UID=\"4\"/></UBRIX>"
+                        "</Network_Configuration>"));
     fixture.doc().NetAddDevice("10.0.0.1", "4'", "UID");
     QVERIFY(fixture.errorLogText().endsWith("Error in CUbrixVorelDoc::NetAddDevice()\n"));
     QCOMPARE(networkText(fixture), once);
@@ -225,8 +235,9 @@ void TestUbrixVorelDoc::indexFollowsLoadedPlan() {
     CDocFixture fixture;
     fixture.receive({line("!NAME=Old;")});
     const QString path = fixture.path(QStringLiteral("map.xml"));
-    writeFile(path, "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>Loaded</NAME></UBRIX>"
-                    "</Device_Configuration><Network_Configuration/></Plan>");
+    writeFile(path,
+              "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>Loaded</NAME></UBRIX>"
+              "</Device_Configuration><Network_Configuration/></Plan>");
     fixture.doc().loadMapFile(path);
     fixture.receive({line("!NAME=New;")});
     QCOMPARE(fixture.planText().count("<UBRIX"), 1);
@@ -236,11 +247,16 @@ void TestUbrixVorelDoc::indexFollowsLoadedPlan() {
 void TestUbrixVorelDoc::keypadBlockDefaults() {
     CDocFixture fixture;
     const CKeypadAddressBlock& block = fixture.doc().keypadAddressBlock();
-    const std::array<std::array<int, 5>, 6> expected{
-        {{1, 1, 0, 1, 5}, {1, 2, 0, 1, 5}, {1, 1, 0, 1, 4}, {1, 2, 0, 1, 4}, {1, 0, 0, 1, 6}, {2, 1, 0, 1, 0}}};
+    const std::array<std::array<int, 5>, 6> expected{{{1, 1, 0, 1, 5},
+                                                      {1, 2, 0, 1, 5},
+                                                      {1, 1, 0, 1, 4},
+                                                      {1, 2, 0, 1, 4},
+                                                      {1, 0, 0, 1, 6},
+                                                      {2, 1, 0, 1, 0}}};
     for (size_t n = 0; n < expected.size(); ++n) {
         const CKeypadAddressBlock::Entry& entry = block.entries[n];
-        QCOMPARE((std::array<int, 5>{entry.zone, entry.group, entry.node, entry.inUse, entry.kind}), expected[n]);
+        QCOMPARE((std::array<int, 5>{entry.zone, entry.group, entry.node, entry.inUse, entry.kind}),
+                 expected[n]);
     }
     QCOMPARE(block.type, 1);
 }
@@ -291,7 +307,8 @@ void TestUbrixVorelDoc::stopLoggingWritesWholeHistory() {
     fixture.receive({line("after")});
     fixture.doc().stopLogging();
     QVERIFY(!fixture.doc().isLogging());
-    QCOMPARE(readFile(fixture.settings().logFilename), line("before") + "\n" + line("after") + "\n");
+    QCOMPARE(readFile(fixture.settings().logFilename),
+             line("before") + "\n" + line("after") + "\n");
     QCOMPARE(fixture.doc().trafficHistory().size(), size_t{2});
 
     // Logging again appends; the history is written again.

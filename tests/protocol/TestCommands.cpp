@@ -29,18 +29,22 @@ void TestCommands::texts_data() {
     QTest::newRow("setting port group key index")
         << CCommands::gatewaySetting("A", "SERIAL", "TYPE", "2", "KVBUS", ";")
         << QByteArray("&A.SERIAL.TYPE.2=KVBUS;");
-    QTest::newRow("setting empty value") << CCommands::gatewaySetting({}, {}, "NAME", {}, {}, ";")
-                                         << QByteArray("&NAME=;");
+    QTest::newRow("setting empty value")
+        << CCommands::gatewaySetting({}, {}, "NAME", {}, {}, ";") << QByteArray("&NAME=;");
     QTest::newRow("register") << CCommands::busRegister() << QByteArray("#UID=REGISTER;");
     QTest::newRow("assign next") << CCommands::busAssignNext(12) << QByteArray("#UID=12;");
-    QTest::newRow("assign next lower") << CCommands::busAssignNextLower(12) << QByteArray("#uid=12;");
-    QTest::newRow("assign serial") << CCommands::busAssignSerial(4000000000u, 7)
-                                   << QByteArray("#SN4000000000.UID=7;");
+    QTest::newRow("assign next lower")
+        << CCommands::busAssignNextLower(12) << QByteArray("#uid=12;");
+    QTest::newRow("assign serial")
+        << CCommands::busAssignSerial(4000000000u, 7) << QByteArray("#SN4000000000.UID=7;");
     QTest::newRow("device query") << CCommands::busDeviceQuery(5) << QByteArray("#UID5=?;");
-    QTest::newRow("device query lower") << CCommands::busDeviceQueryLower(5) << QByteArray("#uid5=?;");
+    QTest::newRow("device query lower")
+        << CCommands::busDeviceQueryLower(5) << QByteArray("#uid5=?;");
     QTest::newRow("identify uid") << CCommands::busIdentifyUid(5) << QByteArray("#UID5=IDENTIFY;");
-    QTest::newRow("identify serial") << CCommands::busIdentifySerial(812) << QByteArray("#SN812=IDENTIFY;");
-    QTest::newRow("led preset") << CCommands::ledPreset(12, 3, "255.0.0") << QByteArray("#UID12.LED.PRESET.3=255.0.0");
+    QTest::newRow("identify serial")
+        << CCommands::busIdentifySerial(812) << QByteArray("#SN812=IDENTIFY;");
+    QTest::newRow("led preset") << CCommands::ledPreset(12, 3, "255.0.0")
+                                << QByteArray("#UID12.LED.PRESET.3=255.0.0");
 }
 
 void TestCommands::texts() {
@@ -58,8 +62,8 @@ void TestCommands::rendering_data() {
     QTest::newRow("no time") << line << false << true << QByteArray(" (192.168.1.20) &NAME=Lobby;");
     QTest::newRow("no sender") << line << true << false << QByteArray("[14:03:09]  &NAME=Lobby;");
     QTest::newRow("neither") << line << false << false << QByteArray("  &NAME=Lobby;");
-    QTest::newRow("plain line unchanged") << QByteArray("->Upload done") << false << false
-                                          << QByteArray("->Upload done");
+    QTest::newRow("plain line unchanged")
+        << QByteArray("->Upload done") << false << false << QByteArray("->Upload done");
     QTest::newRow("unclosed bracket") << QByteArray("[14:03 rest") << false << true << QByteArray();
 }
 

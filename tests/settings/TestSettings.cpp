@@ -46,9 +46,10 @@ void TestSettings::saveCreatesEveryKey() {
     CSettings().save(*file);
     QStringList keys = file->allKeys();
     keys.sort();
-    QStringList expected{"MAP/show ubrix", "MAP/Map file", "MAP/Map Filename", "TRAFFIC/show time",
-                         "TRAFFIC/show ip", "TRAFFIC/Log", "TRAFFIC/Log Filename", "UDP/Send_Port",
-                         "UDP/Recv_Port", "TCP/DefaultIP", "Transport/Mode"};
+    QStringList expected{"MAP/show ubrix",       "MAP/Map file",    "MAP/Map Filename",
+                         "TRAFFIC/show time",    "TRAFFIC/show ip", "TRAFFIC/Log",
+                         "TRAFFIC/Log Filename", "UDP/Send_Port",   "UDP/Recv_Port",
+                         "TCP/DefaultIP",        "Transport/Mode"};
     expected.sort();
     // The keypad addresses and the release marks are never written at exit.
     QCOMPARE(keys, expected);

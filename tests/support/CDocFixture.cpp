@@ -1,13 +1,12 @@
 #include "CDocFixture.h"
 
-
 #include <QFile>
 
-CDocFixture::CDocFixture(bool logging)
-    : m_clock(QDateTime(QDate(2026, 12, 6), QTime(14, 3, 9))) {
+CDocFixture::CDocFixture(bool logging) : m_clock(QDateTime(QDate(2026, 12, 6), QTime(14, 3, 9))) {
     m_settings.log = logging ? 1 : 0;
     m_settings.logFilename = m_dir.filePath(QStringLiteral("logfile.txt"));
-    m_errorLog = std::make_unique<CErrorLog>(m_clock, m_dir.filePath(QStringLiteral("Vorel_Error_log.txt")));
+    m_errorLog =
+        std::make_unique<CErrorLog>(m_clock, m_dir.filePath(QStringLiteral("Vorel_Error_log.txt")));
     m_doc = std::make_unique<CUbrixVorelDoc>(m_settings, m_notifier, *m_errorLog);
     QObject::connect(m_doc.get(), &CUbrixVorelDoc::updateAllViews,
                      [this](quint32 hint) { m_hints.append(hint); });
@@ -49,4 +48,6 @@ QByteArray CDocFixture::compact(const pugi::xml_node& node) {
     return collect.text;
 }
 
-QByteArray CDocFixture::planText() const { return compact(m_doc->plan().document_element()); }
+QByteArray CDocFixture::planText() const {
+    return compact(m_doc->plan().document_element());
+}

@@ -5,7 +5,9 @@
 #include "plan/CReplySplitter.h"
 
 namespace {
-std::string text(const QByteArray& bytes) { return CXmlText::fromWire(bytes); }
+std::string text(const QByteArray& bytes) {
+    return CXmlText::fromWire(bytes);
+}
 }  // namespace
 
 pugi::xml_node CNaiveReplyWriter::select(const std::string& xpath) const {
@@ -31,8 +33,8 @@ void CNaiveReplyWriter::netAddDevice(const std::string& ip, const std::string& v
         return;
     }
     const pugi::xml_node greater = select(gatewayPath + "/DEVICE[@" + name + ">'" + value + "']");
-    pugi::xml_node device = greater ? gateway.insert_child_before("DEVICE", greater)
-                                    : gateway.append_child("DEVICE");
+    pugi::xml_node device =
+        greater ? gateway.insert_child_before("DEVICE", greater) : gateway.append_child("DEVICE");
     device.append_attribute(name.c_str()).set_value(value.c_str());
 }
 
@@ -81,7 +83,8 @@ bool CNaiveReplyWriter::handle(const QByteArray& line) {
     pugi::xml_node parent = select(path);
     if (!parent) {
         parent = select("//Device_Configuration").append_child(gatewayReply ? "UBRIX" : "DEVICE");
-        parent.append_attribute(gatewayReply ? "IP" : "UID").set_value(gatewayReply ? sender.c_str() : id.c_str());
+        parent.append_attribute(gatewayReply ? "IP" : "UID")
+            .set_value(gatewayReply ? sender.c_str() : id.c_str());
         if (gatewayReply) {
             addGatewayToNetwork(sender);
         } else {

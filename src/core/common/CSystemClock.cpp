@@ -2,7 +2,9 @@
 
 #include <QThread>
 
-QDateTime CSystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime CSystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 void CSystemClock::sleep(std::chrono::milliseconds duration) {
     QThread::msleep(static_cast<unsigned long>(duration.count()));

@@ -48,8 +48,7 @@ pugi::xml_node CXmlEdit::insertElementBefore(pugi::xml_node parent, std::string_
     return element;
 }
 
-void CXmlEdit::setAttribute(pugi::xml_node element, std::string_view name,
-                            std::string_view value) {
+void CXmlEdit::setAttribute(pugi::xml_node element, std::string_view name, std::string_view value) {
     requireName(name);
     requireCleanText(value);
     if (element.type() != pugi::node_element) {

@@ -51,7 +51,9 @@ bool isXmlChar(char32_t c) {
 
 // What we let into a document from outside: XML characters except CR and LF, which an
 // XML parser normalises and so would not come back the same after a save and a load.
-bool isStorableChar(char32_t c) { return isXmlChar(c) && c != 0xA && c != 0xD; }
+bool isStorableChar(char32_t c) {
+    return isXmlChar(c) && c != 0xA && c != 0xD;
+}
 
 bool isNameStartChar(char32_t c) {
     return (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') ||

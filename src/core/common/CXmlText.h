@@ -22,7 +22,9 @@ public:
     static bool isCleanText(std::string_view text);
 
     // True when text can stand inside a '...' literal of an XPath expression.
-    static bool isQuotable(std::string_view text) { return text.find('\'') == std::string_view::npos; }
+    static bool isQuotable(std::string_view text) {
+        return text.find('\'') == std::string_view::npos;
+    }
 
     static QByteArray toBytes(std::string_view text) {
         return QByteArray(text.data(), static_cast<qsizetype>(text.size()));

@@ -84,8 +84,8 @@ bool CModelTemplates::add(CUbrixVorelDoc& doc, int index, const QString& program
         return false;
     }
     pugi::xml_document& project = *doc.editTemplate();
-    const char* const device = model.gateway ? "//Device_Configuration/UBRIX[@IP]"
-                                             : "//Device_Configuration/DEVICE[@UID]";
+    const char* const device =
+        model.gateway ? "//Device_Configuration/UBRIX[@IP]" : "//Device_Configuration/DEVICE[@UID]";
     const pugi::xml_node element = loaded.select_node(device).node();
     const pugi::xml_node from = loaded.select_node("//Device_Configuration").node();
     pugi::xml_node to = project.select_node("//Device_Configuration").node();
@@ -98,9 +98,9 @@ bool CModelTemplates::add(CUbrixVorelDoc& doc, int index, const QString& program
     std::optional<std::string> address =
         model.gateway ? freePlaceholderAddress(project) : std::optional(freeUid(project));
     if (!address) {
-        notifier.showMessage(QStringLiteral(
-            "Every placeholder address from 0.0.0.0 to 0.0.0.255 is taken.\n"
-            "Give the project's gateways their real addresses first."));
+        notifier.showMessage(
+            QStringLiteral("Every placeholder address from 0.0.0.0 to 0.0.0.255 is taken.\n"
+                           "Give the project's gateways their real addresses first."));
         return false;
     }
     element.first_attribute().set_value(address->c_str());

@@ -45,7 +45,9 @@ public:
 private:
     struct Hash {
         using is_transparent = void;
-        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+        size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
     };
     using Map = std::unordered_map<std::string, Nodes, Hash, std::equal_to<>>;
 

@@ -31,7 +31,9 @@ QList<QByteArrayView> nonEmptyComponents(QByteArrayView path) {
     return components;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -41,7 +43,8 @@ QByteArray CReplySplitter::senderOf(QByteArrayView line) {
         return {};
     }
     const qsizetype close = line.indexOf(')', open + 1);
-    return (close < 0 ? line.sliced(open + 1) : line.sliced(open + 1, close - open - 1)).toByteArray();
+    return (close < 0 ? line.sliced(open + 1) : line.sliced(open + 1, close - open - 1))
+        .toByteArray();
 }
 
 CSplitReply CReplySplitter::split(QByteArrayView line) {

@@ -1,6 +1,8 @@
 #include "CTrafficHistory.h"
 
-void CTrafficHistory::push(QByteArray line) { m_lines.push_back(std::move(line)); }
+void CTrafficHistory::push(QByteArray line) {
+    m_lines.push_back(std::move(line));
+}
 
 void CTrafficHistory::trimIfFull() {
     if (m_lines.size() <= kLimit) {
@@ -12,7 +14,9 @@ void CTrafficHistory::trimIfFull() {
     }
 }
 
-void CTrafficHistory::clear() { m_lines.clear(); }
+void CTrafficHistory::clear() {
+    m_lines.clear();
+}
 
 bool CTrafficHistory::openLog(const QString& path) {
     if (m_log.isOpen()) {

@@ -14,7 +14,9 @@
 #include <cstring>
 #include <string>
 
-static void initSchemaResource() { Q_INIT_RESOURCE(schema); }
+static void initSchemaResource() {
+    Q_INIT_RESOURCE(schema);
+}
 
 namespace {
 
@@ -23,7 +25,9 @@ using Nodes = std::vector<pugi::xml_node>;
 const char* const kAddMsgError = "Error in CUbrixVorelDoc::AddMsg()";
 const char* const kNetAddDeviceError = "Error in CUbrixVorelDoc::NetAddDevice()";
 
-std::string toText(QByteArrayView bytes) { return CXmlText::fromWire(bytes); }
+std::string toText(QByteArrayView bytes) {
+    return CXmlText::fromWire(bytes);
+}
 
 // An element name from the wire. Unlike a value, a name with a control character is not
 // mended into something else: it stays invalid, and creating the element fails.
@@ -83,8 +87,8 @@ QByteArray announcedText(const QByteArray& line, const char* marker) {
 
 }  // namespace
 
-CUbrixVorelDoc::CUbrixVorelDoc(CSettings& settings, IUserNotifier& notifier,
-                               CErrorLog& errorLog, QObject* parent)
+CUbrixVorelDoc::CUbrixVorelDoc(CSettings& settings, IUserNotifier& notifier, CErrorLog& errorLog,
+                               QObject* parent)
     : QObject(parent), m_settings(settings), m_notifier(notifier), m_errorLog(errorLog) {}
 
 CUbrixVorelDoc::~CUbrixVorelDoc() = default;
@@ -202,9 +206,13 @@ void CUbrixVorelDoc::stopLogging() {
     m_history.flushAndCloseLog();
 }
 
-bool CUbrixVorelDoc::isLogging() const { return m_settings.log != 0; }
+bool CUbrixVorelDoc::isLogging() const {
+    return m_settings.log != 0;
+}
 
-void CUbrixVorelDoc::writeErrorLog(const QByteArray& report) { m_errorLog.write(report); }
+void CUbrixVorelDoc::writeErrorLog(const QByteArray& report) {
+    m_errorLog.write(report);
+}
 
 void CUbrixVorelDoc::appendToHistory(QByteArray line) {
     m_history.push(std::move(line));
@@ -259,8 +267,8 @@ void CUbrixVorelDoc::announceSerial(const QByteArray& line, quint32& hint) {
     const QByteArray sender = CReplySplitter::senderOf(line);
     const QByteArray serialText = announcedText(line, "SN");
     // Serial numbers are unsigned 32-bit on the bus: read them so, not as a signed int.
-    const auto serial = static_cast<unsigned int>(
-        CXPathNumber::leadingInteger(serialText.toStdString()));
+    const auto serial =
+        static_cast<unsigned int>(CXPathNumber::leadingInteger(serialText.toStdString()));
     insertAnnouncedDevice("SN", toText(serialText), serial);
     NetAddDevice(sender, serialText, "SN");
     hint = kHintDeviceAnnounced;
@@ -274,8 +282,8 @@ void CUbrixVorelDoc::insertAnnouncedDevice(const char* name, const std::string& 
         return;
     }
     const pugi::xml_node configuration = m_planIndex.deviceConfiguration();
-    const pugi::xml_node greater = firstGreater(m_planIndex.deviceConfigurations(), "DEVICE",
-                                                name, static_cast<double>(number));
+    const pugi::xml_node greater = firstGreater(m_planIndex.deviceConfigurations(), "DEVICE", name,
+                                                static_cast<double>(number));
     pugi::xml_node device = greater
                                 ? CXmlEdit::insertElementBefore(configuration, "DEVICE", greater)
                                 : CXmlEdit::appendElement(configuration, "DEVICE");
@@ -287,8 +295,8 @@ void CUbrixVorelDoc::insertAnnouncedDevice(const char* name, const std::string& 
 static std::string settingPath(const CSplitReply& reply) {
     std::string path;
     path.reserve(64);
-    for (const QByteArray* part : {&reply.sender, &reply.identifier, &reply.port, &reply.group,
-                                   &reply.key, &reply.index}) {
+    for (const QByteArray* part :
+         {&reply.sender, &reply.identifier, &reply.port, &reply.group, &reply.key, &reply.index}) {
         path += std::to_string(part->size());
         path += ':';
         path.append(part->constData(), static_cast<size_t>(part->size()));
@@ -360,7 +368,8 @@ Nodes CUbrixVorelDoc::findOrCreateDevice(const CSplitReply& reply, const std::st
     const std::string sender = toText(reply.sender);
     CXmlEdit::requireQuotable(isGateway ? sender : id);
     const pugi::xml_node configuration = m_planIndex.deviceConfiguration();
-    const Nodes& existing = isGateway ? m_planIndex.gateways(sender) : m_planIndex.devices("UID", id);
+    const Nodes& existing =
+        isGateway ? m_planIndex.gateways(sender) : m_planIndex.devices("UID", id);
     if (!existing.empty()) {
         return existing;
     }
@@ -416,17 +425,16 @@ void CUbrixVorelDoc::NetAddDevice(QByteArrayView ip, QByteArrayView value, QByte
         }
         const pugi::xml_node greater =
             firstGreater(gateways, "DEVICE", attribute.c_str(), CXPathNumber::parse(text));
-        pugi::xml_node device = greater
-                                    ? CXmlEdit::insertElementBefore(gateways.front(), "DEVICE", greater)
-                                    : CXmlEdit::appendElement(gateways.front(), "DEVICE");
+        pugi::xml_node device =
+            greater ? CXmlEdit::insertElementBefore(gateways.front(), "DEVICE", greater)
+                    : CXmlEdit::appendElement(gateways.front(), "DEVICE");
         CXmlEdit::setAttribute(device, attribute, text);
     } catch (const CXmlError&) {
         writeErrorLog(kNetAddDeviceError);
     }
 }
 
-void CUbrixVorelDoc::removeBusDevice(QByteArrayView ip, QByteArrayView value,
-                                     QByteArrayView name) {
+void CUbrixVorelDoc::removeBusDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name) {
     try {
         const std::string address = toText(ip);
         const std::string text = toText(value);

@@ -1,8 +1,8 @@
 #include "CCommands.h"
 
-QByteArray CCommands::gatewaySetting(QByteArrayView port, QByteArrayView group,
-                                     QByteArrayView key, QByteArrayView index,
-                                     QByteArrayView value, QByteArrayView terminator) {
+QByteArray CCommands::gatewaySetting(QByteArrayView port, QByteArrayView group, QByteArrayView key,
+                                     QByteArrayView index, QByteArrayView value,
+                                     QByteArrayView terminator) {
     QByteArray text("&");
     if (!port.isEmpty()) {
         text.append(port).append('.');

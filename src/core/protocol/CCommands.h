@@ -15,21 +15,27 @@ public:
     static QByteArray gatewayIdentify() { return "&=IDENTIFY"; }
     // "&" [port "."] [group "."] key ["." index] "=" value, then the terminator the
     // caller needs (";" from the views, none from the upload).
-    static QByteArray gatewaySetting(QByteArrayView port, QByteArrayView group,
-                                     QByteArrayView key, QByteArrayView index,
-                                     QByteArrayView value, QByteArrayView terminator);
+    static QByteArray gatewaySetting(QByteArrayView port, QByteArrayView group, QByteArrayView key,
+                                     QByteArrayView index, QByteArrayView value,
+                                     QByteArrayView terminator);
 
     // "#UID=REGISTER;": every device of the bus announces itself.
     static QByteArray busRegister() { return "#UID=REGISTER;"; }
     // "#UID=n;" / "#uid=n;": the next device whose discover button is pressed takes UID n.
     static QByteArray busAssignNext(int uid) { return "#UID=" + QByteArray::number(uid) + ";"; }
-    static QByteArray busAssignNextLower(int uid) { return "#uid=" + QByteArray::number(uid) + ";"; }
+    static QByteArray busAssignNextLower(int uid) {
+        return "#uid=" + QByteArray::number(uid) + ";";
+    }
     // "#SNs.UID=n;": the device with serial number s takes UID n.
     static QByteArray busAssignSerial(unsigned int serial, int uid);
     // "#UIDn=?;": the device answers with all its settings.
     static QByteArray busDeviceQuery(int uid) { return "#UID" + QByteArray::number(uid) + "=?;"; }
-    static QByteArray busDeviceQueryLower(int uid) { return "#uid" + QByteArray::number(uid) + "=?;"; }
-    static QByteArray busIdentifyUid(int uid) { return "#UID" + QByteArray::number(uid) + "=IDENTIFY;"; }
+    static QByteArray busDeviceQueryLower(int uid) {
+        return "#uid" + QByteArray::number(uid) + "=?;";
+    }
+    static QByteArray busIdentifyUid(int uid) {
+        return "#UID" + QByteArray::number(uid) + "=IDENTIFY;";
+    }
     static QByteArray busIdentifySerial(int serial) {
         return "#SN" + QByteArray::number(serial) + "=IDENTIFY;";
     }

@@ -37,16 +37,20 @@ void CSettings::load(QSettings& store) {
     sendPort = readInt(store, "UDP/Send_Port", defaults.sendPort);
     recvPort = readInt(store, "UDP/Recv_Port", defaults.recvPort);
     mode = readInt(store, "Transport/Mode", defaults.mode);
+    releaseIndexUrl = readString(store, "RELEASE/Index URL", defaults.releaseIndexUrl);
     // Stored as the registry kept it: a DWORD, so read it unsigned.
-    defaultIp = static_cast<std::uint32_t>(
-        store.value(QStringLiteral("TCP/DefaultIP"), 0).toLongLong());
+    defaultIp =
+        static_cast<std::uint32_t>(store.value(QStringLiteral("TCP/DefaultIP"), 0).toLongLong());
 
     for (size_t n = 0; n < keypadStarts.size(); ++n) {
         const QString suffix = QString::number(n + 1);
         KeypadStart& start = keypadStarts[n];
-        start.zone = readInt(store, qPrintable("Device/Zone" + suffix), defaults.keypadStarts[n].zone);
-        start.group = readInt(store, qPrintable("Device/Group" + suffix), defaults.keypadStarts[n].group);
-        start.node = readInt(store, qPrintable("Device/Node" + suffix), defaults.keypadStarts[n].node);
+        start.zone =
+            readInt(store, qPrintable("Device/Zone" + suffix), defaults.keypadStarts[n].zone);
+        start.group =
+            readInt(store, qPrintable("Device/Group" + suffix), defaults.keypadStarts[n].group);
+        start.node =
+            readInt(store, qPrintable("Device/Node" + suffix), defaults.keypadStarts[n].node);
     }
     keypadType = readInt(store, "Device/Type", defaults.keypadType);
 }

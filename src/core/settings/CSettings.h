@@ -32,6 +32,10 @@ public:
     std::uint32_t defaultIp = 0;
     // "Transport": 0 UDP, 1 TCP, 2 USB serial.
     int mode = 0;
+    // "RELEASE"/"Index URL": where the update check finds the download index
+    // ("http://host[:port]"); empty asks nobody. Read at start-up and, like the other
+    // release keys, never written at exit: it is set by whoever installs the program.
+    QString releaseIndexUrl;
 
     // "Device": start addresses of the virtual keypads, read only.
     struct KeypadStart {
@@ -39,7 +43,8 @@ public:
         int group = 0;
         int node = 0;
     };
-    std::array<KeypadStart, 6> keypadStarts{{{1, 1, 0}, {1, 2, 0}, {1, 1, 0}, {1, 2, 0}, {1, 0, 0}, {2, 1, 0}}};
+    std::array<KeypadStart, 6> keypadStarts{
+        {{1, 1, 0}, {1, 2, 0}, {1, 1, 0}, {1, 2, 0}, {1, 0, 0}, {2, 1, 0}}};
     int keypadType = 1;
 
     // The per-user store of this platform (INI format).
