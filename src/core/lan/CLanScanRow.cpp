@@ -1,0 +1,7 @@
+#include "CLanScanRow.h"
+
+#include "transport/CIpv4Address.h"
+
+QByteArray CLanScanRow::addressText() const {
+    return CIpv4Address::toDotted(address);
+}

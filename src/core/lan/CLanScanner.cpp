@@ -1,0 +1,80 @@
+#include "CLanScanner.h"
+
+#include "CLanScan.h"
+#include "CSystemHostNameResolver.h"
+#include "CUdpNeighbourProbe.h"
+#include "common/CSystemClock.h"
+
+#include <QThread>
+
+namespace {
+
+// The system clock belongs to nobody; the scanner only borrows it.
+std::shared_ptr<IClock> systemClock() {
+    return std::shared_ptr<IClock>(&CSystemClock::instance(), [](IClock*) {});
+}
+
+}  // namespace
+
+CLanScanner::CLanScanner(Parts parts, QObject* parent)
+    : QObject(parent), m_parts(std::move(parts)) {
+    qRegisterMetaType<CLanScanBatch>();
+    qRegisterMetaType<QList<CLanScanRow>>();
+}
+
+CLanScanner::~CLanScanner() {
+    stop();
+}
+
+std::unique_ptr<CLanScanner> CLanScanner::forThisMachine(QObject* parent) {
+    Parts parts;
+    parts.probe = std::make_unique<CUdpNeighbourProbe>();
+    parts.resolver = std::make_shared<CSystemHostNameResolver>();
+    parts.clock = systemClock();
+    return std::make_unique<CLanScanner>(std::move(parts), parent);
+}
+
+void CLanScanner::start(quint32 adapterAddress) {
+    stop();
+    m_stop = false;
+    m_scanning = true;
+    const quint64 generation = ++m_generation;
+    m_thread.reset(QThread::create([this, adapterAddress, generation] {
+        CLanScan scan(*m_parts.probe, m_parts.resolver, *m_parts.clock, m_parts.options);
+        scan.run(adapterAddress, m_stop, [this, generation](const CLanScanBatch& batch) {
+            // Posted to this object: dropped unread if it is gone by then.
+            QMetaObject::invokeMethod(
+                this, [this, generation, batch] { deliver(generation, batch); },
+                Qt::QueuedConnection);
+        });
+    }));
+    m_thread->start(QThread::LowestPriority);
+}
+
+void CLanScanner::stop() {
+    m_stop = true;
+    if (m_thread) {
+        m_thread->wait();
+        m_thread.reset();
+    }
+    m_scanning = false;
+}
+
+bool CLanScanner::isScanning() const {
+    return m_scanning;
+}
+
+void CLanScanner::deliver(quint64 generation, const CLanScanBatch& batch) {
+    if (generation != m_generation || !m_scanning) {
+        return;
+    }
+    if (!batch.rows.isEmpty()) {
+        emit rowsFound(batch.rows);
+    }
+    emit progressChanged(batch.progress);
+    emit statusChanged(QString::fromLatin1(batch.status));
+    if (batch.finished) {
+        m_scanning = false;
+        emit finished();
+    }
+}
