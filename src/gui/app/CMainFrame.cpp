@@ -1,0 +1,536 @@
+#include "CMainFrame.h"
+
+#include "CAboutDlg.h"
+#include "CDialogService.h"
+#include "CFormView.h"
+#include "CLockKeyPanes.h"
+#include "CModalRunner.h"
+#include "CNetworkConfig.h"
+#include "CProgramIcon.h"
+#include "CommandIds.h"
+#include "IFrameChild.h"
+#include "WindowMessages.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "settings/CSettings.h"
+#include "transport/CTransport.h"
+#include "views/CUbrixVorelView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHostInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+using namespace vorel;
+
+namespace {
+
+// The keypad commands and the tool windows they open.
+int childOfCommand(int command) {
+    switch (command) {
+        case cmd::kKeypadSimple:
+            return umw::kBasicKeypad;
+        case cmd::kKeypadLighting:
+            return umw::kLedKeypad;
+        case cmd::kKeypadMotor:
+            return umw::kMotorKeypad;
+        case cmd::kToggleSun:
+            return umw::kSunDialog;
+        default:
+            return 0;
+    }
+}
+
+bool isViewCommand(int command) {
+    switch (command) {
+        case cmd::kViewTraffic:
+        case cmd::kViewProject:
+        case cmd::kViewMap:
+        case cmd::kViewUbrixs:
+        case cmd::kViewNetwork:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isLedKeypadStatus(const QByteArray& text) {
+    return !text.contains("UID") && (text.contains("LED.COLOR=") || text.contains("LED.VALUE=") ||
+                                     text.contains("LED.STATUS="));
+}
+
+bool isMotorKeypadStatus(const QByteArray& text) {
+    return !text.contains("UID") && text.contains("MOTOR.POSITION=");
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, QWidget* parent)
+    : QMainWindow(parent), m_context(context) {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromLatin1(newerReleaseAnnounced ? kTitleNewerRelease : kTitle));
+    setWindowIcon(CProgramIcon::icon());
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    CDialogService::setDialogParent(this);
+
+    buildMenus();
+    buildHiddenCommands();
+    buildStatusBar();
+    connectTransport();
+
+    registerView(cmd::kViewTraffic, [](const CViewContext& viewContext, QWidget* viewParent) {
+        return new CUbrixVorelView(viewContext, viewParent);
+    });
+    switchView(cmd::kViewTraffic);
+}
+
+CMainFrame::~CMainFrame() {
+    destroyChild(umw::kLedKeypad);
+    destroyChild(umw::kTraceWindow);
+}
+
+void CMainFrame::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    addCommand(file, "Save Map File", cmd::kSaveMapFile);
+    file->addSeparator();
+    addCommand(file, "Load Project", cmd::kLoadProject);
+    addCommand(file, "Save Project", cmd::kSaveProject);
+    addCommand(file, "Upload CMS File", cmd::kUploadCmsFile);
+    file->addSeparator();
+    addCommand(file, "Exit", cmd::kExit);
+
+    QMenu* transport = menuBar()->addMenu(QStringLiteral("Interface"));
+    addCommand(transport, "UDP", cmd::kInterfaceUdp, true);
+    addCommand(transport, "TCP", cmd::kInterfaceTcp, true);
+    addCommand(transport, "USB", cmd::kInterfaceUsb);
+    transport->addSeparator();
+    addCommand(transport, "Network", cmd::kInterfaceNetwork);
+
+    QMenu* logging = menuBar()->addMenu(QStringLiteral("Logging"));
+    addCommand(logging, "Start", cmd::kLoggingStart, true);
+    addCommand(logging, "Stop", cmd::kLoggingStop, true);
+    logging->addSeparator();
+    addCommand(logging, "Log File name", cmd::kLogFileName);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    addCommand(view, "Traffic", cmd::kViewTraffic);
+    addCommand(view, "Project", cmd::kViewProject);
+    addCommand(view, "Map", cmd::kViewMap);
+    addCommand(view, "Ubrixs", cmd::kViewUbrixs);
+    addCommand(view, "Trace", cmd::kViewTrace);
+    addCommand(view, "Network", cmd::kViewNetwork);
+    view->addSeparator();
+    QMenu* keypads = view->addMenu(QStringLiteral("Virtual Keypad"));
+    m_menus.append(keypads);
+    addCommand(keypads, "Simple", cmd::kKeypadSimple);
+    addCommand(keypads, "Lighting", cmd::kKeypadLighting);
+    addCommand(keypads, "Motor", cmd::kKeypadMotor);
+    addCommand(keypads, "Sun", cmd::kKeypadSun);
+    view->addSeparator();
+    addCommand(view, "Time Stamp", cmd::kTimeStamp, true);
+    addCommand(view, "Show IP", cmd::kShowIp, true);
+    view->addSeparator();
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    addCommand(help, "&About Ubrix Vorel...", cmd::kAbout);
+
+    m_menus.append({file, transport, logging, view, help});
+    for (QMenu* menu : std::as_const(m_menus)) {
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
+    }
+
+    m_handlers = {
+        {cmd::kSaveMapFile, [this] { OnSaveMapFile(); }},
+        {cmd::kLoadProject, [this] { OnLoadProject(); }},
+        {cmd::kSaveProject, [this] { OnSaveProject(); }},
+        {cmd::kExit, [this] { close(); }},
+        {cmd::kInterfaceUdp, [this] { OnSelectTransportMode(CTransport::kModeUdp, true); }},
+        {cmd::kInterfaceTcp, [this] { OnSelectTransportMode(CTransport::kModeTcp, false); }},
+        {cmd::kInterfaceUsb, [this] { OnSelectTransportMode(CTransport::kModeUsb, true); }},
+        {cmd::kInterfaceNetwork, [this] { OnNetworkSetup(); }},
+        {cmd::kLoggingStart, [this] { OnLoggingStart(); }},
+        {cmd::kLoggingStop, [this] { OnLoggingStop(); }},
+        {cmd::kLogFileName, [this] { OnLogFileName(); }},
+        {cmd::kTimeStamp, [this] { OnTimeStamp(); }},
+        {cmd::kShowIp, [this] { OnShowIp(); }},
+        {cmd::kAbout, [this] { OnAbout(); }},
+        {cmd::kLoadMap, [this] { OnLoadMap(); }},
+    };
+    // TCP and USB have their actions but cannot be chosen from the menu.
+    m_alwaysDisabled = {cmd::kInterfaceTcp, cmd::kInterfaceUsb};
+}
+
+void CMainFrame::buildHiddenCommands() {
+    // Commands that no menu item carries; they live on the window so that their keys work.
+    QAction* loadMap = makeCommand("Load Map File", cmd::kLoadMap, false);
+    loadMap->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    loadMap->setShortcutContext(Qt::WindowShortcut);
+    addAction(loadMap);
+    QAction* sun = makeCommand("Sun", cmd::kToggleSun, true);
+    addAction(sun);
+}
+
+void CMainFrame::buildStatusBar() {
+    m_messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
+    statusBar()->addWidget(m_messagePane, 1);
+    m_lockKeys = new CLockKeyPanes(statusBar());
+}
+
+void CMainFrame::connectTransport() {
+    CTransport& transport = m_context.transport;
+    connect(&transport, &CTransport::rxQueued, this, &CMainFrame::OnRxQueued);
+    connect(&transport, &CTransport::rxBracket, this, &CMainFrame::OnRxBracket);
+    connect(&transport, &CTransport::rxBang, this, &CMainFrame::OnRxBang);
+    // The USB gateway was missing and the transport fell back to UDP: the views show the
+    // mode in their captions and destination lists.
+    connect(&transport, &CTransport::modeChanged, this,
+            [this] { m_context.doc.notifyViews(CUbrixVorelDoc::kHintNone); });
+}
+
+QAction* CMainFrame::makeCommand(const char* text, int command, bool checkable) {
+    auto* action = new QAction(QString::fromLatin1(text), this);
+    action->setData(command);
+    action->setObjectName(QStringLiteral("command%1").arg(command));
+    action->setCheckable(checkable);
+    connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+    m_commands.insert(command, action);
+    return action;
+}
+
+QAction* CMainFrame::addCommand(QMenu* menu, const char* text, int command, bool checkable) {
+    QAction* action = makeCommand(text, command, checkable);
+    menu->addAction(action);
+    return action;
+}
+
+QAction* CMainFrame::commandAction(int command) const {
+    return m_commands.value(command, nullptr);
+}
+
+void CMainFrame::registerView(int command, ViewFactory factory) {
+    m_viewFactories.insert(command, std::move(factory));
+    updateCommandUi();
+}
+
+void CMainFrame::setChildFactory(int child, ChildFactory factory) {
+    m_childFactories[child] = std::move(factory);
+    updateCommandUi();
+}
+
+bool CMainFrame::frameHandles(int command) const {
+    if (m_handlers.contains(command)) {
+        return true;
+    }
+    if (isViewCommand(command)) {
+        return m_viewFactories.contains(command);
+    }
+    const int child = childOfCommand(command);
+    return child != 0 && m_childFactories.count(child) != 0;
+}
+
+bool CMainFrame::isCommandEnabled(int command) const {
+    if (m_alwaysDisabled.contains(command)) {
+        return false;
+    }
+    const auto* view = qobject_cast<const CFormView*>(activeView());
+    if (view != nullptr && view->handlesCommand(command)) {
+        return true;
+    }
+    return frameHandles(command);
+}
+
+void CMainFrame::runCommand(int command) {
+    if (isCommandEnabled(command)) {
+        handleCommand(command);
+    }
+    updateCommandUi();
+}
+
+void CMainFrame::handleCommand(int command) {
+    // The view that is shown comes first, as it always has.
+    auto* view = qobject_cast<CFormView*>(activeView());
+    if (view != nullptr && view->handlesCommand(command)) {
+        view->OnCommand(command);
+        return;
+    }
+    if (const auto handler = m_handlers.constFind(command); handler != m_handlers.cend()) {
+        (*handler)();
+    } else if (isViewCommand(command)) {
+        switchView(command);
+    } else if (command == cmd::kToggleSun) {
+        OnToggleSun();
+    } else if (const int child = childOfCommand(command); child != 0) {
+        openChildWindow(child);
+    }
+}
+
+void CMainFrame::updateCommandUi() {
+    for (auto it = m_commands.cbegin(); it != m_commands.cend(); ++it) {
+        it.value()->setEnabled(isCommandEnabled(it.key()));
+    }
+    const int mode = m_context.transport.mode();
+    const bool logging = m_context.doc.isLogging();
+    const QHash<int, bool> checks{
+        {cmd::kInterfaceUdp, mode == CTransport::kModeUdp},
+        {cmd::kInterfaceTcp, mode == CTransport::kModeTcp},
+        {cmd::kLoggingStart, logging},
+        {cmd::kLoggingStop, !logging},
+        {cmd::kTimeStamp, m_context.settings.showTime != 0},
+        {cmd::kShowIp, m_context.settings.showIp != 0},
+        {cmd::kToggleSun, childWindow(umw::kSunDialog) != nullptr},
+    };
+    for (auto it = checks.cbegin(); it != checks.cend(); ++it) {
+        m_commands.value(it.key())->setChecked(it.value());
+    }
+}
+
+QWidget* CMainFrame::activeView() const {
+    return centralWidget();
+}
+
+void CMainFrame::switchView(int command) {
+    const auto factory = m_viewFactories.constFind(command);
+    if (factory == m_viewFactories.cend()) {
+        return;
+    }
+    QWidget* old = centralWidget() != nullptr ? takeCentralWidget() : nullptr;
+    QWidget* view = (*factory)(m_context, this);
+    setCentralWidget(view);
+    view->show();
+    if (old != nullptr) {
+        old->hide();
+        disconnect(&m_context.doc, nullptr, old, nullptr);
+    }
+    m_activeViewCommand = command;
+    if (auto* form = qobject_cast<CFormView*>(view)) {
+        connect(&m_context.doc, &CUbrixVorelDoc::updateAllViews, form, &CFormView::OnUpdate);
+        form->OnInitialUpdate();
+    }
+    if (old != nullptr) {
+        // Later: the switch may have been asked for by the old view itself.
+        old->deleteLater();
+    }
+    updateCommandUi();
+}
+
+QWidget* CMainFrame::childWindow(int child) const {
+    const auto slot = m_children.find(child);
+    return slot != m_children.end() ? slot->second.window.data() : nullptr;
+}
+
+bool CMainFrame::isChildSlotOccupied(int child) const {
+    const auto slot = m_children.find(child);
+    return slot != m_children.end() && slot->second.occupied();
+}
+
+void CMainFrame::openChildWindow(int child) {
+    ChildSlot& slot = m_children[child];
+    const auto factory = m_childFactories.find(child);
+    if (slot.occupied() || factory == m_childFactories.end()) {
+        return;
+    }
+    QWidget* window = factory->second(*this);
+    if (window == nullptr) {
+        // As before: the slot stays taken, so the command does nothing more in this run.
+        slot.failed = true;
+        CDialogService::message(QString::fromLatin1(kErrorCreatingDialog));
+        return;
+    }
+    if (!window->isWindow() || window->parent() != this) {
+        window->setParent(this, window->windowFlags() | Qt::Window);
+    }
+    slot.window = window;
+    window->show();
+}
+
+void CMainFrame::destroyChild(int child) {
+    const auto slot = m_children.find(child);
+    if (slot == m_children.end()) {
+        return;
+    }
+    delete slot->second.window.data();
+    m_children.erase(slot);
+}
+
+void CMainFrame::OnChildClosed(int child) {
+    switch (child) {
+        case umw::kLedKeypad:
+        case umw::kTraceWindow:
+        case umw::kBasicKeypad:
+        case umw::kMotorKeypad:
+            // The window goes by itself; the frame only forgets it.
+            m_children.erase(child);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainFrame::OnRxQueued() {
+    // One drain empties the queue; the further announcements of the same burst find it
+    // empty and would only repeat the views' update.
+    if (!m_context.doc.inboundQueue().isEmpty()) {
+        m_context.doc.AddMsg();
+    }
+}
+
+void CMainFrame::OnRxBracket(const QByteArray& text) {
+    postToChild(umw::kTraceWindow, text, false);
+}
+
+void CMainFrame::OnRxBang(const QByteArray& text) {
+    if (isLedKeypadStatus(text)) {
+        postToChild(umw::kLedKeypad, text, true);
+    }
+    if (isMotorKeypadStatus(text)) {
+        postToChild(umw::kMotorKeypad, text, true);
+    }
+}
+
+void CMainFrame::postToChild(int child, const QByteArray& text, bool keypadStatus) {
+    QWidget* window = childWindow(child);
+    auto* receiver = dynamic_cast<IFrameChild*>(window);
+    if (receiver == nullptr) {
+        return;
+    }
+    // Posted, as the keypad takes it when it is its turn; dropped if the window goes first.
+    QMetaObject::invokeMethod(
+        window,
+        [receiver, text, keypadStatus] {
+            if (keypadStatus) {
+                receiver->OnKeypadStatus(text);
+            } else {
+                receiver->OnTraceLine(text);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void CMainFrame::OnSendText(quint32 address, const QByteArray& text) {
+    m_context.transport.SendText(text, address);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    destroyChild(umw::kLedKeypad);
+    destroyChild(umw::kTraceWindow);
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::OnSaveMapFile() {
+    const QString path = CDialogService::saveFileName(
+        QStringLiteral("xml"), m_context.settings.mapFilename, QString::fromLatin1(kXmlFilter));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_context.doc.saveMapFile(path);
+    m_context.settings.mapFilename = path;
+}
+
+void CMainFrame::OnLoadProject() {
+    const QString path = CDialogService::openFileName(QStringLiteral("xml"), QString(),
+                                                      QString::fromLatin1(kXmlFilter));
+    if (!path.isEmpty()) {
+        m_context.doc.openProject(path);
+        m_projectFilename = path;
+    }
+    switchView(cmd::kViewProject);
+}
+
+void CMainFrame::OnSaveProject() {
+    const QString path = CDialogService::saveFileName(QStringLiteral("xml"), m_projectFilename,
+                                                      QString::fromLatin1(kXmlFilter));
+    if (!path.isEmpty()) {
+        m_context.doc.saveProject(path);
+    }
+}
+
+void CMainFrame::OnLoadMap() {
+    const QString path = CDialogService::openFileName(
+        QStringLiteral("xml"), m_context.settings.mapFilename, QString::fromLatin1(kXmlFilter));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_context.doc.loadMapFile(path);
+    m_context.settings.mapFilename = path;
+}
+
+void CMainFrame::OnSelectTransportMode(int mode, bool closeTcp) {
+    m_context.transport.setMode(mode);
+    if (closeTcp) {
+        m_context.transport.CloseTcp();
+    }
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintNone);
+}
+
+void CMainFrame::OnNetworkSetup() {
+    CTransport& transport = m_context.transport;
+    CNetworkConfig::Values current;
+    current.selectedAdapter = transport.adapters().selected();
+    current.sendPort = static_cast<quint32>(transport.sendPort());
+    current.receivePort = static_cast<quint32>(transport.receivePort());
+    current.defaultIp = transport.defaultIp();
+    QStringList names;
+    for (const CAdapterEntry& entry : transport.adapters().entries()) {
+        names.append(entry.name);
+    }
+    CNetworkConfig dialog(QHostInfo::localHostName(), names, current, this);
+    if (CModalRunner::exec(dialog) != QDialog::Accepted) {
+        return;
+    }
+    const CNetworkConfig::Values chosen = dialog.values();
+    if (chosen.selectedAdapter >= 0) {
+        transport.adapters().select(chosen.selectedAdapter);
+    }
+    transport.setSendPort(static_cast<int>(chosen.sendPort));
+    transport.setReceivePort(static_cast<int>(chosen.receivePort));
+    transport.setDefaultIp(chosen.defaultIp);
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintNone);
+    // Even an unchanged form restarts reception: that is how a deaf receiver is revived.
+    transport.StopReceiver();
+    transport.StartTransport();
+}
+
+void CMainFrame::OnLoggingStart() {
+    m_context.doc.startLogging();
+}
+
+void CMainFrame::OnLoggingStop() {
+    m_context.doc.stopLogging();
+}
+
+void CMainFrame::OnLogFileName() {
+    if (m_context.doc.isLogging()) {
+        m_context.doc.stopLogging();
+    }
+    const QString path =
+        CDialogService::openFileName(QStringLiteral("txt"), QStringLiteral("*.txt"), QString());
+    if (!path.isEmpty()) {
+        m_context.settings.logFilename = path;
+    }
+}
+
+void CMainFrame::OnTimeStamp() {
+    m_context.settings.showTime = m_context.settings.showTime != 0 ? 0 : 1;
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintNone);
+}
+
+void CMainFrame::OnShowIp() {
+    m_context.settings.showIp = m_context.settings.showIp != 0 ? 0 : 1;
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintNone);
+}
+
+void CMainFrame::OnToggleSun() {
+    if (isChildSlotOccupied(umw::kSunDialog)) {
+        destroyChild(umw::kSunDialog);
+    } else {
+        openChildWindow(umw::kSunDialog);
+    }
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg about(CAboutDlg::buildVersion(), this);
+    CModalRunner::exec(about);
+}

@@ -1,0 +1,82 @@
+#include "CNetworkConfig.h"
+
+#include "transport/CIpv4Address.h"
+
+#include <arpa/inet.h>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit* digitsOnlyField(quint32 value, QWidget* parent) {
+    auto* field = new QLineEdit(QString::number(value), parent);
+    field->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
+    return field;
+}
+
+}  // namespace
+
+CNetworkConfig::CNetworkConfig(const QString& hostName, const QStringList& adapterNames,
+                               const Values& current, QWidget* parent)
+    : QDialog(parent),
+      m_hostName(new QLineEdit(hostName, this)),
+      m_adapters(new QComboBox(this)),
+      m_sendPort(digitsOnlyField(current.sendPort, this)),
+      m_listenPort(digitsOnlyField(current.receivePort, this)),
+      m_defaultIp(
+          new QLineEdit(QString::fromLatin1(CIpv4Address::toDotted(current.defaultIp)), this)) {
+    setWindowTitle(QStringLiteral("Network Setup"));
+    m_hostName->setReadOnly(true);
+    m_adapters->addItems(adapterNames);
+    m_adapters->setCurrentIndex(
+        current.selectedAdapter < adapterNames.size() ? current.selectedAdapter : -1);
+
+    auto* machine = new QFormLayout;
+    machine->addRow(QStringLiteral("This computer"), m_hostName);
+    machine->addRow(QStringLiteral("NIC IP"), m_adapters);
+
+    auto* udp = new QGroupBox(QStringLiteral("UDP"), this);
+    auto* udpFields = new QFormLayout(udp);
+    udpFields->addRow(QStringLiteral("Send port"), m_sendPort);
+    udpFields->addRow(QStringLiteral("Listen port"), m_listenPort);
+
+    auto* tcp = new QGroupBox(QStringLiteral("TCP"), this);
+    auto* tcpFields = new QFormLayout(tcp);
+    tcpFields->addRow(QStringLiteral("Default IP"), m_defaultIp);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(machine);
+    layout->addWidget(udp);
+    layout->addWidget(tcp);
+    layout->addWidget(buttons);
+}
+
+CNetworkConfig::Values CNetworkConfig::values() const {
+    Values values;
+    values.selectedAdapter = m_adapters->currentIndex();
+    values.sendPort = portFromText(m_sendPort->text());
+    values.receivePort = portFromText(m_listenPort->text());
+    values.defaultIp = addressFromText(m_defaultIp->text());
+    return values;
+}
+
+quint32 CNetworkConfig::portFromText(const QString& text) {
+    bool ok = false;
+    const quint32 port = text.toUInt(&ok);
+    return ok ? port : 0;
+}
+
+quint32 CNetworkConfig::addressFromText(const QString& text) {
+    // inet_addr's own reading, shorthand forms ("10.1") included.
+    return ::inet_addr(text.toLatin1().constData());
+}

@@ -1,0 +1,113 @@
+#include "CUbrixVorelApp.h"
+
+#include "CMainFrame.h"
+#include "CMessageBoxNotifier.h"
+#include "Version.h"
+#include "common/CSystemClock.h"
+#include "plan/CErrorLog.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "settings/CSettings.h"
+#include "transport/CAdapterTable.h"
+#include "transport/CTransport.h"
+
+#include <QSettings>
+
+CUbrixVorelApp::CUbrixVorelApp(Options options, QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_clock(CSystemClock::instance()) {
+    if (m_options.notifier == nullptr) {
+        m_ownNotifier = std::make_unique<CMessageBoxNotifier>();
+        m_notifier = m_ownNotifier.get();
+    } else {
+        m_notifier = m_options.notifier;
+    }
+    m_settings = std::make_unique<CSettings>();
+    m_errorLog = m_options.errorLogPath.isEmpty()
+                     ? std::make_unique<CErrorLog>(m_clock)
+                     : std::make_unique<CErrorLog>(m_clock, m_options.errorLogPath);
+    m_doc = std::make_unique<CUbrixVorelDoc>(*m_settings, *m_notifier, *m_errorLog);
+    m_transport = std::make_unique<CTransport>(*m_notifier, m_clock, m_doc->inboundQueue(),
+                                               m_doc->firewallSuspect());
+}
+
+CUbrixVorelApp::~CUbrixVorelApp() {
+    // The window goes first: its views hold on to the document and the transport.
+    m_frame.reset();
+}
+
+std::unique_ptr<QSettings> CUbrixVorelApp::openStore(const Options& options) {
+    if (!options.settingsPath.isEmpty()) {
+        return CSettings::openFileStore(options.settingsPath);
+    }
+    if (options.demo) {
+        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                           QLatin1String(CSettings::kOrganisation),
+                                           QLatin1String(kDemoApplication));
+    }
+    return CSettings::openUserStore();
+}
+
+bool CUbrixVorelApp::InitInstance() {
+    // The settings live under the maker's name and the program's.
+    m_store = openStore(m_options);
+    // Sockets need no library to be started here (there is no counterpart of the
+    // Windows socket start-up that could fail), so there is no "Winsock error" to show.
+    readSettings();
+    // The transport starts with no TCP connection open.
+    enumerateAdapters();
+    checkVersion();
+
+    // The document: a new, empty plan.
+    if (!m_doc->newPlan()) {
+        return false;
+    }
+    const CViewContext context{*m_doc, *m_transport, *m_settings};
+    m_frame = std::make_unique<CMainFrame>(context, CSettings::newerReleaseAnnounced(*m_store));
+    m_frame->show();
+    m_started = true;
+    m_transport->StartTransport();
+    return true;
+}
+
+void CUbrixVorelApp::readSettings() {
+    m_settings->load(*m_store);
+    m_transport->applySettings(*m_settings);
+}
+
+void CUbrixVorelApp::enumerateAdapters() {
+    if (m_options.demo) {
+        // The demonstration never binds to or sends through a real interface.
+        CAdapterTable table = CAdapterTable::fromCandidates({});
+        table.addDemoAdapter();
+        m_transport->setAdapters(std::move(table));
+        return;
+    }
+    const QList<CAdapterCandidate> candidates = m_options.adapterCandidates
+                                                    ? m_options.adapterCandidates()
+                                                    : CAdapterTable::systemCandidates();
+    CAdapterTable table = CAdapterTable::fromCandidates(candidates);
+    const QString message = table.startupMessage();
+    m_transport->setAdapters(std::move(table));
+    if (!message.isEmpty()) {
+        m_notifier->showMessage(message);
+    }
+}
+
+void CUbrixVorelApp::checkVersion() {
+    m_versionMajor = vorel::version::kMajor;
+    m_versionMinor = vorel::version::kMinor;
+    m_versionBuild = vorel::version::kBuild;
+    CSettings::checkRelease(*m_store, m_versionMajor, m_versionMinor);
+}
+
+int CUbrixVorelApp::ExitInstance() {
+    if (m_started) {
+        m_doc->close();
+    }
+    if (m_store) {
+        m_transport->storeSettings(*m_settings);
+        m_settings->save(*m_store);
+    }
+    m_transport->StopReceiver();
+    m_transport->CloseTcp();
+    return 0;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "transport/CAdapterCandidate.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class CErrorLog;
+class CMainFrame;
+class CMessageBoxNotifier;
+class CSettings;
+class CTransport;
+class CUbrixVorelDoc;
+class IClock;
+class IUserNotifier;
+class QSettings;
+
+// The program: its settings, the adapter table, the document, the main window and the
+// transport, started in a fixed order and stopped in the reverse one. It lives for the
+// whole run; the QApplication must exist before it.
+class CUbrixVorelApp : public QObject {
+    Q_OBJECT
+
+public:
+    // The settings store of the demonstration, kept apart from the user's own.
+    static constexpr const char* kDemoApplication = "Ubrix Vorel Demo";
+
+    struct Options {
+        // The settings file (INI); empty: this user's store.
+        QString settingsPath;
+        // Run on the loopback demo adapter alone; the real adapters are never used.
+        bool demo = false;
+        // Who tells the user; null: message boxes.
+        IUserNotifier* notifier = nullptr;
+        // The machine's network interfaces; null: this machine's.
+        std::function<QList<CAdapterCandidate>()> adapterCandidates;
+        // The error log file; empty: the program's usual name.
+        QString errorLogPath;
+    };
+
+    explicit CUbrixVorelApp(Options options, QObject* parent = nullptr);
+    ~CUbrixVorelApp() override;
+
+    // Start-up; false ends the program.
+    bool InitInstance();
+    // Shutdown; the program's exit code.
+    int ExitInstance();
+
+    CSettings& settings() { return *m_settings; }
+    QSettings& store() { return *m_store; }
+    CTransport& transport() { return *m_transport; }
+    CUbrixVorelDoc& document() { return *m_doc; }
+    // Null before start-up has made it.
+    CMainFrame* mainFrame() const { return m_frame.get(); }
+    IUserNotifier& notifier() { return *m_notifier; }
+    int versionMajor() const { return m_versionMajor; }
+    int versionMinor() const { return m_versionMinor; }
+    int versionBuild() const { return m_versionBuild; }
+
+private:
+    static std::unique_ptr<QSettings> openStore(const Options& options);
+    void readSettings();
+    void enumerateAdapters();
+    void checkVersion();
+
+    Options m_options;
+    std::unique_ptr<CMessageBoxNotifier> m_ownNotifier;
+    IUserNotifier* m_notifier = nullptr;
+    IClock& m_clock;
+    std::unique_ptr<QSettings> m_store;
+    std::unique_ptr<CSettings> m_settings;
+    std::unique_ptr<CErrorLog> m_errorLog;
+    std::unique_ptr<CUbrixVorelDoc> m_doc;
+    std::unique_ptr<CTransport> m_transport;
+    std::unique_ptr<CMainFrame> m_frame;
+    int m_versionMajor = 0;
+    int m_versionMinor = 0;
+    int m_versionBuild = 0;
+    bool m_started = false;
+};

@@ -1,0 +1,231 @@
+#include "CUbrixVorelView.h"
+
+#include "CTrafficLineFormat.h"
+#include "CTrafficListModel.h"
+#include "app/CPopupMenus.h"
+#include "app/CommandIds.h"
+#include "controls/MyEdit.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "settings/CSettings.h"
+#include "transport/CIpv4Address.h"
+#include "transport/CTransport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHostInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QResizeEvent>
+
+namespace {
+
+constexpr int kMargin = 7;
+
+QString sendCaption(int mode) {
+    switch (mode) {
+        case CTransport::kModeUdp:
+            return QStringLiteral("Send UDP");
+        case CTransport::kModeTcp:
+            return QStringLiteral("Send TCP");
+        default:
+            return QStringLiteral("Send");
+    }
+}
+
+}  // namespace
+
+CUbrixVorelView::CUbrixVorelView(const CViewContext& context, QWidget* parent)
+    : CFormView(parent), m_context(context) {
+    m_header = buildHeader();
+    m_model = new CTrafficListModel(this);
+    m_traffic = new QListView(this);
+    m_traffic->setModel(m_model);
+    m_traffic->setUniformItemSizes(true);
+    m_traffic->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_traffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_traffic->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_traffic, &QListView::customContextMenuRequested, this,
+            [this](const QPoint& at) { showPopup(vorel::cmd::kPopupTrafficList, m_traffic, at); });
+    connect(m_model, &CTrafficListModel::linesAppended, m_traffic, &QListView::scrollToBottom);
+    setMinimumSize(m_header->sizeHint().width() + 2 * kMargin,
+                   m_header->sizeHint().height() + 2 * kMargin + 60);
+}
+
+CUbrixVorelView::~CUbrixVorelView() = default;
+
+QWidget* CUbrixVorelView::buildHeader() {
+    auto* header = new QWidget(this);
+    m_thisComputer = new QLineEdit(header);
+    m_thisComputer->setReadOnly(true);
+    m_nic = new QLineEdit(header);
+    m_nic->setReadOnly(true);
+    m_gateways = new QListWidget(header);
+    m_gateways->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_gateways, &QListWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { showPopup(vorel::cmd::kPopupGatewayList, m_gateways, at); });
+
+    m_sendGroup = new QGroupBox(QStringLiteral("Send"), header);
+    m_destinations = new QComboBox(m_sendGroup);
+    m_destinations->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_destinations->setMinimumContentsLength(20);
+    m_message = new MyEdit(m_sendGroup);
+    m_send = new QPushButton(QStringLiteral("Send"), m_sendGroup);
+    m_send->setAutoDefault(false);
+    auto* sendRow = new QHBoxLayout(m_sendGroup);
+    sendRow->addWidget(m_destinations);
+    sendRow->addWidget(new QLabel(QStringLiteral("Message"), m_sendGroup));
+    sendRow->addWidget(m_message, 1);
+    sendRow->addWidget(m_send);
+
+    // The user's choice of destination is remembered; the view's own re-selections are not.
+    connect(m_destinations, &QComboBox::activated, this,
+            [this](int index) { m_remembered = m_destinations->itemText(index); });
+    connect(m_send, &QPushButton::clicked, this, &CUbrixVorelView::OnViewSend);
+    // Enter posts the send, so it runs after the key has been handled.
+    connect(m_message, &MyEdit::sendRequested, this, &CUbrixVorelView::OnViewSend,
+            Qt::QueuedConnection);
+
+    auto* grid = new QGridLayout(header);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("This computer"), header), 0, 0);
+    grid->addWidget(m_thisComputer, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("NIC"), header), 1, 0);
+    grid->addWidget(m_nic, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Ubrixs Found"), header), 0, 2);
+    grid->addWidget(m_gateways, 1, 2, 3, 1);
+    grid->addWidget(m_sendGroup, 2, 0, 2, 2);
+    grid->setColumnStretch(1, 1);
+    m_gateways->setMaximumHeight(grid->itemAtPosition(0, 0)->sizeHint().height() * 5);
+    return header;
+}
+
+void CUbrixVorelView::OnInitialUpdate() {
+    OnUpdate(CUbrixVorelDoc::kHintNone);
+    fillThisComputer();
+    m_destinations->setCurrentIndex(m_destinations->count() > 0 ? 0 : -1);
+    m_remembered.clear();
+    QList<QByteArray> lines;
+    for (const QByteArray& line : m_context.doc.trafficHistory()) {
+        lines.append(render(line));
+    }
+    m_model->setLines(lines);
+    m_traffic->scrollToBottom();
+}
+
+void CUbrixVorelView::OnUpdate(quint32 hint) {
+    if (hint == CUbrixVorelDoc::kHintTrafficLine) {
+        appendNewestLine();
+        return;
+    }
+    m_sendGroup->setTitle(sendCaption(m_context.transport.mode()));
+    m_nic->setText(m_context.transport.adapters().selectedEntry().name);
+    rebuildLists();
+}
+
+void CUbrixVorelView::appendNewestLine() {
+    const auto& history = m_context.doc.trafficHistory();
+    if (!history.empty()) {
+        m_model->append(render(history.back()));
+    }
+}
+
+QByteArray CUbrixVorelView::render(const QByteArray& line) const {
+    return CTrafficLineFormat::forDisplay(line, m_context.settings.showTime != 0,
+                                          m_context.settings.showIp != 0);
+}
+
+void CUbrixVorelView::rebuildLists() {
+    const QList<CDestinationList::Gateway> gateways =
+        CDestinationList::gatewaysOf(m_context.doc.plan());
+    m_gateways->clear();
+    m_gateways->addItems(CDestinationList::sortedNames(gateways));
+
+    const QList<CDestinationList::Entry> entries = CDestinationList::build(
+        m_context.transport.mode(), m_context.transport.defaultIp(), gateways);
+    m_destinations->clear();
+    for (const CDestinationList::Entry& entry : entries) {
+        m_destinations->addItem(entry.text, entry.address);
+    }
+    m_destinations->setCurrentIndex(CDestinationList::selectionFor(entries, m_remembered));
+}
+
+void CUbrixVorelView::fillThisComputer() {
+    const QString host = QHostInfo::localHostName();
+    if (host.isEmpty()) {
+        return;
+    }
+    const quint32 address = m_context.transport.adapters().selectedEntry().address;
+    m_thisComputer->setText(
+        QStringLiteral("%1 (%2)").arg(host, QString::fromLatin1(CIpv4Address::toDotted(address))));
+}
+
+void CUbrixVorelView::OnViewSend() {
+    const int chosen = m_destinations->currentIndex();
+    m_remembered = m_destinations->currentText();
+    // No destination to choose from (USB mode, or TCP without a default gateway and
+    // without gateways): the command is broadcast.
+    const quint32 address =
+        chosen >= 0 ? m_destinations->itemData(chosen).toUInt() : CIpv4Address::kBroadcast;
+    QByteArray text = m_message->text().toLatin1();
+    text.append('\r');
+    m_context.transport.SendText(text, address);
+}
+
+void CUbrixVorelView::OnTrafficClear() {
+    m_model->clear();
+    m_context.doc.clearTrafficHistory();
+}
+
+void CUbrixVorelView::OnGatewaysRefresh() {
+    m_gateways->clear();
+    pugi::xml_document& plan = m_context.doc.editPlan();
+    for (const char* query : {"//Device_Configuration/UBRIX", "//Network_Configuration/UBRIX"}) {
+        for (const pugi::xpath_node& hit : plan.select_nodes(query)) {
+            hit.node().parent().remove_child(hit.node());
+        }
+    }
+    // Even in TCP mode: every gateway has to hear it.
+    m_context.transport.SendUdp(QByteArrayView(kNameQuery), CIpv4Address::kBroadcast,
+                                m_context.transport.sendPort());
+}
+
+void CUbrixVorelView::showPopup(int resource, QWidget* owner, const QPoint& position) {
+    if (m_popup) {
+        m_popup->close();
+    }
+    m_popup = CPopupMenus::create(resource, this);
+    m_popup->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_popup, &QMenu::triggered, this,
+            [this](QAction* action) { onPopupCommand(action->data().toInt()); });
+    m_popup->popup(owner->mapToGlobal(position));
+}
+
+void CUbrixVorelView::onPopupCommand(int command) {
+    if (command == vorel::cmd::kTrafficClear) {
+        OnTrafficClear();
+    } else if (command == vorel::cmd::kGatewaysRefresh) {
+        OnGatewaysRefresh();
+    }
+}
+
+void CUbrixVorelView::resizeEvent(QResizeEvent* event) {
+    CFormView::resizeEvent(event);
+    layoutTrafficList();
+}
+
+void CUbrixVorelView::layoutTrafficList() {
+    const QSize header = m_header->sizeHint();
+    m_header->setGeometry(kMargin, kMargin, qMax(header.width(), width() - 2 * kMargin),
+                          header.height());
+    // The list keeps its top-left corner and follows the right and bottom edges.
+    const QPoint topLeft(kMargin, kMargin + header.height() + kMargin);
+    m_traffic->setGeometry(topLeft.x(), topLeft.y(), qMax(0, width() - kRightGap - topLeft.x()),
+                           qMax(0, height() - kBottomGap - topLeft.y()));
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "CDestinationList.h"
+#include "app/CFormView.h"
+#include "app/CViewContext.h"
+
+#include <QMenu>
+#include <QPointer>
+
+class CTrafficListModel;
+class MyEdit;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QPushButton;
+
+// The traffic view: every received line, a command box that sends to one gateway or to
+// all, the gateways of the plan, and their rediscovery. The program's first view.
+class CUbrixVorelView : public CFormView {
+    Q_OBJECT
+
+public:
+    // Where the traffic list keeps its distance from the view's right and bottom edges.
+    static constexpr int kRightGap = 24;
+    static constexpr int kBottomGap = 17;
+    static constexpr const char* kNameQuery = "&NAME=?;";
+
+    CUbrixVorelView(const CViewContext& context, QWidget* parent = nullptr);
+    ~CUbrixVorelView() override;
+
+    void OnInitialUpdate() override;
+    void OnUpdate(quint32 hint) override;
+
+    // Send, as the "Send" button and Enter in the command box do (UMW_VIEW_SEND).
+    void OnViewSend();
+    // The pop-up commands.
+    void OnTrafficClear();
+    void OnGatewaysRefresh();
+
+    QLineEdit* thisComputerField() const { return m_thisComputer; }
+    QListWidget* gatewayList() const { return m_gateways; }
+    QLineEdit* nicField() const { return m_nic; }
+    QGroupBox* sendGroup() const { return m_sendGroup; }
+    QComboBox* destinationList() const { return m_destinations; }
+    MyEdit* messageEdit() const { return m_message; }
+    QPushButton* sendButton() const { return m_send; }
+    QListView* trafficList() const { return m_traffic; }
+    CTrafficListModel* trafficModel() const { return m_model; }
+    QString rememberedDestination() const { return m_remembered; }
+    // The pop-up menu shown last, while it is open.
+    QMenu* popupMenu() const { return m_popup; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    void appendNewestLine();
+    void rebuildLists();
+    void fillThisComputer();
+    QByteArray render(const QByteArray& line) const;
+    void showPopup(int resource, QWidget* owner, const QPoint& position);
+    void onPopupCommand(int command);
+    void layoutTrafficList();
+
+    CViewContext m_context;
+    QString m_remembered;
+
+    QWidget* m_header = nullptr;
+    QLineEdit* m_thisComputer = nullptr;
+    QListWidget* m_gateways = nullptr;
+    QLineEdit* m_nic = nullptr;
+    QGroupBox* m_sendGroup = nullptr;
+    QComboBox* m_destinations = nullptr;
+    MyEdit* m_message = nullptr;
+    QPushButton* m_send = nullptr;
+    QListView* m_traffic = nullptr;
+    CTrafficListModel* m_model = nullptr;
+    QPointer<QMenu> m_popup;
+};
