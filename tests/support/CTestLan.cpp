@@ -127,8 +127,8 @@ bool CTestLan::run(const QStringList& command, int namespaceFd) {
     return true;
 }
 
-void CTestLan::enterNamespace(int namespaceFd) {
-    ::setns(namespaceFd, CLONE_NEWNET);
+bool CTestLan::enterNamespace(int namespaceFd) {
+    return ::setns(namespaceFd, CLONE_NEWNET) == 0;
 }
 
 int CTestLan::newNamespace() {

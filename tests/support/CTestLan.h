@@ -70,8 +70,12 @@ public:
         }
     }
 
+    // Moves the calling thread into the host's namespace for good: for a thread that
+    // plays the host (a simulated gateway) and makes its sockets as it goes.
+    static bool enterHost(const Host& host) { return enterNamespace(host.namespaceFd); }
+
 private:
-    static void enterNamespace(int namespaceFd);
+    static bool enterNamespace(int namespaceFd);
     static int newNamespace();
 
     QList<int> m_lans;

@@ -7,9 +7,9 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <QThread>
 #include <cerrno>
 
 namespace {
@@ -35,7 +35,7 @@ CUDPListener::~CUDPListener() {
 }
 
 bool CUDPListener::Start() {
-    if (m_thread) {
+    if (m_thread.joinable()) {
         return isRunning();
     }
     if (!openSocket() || !openWakePipe()) {
@@ -43,9 +43,12 @@ bool CUDPListener::Start() {
         return false;
     }
     m_stop.store(false);
-    m_thread.reset(QThread::create([this] { run(); }));
-    m_thread->setObjectName(QStringLiteral("CUDPListener"));
-    m_thread->start(QThread::HighestPriority);
+    m_running.store(true);
+    m_thread = std::thread([this] {
+        ::pthread_setname_np(::pthread_self(), "CUDPListener");
+        run();
+        m_running.store(false);
+    });
     return true;
 }
 
@@ -80,19 +83,16 @@ bool CUDPListener::openWakePipe() {
     return true;
 }
 
-bool CUDPListener::isRunning() const {
-    return m_thread && m_thread->isRunning();
-}
+bool CUDPListener::isRunning() const { return m_running.load(); }
 
 void CUDPListener::StopReceiver() {
-    if (!m_thread) {
+    if (!m_thread.joinable()) {
         return;
     }
     m_stop.store(true);
     const char wake = 1;
     [[maybe_unused]] const auto written = ::write(m_wakeWrite.get(), &wake, 1);
-    m_thread->wait();
-    m_thread.reset();
+    m_thread.join();
     m_socket.reset();
     m_wakeRead.reset();
     m_wakeWrite.reset();

@@ -9,10 +9,10 @@
 #include <QTime>
 #include <atomic>
 #include <memory>
+#include <thread>
 
 class CInboundQueue;
 class IClock;
-class QThread;
 
 // The receive thread. It listens on the receive port of every address, stamps each
 // datagram into a traffic line and pushes it onto the document's inbound queue. It never
@@ -94,5 +94,6 @@ private:
     CFileDescriptor m_socket;
     CFileDescriptor m_wakeRead;
     CFileDescriptor m_wakeWrite;
-    std::unique_ptr<QThread> m_thread;
+    std::atomic<bool> m_running{false};
+    std::thread m_thread;
 };
