@@ -1,0 +1,110 @@
+#include "CSimControl.h"
+
+#include "CSimNetwork.h"
+#include "transport/CIpv4Address.h"
+
+#include <QList>
+#include <QString>
+
+namespace {
+
+const QByteArray kHelp =
+    "press <gateway> <serial>  press a device's discover button (gateway: number or address)\n"
+    "list                      the gateways and their devices\n"
+    "stats                     what the site received and sent\n"
+    "quit                      end the simulator\n";
+
+CSimControl::Result answer(QByteArray text) {
+    return {std::move(text), false};
+}
+
+// The gateway's index from its number (from 1) or its dotted address; -1 when neither.
+int gatewayIndex(CSimNetwork& network, const QByteArray& word) {
+    bool isNumber = false;
+    const int number = word.toInt(&isNumber);
+    const int count =
+        network.withSite([](CSimSite& site) { return static_cast<int>(site.gateways().size()); });
+    if (isNumber) {
+        return number >= 1 && number <= count ? number - 1 : -1;
+    }
+    bool isAddress = false;
+    const quint32 address = CIpv4Address::fromDotted(word, &isAddress);
+    if (!isAddress) {
+        return -1;
+    }
+    return network.withSite([address](CSimSite& site) { return site.gatewayIndex(address); });
+}
+
+}  // namespace
+
+CSimControl::Result CSimControl::execute(CSimNetwork& network, const QByteArray& line) {
+    const QList<QByteArray> words = line.simplified().split(' ');
+    const QByteArray& verb = words.front();
+    if (verb == "press") {
+        return press(network, words);
+    }
+    if (verb == "list") {
+        return answer(list(network));
+    }
+    if (verb == "stats") {
+        return answer(stats(network));
+    }
+    if (verb == "quit" || verb == "exit") {
+        return {"bye\n", true};
+    }
+    if (verb == "help" || verb.isEmpty()) {
+        return answer(kHelp);
+    }
+    return answer("error: unknown command " + verb + " (try help)\n");
+}
+
+CSimControl::Result CSimControl::press(CSimNetwork& network, const QList<QByteArray>& words) {
+    if (words.size() != 3) {
+        return answer("error: press <gateway> <serial>\n");
+    }
+    const int gateway = gatewayIndex(network, words[1]);
+    bool isSerial = false;
+    const quint32 serial = words[2].toUInt(&isSerial);
+    if (gateway < 0) {
+        return answer("error: no gateway " + words[1] + "\n");
+    }
+    if (!isSerial || !network.pressDiscoverButton(gateway, serial)) {
+        return answer("error: no device with serial number " + words[2] + " on gateway " +
+                      words[1] + "\n");
+    }
+    return answer("pressed " + words[2] + "\n");
+}
+
+QByteArray CSimControl::list(CSimNetwork& network) {
+    return network.withSite([](CSimSite& site) {
+        QByteArray text;
+        int number = 1;
+        for (const CSimGateway& gateway : site.gateways()) {
+            text += "gateway " + QByteArray::number(number++) + " " +
+                    CIpv4Address::toDotted(gateway.address()) + " " + gateway.type() + " " +
+                    gateway.name() + "\n";
+            for (const CSimBusDevice& device : gateway.devices()) {
+                text += "  SN " + QByteArray::number(device.serial());
+                text += device.uid() ? " UID " + QByteArray::number(*device.uid()) : " no UID";
+                text += " " + device.type() + "\n";
+            }
+        }
+        return text;
+    });
+}
+
+QByteArray CSimControl::stats(CSimNetwork& network) {
+    const CSimNetwork::Counters counters = network.counters();
+    return QString::asprintf(
+               "received %llu, not commands %llu, too long %llu, replies %llu, dropped %llu, "
+               "malformed %llu, sent %llu, refused %llu\n",
+               static_cast<unsigned long long>(counters.site.received),
+               static_cast<unsigned long long>(counters.site.invalid),
+               static_cast<unsigned long long>(counters.oversize),
+               static_cast<unsigned long long>(counters.site.replies),
+               static_cast<unsigned long long>(counters.site.dropped),
+               static_cast<unsigned long long>(counters.site.malformed),
+               static_cast<unsigned long long>(counters.sent),
+               static_cast<unsigned long long>(counters.refused))
+        .toLatin1();
+}

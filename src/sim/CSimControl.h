@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+
+class CSimNetwork;
+
+// The lines a user or a test types at a running simulator, on its standard input or its
+// control port:
+//   press <gateway> <serial>   press the discover button of a device; the gateway is its
+//                              number (from 1) or its address
+//   list                       the gateways and their devices
+//   stats                      what the site received and sent
+//   help, quit
+class CSimControl {
+public:
+    struct Result {
+        QByteArray answer;  // ends in a line feed
+        bool quit = false;
+    };
+
+    static Result execute(CSimNetwork& network, const QByteArray& line);
+
+private:
+    static Result press(CSimNetwork& network, const QList<QByteArray>& words);
+    static QByteArray list(CSimNetwork& network);
+    static QByteArray stats(CSimNetwork& network);
+};

@@ -1,0 +1,198 @@
+#include "CSimGateway.h"
+
+#include "CSimReplies.h"
+#include "CSimSettingRules.h"
+
+namespace {
+
+using Kind = CSimCommand::Kind;
+using Target = CSimCommand::Target;
+
+CSimPath keyPath(const char* key) {
+    CSimPath path;
+    path.key = key;
+    return path;
+}
+
+bool isTypePath(const CSimPath& path) {
+    return path == keyPath("TYPE");
+}
+
+}  // namespace
+
+CSimGateway::CSimGateway(quint32 address, QByteArray type, CSimSettings settings)
+    : m_address(address),
+      m_type(type),
+      m_reportedType(std::move(type)),
+      m_settings(std::move(settings)) {}
+
+QByteArray CSimGateway::name() const {
+    return m_settings.value(keyPath("NAME"));
+}
+
+CSimBusDevice* CSimGateway::deviceBySerial(quint32 serial) {
+    for (CSimBusDevice& device : m_devices) {
+        if (device.serial() == serial) {
+            return &device;
+        }
+    }
+    return nullptr;
+}
+
+CSimBusDevice* CSimGateway::deviceByUid(quint32 uid) {
+    for (CSimBusDevice& device : m_devices) {
+        if (device.uid() == uid) {
+            return &device;
+        }
+    }
+    return nullptr;
+}
+
+QList<QByteArray> CSimGateway::handle(const CSimCommand& command, quint32 sender, qint64 nowMs,
+                                      const CValidationSchema& schema) {
+    if (isSilent(nowMs)) {
+        return {};
+    }
+    switch (command.kind) {
+        case Kind::GatewayQuery:
+            return report(command.path);
+        case Kind::GatewaySet:
+            return set(command.path, command.value, schema);
+        case Kind::GatewayRestart:
+            restart(nowMs);
+            return {};
+        case Kind::GatewayIdentify:
+            ++m_identifyCount;
+            return {};
+        case Kind::BusRegister:
+            m_lastAsker = sender;
+            return registerBus();
+        case Kind::BusArm:
+            m_lastAsker = sender;
+            m_armedUid = command.newUid;
+            return {};
+        case Kind::DeviceReaddress:
+            m_lastAsker = sender;
+            return readdress(command);
+        case Kind::DeviceQuery:
+            return queryDevices(command);
+        case Kind::DeviceSet:
+            return setOnDevices(command, schema);
+        case Kind::DeviceIdentify:
+            identifyDevices(command);
+            return {};
+        case Kind::Keypad:
+            return driveChannels(command);
+        case Kind::Invalid:
+            break;
+    }
+    return {};
+}
+
+std::optional<QList<QByteArray>> CSimGateway::pressDiscoverButton(quint32 serial) {
+    CSimBusDevice* device = deviceBySerial(serial);
+    if (device == nullptr) {
+        return std::nullopt;
+    }
+    if (!m_armedUid) {
+        return QList<QByteArray>{device->announcement()};
+    }
+    device->setUid(*m_armedUid);
+    m_armedUid.reset();
+    // The device reports its type with its new address, so that whoever armed the bus
+    // learns what has answered without asking again.
+    return QList<QByteArray>{device->announcement()} + device->report(keyPath("TYPE"));
+}
+
+QList<QByteArray> CSimGateway::report(const CSimPath& pattern) const {
+    QList<QByteArray> replies;
+    for (const CSimSetting* setting : m_settings.matching(pattern)) {
+        const QByteArray& value = isTypePath(setting->path) ? m_reportedType : setting->value;
+        replies.append(CSimReplies::gatewaySetting(setting->path, value));
+    }
+    return replies;
+}
+
+QList<QByteArray> CSimGateway::set(const CSimPath& path, const QByteArray& value,
+                                   const CValidationSchema& schema) {
+    const CSimSetting* stored = CSimSettingRules::store(m_settings, schema, m_type, path, value);
+    if (stored == nullptr) {
+        return {};
+    }
+    return {CSimReplies::gatewaySetting(stored->path, stored->value)};
+}
+
+void CSimGateway::restart(qint64 nowMs) {
+    m_silentUntilMs = nowMs + m_restartSilenceMs;
+    m_armedUid.reset();
+    ++m_restartCount;
+}
+
+QList<QByteArray> CSimGateway::registerBus() const {
+    QList<QByteArray> replies;
+    for (const CSimBusDevice& device : m_devices) {
+        replies.append(device.announcement());
+    }
+    return replies;
+}
+
+QList<QByteArray> CSimGateway::readdress(const CSimCommand& command) {
+    CSimBusDevice* device = target(command);
+    if (device == nullptr) {
+        return {};
+    }
+    device->setUid(command.newUid);
+    return {device->announcement()};
+}
+
+QList<QByteArray> CSimGateway::queryDevices(const CSimCommand& command) const {
+    QList<QByteArray> replies;
+    for (const CSimBusDevice& device : m_devices) {
+        if (device.uid() == command.number) {
+            replies.append(device.report(command.path));
+        }
+    }
+    return replies;
+}
+
+QList<QByteArray> CSimGateway::setOnDevices(const CSimCommand& command,
+                                            const CValidationSchema& schema) {
+    QList<QByteArray> replies;
+    for (CSimBusDevice& device : m_devices) {
+        if (device.uid() != command.number) {
+            continue;
+        }
+        if (const auto echo = device.set(schema, command.path, command.value)) {
+            replies.append(*echo);
+        }
+    }
+    return replies;
+}
+
+void CSimGateway::identifyDevices(const CSimCommand& command) {
+    for (CSimBusDevice& device : m_devices) {
+        const bool addressed = command.target == Target::Serial ? device.serial() == command.number
+                                                                : device.uid() == command.number;
+        if (addressed) {
+            device.identify();
+        }
+    }
+}
+
+QList<QByteArray> CSimGateway::driveChannels(const CSimCommand& command) {
+    QList<QByteArray> replies;
+    const QByteArray family = command.path.text();
+    for (CSimBusDevice& device : m_devices) {
+        for (CSimKeypadChannel& channel : device.channels()) {
+            if (channel.address().isReachedBy(command.keypad)) {
+                replies.append(channel.handle(family, command.value));
+            }
+        }
+    }
+    return replies;
+}
+
+CSimBusDevice* CSimGateway::target(const CSimCommand& command) {
+    return command.target == Target::Serial ? deviceBySerial(command.number)
+                                            : deviceByUid(command.number);
+}

@@ -1,0 +1,368 @@
+#include "CSimNetwork.h"
+
+#include "CSimControl.h"
+#include "CSimSiteBuilder.h"
+#include "common/CSystemClock.h"
+#include "transport/CIpv4Address.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QMap>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr int kReceiveBuffer = 2048;
+constexpr int kBurst = 64;
+// Long enough to be cheap, short enough that a clock moved by hand is seen soon.
+constexpr int kLongestPollMs = 50;
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString dotted(quint32 address) {
+    return QString::fromLatin1(CIpv4Address::toDotted(address));
+}
+
+sockaddr_in socketAddress(quint32 address, int port) {
+    sockaddr_in made{};
+    made.sin_family = AF_INET;
+    made.sin_addr.s_addr = address;
+    made.sin_port = htons(static_cast<quint16>(port));
+    return made;
+}
+
+// The broadcast address of the subnet that address is on in this namespace: of the
+// interface that holds it, else of the first whose subnet takes it in (127.0.0.2 is on
+// loopback without being one of its addresses). Nothing when no interface fits.
+std::optional<quint32> subnetBroadcast(quint32 address) {
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) {
+        return std::nullopt;
+    }
+    std::optional<quint32> exact;
+    std::optional<quint32> within;
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET ||
+            entry->ifa_netmask == nullptr) {
+            continue;
+        }
+        sockaddr_in own{};
+        sockaddr_in mask{};
+        std::memcpy(&own, entry->ifa_addr, sizeof own);
+        std::memcpy(&mask, entry->ifa_netmask, sizeof mask);
+        const quint32 netmask = mask.sin_addr.s_addr;
+        if (own.sin_addr.s_addr == address && !exact) {
+            exact = address | ~netmask;
+        } else if ((own.sin_addr.s_addr & netmask) == (address & netmask) && !within) {
+            within = address | ~netmask;
+        }
+    }
+    ::freeifaddrs(list);
+    return exact ? exact : within;
+}
+
+}  // namespace
+
+CSimNetwork::CSimNetwork(CSimSite site, Options options, IClock* clock)
+    : m_site(std::move(site)),
+      m_options(options),
+      m_ownClock(clock == nullptr ? std::make_unique<CSystemClock>() : nullptr),
+      m_clock(clock == nullptr ? *m_ownClock : *clock) {
+    m_gatewaySockets.resize(static_cast<size_t>(m_site.gateways().size()));
+}
+
+CSimNetwork::~CSimNetwork() {
+    stop();
+}
+
+int CSimNetwork::openSocket(quint32 address, int port, QString& error) {
+    CFileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    const int one = 1;
+    const sockaddr_in local = socketAddress(address, port);
+    if (!socket.isValid() ||
+        ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
+        ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST, &one, sizeof one) != 0) {
+        error = QStringLiteral("cannot make a UDP socket: %1").arg(systemError(errno));
+        return -1;
+    }
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        error = QStringLiteral("cannot listen on %1:%2: %3")
+                    .arg(dotted(address))
+                    .arg(port)
+                    .arg(systemError(errno));
+        if (errno == EADDRNOTAVAIL) {
+            error += QStringLiteral(" (no interface of this network namespace has the address)");
+        }
+        return -1;
+    }
+    return socket.release();
+}
+
+void CSimNetwork::attachGatewaySocket(int gateway, int socket) {
+    if (gateway < 0 || static_cast<size_t>(gateway) >= m_gatewaySockets.size()) {
+        ::close(socket);
+        return;
+    }
+    m_gatewaySockets[static_cast<size_t>(gateway)].reset(socket);
+    Listener listener;
+    listener.socket.reset(::dup(socket));
+    listener.gateways = {gateway};
+    m_listeners.push_back(std::move(listener));
+}
+
+bool CSimNetwork::start(QString& error) {
+    if (isRunning()) {
+        return true;
+    }
+    int pipeEnds[2] = {-1, -1};
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = QStringLiteral("cannot make a pipe: %1").arg(systemError(errno));
+        return false;
+    }
+    m_wakeRead.reset(pipeEnds[0]);
+    m_wakeWrite.reset(pipeEnds[1]);
+    if (!openMissingSockets(error) || !openControlSocket(error)) {
+        return false;
+    }
+    m_stop = false;
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+void CSimNetwork::stop() {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    m_stop = true;
+    wake();
+    m_thread.join();
+}
+
+bool CSimNetwork::openMissingSockets(QString& error) {
+    QList<int> unattached;
+    for (size_t g = 0; g < m_gatewaySockets.size(); ++g) {
+        if (m_gatewaySockets[g].isValid()) {
+            continue;
+        }
+        const int gateway = static_cast<int>(g);
+        const quint32 address = m_site.gateways()[gateway].address();
+        const int socket = openSocket(address, m_options.sendPort, error);
+        if (socket < 0) {
+            return false;
+        }
+        attachGatewaySocket(gateway, socket);
+        unattached.append(gateway);
+    }
+    return openBroadcastSockets(unattached, error);
+}
+
+bool CSimNetwork::openBroadcastSockets(const QList<int>& gateways, QString& error) {
+    if (gateways.isEmpty()) {
+        return true;
+    }
+    QMap<quint32, QList<int>> bySubnet;
+    for (const int gateway : gateways) {
+        const quint32 address = m_site.gateways()[gateway].address();
+        if (const auto broadcast = subnetBroadcast(address); broadcast && *broadcast != address) {
+            bySubnet[*broadcast].append(gateway);
+        }
+    }
+    if (m_options.limitedBroadcast) {
+        bySubnet[CIpv4Address::kBroadcast] = gateways;
+    }
+    for (auto subnet = bySubnet.cbegin(); subnet != bySubnet.cend(); ++subnet) {
+        const int socket = openSocket(subnet.key(), m_options.sendPort, error);
+        if (socket < 0) {
+            return false;
+        }
+        Listener listener;
+        listener.socket.reset(socket);
+        listener.gateways = subnet.value();
+        m_listeners.push_back(std::move(listener));
+    }
+    return true;
+}
+
+bool CSimNetwork::openControlSocket(QString& error) {
+    if (m_options.controlPort <= 0) {
+        return true;
+    }
+    const quint32 loopback = CIpv4Address::fromHostOrder(INADDR_LOOPBACK);
+    const int socket = openSocket(loopback, m_options.controlPort, error);
+    if (socket < 0) {
+        return false;
+    }
+    Listener listener;
+    listener.socket.reset(socket);
+    listener.isControl = true;
+    m_listeners.push_back(std::move(listener));
+    return true;
+}
+
+void CSimNetwork::run() {
+    std::vector<pollfd> watched;
+    while (!m_stop) {
+        watched.clear();
+        watched.push_back({m_wakeRead.get(), POLLIN, 0});
+        for (const Listener& listener : m_listeners) {
+            watched.push_back({listener.socket.get(), POLLIN, 0});
+        }
+        const int ready = ::poll(watched.data(), watched.size(), pollTimeoutMs());
+        if (ready < 0 && errno != EINTR) {
+            break;
+        }
+        if (watched[0].revents != 0) {
+            char drained[64];
+            while (::read(m_wakeRead.get(), drained, sizeof drained) > 0) {
+            }
+        }
+        size_t at = 1;
+        for (Listener& listener : m_listeners) {
+            if (watched[at++].revents != 0) {
+                listener.isControl ? handleControl(listener) : receiveFrom(listener);
+            }
+        }
+        sendDue();
+    }
+}
+
+void CSimNetwork::receiveFrom(Listener& listener) {
+    char buffer[kReceiveBuffer];
+    for (int i = 0; i < kBurst; ++i) {
+        sockaddr_in sender{};
+        socklen_t length = sizeof sender;
+        const ssize_t size =
+            ::recvfrom(listener.socket.get(), buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC,
+                       reinterpret_cast<sockaddr*>(&sender), &length);
+        if (size < 0) {
+            return;
+        }
+        if (size > kReceiveBuffer) {
+            ++m_oversize;
+            continue;
+        }
+        const QByteArrayView datagram(buffer, size);
+        std::lock_guard lock(m_siteMutex);
+        const qint64 now = nowMs();
+        for (const int gateway : listener.gateways) {
+            m_site.receive(gateway, datagram, sender.sin_addr.s_addr, now);
+        }
+    }
+}
+
+void CSimNetwork::handleControl(Listener& listener) {
+    char buffer[kReceiveBuffer];
+    sockaddr_in sender{};
+    socklen_t length = sizeof sender;
+    const ssize_t size = ::recvfrom(listener.socket.get(), buffer, sizeof buffer, MSG_DONTWAIT,
+                                    reinterpret_cast<sockaddr*>(&sender), &length);
+    if (size <= 0) {
+        return;
+    }
+    const QByteArray answer = control(QByteArray(buffer, size));
+    ::sendto(listener.socket.get(), answer.constData(), static_cast<size_t>(answer.size()),
+             MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&sender), length);
+}
+
+void CSimNetwork::sendDue() {
+    QList<CSimOutgoing> due;
+    {
+        std::lock_guard lock(m_siteMutex);
+        due = m_site.takeDue(nowMs());
+    }
+    for (const CSimOutgoing& outgoing : due) {
+        if (m_options.allowedMask != 0 &&
+            (outgoing.to & m_options.allowedMask) != m_options.allowedNetwork) {
+            ++m_refused;
+            continue;
+        }
+        const sockaddr_in destination = socketAddress(outgoing.to, m_options.replyPort);
+        const int socket = m_gatewaySockets[static_cast<size_t>(outgoing.gateway)].get();
+        if (::sendto(socket, outgoing.bytes.constData(), static_cast<size_t>(outgoing.bytes.size()),
+                     MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&destination),
+                     sizeof destination) >= 0) {
+            ++m_sent;
+        }
+    }
+}
+
+int CSimNetwork::pollTimeoutMs() {
+    std::lock_guard lock(m_siteMutex);
+    const auto due = m_site.nextDueMs();
+    if (!due) {
+        return -1;
+    }
+    return static_cast<int>(std::clamp<qint64>(*due - nowMs(), 0, kLongestPollMs));
+}
+
+qint64 CSimNetwork::nowMs() const {
+    return m_clock.now().toMSecsSinceEpoch();
+}
+
+bool CSimNetwork::pressDiscoverButton(int gateway, quint32 serial) {
+    bool pressed = false;
+    {
+        std::lock_guard lock(m_siteMutex);
+        pressed = m_site.pressDiscoverButton(gateway, serial, nowMs());
+    }
+    wake();
+    return pressed;
+}
+
+QByteArray CSimNetwork::control(const QByteArray& line) {
+    return CSimControl::execute(*this, line).answer;
+}
+
+void CSimNetwork::wake() {
+    if (m_wakeWrite.isValid()) {
+        const char byte = 1;
+        [[maybe_unused]] const auto written = ::write(m_wakeWrite.get(), &byte, 1);
+    }
+}
+
+CSimNetwork::Counters CSimNetwork::counters() const {
+    Counters counters;
+    {
+        std::lock_guard lock(m_siteMutex);
+        counters.site = m_site.counters();
+    }
+    counters.sent = m_sent;
+    counters.refused = m_refused;
+    counters.oversize = m_oversize;
+    return counters;
+}
+
+std::unique_ptr<CSimNetwork> CSimNetwork::startDemo(int gateways, int devicesPerGateway,
+                                                    const QString& templateFolder, QString& error,
+                                                    Options options) {
+    auto models = std::make_shared<CSimModels>();
+    if (!models->load(templateFolder, error)) {
+        return nullptr;
+    }
+    CSimSiteConfig config;
+    for (int g = 0; g < gateways; ++g) {
+        config.addresses.append(CIpv4Address::fromHostOrder(INADDR_LOOPBACK + 1u + g));
+    }
+    config.devicesPerGateway = devicesPerGateway;
+    auto site = CSimSiteBuilder::build(models, config, error);
+    if (!site) {
+        return nullptr;
+    }
+    options.limitedBroadcast = false;
+    options.allowedNetwork = CIpv4Address::fromHostOrder(INADDR_LOOPBACK & 0xFF000000u);
+    options.allowedMask = CIpv4Address::fromHostOrder(0xFF000000u);
+    auto network = std::make_unique<CSimNetwork>(std::move(*site), options);
+    if (!network->start(error)) {
+        return nullptr;
+    }
+    return network;
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "CSimNetworkOptions.h"
+#include "CSimSite.h"
+#include "transport/CFileDescriptor.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <atomic>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class IClock;
+
+// Puts a site on the network: every gateway answers from a UDP socket of its own, on a
+// thread of the network's own. A gateway's socket is bound to the gateway's address (or,
+// in a network namespace that is the gateway's alone, to any address); broadcasts reach
+// the gateways through sockets bound to the broadcast addresses of their subnets. Nothing
+// listens on the wildcard address of a shared network, so the site never hears, and never
+// answers, a host it was not put beside.
+//
+// Replies go to the asker's address on the reply port, from the answering gateway's own
+// socket, so each gateway answers from its own address.
+class CSimNetwork {
+public:
+    using Options = CSimNetworkOptions;
+
+    struct Counters {
+        CSimSite::Counters site;
+        quint64 sent = 0;
+        quint64 refused = 0;   // replies to an asker outside the allowed network
+        quint64 oversize = 0;  // datagrams too long to be a command
+    };
+
+    // clock: nullptr for the system clock.
+    CSimNetwork(CSimSite site, Options options, IClock* clock = nullptr);
+    ~CSimNetwork();
+    CSimNetwork(const CSimNetwork&) = delete;
+    CSimNetwork& operator=(const CSimNetwork&) = delete;
+
+    // A UDP socket for a gateway: address (any: 0) and port, broadcasts allowed. Made on
+    // the calling thread, so in the calling thread's network namespace. -1 and the reason
+    // in error on failure.
+    static int openSocket(quint32 address, int port, QString& error);
+
+    // Hands over a socket that is the gateway's own (made in its namespace, say). start()
+    // makes sockets only for gateways that have none.
+    void attachGatewaySocket(int gateway, int socket);
+
+    // Opens the sockets still missing and starts the thread. False with the reason when
+    // a socket cannot be made, for example when a gateway's address is on no interface.
+    bool start(QString& error);
+    void stop();
+    bool isRunning() const { return m_thread.joinable(); }
+
+    // Thread-safe: the site is locked while fn runs.
+    template <typename F>
+    auto withSite(F&& fn) {
+        std::lock_guard lock(m_siteMutex);
+        return fn(m_site);
+    }
+    bool pressDiscoverButton(int gateway, quint32 serial);
+    // Runs a control line, as the control port does; returns the answer.
+    QByteArray control(const QByteArray& line);
+    // Makes the thread look at the clock again (after a test moved it).
+    void wake();
+
+    Counters counters() const;
+    const Options& options() const { return m_options; }
+
+    // A site of gateways on 127.0.0.2, 127.0.0.3, ... for the demonstration mode: it
+    // listens on loopback only and answers only loopback askers.
+    static std::unique_ptr<CSimNetwork> startDemo(int gateways, int devicesPerGateway,
+                                                  const QString& templateFolder, QString& error,
+                                                  Options options = {});
+
+private:
+    struct Listener {
+        CFileDescriptor socket;
+        QList<int> gateways;  // who hears what arrives here
+        bool isControl = false;
+    };
+
+    bool openMissingSockets(QString& error);
+    bool openBroadcastSockets(const QList<int>& gateways, QString& error);
+    bool openControlSocket(QString& error);
+    void run();
+    void receiveFrom(Listener& listener);
+    void handleControl(Listener& listener);
+    void sendDue();
+    qint64 nowMs() const;
+    int pollTimeoutMs();
+
+    CSimSite m_site;
+    Options m_options;
+    std::unique_ptr<IClock> m_ownClock;
+    IClock& m_clock;
+
+    mutable std::mutex m_siteMutex;
+    std::vector<CFileDescriptor> m_gatewaySockets;  // by gateway index; invalid until opened
+    std::list<Listener> m_listeners;
+    CFileDescriptor m_wakeRead;
+    CFileDescriptor m_wakeWrite;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+    std::atomic<quint64> m_sent{0};
+    std::atomic<quint64> m_refused{0};
+    std::atomic<quint64> m_oversize{0};
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "CSimFaults.h"
+#include "CSimNetwork.h"
+#include "CSimSiteConfig.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The command line of vorel-sim, read into what the site and its network are made from.
+struct CSimOptions {
+    CSimSiteConfig site;
+    CSimFaults faults;
+    CSimNetwork::Options network;
+    qint64 restartSilenceMs = 3000;
+    QString templateFolder;        // empty: the program's own folder
+    bool typesFromSchema = false;  // "--types all": every bus device type of the schema
+    bool quiet = false;
+
+    // Nothing when the arguments (the program name first) are wrong; the reason, or the
+    // help text when help was asked for, is in message and helpAsked tells which.
+    static std::optional<CSimOptions> parse(const QStringList& arguments, QString& message,
+                                            bool& helpAsked);
+};

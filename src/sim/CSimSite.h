@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CSimFaults.h"
+#include "CSimGateway.h"
+#include "CSimModels.h"
+#include "CSimOutgoing.h"
+#include "CSimRandom.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <memory>
+#include <optional>
+
+// A simulated site: gateways with devices on their buses. It is pure logic, without
+// sockets or threads: a received datagram goes in, the replies it causes come out with
+// the time they are due, after the faults have had their say. CSimNetwork puts it on a
+// network; tests drive it directly with a time of their choosing.
+class CSimSite {
+public:
+    struct Counters {
+        quint64 received = 0;  // datagrams handed to a gateway
+        quint64 invalid = 0;   // of those, not a command the gateway knows
+        quint64 replies = 0;   // replies made (before faults)
+        quint64 dropped = 0;
+        quint64 malformed = 0;
+    };
+
+    static constexpr qint64 kDefaultRestartSilenceMs = 3000;
+
+    explicit CSimSite(std::shared_ptr<const CSimModels> models);
+
+    const CSimModels& models() const { return *m_models; }
+    QList<CSimGateway>& gateways() { return m_gateways; }
+    const QList<CSimGateway>& gateways() const { return m_gateways; }
+    void addGateway(CSimGateway gateway);
+    // The index of the gateway with that address; -1 when none has it.
+    int gatewayIndex(quint32 address) const;
+
+    void setFaults(const CSimFaults& faults);
+    const CSimFaults& faults() const { return m_faults; }
+    // How long a gateway stays silent after "&VERSION_HW=RESET;".
+    void setRestartSilenceMs(qint64 silence);
+
+    // A datagram that reached gateway from sender. Returns whether it was a command.
+    bool receive(int gateway, QByteArrayView datagram, quint32 sender, qint64 nowMs);
+    // The discover button of a device: false when that gateway has no such device.
+    bool pressDiscoverButton(int gateway, quint32 serial, qint64 nowMs);
+
+    // The replies due at nowMs, in the order they were made, taken from the site.
+    QList<CSimOutgoing> takeDue(qint64 nowMs);
+    std::optional<qint64> nextDueMs() const;
+    qsizetype pendingCount() const { return m_pending.size(); }
+    const Counters& counters() const { return m_counters; }
+
+private:
+    void queue(int gateway, quint32 to, const QList<QByteArray>& replies, qint64 nowMs);
+    void forgetPending(int gateway);
+    void applyReportedTypes();
+
+    std::shared_ptr<const CSimModels> m_models;
+    QList<CSimGateway> m_gateways;
+    CSimFaults m_faults;
+    CSimRandom m_random;
+    qint64 m_restartSilenceMs = kDefaultRestartSilenceMs;
+    QList<CSimOutgoing> m_pending;
+    Counters m_counters;
+};
