@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -30,6 +31,32 @@ bool bringLoopbackUp() {
     }
     ::close(socket);
     return up;
+}
+
+// IFF_RUNNING follows the link's operational state, which the kernel settles a moment
+// after the link is set up.
+bool isRunning(const QString& name) {
+    const int socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (socket < 0) {
+        return false;
+    }
+    ifreq request{};
+    std::strncpy(request.ifr_name, name.toLatin1().constData(), IFNAMSIZ - 1);
+    const bool running =
+        ::ioctl(socket, SIOCGIFFLAGS, &request) == 0 && (request.ifr_flags & IFF_RUNNING) != 0;
+    ::close(socket);
+    return running;
+}
+
+// Waits (a watchdog, not a timing check) until the check holds.
+bool waitFor(const std::function<bool()>& check) {
+    for (int tries = 0; tries < 500; ++tries) {
+        if (check()) {
+            return true;
+        }
+        ::usleep(10'000);
+    }
+    return false;
 }
 
 QString dotted(quint32 networkOrder) {
@@ -170,16 +197,29 @@ bool CTestLan::addHost(int lan, int number) {
     const QString link = hostLink(lan, number);
     const QString namespacePath =
         QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(host.namespaceFd);
-    return run({ip, QStringLiteral("link"), QStringLiteral("add"), link, QStringLiteral("type"),
-                QStringLiteral("veth"), QStringLiteral("peer"), QStringLiteral("name"),
-                QStringLiteral("eth0"), QStringLiteral("netns"), namespacePath}) &&
-           run({ip, QStringLiteral("link"), QStringLiteral("set"), link, QStringLiteral("master"),
-                bridgeName(lan), QStringLiteral("up")}) &&
-           run({ip, QStringLiteral("addr"), QStringLiteral("add"),
-                dotted(host.address) + QStringLiteral("/24"), QStringLiteral("dev"),
-                QStringLiteral("eth0")},
-               host.namespaceFd) &&
-           run({ip, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("eth0"),
-                QStringLiteral("up")},
-               host.namespaceFd);
+    const bool built =
+        run({ip, QStringLiteral("link"), QStringLiteral("add"), link, QStringLiteral("type"),
+             QStringLiteral("veth"), QStringLiteral("peer"), QStringLiteral("name"),
+             QStringLiteral("eth0"), QStringLiteral("netns"), namespacePath}) &&
+        run({ip, QStringLiteral("link"), QStringLiteral("set"), link, QStringLiteral("master"),
+             bridgeName(lan), QStringLiteral("up")}) &&
+        run({ip, QStringLiteral("addr"), QStringLiteral("add"),
+             dotted(host.address) + QStringLiteral("/24"), QStringLiteral("dev"),
+             QStringLiteral("eth0")},
+            host.namespaceFd) &&
+        run({ip, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("eth0"),
+             QStringLiteral("up")},
+            host.namespaceFd);
+    if (!built) {
+        return false;
+    }
+    // Only a running link counts as an adapter, and only a running bridge forwards.
+    const bool running =
+        waitFor([&] { return isRunning(link) && isRunning(bridgeName(lan)); }) &&
+        inHost(host, [] { return waitFor([] { return isRunning(QStringLiteral("eth0")); }); });
+    if (!running) {
+        m_error =
+            QStringLiteral("the links of host %1 on LAN %2 did not come up").arg(number).arg(lan);
+    }
+    return running;
 }
