@@ -117,9 +117,8 @@ void CUpdateCheck::onReplyFinished() {
         return;
     }
     reply->deleteLater();
-    const bool answered = isSuccess(*reply);
-    const QByteArray index = answered ? reply->readAll() : QByteArray();
-    finish(answered && announceNewerReleases(index));
+    const QByteArray index = isSuccess(*reply) ? reply->read(kMaxIndexSize + 1) : QByteArray();
+    finish(!index.isEmpty() && index.size() <= kMaxIndexSize && announceNewerReleases(index));
 }
 
 bool CUpdateCheck::announceNewerReleases(const QByteArray& index) {
