@@ -51,7 +51,11 @@ std::optional<CSimPath> CSimPath::parse(QByteArrayView text) {
     }
     CSimPath path;
     qsizetype first = 0;
-    if (parts.size() > 1 && parts.front().size() == 1 && isUpperLetter(parts.front().front())) {
+    // A one-character first component is always the port, as the program reads replies.
+    if (parts.front().size() == 1) {
+        if (!isUpperLetter(parts.front().front())) {
+            return std::nullopt;
+        }
         path.port = parts.front().toByteArray();
         first = 1;
     }

@@ -15,8 +15,9 @@ public:
     QByteArray index;  // decimal, or empty
 
     // Reads the path of a command; nothing when the text is not a well-formed path. A
-    // one-character first component is the port; a trailing number after at least one
-    // name is the index; at most a group and a key remain. Names are upper-case letters,
+    // one-character first component is always the port (so "A" alone names no setting);
+    // a trailing number after at least one name is the index; at most a group and a key
+    // remain. Names are upper-case letters,
     // digits and "_" and never start with a digit, so that every path we accept is also
     // a path the program can enter into its plan.
     static std::optional<CSimPath> parse(QByteArrayView text);
