@@ -32,6 +32,14 @@ public:
             QMutexLocker lock(&mutex);
             return sent;
         }
+        QList<quint32> sourcesCopy() const {
+            QMutexLocker lock(&mutex);
+            return sources;
+        }
+        int beginCount() const {
+            QMutexLocker lock(&mutex);
+            return begins;
+        }
         int endCount() const {
             QMutexLocker lock(&mutex);
             return ends;

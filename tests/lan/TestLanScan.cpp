@@ -96,7 +96,7 @@ void TestLanScan::probesEveryAddressOfTheNetworkOnce() {
     QVERIFY(!probed.contains("192.168.5.0"));
     QVERIFY(!probed.contains("192.168.5.255"));
     QCOMPARE(CIpv4Address::toDotted(sent.front().address), QByteArray("192.168.5.1"));
-    QCOMPARE(scan.probe.record()->sources, QList<quint32>{address("192.168.5.77")});
+    QCOMPARE(scan.probe.record()->sourcesCopy(), QList<quint32>{address("192.168.5.77")});
     QCOMPARE(scan.probe.record()->endCount(), 1);
     QVERIFY(scan.rows().isEmpty());
 }
