@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/CViewContext.h"
+#include "support/CDocFixture.h"
+#include "transport/CAdapterTable.h"
+#include "transport/CIpv4Address.h"
+#include "transport/CTransport.h"
+
+#include <QByteArray>
+
+// What the frame and the views are given: a document with a new plan (CDocFixture), a
+// transport whose only adapter is the loopback one (broadcasts go to 127.255.255.255,
+// so a test's own namespace hears them), and the settings.
+class CGuiHarness {
+public:
+    explicit CGuiHarness(bool logging = false)
+        : m_fixture(logging),
+          m_transport(m_fixture.notifier(), m_fixture.clock(), m_fixture.doc().inboundQueue(),
+                      m_fixture.doc().firewallSuspect()) {
+        CAdapterTable table = CAdapterTable::fromCandidates({});
+        table.addDemoAdapter();
+        m_transport.setAdapters(table);
+    }
+
+    CDocFixture& fixture() { return m_fixture; }
+    CUbrixVorelDoc& doc() { return m_fixture.doc(); }
+    CTransport& transport() { return m_transport; }
+    CSettings& settings() { return m_fixture.settings(); }
+    CViewContext context() { return CViewContext{doc(), m_transport, settings()}; }
+
+    static quint32 loopback(quint32 last) {
+        return CIpv4Address::fromHostOrder(0x7F000000u | last);
+    }
+    // A traffic line as the receive thread queues it (the fixture's clock reads 14:03:09).
+    static QByteArray line(const char* sender, const char* text) {
+        return QByteArray("[14:03:09] (") + sender + ") " + text;
+    }
+
+private:
+    CDocFixture m_fixture;
+    CTransport m_transport;
+};

@@ -1,0 +1,382 @@
+#include "CGuiHarness.h"
+#include "app/CommandIds.h"
+#include "controls/MyEdit.h"
+#include "support/CTestLan.h"
+#include "support/CUdpPeer.h"
+#include "views/CTrafficListModel.h"
+#include "views/CUbrixVorelView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHostInfo>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+constexpr int kSendPort = 5000;
+constexpr int kWatchdogMs = 5000;
+
+QStringList itemsOf(const QComboBox* box) {
+    QStringList items;
+    for (int index = 0; index < box->count(); ++index) {
+        items.append(box->itemText(index));
+    }
+    return items;
+}
+
+QStringList itemsOf(const QListWidget* list) {
+    QStringList items;
+    for (int row = 0; row < list->count(); ++row) {
+        items.append(list->item(row)->text());
+    }
+    return items;
+}
+
+QStringList rowsOf(const CTrafficListModel* model) {
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        rows.append(model->data(model->index(row)).toString());
+    }
+    return rows;
+}
+
+// A fresh view as the frame makes one: built, shown, filled.
+std::unique_ptr<CUbrixVorelView> openView(CGuiHarness& harness) {
+    auto view = std::make_unique<CUbrixVorelView>(harness.context());
+    QObject::connect(&harness.doc(), &CUbrixVorelDoc::updateAllViews, view.get(),
+                     &CUbrixVorelView::OnUpdate);
+    view->resize(700, 500);
+    view->show();
+    view->OnInitialUpdate();
+    return view;
+}
+
+void triggerPopup(CUbrixVorelView& view, QWidget* owner, int command) {
+    emit qobject_cast<QAbstractItemView*>(owner)->customContextMenuRequested(QPoint(5, 5));
+    QMenu* menu = view.popupMenu();
+    QVERIFY(menu != nullptr);
+    QAction* action = nullptr;
+    for (QAction* candidate : menu->actions()) {
+        if (candidate->data().toInt() == command) {
+            action = candidate;
+        }
+    }
+    QVERIFY(action != nullptr);
+    action->trigger();
+}
+
+}  // namespace
+
+class TestUbrixVorelView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void initialUpdateFillsTheForm();
+    void sendCaptionAndDestinationsFollowTheMode_data();
+    void sendCaptionAndDestinationsFollowTheMode();
+    void renderingOptionsApplyToNewLinesAndOnReopen();
+    void rememberedDestinationSurvivesRebuilds();
+    void sendPutsUpperCaseTextAndCarriageReturnOnTheWire();
+    void enterSendsAndEscapeClears();
+    void sendGoesToTheChosenGateway();
+    void sendWithoutDestinationBroadcastsByUdp();
+    void clearEmptiesListAndHistoryWithoutLogging();
+    void refreshForgetsGatewaysAndBroadcastsTheNameQuery();
+    void listKeepsThousandLinesAndReopenShowsHistory();
+    void trafficListFollowsTheRightAndBottomEdges();
+};
+
+void TestUbrixVorelView::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
+
+void TestUbrixVorelView::initialUpdateFillsTheForm() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;"),
+                               CGuiHarness::line("10.0.0.5", "!NAME=Garage;"),
+                               CGuiHarness::line("10.0.0.5", "!TYPE=UBRIXA;")});
+
+    auto view = openView(harness);
+
+    const QString host = QHostInfo::localHostName();
+    QVERIFY(!host.isEmpty());
+    QCOMPARE(view->thisComputerField()->text(), host + QStringLiteral(" (127.0.0.1)"));
+    QVERIFY(view->thisComputerField()->isReadOnly());
+    QCOMPARE(view->nicField()->text(), QStringLiteral("Demo (loopback)"));
+    QCOMPARE(view->sendGroup()->title(), QStringLiteral("Send UDP"));
+    QCOMPARE(itemsOf(view->gatewayList()), (QStringList{"Garage", "Lobby"}));
+    QCOMPARE(itemsOf(view->destinationList()),
+             (QStringList{"Broadcast", "Lobby (..020)", "Garage (..005)"}));
+    QCOMPARE(view->destinationList()->currentIndex(), 0);
+    QCOMPARE(view->destinationList()->itemData(2).toUInt(), CIpv4Address::fromDotted("10.0.0.5"));
+    QCOMPARE(view->rememberedDestination(), QString());
+    QCOMPARE(rowsOf(view->trafficModel()), (QStringList{"[14:03:09] (10.0.0.20) !NAME=Lobby;",
+                                                        "[14:03:09] (10.0.0.5) !NAME=Garage;",
+                                                        "[14:03:09] (10.0.0.5) !TYPE=UBRIXA;"}));
+    QCOMPARE(view->sendButton()->text(), QStringLiteral("Send"));
+}
+
+void TestUbrixVorelView::sendCaptionAndDestinationsFollowTheMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("defaultIp");
+    QTest::addColumn<bool>("withGateway");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("destinations");
+
+    QTest::newRow("UDP") << CTransport::kModeUdp << "10.0.0.9" << true << "Send UDP"
+                         << QStringList{"Broadcast", "Lobby (..020)"};
+    QTest::newRow("TCP") << CTransport::kModeTcp << "10.0.0.9" << true << "Send TCP"
+                         << QStringList{"10.0.0.9", "Lobby (..020)"};
+    QTest::newRow("TCP without default IP")
+        << CTransport::kModeTcp << "0.0.0.0" << true << "Send TCP" << QStringList{"Lobby (..020)"};
+    QTest::newRow("TCP with nothing")
+        << CTransport::kModeTcp << "0.0.0.0" << false << "Send TCP" << QStringList{};
+    QTest::newRow("USB") << CTransport::kModeUsb << "10.0.0.9" << true << "Send"
+                         << QStringList{"Lobby (..020)"};
+}
+
+void TestUbrixVorelView::sendCaptionAndDestinationsFollowTheMode() {
+    QFETCH(int, mode);
+    QFETCH(QString, defaultIp);
+    QFETCH(bool, withGateway);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, destinations);
+
+    CGuiHarness harness;
+    auto view = openView(harness);
+    if (withGateway) {
+        harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
+    }
+    harness.transport().setMode(mode);
+    harness.transport().setDefaultIp(CIpv4Address::fromDotted(defaultIp.toLatin1()));
+    harness.doc().notifyViews(CUbrixVorelDoc::kHintNone);
+
+    QCOMPARE(view->sendGroup()->title(), caption);
+    QCOMPARE(itemsOf(view->destinationList()), destinations);
+    QCOMPARE(view->destinationList()->currentIndex(), destinations.isEmpty() ? -1 : 0);
+}
+
+void TestUbrixVorelView::renderingOptionsApplyToNewLinesAndOnReopen() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("192.168.1.20", "&NAME=Lobby;")});
+    auto view = openView(harness);
+
+    harness.settings().showTime = 0;
+    harness.doc().notifyViews(CUbrixVorelDoc::kHintNone);
+    harness.fixture().receive({CGuiHarness::line("192.168.1.20", "!NAME=Hall;")});
+    QTRY_COMPARE(view->trafficModel()->rowCount(), 2);
+    // Lines already in the list keep their form; new ones take the options of the moment.
+    QCOMPARE(rowsOf(view->trafficModel()), (QStringList{"[14:03:09] (192.168.1.20) &NAME=Lobby;",
+                                                        " (192.168.1.20) !NAME=Hall;"}));
+
+    harness.settings().showIp = 0;
+    auto reopened = openView(harness);
+    QCOMPARE(rowsOf(reopened->trafficModel()), (QStringList{"  &NAME=Lobby;", "  !NAME=Hall;"}));
+
+    harness.settings().showTime = 1;
+    auto third = openView(harness);
+    QCOMPARE(rowsOf(third->trafficModel()),
+             (QStringList{"[14:03:09]  &NAME=Lobby;", "[14:03:09]  !NAME=Hall;"}));
+}
+
+void TestUbrixVorelView::rememberedDestinationSurvivesRebuilds() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
+    auto view = openView(harness);
+    QComboBox* destinations = view->destinationList();
+
+    destinations->setCurrentIndex(1);
+    emit destinations->activated(1);
+    QCOMPARE(view->rememberedDestination(), QStringLiteral("Lobby (..020)"));
+
+    // A gateway that sorts before it arrives: the choice stays on Lobby.
+    harness.fixture().receive({CGuiHarness::line("10.0.0.3", "!NAME=Attic;")});
+    QCOMPARE(itemsOf(destinations), (QStringList{"Broadcast", "Lobby (..020)", "Attic (..003)"}));
+    QCOMPARE(destinations->currentText(), QStringLiteral("Lobby (..020)"));
+
+    // Once Lobby is gone from the plan, the list falls back to its first entry.
+    pugi::xml_document& plan = harness.doc().editPlan();
+    const pugi::xml_node lobby = plan.select_node("//UBRIX[@IP='10.0.0.20']").node();
+    lobby.parent().remove_child(lobby);
+    harness.doc().notifyViews(CUbrixVorelDoc::kHintRestructured);
+    QCOMPARE(itemsOf(destinations), (QStringList{"Broadcast", "Attic (..003)"}));
+    QCOMPARE(destinations->currentIndex(), 0);
+}
+
+void TestUbrixVorelView::sendPutsUpperCaseTextAndCarriageReturnOnTheWire() {
+    CGuiHarness harness;
+    CUdpPeer gateway;
+    QVERIFY(gateway.bind(CIpv4Address::kAny, kSendPort));
+    auto view = openView(harness);
+
+    QTest::keyClicks(view->messageEdit(), QStringLiteral("&name=?;"));
+    QTest::mouseClick(view->sendButton(), Qt::LeftButton);
+
+    const auto datagram = gateway.receive(kWatchdogMs);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, QByteArray("&NAME=?;\r"));
+    QCOMPARE(datagram->sender, CGuiHarness::loopback(1));
+    QCOMPARE(view->messageEdit()->text(), QStringLiteral("&NAME=?;"));
+    QCOMPARE(view->rememberedDestination(), QStringLiteral("Broadcast"));
+    QVERIFY(!gateway.receive(200).has_value());
+}
+
+void TestUbrixVorelView::enterSendsAndEscapeClears() {
+    CGuiHarness harness;
+    CUdpPeer gateway;
+    QVERIFY(gateway.bind(CIpv4Address::kAny, kSendPort));
+    auto view = openView(harness);
+    MyEdit* edit = view->messageEdit();
+
+    QTest::keyClicks(edit, QStringLiteral("&version_hw=?;"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    // Enter posts the send: nothing has left before the event loop turns.
+    QVERIFY(!gateway.receive(100).has_value());
+    QCoreApplication::processEvents();
+    const auto datagram = gateway.receive(kWatchdogMs);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, QByteArray("&VERSION_HW=?;\r"));
+
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QCOMPARE(edit->text(), QString());
+}
+
+void TestUbrixVorelView::sendGoesToTheChosenGateway() {
+    CGuiHarness harness;
+    CUdpPeer everyone;
+    QVERIFY(everyone.bind(CIpv4Address::kAny, kSendPort + 1));
+    CUdpPeer lobby;
+    QVERIFY(lobby.bind(CGuiHarness::loopback(20), kSendPort));
+    harness.fixture().receive({CGuiHarness::line("127.0.0.20", "!NAME=Lobby;")});
+    auto view = openView(harness);
+
+    view->destinationList()->setCurrentIndex(1);
+    QTest::keyClicks(view->messageEdit(), QStringLiteral("&=identify"));
+    view->OnViewSend();
+
+    const auto datagram = lobby.receive(kWatchdogMs);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, QByteArray("&=IDENTIFY\r"));
+    QCOMPARE(view->rememberedDestination(), QStringLiteral("Lobby (..020)"));
+}
+
+void TestUbrixVorelView::sendWithoutDestinationBroadcastsByUdp() {
+    CGuiHarness harness;
+    CUdpPeer gateway;
+    QVERIFY(gateway.bind(CIpv4Address::kAny, kSendPort));
+    harness.transport().setMode(CTransport::kModeTcp);
+    auto view = openView(harness);
+    QCOMPARE(view->destinationList()->count(), 0);
+
+    QTest::keyClicks(view->messageEdit(), QStringLiteral("&name=?;"));
+    view->OnViewSend();
+
+    const auto datagram = gateway.receive(kWatchdogMs);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, QByteArray("&NAME=?;\r"));
+    QVERIFY(!harness.transport().isTcpConnected());
+    QVERIFY(harness.fixture().notifier().messages().isEmpty());
+}
+
+void TestUbrixVorelView::clearEmptiesListAndHistoryWithoutLogging() {
+    CGuiHarness harness(true);
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;"),
+                               CGuiHarness::line("10.0.0.20", "!TYPE=UBRIXA;")});
+    auto view = openView(harness);
+    QCOMPARE(view->trafficModel()->rowCount(), 2);
+
+    triggerPopup(*view, view->trafficList(), vorel::cmd::kTrafficClear);
+
+    QCOMPARE(view->trafficModel()->rowCount(), 0);
+    QVERIFY(harness.doc().trafficHistory().empty());
+    harness.doc().stopLogging();
+    QFile log(harness.fixture().path(QStringLiteral("logfile.txt")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), QByteArray());
+    // The plan keeps what the cleared lines brought.
+    QCOMPARE(view->gatewayList()->count(), 1);
+}
+
+void TestUbrixVorelView::refreshForgetsGatewaysAndBroadcastsTheNameQuery() {
+    CGuiHarness harness;
+    CUdpPeer gateway;
+    QVERIFY(gateway.bind(CIpv4Address::kAny, kSendPort));
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
+    harness.doc().addGatewayToNetwork("10.0.0.20");
+    QVERIFY(harness.doc().plan().select_node("//Network_Configuration/UBRIX"));
+    // Even in TCP mode the query is a broadcast datagram.
+    harness.transport().setMode(CTransport::kModeTcp);
+    auto view = openView(harness);
+    QCOMPARE(view->gatewayList()->count(), 1);
+
+    triggerPopup(*view, view->gatewayList(), vorel::cmd::kGatewaysRefresh);
+
+    QCOMPARE(view->gatewayList()->count(), 0);
+    QVERIFY(!harness.doc().plan().select_node("//Device_Configuration/UBRIX"));
+    QVERIFY(!harness.doc().plan().select_node("//Network_Configuration/UBRIX"));
+    QVERIFY(harness.doc().plan().select_node("/Plan/Device_Configuration"));
+    const auto datagram = gateway.receive(kWatchdogMs);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, QByteArray("&NAME=?;"));
+    QVERIFY(!harness.transport().isTcpConnected());
+
+    // The answers rebuild the lists.
+    harness.fixture().receive({CGuiHarness::line("10.0.0.21", "!NAME=Hall;")});
+    QCOMPARE(itemsOf(view->gatewayList()), QStringList{"Hall"});
+    QCOMPARE(itemsOf(view->destinationList()), QStringList{"Hall (..021)"});
+}
+
+void TestUbrixVorelView::listKeepsThousandLinesAndReopenShowsHistory() {
+    CGuiHarness harness;
+    auto view = openView(harness);
+    QList<QByteArray> lines;
+    for (int n = 1; n <= 1100; ++n) {
+        lines.append(
+            CGuiHarness::line("10.0.0.20", QByteArray("!N=" + QByteArray::number(n) + ";")));
+    }
+    for (const QByteArray& line : lines) {
+        harness.fixture().receive({line});
+    }
+    QTRY_COMPARE(view->trafficModel()->rowCount(), CTrafficListModel::kMaxRows);
+    QCOMPARE(view->trafficModel()->line(0), lines.at(100));
+    QCOMPARE(view->trafficModel()->line(CTrafficListModel::kMaxRows - 1), lines.last());
+
+    auto reopened = openView(harness);
+    const int rows = reopened->trafficModel()->rowCount();
+    QVERIFY2(rows >= 181 && rows <= 200, qPrintable(QString::number(rows)));
+    QCOMPARE(rows, static_cast<int>(harness.doc().trafficHistory().size()));
+    QCOMPARE(reopened->trafficModel()->line(rows - 1), lines.last());
+}
+
+void TestUbrixVorelView::trafficListFollowsTheRightAndBottomEdges() {
+    CGuiHarness harness;
+    auto view = openView(harness);
+    view->resize(800, 600);
+    const QRect first = view->trafficList()->geometry();
+    QCOMPARE(800 - (first.x() + first.width()), CUbrixVorelView::kRightGap);
+    QCOMPARE(600 - (first.y() + first.height()), CUbrixVorelView::kBottomGap);
+
+    view->resize(1000, 700);
+    const QRect second = view->trafficList()->geometry();
+    QCOMPARE(second.topLeft(), first.topLeft());
+    QCOMPARE(1000 - (second.x() + second.width()), CUbrixVorelView::kRightGap);
+    QCOMPARE(700 - (second.y() + second.height()), CUbrixVorelView::kBottomGap);
+    // The list stays below the form's controls.
+    QVERIFY(second.top() > view->sendGroup()->mapTo(view.get(), QPoint(0, 0)).y());
+}
+
+QTEST_MAIN(TestUbrixVorelView)
+#include "TestUbrixVorelView.moc"
