@@ -9,6 +9,7 @@
 #include "settings/CSettings.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CTransport.h"
+#include "update/CUpdateCheck.h"
 
 #include <QSettings>
 
@@ -56,7 +57,9 @@ bool CUbrixVorelApp::InitInstance() {
     enumerateAdapters();
     checkVersion();
 
-    // The document: a new, empty plan.
+    // The document: a new, empty plan. Making it asks whether a newer release exists, so
+    // the window made afterwards can tell of it in its title.
+    installUpdateCheck();
     if (!m_doc->newPlan()) {
         return false;
     }
@@ -97,6 +100,13 @@ void CUbrixVorelApp::checkVersion() {
     m_versionMinor = vorel::version::kMinor;
     m_versionBuild = vorel::version::kBuild;
     CSettings::checkRelease(*m_store, m_versionMajor, m_versionMinor);
+}
+
+void CUbrixVorelApp::installUpdateCheck() {
+    m_updateCheck =
+        std::make_unique<CUpdateCheck>(*m_store, *m_notifier, m_versionMajor, m_versionMinor);
+    m_updateCheck->setIndexAddress(m_settings->releaseIndexUrl);
+    m_doc->setUpdateCheck([this] { m_updateCheck->run(); });
 }
 
 int CUbrixVorelApp::ExitInstance() {

@@ -13,6 +13,7 @@ class CMainFrame;
 class CMessageBoxNotifier;
 class CSettings;
 class CTransport;
+class CUpdateCheck;
 class CUbrixVorelDoc;
 class IClock;
 class IUserNotifier;
@@ -65,6 +66,7 @@ private:
     void readSettings();
     void enumerateAdapters();
     void checkVersion();
+    void installUpdateCheck();
 
     Options m_options;
     std::unique_ptr<CMessageBoxNotifier> m_ownNotifier;
@@ -75,6 +77,7 @@ private:
     std::unique_ptr<CErrorLog> m_errorLog;
     std::unique_ptr<CUbrixVorelDoc> m_doc;
     std::unique_ptr<CTransport> m_transport;
+    std::unique_ptr<CUpdateCheck> m_updateCheck;
     std::unique_ptr<CMainFrame> m_frame;
     int m_versionMajor = 0;
     int m_versionMinor = 0;
