@@ -1,6 +1,9 @@
+#include "CSimNetwork.h"
 #include "Version.h"
 #include "app/CUbrixVorelApp.h"
+#include "common/IUserNotifier.h"
 #include "settings/CSettings.h"
+#include "transport/CTransport.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,6 +33,25 @@ CUbrixVorelApp::Options parseCommandLine(const QApplication& application) {
     return options;
 }
 
+// The demonstration's site: gateways with a few bus devices each on 127.0.0.2 and up,
+// answering on the program's ports and to loopback askers only. Its models are the
+// templates shipped beside the program.
+std::unique_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
+    constexpr int kGateways = 3;
+    constexpr int kDevicesPerGateway = 4;
+    CSimNetwork::Options options;
+    options.sendPort = program.transport().sendPort();
+    options.replyPort = program.transport().receivePort();
+    QString error;
+    auto site = CSimNetwork::startDemo(kGateways, kDevicesPerGateway,
+                                       QCoreApplication::applicationDirPath(), error, options);
+    if (!site) {
+        program.notifier().showMessage(
+            QStringLiteral("The demonstration site could not start:\n%1").arg(error));
+    }
+    return site;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -38,10 +60,17 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QLatin1String(CSettings::kApplication));
     QApplication::setApplicationVersion(QLatin1String(vorel::version::kText));
 
-    CUbrixVorelApp program(parseCommandLine(application));
+    const CUbrixVorelApp::Options options = parseCommandLine(application);
+    CUbrixVorelApp program(options);
     if (!program.InitInstance()) {
-        return program.ExitInstance() == 0 ? 1 : program.ExitInstance();
+        program.ExitInstance();
+        return 1;
+    }
+    std::unique_ptr<CSimNetwork> demoSite;
+    if (options.demo) {
+        demoSite = startDemoSite(program);
     }
     QApplication::exec();
+    demoSite.reset();
     return program.ExitInstance();
 }

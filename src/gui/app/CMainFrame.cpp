@@ -13,6 +13,7 @@
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
+#include "views/CUbrixVorelNet.h"
 #include "views/CUbrixVorelView.h"
 
 #include <QAction>
@@ -83,6 +84,9 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
 
     registerView(cmd::kViewTraffic, [](const CViewContext& viewContext, QWidget* viewParent) {
         return new CUbrixVorelView(viewContext, viewParent);
+    });
+    registerView(cmd::kViewNetwork, [](const CViewContext& viewContext, QWidget* viewParent) {
+        return CUbrixVorelNet::create(viewContext.transport, viewParent);
     });
     switchView(cmd::kViewTraffic);
 }

@@ -45,7 +45,8 @@ public:
 
     const CViewContext& context() const { return m_context; }
 
-    // Views by their View command; the traffic view is registered from the start.
+    // Views by their View command; the traffic and network views are registered from the
+    // start.
     void registerView(int command, ViewFactory factory);
     // Tool windows by their number (vorel::umw::ChildWindow).
     void setChildFactory(int child, ChildFactory factory);
