@@ -1,0 +1,624 @@
+#include "CGuiHarness.h"
+#include "Version.h"
+#include "app/CAboutDlg.h"
+#include "app/CDialogService.h"
+#include "app/CFormView.h"
+#include "app/CMainFrame.h"
+#include "app/CModalRunner.h"
+#include "app/CNetworkConfig.h"
+#include "app/CommandIds.h"
+#include "settings/CSettings.h"
+#include "support/CTestLan.h"
+#include "support/CUdpPeer.h"
+#include "transport/CUDPListener.h"
+#include "views/CTrafficListModel.h"
+#include "views/CUbrixVorelNet.h"
+#include "views/CUbrixVorelView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHostInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTcpServer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+constexpr int kWatchdogMs = 5000;
+
+using Runner = CModalRunner::Runner;
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray logged(const QList<QByteArray>& lines) {
+    QByteArray text;
+    for (const QByteArray& line : lines) {
+        text += line + '\n';
+    }
+    return text;
+}
+
+// Counts what the frame does to a view, in a place that outlives the view.
+struct ViewCalls {
+    int initialUpdates = 0;
+    QList<quint32> hints;
+};
+
+class CCountingView : public CFormView {
+public:
+    CCountingView(std::shared_ptr<ViewCalls> calls, QWidget* parent)
+        : CFormView(parent), m_calls(std::move(calls)) {}
+    void OnInitialUpdate() override { ++m_calls->initialUpdates; }
+    void OnUpdate(quint32 hint) override { m_calls->hints.append(hint); }
+
+private:
+    std::shared_ptr<ViewCalls> m_calls;
+};
+
+CUbrixVorelView* trafficView(const CMainFrame& frame) {
+    return qobject_cast<CUbrixVorelView*>(frame.activeView());
+}
+
+}  // namespace
+
+class TestMainFrameCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyViewCommandBuildsAFreshView();
+    void oldViewIsDetachedFromTheDocument();
+    void networkViewIsBuiltForTheSelectedAdapter();
+    void timeStampAndShowIpToggleAndRerender();
+    void udpClosesTheTcpConnection();
+    void saveMapFileThroughTheDialog();
+    void saveMapFileCancelledChangesNothing();
+    void loadMapIsTheHiddenCommand();
+    void loadProjectRemembersThePathAndShowsTheProject();
+    void loadProjectCancelledStillShowsTheProject();
+    void saveProjectOffersTheProjectPath();
+    void loggingStopAndStartWriteTheHistory();
+    void loggingStartWithAFileThatWillNotOpenStaysOff();
+    void logFileNameStopsLoggingAndDoesNotRestart();
+    void networkSetupShowsTheCurrentValues();
+    void networkSetupConfirmedRestartsReception();
+    void networkSetupUnchangedStillRestarts();
+    void networkSetupCancelledChangesNothing();
+    void networkSetupTakesFieldsAsTyped_data();
+    void networkSetupTakesFieldsAsTyped();
+    void networkSetupChoosesTheAdapter();
+    void aboutShowsTheBuildVersion();
+    void exitClosesTheWindow();
+};
+
+void TestMainFrameCommands::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
+
+void TestMainFrameCommands::init() {
+    CDialogService::enableTestHook();
+}
+
+void TestMainFrameCommands::cleanup() {
+    CModalRunner::clearTestRunner();
+    QCOMPARE(CDialogService::pendingAnswerCount(), 0);
+}
+
+void TestMainFrameCommands::everyViewCommandBuildsAFreshView() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
+    CMainFrame frame(harness.context(), false);
+    QPointer<QWidget> first = frame.activeView();
+    QVERIFY(trafficView(frame) != nullptr);
+    QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewTraffic));
+
+    frame.runCommand(vorel::cmd::kViewTraffic);
+
+    QPointer<QWidget> second = frame.activeView();
+    QVERIFY(second != first);
+    QVERIFY(trafficView(frame) != nullptr);
+    QVERIFY(first.isNull() || first->isHidden());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());
+    // The fresh view is filled from the document.
+    QCOMPARE(trafficView(frame)->trafficModel()->rowCount(), 1);
+    QCOMPARE(trafficView(frame)->gatewayList()->count(), 1);
+}
+
+void TestMainFrameCommands::oldViewIsDetachedFromTheDocument() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    auto calls = std::make_shared<ViewCalls>();
+    frame.registerView(vorel::cmd::kViewUbrixs, [calls](const CViewContext&, QWidget* parent) {
+        return new CCountingView(calls, parent);
+    });
+
+    frame.runCommand(vorel::cmd::kViewUbrixs);
+    QCOMPARE(calls->initialUpdates, 1);
+    harness.doc().notifyViews(CUbrixVorelDoc::kHintGatewayAdded);
+    QCOMPARE(calls->hints, QList<quint32>{CUbrixVorelDoc::kHintGatewayAdded});
+
+    frame.runCommand(vorel::cmd::kViewUbrixs);
+    QCOMPARE(calls->initialUpdates, 2);
+    frame.runCommand(vorel::cmd::kViewTraffic);
+    calls->hints.clear();
+    // The views that went may still exist until the event loop turns: they hear nothing.
+    harness.doc().notifyViews(CUbrixVorelDoc::kHintRestructured);
+    QVERIFY(calls->hints.isEmpty());
+}
+
+void TestMainFrameCommands::networkViewIsBuiltForTheSelectedAdapter() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    frame.runCommand(vorel::cmd::kViewNetwork);
+    QVERIFY(qobject_cast<CUbrixVorelNet*>(frame.activeView()) != nullptr);
+    QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewNetwork));
+    frame.runCommand(vorel::cmd::kViewTraffic);
+    QVERIFY(trafficView(frame) != nullptr);
+}
+
+void TestMainFrameCommands::timeStampAndShowIpToggleAndRerender() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("192.168.1.20", "&NAME=Lobby;")});
+    CMainFrame frame(harness.context(), false);
+    harness.fixture().takeHints();
+
+    frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
+    QCOMPARE(harness.settings().showTime, 0);
+    QVERIFY(!frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+    QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
+    // The open view keeps the lines it shows until it is opened again.
+    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+             QByteArray("[14:03:09] (192.168.1.20) &NAME=Lobby;"));
+    frame.runCommand(vorel::cmd::kViewTraffic);
+    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+             QByteArray(" (192.168.1.20) &NAME=Lobby;"));
+
+    frame.commandAction(vorel::cmd::kShowIp)->trigger();
+    QCOMPARE(harness.settings().showIp, 0);
+    QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
+    frame.runCommand(vorel::cmd::kViewTraffic);
+    QCOMPARE(trafficView(frame)->trafficModel()->line(0), QByteArray("  &NAME=Lobby;"));
+
+    frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
+    QCOMPARE(harness.settings().showTime, 1);
+    QVERIFY(frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+}
+
+void TestMainFrameCommands::udpClosesTheTcpConnection() {
+    CGuiHarness harness;
+    QTcpServer gatewayTcp;
+    QVERIFY(gatewayTcp.listen(QHostAddress(QStringLiteral("127.0.0.20")), 2323));
+    CUdpPeer gatewayUdp;
+    QVERIFY(gatewayUdp.bind(CGuiHarness::loopback(20), 5000));
+    harness.transport().setTcpPort(2323);
+    harness.transport().setGreetingWait(std::chrono::milliseconds(0));
+    harness.transport().setMode(CTransport::kModeTcp);
+    CMainFrame frame(harness.context(), false);
+    QVERIFY(harness.transport().SendText("&NAME=?;", CGuiHarness::loopback(20)));
+    QVERIFY(harness.transport().isTcpConnected());
+    harness.fixture().takeHints();
+
+    frame.commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+
+    QCOMPARE(harness.transport().mode(), CTransport::kModeUdp);
+    QVERIFY(!harness.transport().isTcpConnected());
+    QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
+    QCOMPARE(trafficView(frame)->sendGroup()->title(), QStringLiteral("Send UDP"));
+    // The next command goes by datagram.
+    QVERIFY(harness.transport().SendText("&TYPE=?;", CGuiHarness::loopback(20)));
+    const auto datagram = gatewayUdp.receive(kWatchdogMs);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, QByteArray("&TYPE=?;"));
+}
+
+void TestMainFrameCommands::saveMapFileThroughTheDialog() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
+    CMainFrame frame(harness.context(), false);
+    const QString path = harness.fixture().path(QStringLiteral("site"));
+    CDialogService::setNextFileName(path);
+
+    frame.commandAction(vorel::cmd::kSaveMapFile)->trigger();
+
+    const QList<CDialogService::FileRequest> asked = CDialogService::askedFileDialogs();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.at(0).mode, CDialogService::FileMode::Save);
+    QCOMPARE(asked.at(0).defaultExtension, QStringLiteral("xml"));
+    QCOMPARE(asked.at(0).initialName, QStringLiteral("Results.xml"));
+    QCOMPARE(asked.at(0).filter, QStringLiteral("Xml Files (*.xml)|*.xml||"));
+    QCOMPARE(asked.at(0).overwritePrompt, CDialogService::OverwritePrompt::No);
+    // The default extension is added to a name without one.
+    QCOMPARE(harness.settings().mapFilename, path + QStringLiteral(".xml"));
+    const QByteArray saved = readFile(path + QStringLiteral(".xml"));
+    QVERIFY(saved.contains("<UBRIX IP=\"10.0.0.20\">"));
+    QVERIFY(saved.contains("<NAME>Lobby</NAME>"));
+
+    // The next save offers the path just chosen.
+    CDialogService::setNextFileName(QString());
+    frame.runCommand(vorel::cmd::kSaveMapFile);
+    QCOMPARE(CDialogService::askedFileDialogs().at(1).initialName, path + QStringLiteral(".xml"));
+}
+
+void TestMainFrameCommands::saveMapFileCancelledChangesNothing() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    CDialogService::setNextFileName(QString());
+    frame.runCommand(vorel::cmd::kSaveMapFile);
+    QCOMPARE(harness.settings().mapFilename, QStringLiteral("Results.xml"));
+    QVERIFY(harness.fixture().notifier().messages().isEmpty());
+}
+
+void TestMainFrameCommands::loadMapIsTheHiddenCommand() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    const QString path = harness.fixture().path(QStringLiteral("earlier.xml"));
+    QVERIFY(writeFile(path,
+                      "<?xml version=\"1.0\"?><Plan><Device_Configuration>"
+                      "<UBRIX IP=\"10.0.0.7\"><NAME>Loaded</NAME></UBRIX>"
+                      "</Device_Configuration><Network_Configuration/></Plan>"));
+    harness.settings().mapFilename = QStringLiteral("before.xml");
+    CDialogService::setNextFileName(path);
+
+    frame.commandAction(vorel::cmd::kLoadMap)->trigger();
+
+    const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(0);
+    QCOMPARE(asked.mode, CDialogService::FileMode::Open);
+    QCOMPARE(asked.defaultExtension, QStringLiteral("xml"));
+    QCOMPARE(asked.initialName, QStringLiteral("before.xml"));
+    QCOMPARE(asked.filter, QStringLiteral("Xml Files (*.xml)|*.xml||"));
+    QCOMPARE(harness.settings().mapFilename, path);
+    QVERIFY(harness.doc().plan().select_node("//UBRIX[@IP='10.0.0.7']"));
+    QCOMPARE(trafficView(frame)->gatewayList()->item(0)->text(), QStringLiteral("Loaded"));
+}
+
+void TestMainFrameCommands::loadProjectRemembersThePathAndShowsTheProject() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    auto calls = std::make_shared<ViewCalls>();
+    frame.registerView(vorel::cmd::kViewProject, [calls](const CViewContext&, QWidget* parent) {
+        return new CCountingView(calls, parent);
+    });
+    const QString path = harness.fixture().path(QStringLiteral("project.xml"));
+    QVERIFY(writeFile(path,
+                      "<?xml version=\"1.0\"?><Plan><Device_Configuration>"
+                      "<UBRIX IP=\"10.0.0.1\"><NAME>Planned</NAME></UBRIX>"
+                      "</Device_Configuration><Network_Configuration/></Plan>"));
+    CDialogService::setNextFileName(path);
+
+    frame.runCommand(vorel::cmd::kLoadProject);
+
+    const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(0);
+    QCOMPARE(asked.mode, CDialogService::FileMode::Open);
+    QCOMPARE(asked.initialName, QString());
+    QCOMPARE(asked.defaultExtension, QStringLiteral("xml"));
+    QCOMPARE(asked.filter, QStringLiteral("Xml Files (*.xml)|*.xml||"));
+    QCOMPARE(frame.projectFilename(), path);
+    QVERIFY(harness.doc().hasTemplate());
+    QCOMPARE(harness.doc().templatePath(), path);
+    QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewProject));
+    QCOMPARE(calls->initialUpdates, 1);
+}
+
+void TestMainFrameCommands::loadProjectCancelledStillShowsTheProject() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    auto calls = std::make_shared<ViewCalls>();
+    frame.registerView(vorel::cmd::kViewProject, [calls](const CViewContext&, QWidget* parent) {
+        return new CCountingView(calls, parent);
+    });
+    CDialogService::setNextFileName(QString());
+
+    frame.runCommand(vorel::cmd::kLoadProject);
+
+    QCOMPARE(frame.projectFilename(), QString());
+    QVERIFY(!harness.doc().hasTemplate());
+    QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewProject));
+}
+
+void TestMainFrameCommands::saveProjectOffersTheProjectPath() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    const QString path = harness.fixture().path(QStringLiteral("project.xml"));
+    QVERIFY(writeFile(path,
+                      "<?xml version=\"1.0\"?><Plan><Device_Configuration/>"
+                      "<Network_Configuration/></Plan>"));
+    CDialogService::setNextFileName(path);
+    frame.runCommand(vorel::cmd::kLoadProject);
+
+    const QString copy = harness.fixture().path(QStringLiteral("copy.xml"));
+    CDialogService::setNextFileName(copy);
+    frame.runCommand(vorel::cmd::kSaveProject);
+
+    const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(1);
+    QCOMPARE(asked.mode, CDialogService::FileMode::Save);
+    QCOMPARE(asked.initialName, path);
+    QCOMPARE(asked.overwritePrompt, CDialogService::OverwritePrompt::No);
+    QVERIFY(readFile(copy).contains("<Device_Configuration"));
+    // Saving elsewhere does not change the project's path.
+    QCOMPARE(frame.projectFilename(), path);
+}
+
+void TestMainFrameCommands::loggingStopAndStartWriteTheHistory() {
+    CGuiHarness harness(true);
+    CMainFrame frame(harness.context(), false);
+    const QString log = harness.fixture().path(QStringLiteral("logfile.txt"));
+    QList<QByteArray> lines;
+    for (int n = 1; n <= 5; ++n) {
+        lines.append(CGuiHarness::line("10.0.0.20", "&NAME=" + QByteArray::number(n) + ";"));
+    }
+    harness.fixture().receive(lines.mid(0, 3));
+
+    frame.commandAction(vorel::cmd::kLoggingStop)->trigger();
+    QVERIFY(!harness.doc().isLogging());
+    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStop)->isChecked());
+    QCOMPARE(readFile(log), logged(lines.mid(0, 3)));
+
+    harness.fixture().receive({lines.at(3)});
+    frame.commandAction(vorel::cmd::kLoggingStart)->trigger();
+    QVERIFY(harness.doc().isLogging());
+    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStart)->isChecked());
+    harness.fixture().receive({lines.at(4)});
+    frame.commandAction(vorel::cmd::kLoggingStop)->trigger();
+
+    // Stop writes the whole history again, the lines from before Start included.
+    QCOMPARE(readFile(log), logged(lines.mid(0, 3)) + logged(lines));
+    QCOMPARE(harness.doc().trafficHistory().size(), std::size_t{5});
+}
+
+void TestMainFrameCommands::loggingStartWithAFileThatWillNotOpenStaysOff() {
+    CGuiHarness harness;
+    harness.settings().logFilename = harness.fixture().path(QStringLiteral("missing/log.txt"));
+    CMainFrame frame(harness.context(), false);
+
+    frame.runCommand(vorel::cmd::kLoggingStart);
+
+    QVERIFY(!harness.doc().isLogging());
+    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStop)->isChecked());
+    QVERIFY(CDialogService::askedTexts().isEmpty());
+    QVERIFY(harness.fixture().notifier().messages().isEmpty());
+}
+
+void TestMainFrameCommands::logFileNameStopsLoggingAndDoesNotRestart() {
+    CGuiHarness harness(true);
+    CMainFrame frame(harness.context(), false);
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
+    const QString chosen = harness.fixture().path(QStringLiteral("other.txt"));
+    CDialogService::setNextFileName(chosen);
+
+    frame.runCommand(vorel::cmd::kLogFileName);
+
+    const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(0);
+    QCOMPARE(asked.mode, CDialogService::FileMode::Open);
+    QCOMPARE(asked.defaultExtension, QStringLiteral("txt"));
+    QCOMPARE(asked.initialName, QStringLiteral("*.txt"));
+    QCOMPARE(harness.settings().logFilename, chosen);
+    QVERIFY(!harness.doc().isLogging());
+    QVERIFY(!QFile::exists(chosen));
+    // Stopping flushed the history into the old file.
+    QCOMPARE(readFile(harness.fixture().path(QStringLiteral("logfile.txt"))),
+             logged({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")}));
+
+    // Cancelled: the name stays.
+    CDialogService::setNextFileName(QString());
+    frame.runCommand(vorel::cmd::kLogFileName);
+    QCOMPARE(harness.settings().logFilename, chosen);
+}
+
+void TestMainFrameCommands::networkSetupShowsTheCurrentValues() {
+    CGuiHarness harness;
+    harness.transport().setSendPort(5001);
+    harness.transport().setReceivePort(4001);
+    harness.transport().setDefaultIp(CIpv4Address::fromDotted("10.0.0.9"));
+    CMainFrame frame(harness.context(), false);
+    QStringList seen;
+    CModalRunner::setTestRunner([&seen](QDialog& dialog) {
+        auto& setup = static_cast<CNetworkConfig&>(dialog);
+        seen << setup.windowTitle() << setup.hostNameField()->text()
+             << QString::number(setup.adapterList()->count()) << setup.adapterList()->currentText()
+             << setup.sendPortField()->text() << setup.listenPortField()->text()
+             << setup.defaultIpField()->text();
+        return int(QDialog::Rejected);
+    });
+
+    frame.runCommand(vorel::cmd::kInterfaceNetwork);
+
+    QCOMPARE(seen, (QStringList{"Network Setup", QHostInfo::localHostName(), "1", "Demo (loopback)",
+                                "5001", "4001", "10.0.0.9"}));
+}
+
+void TestMainFrameCommands::networkSetupConfirmedRestartsReception() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    harness.transport().StartTransport();
+    const CUDPListener* before = harness.transport().listener();
+    QVERIFY(before != nullptr);
+    harness.fixture().takeHints();
+    CModalRunner::setTestRunner([](QDialog& dialog) {
+        auto& setup = static_cast<CNetworkConfig&>(dialog);
+        setup.sendPortField()->setText(QStringLiteral("5100"));
+        setup.listenPortField()->setText(QStringLiteral("4100"));
+        setup.defaultIpField()->setText(QStringLiteral("10.0.0.9"));
+        return int(QDialog::Accepted);
+    });
+
+    frame.runCommand(vorel::cmd::kInterfaceNetwork);
+
+    QCOMPARE(harness.transport().sendPort(), 5100);
+    QCOMPARE(harness.transport().receivePort(), 4100);
+    QCOMPARE(harness.transport().defaultIp(), CIpv4Address::fromDotted("10.0.0.9"));
+    QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
+    const CUDPListener* after = harness.transport().listener();
+    QVERIFY(after != nullptr);
+    QCOMPARE(after->port(), 4100);
+    QVERIFY(after->isRunning());
+
+    // The new port hears a gateway, and its line reaches the traffic view.
+    CUdpPeer gateway;
+    QVERIFY(gateway.bind(CGuiHarness::loopback(20), 0));
+    QVERIFY(gateway.send("!NAME=Lobby;\r\n", CGuiHarness::loopback(1), 4100));
+    QTRY_COMPARE(trafficView(frame)->gatewayList()->count(), 1);
+    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+             QByteArray("[14:03:09] (127.0.0.20) !NAME=Lobby;"));
+}
+
+void TestMainFrameCommands::networkSetupUnchangedStillRestarts() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    harness.transport().StartTransport();
+    QPointer<CUDPListener> before = harness.transport().listener();
+    CModalRunner::setTestRunner([](QDialog&) { return int(QDialog::Accepted); });
+
+    frame.runCommand(vorel::cmd::kInterfaceNetwork);
+
+    QVERIFY(before.isNull());
+    QVERIFY(harness.transport().listener() != nullptr);
+    QCOMPARE(harness.transport().listener()->port(), 4000);
+    QVERIFY(harness.transport().listener()->isRunning());
+    QCOMPARE(harness.transport().sendPort(), 5000);
+    QCOMPARE(harness.transport().defaultIp(), 0u);
+}
+
+void TestMainFrameCommands::networkSetupCancelledChangesNothing() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    harness.transport().StartTransport();
+    const CUDPListener* before = harness.transport().listener();
+    harness.fixture().takeHints();
+    CModalRunner::setTestRunner([](QDialog& dialog) {
+        static_cast<CNetworkConfig&>(dialog).listenPortField()->setText(QStringLiteral("4100"));
+        return int(QDialog::Rejected);
+    });
+
+    frame.runCommand(vorel::cmd::kInterfaceNetwork);
+
+    QCOMPARE(harness.transport().listener(), before);
+    QCOMPARE(harness.transport().receivePort(), 4000);
+    QVERIFY(harness.fixture().takeHints().isEmpty());
+}
+
+void TestMainFrameCommands::networkSetupTakesFieldsAsTyped_data() {
+    QTest::addColumn<QString>("sendPort");
+    QTest::addColumn<QString>("defaultIp");
+    QTest::addColumn<int>("expectedSendPort");
+    QTest::addColumn<quint32>("expectedDefaultIp");
+
+    QTest::newRow("empty port is 0") << ""
+                                     << "10.0.0.9" << 0 << CIpv4Address::fromDotted("10.0.0.9");
+    QTest::newRow("not an address") << "5000"
+                                    << "gateway" << 5000 << 0xFFFFFFFFu;
+    QTest::newRow("empty address") << "5000"
+                                   << "" << 5000 << 0xFFFFFFFFu;
+    QTest::newRow("shorthand address") << "5000"
+                                       << "10.9" << 5000 << CIpv4Address::fromDotted("10.0.0.9");
+    QTest::newRow("zero address") << "5000"
+                                  << "0.0.0.0" << 5000 << 0u;
+}
+
+void TestMainFrameCommands::networkSetupTakesFieldsAsTyped() {
+    QFETCH(QString, sendPort);
+    QFETCH(QString, defaultIp);
+    QFETCH(int, expectedSendPort);
+    QFETCH(quint32, expectedDefaultIp);
+
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    CModalRunner::setTestRunner([&](QDialog& dialog) {
+        auto& setup = static_cast<CNetworkConfig&>(dialog);
+        setup.sendPortField()->setText(sendPort);
+        setup.defaultIpField()->setText(defaultIp);
+        return int(QDialog::Accepted);
+    });
+
+    frame.runCommand(vorel::cmd::kInterfaceNetwork);
+
+    QCOMPARE(harness.transport().sendPort(), expectedSendPort);
+    QCOMPARE(harness.transport().defaultIp(), expectedDefaultIp);
+}
+
+void TestMainFrameCommands::networkSetupChoosesTheAdapter() {
+    CGuiHarness harness;
+    CAdapterCandidate first;
+    first.name = QStringLiteral("eth-a");
+    first.kind = CAdapterCandidate::Kind::Ethernet;
+    first.up = true;
+    first.ipv4Addresses = {CIpv4Address::fromDotted("10.1.0.1")};
+    CAdapterCandidate second = first;
+    second.name = QStringLiteral("eth-b");
+    second.ipv4Addresses = {CIpv4Address::fromDotted("10.2.0.1")};
+    harness.transport().setAdapters(CAdapterTable::fromCandidates({first, second}));
+    CMainFrame frame(harness.context(), false);
+    QCOMPARE(trafficView(frame)->nicField()->text(), QStringLiteral("eth-a"));
+    QStringList offered;
+    CModalRunner::setTestRunner([&offered](QDialog& dialog) {
+        auto& setup = static_cast<CNetworkConfig&>(dialog);
+        for (int index = 0; index < setup.adapterList()->count(); ++index) {
+            offered.append(setup.adapterList()->itemText(index));
+        }
+        setup.adapterList()->setCurrentIndex(1);
+        return int(QDialog::Accepted);
+    });
+
+    frame.runCommand(vorel::cmd::kInterfaceNetwork);
+
+    QCOMPARE(offered, (QStringList{"eth-a", "eth-b"}));
+    QCOMPARE(harness.transport().adapters().selected(), 1);
+    QCOMPARE(trafficView(frame)->nicField()->text(), QStringLiteral("eth-b"));
+}
+
+void TestMainFrameCommands::aboutShowsTheBuildVersion() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    QString title;
+    QString version;
+    QString notice;
+    CModalRunner::setTestRunner([&](QDialog& dialog) {
+        auto& about = static_cast<CAboutDlg&>(dialog);
+        title = about.windowTitle();
+        version = about.versionField()->text();
+        notice = about.noticeField()->text();
+        return int(QDialog::Accepted);
+    });
+
+    frame.runCommand(vorel::cmd::kAbout);
+
+    // The project's version is major.minor.patch.build.
+    const QStringList parts = QString::fromLatin1(vorel::version::kText).split(QLatin1Char('.'));
+    QCOMPARE(parts.size(), 4);
+    QCOMPARE(title, QStringLiteral("About Ubrix Vorel"));
+    QCOMPARE(version, QStringLiteral("Version %1.%2 build %3").arg(parts[0], parts[1], parts[3]));
+    QVERIFY(!notice.isEmpty());
+    QCOMPARE(CAboutDlg::versionText(std::nullopt), QString());
+    QCOMPARE(CAboutDlg::versionText(CAboutDlg::Version{2, 14, 301}),
+             QStringLiteral("Version 2.14 build 301"));
+}
+
+void TestMainFrameCommands::exitClosesTheWindow() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    frame.show();
+    QVERIFY(frame.isVisible());
+    frame.runCommand(vorel::cmd::kExit);
+    QVERIFY(!frame.isVisible());
+}
+
+QTEST_MAIN(TestMainFrameCommands)
+#include "TestMainFrameCommands.moc"
