@@ -1,0 +1,421 @@
+#include "app/CDialogService.h"
+#include "app/CMainFrame.h"
+#include "app/CModalRunner.h"
+#include "app/CNetworkConfig.h"
+#include "app/CUbrixVorelApp.h"
+#include "app/CommandIds.h"
+#include "common/CRecordingNotifier.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "settings/CSettings.h"
+#include "support/CTestLan.h"
+#include "support/CUdpPeer.h"
+#include "transport/CAdapterTable.h"
+#include "transport/CIpv4Address.h"
+#include "transport/CTransport.h"
+#include "transport/CUDPListener.h"
+#include "views/CUbrixVorelView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+using Kind = CAdapterCandidate::Kind;
+
+CAdapterCandidate candidate(const char* name, Kind kind, const char* address, bool up = true) {
+    CAdapterCandidate adapter;
+    adapter.name = QString::fromLatin1(name);
+    adapter.kind = kind;
+    adapter.up = up;
+    adapter.ipv4Addresses = {CIpv4Address::fromDotted(address)};
+    return adapter;
+}
+
+// The loopback address stands in for a wired adapter: it exists in the test's namespace.
+QList<CAdapterCandidate> oneWiredAdapter() {
+    return {candidate("eth0", Kind::Ethernet, "127.0.0.1")};
+}
+
+// Answers every HTTP request with one canned body.
+class CIndexServer : public QObject {
+public:
+    explicit CIndexServer(QByteArray body) : m_body(std::move(body)) {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* client = m_server.nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [this, client] {
+                m_request += client->readAll();
+                if (!m_request.contains("\r\n\r\n")) {
+                    return;
+                }
+                client->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                              QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" +
+                              m_body);
+                client->disconnectFromHost();
+            });
+        });
+    }
+    bool listen() { return m_server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0); }
+    QString address() const {
+        return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+    }
+    QByteArray request() const { return m_request; }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_body;
+    QByteArray m_request;
+};
+
+}  // namespace
+
+class TestUbrixVorelApp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstStartUsesDefaultsAndWritesEveryKeyAtExit();
+    void adapterMessagesAtStartUp_data();
+    void adapterMessagesAtStartUp();
+    void releaseCheck_data();
+    void releaseCheck();
+    void updateCheckAnnouncesBeforeTheWindowIsMade();
+    void runTimeChangesAreWrittenAtExit();
+    void usbModeWithoutGatewayFallsBackToUdp();
+    void tcpModeFromTheSettingsIsCheckedButCannotBeChosen();
+    void secondInstanceIsToldThePortIsInUse();
+    void demoUsesTheLoopbackAdapterAlone();
+    void shutdownLogsWhatIsStillQueued();
+
+private:
+    std::unique_ptr<CUbrixVorelApp> makeApp(QList<CAdapterCandidate> adapters = oneWiredAdapter(),
+                                            bool demo = false);
+    QString settingsPath() const { return m_dir->filePath(QStringLiteral("vorel.ini")); }
+    void writeSetting(const QString& key, const QVariant& value);
+    QVariant storedSetting(const QString& key) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    CRecordingNotifier m_notifier;
+    QString m_startFolder;
+};
+
+void TestUbrixVorelApp::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+    m_startFolder = QDir::currentPath();
+}
+
+void TestUbrixVorelApp::init() {
+    CDialogService::enableTestHook();
+    m_dir = std::make_unique<QTemporaryDir>();
+    // The log and error log go to the working folder, as they do for the program.
+    QDir::setCurrent(m_dir->path());
+    m_notifier.clear();
+}
+
+void TestUbrixVorelApp::cleanup() {
+    CModalRunner::clearTestRunner();
+    QDir::setCurrent(m_startFolder);
+    m_dir.reset();
+}
+
+std::unique_ptr<CUbrixVorelApp> TestUbrixVorelApp::makeApp(QList<CAdapterCandidate> adapters,
+                                                           bool demo) {
+    CUbrixVorelApp::Options options;
+    options.settingsPath = settingsPath();
+    options.notifier = &m_notifier;
+    options.adapterCandidates = [adapters] { return adapters; };
+    options.demo = demo;
+    return std::make_unique<CUbrixVorelApp>(options);
+}
+
+void TestUbrixVorelApp::writeSetting(const QString& key, const QVariant& value) {
+    QSettings store(settingsPath(), QSettings::IniFormat);
+    store.setValue(key, value);
+}
+
+QVariant TestUbrixVorelApp::storedSetting(const QString& key) const {
+    QSettings store(settingsPath(), QSettings::IniFormat);
+    return store.value(key);
+}
+
+void TestUbrixVorelApp::firstStartUsesDefaultsAndWritesEveryKeyAtExit() {
+    auto app = makeApp();
+    QVERIFY(app->InitInstance());
+
+    QVERIFY(m_notifier.messages().isEmpty());
+    QCOMPARE(app->transport().sendPort(), 5000);
+    QCOMPARE(app->transport().receivePort(), 4000);
+    QCOMPARE(app->transport().mode(), CTransport::kModeUdp);
+    QVERIFY(!app->transport().isTcpConnected());
+    QVERIFY(app->mainFrame() != nullptr);
+    QVERIFY(app->mainFrame()->isVisible());
+    QCOMPARE(app->mainFrame()->windowTitle(), QStringLiteral("Ubrix VOREL "));
+    QVERIFY(qobject_cast<CUbrixVorelView*>(app->mainFrame()->activeView()) != nullptr);
+    QVERIFY(app->transport().listener() != nullptr);
+    QVERIFY(app->transport().listener()->isRunning());
+    QVERIFY(app->document().isLogging());
+    QVERIFY(QFile::exists(QStringLiteral("logfile.txt")));
+    QVERIFY(app->document().plan().select_node("/Plan/Device_Configuration"));
+    QVERIFY(app->document().plan().select_node("/Plan/Network_Configuration"));
+
+    QCOMPARE(app->ExitInstance(), 0);
+
+    QVERIFY(app->transport().listener() == nullptr);
+    const QList<std::pair<const char*, QVariant>> expected{
+        {"MAP/show ubrix", 1},
+        {"MAP/Map file", 0},
+        {"MAP/Map Filename", "Results.xml"},
+        {"TRAFFIC/show time", 1},
+        {"TRAFFIC/show ip", 1},
+        {"TRAFFIC/Log", 1},
+        {"TRAFFIC/Log Filename", "logfile.txt"},
+        {"UDP/Send_Port", 5000},
+        {"UDP/Recv_Port", 4000},
+        {"TCP/DefaultIP", 0},
+        {"Transport/Mode", 0},
+        {"RELEASE/Version", 256},
+        {"RELEASE/NEW", 0},
+    };
+    for (const auto& [key, value] : expected) {
+        QCOMPARE(storedSetting(QString::fromLatin1(key)).toString(), value.toString());
+    }
+    // Reception has ended: the port is free again.
+    CUdpPeer next;
+    QVERIFY(next.bind(CIpv4Address::kAny, 4000));
+}
+
+void TestUbrixVorelApp::adapterMessagesAtStartUp_data() {
+    QTest::addColumn<QList<CAdapterCandidate>>("adapters");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("selected");
+
+    QTest::newRow("none") << QList<CAdapterCandidate>{}
+                          << QStringList{"No valid Ethernet interfaces detected"} << 0 << "";
+    QTest::newRow("only unusable ones")
+        << QList<CAdapterCandidate>{candidate("lo", Kind::Loopback, "127.0.0.1"),
+                                    candidate("eth0", Kind::Ethernet, "10.0.0.1", false),
+                                    candidate("tun0", Kind::Other, "10.8.0.1")}
+        << QStringList{"No valid Ethernet interfaces detected"} << 0 << "";
+    QTest::newRow("wireless only")
+        << QList<CAdapterCandidate>{candidate("wlan0", Kind::Wireless, "10.0.0.2"),
+                                    candidate("wlan1", Kind::Wireless, "10.0.1.2")}
+        << QStringList{"No wired Ethernet interfaces detected\n"
+                       "It is highly recommended to use wired connections not wireless"}
+        << 2 << "wlan0";
+    QTest::newRow("wired after wireless")
+        << QList<CAdapterCandidate>{candidate("wlan0", Kind::Wireless, "10.0.0.2"),
+                                    candidate("eth1", Kind::Ethernet, "10.0.1.2")}
+        << QStringList{} << 2 << "eth1";
+}
+
+void TestUbrixVorelApp::adapterMessagesAtStartUp() {
+    QFETCH(QList<CAdapterCandidate>, adapters);
+    QFETCH(QStringList, messages);
+    QFETCH(int, count);
+    QFETCH(QString, selected);
+
+    auto app = makeApp(adapters);
+    QVERIFY(app->InitInstance());
+
+    QCOMPARE(m_notifier.messages(), messages);
+    QCOMPARE(app->transport().adapters().count(), count);
+    QCOMPARE(app->transport().adapters().selectedEntry().name, selected);
+    // The program goes on, receiving on any address.
+    QVERIFY(app->transport().listener() != nullptr);
+    app->ExitInstance();
+}
+
+void TestUbrixVorelApp::releaseCheck_data() {
+    QTest::addColumn<QVariant>("storedVersion");
+    QTest::addColumn<int>("storedNew");
+    QTest::addColumn<int>("newAfter");
+    QTest::addColumn<QString>("title");
+
+    const int release = 1 * 256 + 0;
+    QTest::newRow("older program announced a newer release")
+        << QVariant(release - 1) << 1 << 0 << "Ubrix VOREL ";
+    QTest::newRow("this program, newer release announced")
+        << QVariant(release) << 1 << 1 << "Ubrix VOREL - A newer release is available";
+    QTest::newRow("first start") << QVariant() << 0 << 0 << "Ubrix VOREL ";
+}
+
+void TestUbrixVorelApp::releaseCheck() {
+    QFETCH(QVariant, storedVersion);
+    QFETCH(int, storedNew);
+    QFETCH(int, newAfter);
+    QFETCH(QString, title);
+
+    if (storedVersion.isValid()) {
+        writeSetting(QStringLiteral("RELEASE/Version"), storedVersion);
+    }
+    writeSetting(QStringLiteral("RELEASE/NEW"), storedNew);
+    auto app = makeApp();
+    QVERIFY(app->InitInstance());
+
+    QCOMPARE(app->mainFrame()->windowTitle(), title);
+    QCOMPARE(storedSetting(QStringLiteral("RELEASE/NEW")).toInt(), newAfter);
+    QCOMPARE(storedSetting(QStringLiteral("RELEASE/Version")).toInt(), 256);
+    QCOMPARE(app->versionMajor(), 1);
+    QCOMPARE(app->versionMinor(), 0);
+    app->ExitInstance();
+}
+
+void TestUbrixVorelApp::updateCheckAnnouncesBeforeTheWindowIsMade() {
+    CIndexServer server(
+        "<?xml version=\"1.0\"?><download_index>"
+        "<file moniker=\"VOREL\"><version>9.2</version></file>"
+        "</download_index>");
+    QVERIFY(server.listen());
+    writeSetting(QStringLiteral("RELEASE/Index URL"), server.address());
+    auto app = makeApp();
+
+    QVERIFY(app->InitInstance());
+
+    QVERIFY(server.request().startsWith("GET /customerportal/download_index.xml?t="));
+    QCOMPARE(m_notifier.messages(), QStringList{"A more recent version is available"});
+    QCOMPARE(app->mainFrame()->windowTitle(),
+             QStringLiteral("Ubrix VOREL - A newer release is available"));
+    QCOMPARE(storedSetting(QStringLiteral("RELEASE/NEW")).toInt(), 1);
+    app->ExitInstance();
+}
+
+void TestUbrixVorelApp::runTimeChangesAreWrittenAtExit() {
+    auto app = makeApp({candidate("eth0", Kind::Ethernet, "127.0.0.1"),
+                        candidate("eth1", Kind::Ethernet, "127.0.0.2")});
+    QVERIFY(app->InitInstance());
+    CMainFrame* frame = app->mainFrame();
+    CModalRunner::setTestRunner([](QDialog& dialog) {
+        auto& setup = static_cast<CNetworkConfig&>(dialog);
+        setup.adapterList()->setCurrentIndex(1);
+        setup.sendPortField()->setText(QStringLiteral("5100"));
+        setup.listenPortField()->setText(QStringLiteral("4100"));
+        setup.defaultIpField()->setText(QStringLiteral("10.0.0.9"));
+        return int(QDialog::Accepted);
+    });
+    frame->runCommand(vorel::cmd::kInterfaceNetwork);
+    frame->runCommand(vorel::cmd::kTimeStamp);
+    frame->runCommand(vorel::cmd::kShowIp);
+    frame->runCommand(vorel::cmd::kLoggingStop);
+    QCOMPARE(app->transport().adapters().selected(), 1);
+
+    app->ExitInstance();
+
+    QCOMPARE(storedSetting(QStringLiteral("UDP/Send_Port")).toInt(), 5100);
+    QCOMPARE(storedSetting(QStringLiteral("UDP/Recv_Port")).toInt(), 4100);
+    QCOMPARE(storedSetting(QStringLiteral("TCP/DefaultIP")).toLongLong(),
+             static_cast<qlonglong>(CIpv4Address::fromDotted("10.0.0.9")));
+    QCOMPARE(storedSetting(QStringLiteral("TRAFFIC/show time")).toInt(), 0);
+    QCOMPARE(storedSetting(QStringLiteral("TRAFFIC/show ip")).toInt(), 0);
+    QCOMPARE(storedSetting(QStringLiteral("TRAFFIC/Log")).toInt(), 0);
+
+    // The chosen adapter is not kept: the next start selects the first wired one again.
+    auto next = makeApp({candidate("eth0", Kind::Ethernet, "127.0.0.1"),
+                         candidate("eth1", Kind::Ethernet, "127.0.0.2")});
+    QVERIFY(next->InitInstance());
+    QCOMPARE(next->transport().adapters().selected(), 0);
+    QCOMPARE(next->transport().receivePort(), 4100);
+    QCOMPARE(next->settings().showTime, 0);
+    QVERIFY(!next->document().isLogging());
+    next->ExitInstance();
+}
+
+void TestUbrixVorelApp::usbModeWithoutGatewayFallsBackToUdp() {
+    writeSetting(QStringLiteral("Transport/Mode"), 2);
+    auto app = makeApp();
+    app->transport().setUsbPortLocator([](quint16) { return QString(); });
+
+    QVERIFY(app->InitInstance());
+
+    QCOMPARE(m_notifier.messages(), QStringList{"Ubrix not found on USB\n"});
+    QCOMPARE(app->transport().mode(), CTransport::kModeUdp);
+    QVERIFY(app->transport().listener() == nullptr);
+    auto* view = qobject_cast<CUbrixVorelView*>(app->mainFrame()->activeView());
+    QCOMPARE(view->sendGroup()->title(), QStringLiteral("Send UDP"));
+    app->ExitInstance();
+    QCOMPARE(storedSetting(QStringLiteral("Transport/Mode")).toInt(), 0);
+}
+
+void TestUbrixVorelApp::tcpModeFromTheSettingsIsCheckedButCannotBeChosen() {
+    writeSetting(QStringLiteral("Transport/Mode"), 1);
+    auto app = makeApp();
+    QVERIFY(app->InitInstance());
+    CMainFrame* frame = app->mainFrame();
+    frame->updateCommandUi();
+
+    QVERIFY(frame->commandAction(vorel::cmd::kInterfaceTcp)->isChecked());
+    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceTcp)->isEnabled());
+    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceUdp)->isChecked());
+    QVERIFY(frame->commandAction(vorel::cmd::kInterfaceUdp)->isEnabled());
+
+    frame->commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+    QCOMPARE(app->transport().mode(), CTransport::kModeUdp);
+    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceTcp)->isChecked());
+    app->ExitInstance();
+}
+
+void TestUbrixVorelApp::secondInstanceIsToldThePortIsInUse() {
+    CUdpPeer first;
+    QVERIFY(first.bind(CIpv4Address::kAny, 4000));
+    auto app = makeApp();
+
+    QVERIFY(app->InitInstance());
+
+    QTRY_COMPARE(m_notifier.messages(),
+                 QStringList{"IP Port is already in use\nPossible multiple Vorel running"});
+    app->ExitInstance();
+}
+
+void TestUbrixVorelApp::demoUsesTheLoopbackAdapterAlone() {
+    bool asked = false;
+    CUbrixVorelApp::Options options;
+    options.settingsPath = settingsPath();
+    options.notifier = &m_notifier;
+    options.demo = true;
+    options.adapterCandidates = [&asked] {
+        asked = true;
+        return QList<CAdapterCandidate>{};
+    };
+    CUbrixVorelApp app(options);
+
+    QVERIFY(app.InitInstance());
+
+    QVERIFY(!asked);
+    QVERIFY(m_notifier.messages().isEmpty());
+    const CAdapterTable& adapters = app.transport().adapters();
+    QCOMPARE(adapters.count(), 1);
+    QCOMPARE(adapters.selectedEntry().name, QStringLiteral("Demo (loopback)"));
+    QCOMPARE(adapters.selectedEntry().address, CIpv4Address::fromDotted("127.0.0.1"));
+    QCOMPARE(adapters.selectedEntry().broadcastAddress,
+             CIpv4Address::fromDotted("127.255.255.255"));
+    app.ExitInstance();
+}
+
+void TestUbrixVorelApp::shutdownLogsWhatIsStillQueued() {
+    auto app = makeApp();
+    QVERIFY(app->InitInstance());
+    app->document().inboundQueue().push("[14:03:09] (10.0.0.20) !NAME=Lobby;");
+
+    app->ExitInstance();
+
+    QFile log(QStringLiteral("logfile.txt"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), QByteArray("[14:03:09] (10.0.0.20) !NAME=Lobby;\n"));
+}
+
+QTEST_MAIN(TestUbrixVorelApp)
+#include "TestUbrixVorelApp.moc"
