@@ -1,0 +1,167 @@
+#include "support/CDocFixture.h"
+#include "support/CTestLan.h"
+#include "support/TestSupport.h"
+
+#include "CSimCommand.h"
+#include "CSimModels.h"
+#include "CSimPath.h"
+#include "CSimSiteBuilder.h"
+#include "common/CXmlFile.h"
+#include "plan/CValidationSchema.h"
+#include "transport/CIpv4Address.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kSim = testsupport::runtimePath(QStringLiteral("vorel-sim"));
+const QString kCli = testsupport::runtimePath(QStringLiteral("vorel-cli"));
+constexpr int kGateways = 3;
+constexpr int kDevices = 20;
+const char* const kFirstGateway = "127.0.0.11";
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runCli(const QStringList& arguments) {
+    QProcess cli;
+    cli.start(kCli, arguments);
+    Run run;
+    if (!cli.waitForFinished(120000)) {
+        cli.kill();
+        return run;
+    }
+    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    run.out = cli.readAllStandardOutput();
+    run.err = cli.readAllStandardError();
+    return run;
+}
+
+}  // namespace
+
+// The whole road on one machine: vorel-sim plays a site of 3 gateways with 20 devices
+// each on loopback, vorel-cli collects it into a map file, and the map holds every
+// gateway, every device and every setting they reported.
+class TestCollectSite : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void collectGivesTheWholeSite();
+    void discoverListsGateways();
+    void nothingAnswersGivesExitCode3();
+    void cleanupTestCase();
+
+private:
+    QString m_skip;
+    QProcess m_sim;
+    QTemporaryDir m_dir;
+};
+
+void TestCollectSite::initTestCase() {
+    m_skip = CTestLan::isolateProcess();
+    if (!m_skip.isEmpty()) {
+        QSKIP(qPrintable(m_skip));
+    }
+    m_sim.start(kSim, {"--gateways", QString::number(kGateways), "--devices",
+                       QString::number(kDevices), "--base-address", kFirstGateway, "--quiet"});
+    QVERIFY2(m_sim.waitForStarted(10000), qPrintable(m_sim.errorString()));
+    // The site is up once all its gateways answer a discovery.
+    Run discovery;
+    for (int attempt = 0; attempt < 50 && discovery.out.count('\n') < kGateways; ++attempt) {
+        discovery = runCli({"discover", "--loopback", "--wait-ms", "500"});
+    }
+    QCOMPARE(discovery.out.count('\n'), kGateways);
+}
+
+void TestCollectSite::cleanupTestCase() {
+    if (m_sim.state() != QProcess::NotRunning) {
+        m_sim.kill();
+        m_sim.waitForFinished(5000);
+    }
+}
+
+void TestCollectSite::collectGivesTheWholeSite() {
+    const QString map = m_dir.filePath(QStringLiteral("site.xml"));
+    const Run run = runCli({"collect", "--loopback", "--map", map});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(run.err.contains("3 gateway(s) and 60 bus device(s) saved to"));
+
+    pugi::xml_document saved;
+    QString reason;
+    QVERIFY2(CXmlFile::load(map, saved, reason), qPrintable(reason));
+    QCOMPARE(saved.select_nodes("//Device_Configuration/UBRIX[@IP]").size(), size_t{kGateways});
+    QCOMPARE(saved.select_nodes("//Device_Configuration/DEVICE[@UID]").size(),
+             size_t{kGateways * kDevices});
+    for (int g = 0; g < kGateways; ++g) {
+        const std::string gateway = "127.0.0." + std::to_string(11 + g);
+        const std::string devices =
+            "//Network_Configuration/UBRIX[@IP='" + gateway + "']/DEVICE[@UID]";
+        QCOMPARE(saved.select_nodes(devices.c_str()).size(), size_t{kDevices});
+    }
+
+    // What the site reports, entered into a plan of its own, is what the map holds.
+    auto models = std::make_shared<CSimModels>();
+    QVERIFY2(models->load(QStringLiteral(VOREL_RUNTIME_DIR), reason), qPrintable(reason));
+    CSimSiteConfig config;
+    for (int g = 0; g < kGateways; ++g) {
+        config.addresses << CIpv4Address::fromHostOrder(
+            CIpv4Address::toHostOrder(CIpv4Address::fromDotted(kFirstGateway)) + g);
+    }
+    config.devicesPerGateway = kDevices;
+    auto site = CSimSiteBuilder::build(models, config, reason);
+    QVERIFY2(site.has_value(), qPrintable(reason));
+    CDocFixture reference;
+    int settings = 0;
+    for (CSimGateway& gateway : site->gateways()) {
+        const QByteArray prefix = "[00:00:00] (" + CIpv4Address::toDotted(gateway.address()) + ") ";
+        // The name answers the discovery first, as it does for the tool.
+        QList<QByteArray> lines{prefix + "!NAME=" + gateway.name() + ";"};
+        const QList<QByteArray> answers =
+            gateway.handle(CSimCommand::parse("&=?;"), 0, 0, CValidationSchema(models->schema()));
+        for (const QByteArray& reply : answers) {
+            lines << prefix + reply.trimmed();
+        }
+        for (const CSimBusDevice& device : gateway.devices()) {
+            for (const QByteArray& reply : device.report(CSimPath())) {
+                lines << prefix + reply.trimmed();
+            }
+        }
+        settings += static_cast<int>(lines.size());
+        reference.receive(lines);
+    }
+    QVERIFY(settings > kGateways * kDevices * 3);
+    for (const pugi::xpath_node& hit :
+         reference.doc().plan().select_nodes("//Device_Configuration/*")) {
+        const pugi::xml_node expected = hit.node();
+        const std::string key = std::string(expected.first_attribute().name()) + "='" +
+                                expected.first_attribute().value() + "'";
+        const std::string xpath =
+            "//Device_Configuration/" + std::string(expected.name()) + "[@" + key + "]";
+        const pugi::xml_node actual = saved.select_node(xpath.c_str()).node();
+        QVERIFY2(actual, xpath.c_str());
+        QCOMPARE(CDocFixture::compact(actual), CDocFixture::compact(expected));
+    }
+}
+
+void TestCollectSite::discoverListsGateways() {
+    const Run run = runCli({"discover", "--loopback"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out,
+             QByteArray("127.0.0.11\tUbrix 1\n127.0.0.12\tUbrix 2\n127.0.0.13\tUbrix 3\n"));
+}
+
+void TestCollectSite::nothingAnswersGivesExitCode3() {
+    // Nobody listens on this send port.
+    const Run run = runCli({"discover", "--loopback", "--send-port", "5999", "--wait-ms", "300"});
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY(run.out.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestCollectSite)
+#include "TestCollectSite.moc"
