@@ -77,6 +77,32 @@ pugi::xml_node firstGreater(const Nodes& parents, const char* element, const cha
     return {};
 }
 
+// A new DEVICE element with the attribute, before the first of the parents' DEVICE
+// elements whose attribute is numerically greater ("[@name>'n']"), else at the end of
+// parent: bus devices stay in ascending order of their number.
+pugi::xml_node insertDeviceInOrder(const Nodes& parents, pugi::xml_node parent,
+                                   const std::string& attribute, const std::string& text,
+                                   double number) {
+    const pugi::xml_node greater = firstGreater(parents, "DEVICE", attribute.c_str(), number);
+    pugi::xml_node device = greater ? CXmlEdit::insertElementBefore(parent, "DEVICE", greater)
+                                    : CXmlEdit::appendElement(parent, "DEVICE");
+    CXmlEdit::setAttribute(device, attribute, text);
+    return device;
+}
+
+// The texts that name a bus device heard behind a gateway, ready to be quoted.
+struct NetworkKey {
+    std::string address;
+    std::string text;
+    std::string attribute;
+
+    NetworkKey(QByteArrayView ip, QByteArrayView value, QByteArrayView name)
+        : address(toText(ip)), text(toText(value)), attribute(toText(name)) {
+        CXmlEdit::requireQuotable(address);
+        CXmlEdit::requireQuotable(text);
+    }
+};
+
 // The text after the first marker, with every ";" removed: the number of an announcement.
 QByteArray announcedText(const QByteArray& line, const char* marker) {
     const qsizetype at = line.indexOf(marker);
@@ -281,13 +307,9 @@ void CUbrixVorelDoc::insertAnnouncedDevice(const char* name, const std::string& 
     if (!m_planIndex.devices(name, std::to_string(number)).empty()) {
         return;
     }
-    const pugi::xml_node configuration = m_planIndex.deviceConfiguration();
-    const pugi::xml_node greater = firstGreater(m_planIndex.deviceConfigurations(), "DEVICE", name,
-                                                static_cast<double>(number));
-    pugi::xml_node device = greater
-                                ? CXmlEdit::insertElementBefore(configuration, "DEVICE", greater)
-                                : CXmlEdit::appendElement(configuration, "DEVICE");
-    CXmlEdit::setAttribute(device, name, text);
+    const pugi::xml_node device =
+        insertDeviceInOrder(m_planIndex.deviceConfigurations(), m_planIndex.deviceConfiguration(),
+                            name, text, static_cast<double>(number));
     m_planIndex.addDevice(name, text, device);
 }
 
@@ -408,27 +430,19 @@ void CUbrixVorelDoc::addGatewayToNetworkUnguarded(const std::string& ip) {
 
 void CUbrixVorelDoc::NetAddDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name) {
     try {
-        const std::string address = toText(ip);
-        const std::string text = toText(value);
-        const std::string attribute = toText(name);
-        CXmlEdit::requireQuotable(address);
-        CXmlEdit::requireQuotable(text);
-        if (m_planIndex.networkGateways(address).empty()) {
+        const NetworkKey key(ip, value, name);
+        if (m_planIndex.networkGateways(key.address).empty()) {
             addGatewayToNetwork(ip);
         }
-        const Nodes gateways = m_planIndex.networkGateways(address);
-        if (!step(gateways, "DEVICE", attribute.c_str(), text).empty()) {
+        const Nodes gateways = m_planIndex.networkGateways(key.address);
+        if (!step(gateways, "DEVICE", key.attribute.c_str(), key.text).empty()) {
             return;
         }
         if (gateways.empty()) {
-            throw CXmlError("no gateway element for " + address);
+            throw CXmlError("no gateway element for " + key.address);
         }
-        const pugi::xml_node greater =
-            firstGreater(gateways, "DEVICE", attribute.c_str(), CXPathNumber::parse(text));
-        pugi::xml_node device =
-            greater ? CXmlEdit::insertElementBefore(gateways.front(), "DEVICE", greater)
-                    : CXmlEdit::appendElement(gateways.front(), "DEVICE");
-        CXmlEdit::setAttribute(device, attribute, text);
+        insertDeviceInOrder(gateways, gateways.front(), key.attribute, key.text,
+                            CXPathNumber::parse(key.text));
     } catch (const CXmlError&) {
         writeErrorLog(kNetAddDeviceError);
     }
@@ -436,19 +450,15 @@ void CUbrixVorelDoc::NetAddDevice(QByteArrayView ip, QByteArrayView value, QByte
 
 void CUbrixVorelDoc::removeBusDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name) {
     try {
-        const std::string address = toText(ip);
-        const std::string text = toText(value);
-        const std::string attribute = toText(name);
-        CXmlEdit::requireQuotable(address);
-        CXmlEdit::requireQuotable(text);
-        const Nodes heard =
-            step(m_planIndex.networkGateways(address), "DEVICE", attribute.c_str(), text);
+        const NetworkKey key(ip, value, name);
+        const Nodes heard = step(m_planIndex.networkGateways(key.address), "DEVICE",
+                                 key.attribute.c_str(), key.text);
         if (heard.empty()) {
             return;
         }
         m_planIndex.invalidate();
         CXmlEdit::remove(heard.front());
-        const Nodes& known = m_planIndex.devices(attribute, text);
+        const Nodes& known = m_planIndex.devices(key.attribute, key.text);
         if (!known.empty()) {
             const pugi::xml_node device = known.front();
             m_planIndex.invalidate();
