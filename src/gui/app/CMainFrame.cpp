@@ -301,13 +301,16 @@ void CMainFrame::switchView(int command) {
         return;
     }
     QWidget* old = centralWidget() != nullptr ? takeCentralWidget() : nullptr;
-    QWidget* view = (*factory)(m_context, this);
-    setCentralWidget(view);
-    view->show();
     if (old != nullptr) {
+        // Taken out of the layout, it stays the frame's (hidden) child until it goes, so it
+        // can never outlive the frame.
+        old->setParent(this);
         old->hide();
         disconnect(&m_context.doc, nullptr, old, nullptr);
     }
+    QWidget* view = (*factory)(m_context, this);
+    setCentralWidget(view);
+    view->show();
     m_activeViewCommand = command;
     if (auto* form = qobject_cast<CFormView*>(view)) {
         connect(&m_context.doc, &CUbrixVorelDoc::updateAllViews, form, &CFormView::OnUpdate);
