@@ -54,7 +54,7 @@ CUbrixVorelView::CUbrixVorelView(const CViewContext& context, QWidget* parent)
     connect(m_traffic, &QListView::customContextMenuRequested, this,
             [this](const QPoint& at) { showPopup(vorel::cmd::kPopupTrafficList, m_traffic, at); });
     connect(m_model, &CTrafficListModel::linesAppended, m_traffic, &QListView::scrollToBottom);
-    setMinimumSize(m_header->sizeHint().width() + 2 * kMargin,
+    setMinimumSize(m_header->minimumSizeHint().width() + 2 * kMargin,
                    m_header->sizeHint().height() + 2 * kMargin + 60);
 }
 
@@ -73,8 +73,8 @@ QWidget* CUbrixVorelView::buildHeader() {
 
     m_sendGroup = new QGroupBox(QStringLiteral("Send"), header);
     m_destinations = new QComboBox(m_sendGroup);
-    m_destinations->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_destinations->setMinimumContentsLength(20);
+    m_destinations->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_destinations->setMinimumContentsLength(16);
     m_message = new MyEdit(m_sendGroup);
     m_send = new QPushButton(QStringLiteral("Send"), m_sendGroup);
     m_send->setAutoDefault(false);
@@ -102,7 +102,8 @@ QWidget* CUbrixVorelView::buildHeader() {
     grid->addWidget(m_gateways, 1, 2, 3, 1);
     grid->addWidget(m_sendGroup, 2, 0, 2, 2);
     grid->setColumnStretch(1, 1);
-    m_gateways->setMaximumHeight(grid->itemAtPosition(0, 0)->sizeHint().height() * 5);
+    m_gateways->setFixedWidth(m_gateways->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 14);
+    m_gateways->setMaximumHeight(m_sendGroup->sizeHint().height() + m_nic->sizeHint().height());
     return header;
 }
 
@@ -222,8 +223,7 @@ void CUbrixVorelView::resizeEvent(QResizeEvent* event) {
 
 void CUbrixVorelView::layoutTrafficList() {
     const QSize header = m_header->sizeHint();
-    m_header->setGeometry(kMargin, kMargin, qMax(header.width(), width() - 2 * kMargin),
-                          header.height());
+    m_header->setGeometry(kMargin, kMargin, width() - 2 * kMargin, header.height());
     // The list keeps its top-left corner and follows the right and bottom edges.
     const QPoint topLeft(kMargin, kMargin + header.height() + kMargin);
     m_traffic->setGeometry(topLeft.x(), topLeft.y(), qMax(0, width() - kRightGap - topLeft.x()),
