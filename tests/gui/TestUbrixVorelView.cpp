@@ -84,6 +84,8 @@ private slots:
     void initialUpdateFillsTheForm();
     void sendCaptionAndDestinationsFollowTheMode_data();
     void sendCaptionAndDestinationsFollowTheMode();
+    void historyIsShownByTheViewOptions_data();
+    void historyIsShownByTheViewOptions();
     void renderingOptionsApplyToNewLinesAndOnReopen();
     void rememberedDestinationSurvivesRebuilds();
     void sendPutsUpperCaseTextAndCarriageReturnOnTheWire();
@@ -167,6 +169,44 @@ void TestUbrixVorelView::sendCaptionAndDestinationsFollowTheMode() {
     QCOMPARE(view->sendGroup()->title(), caption);
     QCOMPARE(itemsOf(view->destinationList()), destinations);
     QCOMPARE(view->destinationList()->currentIndex(), destinations.isEmpty() ? -1 : 0);
+}
+
+void TestUbrixVorelView::historyIsShownByTheViewOptions_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("showTime");
+    QTest::addColumn<int>("showIp");
+    QTest::addColumn<QString>("shown");
+
+    const QByteArray reply = "[14:03:09] (192.168.1.20) &NAME=Lobby;";
+    QTest::newRow("both on") << reply << 1 << 1 << QString::fromLatin1(reply);
+    QTest::newRow("time off: one blank before the sender")
+        << reply << 0 << 1 << " (192.168.1.20) &NAME=Lobby;";
+    QTest::newRow("sender off: its blank stays") << reply << 1 << 0 << "[14:03:09]  &NAME=Lobby;";
+    QTest::newRow("both off: two blanks") << reply << 0 << 0 << "  &NAME=Lobby;";
+    // Only the first pair of each goes: the reply's own brackets stay.
+    QTest::newRow("brackets inside the reply")
+        << QByteArray("[14:03:09] (10.0.0.5) &TEXT=[a] (b);") << 0 << 0 << "  &TEXT=[a] (b);";
+    // Lines without time and sender (an upload's progress) are shown as they are.
+    QTest::newRow("progress line")
+        << QByteArray("Uploading 10.0.0.5") << 0 << 0 << "Uploading 10.0.0.5";
+}
+
+void TestUbrixVorelView::historyIsShownByTheViewOptions() {
+    QFETCH(QByteArray, line);
+    QFETCH(int, showTime);
+    QFETCH(int, showIp);
+    QFETCH(QString, shown);
+
+    CGuiHarness harness;
+    harness.fixture().receive({line});
+    harness.settings().showTime = showTime;
+    harness.settings().showIp = showIp;
+
+    auto view = openView(harness);
+
+    QCOMPARE(rowsOf(view->trafficModel()), QStringList{shown});
+    // The history itself keeps the line as it came.
+    QCOMPARE(harness.doc().trafficHistory().back(), line);
 }
 
 void TestUbrixVorelView::renderingOptionsApplyToNewLinesAndOnReopen() {

@@ -1,11 +1,11 @@
 #include "CUbrixVorelView.h"
 
-#include "CTrafficLineFormat.h"
 #include "CTrafficListModel.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "controls/MyEdit.h"
 #include "plan/CUbrixVorelDoc.h"
+#include "protocol/CTrafficRendering.h"
 #include "settings/CSettings.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
@@ -138,8 +138,8 @@ void CUbrixVorelView::appendNewestLine() {
 }
 
 QByteArray CUbrixVorelView::render(const QByteArray& line) const {
-    return CTrafficLineFormat::forDisplay(line, m_context.settings.showTime != 0,
-                                          m_context.settings.showIp != 0);
+    return CTrafficRendering::render(line, m_context.settings.showTime != 0,
+                                     m_context.settings.showIp != 0);
 }
 
 void CUbrixVorelView::rebuildLists() {
