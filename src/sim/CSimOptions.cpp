@@ -136,6 +136,7 @@ bool readAddresses(const Parsed& parsed, int count, QList<quint32>& out, QString
     const QString baseText = parsed.parser.value(parsed.baseAddress);
     const quint32 base =
         CIpv4Address::toHostOrder(CIpv4Address::fromDotted(baseText.toLatin1(), &ok));
+    // Counting up never reaches a last byte of 255, a subnet's broadcast address.
     if (!ok || (base & 0xFFu) + static_cast<quint32>(count) > 255u) {
         message = wrong(parsed.baseAddress, baseText);
         return false;
