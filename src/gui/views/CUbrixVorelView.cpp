@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "controls/MyEdit.h"
 #include "plan/CUbrixVorelDoc.h"
+#include "protocol/CCommands.h"
 #include "protocol/CTrafficRendering.h"
 #include "settings/CSettings.h"
 #include "transport/CIpv4Address.h"
@@ -193,7 +194,7 @@ void CUbrixVorelView::OnGatewaysRefresh() {
         }
     }
     // Even in TCP mode: every gateway has to hear it.
-    m_context.transport.SendUdp(QByteArrayView(kNameQuery), CIpv4Address::kBroadcast,
+    m_context.transport.SendUdp(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast,
                                 m_context.transport.sendPort());
 }
 

@@ -25,7 +25,6 @@ public:
     // Where the traffic list keeps its distance from the view's right and bottom edges.
     static constexpr int kRightGap = 24;
     static constexpr int kBottomGap = 17;
-    static constexpr const char* kNameQuery = "&NAME=?;";
 
     CUbrixVorelView(const CViewContext& context, QWidget* parent = nullptr);
     ~CUbrixVorelView() override;
