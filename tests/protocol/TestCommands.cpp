@@ -64,7 +64,8 @@ void TestCommands::rendering_data() {
     QTest::newRow("neither") << line << false << false << QByteArray("  &NAME=Lobby;");
     QTest::newRow("plain line unchanged")
         << QByteArray("->Upload done") << false << false << QByteArray("->Upload done");
-    QTest::newRow("unclosed bracket") << QByteArray("[14:03 rest") << false << true << QByteArray();
+    QTest::newRow("unclosed bracket")
+        << QByteArray("[14:03 rest") << false << true << QByteArray("[14:03 rest");
 }
 
 void TestCommands::rendering() {

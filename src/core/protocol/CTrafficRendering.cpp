@@ -1,14 +1,17 @@
 #include "CTrafficRendering.h"
 
 namespace {
-// Deletes from the first open through the first close after it, both included.
+// Deletes from the first open through the first close after it, both included. A part
+// that is never closed is not a time stamp or a sender, so it stays.
 void removeFirstPair(QByteArray& text, char open, char close) {
     const qsizetype start = text.indexOf(open);
     if (start < 0) {
         return;
     }
     const qsizetype end = text.indexOf(close, start);
-    text.remove(start, end < 0 ? text.size() - start : end - start + 1);
+    if (end >= 0) {
+        text.remove(start, end - start + 1);
+    }
 }
 }  // namespace
 
