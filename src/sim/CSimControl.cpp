@@ -96,11 +96,12 @@ QByteArray CSimControl::list(CSimNetwork& network) {
 QByteArray CSimControl::stats(CSimNetwork& network) {
     const CSimNetwork::Counters counters = network.counters();
     return QString::asprintf(
-               "received %llu, not commands %llu, too long %llu, replies %llu, dropped %llu, "
-               "malformed %llu, sent %llu, refused %llu\n",
+               "received %llu, not commands %llu, too long %llu, by TCP %llu, replies %llu, "
+               "dropped %llu, malformed %llu, sent %llu, refused %llu\n",
                static_cast<unsigned long long>(counters.site.received),
                static_cast<unsigned long long>(counters.site.invalid),
                static_cast<unsigned long long>(counters.oversize),
+               static_cast<unsigned long long>(counters.tcpCommands),
                static_cast<unsigned long long>(counters.site.replies),
                static_cast<unsigned long long>(counters.site.dropped),
                static_cast<unsigned long long>(counters.site.malformed),

@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QMap>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -78,6 +79,7 @@ CSimNetwork::CSimNetwork(CSimSite site, Options options, IClock* clock)
       m_ownClock(clock == nullptr ? std::make_unique<CSystemClock>() : nullptr),
       m_clock(clock == nullptr ? *m_ownClock : *clock) {
     m_gatewaySockets.resize(static_cast<size_t>(m_site.gateways().size()));
+    m_hasTcpListener.resize(m_gatewaySockets.size(), false);
 }
 
 CSimNetwork::~CSimNetwork() {
@@ -107,6 +109,39 @@ int CSimNetwork::openSocket(quint32 address, int port, QString& error) {
     return socket.release();
 }
 
+int CSimNetwork::openTcpListener(quint32 address, int port, QString& error) {
+    CFileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int one = 1;
+    const sockaddr_in local = socketAddress(address, port);
+    if (!socket.isValid() ||
+        ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0) {
+        error = QStringLiteral("cannot make a TCP socket: %1").arg(systemError(errno));
+        return -1;
+    }
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(socket.get(), kMaxConnections) != 0) {
+        error = QStringLiteral("cannot listen for TCP on %1:%2: %3")
+                    .arg(dotted(address))
+                    .arg(port)
+                    .arg(systemError(errno));
+        return -1;
+    }
+    return socket.release();
+}
+
+void CSimNetwork::attachGatewayTcpListener(int gateway, int socket) {
+    if (gateway < 0 || static_cast<size_t>(gateway) >= m_gatewaySockets.size()) {
+        ::close(socket);
+        return;
+    }
+    Listener listener;
+    listener.kind = Listener::Kind::TcpListener;
+    listener.socket.reset(socket);
+    listener.gateways = {gateway};
+    m_listeners.push_back(std::move(listener));
+    m_hasTcpListener[static_cast<size_t>(gateway)] = true;
+}
+
 void CSimNetwork::attachGatewaySocket(int gateway, int socket) {
     if (gateway < 0 || static_cast<size_t>(gateway) >= m_gatewaySockets.size()) {
         ::close(socket);
@@ -130,7 +165,7 @@ bool CSimNetwork::start(QString& error) {
     }
     m_wakeRead.reset(pipeEnds[0]);
     m_wakeWrite.reset(pipeEnds[1]);
-    if (!openMissingSockets(error) || !openControlSocket(error)) {
+    if (!openMissingSockets(error) || !openTcpListeners(error) || !openControlSocket(error)) {
         return false;
     }
     m_stop = false;
@@ -192,6 +227,25 @@ bool CSimNetwork::openBroadcastSockets(const QList<int>& gateways, QString& erro
     return true;
 }
 
+bool CSimNetwork::openTcpListeners(QString& error) {
+    if (m_options.tcpPort <= 0) {
+        return true;
+    }
+    for (size_t g = 0; g < m_hasTcpListener.size(); ++g) {
+        if (m_hasTcpListener[g]) {
+            continue;
+        }
+        const int gateway = static_cast<int>(g);
+        const int socket =
+            openTcpListener(m_site.gateways()[gateway].address(), m_options.tcpPort, error);
+        if (socket < 0) {
+            return false;
+        }
+        attachGatewayTcpListener(gateway, socket);
+    }
+    return true;
+}
+
 bool CSimNetwork::openControlSocket(QString& error) {
     if (m_options.controlPort <= 0) {
         return true;
@@ -202,8 +256,8 @@ bool CSimNetwork::openControlSocket(QString& error) {
         return false;
     }
     Listener listener;
+    listener.kind = Listener::Kind::Control;
     listener.socket.reset(socket);
-    listener.isControl = true;
     m_listeners.push_back(std::move(listener));
     return true;
 }
@@ -225,13 +279,32 @@ void CSimNetwork::run() {
             while (::read(m_wakeRead.get(), drained, sizeof drained) > 0) {
             }
         }
-        size_t at = 1;
-        for (Listener& listener : m_listeners) {
-            if (watched[at++].revents != 0) {
-                listener.isControl ? handleControl(listener) : receiveFrom(listener);
+        // Connections accepted now join the list at its end and the poll next time.
+        auto listener = m_listeners.begin();
+        for (size_t at = 1; at < watched.size(); ++at, ++listener) {
+            if (watched[at].revents != 0) {
+                serve(*listener);
             }
         }
+        m_listeners.remove_if([](const Listener& one) { return one.closed; });
         sendDue();
+    }
+}
+
+void CSimNetwork::serve(Listener& listener) {
+    switch (listener.kind) {
+        case Listener::Kind::Datagrams:
+            receiveFrom(listener);
+            break;
+        case Listener::Kind::Control:
+            handleControl(listener);
+            break;
+        case Listener::Kind::TcpListener:
+            accept(listener);
+            break;
+        case Listener::Kind::TcpConnection:
+            readConnection(listener);
+            break;
     }
 }
 
@@ -250,13 +323,83 @@ void CSimNetwork::receiveFrom(Listener& listener) {
             ++m_oversize;
             continue;
         }
-        const QByteArrayView datagram(buffer, size);
-        std::lock_guard lock(m_siteMutex);
-        const qint64 now = nowMs();
         for (const int gateway : listener.gateways) {
-            m_site.receive(gateway, datagram, sender.sin_addr.s_addr, now);
+            handleCommand(gateway, QByteArrayView(buffer, size), sender.sin_addr.s_addr);
         }
     }
+}
+
+void CSimNetwork::handleCommand(int gateway, QByteArrayView command, quint32 sender) {
+    std::lock_guard lock(m_siteMutex);
+    m_site.receive(gateway, command, sender, nowMs());
+}
+
+void CSimNetwork::accept(Listener& listener) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    CFileDescriptor connection(::accept4(listener.socket.get(), reinterpret_cast<sockaddr*>(&peer),
+                                         &length, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!connection.isValid()) {
+        return;
+    }
+    const int gateway = listener.gateways.front();
+    const auto open =
+        std::count_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& one) {
+            return one.kind == Listener::Kind::TcpConnection && !one.closed &&
+                   one.gateways.front() == gateway;
+        });
+    if (open >= kMaxConnections) {
+        return;
+    }
+    // The greeting a gateway's command port opens with; the program reads and drops it.
+    static const QByteArray kGreeting = "UBRIX READY\r\n";
+    ::send(connection.get(), kGreeting.constData(), static_cast<size_t>(kGreeting.size()),
+           MSG_NOSIGNAL);
+    Listener added;
+    added.kind = Listener::Kind::TcpConnection;
+    added.socket = std::move(connection);
+    added.gateways = {gateway};
+    added.peer = peer.sin_addr.s_addr;
+    m_listeners.push_back(std::move(added));
+}
+
+// A stream has no datagrams: a command ends at ";", CR or LF, or where the bytes that
+// have arrived end (the program sends some commands with no terminator at all, one per
+// send).
+void CSimNetwork::readConnection(Listener& listener) {
+    char buffer[kReceiveBuffer];
+    const ssize_t size = ::recv(listener.socket.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+    if (size == 0 || (size < 0 && errno != EAGAIN && errno != EINTR)) {
+        listener.closed = true;
+        return;
+    }
+    if (size < 0) {
+        return;
+    }
+    listener.pending.append(buffer, size);
+    const int gateway = listener.gateways.front();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < listener.pending.size(); ++i) {
+        const char c = listener.pending[i];
+        if (c != ';' && c != '\r' && c != '\n') {
+            continue;
+        }
+        if (c == '\r' && i + 1 < listener.pending.size() && listener.pending[i + 1] == '\n') {
+            ++i;
+        }
+        const QByteArrayView command(listener.pending.constData() + start, i + 1 - start);
+        if (!command.trimmed().isEmpty()) {
+            ++m_tcpCommands;
+            handleCommand(gateway, command, listener.peer);
+        }
+        start = i + 1;
+    }
+    const QByteArrayView rest = QByteArrayView(listener.pending).sliced(start);
+    if (!rest.trimmed().isEmpty() && rest.size() <= CSimCommand::kMaxLength) {
+        ++m_tcpCommands;
+        handleCommand(gateway, rest, listener.peer);
+    }
+    listener.pending.clear();
 }
 
 void CSimNetwork::handleControl(Listener& listener) {
@@ -338,6 +481,7 @@ CSimNetwork::Counters CSimNetwork::counters() const {
     counters.sent = m_sent;
     counters.refused = m_refused;
     counters.oversize = m_oversize;
+    counters.tcpCommands = m_tcpCommands;
     return counters;
 }
 

@@ -35,6 +35,7 @@ public:
         quint64 sent = 0;
         quint64 refused = 0;   // replies to an asker outside the allowed network
         quint64 oversize = 0;  // datagrams too long to be a command
+        quint64 tcpCommands = 0;
     };
 
     // clock: nullptr for the system clock.
@@ -48,9 +49,14 @@ public:
     // in error on failure.
     static int openSocket(quint32 address, int port, QString& error);
 
+    // A listening TCP socket on address:port, made like openSocket().
+    static int openTcpListener(quint32 address, int port, QString& error);
+
     // Hands over a socket that is the gateway's own (made in its namespace, say). start()
     // makes sockets only for gateways that have none.
     void attachGatewaySocket(int gateway, int socket);
+    // The same for the gateway's listening TCP socket.
+    void attachGatewayTcpListener(int gateway, int socket);
 
     // Opens the sockets still missing and starts the thread. False with the reason when
     // a socket cannot be made, for example when a gateway's address is on no interface.
@@ -81,17 +87,29 @@ public:
 
 private:
     struct Listener {
+        enum class Kind { Datagrams, Control, TcpListener, TcpConnection };
+        Kind kind = Kind::Datagrams;
         CFileDescriptor socket;
         QList<int> gateways;  // who hears what arrives here
-        bool isControl = false;
+        quint32 peer = 0;     // a connection's far end
+        QByteArray pending;   // a connection's bytes not yet taken as a command
+        bool closed = false;
     };
+
+    // Connections a gateway keeps at once; more are refused.
+    static constexpr int kMaxConnections = 8;
 
     bool openMissingSockets(QString& error);
     bool openBroadcastSockets(const QList<int>& gateways, QString& error);
     bool openControlSocket(QString& error);
+    bool openTcpListeners(QString& error);
     void run();
+    void serve(Listener& listener);
     void receiveFrom(Listener& listener);
     void handleControl(Listener& listener);
+    void accept(Listener& listener);
+    void readConnection(Listener& listener);
+    void handleCommand(int gateway, QByteArrayView command, quint32 sender);
     void sendDue();
     qint64 nowMs() const;
     int pollTimeoutMs();
@@ -103,6 +121,7 @@ private:
 
     mutable std::mutex m_siteMutex;
     std::vector<CFileDescriptor> m_gatewaySockets;  // by gateway index; invalid until opened
+    std::vector<bool> m_hasTcpListener;
     std::list<Listener> m_listeners;
     CFileDescriptor m_wakeRead;
     CFileDescriptor m_wakeWrite;
@@ -111,4 +130,5 @@ private:
     std::atomic<quint64> m_sent{0};
     std::atomic<quint64> m_refused{0};
     std::atomic<quint64> m_oversize{0};
+    std::atomic<quint64> m_tcpCommands{0};
 };

@@ -13,4 +13,7 @@ struct CSimNetworkOptions {
     quint32 allowedMask = 0;
     // A UDP port on 127.0.0.1 for control lines ("press 1 100001"); 0: none.
     int controlPort = 0;
+    // A TCP port on every gateway's address for commands over a kept connection (a real
+    // gateway's is 23); 0: none. Replies to them still go back by UDP.
+    int tcpPort = 0;
 };

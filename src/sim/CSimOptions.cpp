@@ -67,6 +67,11 @@ struct Parsed {
     QCommandLineOption controlPort{QStringLiteral("control-port"),
                                    QStringLiteral("UDP port on 127.0.0.1 for control lines."),
                                    QStringLiteral("port"), QStringLiteral("0")};
+    QCommandLineOption tcpPort{QStringLiteral("tcp-port"),
+                               QStringLiteral("TCP port on each gateway's address for commands "
+                                              "over a kept connection (a gateway's is 23); "
+                                              "0: none."),
+                               QStringLiteral("port"), QStringLiteral("0")};
     QCommandLineOption templates{QStringLiteral("templates"),
                                  QStringLiteral("Folder of the model templates (default: the "
                                                 "program's folder)."),
@@ -77,9 +82,10 @@ struct Parsed {
     Parsed() {
         parser.setApplicationDescription(kDescription);
         parser.addHelpOption();
-        parser.addOptions({gateways, devices, baseAddress, addresses, sendPort, recvPort, types,
-                           gatewayTypes, unaddressed, drop, delay, wrongType, malformed,
-                           malformedShare, seed, restartSilence, controlPort, templates, quiet});
+        parser.addOptions({gateways,       devices,     baseAddress,  addresses,      sendPort,
+                           recvPort,       types,       gatewayTypes, unaddressed,    drop,
+                           delay,          wrongType,   malformed,    malformedShare, seed,
+                           restartSilence, controlPort, tcpPort,      templates,      quiet});
     }
 };
 
@@ -193,6 +199,7 @@ std::optional<CSimOptions> CSimOptions::parse(const QStringList& arguments, QStr
          options.site.unaddressedPerGateway},
         {parsed.delay, 0, 600000, options.faults.delayMs},
         {parsed.controlPort, 0, 65535, options.network.controlPort},
+        {parsed.tcpPort, 0, 65535, options.network.tcpPort},
     };
     for (const IntOption& entry : ints) {
         if (!readInt(p.value(entry.option), entry.low, entry.high, entry.out)) {

@@ -8,6 +8,8 @@
 #include "transport/CTransport.h"
 #include "transport/CUDPListener.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <QTest>
 #include <memory>
 
@@ -64,6 +66,8 @@ private slots:
     void controlPortPressesTheButton();
     void restartSilenceAndDelayFollowTheClock();
     void unknownAddressIsReported();
+    void tcpModeKeepsOneConnection();
+    void tcpStreamIsSplitIntoCommands();
 
 private:
     CSimSite makeSite(const QList<quint32>& addresses) const;
@@ -138,6 +142,13 @@ void TestSimNetwork::startSiteInHosts(CSimNetwork::Options options, IClock* cloc
         });
         QVERIFY2(socket >= 0, qPrintable(error));
         m_network->attachGatewaySocket(g, socket);
+        if (options.tcpPort > 0) {
+            const int listener = m_lan->inHost(*m_lan->host(1, 2 + g), [&] {
+                return CSimNetwork::openTcpListener(CIpv4Address::kAny, options.tcpPort, error);
+            });
+            QVERIFY2(listener >= 0, qPrintable(error));
+            m_network->attachGatewayTcpListener(g, listener);
+        }
     }
     QString error;
     QVERIFY2(m_network->start(error), qPrintable(error));
@@ -481,6 +492,60 @@ void TestSimNetwork::unknownAddressIsReported() {
                                    "address (no interface of this network namespace has the "
                                    "address)"));
     QVERIFY(!m_network->isRunning());
+}
+
+void TestSimNetwork::tcpModeKeepsOneConnection() {
+    CSimNetwork::Options options;
+    options.tcpPort = CTransport::kTcpPort;
+    startSiteInHosts(options);
+    startProgram(1);
+    m_transport->setMode(CTransport::kModeTcp);
+    send("&NAME=?;", gatewayAddress(0));
+    QTRY_COMPARE_WITH_TIMEOUT(count(plan(), "/Plan/Device_Configuration/UBRIX"), 1, kWatchdogMs);
+    QVERIFY(m_transport->isTcpConnected());
+    // Meant for the second gateway, it goes down the connection to the first.
+    send("&TYPE=?;", gatewayAddress(1));
+    const QByteArray first =
+        "/Plan/Device_Configuration/UBRIX[@IP='" + dotted(gatewayAddress(0)) + "']";
+    QTRY_COMPARE_WITH_TIMEOUT(text(plan(), first + "/TYPE"), QByteArray("UBRIX_A"), kWatchdogMs);
+    QCOMPARE(count(plan(), "/Plan/Device_Configuration/UBRIX"), 1);
+    send("&=IDENTIFY", gatewayAddress(2));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_network->withSite([](CSimSite& site) { return site.gateways()[0].identifyCount(); }), 1,
+        kWatchdogMs);
+    QCOMPARE(m_network->counters().tcpCommands, 3u);
+    // A broadcast still goes by UDP to every gateway.
+    send("&NAME=?;", kBroadcast);
+    QTRY_COMPARE_WITH_TIMEOUT(count(plan(), "/Plan/Device_Configuration/UBRIX"), kGateways,
+                              kWatchdogMs);
+    QCOMPARE(m_network->counters().tcpCommands, 3u);
+}
+
+void TestSimNetwork::tcpStreamIsSplitIntoCommands() {
+    CSimNetwork::Options options;
+    options.tcpPort = 2323;
+    startSiteInHosts(options);
+    CUdpPeer program;
+    QVERIFY(program.bind(CTestLan::programAddress(1), kReceivePort));
+    CFileDescriptor stream(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in gateway{};
+    gateway.sin_family = AF_INET;
+    gateway.sin_addr.s_addr = gatewayAddress(1);
+    gateway.sin_port = htons(2323);
+    QCOMPARE(::connect(stream.get(), reinterpret_cast<const sockaddr*>(&gateway), sizeof gateway),
+             0);
+    char greeting[64] = {};
+    QCOMPARE(::recv(stream.get(), greeting, sizeof greeting, 0), ssize_t{13});
+    QCOMPARE(QByteArray(greeting), QByteArray("UBRIX READY\r\n"));
+    const QByteArray commands = "&NAME=?;#1.2.1.MOTOR=UP\r\n\n&=IDENTIFY";
+    QCOMPARE(::send(stream.get(), commands.constData(), commands.size(), 0),
+             ssize_t{commands.size()});
+    QCOMPARE(program.receive(kWatchdogMs)->bytes, QByteArray("!NAME=Ubrix 2;\r\n"));
+    QCOMPARE(program.receive(kWatchdogMs)->bytes, QByteArray("!1.2.1.MOTOR.POSITION=0.00\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_network->withSite([](CSimSite& site) { return site.gateways()[1].identifyCount(); }), 1,
+        kWatchdogMs);
+    QCOMPARE(m_network->counters().tcpCommands, 3u);
 }
 
 QTEST_GUILESS_MAIN(TestSimNetwork)
