@@ -3,44 +3,41 @@
 #include "lan/IHostNameResolver.h"
 
 #include <QHash>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QWaitCondition>
+#include <condition_variable>
+#include <mutex>
 
 // Names from a table; optionally every look-up waits until the test lets it go, like a
 // name server that does not answer.
 class CFakeHostNameResolver : public IHostNameResolver {
 public:
     void addName(quint32 address, const QString& name) {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_names.insert(address, name);
     }
     void holdLookUps() {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_holding = true;
     }
     void releaseLookUps() {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_holding = false;
-        m_released.wakeAll();
+        m_released.notify_all();
     }
     int lookUpCount() const {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         return m_lookUps;
     }
 
     QString nameOf(quint32 address) override {
-        QMutexLocker lock(&m_mutex);
+        std::unique_lock lock(m_mutex);
         ++m_lookUps;
-        while (m_holding) {
-            m_released.wait(&m_mutex);
-        }
+        m_released.wait(lock, [this] { return !m_holding; });
         return m_names.value(address);
     }
 
 private:
-    mutable QMutex m_mutex;
-    QWaitCondition m_released;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
     QHash<quint32, QString> m_names;
     bool m_holding = false;
     int m_lookUps = 0;

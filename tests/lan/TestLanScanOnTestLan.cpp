@@ -251,7 +251,9 @@ void TestLanScanOnTestLan::otherLanIsNotScanned() {
 }
 
 void TestLanScanOnTestLan::kernelTableHoldsWhatTheScanFound() {
-    // Read the way the scan reads it: the kernel's file, whose reported size is 0.
+    // Right after a scan, read the way the scan reads it: the kernel's file, whose
+    // reported size is 0. (Later the kernel may drop entries to keep its table small.)
+    QCOMPARE(scan(kScanLan).size(), kScanHosts.size() + 1);
     const QHash<quint32, CMacAddress> answered = CNeighbourTable::readFile().answeredHosts();
     for (const int host : kScanHosts) {
         const quint32 address = CTestLan::hostAddress(kScanLan, host);
@@ -260,13 +262,6 @@ void TestLanScanOnTestLan::kernelTableHoldsWhatTheScanFound() {
     }
     QVERIFY(!answered.contains(CTestLan::hostAddress(kScanLan, 3)));
     QVERIFY(!answered.contains(CTestLan::programAddress(kScanLan)));
-    // The addresses that nobody holds were asked for and are known as unanswered.
-    const CNeighbourTable table = CNeighbourTable::readFile();
-    int unanswered = 0;
-    for (const CNeighbourEntry& entry : table.entries()) {
-        unanswered += entry.hasAnswered() ? 0 : 1;
-    }
-    QVERIFY(unanswered > 200);
 }
 
 void TestLanScanOnTestLan::scannerOnItsOwnThread() {

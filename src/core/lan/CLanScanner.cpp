@@ -5,9 +5,20 @@
 #include "CUdpNeighbourProbe.h"
 #include "common/CSystemClock.h"
 
-#include <QThread>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
+
+constexpr int kLowestPriority = 19;
+
+// The scan waits most of the time, but what it does must never be in the way of the
+// receive thread or the window: the lowest priority the system gives a thread without
+// privileges (the highest nice value).
+void lowerThreadPriority() {
+    [[maybe_unused]] const int changed =
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kLowestPriority);
+}
 
 // The system clock belongs to nobody; the scanner only borrows it.
 std::shared_ptr<IClock> systemClock() {
@@ -39,23 +50,24 @@ void CLanScanner::start(quint32 adapterAddress) {
     m_stop = false;
     m_scanning = true;
     const quint64 generation = ++m_generation;
-    m_thread.reset(QThread::create([this, adapterAddress, generation] {
-        CLanScan scan(*m_parts.probe, m_parts.resolver, *m_parts.clock, m_parts.options);
-        scan.run(adapterAddress, m_stop, [this, generation](const CLanScanBatch& batch) {
-            // Posted to this object: dropped unread if it is gone by then.
-            QMetaObject::invokeMethod(
-                this, [this, generation, batch] { deliver(generation, batch); },
-                Qt::QueuedConnection);
-        });
-    }));
-    m_thread->start(QThread::LowestPriority);
+    m_thread =
+        std::thread([this, adapterAddress, generation] { scan(adapterAddress, generation); });
+}
+
+void CLanScanner::scan(quint32 adapterAddress, quint64 generation) {
+    lowerThreadPriority();
+    CLanScan run(*m_parts.probe, m_parts.resolver, *m_parts.clock, m_parts.options);
+    run.run(adapterAddress, m_stop, [this, generation](const CLanScanBatch& batch) {
+        // Posted to this object: dropped unread if it is gone by then.
+        QMetaObject::invokeMethod(
+            this, [this, generation, batch] { deliver(generation, batch); }, Qt::QueuedConnection);
+    });
 }
 
 void CLanScanner::stop() {
     m_stop = true;
-    if (m_thread) {
-        m_thread->wait();
-        m_thread.reset();
+    if (m_thread.joinable()) {
+        m_thread.join();
     }
     m_scanning = false;
 }

@@ -7,11 +7,11 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <thread>
 
 class IClock;
 class IHostNameResolver;
 class INeighbourProbe;
-class QThread;
 
 // Runs LAN scans on a thread of their own, at the lowest priority, and reports to the
 // thread that owns it (the GUI thread) by queued signals. The scan never touches the
@@ -54,10 +54,11 @@ signals:
 
 private:
     void deliver(quint64 generation, const CLanScanBatch& batch);
+    void scan(quint32 adapterAddress, quint64 generation);
 
     Parts m_parts;
     std::atomic<bool> m_stop{false};
-    std::unique_ptr<QThread> m_thread;
+    std::thread m_thread;
     quint64 m_generation = 0;
     bool m_scanning = false;
 };
