@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kReceiveBuffer = 2048;
 constexpr int kBurst = 64;
+constexpr int kSocketBuffer = 4 << 20;
 // Long enough to be cheap, short enough that a clock moved by hand is seen soon.
 constexpr int kLongestPollMs = 50;
 
@@ -96,6 +97,8 @@ int CSimNetwork::openSocket(quint32 address, int port, QString& error) {
         error = QStringLiteral("cannot make a UDP socket: %1").arg(systemError(errno));
         return -1;
     }
+    // Room for a burst of queries while the site is busy answering the last ones.
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &kSocketBuffer, sizeof kSocketBuffer);
     if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         error = QStringLiteral("cannot listen on %1:%2: %3")
                     .arg(dotted(address))
