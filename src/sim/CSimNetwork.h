@@ -25,7 +25,9 @@ class IClock;
 // answers, a host it was not put beside.
 //
 // Replies go to the asker's address on the reply port, from the answering gateway's own
-// socket, so each gateway answers from its own address.
+// socket, so each gateway answers from its own address. With a TCP port, each gateway also
+// takes commands over kept connections, as a gateway's command port does; it answers
+// those by UDP too.
 class CSimNetwork {
 public:
     using Options = CSimNetworkOptions;
