@@ -83,7 +83,9 @@ bool CUDPListener::openWakePipe() {
     return true;
 }
 
-bool CUDPListener::isRunning() const { return m_running.load(); }
+bool CUDPListener::isRunning() const {
+    return m_running.load();
+}
 
 void CUDPListener::StopReceiver() {
     if (!m_thread.joinable()) {
