@@ -34,14 +34,6 @@ QString dotted(quint32 address) {
     return QString::fromLatin1(CIpv4Address::toDotted(address));
 }
 
-sockaddr_in socketAddress(quint32 address, int port) {
-    sockaddr_in made{};
-    made.sin_family = AF_INET;
-    made.sin_addr.s_addr = address;
-    made.sin_port = htons(static_cast<quint16>(port));
-    return made;
-}
-
 // The broadcast address of the subnet that address is on in this namespace: of the
 // interface that holds it, else of the first whose subnet takes it in (127.0.0.2 is on
 // loopback without being one of its addresses). Nothing when no interface fits.
@@ -90,7 +82,7 @@ CSimNetwork::~CSimNetwork() {
 int CSimNetwork::openSocket(quint32 address, int port, QString& error) {
     CFileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     const int one = 1;
-    const sockaddr_in local = socketAddress(address, port);
+    const sockaddr_in local = CIpv4Address::toSocketAddress(address, port);
     if (!socket.isValid() ||
         ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
         ::setsockopt(socket.get(), SOL_SOCKET, SO_BROADCAST, &one, sizeof one) != 0) {
@@ -115,7 +107,7 @@ int CSimNetwork::openSocket(quint32 address, int port, QString& error) {
 int CSimNetwork::openTcpListener(quint32 address, int port, QString& error) {
     CFileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const int one = 1;
-    const sockaddr_in local = socketAddress(address, port);
+    const sockaddr_in local = CIpv4Address::toSocketAddress(address, port);
     if (!socket.isValid() ||
         ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0) {
         error = QStringLiteral("cannot make a TCP socket: %1").arg(systemError(errno));
@@ -431,7 +423,8 @@ void CSimNetwork::sendDue() {
             ++m_refused;
             continue;
         }
-        const sockaddr_in destination = socketAddress(outgoing.to, m_options.replyPort);
+        const sockaddr_in destination =
+            CIpv4Address::toSocketAddress(outgoing.to, m_options.replyPort);
         const int socket = m_gatewaySockets[static_cast<size_t>(outgoing.gateway)].get();
         if (::sendto(socket, outgoing.bytes.constData(), static_cast<size_t>(outgoing.bytes.size()),
                      MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&destination),

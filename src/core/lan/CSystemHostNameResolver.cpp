@@ -1,13 +1,13 @@
 #include "CSystemHostNameResolver.h"
 
+#include "transport/CIpv4Address.h"
+
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 QString CSystemHostNameResolver::nameOf(quint32 address) {
-    sockaddr_in host{};
-    host.sin_family = AF_INET;
-    host.sin_addr.s_addr = address;
+    const sockaddr_in host = CIpv4Address::toSocketAddress(address);
     char name[NI_MAXHOST] = {};
     // NI_NAMEREQD: without a name the look-up fails instead of handing back the dotted text.
     const int result = ::getnameinfo(reinterpret_cast<const sockaddr*>(&host), sizeof host, name,

@@ -19,9 +19,7 @@ void CUdpNeighbourProbe::begin(quint32 sourceAddress) {
     }
     // From the adapter's address, as the gateways would see the program. An adapter that
     // has gone away leaves the socket unbound: the kernel still picks the link by address.
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = sourceAddress;
+    const sockaddr_in local = CIpv4Address::toSocketAddress(sourceAddress);
     [[maybe_unused]] const int bound =
         ::bind(m_socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local);
 }
@@ -30,10 +28,7 @@ void CUdpNeighbourProbe::probe(quint32 address) {
     if (!m_socket.isValid()) {
         return;
     }
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_addr.s_addr = address;
-    target.sin_port = htons(kDiscardPort);
+    const sockaddr_in target = CIpv4Address::toSocketAddress(address, kDiscardPort);
     // A failure (no route on the link, the neighbour already given up on) means no answer.
     [[maybe_unused]] const ssize_t sent =
         ::sendto(m_socket.get(), "", 0, MSG_DONTROUTE | MSG_DONTWAIT,

@@ -32,3 +32,11 @@ quint32 CIpv4Address::fromQHostAddress(const QHostAddress& address) {
     const quint32 hostOrder = address.toIPv4Address(&isIpv4);
     return isIpv4 ? fromHostOrder(hostOrder) : 0;
 }
+
+sockaddr_in CIpv4Address::toSocketAddress(quint32 networkOrder, int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = networkOrder;
+    address.sin_port = htons(static_cast<quint16>(port));
+    return address;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <netinet/in.h>
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -20,4 +22,6 @@ public:
     static quint32 fromDotted(QByteArrayView dotted, bool* ok = nullptr);
     static QByteArray toDotted(quint32 networkOrder);
     static quint32 fromQHostAddress(const QHostAddress& address);
+    // The socket address of address:port for bind, sendto and getnameinfo.
+    static sockaddr_in toSocketAddress(quint32 networkOrder, int port = 0);
 };

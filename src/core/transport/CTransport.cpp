@@ -21,14 +21,6 @@ namespace {
 // The gateway greets a new TCP client with a short banner that we skip.
 constexpr std::size_t kGreetingSize = 30;
 
-sockaddr_in socketAddress(quint32 addressNetworkOrder, int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = addressNetworkOrder;
-    address.sin_port = htons(static_cast<quint16>(port));
-    return address;
-}
-
 bool setOption(int socket, int level, int option, int value) {
     return ::setsockopt(socket, level, option, &value, sizeof value) == 0;
 }
@@ -145,7 +137,7 @@ bool CTransport::SendUdp(QByteArrayView text, quint32 address, int port) {
         return false;
     }
     const CAdapterEntry adapter = m_adapters.selectedEntry();
-    const sockaddr_in local = socketAddress(adapter.address, 0);
+    const sockaddr_in local = CIpv4Address::toSocketAddress(adapter.address, 0);
     if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         reportError(kBindFailed, errno);
         return false;
@@ -166,7 +158,7 @@ bool CTransport::sendDatagram(int socket, QByteArrayView text, quint32 address, 
                               const CAdapterEntry& adapter) {
     const bool broadcast = address == CIpv4Address::kBroadcast;
     const sockaddr_in destination =
-        socketAddress(broadcast ? adapter.broadcastAddress : address, port);
+        CIpv4Address::toSocketAddress(broadcast ? adapter.broadcastAddress : address, port);
     ssize_t sent = 0;
     if (broadcast && adapter.interfaceIndex > 0) {
         sent = sendThroughInterface(socket, text, destination, adapter.interfaceIndex,
@@ -199,7 +191,7 @@ bool CTransport::connectTcp(quint32 address, int port) {
     }
     // A gateway that never accepts must not hold the GUI thread for minutes.
     setBlocking(socket.get(), false);
-    const sockaddr_in remote = socketAddress(address, port);
+    const sockaddr_in remote = CIpv4Address::toSocketAddress(address, port);
     int error = 0;
     if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
         error = errno;

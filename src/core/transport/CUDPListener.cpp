@@ -1,5 +1,7 @@
 #include "CUDPListener.h"
 
+#include "CIpv4Address.h"
+
 #include "common/IClock.h"
 #include "plan/CInboundQueue.h"
 #include "protocol/CTrafficLine.h"
@@ -58,10 +60,7 @@ bool CUDPListener::openSocket() {
         emit failed(QString::fromLatin1(kUnableToCreateSocket));
         return false;
     }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    local.sin_port = htons(static_cast<quint16>(m_port));
+    const sockaddr_in local = CIpv4Address::toSocketAddress(CIpv4Address::kAny, m_port);
     if (::bind(m_socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         m_socket.reset();
         emit failed(QString::fromLatin1(kPortInUse));
