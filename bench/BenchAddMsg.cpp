@@ -48,7 +48,7 @@ struct Site {
             replies << settingLine(random.bounded(1, devices + 1),
                                    random.bounded(kSettingsPerDevice), random.bounded(1000));
         }
-        while (queryAnswers.size() < 64 * 1024) {
+        while (queryAnswers.size() < qsizetype{64} * 1024) {
             const int uid = random.bounded(1, devices + 1);
             for (int setting = 0; setting < kSettingsPerDevice; ++setting) {
                 queryAnswers << settingLine(uid, setting, random.bounded(1000));

@@ -29,6 +29,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -100,7 +101,10 @@ struct Traffic {
             sockaddr_in local{};
             local.sin_family = AF_INET;
             local.sin_addr.s_addr = loopback(static_cast<quint32>(10 + gateway));
-            ::bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+            if (::bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+                std::perror("bind");
+                std::exit(1);
+            }
             sockets.push_back(socket);
         }
     }
@@ -194,7 +198,10 @@ Figures runBare(const Traffic& traffic, int rate, double seconds) {
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(kPort);
-    ::bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+    if (::bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        std::perror("bind");
+        std::exit(1);
+    }
     const int buffer = 1 << 20;
     ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     timeval wait{0, 200'000};

@@ -31,7 +31,7 @@ std::optional<int> number(const QString& text, int minimum, int maximum) {
 // not a number in range.
 bool takeNumber(const QStringList& arguments, int& index, int minimum, int maximum, int& into,
                 QString& error) {
-    const QString option = arguments[index];
+    const QString& option = arguments[index];
     if (index + 1 >= arguments.size()) {
         error = QStringLiteral("%1 needs a value").arg(option);
         return false;

@@ -44,7 +44,7 @@ QByteArray binary(CSimRandom& random) {
 }  // namespace
 
 QByteArray CSimFaults::malform(QByteArrayView reply, Malformation how, CSimRandom& random) {
-    const QByteArray text = withoutLineEnd(reply);
+    QByteArray text = withoutLineEnd(reply);
     switch (how) {
         case Malformation::QueryEcho:
             return queryEcho(text) + CSimReplies::kLineEnd;

@@ -33,7 +33,7 @@ QString unknownType(const QByteArray& type) {
 
 }  // namespace
 
-std::optional<CSimSite> CSimSiteBuilder::build(std::shared_ptr<const CSimModels> models,
+std::optional<CSimSite> CSimSiteBuilder::build(const std::shared_ptr<const CSimModels>& models,
                                                const CSimSiteConfig& config, QString& error) {
     if (config.devicesPerGateway < 0 ||
         config.devicesPerGateway > CSimSiteConfig::kMaxDevicesPerGateway) {

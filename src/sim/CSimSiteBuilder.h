@@ -19,7 +19,7 @@ class CSimSiteBuilder {
 public:
     // Nothing, and the reason in error, when the configuration names an unknown type or
     // too many devices.
-    static std::optional<CSimSite> build(std::shared_ptr<const CSimModels> models,
+    static std::optional<CSimSite> build(const std::shared_ptr<const CSimModels>& models,
                                          const CSimSiteConfig& config, QString& error);
 
     static quint32 serialNumber(int gateway, int device) {

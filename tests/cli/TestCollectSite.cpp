@@ -97,7 +97,7 @@ void TestCollectSite::collectGivesTheWholeSite() {
     QVERIFY2(CXmlFile::load(map, saved, reason), qPrintable(reason));
     QCOMPARE(saved.select_nodes("//Device_Configuration/UBRIX[@IP]").size(), size_t{kGateways});
     QCOMPARE(saved.select_nodes("//Device_Configuration/DEVICE[@UID]").size(),
-             size_t{kGateways * kDevices});
+             size_t{kGateways} * kDevices);
     for (int g = 0; g < kGateways; ++g) {
         const std::string gateway = "127.0.0." + std::to_string(11 + g);
         const std::string devices =

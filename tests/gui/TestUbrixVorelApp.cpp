@@ -99,8 +99,8 @@ private slots:
     void shutdownLogsWhatIsStillQueued();
 
 private:
-    std::unique_ptr<CUbrixVorelApp> makeApp(QList<CAdapterCandidate> adapters = oneWiredAdapter(),
-                                            bool demo = false);
+    std::unique_ptr<CUbrixVorelApp> makeApp(
+        const QList<CAdapterCandidate>& adapters = oneWiredAdapter(), bool demo = false);
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("vorel.ini")); }
     void writeSetting(const QString& key, const QVariant& value);
     QVariant storedSetting(const QString& key) const;
@@ -132,7 +132,7 @@ void TestUbrixVorelApp::cleanup() {
     m_dir.reset();
 }
 
-std::unique_ptr<CUbrixVorelApp> TestUbrixVorelApp::makeApp(QList<CAdapterCandidate> adapters,
+std::unique_ptr<CUbrixVorelApp> TestUbrixVorelApp::makeApp(const QList<CAdapterCandidate>& adapters,
                                                            bool demo) {
     CUbrixVorelApp::Options options;
     options.settingsPath = settingsPath();

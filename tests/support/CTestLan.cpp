@@ -133,6 +133,7 @@ bool CTestLan::run(const QStringList& command, int namespaceFd) {
         arguments.push_back(argument.toLocal8Bit());
     }
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (QByteArray& argument : arguments) {
         argv.push_back(argument.data());
     }

@@ -338,7 +338,8 @@ void TestUpdateCheck::silentOnFailure_data() {
     QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH_9.2\r\n");
     QTest::newRow("body shorter than announced")
         << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n") + newer;
-    QTest::newRow("far too large") << httpResponse(200, QByteArray(2 * 1024 * 1024, ' ') + newer);
+    QTest::newRow("far too large")
+        << httpResponse(200, QByteArray(qsizetype{2} * 1024 * 1024, ' ') + newer);
 }
 
 void TestUpdateCheck::silentOnFailure() {

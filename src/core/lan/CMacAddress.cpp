@@ -32,7 +32,7 @@ std::optional<CMacAddress> CMacAddress::fromText(QByteArrayView text) {
     }
     std::array<quint8, kSize> bytes{};
     for (int n = 0; n < kSize; ++n) {
-        const qsizetype at = n * 3;
+        const qsizetype at = static_cast<qsizetype>(n) * 3;
         const int high = hexValue(text[at]);
         const int low = hexValue(text[at + 1]);
         if (high < 0 || low < 0 || (n + 1 < kSize && text[at + 2] != separator)) {

@@ -198,9 +198,8 @@ bool CTransport::connectTcp(quint32 address, int port) {
         if (error == EINPROGRESS) {
             error = 0;
             socklen_t length = sizeof error;
-            if (!pollFor(socket.get(), POLLOUT, m_connectWait)) {
-                error = errno;
-            } else if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+            if (!pollFor(socket.get(), POLLOUT, m_connectWait) ||
+                ::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
                 error = errno;
             }
         }

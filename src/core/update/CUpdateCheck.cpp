@@ -56,8 +56,8 @@ QUrl CUpdateCheck::indexUrl(const QString& indexAddress, int cacheBuster) {
     while (address.endsWith(QLatin1Char('/'))) {
         address.chop(1);
     }
-    const QUrl url(address + QLatin1String(kIndexPath) + QStringLiteral("?t=%1").arg(cacheBuster),
-                   QUrl::StrictMode);
+    QUrl url(address + QLatin1String(kIndexPath) + QStringLiteral("?t=%1").arg(cacheBuster),
+             QUrl::StrictMode);
     const QString scheme = url.scheme();
     if (!url.isValid() || url.host().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {

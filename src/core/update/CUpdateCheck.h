@@ -32,7 +32,7 @@ public:
     static constexpr const char* kNewerRelease = "A more recent version is available";
     static constexpr std::chrono::milliseconds kDefaultWait{3000};
     // An index is a few kilobytes; anything far larger is not one.
-    static constexpr qint64 kMaxIndexSize = 1024 * 1024;
+    static constexpr qint64 kMaxIndexSize = qint64{1024} * 1024;
 
     // The store holds "RELEASE"/"NEW"; major and minor are this program's version.
     CUpdateCheck(QSettings& store, IUserNotifier& notifier, int major, int minor,

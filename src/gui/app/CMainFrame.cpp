@@ -214,8 +214,8 @@ QAction* CMainFrame::commandAction(int command) const {
     return m_commands.value(command, nullptr);
 }
 
-void CMainFrame::registerView(int command, ViewFactory factory) {
-    m_viewFactories.insert(command, std::move(factory));
+void CMainFrame::registerView(int command, const ViewFactory& factory) {
+    m_viewFactories.insert(command, factory);
     updateCommandUi();
 }
 

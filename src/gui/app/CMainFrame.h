@@ -47,7 +47,7 @@ public:
 
     // Views by their View command; the traffic and network views are registered from the
     // start.
-    void registerView(int command, ViewFactory factory);
+    void registerView(int command, const ViewFactory& factory);
     // Tool windows by their number (vorel::umw::ChildWindow).
     void setChildFactory(int child, ChildFactory factory);
 
