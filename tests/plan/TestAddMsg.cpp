@@ -29,6 +29,7 @@ private slots:
     void invalidNameEndsDrainAndIsLogged();
     void nonUtf8ValueSurvivesSaveAndLoad();
     void burstOfMixedLines();
+    void textReplacingChildrenForgetsThem();
 };
 
 void TestAddMsg::entersReplies_data() {
@@ -284,6 +285,22 @@ void TestAddMsg::burstOfMixedLines() {
         fixture.planText().contains("<DEVICE UID=\"5\"><LED><VALUE>299</VALUE></LED></DEVICE>"));
     QCOMPARE(fixture.doc().trafficHistory().size(),
              CTrafficHistory::kLimit - CTrafficHistory::kTrim + (burst.size() - 201) % 20 + 1);
+}
+
+void TestAddMsg::textReplacingChildrenForgetsThem() {
+    // A value for an element that holds settings replaces them, as a DOM's text does; a
+    // later reply for one of them must create it afresh, not write into the removed one.
+    CDocFixture fixture;
+    fixture.receive({line("!NAME=x;"), line("!NAME.SUB=y;"), line("!NAME=z;"), line("!NAME.SUB=w;"),
+                     line("!UID3.LED.VALUE=1;"), line("!UID3.LED=;"), line("!UID3.LED.VALUE=2;")});
+    QCOMPARE(
+        fixture.planText(),
+        QByteArray(
+            "<Plan><Device_Configuration><UBRIX IP=\"192.168.1.20\"><NAME>z<SUB>w</SUB></NAME>"
+            "</UBRIX><DEVICE UID=\"3\"><LED><VALUE>2</VALUE></LED></DEVICE></Device_Configuration>"
+            "<Network_Configuration><UBRIX IP=\"192.168.1.20\"><DEVICE UID=\"3\"/></UBRIX>"
+            "</Network_Configuration></Plan>"));
+    QVERIFY(fixture.errorLogText().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestAddMsg)

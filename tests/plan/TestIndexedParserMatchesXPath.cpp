@@ -13,7 +13,7 @@ QByteArray randomLine(QRandomGenerator& random) {
     static const QList<QByteArray> paths{
         "NAME",        "TYPE",         "NETWORK.DHCP",  "A.SERIAL.TYPE", "B.ALIAS",
         "A.ALIAS",     "LED.PRESET.3", "LED.PRESET.12", "LED.VALUE",     "C.MOTOR.SPEED.2",
-        "MOTOR.SPEED", "A.TYPE"};
+        "MOTOR.SPEED", "A.TYPE",       "LED",           "MOTOR",         "NAME.SUB"};
     const QByteArray& sender = senders[random.bounded(senders.size())];
     const QByteArray prefix = "[12:00:00] (" + sender + ") ";
     const QByteArray value = QByteArray::number(random.bounded(1000));

@@ -1,6 +1,7 @@
 #include "CNaiveReplyWriter.h"
 
 #include "common/CXPathNumber.h"
+#include "common/CXmlEdit.h"
 #include "common/CXmlText.h"
 #include "plan/CReplySplitter.h"
 
@@ -120,6 +121,6 @@ bool CNaiveReplyWriter::handle(const QByteArray& line) {
             leaf.append_attribute("A").set_value(text(reply.index).c_str());
         }
     }
-    leaf.text().set(text(reply.value).c_str());
+    (void)CXmlEdit::setText(leaf, text(reply.value));
     return true;
 }

@@ -62,7 +62,7 @@ void CXmlEdit::setAttribute(pugi::xml_node element, std::string_view name, std::
     attribute.set_value(value.data(), value.size());
 }
 
-void CXmlEdit::setText(pugi::xml_node element, std::string_view text) {
+bool CXmlEdit::setText(pugi::xml_node element, std::string_view text) {
     requireCleanText(text);
     if (element.type() != pugi::node_element) {
         throw CXmlError("text of a non-element");
@@ -72,15 +72,18 @@ void CXmlEdit::setText(pugi::xml_node element, std::string_view text) {
     pugi::xml_node first = element.first_child();
     if (!text.empty() && first.type() == pugi::node_pcdata && !first.next_sibling()) {
         first.set_value(text.data(), text.size());
-        return;
+        return false;
     }
-    while (element.first_child()) {
-        element.remove_child(element.first_child());
+    bool removedOthers = false;
+    while (pugi::xml_node child = element.first_child()) {
+        removedOthers = removedOthers || child.type() != pugi::node_pcdata;
+        element.remove_child(child);
     }
     if (!text.empty() &&
         !element.append_child(pugi::node_pcdata).set_value(text.data(), text.size())) {
         throw CXmlError("cannot set text");
     }
+    return removedOthers;
 }
 
 void CXmlEdit::remove(pugi::xml_node node) {

@@ -12,7 +12,8 @@ public:
                                               pugi::xml_node reference);
     // Sets (or replaces) the attribute; the value must be clean text.
     static void setAttribute(pugi::xml_node element, std::string_view name, std::string_view value);
-    static void setText(pugi::xml_node element, std::string_view text);
+    // Returns true when elements or other nodes below the element had to go.
+    [[nodiscard]] static bool setText(pugi::xml_node element, std::string_view text);
     static void remove(pugi::xml_node node);
     // A text that is about to be quoted in a '...' literal of a selection.
     static void requireQuotable(std::string_view text);

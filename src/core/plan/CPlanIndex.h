@@ -36,6 +36,8 @@ public:
     // the same until something else restructures the plan.
     pugi::xml_node cachedSetting(std::string_view path);
     void rememberSetting(std::string path, pugi::xml_node node);
+    // After setting elements were removed: what was remembered may point at them.
+    void forgetSettings() { m_settings.clear(); }
 
     // Records an element that was just created with a key no element had before.
     void addGateway(std::string_view ip, pugi::xml_node node);

@@ -333,7 +333,9 @@ void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
     std::string path = settingPath(reply);
     if (!namesPort) {
         if (pugi::xml_node known = m_planIndex.cachedSetting(path)) {
-            CXmlEdit::setText(known, toText(reply.value));
+            if (CXmlEdit::setText(known, toText(reply.value))) {
+                m_planIndex.forgetSettings();
+            }
             hint |= kHintSettings;
             return;
         }
@@ -380,7 +382,9 @@ void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
             CXmlEdit::setAttribute(leaf, "A", index);
         }
     }
-    CXmlEdit::setText(leaf, value);
+    if (CXmlEdit::setText(leaf, value)) {
+        m_planIndex.forgetSettings();
+    }
     m_planIndex.rememberSetting(std::move(path), leaf);
     hint |= kHintSettings;
 }
