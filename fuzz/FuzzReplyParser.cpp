@@ -1,11 +1,14 @@
 // Feeds arbitrary datagram texts through AddMsg. Whatever arrives, the plan must stay
-// well-formed and must come back the same after a save and a load.
+// well-formed and must come back the same after a save and a load. Inputs of plain
+// printable text also go through the plain XPath way of entering replies on a fresh plan,
+// which must build the very same plan as the document's indexed way.
 #include "common/CManualClock.h"
 #include "common/CRecordingNotifier.h"
 #include "common/CXmlFile.h"
 #include "plan/CErrorLog.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
+#include "support/CNaiveReplyWriter.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -32,6 +35,51 @@ void require(bool condition, const char* what) {
     }
 }
 
+QByteArray compact(const pugi::xml_node& node) {
+    struct Collect : pugi::xml_writer {
+        QByteArray text;
+        void write(const void* bytes, size_t size) override {
+            text.append(static_cast<const char*>(bytes), static_cast<qsizetype>(size));
+        }
+    } collect;
+    node.print(collect, "", pugi::format_raw | pugi::format_no_declaration);
+    return collect.text;
+}
+
+// Printable text without quotes: what both ways must read alike. (Hostile bytes and
+// quotes are refused by the document where the plain way would go on regardless.)
+bool comparable(const QByteArray& input) {
+    for (const char c : input) {
+        if (c != '\n' && (c < 0x20 || c > 0x7E || c == '\'')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void compareWithPlainXPath(const QList<QByteArray>& lines) {
+    Site fresh;
+    pugi::xml_document reference;
+    reference.reset(fresh.doc.plan());
+    CNaiveReplyWriter naive(reference);
+    try {
+        for (const QByteArray& line : lines) {
+            fresh.doc.inboundQueue().push(line);
+            naive.handle(line);
+        }
+    } catch (const pugi::xpath_exception&) {
+        return;  // a name no XPath can hold: the document refuses it as an error too
+    }
+    for (int drains = 0; drains < 1000 && !fresh.doc.inboundQueue().isEmpty(); ++drains) {
+        fresh.doc.AddMsg();
+    }
+    // Names the document refuses stop it where the plain way goes on; compare only
+    // where the plain way built a plan the document could have built.
+    if (CXmlFile::checkWellFormed(reference).isEmpty()) {
+        require(compact(fresh.doc.plan()) == compact(reference), "same plan as plain XPath");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -43,10 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         site = new Site;
     }
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QList<QByteArray> lines;
     for (const QByteArray& text : input.split('\n')) {
         // Lines as the receive thread queues them, and a few without the usual prefix.
-        site->doc.inboundQueue().push(text.startsWith('~') ? text.mid(1)
-                                                           : "[00:00:00] (10.0.0.1) " + text);
+        lines << (text.startsWith('~') ? text.mid(1) : "[00:00:00] (10.0.0.1) " + text);
+    }
+    for (const QByteArray& line : lines) {
+        site->doc.inboundQueue().push(line);
+    }
+    if (comparable(input)) {
+        compareWithPlainXPath(lines);
     }
     for (int drains = 0; drains < 1000 && !site->doc.inboundQueue().isEmpty(); ++drains) {
         site->doc.AddMsg();
