@@ -2,18 +2,11 @@
 // that obeys our rules and saves to a text that loads back to the same document.
 #include "common/CXmlFile.h"
 
-#include <QByteArray>
-#include <cstdio>
-#include <cstdlib>
+#include "FuzzRequire.h"
 
-namespace {
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "violated: %s\n", what);
-        std::abort();
-    }
-}
-}  // namespace
+#include <QByteArray>
+
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -10,9 +10,9 @@
 #include "settings/CSettings.h"
 #include "support/CNaiveReplyWriter.h"
 
+#include "FuzzRequire.h"
+
 #include <QByteArray>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -27,13 +27,6 @@ struct Site {
         doc.newPlan();
     }
 };
-
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "violated: %s\n", what);
-        std::abort();
-    }
-}
 
 QByteArray compact(const pugi::xml_node& node) {
     struct Collect : pugi::xml_writer {
