@@ -6,8 +6,6 @@
 
 #include <QByteArray>
 
-namespace {}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     pugi::xml_document document;
