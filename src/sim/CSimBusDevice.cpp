@@ -57,9 +57,16 @@ QByteArray CSimBusDevice::announcement() const {
     return m_uid ? CSimReplies::uidAnnouncement(*m_uid) : CSimReplies::serialAnnouncement(m_serial);
 }
 
+QList<QByteArray> CSimBusDevice::announcements() const {
+    if (m_faults.silent) {
+        return {};
+    }
+    return {announcement()};
+}
+
 QList<QByteArray> CSimBusDevice::report(const CSimPath& pattern) const {
     QList<QByteArray> replies;
-    if (!m_uid) {
+    if (!m_uid || m_faults.silent) {
         return replies;
     }
     for (const CSimSetting* setting : m_settings.matching(pattern)) {
@@ -70,7 +77,7 @@ QList<QByteArray> CSimBusDevice::report(const CSimPath& pattern) const {
 
 std::optional<QByteArray> CSimBusDevice::set(const CValidationSchema& schema, const CSimPath& path,
                                              const QByteArray& value) {
-    if (!m_uid) {
+    if (!m_uid || m_faults.silent || m_faults.refusesSets) {
         return std::nullopt;
     }
     const CSimSetting* stored = CSimSettingRules::store(m_settings, schema, m_type, path, value);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSimDeviceFaults.h"
 #include "CSimKeypadChannel.h"
 #include "CSimSettings.h"
 
@@ -22,6 +23,9 @@ public:
     // The type it reports: its own, or another one under the wrong-type fault.
     void setReportedType(QByteArray type) { m_reportedType = std::move(type); }
     const QByteArray& reportedType() const { return m_reportedType; }
+    const CSimDeviceFaults& faults() const { return m_faults; }
+    // The site applies otherType to the reported type (CSimSite::setDeviceFaults).
+    void setFaults(const CSimDeviceFaults& faults) { m_faults = faults; }
 
     CSimSettings& settings() { return m_settings; }
     const CSimSettings& settings() const { return m_settings; }
@@ -36,6 +40,8 @@ public:
     int identifyCount() const { return m_identifyCount; }
     void identify() { ++m_identifyCount; }
 
+    // "+UIDn;" once it has a UID, "+SNn;" before; nothing from a silent device.
+    QList<QByteArray> announcements() const;
     // "+UIDn;" once it has a UID, "+SNn;" before.
     QByteArray announcement() const;
     // "!UIDn.path=value;" for every setting the pattern asks for (all for an empty one);
@@ -54,5 +60,6 @@ private:
     QByteArray m_reportedType;
     CSimSettings m_settings;
     QList<CSimKeypadChannel> m_channels;
+    CSimDeviceFaults m_faults;
     int m_identifyCount = 0;
 };

@@ -10,6 +10,9 @@ namespace {
 
 const QByteArray kHelp =
     "press <gateway> <serial>  press a device's discover button (gateway: number or address)\n"
+    "fault <gateway> [<uid>] <kinds>\n"
+    "                          make a gateway or device misbehave; kinds: none, or\n"
+    "                          other-type, silent, refuses-sets (comma-separated)\n"
     "list                      the gateways and their devices\n"
     "stats                     what the site received and sent\n"
     "quit                      end the simulator\n";
@@ -35,6 +38,37 @@ int gatewayIndex(CSimNetwork& network, const QByteArray& word) {
     return network.withSite([address](CSimSite& site) { return site.gatewayIndex(address); });
 }
 
+std::optional<CSimDeviceFaults> readFaults(const QByteArray& kinds) {
+    CSimDeviceFaults faults;
+    for (const QByteArray& kind : kinds.split(',')) {
+        if (kind == "other-type") {
+            faults.otherType = true;
+        } else if (kind == "silent") {
+            faults.silent = true;
+        } else if (kind == "refuses-sets") {
+            faults.refusesSets = true;
+        } else if (kind != "none") {
+            return std::nullopt;
+        }
+    }
+    return faults;
+}
+
+// " (other-type, silent)" for a gateway or device with faults; empty for a sound one.
+QByteArray faultNote(const CSimDeviceFaults& faults) {
+    QList<QByteArray> kinds;
+    if (faults.otherType) {
+        kinds.append("other-type");
+    }
+    if (faults.silent) {
+        kinds.append("silent");
+    }
+    if (faults.refusesSets) {
+        kinds.append("refuses-sets");
+    }
+    return kinds.isEmpty() ? QByteArray() : " (" + kinds.join(", ") + ")";
+}
+
 }  // namespace
 
 CSimControl::Result CSimControl::execute(CSimNetwork& network, const QByteArray& line) {
@@ -42,6 +76,9 @@ CSimControl::Result CSimControl::execute(CSimNetwork& network, const QByteArray&
     const QByteArray& verb = words.front();
     if (verb == "press") {
         return press(network, words);
+    }
+    if (verb == "fault") {
+        return fault(network, words);
     }
     if (verb == "list") {
         return answer(list(network));
@@ -75,6 +112,35 @@ CSimControl::Result CSimControl::press(CSimNetwork& network, const QList<QByteAr
     return answer("pressed " + words[2] + "\n");
 }
 
+CSimControl::Result CSimControl::fault(CSimNetwork& network, const QList<QByteArray>& words) {
+    if (words.size() != 3 && words.size() != 4) {
+        return answer("error: fault <gateway> [<uid>] <kinds>\n");
+    }
+    const int gateway = gatewayIndex(network, words[1]);
+    if (gateway < 0) {
+        return answer("error: no gateway " + words[1] + "\n");
+    }
+    std::optional<quint32> uid;
+    if (words.size() == 4) {
+        bool isUid = false;
+        uid = words[2].toUInt(&isUid);
+        if (!isUid) {
+            return answer("error: no UID " + words[2] + "\n");
+        }
+    }
+    const auto faults = readFaults(words.back());
+    if (!faults) {
+        return answer("error: unknown fault " + words.back() + " (none, other-type, silent, " +
+                      "refuses-sets)\n");
+    }
+    const bool set = network.withSite(
+        [&](CSimSite& site) { return site.setDeviceFaults(gateway, uid, *faults); });
+    if (!set) {
+        return answer("error: no device with UID " + words[2] + " on gateway " + words[1] + "\n");
+    }
+    return answer("fault set\n");
+}
+
 QByteArray CSimControl::list(CSimNetwork& network) {
     return network.withSite([](CSimSite& site) {
         QByteArray text;
@@ -82,11 +148,11 @@ QByteArray CSimControl::list(CSimNetwork& network) {
         for (const CSimGateway& gateway : site.gateways()) {
             text += "gateway " + QByteArray::number(number++) + " " +
                     CIpv4Address::toDotted(gateway.address()) + " " + gateway.type() + " " +
-                    gateway.name() + "\n";
+                    gateway.name() + faultNote(gateway.faults()) + "\n";
             for (const CSimBusDevice& device : gateway.devices()) {
                 text += "  SN " + QByteArray::number(device.serial());
                 text += device.uid() ? " UID " + QByteArray::number(*device.uid()) : " no UID";
-                text += " " + device.type() + "\n";
+                text += " " + device.type() + faultNote(device.faults()) + "\n";
             }
         }
         return text;

@@ -8,6 +8,10 @@ class CSimNetwork;
 // control port:
 //   press <gateway> <serial>   press the discover button of a device; the gateway is its
 //                              number (from 1) or its address
+//   fault <gateway> [<uid>] <kinds>
+//                              make the gateway, or the device with that UID on its bus,
+//                              misbehave: kinds are none, or any of other-type, silent and
+//                              refuses-sets, comma-separated
 //   list                       the gateways and their devices
 //   stats                      what the site received and sent
 //   help, quit
@@ -22,6 +26,7 @@ public:
 
 private:
     static Result press(CSimNetwork& network, const QList<QByteArray>& words);
+    static Result fault(CSimNetwork& network, const QList<QByteArray>& words);
     static QByteArray list(CSimNetwork& network);
     static QByteArray stats(CSimNetwork& network);
 };

@@ -50,7 +50,7 @@ CSimBusDevice* CSimGateway::deviceByUid(quint32 uid) {
 
 QList<QByteArray> CSimGateway::handle(const CSimCommand& command, quint32 sender, qint64 nowMs,
                                       const CValidationSchema& schema) {
-    if (isSilent(nowMs)) {
+    if (isSilent(nowMs) || m_faults.silent) {
         return {};
     }
     switch (command.kind) {
@@ -95,13 +95,13 @@ std::optional<QList<QByteArray>> CSimGateway::pressDiscoverButton(quint32 serial
         return std::nullopt;
     }
     if (!m_armedUid) {
-        return QList<QByteArray>{device->announcement()};
+        return device->announcements();
     }
     device->setUid(*m_armedUid);
     m_armedUid.reset();
     // The device reports its type with its new address, so that whoever armed the bus
     // learns what has answered without asking again.
-    return QList<QByteArray>{device->announcement()} + device->report(keyPath("TYPE"));
+    return device->announcements() + device->report(keyPath("TYPE"));
 }
 
 QList<QByteArray> CSimGateway::report(const CSimPath& pattern) const {
@@ -115,6 +115,9 @@ QList<QByteArray> CSimGateway::report(const CSimPath& pattern) const {
 
 QList<QByteArray> CSimGateway::set(const CSimPath& path, const QByteArray& value,
                                    const CValidationSchema& schema) {
+    if (m_faults.refusesSets) {
+        return {};
+    }
     const CSimSetting* stored = CSimSettingRules::store(m_settings, schema, m_type, path, value);
     if (stored == nullptr) {
         return {};
@@ -131,7 +134,7 @@ void CSimGateway::restart(qint64 nowMs) {
 QList<QByteArray> CSimGateway::registerBus() const {
     QList<QByteArray> replies;
     for (const CSimBusDevice& device : m_devices) {
-        replies.append(device.announcement());
+        replies.append(device.announcements());
     }
     return replies;
 }
@@ -142,7 +145,7 @@ QList<QByteArray> CSimGateway::readdress(const CSimCommand& command) {
         return {};
     }
     device->setUid(command.newUid);
-    return {device->announcement()};
+    return device->announcements();
 }
 
 QList<QByteArray> CSimGateway::queryDevices(const CSimCommand& command) const {

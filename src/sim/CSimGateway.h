@@ -2,6 +2,7 @@
 
 #include "CSimBusDevice.h"
 #include "CSimCommand.h"
+#include "CSimDeviceFaults.h"
 #include "CSimSettings.h"
 
 #include <QByteArray>
@@ -21,6 +22,9 @@ public:
     const QByteArray& type() const { return m_type; }
     void setReportedType(QByteArray type) { m_reportedType = std::move(type); }
     const QByteArray& reportedType() const { return m_reportedType; }
+    // The gateway's own faults; the site applies otherType (CSimSite::setDeviceFaults).
+    const CSimDeviceFaults& faults() const { return m_faults; }
+    void setFaults(const CSimDeviceFaults& faults) { m_faults = faults; }
     CSimSettings& settings() { return m_settings; }
     const CSimSettings& settings() const { return m_settings; }
     QByteArray name() const;
@@ -64,6 +68,7 @@ private:
     QByteArray m_reportedType;
     CSimSettings m_settings;
     QList<CSimBusDevice> m_devices;
+    CSimDeviceFaults m_faults;
 
     std::optional<quint32> m_lastAsker;
     std::optional<quint32> m_armedUid;

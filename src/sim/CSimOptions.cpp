@@ -61,6 +61,27 @@ struct Parsed {
                                       QStringLiteral("share")};
     QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("Seed of the fault choices."),
                             QStringLiteral("n"), QStringLiteral("1")};
+    QCommandLineOption gatewayMs{QStringLiteral("gateway-ms"),
+                                 QStringLiteral("A gateway answers its own commands this much "
+                                                "later."),
+                                 QStringLiteral("ms"), QStringLiteral("0")};
+    QCommandLineOption busMs{QStringLiteral("bus-ms"),
+                             QStringLiteral("A device answers this much after its bus is free "
+                                            "(one bus per gateway, one command at a time)."),
+                             QStringLiteral("ms"), QStringLiteral("0")};
+    QCommandLineOption busSettingMs{QStringLiteral("bus-setting-ms"),
+                                    QStringLiteral("Bus time of every setting a device reports."),
+                                    QStringLiteral("ms"), QStringLiteral("0")};
+    QCommandLineOption jitterMs{QStringLiteral("jitter-ms"),
+                                QStringLiteral("Every reply up to this much later, drawn from "
+                                               "the seed."),
+                                QStringLiteral("ms"), QStringLiteral("0")};
+    QCommandLineOption fault{QStringLiteral("fault"),
+                             QStringLiteral("Make one gateway, or one device on its bus, "
+                                            "misbehave: '<gateway> [<uid>] <kinds>', kinds "
+                                            "other-type, silent, refuses-sets "
+                                            "(comma-separated). Repeatable."),
+                             QStringLiteral("spec")};
     QCommandLineOption restartSilence{QStringLiteral("restart-silence-ms"),
                                       QStringLiteral("How long a restarting gateway is silent."),
                                       QStringLiteral("ms"), QStringLiteral("3000")};
@@ -85,7 +106,8 @@ struct Parsed {
         parser.addOptions({gateways,       devices,     baseAddress,  addresses,      sendPort,
                            recvPort,       types,       gatewayTypes, unaddressed,    drop,
                            delay,          wrongType,   malformed,    malformedShare, seed,
-                           restartSilence, controlPort, tcpPort,      templates,      quiet});
+                           restartSilence, controlPort, tcpPort,      templates,      quiet,
+                           gatewayMs,      busMs,       busSettingMs, jitterMs,       fault});
     }
 };
 
@@ -200,6 +222,10 @@ std::optional<CSimOptions> CSimOptions::parse(const QStringList& arguments, QStr
         {parsed.delay, 0, 600000, options.faults.delayMs},
         {parsed.controlPort, 0, 65535, options.network.controlPort},
         {parsed.tcpPort, 0, 65535, options.network.tcpPort},
+        {parsed.gatewayMs, 0, 600000, options.latency.gatewayMs},
+        {parsed.busMs, 0, 600000, options.latency.busMs},
+        {parsed.busSettingMs, 0, 60000, options.latency.busPerSettingMs},
+        {parsed.jitterMs, 0, 60000, options.latency.jitterMs},
     };
     for (const IntOption& entry : ints) {
         if (!readInt(p.value(entry.option), entry.low, entry.high, entry.out)) {
@@ -241,6 +267,9 @@ std::optional<CSimOptions> CSimOptions::parse(const QStringList& arguments, QStr
     options.site.gatewayTypes = readList(p.value(parsed.gatewayTypes));
     options.templateFolder = p.value(parsed.templates);
     options.quiet = p.isSet(parsed.quiet);
+    for (const QString& spec : p.values(parsed.fault)) {
+        options.faultLines.append("fault " + spec.simplified().toLatin1());
+    }
     if (allOnLoopback(options.site.addresses)) {
         // A site on this machine's loopback hears and answers nothing else.
         options.network.limitedBroadcast = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CSimFaults.h"
+#include "CSimLatency.h"
 #include "CSimNetwork.h"
 #include "CSimSiteConfig.h"
 
@@ -12,6 +13,9 @@
 struct CSimOptions {
     CSimSiteConfig site;
     CSimFaults faults;
+    CSimLatency latency;
+    // Control lines "fault ..." to run once the site is up ("--fault '2 12 silent'").
+    QList<QByteArray> faultLines;
     CSimNetwork::Options network;
     qint64 restartSilenceMs = 3000;
     QString templateFolder;        // empty: the program's own folder

@@ -6,9 +6,31 @@
 
 CSimSite::CSimSite(std::shared_ptr<const CSimModels> models) : m_models(std::move(models)) {}
 
+namespace {
+
+// Commands a gateway passes on to its bus; it answers the others itself.
+bool goesOverTheBus(CSimCommand::Kind kind) {
+    using Kind = CSimCommand::Kind;
+    switch (kind) {
+        case Kind::BusRegister:
+        case Kind::BusArm:
+        case Kind::DeviceReaddress:
+        case Kind::DeviceQuery:
+        case Kind::DeviceSet:
+        case Kind::DeviceIdentify:
+        case Kind::Keypad:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 void CSimSite::addGateway(CSimGateway gateway) {
     gateway.setRestartSilenceMs(m_restartSilenceMs);
     m_gateways.append(std::move(gateway));
+    m_busFreeAtMs.append(0);
     applyReportedTypes();
 }
 
@@ -24,7 +46,30 @@ int CSimSite::gatewayIndex(quint32 address) const {
 void CSimSite::setFaults(const CSimFaults& faults) {
     m_faults = faults;
     m_random = CSimRandom(faults.seed);
+    m_jitter = CSimRandom(faults.seed);
     applyReportedTypes();
+}
+
+bool CSimSite::setDeviceFaults(int gateway, std::optional<quint32> uid,
+                               const CSimDeviceFaults& faults) {
+    if (gateway < 0 || gateway >= m_gateways.size()) {
+        return false;
+    }
+    CSimGateway& target = m_gateways[gateway];
+    if (!uid) {
+        target.setFaults(faults);
+    } else if (CSimBusDevice* device = target.deviceByUid(*uid)) {
+        device->setFaults(faults);
+    } else {
+        return false;
+    }
+    applyReportedTypes();
+    return true;
+}
+
+void CSimSite::setLatency(const CSimLatency& latency) {
+    m_latency = latency;
+    m_jitter = CSimRandom(m_faults.seed);
 }
 
 void CSimSite::setRestartSilenceMs(qint64 silence) {
@@ -52,7 +97,8 @@ bool CSimSite::receive(int gateway, QByteArrayView datagram, quint32 sender, qin
         // A gateway that restarts loses what it had yet to send.
         forgetPending(gateway);
     }
-    queue(gateway, sender, replies, nowMs);
+    queue(gateway, sender, replies, nowMs,
+          goesOverTheBus(command.kind) ? Path::Bus : Path::Gateway);
     return true;
 }
 
@@ -67,7 +113,7 @@ bool CSimSite::pressDiscoverButton(int gateway, quint32 serial, qint64 nowMs) {
     }
     // Nobody asked for the bus yet: the announcement has nowhere to go.
     if (target.lastAsker() && !target.isSilent(nowMs)) {
-        queue(gateway, *target.lastAsker(), *replies, nowMs);
+        queue(gateway, *target.lastAsker(), *replies, nowMs, Path::Bus);
     }
     return true;
 }
@@ -79,6 +125,10 @@ QList<CSimOutgoing> CSimSite::takeDue(qint64 nowMs) {
         (outgoing.dueMs <= nowMs ? due : later).append(std::move(outgoing));
     }
     m_pending.swap(later);
+    // Replies that fell due while nobody looked go out in the order they fell due.
+    std::stable_sort(due.begin(), due.end(), [](const CSimOutgoing& a, const CSimOutgoing& b) {
+        return a.dueMs < b.dueMs;
+    });
     return due;
 }
 
@@ -92,8 +142,38 @@ std::optional<qint64> CSimSite::nextDueMs() const {
         ->dueMs;
 }
 
-void CSimSite::queue(int gateway, quint32 to, const QList<QByteArray>& replies, qint64 nowMs) {
-    for (const QByteArray& reply : replies) {
+QList<qint64> CSimSite::dueTimes(int gateway, qsizetype count, qint64 nowMs, Path path) {
+    QList<qint64> due;
+    if (m_latency.isNone()) {
+        due.fill(nowMs, count);
+        return due;
+    }
+    const auto jitter = [this] {
+        return static_cast<qint64>(m_jitter.below(static_cast<quint64>(m_latency.jitterMs) + 1));
+    };
+    if (path == Path::Gateway) {
+        for (qsizetype i = 0; i < count; ++i) {
+            due.append(nowMs + m_latency.gatewayMs + jitter());
+        }
+        std::sort(due.begin(), due.end());
+        return due;
+    }
+    // The command waits for the bus; the answer's settings follow one another on it.
+    qint64& busFree = m_busFreeAtMs[gateway];
+    qint64 at = std::max(nowMs, busFree) + m_latency.busMs;
+    for (qsizetype i = 0; i < count; ++i) {
+        at += m_latency.busPerSettingMs + jitter();
+        due.append(at);
+    }
+    busFree = at;
+    return due;
+}
+
+void CSimSite::queue(int gateway, quint32 to, const QList<QByteArray>& replies, qint64 nowMs,
+                     Path path) {
+    const QList<qint64> due = dueTimes(gateway, replies.size(), nowMs, path);
+    for (qsizetype i = 0; i < replies.size(); ++i) {
+        const QByteArray& reply = replies[i];
         ++m_counters.replies;
         if (m_random.chance(m_faults.dropShare)) {
             ++m_counters.dropped;
@@ -106,7 +186,7 @@ void CSimSite::queue(int gateway, quint32 to, const QList<QByteArray>& replies, 
                 static_cast<CSimFaults::Malformation>(m_random.below(CSimFaults::kMalformations));
             bytes = CSimFaults::malform(reply, how, m_random);
         }
-        m_pending.append(CSimOutgoing{gateway, to, bytes, nowMs + std::max(0, m_faults.delayMs)});
+        m_pending.append(CSimOutgoing{gateway, to, bytes, due[i] + std::max(0, m_faults.delayMs)});
     }
 }
 
@@ -116,12 +196,13 @@ void CSimSite::forgetPending(int gateway) {
 }
 
 void CSimSite::applyReportedTypes() {
+    const auto reported = [this](const QByteArray& type, const CSimDeviceFaults& own) {
+        return m_faults.wrongType || own.otherType ? m_models->otherTypeOfFamily(type) : type;
+    };
     for (CSimGateway& gateway : m_gateways) {
-        gateway.setReportedType(m_faults.wrongType ? m_models->otherTypeOfFamily(gateway.type())
-                                                   : gateway.type());
+        gateway.setReportedType(reported(gateway.type(), gateway.faults()));
         for (CSimBusDevice& device : gateway.devices()) {
-            device.setReportedType(m_faults.wrongType ? m_models->otherTypeOfFamily(device.type())
-                                                      : device.type());
+            device.setReportedType(reported(device.type(), device.faults()));
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "CSimFaults.h"
 #include "CSimGateway.h"
+#include "CSimLatency.h"
 #include "CSimModels.h"
 #include "CSimOutgoing.h"
 #include "CSimRandom.h"
@@ -38,6 +39,12 @@ public:
 
     void setFaults(const CSimFaults& faults);
     const CSimFaults& faults() const { return m_faults; }
+    // How long answers take; the jitter is drawn from the faults' seed.
+    void setLatency(const CSimLatency& latency);
+    // The faults of one gateway (uid: none) or of the device with that UID on its bus;
+    // false when there is no such gateway or device.
+    bool setDeviceFaults(int gateway, std::optional<quint32> uid, const CSimDeviceFaults& faults);
+    const CSimLatency& latency() const { return m_latency; }
     // How long a gateway stays silent after "&VERSION_HW=RESET;".
     void setRestartSilenceMs(qint64 silence);
 
@@ -53,7 +60,11 @@ public:
     const Counters& counters() const { return m_counters; }
 
 private:
-    void queue(int gateway, quint32 to, const QList<QByteArray>& replies, qint64 nowMs);
+    enum class Path { Gateway, Bus };
+
+    void queue(int gateway, quint32 to, const QList<QByteArray>& replies, qint64 nowMs, Path path);
+    // When each of count replies is due, by the latency model; takes the bus meanwhile.
+    QList<qint64> dueTimes(int gateway, qsizetype count, qint64 nowMs, Path path);
     void forgetPending(int gateway);
     void applyReportedTypes();
 
@@ -61,6 +72,9 @@ private:
     QList<CSimGateway> m_gateways;
     CSimFaults m_faults;
     CSimRandom m_random;
+    CSimLatency m_latency;
+    CSimRandom m_jitter;
+    QList<qint64> m_busFreeAtMs;  // by gateway: when its bus has carried all it was given
     qint64 m_restartSilenceMs = kDefaultRestartSilenceMs;
     QList<CSimOutgoing> m_pending;
     Counters m_counters;

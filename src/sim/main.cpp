@@ -108,11 +108,19 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     }
     site->setFaults(options->faults);
+    site->setLatency(options->latency);
     site->setRestartSilenceMs(options->restartSilenceMs);
     CSimNetwork network(std::move(*site), options->network);
     if (!network.start(message)) {
         printError(message);
         return kExitFailure;
+    }
+    for (const QByteArray& line : options->faultLines) {
+        const QByteArray answer = network.control(line);
+        if (answer.startsWith("error")) {
+            printError(QString::fromLatin1(answer.trimmed()));
+            return kExitUsage;
+        }
     }
     if (!options->quiet) {
         print(stdout, network.control("list"));

@@ -457,6 +457,20 @@ void TestSimNetwork::controlPortPressesTheButton() {
     QVERIFY(control.receive(kWatchdogMs)
                 ->bytes.startsWith("gateway 1 " + dotted(gatewayAddress(0)) +
                                    " UBRIX_A Ubrix 1\n  SN 100001 UID 1 LUMET_AC\n"));
+
+    const QList<std::pair<QByteArray, QByteArray>> faultLines = {
+        {"fault 1 1 silent,refuses-sets", "fault set\n"},
+        {"fault 1 99 silent", "error: no device with UID 99 on gateway 1\n"},
+        {"fault 1 loud", "error: unknown fault loud (none, other-type, silent, refuses-sets)\n"},
+        {"fault 1", "error: fault <gateway> [<uid>] <kinds>\n"},
+    };
+    for (const auto& [line, expected] : faultLines) {
+        QVERIFY(control.send(line, loopback, options.controlPort));
+        QCOMPARE(control.receive(kWatchdogMs)->bytes, expected);
+    }
+    QVERIFY(control.send("list", loopback, options.controlPort));
+    QVERIFY(control.receive(kWatchdogMs)
+                ->bytes.contains("\n  SN 100001 UID 1 LUMET_AC (silent, refuses-sets)\n"));
 }
 
 void TestSimNetwork::restartSilenceAndDelayFollowTheClock() {

@@ -88,7 +88,19 @@ void TestSimOptions::readsEveryOption() {
                                 "7000",
                                 "--templates",
                                 "/opt/models",
-                                "--quiet"});
+                                "--quiet",
+                                "--gateway-ms",
+                                "2",
+                                "--bus-ms",
+                                "40",
+                                "--bus-setting-ms",
+                                "8",
+                                "--jitter-ms",
+                                "5",
+                                "--fault",
+                                "2 12 silent",
+                                "--fault",
+                                "1  other-type"});
     QVERIFY(options);
     QCOMPARE(options->site.addresses, addresses({"10.0.0.5", "10.0.0.9"}));
     QCOMPARE(options->site.devicesPerGateway, 20);
@@ -106,6 +118,11 @@ void TestSimOptions::readsEveryOption() {
     QCOMPARE(options->network.controlPort, 7000);
     QCOMPARE(options->templateFolder, QStringLiteral("/opt/models"));
     QVERIFY(options->quiet);
+    QCOMPARE(options->latency.gatewayMs, 2);
+    QCOMPARE(options->latency.busMs, 40);
+    QCOMPARE(options->latency.busPerSettingMs, 8);
+    QCOMPARE(options->latency.jitterMs, 5);
+    QCOMPARE(options->faultLines, QList<QByteArray>({"fault 2 12 silent", "fault 1 other-type"}));
 
     QCOMPARE(parse({"--malformed"})->faults.malformedShare, 1.0);
     const auto everyType = parse({"--types", "all"});
@@ -155,6 +172,8 @@ void TestSimOptions::refusesWrongValues_data() {
         << QStringList{"--drop", "1.5"} << "invalid value for --drop: 1.5";
     QTest::newRow("share that is no number")
         << QStringList{"--malformed-share", "some"} << "invalid value for --malformed-share: some";
+    QTest::newRow("negative bus time")
+        << QStringList{"--bus-ms", "-1"} << "invalid value for --bus-ms: -1";
     QTest::newRow("negative delay")
         << QStringList{"--delay-ms", "-5"} << "invalid value for --delay-ms: -5";
     QTest::newRow("seed that is no number")

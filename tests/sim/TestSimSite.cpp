@@ -89,6 +89,11 @@ private slots:
     void malformedOptionSpoilsEveryReply();
     void wrongTypeIsReportedEverywhereTypeIsReported();
     void faultsStillAnswerOnlyTheAsker();
+    void latencyTimesEachReply_data();
+    void latencyTimesEachReply();
+    void jitterIsSeededAndBounded();
+    void deviceFaultsTouchOnlyTheirDevice_data();
+    void deviceFaultsTouchOnlyTheirDevice();
 };
 
 void TestSimSite::answersEachFamily_data() {
@@ -494,3 +499,124 @@ void TestSimSite::faultsStillAnswerOnlyTheAsker() {
 
 QTEST_GUILESS_MAIN(TestSimSite)
 #include "TestSimSite.moc"
+
+namespace {
+using DueTimes = QList<qint64>;
+
+DueTimes dueOffsets(const QList<CSimOutgoing>& outgoing) {
+    DueTimes offsets;
+    for (const CSimOutgoing& one : outgoing) {
+        offsets.append(one.dueMs - kStart);
+    }
+    return offsets;
+}
+}  // namespace
+
+void TestSimSite::latencyTimesEachReply_data() {
+    QTest::addColumn<Replies>("commands");  // each sent 10 ms after the one before
+    QTest::addColumn<DueTimes>("due");      // after the first command
+    // Gateway 5 ms; bus 40 ms and 3 ms per setting.
+    QTest::newRow("gateway answers itself") << Replies{"&NAME=?;"} << DueTimes{5};
+    QTest::newRow("gateway's full report at once")
+        << Replies{"&=?;"} << DueTimes(kGatewayReport.size(), 5);
+    QTest::newRow("device report paced by the bus")
+        << Replies{"#UID2=?;"} << DueTimes{43, 46, 49, 52, 55, 58, 61};
+    QTest::newRow("set echo over the bus") << Replies{"#UID1.ALIAS=DESK;"} << DueTimes{43};
+    // The second query waits for the bus the first still holds (free at 55).
+    QTest::newRow("one bus, one command at a time")
+        << Replies{"#UID2.A.MOTOR.PRESET=?;", "#UID1.ALIAS=?;", "&NAME=?;"}
+        << DueTimes{25, 43, 46, 89};
+    // A query nobody answers still takes the bus for its 40 ms.
+    QTest::newRow("silence also takes the bus")
+        << Replies{"#UID9=?;", "#UID1.ALIAS=?;"} << DueTimes{83};
+}
+
+void TestSimSite::latencyTimesEachReply() {
+    QFETCH(Replies, commands);
+    QFETCH(DueTimes, due);
+    CSimSite site = simtest::smallSite();
+    CSimLatency latency;
+    latency.gatewayMs = 5;
+    latency.busMs = 40;
+    latency.busPerSettingMs = 3;
+    site.setLatency(latency);
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        site.receive(0, commands[i], kAsker, kStart + 10 * i);
+    }
+    const QList<CSimOutgoing> sent = site.takeDue(kStart + 100'000);
+    QCOMPARE(dueOffsets(sent), due);
+}
+
+void TestSimSite::jitterIsSeededAndBounded() {
+    auto run = [](quint64 seed) {
+        CSimSite site = simtest::smallSite();
+        CSimFaults faults;
+        faults.seed = seed;
+        site.setFaults(faults);
+        CSimLatency latency;
+        latency.busMs = 40;
+        latency.jitterMs = 9;
+        site.setLatency(latency);
+        site.receive(0, "#UID1=?;", kAsker, kStart);
+        return dueOffsets(site.takeDue(kStart + 100'000));
+    };
+    const DueTimes due = run(3);
+    QCOMPARE(due.size(), kLampReport.size());
+    qint64 before = 40;
+    for (const qint64 at : due) {
+        QVERIFY2(at >= before && at <= before + 9, qPrintable(QString::number(at)));
+        before = at;
+    }
+    QVERIFY(due.back() > 40 + 9);  // nine draws that were all 0 would be no jitter at all
+    QCOMPARE(run(3), due);
+    QVERIFY(run(4) != due);
+}
+
+void TestSimSite::deviceFaultsTouchOnlyTheirDevice_data() {
+    QTest::addColumn<int>("uid");  // 0: the gateway itself
+    QTest::addColumn<QByteArray>("kinds");
+    QTest::addColumn<Replies>("commands");
+    QTest::addColumn<Replies>("expected");
+    const Replies silence;
+    QTest::newRow("silent device")
+        << 1 << QByteArray("silent") << Replies{"#UID1.ALIAS=X;", "#UID1=?;"} << silence;
+    QTest::newRow("silent device is not announced")
+        << 1 << QByteArray("silent") << Replies{"#UID=REGISTER;"}
+        << Replies{"+UID2;\r\n", "+SN100003;\r\n"};
+    QTest::newRow("the next device still answers")
+        << 1 << QByteArray("silent") << Replies{"#UID2.SN=?;"} << Replies{"!UID2.SN=100002;\r\n"};
+    QTest::newRow("device of another type")
+        << 1 << QByteArray("other-type") << Replies{"#UID1.TYPE=?;"}
+        << Replies{"!UID1.TYPE=LAMP_B;\r\n"};
+    QTest::newRow("device refuses a set")
+        << 1 << QByteArray("refuses-sets") << Replies{"#UID1.ALIAS=X;", "#UID1.ALIAS=?;"}
+        << Replies{"!UID1.ALIAS=DEV100001;\r\n"};
+    QTest::newRow("silent gateway") << 0 << QByteArray("silent") << Replies{"&NAME=?;"} << silence;
+    QTest::newRow("gateway refuses a set")
+        << 0 << QByteArray("refuses-sets") << Replies{"&NAME=Hall", "&NAME=?;"}
+        << Replies{"!NAME=Ubrix 1;\r\n"};
+    QTest::newRow("gateway of another type, its devices not")
+        << 0 << QByteArray("other-type") << Replies{"&TYPE=?;", "#UID1.TYPE=?;"}
+        << Replies{"!UID1.TYPE=LAMP_A;\r\n"};
+}
+
+void TestSimSite::deviceFaultsTouchOnlyTheirDevice() {
+    QFETCH(int, uid);
+    QFETCH(QByteArray, kinds);
+    QFETCH(Replies, commands);
+    CSimSite site = simtest::smallSite();
+    CSimDeviceFaults faults;
+    faults.silent = kinds == "silent";
+    faults.otherType = kinds == "other-type";
+    faults.refusesSets = kinds == "refuses-sets";
+    QVERIFY(site.setDeviceFaults(0, uid == 0 ? std::nullopt : std::optional<quint32>(uid), faults));
+    QVERIFY(!site.setDeviceFaults(0, 77, faults));
+    Replies replies;
+    for (const QByteArray& command : commands) {
+        replies = ask(site, command);
+    }
+    QTEST(replies, "expected");
+    if (uid == 0 && faults.otherType) {
+        QCOMPARE(ask(site, "&TYPE=?;"), Replies({"!TYPE=GATE_B;\r\n"}));
+    }
+}
