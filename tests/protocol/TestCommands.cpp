@@ -29,6 +29,20 @@ void TestCommands::texts_data() {
     QTest::newRow("setting port group key index")
         << CCommands::gatewaySetting("A", "SERIAL", "TYPE", "2", "KVBUS", ";")
         << QByteArray("&A.SERIAL.TYPE.2=KVBUS;");
+    QTest::newRow("upload's full query")
+        << CCommands::gatewayFullQueryUnterminated() << QByteArray("&=?");
+    QTest::newRow("upload's setting")
+        << CCommands::gatewaySetting("A", "SERIAL", "TYPE", {}, "KVBUS", {})
+        << QByteArray("&A.SERIAL.TYPE=KVBUS");
+    QTest::newRow("device setting, upload")
+        << CCommands::busDeviceSetting(12, "A", "LED", "PRESET", "3", "255.0.0", {})
+        << QByteArray("#UID12.A.LED.PRESET.3=255.0.0");
+    QTest::newRow("device setting without port")
+        << CCommands::busDeviceSetting(12, {}, "MOTOR", "MODE", {}, "FRONT", {})
+        << QByteArray("#UID12.MOTOR.MODE=FRONT");
+    QTest::newRow("device setting key only")
+        << CCommands::busDeviceSetting(7, {}, {}, "ALIAS", {}, "Desk", ";")
+        << QByteArray("#UID7.ALIAS=Desk;");
     QTest::newRow("setting empty value")
         << CCommands::gatewaySetting({}, {}, "NAME", {}, {}, ";") << QByteArray("&NAME=;");
     QTest::newRow("register") << CCommands::busRegister() << QByteArray("#UID=REGISTER;");
@@ -64,6 +78,13 @@ void TestCommands::rendering_data() {
     QTest::newRow("neither") << line << false << false << QByteArray("  &NAME=Lobby;");
     QTest::newRow("plain line unchanged")
         << QByteArray("->Upload done") << false << false << QByteArray("->Upload done");
+    QTest::newRow("upload line keeps its plan path")
+        << QByteArray("->Upload object match: //Device_Configuration/DEVICE[@UID='12']/ALIAS ->A")
+        << false << false
+        << QByteArray("->Upload object match: //Device_Configuration/DEVICE[@UID='12']/ALIAS ->A");
+    QTest::newRow("upload line keeps its parentheses")
+        << QByteArray("->Upload object match: Hall (east) ->Hall (east)") << true << false
+        << QByteArray("->Upload object match: Hall (east) ->Hall (east)");
     QTest::newRow("unclosed bracket")
         << QByteArray("[14:03 rest") << false << true << QByteArray("[14:03 rest");
 }

@@ -246,6 +246,10 @@ void CUbrixVorelDoc::appendToHistory(QByteArray line) {
     m_history.trimIfFull();
 }
 
+void CUbrixVorelDoc::addLogEntry(const QByteArray& line) {
+    appendToHistory(line);
+}
+
 void CUbrixVorelDoc::AddMsg() {
     quint32 hint = kHintNone;
     while (!m_inbound.isEmpty()) {

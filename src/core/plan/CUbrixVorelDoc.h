@@ -50,6 +50,9 @@ public:
 
     // Drains the inbound queue into the traffic history and enters the replies.
     void AddMsg();
+    // A line of the program's own (an upload's progress) into the traffic history and its
+    // log, shown at once like a received line but never taken for a reply.
+    void addLogEntry(const QByteArray& line);
 
     void addGatewayToNetwork(QByteArrayView ip);
     void NetAddDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name);

@@ -1,9 +1,10 @@
 #include "CCommands.h"
 
-QByteArray CCommands::gatewaySetting(QByteArrayView port, QByteArrayView group, QByteArrayView key,
-                                     QByteArrayView index, QByteArrayView value,
-                                     QByteArrayView terminator) {
-    QByteArray text("&");
+namespace {
+// [port "."] [group "."] key ["." index] "=" value terminator, after what text holds.
+QByteArray withSettingPath(QByteArray text, QByteArrayView port, QByteArrayView group,
+                           QByteArrayView key, QByteArrayView index, QByteArrayView value,
+                           QByteArrayView terminator) {
     if (!port.isEmpty()) {
         text.append(port).append('.');
     }
@@ -15,6 +16,20 @@ QByteArray CCommands::gatewaySetting(QByteArrayView port, QByteArrayView group, 
         text.append('.').append(index);
     }
     return text.append('=').append(value).append(terminator);
+}
+}  // namespace
+
+QByteArray CCommands::gatewaySetting(QByteArrayView port, QByteArrayView group, QByteArrayView key,
+                                     QByteArrayView index, QByteArrayView value,
+                                     QByteArrayView terminator) {
+    return withSettingPath("&", port, group, key, index, value, terminator);
+}
+
+QByteArray CCommands::busDeviceSetting(int uid, QByteArrayView port, QByteArrayView group,
+                                       QByteArrayView key, QByteArrayView index,
+                                       QByteArrayView value, QByteArrayView terminator) {
+    return withSettingPath("#UID" + QByteArray::number(uid) + ".", port, group, key, index, value,
+                           terminator);
 }
 
 QByteArray CCommands::busAssignSerial(unsigned int serial, int uid) {

@@ -11,6 +11,8 @@ public:
     static QByteArray gatewayNameQuery() { return "&NAME=?;"; }
     // "&=?;": the gateway answers with all its settings.
     static QByteArray gatewayFullQuery() { return "&=?;"; }
+    // "&=?": the same question as the gateway upload asks it, with no terminator.
+    static QByteArray gatewayFullQueryUnterminated() { return "&=?"; }
     static QByteArray gatewayRestart() { return "&VERSION_HW=RESET;"; }
     static QByteArray gatewayIdentify() { return "&=IDENTIFY"; }
     // "&" [port "."] [group "."] key ["." index] "=" value, then the terminator the
@@ -33,6 +35,11 @@ public:
     static QByteArray busDeviceQueryLower(int uid) {
         return "#uid" + QByteArray::number(uid) + "=?;";
     }
+    // "#UIDn." [port "."] [group "."] key ["." index] "=" value, then the terminator the
+    // caller needs (none from the upload).
+    static QByteArray busDeviceSetting(int uid, QByteArrayView port, QByteArrayView group,
+                                       QByteArrayView key, QByteArrayView index,
+                                       QByteArrayView value, QByteArrayView terminator);
     static QByteArray busIdentifyUid(int uid) {
         return "#UID" + QByteArray::number(uid) + "=IDENTIFY;";
     }

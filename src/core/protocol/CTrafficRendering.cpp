@@ -17,6 +17,9 @@ void removeFirstPair(QByteArray& text, char open, char close) {
 
 QByteArray CTrafficRendering::render(QByteArrayView line, bool showTime, bool showSender) {
     QByteArray text = line.toByteArray();
+    if (!text.startsWith('[')) {
+        return text;
+    }
     if (!showTime) {
         removeFirstPair(text, '[', ']');
     }

@@ -170,6 +170,11 @@ bool CTransport::sendDatagram(int socket, QByteArrayView text, quint32 address, 
     return sent >= 0;
 }
 
+bool CTransport::sendsElsewhere(quint32 address) const {
+    return m_mode == kModeTcp && address != CIpv4Address::kBroadcast && m_tcpSocket.isValid() &&
+           m_tcpPeer != address;
+}
+
 bool CTransport::SendTcp(QByteArrayView text, quint32 address, int port) {
     if (!m_tcpSocket.isValid() && !connectTcp(address, port)) {
         return false;
@@ -213,6 +218,7 @@ bool CTransport::connectTcp(quint32 address, int port) {
     timeval sendWait{2, 0};
     ::setsockopt(socket.get(), SOL_SOCKET, SO_SNDTIMEO, &sendWait, sizeof sendWait);
     m_tcpSocket = std::move(socket);
+    m_tcpPeer = address;
     readGreeting();
     return true;
 }

@@ -85,6 +85,11 @@ public:
     bool SendTcp(QByteArrayView text, quint32 address, int port);
     void CloseTcp();
     bool isTcpConnected() const { return m_tcpSocket.isValid(); }
+    // The gateway the kept connection goes to (network byte order); 0 while none is open.
+    quint32 tcpPeer() const { return m_tcpSocket.isValid() ? m_tcpPeer : 0; }
+    // Whether SendText(text, address) would reach a gateway other than address: in TCP
+    // mode every text goes over the one kept connection, wherever it was made to.
+    bool sendsElsewhere(quint32 address) const;
     // Broadcasts "Firewall?" to our own receive port; hearing it clears the suspect flag.
     bool ProbeFirewall();
     // Starts reception (UDP and TCP modes) or opens the USB port (USB mode). A receive
@@ -129,6 +134,7 @@ private:
     UsbPortLocator m_usbPortLocator;
 
     CFileDescriptor m_tcpSocket;
+    quint32 m_tcpPeer = 0;
     std::unique_ptr<CUDPListener> m_listener;
     std::unique_ptr<CSerialPort> m_serial;
 };
