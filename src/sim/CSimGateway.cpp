@@ -2,6 +2,7 @@
 
 #include "CSimReplies.h"
 #include "CSimSettingRules.h"
+#include "transport/CIpv4Address.h"
 
 namespace {
 
@@ -16,6 +17,19 @@ CSimPath keyPath(const char* key) {
 
 bool isTypePath(const CSimPath& path) {
     return path == keyPath("TYPE");
+}
+
+CSimPath groupPath(const char* group, const char* key) {
+    CSimPath path;
+    path.group = group;
+    path.key = key;
+    return path;
+}
+
+std::optional<int> portNumber(const QByteArray& text) {
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    return ok && port > 0 && port <= 65535 ? std::optional<int>(port) : std::nullopt;
 }
 
 }  // namespace
@@ -122,7 +136,31 @@ QList<QByteArray> CSimGateway::set(const CSimPath& path, const QByteArray& value
     if (stored == nullptr) {
         return {};
     }
+    applyNetworkSetting(stored->path);
     return {CSimReplies::gatewaySetting(stored->path, stored->value)};
+}
+
+bool CSimGateway::hears(const CSimArrival& arrival) const {
+    if (arrival.port != 0 && m_listenPort && arrival.port != *m_listenPort) {
+        return false;
+    }
+    return arrival.address == 0 || arrival.address == m_address;
+}
+
+void CSimGateway::applyNetworkSetting(const CSimPath& path) {
+    const QByteArray value = m_settings.value(path);
+    if (path == groupPath("UDP", "LISTEN_PORT") && portNumber(value)) {
+        m_listenPort = portNumber(value);
+    } else if (path == groupPath("UDP", "SEND_PORT") && portNumber(value)) {
+        m_replyPort = portNumber(value);
+    } else if (path == groupPath("NETWORK", "STATIC_IP") || path == groupPath("NETWORK", "DHCP")) {
+        bool valid = false;
+        const quint32 fixed =
+            CIpv4Address::fromDotted(m_settings.value(groupPath("NETWORK", "STATIC_IP")), &valid);
+        if (m_settings.value(groupPath("NETWORK", "DHCP")) == "DISABLE" && valid && fixed != 0) {
+            m_address = fixed;
+        }
+    }
 }
 
 void CSimGateway::restart(qint64 nowMs) {

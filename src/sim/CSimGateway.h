@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSimArrival.h"
 #include "CSimBusDevice.h"
 #include "CSimCommand.h"
 #include "CSimDeviceFaults.h"
@@ -17,8 +18,15 @@ class CSimGateway {
 public:
     CSimGateway(quint32 address, QByteArray type, CSimSettings settings);
 
-    // Network byte order.
+    // Network byte order. A gateway whose DHCP is DISABLE moves to its STATIC_IP as soon
+    // as either is set.
     quint32 address() const { return m_address; }
+    // The port it listens on and the port its replies go to, once a set of UDP.LISTEN_PORT
+    // or UDP.SEND_PORT moved them; nothing while they are the network's own.
+    const std::optional<int>& listenPort() const { return m_listenPort; }
+    const std::optional<int>& replyPort() const { return m_replyPort; }
+    // Whether a datagram that arrived there reaches the gateway at all.
+    bool hears(const CSimArrival& arrival) const;
     const QByteArray& type() const { return m_type; }
     void setReportedType(QByteArray type) { m_reportedType = std::move(type); }
     const QByteArray& reportedType() const { return m_reportedType; }
@@ -55,6 +63,8 @@ private:
     QList<QByteArray> set(const CSimPath& path, const QByteArray& value,
                           const CValidationSchema& schema);
     void restart(qint64 nowMs);
+    // A stored network setting takes effect at once, as on a real gateway.
+    void applyNetworkSetting(const CSimPath& path);
     QList<QByteArray> registerBus() const;
     QList<QByteArray> readdress(const CSimCommand& command);
     QList<QByteArray> queryDevices(const CSimCommand& command) const;
@@ -69,6 +79,8 @@ private:
     CSimSettings m_settings;
     QList<CSimBusDevice> m_devices;
     CSimDeviceFaults m_faults;
+    std::optional<int> m_listenPort;
+    std::optional<int> m_replyPort;
 
     std::optional<quint32> m_lastAsker;
     std::optional<quint32> m_armedUid;

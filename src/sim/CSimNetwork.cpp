@@ -73,6 +73,7 @@ CSimNetwork::CSimNetwork(CSimSite site, Options options, IClock* clock)
       m_clock(clock == nullptr ? *m_ownClock : *clock) {
     m_gatewaySockets.resize(static_cast<size_t>(m_site.gateways().size()));
     m_hasTcpListener.resize(m_gatewaySockets.size(), false);
+    m_listeningAt.resize(m_gatewaySockets.size());
 }
 
 CSimNetwork::~CSimNetwork() {
@@ -146,7 +147,20 @@ void CSimNetwork::attachGatewaySocket(int gateway, int socket) {
     Listener listener;
     listener.socket.reset(::dup(socket));
     listener.gateways = {gateway};
+    listener.arrival = boundArrival(socket);
+    m_listeningAt[static_cast<size_t>(gateway)] = listener.arrival;
     m_listeners.push_back(std::move(listener));
+}
+
+// A socket bound to a broadcast address or to any address cannot tell the address a
+// datagram was sent to: the gateway hears it wherever it is.
+CSimArrival CSimNetwork::boundArrival(int socket) {
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        return {};
+    }
+    return {local.sin_addr.s_addr, ntohs(local.sin_port)};
 }
 
 bool CSimNetwork::start(QString& error) {
@@ -217,6 +231,7 @@ bool CSimNetwork::openBroadcastSockets(const QList<int>& gateways, QString& erro
         Listener listener;
         listener.socket.reset(socket);
         listener.gateways = subnet.value();
+        listener.arrival = {0, m_options.sendPort};
         m_listeners.push_back(std::move(listener));
     }
     return true;
@@ -319,14 +334,62 @@ void CSimNetwork::receiveFrom(Listener& listener) {
             continue;
         }
         for (const int gateway : listener.gateways) {
-            handleCommand(gateway, QByteArrayView(buffer, size), sender.sin_addr.s_addr);
+            handleCommand(gateway, QByteArrayView(buffer, size), sender.sin_addr.s_addr,
+                          listener.arrival);
         }
     }
 }
 
-void CSimNetwork::handleCommand(int gateway, QByteArrayView command, quint32 sender) {
-    std::lock_guard lock(m_siteMutex);
-    m_site.receive(gateway, command, sender, nowMs());
+void CSimNetwork::handleCommand(int gateway, QByteArrayView command, quint32 sender,
+                                const CSimArrival& arrival) {
+    {
+        std::lock_guard lock(m_siteMutex);
+        m_site.receive(gateway, command, sender, nowMs(), arrival);
+    }
+    followMovedGateway(gateway);
+}
+
+void CSimNetwork::followMovedGateway(int gateway) {
+    CSimArrival now;
+    {
+        std::lock_guard lock(m_siteMutex);
+        const CSimGateway& moved = m_site.gateways()[gateway];
+        now = {moved.address(), moved.listenPort().value_or(m_options.sendPort)};
+    }
+    CSimArrival& listening = m_listeningAt[static_cast<size_t>(gateway)];
+    // A socket of the gateway's own namespace, bound to any address, follows an address
+    // by itself; a port it does not.
+    const bool addressMoved = listening.address != 0 && listening.address != now.address;
+    if (!addressMoved && listening.port == now.port) {
+        return;
+    }
+    QString error;
+    const int socket = openSocket(listening.address == 0 ? 0 : now.address, now.port, error);
+    if (socket < 0) {
+        return;  // this namespace has no such address: the gateway is out of reach
+    }
+    const bool portMoved = listening.port != now.port;
+    attachGatewaySocket(gateway, socket);
+    if (!portMoved) {
+        return;
+    }
+    QList<quint32> broadcasts;
+    if (const auto subnet = subnetBroadcast(now.address); subnet && *subnet != now.address) {
+        broadcasts.append(*subnet);
+    }
+    if (m_options.limitedBroadcast) {
+        broadcasts.append(CIpv4Address::kBroadcast);
+    }
+    for (const quint32 broadcast : broadcasts) {
+        const int heard = openSocket(broadcast, now.port, error);
+        if (heard >= 0) {
+            Listener listener;
+            listener.socket.reset(heard);
+            listener.gateways = {gateway};
+            listener.arrival = {0, now.port};
+            m_listeners.push_back(std::move(listener));
+        }
+    }
 }
 
 void CSimNetwork::accept(Listener& listener) {
@@ -423,8 +486,8 @@ void CSimNetwork::sendDue() {
             ++m_refused;
             continue;
         }
-        const sockaddr_in destination =
-            CIpv4Address::toSocketAddress(outgoing.to, m_options.replyPort);
+        const sockaddr_in destination = CIpv4Address::toSocketAddress(
+            outgoing.to, outgoing.port != 0 ? outgoing.port : m_options.replyPort);
         const int socket = m_gatewaySockets[static_cast<size_t>(outgoing.gateway)].get();
         if (::sendto(socket, outgoing.bytes.constData(), static_cast<size_t>(outgoing.bytes.size()),
                      MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&destination),

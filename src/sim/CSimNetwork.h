@@ -94,6 +94,7 @@ private:
         CFileDescriptor socket;
         QList<int> gateways;  // who hears what arrives here
         quint32 peer = 0;     // a connection's far end
+        CSimArrival arrival;  // where what arrives here was sent to
         QByteArray pending;   // a connection's bytes not yet taken as a command
         bool closed = false;
     };
@@ -111,7 +112,12 @@ private:
     void handleControl(Listener& listener);
     void accept(Listener& listener);
     void readConnection(Listener& listener);
-    void handleCommand(int gateway, QByteArrayView command, quint32 sender);
+    void handleCommand(int gateway, QByteArrayView command, quint32 sender,
+                       const CSimArrival& arrival = {});
+    // A gateway whose address or listening port moved listens there from now on (when
+    // this namespace has the address); its replies leave from there too.
+    void followMovedGateway(int gateway);
+    static CSimArrival boundArrival(int socket);
     void sendDue();
     qint64 nowMs() const;
     int pollTimeoutMs();
@@ -124,6 +130,7 @@ private:
     mutable std::mutex m_siteMutex;
     std::vector<CFileDescriptor> m_gatewaySockets;  // by gateway index; invalid until opened
     std::vector<bool> m_hasTcpListener;
+    std::vector<CSimArrival> m_listeningAt;  // by gateway: where its own socket listens
     std::list<Listener> m_listeners;
     CFileDescriptor m_wakeRead;
     CFileDescriptor m_wakeWrite;

@@ -79,8 +79,9 @@ void CSimSite::setRestartSilenceMs(qint64 silence) {
     }
 }
 
-bool CSimSite::receive(int gateway, QByteArrayView datagram, quint32 sender, qint64 nowMs) {
-    if (gateway < 0 || gateway >= m_gateways.size()) {
+bool CSimSite::receive(int gateway, QByteArrayView datagram, quint32 sender, qint64 nowMs,
+                       const CSimArrival& arrival) {
+    if (gateway < 0 || gateway >= m_gateways.size() || !m_gateways[gateway].hears(arrival)) {
         return false;
     }
     ++m_counters.received;
@@ -186,7 +187,9 @@ void CSimSite::queue(int gateway, quint32 to, const QList<QByteArray>& replies, 
                 static_cast<CSimFaults::Malformation>(m_random.below(CSimFaults::kMalformations));
             bytes = CSimFaults::malform(reply, how, m_random);
         }
-        m_pending.append(CSimOutgoing{gateway, to, bytes, due[i] + std::max(0, m_faults.delayMs)});
+        const CSimGateway& from = m_gateways[gateway];
+        m_pending.append(CSimOutgoing{gateway, to, from.replyPort().value_or(0), bytes,
+                                      due[i] + std::max(0, m_faults.delayMs), from.address()});
     }
 }
 

@@ -48,8 +48,10 @@ public:
     // How long a gateway stays silent after "&VERSION_HW=RESET;".
     void setRestartSilenceMs(qint64 silence);
 
-    // A datagram that reached gateway from sender. Returns whether it was a command.
-    bool receive(int gateway, QByteArrayView datagram, quint32 sender, qint64 nowMs);
+    // A datagram that reached gateway from sender. Returns whether it was a command. A
+    // gateway that does not hear it there (its address or port moved) ignores it.
+    bool receive(int gateway, QByteArrayView datagram, quint32 sender, qint64 nowMs,
+                 const CSimArrival& arrival = {});
     // The discover button of a device: false when that gateway has no such device.
     bool pressDiscoverButton(int gateway, quint32 serial, qint64 nowMs);
 

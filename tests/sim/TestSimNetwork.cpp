@@ -61,6 +61,7 @@ private slots:
     void hostileHostIsAnsweredOnlyWhenItAsks();
     void siteSharingOneNamespaceAnswersFromEachAddress();
     void siteInASharedNamespaceHearsOnlyItsOwnAddresses();
+    void movedGatewayListensWhereItWasMoved();
     void repliesOnlyToTheAllowedNetwork();
     void demoSiteOnLoopback();
     void controlPortPressesTheButton();
@@ -371,6 +372,40 @@ void TestSimNetwork::siteSharingOneNamespaceAnswersFromEachAddress() {
     QCOMPARE(count(plan(),
                    "/Plan/Network_Configuration/UBRIX[@IP='" + dotted(addresses[1]) + "']/DEVICE"),
              kDevices);
+}
+
+void TestSimNetwork::movedGatewayListensWhereItWasMoved() {
+    QVERIFY2(m_lan->addLan(2), qPrintable(m_lan->error()));
+    const quint32 address = CTestLan::hostAddress(2, 10);
+    const quint32 fixed = CTestLan::hostAddress(2, 11);
+    for (const quint32 added : {address, fixed}) {
+        QVERIFY(m_lan->run({"ip", "addr", "add", QString::fromLatin1(dotted(added)) + "/24", "dev",
+                            CTestLan::bridgeName(2)}));
+    }
+    m_network = std::make_unique<CSimNetwork>(makeSite({address}), CSimNetwork::Options{});
+    QString error;
+    QVERIFY2(m_network->start(error), qPrintable(error));
+    CUdpPeer program;
+    QVERIFY(program.bind(CTestLan::programAddress(2), kReceivePort));
+    const auto ask = [&](const QByteArray& text, quint32 to, int port) {
+        return program.send(text, to, port) ? program.receive(kWatchdogMs) : std::nullopt;
+    };
+    const auto echo = ask("&UDP.LISTEN_PORT=5077", address, kSendPort);
+    QVERIFY(echo.has_value());
+    QCOMPARE(echo->bytes, QByteArray("!UDP.LISTEN_PORT=5077;\r\n"));
+    QVERIFY(program.send("&NAME=?;", address, kSendPort));
+    QVERIFY(program.send("&NAME=?;", CIpv4Address::fromDotted("10.77.2.255"), kSendPort));
+    QCOMPARE(ask("&NAME=?;", address, 5077)->bytes, QByteArray("!NAME=Ubrix 1;\r\n"));
+    // A broadcast on the new port is heard; nothing came for the old port.
+    QCOMPARE(ask("&NAME=?;", CIpv4Address::kBroadcast, 5077)->sender, address);
+
+    QVERIFY(ask("&NETWORK.DHCP=DISABLE", address, 5077).has_value());
+    const auto moved = ask("&NETWORK.STATIC_IP=" + dotted(fixed), address, 5077);
+    QVERIFY(moved.has_value());
+    QCOMPARE(moved->sender, fixed);
+    QVERIFY(program.send("&NAME=?;", address, 5077));
+    QCOMPARE(ask("&TYPE=?;", fixed, 5077)->bytes, QByteArray("!TYPE=UBRIX_A;\r\n"));
+    QVERIFY(!program.receive(300).has_value());
 }
 
 void TestSimNetwork::siteInASharedNamespaceHearsOnlyItsOwnAddresses() {

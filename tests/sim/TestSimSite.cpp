@@ -94,6 +94,7 @@ private slots:
     void jitterIsSeededAndBounded();
     void deviceFaultsTouchOnlyTheirDevice_data();
     void deviceFaultsTouchOnlyTheirDevice();
+    void networkSettingsTakeEffectWhenSet();
 };
 
 void TestSimSite::answersEachFamily_data() {
@@ -619,4 +620,42 @@ void TestSimSite::deviceFaultsTouchOnlyTheirDevice() {
     if (uid == 0 && faults.otherType) {
         QCOMPARE(ask(site, "&TYPE=?;"), Replies({"!TYPE=GATE_B;\r\n"}));
     }
+}
+
+void TestSimSite::networkSettingsTakeEffectWhenSet() {
+    CSimSiteConfig config;
+    config.addresses = {simtest::ip(simtest::kGatewayAddress)};
+    QString error;
+    auto shipped = CSimSiteBuilder::build(simtest::shippedModels(), config, error);
+    QVERIFY2(shipped, qPrintable(error));
+    CSimSite& site = *shipped;
+    const quint32 own = simtest::ip(simtest::kGatewayAddress);
+    const CSimArrival oldPort{own, 5000};
+    const CSimArrival newPort{own, 5001};
+    QVERIFY(site.receive(0, "&UDP.LISTEN_PORT=5001", kAsker, kStart, oldPort));
+    // The echo still comes; from now on only the new port is heard.
+    QCOMPARE(texts(site.takeDue(kStart)), Replies({"!UDP.LISTEN_PORT=5001;\r\n"}));
+    QVERIFY(!site.receive(0, "&NAME=?;", kAsker, kStart, oldPort));
+    QVERIFY(!site.receive(0, "&NAME=?;", kAsker, kStart, {0, 5000}));
+    QVERIFY(site.receive(0, "&NAME=?;", kAsker, kStart, {0, 5001}));
+    QCOMPARE(site.takeDue(kStart).size(), 1);
+
+    // Replies go to the new send port, the echo of the change already.
+    QVERIFY(site.receive(0, "&UDP.SEND_PORT=4100", kAsker, kStart, newPort));
+    const QList<CSimOutgoing> echo = site.takeDue(kStart);
+    QCOMPARE(echo.size(), 1);
+    QCOMPARE(echo[0].port, 4100);
+
+    // A fixed address takes effect once DHCP is off; the old address hears nothing.
+    const quint32 moved = simtest::ip("10.0.0.9");
+    QVERIFY(site.receive(0, "&NETWORK.STATIC_IP=10.0.0.9", kAsker, kStart, newPort));
+    QCOMPARE(site.gateways()[0].address(), own);  // DHCP is still on
+    QVERIFY(site.receive(0, "&NETWORK.DHCP=DISABLE", kAsker, kStart, newPort));
+    QCOMPARE(site.gateways()[0].address(), moved);
+    const QList<CSimOutgoing> fromMoved = site.takeDue(kStart);
+    QCOMPARE(fromMoved.size(), 2);
+    QCOMPARE(fromMoved[1].from, moved);
+    QVERIFY(!site.receive(0, "&NAME=?;", kAsker, kStart, newPort));
+    QVERIFY(site.receive(0, "&NAME=?;", kAsker, kStart, {moved, 5001}));
+    QCOMPARE(site.gatewayIndex(moved), 0);
 }
