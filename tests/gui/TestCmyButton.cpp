@@ -1,4 +1,4 @@
-#include "controls/CManualTimerSource.h"
+#include "common/CManualTimerSource.h"
 #include "controls/CmyButton.h"
 
 #include <QMetaEnum>

@@ -1,6 +1,6 @@
 #include "CmyButton.h"
 
-#include "CQtTickTimer.h"
+#include "common/CQtTickTimer.h"
 
 #include <QMouseEvent>
 #include <QPointer>

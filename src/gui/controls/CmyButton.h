@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ITickTimer.h"
+#include "common/ITickTimer.h"
 
 #include <QPushButton>
 #include <chrono>

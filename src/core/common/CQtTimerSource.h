@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ITimerSource.h"
+
+// Timers of the calling thread's event loop.
+class CQtTimerSource : public ITimerSource {
+public:
+    std::unique_ptr<ITickTimer> createTimer() override;
+};
