@@ -248,9 +248,7 @@ void TestUbrixVorelView::rememberedDestinationSurvivesRebuilds() {
     QCOMPARE(destinations->currentText(), QStringLiteral("Lobby (..020)"));
 
     // Once Lobby is gone from the plan, the list falls back to its first entry.
-    pugi::xml_document& plan = harness.doc().editPlan();
-    const pugi::xml_node lobby = plan.select_node("//UBRIX[@IP='10.0.0.20']").node();
-    lobby.parent().remove_child(lobby);
+    harness.doc().removeGateway("10.0.0.20");
     harness.doc().notifyViews(CUbrixVorelDoc::kHintRestructured);
     QCOMPARE(itemsOf(destinations), (QStringList{"Broadcast", "Attic (..003)"}));
     QCOMPARE(destinations->currentIndex(), 0);

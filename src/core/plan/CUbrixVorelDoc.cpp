@@ -3,6 +3,7 @@
 #include "CErrorLog.h"
 #include "CReplySplitter.h"
 #include "common/CXPathNumber.h"
+#include "common/CXPathQuery.h"
 #include "common/CXmlEdit.h"
 #include "common/CXmlError.h"
 #include "common/CXmlFile.h"
@@ -163,11 +164,6 @@ void CUbrixVorelDoc::close() {
     if (m_settings.log != 0) {
         m_history.flushAndCloseLog();
     }
-}
-
-pugi::xml_document& CUbrixVorelDoc::editPlan() {
-    m_planIndex.invalidate();
-    return m_plan;
 }
 
 void CUbrixVorelDoc::loadMapFile(const QString& path) {
@@ -331,6 +327,22 @@ static std::string settingPath(const CSplitReply& reply) {
     return path;
 }
 
+static CEnteredSetting enteredSetting(const CSplitReply& reply) {
+    CEnteredSetting entered;
+    const bool isGateway = reply.kind == CSplitReply::GatewaySetting;
+    entered.source =
+        isGateway ? CEnteredSetting::Source::Gateway : CEnteredSetting::Source::BusDevice;
+    entered.gateway = reply.sender;
+    entered.attribute = isGateway ? "IP" : "UID";
+    entered.number = reply.identifier;
+    entered.port = reply.port;
+    entered.group = reply.group;
+    entered.key = reply.key;
+    entered.index = reply.index;
+    entered.value = reply.value;
+    return entered;
+}
+
 void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
     // A port alias also names the port element, so it always takes the whole path.
     const bool namesPort = !reply.port.isEmpty() && reply.key == "ALIAS";
@@ -341,6 +353,7 @@ void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
                 m_planIndex.forgetSettings();
             }
             hint |= kHintSettings;
+            emit settingEntered(enteredSetting(reply));
             return;
         }
     }
@@ -391,6 +404,7 @@ void CUbrixVorelDoc::enterSetting(const CSplitReply& reply, quint32& hint) {
     }
     m_planIndex.rememberSetting(std::move(path), leaf);
     hint |= kHintSettings;
+    emit settingEntered(enteredSetting(reply));
 }
 
 Nodes CUbrixVorelDoc::findOrCreateDevice(const CSplitReply& reply, const std::string& id) {
@@ -475,4 +489,65 @@ void CUbrixVorelDoc::removeBusDevice(QByteArrayView ip, QByteArrayView value, QB
     } catch (const CXmlError&) {
         writeErrorLog(kNetAddDeviceError);
     }
+}
+
+void CUbrixVorelDoc::removeSelected(const pugi::xpath_node_set& selected) {
+    m_planIndex.invalidate();
+    // In reverse document order a node always goes before any element that holds it, so
+    // no node is removed after its ancestor freed it.
+    std::vector<pugi::xml_node> nodes;
+    nodes.reserve(selected.size());
+    for (const pugi::xpath_node& hit : selected) {
+        nodes.push_back(hit.node());
+    }
+    for (auto node = nodes.rbegin(); node != nodes.rend(); ++node) {
+        CXmlEdit::remove(*node);
+    }
+}
+
+void CUbrixVorelDoc::clearGateways() {
+    pugi::xpath_node_set gateways = CXPathQuery::selectFixed(
+        m_plan, "//Device_Configuration/UBRIX | //Network_Configuration/UBRIX");
+    gateways.sort();
+    removeSelected(gateways);
+}
+
+void CUbrixVorelDoc::clearGatewaySettings(QByteArrayView ip) {
+    CXPathQuery settings("//Device_Configuration/UBRIX[@IP = $ip]/*", {"ip"});
+    settings.set("ip", toText(ip));
+    removeSelected(settings.select(m_plan));
+}
+
+void CUbrixVorelDoc::removeDevice(QByteArrayView attribute, quint32 number) {
+    CXPathQuery devices("//DEVICE[@*[name() = $attribute] = $number]", {"attribute", "number"});
+    devices.set("attribute", toText(attribute)).set("number", std::to_string(number));
+    removeSelected(devices.select(m_plan));
+}
+
+void CUbrixVorelDoc::removeGateway(QByteArrayView ip) {
+    const std::string address = toText(ip);
+    CXPathQuery entries("//Network_Configuration/UBRIX[@IP = $ip]/*", {"ip"});
+    entries.set("ip", address);
+    // The identities are read first: a configuration removed may hold an entry.
+    std::vector<std::pair<std::string, std::string>> identities;
+    for (const pugi::xpath_node& entry : entries.select(m_plan)) {
+        const pugi::xml_attribute identity = entry.node().first_attribute();
+        identities.emplace_back(identity.name(), identity.value());
+    }
+    CXPathQuery configuration("//Device_Configuration/DEVICE[@*[name() = $attribute] = $number]",
+                              {"attribute", "number"});
+    for (const auto& [attribute, number] : identities) {
+        configuration.set("attribute", attribute).set("number", number);
+        removeSelected(configuration.select(m_plan));
+    }
+    removeSelected(entries.select(m_plan));
+    CXPathQuery gateways("//UBRIX[@IP = $ip]", {"ip"});
+    gateways.set("ip", address);
+    removeSelected(gateways.select(m_plan));
+}
+
+void CUbrixVorelDoc::clearAll() {
+    pugi::xpath_node_set everything = CXPathQuery::selectFixed(m_plan, "//DEVICE | //UBRIX");
+    everything.sort();
+    removeSelected(everything);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CEnteredSetting.h"
 #include "CInboundQueue.h"
 #include "CKeypadAddressBlock.h"
 #include "CPlanIndex.h"
@@ -58,6 +59,26 @@ public:
     void NetAddDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name);
     void removeBusDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name);
 
+    // Removals from the plan. They keep the plan's index true and tell no view: the caller
+    // changes its own tree and decides what else to update. Each raises CXmlError only
+    // when the XML layer fails.
+    //
+    // Every gateway: each UBRIX under Device_Configuration and under Network_Configuration
+    // (which takes the bus devices heard behind them along).
+    void clearGateways();
+    // The settings of the gateway at ip: every element below its UBRIX; the element stays,
+    // empty, with its IP.
+    void clearGatewaySettings(QByteArrayView ip);
+    // A bus device by its own identifying attribute ("UID" or "SN") and number: its
+    // configuration and its entries under every gateway. An SN entry never takes the UID
+    // device of the same number along.
+    void removeDevice(QByteArrayView attribute, quint32 number);
+    // A gateway with what is known of its bus: the configuration of every device heard
+    // behind it (by each entry's own attribute), those entries, and every UBRIX at ip.
+    void removeGateway(QByteArrayView ip);
+    // Every DEVICE and every UBRIX of the plan.
+    void clearAll();
+
     void startLogging();
     void stopLogging();
     bool isLogging() const;
@@ -70,9 +91,8 @@ public:
     const std::deque<QByteArray>& trafficHistory() const { return m_history.lines(); }
     void clearTrafficHistory() { m_history.clear(); }
 
+    // The plan changes only through the document's operations.
     const pugi::xml_document& plan() const { return m_plan; }
-    // For changes made outside the document; the plan's index is rebuilt afterwards.
-    pugi::xml_document& editPlan();
     const pugi::xml_document& schema() const { return m_schema; }
     bool hasTemplate() const { return m_template != nullptr; }
     const pugi::xml_document* templateDocument() const { return m_template.get(); }
@@ -85,6 +105,8 @@ public:
 
 signals:
     void updateAllViews(quint32 hint);
+    // A setting reply was entered into the plan (before the drain's final update).
+    void settingEntered(const CEnteredSetting& setting);
 
 private:
     void appendToHistory(QByteArray line);
@@ -97,6 +119,8 @@ private:
     void insertAnnouncedDevice(const char* name, const std::string& text, long long number);
     void addGatewayToNetworkUnguarded(const std::string& ip);
     void loadSchema();
+    // Removes every node the selection holds, the deepest first, and forgets the index.
+    void removeSelected(const pugi::xpath_node_set& selected);
 
     CSettings& m_settings;
     IUserNotifier& m_notifier;

@@ -3,6 +3,7 @@
 #include "CTrafficListModel.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
+#include "common/CXmlError.h"
 #include "controls/MyEdit.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "protocol/CCommands.h"
@@ -187,11 +188,10 @@ void CUbrixVorelView::OnTrafficClear() {
 
 void CUbrixVorelView::OnGatewaysRefresh() {
     m_gateways->clear();
-    pugi::xml_document& plan = m_context.doc.editPlan();
-    for (const char* query : {"//Device_Configuration/UBRIX", "//Network_Configuration/UBRIX"}) {
-        for (const pugi::xpath_node& hit : plan.select_nodes(query)) {
-            hit.node().parent().remove_child(hit.node());
-        }
+    try {
+        m_context.doc.clearGateways();
+    } catch (const CXmlError&) {
+        m_context.doc.writeErrorLog("Error in CUbrixVorelView::OnGatewaysRefresh");
     }
     // Even in TCP mode: every gateway has to hear it.
     m_context.transport.SendUdp(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast,

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMetaType>
+
+// A setting reply that the document has just entered into the plan, as its observers
+// see it: who reported it, where the setting lives and the value as it came off the wire.
+// Sequences wait on these instead of sleeping through a fixed pause.
+struct CEnteredSetting {
+    enum class Source { Gateway, BusDevice };
+
+    Source source = Source::Gateway;
+    QByteArray gateway;    // the sender's dotted address (for a bus device: its gateway)
+    QByteArray attribute;  // "IP" for a gateway, "UID" for a bus device
+    QByteArray number;     // the gateway's address again, or the device's UID text
+    QByteArray port;
+    QByteArray group;
+    QByteArray key;
+    QByteArray index;
+    QByteArray value;  // the reply's bytes, before they were made XML text
+
+    bool isGateway() const { return source == Source::Gateway; }
+
+    // The path as a command names it: [port "."] [group "."] key ["." index].
+    QByteArray path() const {
+        QByteArray text;
+        for (const QByteArray* part : {&port, &group, &key, &index}) {
+            if (!part->isEmpty()) {
+                if (!text.isEmpty()) {
+                    text += '.';
+                }
+                text += *part;
+            }
+        }
+        return text;
+    }
+};
+
+Q_DECLARE_METATYPE(CEnteredSetting)
