@@ -1,0 +1,35 @@
+#include "CValueValidator.h"
+
+#include <QList>
+
+namespace {
+
+bool isControl(uint code) {
+    // C0, DEL and C1: the C1 block is control characters in Latin-1 as well.
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+}
+
+}  // namespace
+
+CValueValidator::Result CValueValidator::check(const QString& value) {
+    Result result;
+    for (const uint code : value.toUcs4()) {
+        if (code == ';') {
+            result.refusal = QString::fromLatin1(kSemicolon);
+        } else if (isControl(code)) {
+            result.refusal = QString::fromLatin1(kControl);
+        } else if (code > 0xFF) {
+            const auto character = static_cast<char32_t>(code);
+            result.refusal = QString::fromLatin1(kNotLatin1).arg(QString::fromUcs4(&character, 1));
+        }
+        if (!result.accepted()) {
+            return result;
+        }
+    }
+    result.wire = value.toLatin1();
+    return result;
+}
+
+CValueValidator::Result CValueValidator::checkUtf8(std::string_view value) {
+    return check(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <string_view>
+
+// The one check that every value passes before it goes out in a command: from a property
+// list, a project being uploaded, a preset file or the command line. A command is one
+// 8-bit text ended by ";", so a value may hold neither ";" nor CR, LF or any other control
+// character (each would end the command or start another), nor a character that Latin-1,
+// the protocol's 8 bits, cannot carry. Nothing is mended: a refused value is not sent.
+class CValueValidator {
+public:
+    static constexpr const char* kSemicolon = "The value may not contain \";\": it ends a command.";
+    static constexpr const char* kControl =
+        "The value may not contain a line break, a tab or another control character.";
+    // "%1" is the character.
+    static constexpr const char* kNotLatin1 =
+        "The value may not contain \"%1\": the devices understand Latin-1 characters only.";
+
+    struct Result {
+        QByteArray wire;  // the value as it goes out (Latin-1); empty when refused
+        QString refusal;  // why it was refused, in the user's words; empty when accepted
+
+        bool accepted() const { return refusal.isEmpty(); }
+    };
+
+    static Result check(const QString& value);
+    // A value held as UTF-8 (a text of an XML document).
+    static Result checkUtf8(std::string_view value);
+};
