@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/CViewContext.h"
+#include "common/CManualTimerSource.h"
+#include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"
@@ -10,7 +12,8 @@
 
 // What the frame and the views are given: a document with a new plan (CDocFixture), a
 // transport whose only adapter is the loopback one (broadcasts go to 127.255.255.255,
-// so a test's own namespace hears them), and the settings.
+// so a test's own namespace hears them), the settings, and a sequencer whose timers move
+// only when the test advances them (timers()).
 class CGuiHarness {
 public:
     explicit CGuiHarness(bool logging = false)
@@ -20,13 +23,16 @@ public:
         CAdapterTable table = CAdapterTable::fromCandidates({});
         table.addDemoAdapter();
         m_transport.setAdapters(table);
+        m_sequencer.watch(m_fixture.doc());
     }
 
     CDocFixture& fixture() { return m_fixture; }
     CUbrixVorelDoc& doc() { return m_fixture.doc(); }
     CTransport& transport() { return m_transport; }
     CSettings& settings() { return m_fixture.settings(); }
-    CViewContext context() { return CViewContext{doc(), m_transport, settings()}; }
+    CManualTimerSource& timers() { return m_timers; }
+    CSequencer& sequencer() { return m_sequencer; }
+    CViewContext context() { return CViewContext{doc(), m_transport, settings(), m_sequencer}; }
 
     static quint32 loopback(quint32 last) {
         return CIpv4Address::fromHostOrder(0x7F000000u | last);
@@ -39,4 +45,6 @@ public:
 private:
     CDocFixture m_fixture;
     CTransport m_transport;
+    CManualTimerSource m_timers;
+    CSequencer m_sequencer{m_timers};
 };

@@ -3,9 +3,11 @@
 #include "CMainFrame.h"
 #include "CMessageBoxNotifier.h"
 #include "Version.h"
+#include "common/CQtTimerSource.h"
 #include "common/CSystemClock.h"
 #include "plan/CErrorLog.h"
 #include "plan/CUbrixVorelDoc.h"
+#include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CTransport.h"
@@ -28,11 +30,15 @@ CUbrixVorelApp::CUbrixVorelApp(Options options, QObject* parent)
     m_doc = std::make_unique<CUbrixVorelDoc>(*m_settings, *m_notifier, *m_errorLog);
     m_transport = std::make_unique<CTransport>(*m_notifier, m_clock, m_doc->inboundQueue(),
                                                m_doc->firewallSuspect());
+    m_timers = std::make_unique<CQtTimerSource>();
+    m_sequencer = std::make_unique<CSequencer>(*m_timers);
+    m_sequencer->watch(*m_doc);
 }
 
 CUbrixVorelApp::~CUbrixVorelApp() {
     // The window goes first: its views hold on to the document and the transport.
     m_frame.reset();
+    m_sequencer.reset();
 }
 
 std::unique_ptr<QSettings> CUbrixVorelApp::openStore(const Options& options) {
@@ -63,7 +69,7 @@ bool CUbrixVorelApp::InitInstance() {
     if (!m_doc->newPlan()) {
         return false;
     }
-    const CViewContext context{*m_doc, *m_transport, *m_settings};
+    const CViewContext context{*m_doc, *m_transport, *m_settings, *m_sequencer};
     m_frame = std::make_unique<CMainFrame>(context, CSettings::newerReleaseAnnounced(*m_store));
     m_frame->show();
     m_started = true;
@@ -110,6 +116,8 @@ void CUbrixVorelApp::installUpdateCheck() {
 }
 
 int CUbrixVorelApp::ExitInstance() {
+    // Nothing more is sent once shutdown begins.
+    m_sequencer->stopAll();
     if (m_started) {
         m_doc->close();
     }

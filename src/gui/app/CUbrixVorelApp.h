@@ -11,6 +11,8 @@
 class CErrorLog;
 class CMainFrame;
 class CMessageBoxNotifier;
+class CQtTimerSource;
+class CSequencer;
 class CSettings;
 class CTransport;
 class CUpdateCheck;
@@ -54,6 +56,7 @@ public:
     QSettings& store() { return *m_store; }
     CTransport& transport() { return *m_transport; }
     CUbrixVorelDoc& document() { return *m_doc; }
+    CSequencer& sequencer() { return *m_sequencer; }
     // Null before start-up has made it.
     CMainFrame* mainFrame() const { return m_frame.get(); }
     IUserNotifier& notifier() { return *m_notifier; }
@@ -77,6 +80,8 @@ private:
     std::unique_ptr<CErrorLog> m_errorLog;
     std::unique_ptr<CUbrixVorelDoc> m_doc;
     std::unique_ptr<CTransport> m_transport;
+    std::unique_ptr<CQtTimerSource> m_timers;
+    std::unique_ptr<CSequencer> m_sequencer;
     std::unique_ptr<CUpdateCheck> m_updateCheck;
     std::unique_ptr<CMainFrame> m_frame;
     int m_versionMajor = 0;
