@@ -1,6 +1,6 @@
 #include "CTrafficListModel.h"
 
-#include <QStringDecoder>
+#include "protocol/CWireText.h"
 
 CTrafficListModel::CTrafficListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -65,10 +65,5 @@ void CTrafficListModel::clear() {
 }
 
 QString CTrafficListModel::displayText(const QByteArray& line) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(line);
-    if (utf8.hasError()) {
-        return QString::fromLatin1(line);
-    }
-    return text;
+    return CWireText::toDisplay(line);
 }

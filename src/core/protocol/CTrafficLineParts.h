@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArrayView>
+
+// A traffic line taken apart: "[time] (sender) text". A line of another shape (a note
+// the program itself put into the history) is all text. The views point into the line.
+struct CTrafficLineParts {
+    QByteArrayView time;
+    QByteArrayView sender;
+    QByteArrayView text;
+
+    static CTrafficLineParts of(QByteArrayView line);
+};
