@@ -1,38 +1,31 @@
 #pragma once
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
-// What the command line asked for.
+class QCommandLineParser;
+
+// The options every command of vorel-cli takes: how to reach the gateways and how long
+// to wait for them. The options several commands share, but not all, are defined here
+// once so that they read the same everywhere.
 struct CCliOptions {
-    enum class Command { None, Help, Adapters, Discover, Query, Send, Monitor, Collect };
-
-    // Exit codes, also listed by --help.
-    static constexpr int kExitOk = 0;
-    static constexpr int kExitUsage = 2;
-    static constexpr int kExitNothingAnswered = 3;
-    static constexpr int kExitNetwork = 4;
-    static constexpr int kExitFile = 5;
-
-    Command command = Command::None;
-    QString target;         // query: the gateway; send: the text
-    QString destination;    // send --to
-    QString mapFile;        // collect --map
     QString adapter;        // name, index or address; empty: the first wired one
     bool loopback = false;  // the demo adapter on 127.0.0.1
     int sendPort = 5000;
     int receivePort = 4000;
     bool tcp = false;
-    bool appendCr = false;
-    bool showTime = true;
-    bool showSender = true;
-    int waitMs = 2000;        // how long a reply may keep us waiting after the last one
-    int quietMs = 400;        // silence that ends a wait early
-    int paceMs = 20;          // pause between commands sent in a row
-    int durationSeconds = 0;  // monitor: 0 runs until interrupted
+    int tcpPort = 23;
+    int waitMs = 2000;  // how long a reply may keep us waiting after the last one
+    int quietMs = 400;  // silence that ends a wait early
+    int paceMs = 20;    // pause between commands sent in a row
 
-    QString error;  // set when the command line is wrong
+    // The option definitions, for the parser and the help.
+    static QList<QCommandLineOption> common();
+    // Reads the common options; returns why a value is wrong, or nothing.
+    QString read(const QCommandLineParser& parser);
 
-    static CCliOptions parse(const QStringList& arguments);
-    static QString helpText();
+    static QCommandLineOption json();
+    static QCommandLineOption noTime();
+    static QCommandLineOption noSender();
 };

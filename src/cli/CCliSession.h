@@ -1,62 +1,81 @@
 #pragma once
 
 #include "CCliOptions.h"
+#include "CCliReplyLog.h"
 #include "CStderrNotifier.h"
 
-#include "common/CSystemClock.h"
 #include "plan/CErrorLog.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QObject>
-#include <QTextStream>
 #include <chrono>
+#include <functional>
+#include <optional>
 
-// One run of the command-line tool: the same document, reply parser and transport as
-// the program, driven by a command instead of a window. Output goes to out, progress
-// and the program's messages to stderr.
+class QJsonObject;
+
+// What every command of vorel-cli works with: the program's own document, reply parser
+// and transport, driven from a terminal. Data goes to out (stdout), progress and the
+// program's messages to stderr.
 class CCliSession : public QObject {
     Q_OBJECT
 
 public:
-    CCliSession(const CCliOptions& options, QTextStream& out, QObject* parent = nullptr);
+    CCliSession(const CCliOptions& options, QFile& out, QObject* parent = nullptr);
 
-    // Runs the command; the result is the exit code.
-    int run();
-
+    const CCliOptions& options() const { return m_options; }
     CUbrixVorelDoc& document() { return m_doc; }
+    CTransport& transport() { return m_transport; }
+    // Every reply heard since start(), as sent.
+    const CCliReplyLog& replies() const { return m_replies; }
 
-private:
-    int listAdapters();
-    int discover();
-    int query();
-    int send();
-    int monitor();
-    int collect();
-
-    bool start();
-    bool selectAdapter();
-    bool sendTo(const QByteArray& text, quint32 address);
-    // Processes replies until none came for the quiet time, or the longest wait is over.
+    // Picks the adapter, makes an empty plan and starts reception; CCliExit::kOk or the
+    // code to exit with (the reason is on stderr already).
+    int start();
+    // The command text to one gateway (TCP with --tcp) or, for CIpv4Address::kBroadcast,
+    // to every gateway by UDP.
+    bool send(const QByteArray& text, quint32 address);
+    // Handles replies until none came for the quiet time, or the longest wait is over.
     void waitForReplies();
+    // The pause between commands sent in a row; replies are handled meanwhile.
+    void pace();
     void waitFor(std::chrono::milliseconds duration);
+    // Handles the replies that are waiting now.
     void drainQueue();
-    void progress(const QString& text) const;
-    void printGateways();
-    int savedMap();
+    // True once Ctrl-C or SIGTERM came.
+    static bool interrupted();
+    // Called with every traffic line as it is entered into the history.
+    void onTrafficLine(std::function<void(const QByteArray& line)> handler) {
+        m_trafficHandler = std::move(handler);
+    }
+
+    // An IPv4 address given on the command line; nothing (and a message) when it is not one.
+    std::optional<quint32> address(const QString& text);
+    // The gateways of the plan, "a.b.c.d" each, in document order.
     QList<QByteArray> gatewayAddresses() const;
 
+    void print(const QString& text);
+    void printBytes(const QByteArray& bytes);
+    // One object on one line.
+    void printJson(const QJsonObject& object);
+    void progress(const QString& text) const;
+    void report(const QString& message) { m_notifier.showMessage(message); }
+
+private:
+    bool selectAdapter();
+
     CCliOptions m_options;
-    QTextStream& m_out;
+    QFile& m_out;
     CStderrNotifier m_notifier;
     CSettings m_settings;
     CErrorLog m_errorLog;
     CUbrixVorelDoc m_doc;
     CTransport m_transport;
+    CCliReplyLog m_replies;
+    std::function<void(const QByteArray&)> m_trafficHandler;
     std::chrono::steady_clock::time_point m_lastReply;
-    bool m_receiveFailed = false;
-    bool m_printTraffic = false;
-    size_t m_printedHistory = 0;
 };

@@ -1,12 +1,15 @@
-#include "CCliOptions.h"
+#include "CCliCommandLine.h"
+#include "CCliCommandTable.h"
 
+#include <QCommandLineOption>
+#include <QHash>
 #include <QTest>
 
-using Command = CCliOptions::Command;
+using Outcome = CCliCommandLine::Outcome;
 
 // The command line of vorel-cli: what it accepts, and that everything else is refused
-// with a reason rather than guessed at.
-class TestCliOptions : public QObject {
+// with a reason that names what was wrong rather than guessed at.
+class TestCliCommandLine : public QObject {
     Q_OBJECT
 
 private slots:
@@ -14,76 +17,120 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
-    void helpNamesEveryCommand();
+    void printed_data();
+    void printed();
+    void commandsAgreeOnSharedOptions();
 };
 
-void TestCliOptions::accepted_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QString>("target");
-    QTest::newRow("discover") << QStringList{"discover"} << int(Command::Discover) << QString();
-    QTest::newRow("query") << QStringList{"query", "10.0.0.1"} << int(Command::Query)
-                           << QString("10.0.0.1");
-    QTest::newRow("send with blanks") << QStringList{"send", "&NAME=a b;", "--to", "10.0.0.2"}
-                                      << int(Command::Send) << QString("&NAME=a b;");
-    QTest::newRow("options before command")
-        << QStringList{"--loopback", "--recv-port", "4001", "monitor"} << int(Command::Monitor)
-        << QString();
-    QTest::newRow("collect") << QStringList{"collect", "--map", "site.xml"} << int(Command::Collect)
-                             << QString();
-    QTest::newRow("help anywhere")
-        << QStringList{"bogus", "--help"} << int(Command::Help) << QString();
-    QTest::newRow("adapters") << QStringList{"adapters"} << int(Command::Adapters) << QString();
-}
-
-void TestCliOptions::accepted() {
-    QFETCH(QStringList, arguments);
+namespace {
+CCliCommandLine parse(QStringList arguments) {
     arguments.prepend(QStringLiteral("vorel-cli"));
-    const CCliOptions options = CCliOptions::parse(arguments);
-    QVERIFY2(options.error.isEmpty(), qPrintable(options.error));
-    QTEST(int(options.command), "command");
-    QTEST(options.target, "target");
+    return CCliCommandLine::parse(arguments);
+}
+}  // namespace
+
+void TestCliCommandLine::accepted_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("discover") << QStringList{"discover"} << "discover";
+    QTest::newRow("query") << QStringList{"query", "10.0.0.1", "--json"} << "query";
+    QTest::newRow("send with blanks")
+        << QStringList{"send", "&NAME=a b;", "--to", "10.0.0.2", "--cr"} << "send";
+    QTest::newRow("common options before the command")
+        << QStringList{"--loopback", "--recv-port", "4001", "monitor", "--filter", "x"}
+        << "monitor";
+    QTest::newRow("collect") << QStringList{"collect", "--map", "site.xml"} << "collect";
+    QTest::newRow("adapters") << QStringList{"adapters"} << "adapters";
 }
 
-void TestCliOptions::refused_data() {
+void TestCliCommandLine::accepted() {
+    QFETCH(QStringList, arguments);
+    const CCliCommandLine line = parse(arguments);
+    QVERIFY2(line.outcome == Outcome::Run, qPrintable(line.text));
+    QTEST(line.command->name(), "command");
+    QCOMPARE(line.options.receivePort, arguments.contains("--recv-port") ? 4001 : 4000);
+}
+
+void TestCliCommandLine::refused_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("nothing") << QStringList{} << QString("no command given");
-    QTest::newRow("unknown command") << QStringList{"scan"} << QString("unknown command");
+    QTest::newRow("nothing") << QStringList{} << "no command given";
+    QTest::newRow("unknown command") << QStringList{"scan"} << "unknown command 'scan'";
     QTest::newRow("unknown option")
-        << QStringList{"discover", "--fast"} << QString("unknown option --fast");
+        << QStringList{"discover", "--fast"} << "Unknown option 'fast'.";
+    QTest::newRow("another command's option")
+        << QStringList{"discover", "--map", "x.xml"} << "option '--map' does not go with discover";
     QTest::newRow("query without address")
-        << QStringList{"query"} << QString("query takes one gateway address");
+        << QStringList{"query"} << "query takes one gateway address";
     QTest::newRow("send two texts")
-        << QStringList{"send", "a", "b"} << QString("send takes one command text");
-    QTest::newRow("collect without map")
-        << QStringList{"collect"} << QString("collect needs --map FILE");
-    QTest::newRow("port out of range")
-        << QStringList{"discover", "--send-port", "70000"}
-        << QString("--send-port takes a whole number from 1 to 65535");
-    QTest::newRow("port not a number")
-        << QStringList{"discover", "--recv-port", "x"}
-        << QString("--recv-port takes a whole number from 1 to 65535");
+        << QStringList{"send", "a", "b"} << "send takes one command text";
+    QTest::newRow("collect without map") << QStringList{"collect"} << "collect needs --map FILE";
+    QTest::newRow("port out of range") << QStringList{"discover", "--send-port", "70000"}
+                                       << "--send-port takes a whole number from 1 to 65535";
+    QTest::newRow("port not a number") << QStringList{"discover", "--recv-port", "x"}
+                                       << "--recv-port takes a whole number from 1 to 65535";
+    QTest::newRow("duration not a number") << QStringList{"monitor", "--duration", "-1"}
+                                           << "--duration takes a whole number from 0 to 31536000";
     QTest::newRow("missing value")
-        << QStringList{"discover", "--adapter"} << QString("--adapter needs a value");
+        << QStringList{"discover", "--adapter"} << "Missing value after '--adapter'.";
     QTest::newRow("stray argument")
-        << QStringList{"discover", "now"} << QString("unexpected argument now");
+        << QStringList{"discover", "now"} << "unexpected argument 'now'";
 }
 
-void TestCliOptions::refused() {
+void TestCliCommandLine::refused() {
     QFETCH(QStringList, arguments);
-    arguments.prepend(QStringLiteral("vorel-cli"));
-    QTEST(CCliOptions::parse(arguments).error, "reason");
+    const CCliCommandLine line = parse(arguments);
+    QVERIFY(line.outcome == Outcome::Refuse);
+    QTEST(line.text, "reason");
 }
 
-void TestCliOptions::helpNamesEveryCommand() {
-    const QString help = CCliOptions::helpText();
-    for (const char* command :
-         {"adapters", "discover", "query IP", "send TEXT", "monitor", "collect --map FILE"}) {
-        QVERIFY2(help.contains(QLatin1String(command)), command);
+void TestCliCommandLine::printed_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("contains");
+    QTest::newRow("help") << QStringList{"--help"}
+                          << QStringList{"adapters", "discover", "query IP",   "send TEXT",
+                                         "monitor",  "collect",  "Exit codes", "130 interrupted"};
+    QTest::newRow("help after a wrong word")
+        << QStringList{"bogus", "--help"} << QStringList{"Usage: vorel-cli COMMAND"};
+    QTest::newRow("help of collect") << QStringList{"collect", "--help"}
+                                     << QStringList{"Usage: vorel-cli collect [OPTIONS]",
+                                                    "registers the",
+                                                    "devices of its bus",
+                                                    "not read-only",
+                                                    "--map FILE",
+                                                    "--adapter"};
+    QTest::newRow("help command") << QStringList{"help", "monitor"}
+                                  << QStringList{"--filter TEXT", "--duration S"};
+    QTest::newRow("version") << QStringList{"--version"} << QStringList{"vorel-cli 1."};
+}
+
+void TestCliCommandLine::printed() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, contains);
+    const CCliCommandLine line = parse(arguments);
+    QVERIFY(line.outcome == Outcome::Print);
+    for (const QString& text : contains) {
+        QVERIFY2(line.text.contains(text), qPrintable(text + QStringLiteral(" in\n") + line.text));
     }
-    QVERIFY(help.contains(QStringLiteral("Exit codes")));
 }
 
-QTEST_APPLESS_MAIN(TestCliOptions)
-#include "TestCliOptions.moc"
+// One parse reads every command's options: an option two commands share must be the
+// same option, or the parser would read one of them wrongly.
+void TestCliCommandLine::commandsAgreeOnSharedOptions() {
+    QHash<QString, QString> valueNames;
+    for (const QCommandLineOption& option : CCliOptions::common()) {
+        valueNames.insert(option.names().front(), option.valueName());
+    }
+    for (const auto& command : CCliCommandTable::commands()) {
+        for (const QCommandLineOption& option : command->options()) {
+            const QString name = option.names().front();
+            if (valueNames.contains(name)) {
+                QCOMPARE(option.valueName(), valueNames.value(name));
+            }
+            valueNames.insert(name, option.valueName());
+        }
+    }
+}
+
+QTEST_APPLESS_MAIN(TestCliCommandLine)
+#include "TestCliCommandLine.moc"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "CCliCommand.h"
+
+// "collect": every gateway and bus device with all their settings, into a map file.
+// Collecting is not read-only: each bus is told to register, so that its devices announce
+// themselves.
+class CCliCollectCommand : public CCliCommand {
+public:
+    QString name() const override;
+    QString summary() const override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    QString configure(const QCommandLineParser& parser, const QStringList& arguments) override;
+    int run(CCliSession& session) override;
+
+private:
+    struct Device {
+        quint32 gateway;
+        long long uid;
+    };
+    QList<Device> heardDevices(CCliSession& session) const;
+    QList<Device> silentDevices(CCliSession& session, const QList<Device>& devices) const;
+    int finish(CCliSession& session, const QList<Device>& silent);
+
+    QString m_mapFile;
+    bool m_json = false;
+};

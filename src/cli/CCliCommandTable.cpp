@@ -1,0 +1,39 @@
+#include "CCliCommandTable.h"
+
+#include "CCliAdaptersCommand.h"
+#include "CCliCollectCommand.h"
+#include "CCliDiscoverCommand.h"
+#include "CCliMonitorCommand.h"
+#include "CCliQueryCommand.h"
+#include "CCliSendCommand.h"
+
+// How to add a command:
+//  1. Write a class deriving from CCliCommand, one file pair named after it (the query
+//     command is a short example). Its name(), arguments(), summary() and description()
+//     make its lines in "vorel-cli --help" and its own "vorel-cli NAME --help"; options()
+//     lists the options it takes besides the common ones (CCliOptions), reusing the
+//     shared definitions such as CCliOptions::json().
+//  2. configure() takes its positional arguments and option values and refuses wrong ones
+//     with a reason (the exit code is then 2); run() does the work through CCliSession
+//     (start(), send(), waitForReplies(), out(), progress()) and returns a CCliExit code.
+//  3. Add one line below. The parser, the help and the refusal of options that do not go
+//     with the command follow from the class.
+std::vector<std::unique_ptr<CCliCommand>> CCliCommandTable::commands() {
+    std::vector<std::unique_ptr<CCliCommand>> all;
+    all.push_back(std::make_unique<CCliAdaptersCommand>());
+    all.push_back(std::make_unique<CCliDiscoverCommand>());
+    all.push_back(std::make_unique<CCliQueryCommand>());
+    all.push_back(std::make_unique<CCliSendCommand>());
+    all.push_back(std::make_unique<CCliMonitorCommand>());
+    all.push_back(std::make_unique<CCliCollectCommand>());
+    return all;
+}
+
+std::unique_ptr<CCliCommand> CCliCommandTable::find(const QString& name) {
+    for (std::unique_ptr<CCliCommand>& command : commands()) {
+        if (command->name() == name) {
+            return std::move(command);
+        }
+    }
+    return nullptr;
+}

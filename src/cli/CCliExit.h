@@ -1,0 +1,19 @@
+#pragma once
+
+// The exit codes of vorel-cli. Scripts rely on them: each means one thing only.
+struct CCliExit {
+    static constexpr int kOk = 0;
+    static constexpr int kUsage = 2;            // the command line is wrong
+    static constexpr int kNothingAnswered = 3;  // no gateway or device answered
+    static constexpr int kNetwork = 4;          // the network could not be used
+    static constexpr int kFile = 5;             // a file could not be written
+    static constexpr int kIncomplete = 6;       // some devices did not answer
+    static constexpr int kInterrupted = 130;    // stopped by Ctrl-C or SIGTERM
+
+    // The list that --help ends with.
+    static constexpr const char* kHelp =
+        "Exit codes: 0 done, 2 wrong command line, 3 nothing answered,\n"
+        "            4 network failure, 5 file not written,\n"
+        "            6 some devices did not answer (named on stderr),\n"
+        "            130 interrupted (a map written so far is partial).\n";
+};

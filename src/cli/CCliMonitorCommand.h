@@ -1,0 +1,20 @@
+#pragma once
+
+#include "CCliCommand.h"
+
+#include "CCliTrafficPrinter.h"
+
+// "monitor": the traffic as it comes in, filtered if asked.
+class CCliMonitorCommand : public CCliCommand {
+public:
+    QString name() const override;
+    QString summary() const override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    QString configure(const QCommandLineParser& parser, const QStringList& arguments) override;
+    int run(CCliSession& session) override;
+
+private:
+    int m_durationSeconds = 0;
+    CCliTrafficPrinter m_printer;
+};

@@ -1,0 +1,76 @@
+#include "CCliQueryCommand.h"
+
+#include "CCliExit.h"
+#include "CCliOptions.h"
+#include "CCliSession.h"
+
+#include "protocol/CCommands.h"
+#include "transport/CIpv4Address.h"
+
+#include <QCommandLineParser>
+#include <QJsonObject>
+
+QString CCliQueryCommand::name() const {
+    return QStringLiteral("query");
+}
+
+QString CCliQueryCommand::arguments() const {
+    return QStringLiteral("IP");
+}
+
+QString CCliQueryCommand::summary() const {
+    return QStringLiteral("print every setting of one gateway");
+}
+
+QString CCliQueryCommand::description() const {
+    return QStringLiteral(
+        "Sends \"&=?;\" to the gateway at IP and prints each setting it reports as\n"
+        "\"path=value\" (path: port, group, key and index joined by \".\"). With --json:\n"
+        "{\"gateway\": IP, \"settings\": {path: value}}. Exits 3 when the gateway is silent.");
+}
+
+QList<QCommandLineOption> CCliQueryCommand::options() const {
+    return {CCliOptions::json()};
+}
+
+QString CCliQueryCommand::configure(const QCommandLineParser& parser,
+                                    const QStringList& arguments) {
+    if (arguments.size() != 1) {
+        return QStringLiteral("query takes one gateway address");
+    }
+    m_target = arguments.front();
+    m_json = parser.isSet(CCliOptions::json().names().front());
+    return {};
+}
+
+int CCliQueryCommand::run(CCliSession& session) {
+    const std::optional<quint32> address = session.address(m_target);
+    if (!address) {
+        return CCliExit::kUsage;
+    }
+    if (const int failed = session.start(); failed != CCliExit::kOk) {
+        return failed;
+    }
+    if (!session.send(CCommands::gatewayFullQuery(), *address)) {
+        return CCliExit::kNetwork;
+    }
+    session.waitForReplies();
+    const auto settings = session.replies().gatewaySettings(CIpv4Address::toDotted(*address));
+    if (m_json) {
+        QJsonObject values;
+        for (const auto& [path, value] : settings) {
+            values.insert(QString::fromLatin1(path), QString::fromLatin1(value));
+        }
+        session.printJson(QJsonObject{
+            {QStringLiteral("gateway"), QString::fromLatin1(CIpv4Address::toDotted(*address))},
+            {QStringLiteral("settings"), values}});
+    } else {
+        for (const auto& [path, value] : settings) {
+            session.printBytes(path + '=' + value + '\n');
+        }
+    }
+    if (CCliSession::interrupted()) {
+        return CCliExit::kInterrupted;
+    }
+    return settings.isEmpty() ? CCliExit::kNothingAnswered : CCliExit::kOk;
+}

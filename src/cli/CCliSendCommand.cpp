@@ -1,0 +1,89 @@
+#include "CCliSendCommand.h"
+
+#include "CCliExit.h"
+#include "CCliOptions.h"
+#include "CCliSession.h"
+
+#include "protocol/CTrafficLineParts.h"
+#include "transport/CIpv4Address.h"
+
+#include <QCommandLineParser>
+
+namespace {
+const QString kTo = QStringLiteral("to");
+const QString kCr = QStringLiteral("cr");
+}  // namespace
+
+QString CCliSendCommand::name() const {
+    return QStringLiteral("send");
+}
+
+QString CCliSendCommand::arguments() const {
+    return QStringLiteral("TEXT");
+}
+
+QString CCliSendCommand::summary() const {
+    return QStringLiteral("send a command text (broadcast without --to) and print replies");
+}
+
+QString CCliSendCommand::description() const {
+    return QStringLiteral(
+        "Sends TEXT unchanged to the gateway given by --to, or broadcasts it, and prints\n"
+        "the replies that come back as the traffic view shows them (with --to, only that\n"
+        "gateway's). Exits 3 when nothing answered.");
+}
+
+QList<QCommandLineOption> CCliSendCommand::options() const {
+    return {
+        QCommandLineOption(kTo, QStringLiteral("the gateway to send to (default: broadcast)"),
+                           QStringLiteral("IP")),
+        QCommandLineOption(kCr, QStringLiteral("end the text with CR, as the program's Send does")),
+        CCliOptions::noTime(),
+        CCliOptions::noSender(),
+        CCliOptions::json(),
+    };
+}
+
+QString CCliSendCommand::configure(const QCommandLineParser& parser, const QStringList& arguments) {
+    if (arguments.size() != 1) {
+        return QStringLiteral("send takes one command text");
+    }
+    m_text = arguments.front().toLatin1();
+    if (parser.isSet(kCr)) {
+        m_text += '\r';
+    }
+    m_destination = parser.value(kTo);
+    m_printer.configure(parser);
+    return {};
+}
+
+int CCliSendCommand::run(CCliSession& session) {
+    quint32 address = CIpv4Address::kBroadcast;
+    if (!m_destination.isEmpty()) {
+        const std::optional<quint32> given = session.address(m_destination);
+        if (!given) {
+            return CCliExit::kUsage;
+        }
+        address = *given;
+    }
+    if (const int failed = session.start(); failed != CCliExit::kOk) {
+        return failed;
+    }
+    const QByteArray from =
+        address == CIpv4Address::kBroadcast ? QByteArray() : CIpv4Address::toDotted(address);
+    int answers = 0;
+    session.onTrafficLine([&](const QByteArray& line) {
+        if (from.isEmpty() || CTrafficLineParts::of(line).sender == from) {
+            answers += m_printer.print(session, line) ? 1 : 0;
+        }
+    });
+    if (!session.send(m_text, address)) {
+        return CCliExit::kNetwork;
+    }
+    session.waitForReplies();
+    session.onTrafficLine(nullptr);
+    if (CCliSession::interrupted()) {
+        return CCliExit::kInterrupted;
+    }
+    return answers > 0 ? CCliExit::kOk : CCliExit::kNothingAnswered;
+}
