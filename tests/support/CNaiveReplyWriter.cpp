@@ -44,7 +44,13 @@ void CNaiveReplyWriter::announce(const QByteArray& line, const char* name) {
     QByteArray rest = line.mid(line.indexOf(name) + static_cast<qsizetype>(std::strlen(name)));
     rest.replace(";", "");
     long long number = CXPathNumber::leadingInteger(rest.toStdString());
-    number = std::string(name) == "UID" ? static_cast<int>(number) : static_cast<unsigned>(number);
+    // As the document reads them: a UID as an int, a serial number as unsigned. (One
+    // conditional expression would turn the int into unsigned as well.)
+    if (std::string(name) == "UID") {
+        number = static_cast<int>(number);
+    } else {
+        number = static_cast<unsigned>(number);
+    }
     const std::string key = std::to_string(number);
     const std::string device = "//Device_Configuration/DEVICE[@" + std::string(name);
     if (!select(device + "='" + key + "']")) {

@@ -81,9 +81,18 @@ void CPlanIndex::addGateway(std::string_view ip, pugi::xml_node node) {
 }
 
 void CPlanIndex::addDevice(std::string_view name, std::string_view value, pugi::xml_node node) {
-    if (m_valid && (name == "UID" || name == "SN")) {
-        deviceMap(name)[std::string(value)].push_back(node);
+    if (!m_valid || (name != "UID" && name != "SN")) {
+        return;
     }
+    Nodes& nodes = deviceMap(name)[std::string(value)];
+    if (!nodes.empty()) {
+        // Another text of the same number ("07" beside "7") was inserted in number order,
+        // which need not be after the elements with this text: only a rebuild knows
+        // where it stands among them.
+        invalidate();
+        return;
+    }
+    nodes.push_back(node);
 }
 
 void CPlanIndex::addNetworkGateway(std::string_view ip, pugi::xml_node node) {

@@ -39,7 +39,8 @@ public:
     // After setting elements were removed: what was remembered may point at them.
     void forgetSettings() { m_settings.clear(); }
 
-    // Records an element that was just created with a key no element had before.
+    // Records an element that was just created (for a device, possibly beside elements
+    // with the same text).
     void addGateway(std::string_view ip, pugi::xml_node node);
     void addDevice(std::string_view name, std::string_view value, pugi::xml_node node);
     void addNetworkGateway(std::string_view ip, pugi::xml_node node);
