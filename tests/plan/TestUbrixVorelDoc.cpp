@@ -45,6 +45,7 @@ private slots:
     void removeBusDevice_data();
     void removeBusDevice();
     void indexFollowsLoadedPlan();
+    void networkListIsThePlansOwnChild();
     void keypadBlockDefaults();
     void keypadBlockFromSettings();
     void historyTrimsAndLogs();
@@ -229,6 +230,20 @@ void TestUbrixVorelDoc::removeBusDevice() {
     // A device removed and heard again is created afresh.
     fixture.receive({line("!UID5.NAME=Again;")});
     QCOMPARE(fixture.planText().count("UID=\"5\""), 2);
+}
+
+void TestUbrixVorelDoc::networkListIsThePlansOwnChild() {
+    // A hostile reply makes an element of that name inside a device; the map file, saved
+    // and loaded again, rebuilds the index. New gateways still join the Plan's own list.
+    CDocFixture fixture;
+    fixture.receive({line("!UID5.Network_Configuration.X=1;")});
+    const QString path = fixture.path(QStringLiteral("map.xml"));
+    QVERIFY(fixture.doc().saveMapFile(path));
+    fixture.doc().loadMapFile(path);
+    fixture.receive({"[10:00:00] (192.168.1.21) !NAME=Second;"});
+    const pugi::xml_document& plan = fixture.doc().plan();
+    QCOMPARE(plan.select_nodes("/Plan/Network_Configuration/UBRIX").size(), size_t{2});
+    QCOMPARE(plan.select_nodes("//DEVICE//UBRIX").size(), size_t{0});
 }
 
 void TestUbrixVorelDoc::indexFollowsLoadedPlan() {

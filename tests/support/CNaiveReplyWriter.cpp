@@ -16,16 +16,16 @@ pugi::xml_node CNaiveReplyWriter::select(const std::string& xpath) const {
 }
 
 void CNaiveReplyWriter::addGatewayToNetwork(const std::string& ip) {
-    if (select("//Network_Configuration/UBRIX[@IP='" + ip + "']")) {
+    if (select("/*/Network_Configuration/UBRIX[@IP='" + ip + "']")) {
         return;
     }
-    pugi::xml_node gateway = select("//Network_Configuration").append_child("UBRIX");
+    pugi::xml_node gateway = select("/*/Network_Configuration").append_child("UBRIX");
     gateway.append_attribute("IP").set_value(ip.c_str());
 }
 
 void CNaiveReplyWriter::netAddDevice(const std::string& ip, const std::string& value,
                                      const std::string& name) {
-    const std::string gatewayPath = "//Network_Configuration/UBRIX[@IP='" + ip + "']";
+    const std::string gatewayPath = "/*/Network_Configuration/UBRIX[@IP='" + ip + "']";
     if (!select(gatewayPath)) {
         addGatewayToNetwork(ip);
     }

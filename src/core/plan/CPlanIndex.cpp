@@ -5,7 +5,9 @@ void CPlanIndex::ensureBuilt() {
         return;
     }
     m_deviceConfiguration = m_plan.select_node("//Device_Configuration").node();
-    m_networkConfiguration = m_plan.select_node("//Network_Configuration").node();
+    // The network list is the Plan's own child: a reply can make an element of that name
+    // deeper down, inside a device's settings, and that is no list of gateways.
+    m_networkConfiguration = m_plan.document_element().child("Network_Configuration");
     m_deviceConfigurations.clear();
     for (const pugi::xpath_node& hit : m_plan.select_nodes("//Device_Configuration")) {
         m_deviceConfigurations.push_back(hit.node());
@@ -18,7 +20,7 @@ void CPlanIndex::ensureBuilt() {
     collect("//Device_Configuration/UBRIX[@IP]", "IP", m_gateways);
     collect("//Device_Configuration/DEVICE[@UID]", "UID", m_devicesByUid);
     collect("//Device_Configuration/DEVICE[@SN]", "SN", m_devicesBySn);
-    collect("//Network_Configuration/UBRIX[@IP]", "IP", m_networkGateways);
+    collect("/*/Network_Configuration/UBRIX[@IP]", "IP", m_networkGateways);
     m_valid = true;
 }
 

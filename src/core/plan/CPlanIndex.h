@@ -28,7 +28,7 @@ public:
     const Nodes& gateways(std::string_view ip);
     // Elements of "//Device_Configuration/DEVICE[@name=value]" for name "UID" or "SN".
     const Nodes& devices(std::string_view name, std::string_view value);
-    // Elements of "//Network_Configuration/UBRIX[@IP=ip]".
+    // Elements of "/Plan/Network_Configuration/UBRIX[@IP=ip]".
     const Nodes& networkGateways(std::string_view ip);
 
     // The setting element a reply path led to last time: replies repeat the same paths,
