@@ -39,6 +39,7 @@ private slots:
     void addedModelCarriesItsSettings();
     void missingModelLeavesProjectUnchanged();
     void modelWithoutDeviceLeavesProjectUnchanged();
+    void theDeviceCheckedIsTheOneCopied();
     void allPlaceholdersTakenDoesNotHang();
 
 private:
@@ -123,6 +124,23 @@ void TestModelTemplates::modelWithoutDeviceLeavesProjectUnchanged() {
     QVERIFY(!CModelTemplates::add(fixture.doc(), UbrixA, folder.path(), fixture.notifier()));
     QCOMPARE(CDocFixture::compact(*fixture.doc().templateDocument()), before);
     QCOMPARE(fixture.notifier().messages().size(), 1);
+}
+
+void TestModelTemplates::theDeviceCheckedIsTheOneCopied() {
+    // A comment, or any other node, may stand before the model's device.
+    CDocFixture fixture;
+    openEmptyProject(fixture);
+    QDir folder(fixture.path(QStringLiteral("models")));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    writeFile(folder.filePath(QStringLiteral("template_ubrixa.xml")),
+              "<Plan><Device_Configuration><!-- Ubrix A --><NOTE/>"
+              "<UBRIX IP=\"9.9.9.9\"><TYPE>UBRIX_A</TYPE></UBRIX>"
+              "</Device_Configuration></Plan>");
+    QVERIFY(CModelTemplates::add(fixture.doc(), UbrixA, folder.path(), fixture.notifier()));
+    QCOMPARE(CDocFixture::compact(
+                 fixture.doc().templateDocument()->select_node("//Device_Configuration").node()),
+             QByteArray("<Device_Configuration><UBRIX IP=\"0.0.0.1\"><TYPE>UBRIX_A</TYPE></UBRIX>"
+                        "</Device_Configuration>"));
 }
 
 void TestModelTemplates::allPlaceholdersTakenDoesNotHang() {

@@ -87,9 +87,8 @@ bool CModelTemplates::add(CUbrixVorelDoc& doc, int index, const QString& program
     const char* const device =
         model.gateway ? "//Device_Configuration/UBRIX[@IP]" : "//Device_Configuration/DEVICE[@UID]";
     const pugi::xml_node element = loaded.select_node(device).node();
-    const pugi::xml_node from = loaded.select_node("//Device_Configuration").node();
     pugi::xml_node to = project.select_node("//Device_Configuration").node();
-    if (!element || !from || !to || !from.first_child()) {
+    if (!element || !to) {
         // A model file without its device, or a project without a place for it.
         notifier.showMessage(kOpenFailed);
         return false;
@@ -103,7 +102,9 @@ bool CModelTemplates::add(CUbrixVorelDoc& doc, int index, const QString& program
                            "Give the project's gateways their real addresses first."));
         return false;
     }
+    // The device checked above, re-addressed: whatever stands before it in the model
+    // file (a comment, a note) is not the device.
     element.first_attribute().set_value(address->c_str());
-    to.append_copy(from.first_child());
+    to.append_copy(element);
     return true;
 }
