@@ -247,6 +247,7 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::newRow("View Traffic") << 32771 << true;
     QTest::newRow("View Trace: no action") << 32831 << false;
     QTest::newRow("View Network") << 32823 << true;
+    QTest::newRow("View Ubrixs") << 32809 << true;
     QTest::newRow("Keypad Sun: no action") << 32835 << false;
     QTest::newRow("Time Stamp") << 32807 << true;
     QTest::newRow("Show IP") << 32808 << true;
@@ -255,7 +256,6 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     // Views and tool windows that nobody has registered cannot be chosen yet.
     QTest::newRow("View Project, no view") << 32772 << false;
     QTest::newRow("View Map, no view") << 32813 << false;
-    QTest::newRow("View Ubrixs, no view") << 32809 << false;
     QTest::newRow("Keypad Simple, no window") << 32832 << false;
     QTest::newRow("Keypad Lighting, no window") << 32833 << false;
     QTest::newRow("Keypad Motor, no window") << 32834 << false;

@@ -43,8 +43,16 @@ std::vector<CPropertyRow> CPropertyRows::list(const pugi::xml_node& element,
 std::vector<CPropertyRow> CPropertyRows::list(const pugi::xml_node& element,
                                               const CValidationSchema& schema,
                                               const CSchemaPlace& place, const Options& options) {
+    const auto children = element.children();
+    return list(std::vector<pugi::xml_node>(children.begin(), children.end()), schema, place,
+                options);
+}
+
+std::vector<CPropertyRow> CPropertyRows::list(const std::vector<pugi::xml_node>& children,
+                                              const CValidationSchema& schema,
+                                              const CSchemaPlace& place, const Options& options) {
     std::vector<CPropertyRow> rows;
-    for (const pugi::xml_node& child : element.children()) {
+    for (const pugi::xml_node& child : children) {
         if (isLeaf(child)) {
             rows.push_back(row(child, entryOf(schema, place, child.name()), options));
         }

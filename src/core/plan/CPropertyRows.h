@@ -30,6 +30,10 @@ public:
     static std::vector<CPropertyRow> list(const pugi::xml_node& element,
                                           const CValidationSchema& schema,
                                           const CSchemaPlace& place, const Options& options);
+    // The same for children already gathered (from several elements, say).
+    static std::vector<CPropertyRow> list(const std::vector<pugi::xml_node>& children,
+                                          const CValidationSchema& schema,
+                                          const CSchemaPlace& place, const Options& options);
 
     // A child that is a setting rather than a section: no content at all (a value that
     // was cleared), or text first.

@@ -14,6 +14,7 @@
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
 #include "views/CUbrixVorelNet.h"
+#include "views/CUbrixVorelUbrix.h"
 #include "views/CUbrixVorelView.h"
 
 #include <QAction>
@@ -87,6 +88,9 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
     });
     registerView(cmd::kViewNetwork, [](const CViewContext& viewContext, QWidget* viewParent) {
         return CUbrixVorelNet::create(viewContext.transport, viewParent);
+    });
+    registerView(cmd::kViewUbrixs, [](const CViewContext& viewContext, QWidget* viewParent) {
+        return new CUbrixVorelUbrix(viewContext, viewParent);
     });
     switchView(cmd::kViewTraffic);
 }

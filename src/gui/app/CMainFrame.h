@@ -45,8 +45,8 @@ public:
 
     const CViewContext& context() const { return m_context; }
 
-    // Views by their View command; the traffic and network views are registered from the
-    // start.
+    // Views by their View command; the traffic, network and gateway views are registered
+    // from the start.
     void registerView(int command, const ViewFactory& factory);
     // Tool windows by their number (vorel::umw::ChildWindow).
     void setChildFactory(int child, ChildFactory factory);

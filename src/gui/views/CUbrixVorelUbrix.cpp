@@ -1,0 +1,340 @@
+#include "CUbrixVorelUbrix.h"
+
+#include "CNodeIcons.h"
+#include "app/CDialogService.h"
+#include "app/CPopupMenus.h"
+#include "app/CommandIds.h"
+#include "common/CXmlError.h"
+#include "common/ITickTimer.h"
+#include "common/ITimerSource.h"
+#include "controls/CPropertyList.h"
+#include "plan/CGatewayOutline.h"
+#include "plan/CGatewaySections.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "plan/CValidationSchema.h"
+#include "protocol/CCommands.h"
+#include "sequence/CSequencer.h"
+#include "transport/CIpv4Address.h"
+#include "transport/CTransport.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTreeWidth = 220;
+
+CUbrixVorelUbrix::Role roleOf(const QTreeWidgetItem* item) {
+    return static_cast<CUbrixVorelUbrix::Role>(item->data(0, CUbrixVorelUbrix::kRoleData).toInt());
+}
+
+quint32 addressOf(const QTreeWidgetItem* item) {
+    return item->data(0, CUbrixVorelUbrix::kAddressData).toUInt();
+}
+
+}  // namespace
+
+CUbrixVorelUbrix::CUbrixVorelUbrix(const CViewContext& context, QWidget* parent)
+    : CFormView(parent),
+      m_context(context),
+      m_firewallTimer(context.sequencer.timers().createTimer()) {
+    buildForm();
+    m_firewallTimer->setTickHandler([this] { onFirewallTimer(); });
+}
+
+CUbrixVorelUbrix::~CUbrixVorelUbrix() = default;
+
+void CUbrixVorelUbrix::buildForm() {
+    m_tree = new QTreeWidget(this);
+    m_tree->setHeaderHidden(true);
+    m_tree->setColumnCount(1);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setUniformRowHeights(true);
+    m_tree->setFixedWidth(kTreeWidth);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { OnNMClickTree2(item); });
+    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CUbrixVorelUbrix::showPopup);
+
+    m_list = new CPropertyList(this);
+    connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelUbrix::commit);
+    connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelUbrix::commit);
+
+    m_discover = new QGroupBox(QStringLiteral("Discover"), this);
+    m_ubrixs = new QPushButton(QStringLiteral("Ubrixs"), m_discover);
+    m_ubrixs->setAutoDefault(false);
+    auto* discover = new QHBoxLayout(m_discover);
+    discover->addWidget(m_ubrixs);
+    m_restart = new QPushButton(QStringLiteral("Restart"), this);
+    m_restart->setAutoDefault(false);
+    m_note = new QLineEdit(this);
+    m_note->setReadOnly(true);
+    connect(m_ubrixs, &QPushButton::clicked, this, &CUbrixVorelUbrix::OnUbrixRefresh);
+    connect(m_restart, &QPushButton::clicked, this, &CUbrixVorelUbrix::OnUbrixReset);
+
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(m_discover);
+    actions->addWidget(m_restart, 0, Qt::AlignBottom);
+    actions->addWidget(m_note, 1, Qt::AlignBottom);
+    auto* right = new QVBoxLayout;
+    right->addLayout(actions);
+    right->addWidget(m_list, 1);
+    auto* form = new QHBoxLayout(this);
+    form->addWidget(m_tree);
+    form->addLayout(right, 1);
+}
+
+void CUbrixVorelUbrix::OnInitialUpdate() {
+    resetTree(kLanRoot);
+    m_note->clear();
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintGatewayAdded);
+}
+
+void CUbrixVorelUbrix::OnUpdate(quint32 hint) {
+    try {
+        if (hint == CUbrixVorelDoc::kHintRestructured) {
+            rebuild();
+        } else if ((hint & (CUbrixVorelDoc::kHintSettings | CUbrixVorelDoc::kHintGatewayAdded)) !=
+                   0) {
+            addMissingItems();
+        }
+    } catch (const CXmlError&) {
+        logError("OnUpdate");
+    }
+}
+
+void CUbrixVorelUbrix::resetTree(const char* rootLabel) {
+    m_tree->clear();
+    addItem(nullptr, QString::fromLatin1(rootLabel), Role::Root, 0, CGatewaySections::kRoot);
+}
+
+void CUbrixVorelUbrix::rebuild() {
+    // A whole plan was loaded: nothing of the old tree or page belongs to it.
+    const QString rootLabel = root()->text(0);
+    m_tree->clear();
+    addItem(nullptr, rootLabel, Role::Root, 0, CGatewaySections::kRoot);
+    m_list->clearRows();
+    clearPage();
+    addMissingItems();
+}
+
+void CUbrixVorelUbrix::addMissingItems() {
+    for (const CGatewayOutline::Gateway& gateway : CGatewayOutline::read(m_context.doc.plan())) {
+        QTreeWidgetItem* item = gatewayItem(gateway.address);
+        if (item == nullptr) {
+            item = addItem(root(), gateway.label, Role::Gateway, gateway.address,
+                           CGatewaySections::kGateway);
+            root()->setExpanded(true);
+        } else if (item->text(0) != gateway.label) {
+            item->setText(0, gateway.label);
+        }
+        for (const CGatewayOutline::Section& section : gateway.sections) {
+            QTreeWidgetItem* sectionItem = childLabelled(item, section.label);
+            if (sectionItem == nullptr) {
+                sectionItem =
+                    addItem(item, section.label, Role::Section, gateway.address, section.kind);
+            }
+            for (const CGatewayOutline::Subsection& subsection : section.subsections) {
+                if (childLabelled(sectionItem, subsection.label) == nullptr) {
+                    addItem(sectionItem, subsection.label, Role::Subsection, gateway.address,
+                            subsection.kind);
+                }
+            }
+        }
+    }
+}
+
+QTreeWidgetItem* CUbrixVorelUbrix::root() const {
+    return m_tree->topLevelItem(0);
+}
+
+QTreeWidgetItem* CUbrixVorelUbrix::gatewayItem(quint32 address) const {
+    const QTreeWidgetItem* top = root();
+    for (int i = 0; i < top->childCount(); ++i) {
+        if (addressOf(top->child(i)) == address) {
+            return top->child(i);
+        }
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* CUbrixVorelUbrix::childLabelled(const QTreeWidgetItem* parent,
+                                                 const QString& label) {
+    for (int i = 0; i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == label) {
+            return parent->child(i);
+        }
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* CUbrixVorelUbrix::addItem(QTreeWidgetItem* parent, const QString& label, Role role,
+                                           quint32 address, int kind) {
+    auto* item = new QTreeWidgetItem(QStringList{label});
+    item->setData(0, kRoleData, static_cast<int>(role));
+    item->setData(0, kAddressData, address);
+    item->setData(0, kKindData, kind);
+    item->setIcon(0, CNodeIcons::icon(kind, kIconCount));
+    item->setSizeHint(0, QSize(-1, kRowHeight));
+    if (parent == nullptr) {
+        m_tree->addTopLevelItem(item);
+    } else {
+        parent->addChild(item);
+    }
+    return item;
+}
+
+void CUbrixVorelUbrix::clearPage() {
+    m_page.reset();
+    m_list->setValueHeader(QString());
+}
+
+void CUbrixVorelUbrix::OnNMClickTree2(QTreeWidgetItem* item) {
+    if (item == nullptr) {
+        return;
+    }
+    m_tree->setFocus();
+    m_tree->setCurrentItem(item);
+    m_list->clearRows();
+    clearPage();
+    const Role role = roleOf(item);
+    const int kind = item->data(0, kKindData).toInt();
+    if (role == Role::Root) {
+        m_note->setText(CGatewaySections::restartNote(kind));
+        return;
+    }
+    try {
+        // Only a subsection lives under a port, whose label names the port.
+        const QString parentLabel = role == Role::Subsection ? item->parent()->text(0) : QString();
+        CGatewayPage page =
+            CGatewayPage::list(m_context.doc.plan(), CValidationSchema(m_context.doc.schema()),
+                               {addressOf(item), kind, item->text(0), parentLabel});
+        m_note->setText(page.restartNote());
+        m_list->setValueHeader(page.header());
+        m_list->setRows(page.rows());
+        if (page.isListed()) {
+            m_page = std::move(page);
+        }
+    } catch (const CXmlError&) {
+        logError("OnNMClickTree2");
+    }
+}
+
+void CUbrixVorelUbrix::commit(int row, int column) {
+    if (row < 0 || column != CPropertyList::kValueColumn) {
+        return;
+    }
+    const QString value = m_list->cellText(row, column);
+    if (!m_list->takeModified(row) || !m_page) {
+        return;
+    }
+    QString refusal;
+    const QByteArray command = m_page->command(m_list->cellText(row, 0), value, refusal);
+    if (command.isEmpty()) {
+        if (!refusal.isEmpty()) {
+            CDialogService::message(refusal);
+        }
+        putBack(row);
+        return;
+    }
+    // The plan changes when the gateway's echo comes back; a value that did not leave is
+    // put back, so the list never shows what the gateway did not get.
+    if (!m_context.transport.SendText(command, m_page->address())) {
+        putBack(row);
+    }
+}
+
+void CUbrixVorelUbrix::putBack(int row) {
+    if (m_page && row < static_cast<int>(m_page->rows().size())) {
+        m_list->setCellText(row, m_page->rows()[static_cast<size_t>(row)].value);
+    }
+}
+
+void CUbrixVorelUbrix::OnUbrixRefresh() {
+    m_list->clearRows();
+    clearPage();
+    try {
+        m_context.doc.clearGateways();
+    } catch (const CXmlError&) {
+        logError("OnUbrixRefresh");
+        return;
+    }
+    resetTree(kBusRoot);
+
+    // The run belongs to the sequencer, not to this view: a view switch during the pause
+    // after the probe does not lose the query, after the plan was already emptied.
+    CTransport& transport = m_context.transport;
+    std::vector<CPacedStep> steps;
+    if (m_context.doc.firewallSuspect().load()) {
+        m_firewallTimer->start(kFirewallWait);
+        steps.push_back({[&transport](CSequenceRun&) {
+                             transport.ProbeFirewall();
+                             return true;
+                         },
+                         kProbePause,
+                         {}});
+    }
+    steps.push_back({[&transport](CSequenceRun&) {
+                         return transport.SendText(CCommands::gatewayFullQuery(),
+                                                   CIpv4Address::kBroadcast);
+                     },
+                     std::chrono::milliseconds(0),
+                     {}});
+    m_context.sequencer.start(QString::fromLatin1(kRefreshRun),
+                              CSequenceRun::fromList(std::move(steps)));
+}
+
+void CUbrixVorelUbrix::onFirewallTimer() {
+    m_firewallTimer->stop();
+    if (m_context.doc.firewallSuspect().load()) {
+        CDialogService::message(QString::fromLatin1(kFirewallBlocked));
+    }
+}
+
+void CUbrixVorelUbrix::OnUbrixReset() {
+    m_list->clearRows();
+    clearPage();
+    QTreeWidgetItem* item = m_tree->currentItem();
+    if (item == nullptr || roleOf(item) == Role::Root) {
+        return;
+    }
+    while (item->parent() != nullptr && roleOf(item) != Role::Gateway) {
+        item = item->parent();
+    }
+    const quint32 address = addressOf(item);
+    // Sent first: a gateway that was not told to restart keeps its settings in the plan.
+    if (!m_context.transport.SendText(CCommands::gatewayRestart(), address)) {
+        return;
+    }
+    delete item;
+    try {
+        m_context.doc.clearGatewaySettings(CIpv4Address::toDotted(address));
+    } catch (const CXmlError&) {
+        logError("OnUbrixReset");
+    }
+}
+
+void CUbrixVorelUbrix::showPopup(const QPoint& position) {
+    if (m_popup) {
+        m_popup->close();
+    }
+    m_popup = CPopupMenus::create(vorel::cmd::kPopupGatewayView, this);
+    m_popup->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_popup, &QMenu::triggered, this, [this](QAction* action) {
+        if (action->data().toInt() == vorel::cmd::kUbrixRefresh) {
+            OnUbrixRefresh();
+        }
+    });
+    m_popup->popup(m_tree->viewport()->mapToGlobal(position));
+}
+
+void CUbrixVorelUbrix::logError(const char* handler) const {
+    m_context.doc.writeErrorLog(QByteArray("Error in CUbrixVorelUbrix::") + handler);
+}
