@@ -4,6 +4,7 @@
 #include "app/CViewContext.h"
 #include "plan/CGatewayPage.h"
 
+#include <QMenu>
 #include <QPointer>
 #include <memory>
 #include <optional>
@@ -12,7 +13,6 @@ class CPropertyList;
 class ITickTimer;
 class QGroupBox;
 class QLineEdit;
-class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;

@@ -1,0 +1,184 @@
+#include "CGuiHarness.h"
+#include "CSimNetwork.h"
+#include "app/CDialogService.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "controls/CPropertyList.h"
+#include "support/TestSupport.h"
+#include "views/CUbrixVorelUbrix.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr qint64 kRestartSilenceMs = 300;
+
+QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& label) {
+    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == label) {
+            return parent->child(i);
+        }
+    }
+    return nullptr;
+}
+
+QStringList childLabels(const QTreeWidgetItem* item) {
+    QStringList labels;
+    for (int i = 0; i < item->childCount(); ++i) {
+        labels << item->child(i)->text(0);
+    }
+    return labels;
+}
+
+int rowLabelled(const CPropertyList& list, const QString& label) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (list.cellText(row, 0) == label) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+// The gateway view against the simulated site, through the frame's View > Ubrixs: refresh,
+// rename, clear a name, change a port's serial type, restart.
+class TestGatewayViewOnSite : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { CDialogService::enableTestHook(); }
+    void cleanup() { CDialogService::disableTestHook(); }
+    void commissionTheDemoSite();
+
+private:
+    CUbrixVorelUbrix* m_view = nullptr;
+    CSimNetwork* m_site = nullptr;
+    CGuiHarness* m_harness = nullptr;
+
+    QTreeWidgetItem* root() const { return m_view->tree()->topLevelItem(0); }
+    void refresh();
+    void typeInto(const QStringList& path, const QString& row, const QString& text);
+    QByteArray simulated(int gateway, const char* path) const;
+};
+
+void TestGatewayViewOnSite::refresh() {
+    m_view->OnUbrixRefresh();
+    // The query follows the probe's pause, on the test's clock.
+    m_harness->timers().advance(1000ms);
+}
+
+void TestGatewayViewOnSite::typeInto(const QStringList& path, const QString& row,
+                                     const QString& text) {
+    QTreeWidgetItem* item = root();
+    for (const QString& label : path) {
+        item = child(item, label);
+    }
+    QVERIFY2(item != nullptr, qPrintable(path.join(u'/')));
+    m_view->OnNMClickTree2(item);
+    CPropertyList* list = m_view->propertyList();
+    const int found = rowLabelled(*list, row);
+    QVERIFY2(found >= 0, qPrintable(row));
+    list->edit(list->model()->index(found, CPropertyList::kValueColumn));
+    if (auto* combo = list->viewport()->findChild<QComboBox*>()) {
+        const int option = combo->findText(text);
+        QVERIFY2(option >= 0, qPrintable(text));
+        combo->setCurrentIndex(option);
+        emit combo->activated(option);
+    } else {
+        auto* editor = list->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->selectAll();
+        if (text.isEmpty()) {
+            QTest::keyClick(editor, Qt::Key_Delete);
+        } else {
+            QTest::keyClicks(editor, text);
+        }
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    QTRY_VERIFY(list->viewport()->findChild<QLineEdit*>() == nullptr &&
+                list->viewport()->findChild<QComboBox*>() == nullptr);
+}
+
+QByteArray TestGatewayViewOnSite::simulated(int gateway, const char* path) const {
+    return m_site->withSite([gateway, path](CSimSite& site) {
+        return site.gateways()[gateway].settings().value(*CSimPath::parse(path));
+    });
+}
+
+void TestGatewayViewOnSite::commissionTheDemoSite() {
+    CGuiHarness harness;
+    m_harness = &harness;
+    QString error;
+    const std::unique_ptr<CSimNetwork> site =
+        CSimNetwork::startDemo(3, 2, testsupport::runtimePath(QString()), error);
+    QVERIFY2(site != nullptr, qPrintable(error));
+    m_site = site.get();
+    site->withSite([](CSimSite& s) { s.setRestartSilenceMs(kRestartSilenceMs); });
+    CMainFrame frame(harness.context(), false);
+    harness.transport().StartTransport();
+    frame.runCommand(vorel::cmd::kViewUbrixs);
+    m_view = qobject_cast<CUbrixVorelUbrix*>(frame.activeView());
+    QVERIFY(m_view != nullptr);
+    QCOMPARE(root()->text(0), QStringLiteral("LAN network"));
+
+    // 1. Refresh: every gateway with its sections; our own probe came back, so no box.
+    refresh();
+    QTRY_COMPARE(childLabels(root()), (QStringList{"Ubrix 1", "Ubrix 2", "Ubrix 3"}));
+    QCOMPARE(root()->text(0), QStringLiteral("KV network"));
+    QTreeWidgetItem* third = child(root(), QStringLiteral("Ubrix 3"));
+    QTRY_VERIFY(child(child(third, QStringLiteral("PORT (A)")), QStringLiteral("SERIAL")));
+    for (const char* section : {"NETWORK", "UDP", "TELNET"}) {
+        QVERIFY2(child(third, QLatin1String(section)) != nullptr, section);
+    }
+    harness.timers().advance(4000ms);
+    QVERIFY(CDialogService::askedTexts().isEmpty());
+
+    // 2. Rename gateway 2: the simulated gateway holds the name, the tree follows its echo.
+    typeInto({"Ubrix 2"}, QStringLiteral("NAME"), QStringLiteral("Hall"));
+    QTRY_COMPARE(childLabels(root()), (QStringList{"Ubrix 1", "Hall", "Ubrix 3"}));
+    QCOMPARE(simulated(1, "NAME"), QByteArray("Hall"));
+
+    // 3. Clear gateway 1's name: it keeps its address label, and no gateway goes missing.
+    typeInto({"Ubrix 1"}, QStringLiteral("NAME"), QString());
+    QTRY_COMPARE(childLabels(root()), (QStringList{"ip= \"127.0.0.2\" ", "Hall", "Ubrix 3"}));
+    QCOMPARE(simulated(0, "NAME"), QByteArray());
+    harness.fixture().receive({CGuiHarness::line("127.0.0.4", "!NETWORK.DHCP=ENABLE;")});
+    QCOMPARE(childLabels(root()).size(), 3);
+
+    // 4. Port A's serial type of the UBRIX_C.
+    QCOMPARE(simulated(2, "A.SERIAL.TYPE"), QByteArray("KVBUS"));
+    typeInto({"Ubrix 3", "PORT (A)", "SERIAL"}, QStringLiteral("TYPE"), QStringLiteral("NONE"));
+    QTRY_COMPARE(simulated(2, "A.SERIAL.TYPE"), QByteArray("NONE"));
+    QTRY_COMPARE(QByteArray(harness.doc()
+                                .plan()
+                                .select_node("//UBRIX[@IP='127.0.0.4']/PORT[@P='A']/SERIAL/TYPE")
+                                .node()
+                                .text()
+                                .get()),
+                 QByteArray("NONE"));
+
+    // 5. Restart gateway 3 from one of its sections.
+    m_view->tree()->setCurrentItem(
+        child(child(root(), QStringLiteral("Ubrix 3")), QStringLiteral("NETWORK")));
+    m_view->OnUbrixReset();
+    QTRY_COMPARE(site->withSite([](CSimSite& s) { return s.gateways()[2].restartCount(); }), 1);
+    QCOMPARE(childLabels(root()), (QStringList{"ip= \"127.0.0.2\" ", "Hall"}));
+
+    // 6. Once it is back, a refresh finds it again.
+    QTest::qWait(static_cast<int>(kRestartSilenceMs) + 100);
+    refresh();
+    QTRY_COMPARE(childLabels(root()), (QStringList{"ip= \"127.0.0.2\" ", "Hall", "Ubrix 3"}));
+    QVERIFY(harness.fixture().notifier().messages().isEmpty());
+    QCOMPARE(harness.fixture().errorLogText(), QByteArray());
+    harness.transport().StopReceiver();
+}
+
+QTEST_MAIN(TestGatewayViewOnSite)
+#include "TestGatewayViewOnSite.moc"

@@ -1,0 +1,414 @@
+#include "CGuiHarness.h"
+#include "app/CDialogService.h"
+#include "app/CommandIds.h"
+#include "controls/CPropertyList.h"
+#include "plan/CGatewaySections.h"
+#include "protocol/CValueValidator.h"
+#include "support/CUdpPeer.h"
+#include "transport/CUDPListener.h"
+#include "views/CUbrixVorelUbrix.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kSendPort = 5000;
+constexpr int kQuietMs = 300;
+
+// Gateways on loopback addresses of the test's own namespace: .5 a UBRIX_C, .6 a UBRIX_A.
+const QList<QByteArray> kSite{
+    CGuiHarness::line("127.0.0.5", "!TYPE=UBRIX_C;"),
+    CGuiHarness::line("127.0.0.5", "!NAME=Lobby;"),
+    CGuiHarness::line("127.0.0.5", "!NETWORK.DHCP=DISABLE;"),
+    CGuiHarness::line("127.0.0.5", "!LUTRON.STATE=DISABLE;"),
+    CGuiHarness::line("127.0.0.5", "!A.SERIAL.TYPE=NONE;"),
+    CGuiHarness::line("127.0.0.5", "!WIFI.SSID=home;"),
+    CGuiHarness::line("127.0.0.6", "!TYPE=UBRIX_A;"),
+    CGuiHarness::line("127.0.0.6", "!NAME=Attic;"),
+};
+
+// The tree in one line per item, indented by depth: label, kind, and "*" with an icon.
+QStringList describe(const QTreeWidgetItem* item, int depth = 0) {
+    QStringList lines{QString(depth * 2, QLatin1Char(' ')) + item->text(0) + " " +
+                      QString::number(item->data(0, CUbrixVorelUbrix::kKindData).toInt()) +
+                      (item->icon(0).isNull() ? "" : "*")};
+    for (int i = 0; i < item->childCount(); ++i) {
+        lines += describe(item->child(i), depth + 1);
+    }
+    return lines;
+}
+
+QStringList describe(const CUbrixVorelUbrix& view) {
+    return describe(view.tree()->topLevelItem(0));
+}
+
+// The item at a path of labels below the root.
+QTreeWidgetItem* itemAt(const CUbrixVorelUbrix& view, const QStringList& labels) {
+    QTreeWidgetItem* item = view.tree()->topLevelItem(0);
+    for (const QString& label : labels) {
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; item != nullptr && i < item->childCount(); ++i) {
+            if (item->child(i)->text(0) == label) {
+                next = item->child(i);
+            }
+        }
+        item = next;
+    }
+    return item;
+}
+
+int rowLabelled(const CPropertyList& list, const QString& label) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (list.cellText(row, 0) == label) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+// A user's edit of a row's value: the text editor, a new text and Enter.
+void typeValue(CPropertyList& list, int row, const QString& text) {
+    list.edit(list.model()->index(row, CPropertyList::kValueColumn));
+    auto* editor = list.viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor != nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(list.viewport()->findChild<QLineEdit*>() == nullptr);
+}
+
+std::unique_ptr<CUbrixVorelUbrix> openView(CGuiHarness& harness) {
+    auto view = std::make_unique<CUbrixVorelUbrix>(harness.context());
+    QObject::connect(&harness.doc(), &CUbrixVorelDoc::updateAllViews, view.get(),
+                     &CUbrixVorelUbrix::OnUpdate);
+    view->OnInitialUpdate();
+    view->resize(700, 400);
+    view->show();
+    return view;
+}
+
+}  // namespace
+
+class TestUbrixVorelUbrix : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { CDialogService::enableTestHook(); }
+    void cleanup() { CDialogService::disableTestHook(); }
+
+    void treeOfThePlan();
+    void updatesByHint_data();
+    void updatesByHint();
+    void commitGoesToTheListedPage();
+    void refusedValueIsPutBackAndNotSent();
+    void failedSendPutsTheValueBack();
+    void restart_data();
+    void restart();
+    void failedRestartKeepsTheGateway();
+    void refreshAsksAfterThePauseWithoutBlocking_data();
+    void refreshAsksAfterThePauseWithoutBlocking();
+    void refreshOutlivesTheView();
+    void quoteInTypeListsGreyRows();
+};
+
+void TestUbrixVorelUbrix::treeOfThePlan() {
+    CGuiHarness harness;
+    auto view = openView(harness);
+    QCOMPARE(describe(*view), QStringList{"LAN network 0*"});
+    harness.fixture().receive(kSite);
+    QCOMPARE(describe(*view),
+             (QStringList{"LAN network 0*", "  Lobby 1*", "    NETWORK 21*", "    LUTRON 25*",
+                          "    PORT (A) 12*", "      SERIAL 26*", "    WIFI 30", "  Attic 1*"}));
+    QCOMPARE(view->tree()->topLevelItem(0)->isExpanded(), true);
+}
+
+void TestUbrixVorelUbrix::updatesByHint_data() {
+    QTest::addColumn<quint32>("hint");
+    QTest::addColumn<QStringList>("gateways");
+
+    const QStringList unchanged{"Lobby", "Attic"};
+    QTest::newRow("none") << quint32(0) << unchanged;
+    QTest::newRow("device announced") << quint32(1) << unchanged;
+    QTest::newRow("traffic line") << quint32(32) << unchanged;
+    // The tree only grows on these: the removed gateway stays until a rebuild.
+    QTest::newRow("settings") << quint32(2) << QStringList{"Lobby", "Attic", "Cellar"};
+    QTest::newRow("gateway added") << quint32(8) << QStringList{"Lobby", "Attic", "Cellar"};
+    QTest::newRow("announcement and settings in one drain")
+        << quint32((5u << 16) + 3) << QStringList{"Lobby", "Attic", "Cellar"};
+    QTest::newRow("a map file was loaded") << quint32(16) << QStringList{"Lobby", "Cellar"};
+}
+
+void TestUbrixVorelUbrix::updatesByHint() {
+    QFETCH(quint32, hint);
+    QFETCH(QStringList, gateways);
+
+    CGuiHarness harness;
+    harness.fixture().receive(kSite);
+    // Not connected: the hint under test is the only one the view hears.
+    CUbrixVorelUbrix view(harness.context());
+    view.OnInitialUpdate();
+    view.OnUpdate(CUbrixVorelDoc::kHintGatewayAdded);
+    harness.doc().removeGateway("127.0.0.6");
+    harness.fixture().receive({CGuiHarness::line("127.0.0.7", "!NAME=Cellar;")});
+
+    view.OnUpdate(hint);
+    QStringList labels;
+    for (int i = 0; i < view.tree()->topLevelItem(0)->childCount(); ++i) {
+        labels << view.tree()->topLevelItem(0)->child(i)->text(0);
+    }
+    QCOMPARE(labels, gateways);
+}
+
+void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
+    CGuiHarness harness;
+    CUdpPeer lobby;
+    CUdpPeer attic;
+    QVERIFY(lobby.bind(CGuiHarness::loopback(5), kSendPort));
+    QVERIFY(attic.bind(CGuiHarness::loopback(6), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+
+    view->OnNMClickTree2(itemAt(*view, {"Lobby", "NETWORK"}));
+    QCOMPARE(view->restartNote()->text(), QString::fromLatin1(CGatewaySections::kRestartNeeded));
+    QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP: 127.0.0.5"));
+    // The selection moves on (arrow keys) without a click: the page shown stays Lobby's.
+    view->tree()->setCurrentItem(itemAt(*view, {"Attic"}));
+    const int dhcp = rowLabelled(*view->propertyList(), QStringLiteral("DHCP"));
+    QVERIFY(dhcp >= 0);
+    auto* list = view->propertyList();
+    list->edit(list->model()->index(dhcp, CPropertyList::kValueColumn));
+    auto* combo = list->viewport()->findChild<QComboBox*>();
+    QVERIFY(combo != nullptr);
+    combo->setCurrentIndex(combo->findText(QStringLiteral("ENABLE")));
+    emit combo->activated(combo->currentIndex());
+    QTRY_VERIFY(list->viewport()->findChild<QComboBox*>() == nullptr);
+
+    const auto sent = lobby.receive(kQuietMs * 10);
+    QVERIFY(sent.has_value());
+    QCOMPARE(sent->bytes, QByteArray("&NETWORK.DHCP=ENABLE;"));
+    QVERIFY(!attic.receive(kQuietMs).has_value());
+    // The plan waits for the echo.
+    QCOMPARE(harness.doc()
+                 .plan()
+                 .first_element_by_path("Plan/Device_Configuration/UBRIX/NETWORK/DHCP")
+                 .text()
+                 .get(),
+             std::string_view("DISABLE"));
+
+    // Port pages carry the port; the LUTRON note is its own.
+    view->OnNMClickTree2(itemAt(*view, {"Lobby", "LUTRON"}));
+    QCOMPARE(view->restartNote()->text(),
+             QString::fromLatin1(CGatewaySections::kConnectionRestartNeeded));
+    view->OnNMClickTree2(itemAt(*view, {"Lobby", "PORT (A)", "SERIAL"}));
+    const int type = rowLabelled(*list, QStringLiteral("TYPE"));
+    QVERIFY(type >= 0);
+    QCOMPARE(list->row(type).options, (QStringList{"KVBUS", "NONE"}));
+    list->edit(list->model()->index(type, CPropertyList::kValueColumn));
+    combo = list->viewport()->findChild<QComboBox*>();
+    QVERIFY(combo != nullptr);
+    combo->setCurrentIndex(0);
+    emit combo->activated(0);
+    const auto port = lobby.receive(kQuietMs * 10);
+    QVERIFY(port.has_value());
+    QCOMPARE(port->bytes, QByteArray("&A.SERIAL.TYPE=KVBUS;"));
+}
+
+void TestUbrixVorelUbrix::refusedValueIsPutBackAndNotSent() {
+    CGuiHarness harness;
+    CUdpPeer lobby;
+    QVERIFY(lobby.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    view->OnNMClickTree2(itemAt(*view, {"Lobby"}));
+    const int name = rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
+    QVERIFY(name >= 0);
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+
+    typeValue(*view->propertyList(), name, QStringLiteral("Hall;&VERSION_HW=RESET"));
+
+    QCOMPARE(CDialogService::askedTexts(),
+             QStringList{QString::fromLatin1(CValueValidator::kSemicolon)});
+    QCOMPARE(view->propertyList()->cellText(name, 1), QStringLiteral("Lobby"));
+    QVERIFY(!view->propertyList()->isModified(name));
+    QVERIFY(!lobby.receive(kQuietMs).has_value());
+}
+
+void TestUbrixVorelUbrix::failedSendPutsTheValueBack() {
+    CGuiHarness harness;
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    view->OnNMClickTree2(itemAt(*view, {"Attic"}));
+    // An adapter whose address this machine does not have: every send fails.
+    CAdapterCandidate gone{QStringLiteral("gone"),
+                           CAdapterCandidate::Kind::Ethernet,
+                           true,
+                           9,
+                           {CIpv4Address::fromDotted("10.250.250.250")}};
+    harness.transport().setAdapters(CAdapterTable::fromCandidates({gone}));
+    const int name = rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
+
+    typeValue(*view->propertyList(), name, QStringLiteral("Hall"));
+
+    QCOMPARE(harness.fixture().notifier().messages().size(), 1);
+    QCOMPARE(view->propertyList()->cellText(name, 1), QStringLiteral("Attic"));
+}
+
+void TestUbrixVorelUbrix::restart_data() {
+    QTest::addColumn<QStringList>("selection");  // empty: none; {""}: the root
+    QTest::addColumn<int>("restarted");          // the gateway's last address byte; 0: none
+
+    QTest::newRow("nothing selected") << QStringList() << 0;
+    QTest::newRow("the root") << QStringList{""} << 0;
+    QTest::newRow("a gateway") << QStringList{"Attic"} << 6;
+    QTest::newRow("a section restarts its gateway") << QStringList{"Lobby", "NETWORK"} << 5;
+    QTest::newRow("a subsection too") << QStringList{"Lobby", "PORT (A)", "SERIAL"} << 5;
+}
+
+void TestUbrixVorelUbrix::restart() {
+    QFETCH(QStringList, selection);
+    QFETCH(int, restarted);
+
+    CGuiHarness harness;
+    CUdpPeer lobby;
+    CUdpPeer attic;
+    QVERIFY(lobby.bind(CGuiHarness::loopback(5), kSendPort));
+    QVERIFY(attic.bind(CGuiHarness::loopback(6), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    const QStringList before = describe(*view);
+    if (selection == QStringList{""}) {
+        view->tree()->setCurrentItem(view->tree()->topLevelItem(0));
+    } else if (!selection.isEmpty()) {
+        view->tree()->setCurrentItem(itemAt(*view, selection));
+    }
+
+    QTest::mouseClick(view->restartButton(), Qt::LeftButton);
+
+    CUdpPeer* gateway = restarted == 5 ? &lobby : &attic;
+    CUdpPeer* other = restarted == 5 ? &attic : &lobby;
+    if (restarted == 0) {
+        QVERIFY(!lobby.receive(kQuietMs).has_value());
+        QVERIFY(!attic.receive(kQuietMs).has_value());
+        QCOMPARE(describe(*view), before);
+        return;
+    }
+    const auto sent = gateway->receive(kQuietMs * 10);
+    QVERIFY(sent.has_value());
+    QCOMPARE(sent->bytes, QByteArray("&VERSION_HW=RESET;"));
+    QVERIFY(!other->receive(kQuietMs).has_value());
+    const QByteArray ip = "127.0.0." + QByteArray::number(restarted);
+    QCOMPARE(CDocFixture::compact(harness.doc().plan().find_node([&ip](const pugi::xml_node& node) {
+                 return QByteArray(node.name()) == "UBRIX" && ip == node.attribute("IP").value();
+             })),
+             "<UBRIX IP=\"" + ip + "\"/>");
+    QCOMPARE(view->tree()->topLevelItem(0)->childCount(), 1);
+}
+
+void TestUbrixVorelUbrix::failedRestartKeepsTheGateway() {
+    CGuiHarness harness;
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    const QByteArray plan = harness.fixture().planText();
+    view->tree()->setCurrentItem(itemAt(*view, {"Attic"}));
+    CAdapterCandidate gone{QStringLiteral("gone"),
+                           CAdapterCandidate::Kind::Ethernet,
+                           true,
+                           9,
+                           {CIpv4Address::fromDotted("10.250.250.250")}};
+    harness.transport().setAdapters(CAdapterTable::fromCandidates({gone}));
+
+    view->OnUbrixReset();
+
+    QCOMPARE(harness.fixture().notifier().messages().size(), 1);
+    QCOMPARE(harness.fixture().planText(), plan);
+    QVERIFY(itemAt(*view, {"Attic"}) != nullptr);
+}
+
+void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking_data() {
+    QTest::addColumn<bool>("receiving");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("our own broadcast comes back") << true << QStringList();
+    QTest::newRow("blocked") << false
+                             << QStringList{
+                                    QString::fromLatin1(CUbrixVorelUbrix::kFirewallBlocked)};
+}
+
+void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking() {
+    QFETCH(bool, receiving);
+    QFETCH(QStringList, messages);
+
+    CGuiHarness harness;
+    CUdpPeer gateways;
+    QVERIFY(gateways.bind(CIpv4Address::kAny, kSendPort));
+    harness.fixture().receive(kSite);
+    harness.doc().addGatewayToNetwork("127.0.0.5");
+    harness.doc().NetAddDevice("127.0.0.5", "4", "UID");
+    if (receiving) {
+        harness.transport().StartTransport();
+        QTRY_VERIFY(harness.transport().listener() != nullptr);
+    }
+    auto view = openView(harness);
+    if (!messages.isEmpty()) {
+        CDialogService::setNextAnswer(QMessageBox::Ok);
+    }
+
+    QTest::mouseClick(view->ubrixsButton(), Qt::LeftButton);
+
+    // The click came back at once: the plan's gateways and their buses are gone, the tree
+    // is the new root, and the query waits for its pause on the timer.
+    QCOMPARE(harness.fixture().planText(),
+             QByteArray("<Plan><Device_Configuration/><Network_Configuration/></Plan>"));
+    QCOMPARE(describe(*view), QStringList{"KV network 0*"});
+    QVERIFY(!gateways.receive(kQuietMs).has_value());
+    if (receiving) {
+        QTRY_VERIFY(!harness.doc().firewallSuspect().load());
+    }
+    harness.timers().advance(1000ms);
+    const auto query = gateways.receive(kQuietMs * 10);
+    QVERIFY(query.has_value());
+    QCOMPARE(query->bytes, QByteArray("&=?;"));
+    harness.timers().advance(3000ms);
+    QCOMPARE(CDialogService::askedTexts(), messages);
+    harness.timers().advance(10000ms);
+    QCOMPARE(CDialogService::askedTexts(), messages);
+    harness.transport().StopReceiver();
+}
+
+void TestUbrixVorelUbrix::refreshOutlivesTheView() {
+    CGuiHarness harness;
+    CUdpPeer gateways;
+    QVERIFY(gateways.bind(CIpv4Address::kAny, kSendPort));
+    auto view = openView(harness);
+    view->OnUbrixRefresh();
+    // The user switches views within the pause: the query still goes, and no message comes
+    // from a view that is gone.
+    view.reset();
+    harness.timers().advance(5000ms);
+    const auto query = gateways.receive(kQuietMs * 10);
+    QVERIFY(query.has_value());
+    QCOMPARE(query->bytes, QByteArray("&=?;"));
+    QVERIFY(CDialogService::askedTexts().isEmpty());
+}
+
+void TestUbrixVorelUbrix::quoteInTypeListsGreyRows() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("127.0.0.8", "!TYPE=a'b;"),
+                               CGuiHarness::line("127.0.0.8", "!NAME=Odd;")});
+    auto view = openView(harness);
+    view->OnNMClickTree2(itemAt(*view, {"Odd"}));
+    QCOMPARE(view->propertyList()->rowCount(), 2);
+    QCOMPARE(view->propertyList()->row(0).textRgb, CPropertyRow::kGrey);
+    QCOMPARE(harness.fixture().errorLogText(), QByteArray());
+}
+
+QTEST_MAIN(TestUbrixVorelUbrix)
+#include "TestUbrixVorelUbrix.moc"
