@@ -92,7 +92,7 @@ private slots:
     void loadProjectRemembersThePathAndShowsTheProject();
     void loadProjectCancelledStillShowsTheProject();
     void saveProjectOffersTheProjectPath();
-    void loggingStopAndStartWriteTheHistory();
+    void loggingStopAndStartLogWhatArrivesWhileOn();
     void loggingStartWithAFileThatWillNotOpenStaysOff();
     void logFileNameStopsLoggingAndDoesNotRestart();
     void networkSetupShowsTheCurrentValues();
@@ -360,7 +360,7 @@ void TestMainFrameCommands::saveProjectOffersTheProjectPath() {
     QCOMPARE(frame.projectFilename(), path);
 }
 
-void TestMainFrameCommands::loggingStopAndStartWriteTheHistory() {
+void TestMainFrameCommands::loggingStopAndStartLogWhatArrivesWhileOn() {
     CGuiHarness harness(true);
     CMainFrame frame(harness.context(), false);
     const QString log = harness.fixture().path(QStringLiteral("logfile.txt"));
@@ -382,8 +382,8 @@ void TestMainFrameCommands::loggingStopAndStartWriteTheHistory() {
     harness.fixture().receive({lines.at(4)});
     frame.commandAction(vorel::cmd::kLoggingStop)->trigger();
 
-    // Stop writes the whole history again, the lines from before Start included.
-    QCOMPARE(readFile(log), logged(lines.mid(0, 3)) + logged(lines));
+    // Each line is logged once, as it arrives; what came while logging was off is not.
+    QCOMPARE(readFile(log), logged(lines.mid(0, 3)) + logged({lines.at(4)}));
     QCOMPARE(harness.doc().trafficHistory().size(), std::size_t{5});
 }
 
@@ -401,24 +401,34 @@ void TestMainFrameCommands::loggingStartWithAFileThatWillNotOpenStaysOff() {
 }
 
 void TestMainFrameCommands::logFileNameStopsLoggingAndDoesNotRestart() {
-    CGuiHarness harness(true);
+    CGuiHarness harness;
+    const QString dataFolder = harness.fixture().path(QStringLiteral("data"));
+    harness.settings().dataFolder = dataFolder;
+    harness.settings().logFilename = QStringLiteral("logfile.txt");
     CMainFrame frame(harness.context(), false);
+    frame.runCommand(vorel::cmd::kLoggingStart);
+    QVERIFY(harness.doc().isLogging());
     harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
-    const QString chosen = harness.fixture().path(QStringLiteral("other.txt"));
+    // A name that does not exist yet: Start makes the file.
+    const QString chosen = harness.fixture().path(QStringLiteral("site-B.txt"));
     CDialogService::setNextFileName(chosen);
 
     frame.runCommand(vorel::cmd::kLogFileName);
 
     const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(0);
-    QCOMPARE(asked.mode, CDialogService::FileMode::Open);
+    QCOMPARE(asked.mode, CDialogService::FileMode::Save);
+    QCOMPARE(asked.overwritePrompt, CDialogService::OverwritePrompt::No);
     QCOMPARE(asked.defaultExtension, QStringLiteral("txt"));
-    QCOMPARE(asked.initialName, QStringLiteral("*.txt"));
+    QCOMPARE(asked.initialName, dataFolder + QStringLiteral("/logfile.txt"));
     QCOMPARE(harness.settings().logFilename, chosen);
     QVERIFY(!harness.doc().isLogging());
     QVERIFY(!QFile::exists(chosen));
-    // Stopping flushed the history into the old file.
-    QCOMPARE(readFile(harness.fixture().path(QStringLiteral("logfile.txt"))),
+    QCOMPARE(readFile(dataFolder + QStringLiteral("/logfile.txt")),
              logged({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")}));
+
+    frame.runCommand(vorel::cmd::kLoggingStart);
+    QVERIFY(harness.doc().isLogging());
+    QVERIFY(QFile::exists(chosen));
 
     // Cancelled: the name stays.
     CDialogService::setNextFileName(QString());

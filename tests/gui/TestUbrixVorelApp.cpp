@@ -6,6 +6,7 @@
 #include "app/CommandIds.h"
 #include "common/CRecordingNotifier.h"
 #include "plan/CUbrixVorelDoc.h"
+#include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
@@ -97,11 +98,14 @@ private slots:
     void secondInstanceIsToldThePortIsInUse();
     void demoUsesTheLoopbackAdapterAlone();
     void shutdownLogsWhatIsStillQueued();
+    void logFileNamesAreResolvedAgainstTheDataFolder_data();
+    void logFileNamesAreResolvedAgainstTheDataFolder();
 
 private:
     std::unique_ptr<CUbrixVorelApp> makeApp(
         const QList<CAdapterCandidate>& adapters = oneWiredAdapter(), bool demo = false);
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("vorel.ini")); }
+    QString dataFolder() const { return m_dir->filePath(QStringLiteral("data")); }
     void writeSetting(const QString& key, const QVariant& value);
     QVariant storedSetting(const QString& key) const;
 
@@ -116,12 +120,15 @@ void TestUbrixVorelApp::initTestCase() {
         QSKIP(qPrintable(why));
     }
     m_startFolder = QDir::currentPath();
+    // A start without a data folder of the test's own writes below ~/.qttest, not into
+    // this user's own data.
+    QStandardPaths::setTestModeEnabled(true);
 }
 
 void TestUbrixVorelApp::init() {
     CDialogService::enableTestHook();
     m_dir = std::make_unique<QTemporaryDir>();
-    // The log and error log go to the working folder, as they do for the program.
+    // Started in a folder of its own, to show that nothing lands in the working folder.
     QDir::setCurrent(m_dir->path());
     m_notifier.clear();
 }
@@ -139,6 +146,7 @@ std::unique_ptr<CUbrixVorelApp> TestUbrixVorelApp::makeApp(const QList<CAdapterC
     options.notifier = &m_notifier;
     options.adapterCandidates = [adapters] { return adapters; };
     options.demo = demo;
+    options.dataFolder = dataFolder();
     return std::make_unique<CUbrixVorelApp>(options);
 }
 
@@ -168,7 +176,11 @@ void TestUbrixVorelApp::firstStartUsesDefaultsAndWritesEveryKeyAtExit() {
     QVERIFY(app->transport().listener() != nullptr);
     QVERIFY(app->transport().listener()->isRunning());
     QVERIFY(app->document().isLogging());
-    QVERIFY(QFile::exists(QStringLiteral("logfile.txt")));
+    QVERIFY(QFile::exists(dataFolder() + QStringLiteral("/logfile.txt")));
+    app->document().writeErrorLog("Error in CUbrixVorelDoc::AddMsg()");
+    QVERIFY(QFile::exists(dataFolder() + QStringLiteral("/Vorel_Error_log.txt")));
+    QVERIFY(!QFile::exists(QStringLiteral("logfile.txt")));
+    QVERIFY(!QFile::exists(QStringLiteral("Vorel_Error_log.txt")));
     QVERIFY(app->document().plan().select_node("/Plan/Device_Configuration"));
     QVERIFY(app->document().plan().select_node("/Plan/Network_Configuration"));
 
@@ -402,7 +414,13 @@ void TestUbrixVorelApp::demoUsesTheLoopbackAdapterAlone() {
     QCOMPARE(adapters.selectedEntry().address, CIpv4Address::fromDotted("127.0.0.1"));
     QCOMPARE(adapters.selectedEntry().broadcastAddress,
              CIpv4Address::fromDotted("127.255.255.255"));
+    // The demonstration logs in a data folder of its own, apart from the program's.
+    const QString demoData =
+        CDataFolder::forApplication(QLatin1String(CUbrixVorelApp::kDemoApplication));
+    QVERIFY(demoData != CDataFolder::forApplication(QLatin1String(CSettings::kApplication)));
+    QVERIFY(QFile::exists(demoData + QStringLiteral("/logfile.txt")));
     app.ExitInstance();
+    QDir(demoData).removeRecursively();
 }
 
 void TestUbrixVorelApp::shutdownLogsWhatIsStillQueued() {
@@ -412,9 +430,38 @@ void TestUbrixVorelApp::shutdownLogsWhatIsStillQueued() {
 
     app->ExitInstance();
 
-    QFile log(QStringLiteral("logfile.txt"));
+    QFile log(dataFolder() + QStringLiteral("/logfile.txt"));
     QVERIFY(log.open(QIODevice::ReadOnly));
     QCOMPARE(log.readAll(), QByteArray("[14:03:09] (10.0.0.20) !NAME=Lobby;\n"));
+}
+
+void TestUbrixVorelApp::logFileNamesAreResolvedAgainstTheDataFolder_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("where");
+    QTest::newRow("the default") << "logfile.txt"
+                                 << "data/logfile.txt";
+    QTest::newRow("in a folder of its own") << "site/b.txt"
+                                            << "data/site/b.txt";
+    QTest::newRow("absolute") << "<top>/elsewhere.txt"
+                              << "elsewhere.txt";
+}
+
+void TestUbrixVorelApp::logFileNamesAreResolvedAgainstTheDataFolder() {
+    QFETCH(QString, name);
+    QFETCH(QString, where);
+    writeSetting(QStringLiteral("TRAFFIC/Log Filename"),
+                 name.replace(QStringLiteral("<top>"), m_dir->path()));
+    auto app = makeApp();
+    QVERIFY(app->InitInstance());
+    app->document().inboundQueue().push("[14:03:09] (10.0.0.20) !NAME=Lobby;");
+    app->document().AddMsg();
+
+    QFile log(m_dir->filePath(where));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), QByteArray("[14:03:09] (10.0.0.20) !NAME=Lobby;\n"));
+    app->ExitInstance();
+    // The name is kept as the user gave it.
+    QCOMPARE(storedSetting(QStringLiteral("TRAFFIC/Log Filename")).toString(), name);
 }
 
 QTEST_MAIN(TestUbrixVorelApp)

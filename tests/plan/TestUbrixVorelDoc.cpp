@@ -331,8 +331,7 @@ void TestUbrixVorelDoc::startAndStopLogEachLineOnce() {
     fixture.receive({line("while off")});
     fixture.doc().startLogging();
     fixture.doc().stopLogging();
-    QCOMPARE(readFile(fixture.settings().logFilename),
-             line("after") + "\n" + line("again") + "\n");
+    QCOMPARE(readFile(fixture.settings().logFilename), line("after") + "\n" + line("again") + "\n");
 }
 
 void TestUbrixVorelDoc::logFileThatCannotOpenLeavesLoggingOff() {

@@ -124,7 +124,7 @@ bool CUbrixVorelDoc::newPlan() {
     if (m_updateCheck) {
         m_updateCheck();
     }
-    if (m_settings.log != 0 && !m_history.openLog(m_settings.logFilename)) {
+    if (m_settings.log != 0 && !openLog()) {
         m_settings.log = 0;
     }
     m_plan.reset();
@@ -158,12 +158,12 @@ void CUbrixVorelDoc::loadSchema() {
 
 void CUbrixVorelDoc::close() {
     while (!m_inbound.isEmpty()) {
-        m_history.push(m_inbound.pop());
+        QByteArray line = m_inbound.pop();
+        m_log.write(line);
+        m_history.push(std::move(line));
         m_history.trimIfFull();
     }
-    if (m_settings.log != 0) {
-        m_history.flushAndCloseLog();
-    }
+    m_log.close();
 }
 
 void CUbrixVorelDoc::loadMapFile(const QString& path) {
@@ -218,14 +218,19 @@ bool CUbrixVorelDoc::saveProject(const QString& path) {
 
 void CUbrixVorelDoc::startLogging() {
     m_settings.log = 1;
-    if (!m_history.openLog(m_settings.logFilename)) {
+    if (!openLog()) {
         m_settings.log = 0;
     }
 }
 
+bool CUbrixVorelDoc::openLog() {
+    return m_log.open(m_settings.logFilePath(), m_settings.logLimitBytes());
+}
+
 void CUbrixVorelDoc::stopLogging() {
     m_settings.log = 0;
-    m_history.flushAndCloseLog();
+    // Every line went to the file as it arrived: nothing is written again.
+    m_log.close();
 }
 
 bool CUbrixVorelDoc::isLogging() const {
@@ -237,6 +242,7 @@ void CUbrixVorelDoc::writeErrorLog(const QByteArray& report) {
 }
 
 void CUbrixVorelDoc::appendToHistory(QByteArray line) {
+    m_log.write(line);
     m_history.push(std::move(line));
     emit updateAllViews(kHintTrafficLine);
     m_history.trimIfFull();
@@ -257,9 +263,12 @@ void CUbrixVorelDoc::AddMsg() {
             }
         } catch (const CXmlError&) {
             writeErrorLog(kAddMsgError + line);
+            m_log.flush();
             return;
         }
     }
+    // A burst is on disk as soon as it is through, whoever reads the file.
+    m_log.flush();
     emit updateAllViews(hint);
 }
 

@@ -6,6 +6,7 @@
 #include "CPlanIndex.h"
 #include "CSplitReply.h"
 #include "CTrafficHistory.h"
+#include "CTrafficLog.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -110,6 +111,7 @@ signals:
 
 private:
     void appendToHistory(QByteArray line);
+    bool openLog();
     // Each returns false when the drain must stop at this line.
     bool handleLine(const QByteArray& line, quint32& hint);
     void announceUid(const QByteArray& line, quint32& hint);
@@ -128,6 +130,7 @@ private:
     std::function<void()> m_updateCheck;
 
     CTrafficHistory m_history;
+    CTrafficLog m_log;
     CInboundQueue m_inbound;
     pugi::xml_document m_plan;
     CPlanIndex m_planIndex{m_plan};

@@ -1,6 +1,9 @@
 #include "CSettings.h"
 
+#include "CDataFolder.h"
+
 #include <QSettings>
+#include <algorithm>
 
 namespace {
 
@@ -34,6 +37,7 @@ void CSettings::load(QSettings& store) {
     showIp = readInt(store, "TRAFFIC/show ip", defaults.showIp);
     log = readInt(store, "TRAFFIC/Log", defaults.log);
     logFilename = readString(store, "TRAFFIC/Log Filename", defaults.logFilename);
+    logLimitMb = readInt(store, "TRAFFIC/Log Limit MB", defaults.logLimitMb);
     sendPort = readInt(store, "UDP/Send_Port", defaults.sendPort);
     recvPort = readInt(store, "UDP/Recv_Port", defaults.recvPort);
     mode = readInt(store, "Transport/Mode", defaults.mode);
@@ -53,6 +57,16 @@ void CSettings::load(QSettings& store) {
             readInt(store, qPrintable("Device/Node" + suffix), defaults.keypadStarts[n].node);
     }
     keypadType = readInt(store, "Device/Type", defaults.keypadType);
+}
+
+QString CSettings::logFilePath() const {
+    return CDataFolder::prepare(dataFolder, logFilename);
+}
+
+qint64 CSettings::logLimitBytes() const {
+    constexpr qint64 kMegabyte = qint64{1024} * 1024;
+    // A limit of nothing would start a new file for every line: one megabyte at least.
+    return qint64{std::max(logLimitMb, 1)} * kMegabyte;
 }
 
 void CSettings::save(QSettings& store) const {

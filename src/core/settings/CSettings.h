@@ -15,6 +15,7 @@ class CSettings {
 public:
     static constexpr const char* kOrganisation = "Quenlow";
     static constexpr const char* kApplication = "Ubrix Vorel";
+    static constexpr int kDefaultLogLimitMb = 50;
 
     // "MAP"
     int showUbrix = 1;
@@ -25,6 +26,9 @@ public:
     int showIp = 1;
     int log = 1;
     QString logFilename = QStringLiteral("logfile.txt");
+    // "TRAFFIC"/"Log Limit MB": past this size the log file is moved aside to its ".1"
+    // name and started anew. Read at start-up, never written: a user raises it by hand.
+    int logLimitMb = kDefaultLogLimitMb;
     // "UDP"
     int sendPort = 5000;
     int recvPort = 4000;
@@ -46,6 +50,15 @@ public:
     std::array<KeypadStart, 6> keypadStarts{
         {{1, 1, 0}, {1, 2, 0}, {1, 1, 0}, {1, 2, 0}, {1, 0, 0}, {2, 1, 0}}};
     int keypadType = 1;
+
+    // Not stored: the folder that relative file names ("Log Filename", the error log) are
+    // resolved against, set by the program at start-up; empty: the working folder.
+    QString dataFolder;
+
+    // "Log Filename" resolved against the data folder (made when missing); an absolute
+    // name as it is.
+    QString logFilePath() const;
+    qint64 logLimitBytes() const;
 
     // The per-user store of this platform (INI format).
     static std::unique_ptr<QSettings> openUserStore();

@@ -516,8 +516,10 @@ void CMainFrame::OnLogFileName() {
     if (m_context.doc.isLogging()) {
         m_context.doc.stopLogging();
     }
-    const QString path =
-        CDialogService::openFileName(QStringLiteral("txt"), QStringLiteral("*.txt"), QString());
+    // A save dialog, because the name may be a new one (Start makes the file). It opens on
+    // the current log, which for a relative name is in the user's data folder.
+    const QString path = CDialogService::saveFileName(QStringLiteral("txt"),
+                                                      m_context.settings.logFilePath(), QString());
     if (!path.isEmpty()) {
         m_context.settings.logFilename = path;
     }

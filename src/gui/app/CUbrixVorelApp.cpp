@@ -8,6 +8,7 @@
 #include "plan/CErrorLog.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "sequence/CSequencer.h"
+#include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CTransport.h"
@@ -23,10 +24,13 @@ CUbrixVorelApp::CUbrixVorelApp(Options options, QObject* parent)
     } else {
         m_notifier = m_options.notifier;
     }
+    m_dataFolder = dataFolderOf(m_options);
     m_settings = std::make_unique<CSettings>();
-    m_errorLog = m_options.errorLogPath.isEmpty()
-                     ? std::make_unique<CErrorLog>(m_clock)
-                     : std::make_unique<CErrorLog>(m_clock, m_options.errorLogPath);
+    m_errorLog = std::make_unique<CErrorLog>(
+        m_clock,
+        m_options.errorLogPath.isEmpty()
+            ? CDataFolder::prepare(m_dataFolder, QLatin1String(CErrorLog::kDefaultFileName))
+            : m_options.errorLogPath);
     m_doc = std::make_unique<CUbrixVorelDoc>(*m_settings, *m_notifier, *m_errorLog);
     m_transport = std::make_unique<CTransport>(*m_notifier, m_clock, m_doc->inboundQueue(),
                                                m_doc->firewallSuspect());
@@ -51,6 +55,14 @@ std::unique_ptr<QSettings> CUbrixVorelApp::openStore(const Options& options) {
                                            QLatin1String(kDemoApplication));
     }
     return CSettings::openUserStore();
+}
+
+QString CUbrixVorelApp::dataFolderOf(const Options& options) {
+    if (!options.dataFolder.isEmpty()) {
+        return options.dataFolder;
+    }
+    return CDataFolder::forApplication(
+        QLatin1String(options.demo ? kDemoApplication : CSettings::kApplication));
 }
 
 bool CUbrixVorelApp::InitInstance() {
@@ -79,6 +91,7 @@ bool CUbrixVorelApp::InitInstance() {
 
 void CUbrixVorelApp::readSettings() {
     m_settings->load(*m_store);
+    m_settings->dataFolder = m_dataFolder;
     m_transport->applySettings(*m_settings);
 }
 

@@ -40,8 +40,11 @@ public:
         IUserNotifier* notifier = nullptr;
         // The machine's network interfaces; null: this machine's.
         std::function<QList<CAdapterCandidate>()> adapterCandidates;
-        // The error log file; empty: the program's usual name.
+        // The error log file; empty: the program's usual name in the data folder.
         QString errorLogPath;
+        // Where relative file names (the traffic log's, the error log) land; empty: this
+        // user's data folder for the program (the demonstration has one of its own).
+        QString dataFolder;
     };
 
     explicit CUbrixVorelApp(Options options, QObject* parent = nullptr);
@@ -66,6 +69,7 @@ public:
 
 private:
     static std::unique_ptr<QSettings> openStore(const Options& options);
+    static QString dataFolderOf(const Options& options);
     void readSettings();
     void enumerateAdapters();
     void checkVersion();
@@ -75,6 +79,7 @@ private:
     std::unique_ptr<CMessageBoxNotifier> m_ownNotifier;
     IUserNotifier* m_notifier = nullptr;
     IClock& m_clock;
+    QString m_dataFolder;
     std::unique_ptr<QSettings> m_store;
     std::unique_ptr<CSettings> m_settings;
     std::unique_ptr<CErrorLog> m_errorLog;
