@@ -2,6 +2,7 @@
 #include "Version.h"
 #include "app/CUbrixVorelApp.h"
 #include "common/IUserNotifier.h"
+#include "plan/CModelTemplateFolder.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
 
@@ -35,7 +36,7 @@ CUbrixVorelApp::Options parseCommandLine(const QApplication& application) {
 
 // The demonstration's site: gateways with a few bus devices each on 127.0.0.2 and up,
 // answering on the program's ports and to loopback askers only. Its models are the
-// templates shipped beside the program.
+// templates shipped with the program.
 std::unique_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
     constexpr int kGateways = 3;
     constexpr int kDevicesPerGateway = 4;
@@ -43,8 +44,9 @@ std::unique_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
     options.sendPort = program.transport().sendPort();
     options.replyPort = program.transport().receivePort();
     QString error;
-    auto site = CSimNetwork::startDemo(kGateways, kDevicesPerGateway,
-                                       QCoreApplication::applicationDirPath(), error, options);
+    auto site = CSimNetwork::startDemo(
+        kGateways, kDevicesPerGateway,
+        CModelTemplateFolder::find(QCoreApplication::applicationDirPath()), error, options);
     if (!site) {
         program.notifier().showMessage(
             QStringLiteral("The demonstration site could not start:\n%1").arg(error));
@@ -59,6 +61,8 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QLatin1String(CSettings::kOrganisation));
     QApplication::setApplicationName(QLatin1String(CSettings::kApplication));
     QApplication::setApplicationVersion(QLatin1String(vorel::version::kText));
+    // The desktop entry the package installs: the window's icon and name in the menu.
+    QApplication::setDesktopFileName(QStringLiteral("ubrix-vorel"));
 
     const CUbrixVorelApp::Options options = parseCommandLine(application);
     CUbrixVorelApp program(options);

@@ -94,8 +94,8 @@ struct Parsed {
                                               "0: none."),
                                QStringLiteral("port"), QStringLiteral("0")};
     QCommandLineOption templates{QStringLiteral("templates"),
-                                 QStringLiteral("Folder of the model templates (default: the "
-                                                "program's folder)."),
+                                 QStringLiteral("Folder of the model templates (default: beside "
+                                                "the program, or where it is installed)."),
                                  QStringLiteral("dir")};
     QCommandLineOption quiet{QStringLiteral("quiet"),
                              QStringLiteral("Do not list the site at start.")};

@@ -18,7 +18,7 @@ struct CSimOptions {
     QList<QByteArray> faultLines;
     CSimNetwork::Options network;
     qint64 restartSilenceMs = 3000;
-    QString templateFolder;        // empty: the program's own folder
+    QString templateFolder;        // empty: beside the program, or installed
     bool typesFromSchema = false;  // "--types all": every bus device type of the schema
     bool quiet = false;
 

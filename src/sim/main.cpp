@@ -7,6 +7,7 @@
 #include "CSimNetwork.h"
 #include "CSimOptions.h"
 #include "CSimSiteBuilder.h"
+#include "plan/CModelTemplateFolder.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -92,7 +93,7 @@ int main(int argc, char* argv[]) {
     }
     auto models = std::make_shared<CSimModels>();
     const QString folder = options->templateFolder.isEmpty()
-                               ? QCoreApplication::applicationDirPath()
+                               ? CModelTemplateFolder::find(QCoreApplication::applicationDirPath())
                                : options->templateFolder;
     if (!models->load(folder, message)) {
         printError(message);
