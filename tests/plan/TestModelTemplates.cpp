@@ -1,6 +1,7 @@
 #include "support/CDocFixture.h"
 #include "support/TestSupport.h"
 
+#include "common/CXmlFile.h"
 #include "plan/CModelTemplates.h"
 
 #include <QDir>
@@ -33,7 +34,7 @@ class TestModelTemplates : public QObject {
 
 private slots:
     void listIsTheShippedModels();
-    void firstAddOpensModelAsProject();
+    void firstAddBeginsAnUntitledProject();
     void gatewaysGetPlaceholderAddresses();
     void devicesGetLowestFreeUid();
     void addedModelCarriesItsSettings();
@@ -61,19 +62,26 @@ void TestModelTemplates::listIsTheShippedModels() {
     }
 }
 
-void TestModelTemplates::firstAddOpensModelAsProject() {
+// The first model becomes the project as its file stands, but the project has no file yet:
+// a save must never write over the program's own model.
+void TestModelTemplates::firstAddBeginsAnUntitledProject() {
     CDocFixture fixture;
-    QVERIFY(CModelTemplates::add(fixture.doc(), LumetAC, kProgramFolder, fixture.notifier()));
+    QVERIFY(fixture.doc().addTemplateModel(LumetAC, kProgramFolder).has_value());
     QVERIFY(fixture.doc().hasTemplate());
-    QCOMPARE(fixture.doc().templatePath(),
-             QDir(kProgramFolder).filePath(QStringLiteral("template_lumetaC.xml")));
+    QCOMPARE(fixture.doc().templatePath(), QStringLiteral("Template"));
+    QVERIFY(fixture.doc().isTemplateModified());
+    pugi::xml_document model;
+    QString reason;
+    QVERIFY(CXmlFile::load(QDir(kProgramFolder).filePath(QStringLiteral("template_lumetaC.xml")),
+                           model, reason));
+    QCOMPARE(CDocFixture::compact(*fixture.doc().templateDocument()), CDocFixture::compact(model));
 }
 
 void TestModelTemplates::gatewaysGetPlaceholderAddresses() {
     CDocFixture fixture;
     openEmptyProject(fixture, "<DEVICE UID=\"1\"/>");
     for (int i = 0; i < 3; ++i) {
-        QVERIFY(CModelTemplates::add(fixture.doc(), UbrixA, kProgramFolder, fixture.notifier()));
+        QVERIFY(fixture.doc().addTemplateModel(UbrixA, kProgramFolder).has_value());
     }
     QCOMPARE(attributes(fixture, "//Device_Configuration/UBRIX", "IP"),
              (QStringList{"0.0.0.1", "0.0.0.2", "0.0.0.3"}));
@@ -87,8 +95,8 @@ void TestModelTemplates::gatewaysGetPlaceholderAddresses() {
 void TestModelTemplates::devicesGetLowestFreeUid() {
     CDocFixture fixture;
     openEmptyProject(fixture, "<DEVICE UID=\"1\"/><DEVICE UID=\"2\"/><DEVICE UID=\"4\"/>");
-    QVERIFY(CModelTemplates::add(fixture.doc(), LumetAC, kProgramFolder, fixture.notifier()));
-    QVERIFY(CModelTemplates::add(fixture.doc(), LumetAC, kProgramFolder, fixture.notifier()));
+    QVERIFY(fixture.doc().addTemplateModel(LumetAC, kProgramFolder).has_value());
+    QVERIFY(fixture.doc().addTemplateModel(LumetAC, kProgramFolder).has_value());
     QCOMPARE(attributes(fixture, "//Device_Configuration/DEVICE", "UID"),
              (QStringList{"1", "2", "4", "3", "5"}));
 }
@@ -96,7 +104,7 @@ void TestModelTemplates::devicesGetLowestFreeUid() {
 void TestModelTemplates::addedModelCarriesItsSettings() {
     CDocFixture fixture;
     openEmptyProject(fixture);
-    QVERIFY(CModelTemplates::add(fixture.doc(), LumetAC, kProgramFolder, fixture.notifier()));
+    QVERIFY(fixture.doc().addTemplateModel(LumetAC, kProgramFolder).has_value());
     const pugi::xml_node device =
         fixture.doc().templateDocument()->select_node("//Device_Configuration/DEVICE").node();
     QVERIFY(device.child("TYPE"));
@@ -107,8 +115,9 @@ void TestModelTemplates::missingModelLeavesProjectUnchanged() {
     CDocFixture fixture;
     openEmptyProject(fixture);
     const QByteArray before = CDocFixture::compact(*fixture.doc().templateDocument());
-    QVERIFY(!CModelTemplates::add(fixture.doc(), UbrixA, fixture.path(QStringLiteral("nowhere")),
-                                  fixture.notifier()));
+    QVERIFY(!fixture.doc()
+                 .addTemplateModel(UbrixA, fixture.path(QStringLiteral("nowhere")))
+                 .has_value());
     QCOMPARE(fixture.notifier().messages(), QStringList{QStringLiteral("Failed to open Template")});
     QCOMPARE(CDocFixture::compact(*fixture.doc().templateDocument()), before);
 }
@@ -121,7 +130,7 @@ void TestModelTemplates::modelWithoutDeviceLeavesProjectUnchanged() {
     QVERIFY(folder.mkpath(QStringLiteral(".")));
     writeFile(folder.filePath(QStringLiteral("template_ubrixa.xml")),
               "<Plan><Device_Configuration><DEVICE UID=\"1\"/></Device_Configuration></Plan>");
-    QVERIFY(!CModelTemplates::add(fixture.doc(), UbrixA, folder.path(), fixture.notifier()));
+    QVERIFY(!fixture.doc().addTemplateModel(UbrixA, folder.path()).has_value());
     QCOMPARE(CDocFixture::compact(*fixture.doc().templateDocument()), before);
     QCOMPARE(fixture.notifier().messages().size(), 1);
 }
@@ -136,7 +145,7 @@ void TestModelTemplates::theDeviceCheckedIsTheOneCopied() {
               "<Plan><Device_Configuration><!-- Ubrix A --><NOTE/>"
               "<UBRIX IP=\"9.9.9.9\"><TYPE>UBRIX_A</TYPE></UBRIX>"
               "</Device_Configuration></Plan>");
-    QVERIFY(CModelTemplates::add(fixture.doc(), UbrixA, folder.path(), fixture.notifier()));
+    QVERIFY(fixture.doc().addTemplateModel(UbrixA, folder.path()).has_value());
     QCOMPARE(CDocFixture::compact(
                  fixture.doc().templateDocument()->select_node("//Device_Configuration").node()),
              QByteArray("<Device_Configuration><UBRIX IP=\"0.0.0.1\"><TYPE>UBRIX_A</TYPE></UBRIX>"
@@ -150,7 +159,7 @@ void TestModelTemplates::allPlaceholdersTakenDoesNotHang() {
         gateways += "<UBRIX IP=\"0.0.0." + QByteArray::number(n) + "\"/>";
     }
     openEmptyProject(fixture, gateways);
-    QVERIFY(!CModelTemplates::add(fixture.doc(), UbrixA, kProgramFolder, fixture.notifier()));
+    QVERIFY(!fixture.doc().addTemplateModel(UbrixA, kProgramFolder).has_value());
     QCOMPARE(attributes(fixture, "//Device_Configuration/UBRIX", "IP").size(), 256);
     QCOMPARE(fixture.notifier().messages().size(), 1);
 }

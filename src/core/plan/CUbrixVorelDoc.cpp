@@ -1,6 +1,7 @@
 #include "CUbrixVorelDoc.h"
 
 #include "CErrorLog.h"
+#include "CModelTemplates.h"
 #include "CReplySplitter.h"
 #include "common/CXPathNumber.h"
 #include "common/CXPathQuery.h"
@@ -9,6 +10,8 @@
 #include "common/CXmlFile.h"
 #include "common/CXmlText.h"
 #include "common/IUserNotifier.h"
+#include "project/CProjectLookup.h"
+#include "project/CTemplateOperations.h"
 #include "settings/CSettings.h"
 
 #include <QFile>
@@ -198,21 +201,119 @@ bool CUbrixVorelDoc::openProject(const QString& path) {
         m_notifier.showMessage(QStringLiteral("Failed to open Template"));
         return false;
     }
-    m_template = std::move(loaded);
-    m_templatePath = path;
+    m_project.replace(std::move(loaded), path);
+    emit templateChanged();
     emit updateAllViews(kHintRestructured);
     return true;
 }
 
 bool CUbrixVorelDoc::saveProject(const QString& path) {
-    if (!m_template) {
+    if (!m_project.exists()) {
         return false;
     }
     QString reason;
-    if (!CXmlFile::save(*m_template, path, reason)) {
+    if (!CXmlFile::save(*m_project.document(), path, reason)) {
         m_notifier.showMessage(QStringLiteral("Failed to save template:\n%1\n").arg(reason));
         return false;
     }
+    m_project.markSaved();
+    emit templateChanged();
+    return true;
+}
+
+const pugi::xml_document& CUbrixVorelDoc::requireProject() const {
+    if (!m_project.exists()) {
+        throw CXmlError("there is no project");
+    }
+    return *m_project.document();
+}
+
+std::optional<CProjectDevice> CUbrixVorelDoc::carryOut(const CTemplatePlan& plan) {
+    if (!plan.refusal.isEmpty()) {
+        m_notifier.showMessage(plan.refusal);
+        return std::nullopt;
+    }
+    if (!plan.edit) {
+        return std::nullopt;
+    }
+    m_project.apply(*plan.edit);
+    projectEdited(*plan.edit);
+    return plan.device;
+}
+
+void CUbrixVorelDoc::projectEdited(const CTemplateEdit& edit) {
+    emit templateChanged();
+    if (edit.restructures()) {
+        emit updateAllViews(kHintRestructured);
+    }
+}
+
+std::optional<CProjectDevice> CUbrixVorelDoc::addTemplateModel(int index,
+                                                               const QString& programFolder) {
+    const CModelTemplates::Model* model = CModelTemplates::model(index);
+    if (model == nullptr) {
+        return std::nullopt;
+    }
+    auto loaded = std::make_unique<pugi::xml_document>();
+    QString reason;
+    if (!CXmlFile::load(CModelTemplates::path(*model, programFolder), *loaded, reason)) {
+        m_notifier.showMessage(QString::fromLatin1(CTemplateOperations::kModelUnusable));
+        return std::nullopt;
+    }
+    if (!m_project.exists()) {
+        return beginProject(std::move(loaded), model->gateway);
+    }
+    return carryOut(CTemplateOperations::addModel(*m_project.document(), *loaded, model->gateway));
+}
+
+// The first model begins the project: its file without the device, to which the device
+// then comes back as the first edit, so that even this add can be undone.
+std::optional<CProjectDevice> CUbrixVorelDoc::beginProject(
+    std::unique_ptr<pugi::xml_document> model, bool gateway) {
+    auto project = std::make_unique<pugi::xml_document>();
+    project->reset(*model);
+    const std::vector<pugi::xml_node> offered = CProjectLookup::devices(
+        *project, gateway ? CProjectDevice::Role::Gateway : CProjectDevice::Role::BusDevice);
+    if (!offered.empty()) {
+        offered.front().parent().remove_child(offered.front());
+    }
+    const CTemplatePlan plan = CTemplateOperations::addModel(*project, *model, gateway);
+    if (!plan.refusal.isEmpty()) {
+        m_notifier.showMessage(plan.refusal);
+        return std::nullopt;
+    }
+    m_project.replace(std::move(project), QString::fromLatin1(CProject::kUntitled));
+    return carryOut(plan);
+}
+
+std::optional<CProjectDevice> CUbrixVorelDoc::copyTemplateDevice(const CProjectDevice& device) {
+    return carryOut(CTemplateOperations::copy(requireProject(), device));
+}
+
+bool CUbrixVorelDoc::deleteTemplateDevice(const CProjectDevice& device) {
+    return carryOut(CTemplateOperations::remove(requireProject(), device)).has_value();
+}
+
+std::optional<CProjectDevice> CUbrixVorelDoc::changeTemplateAddress(const CProjectDevice& device,
+                                                                    const QString& typed) {
+    return carryOut(CTemplateOperations::changeAddress(requireProject(), device, typed));
+}
+
+bool CUbrixVorelDoc::undoTemplateEdit() {
+    const CTemplateEdit* edit = m_project.undo();
+    if (edit == nullptr) {
+        return false;
+    }
+    projectEdited(*edit);
+    return true;
+}
+
+bool CUbrixVorelDoc::redoTemplateEdit() {
+    const CTemplateEdit* edit = m_project.redo();
+    if (edit == nullptr) {
+        return false;
+    }
+    projectEdited(*edit);
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "CSplitReply.h"
 #include "CTrafficHistory.h"
 #include "CTrafficLog.h"
+#include "project/CProject.h"
+#include "project/CProjectPlace.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -14,11 +16,14 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
+#include <string>
 
 class CErrorLog;
 class CSettings;
 class IUserNotifier;
+struct CTemplatePlan;
 
 // The program's model: the plan (what the devices reported), the template (the project
 // being edited) and the validation schema, with the inbound queue, the traffic history
@@ -95,10 +100,33 @@ public:
     // The plan changes only through the document's operations.
     const pugi::xml_document& plan() const { return m_plan; }
     const pugi::xml_document& schema() const { return m_schema; }
-    bool hasTemplate() const { return m_template != nullptr; }
-    const pugi::xml_document* templateDocument() const { return m_template.get(); }
-    pugi::xml_document* editTemplate() { return m_template.get(); }
-    QString templatePath() const { return m_templatePath; }
+    bool hasTemplate() const { return m_project.exists(); }
+    const pugi::xml_document* templateDocument() const { return m_project.document(); }
+    QString templatePath() const { return m_project.path(); }
+
+    // The project (the template) changes only through these operations. Each can be
+    // undone; those that add, remove or readdress a device update all views with hint 16,
+    // and every change ends in templateChanged(). A refusal is told through the notifier
+    // and changes nothing; a device or section that is not in the project raises CXmlError.
+    //
+    // Adds model index of the model list from the program's folder: a gateway under the
+    // first free placeholder 0.0.0.n, a bus device under the lowest free UID. Without a
+    // project the model begins one, which has no file yet ("Template"), so that saving
+    // never writes over the program's own model file.
+    std::optional<CProjectDevice> addTemplateModel(int index, const QString& programFolder);
+    // A deep copy at the end, under the next free address (at most 256 tries).
+    std::optional<CProjectDevice> copyTemplateDevice(const CProjectDevice& device);
+    bool deleteTemplateDevice(const CProjectDevice& device);
+    // The typed address in its canonical form; a text in no valid form changes nothing,
+    // an address another device has is refused.
+    std::optional<CProjectDevice> changeTemplateAddress(const CProjectDevice& device,
+                                                        const QString& typed);
+    bool undoTemplateEdit();
+    bool redoTemplateEdit();
+    bool canUndoTemplateEdit() const { return m_project.canUndo(); }
+    bool canRedoTemplateEdit() const { return m_project.canRedo(); }
+    // Whether the project has changes that no save has written.
+    bool isTemplateModified() const { return m_project.isModified(); }
 
     int mapMode() const { return m_mapMode; }
     void setMapMode(int mode) { m_mapMode = mode; }
@@ -108,6 +136,8 @@ signals:
     void updateAllViews(quint32 hint);
     // A setting reply was entered into the plan (before the drain's final update).
     void settingEntered(const CEnteredSetting& setting);
+    // The project changed, was opened or saved: its content or its unsaved-changes mark.
+    void templateChanged();
 
 private:
     void appendToHistory(QByteArray line);
@@ -123,6 +153,12 @@ private:
     void loadSchema();
     // Removes every node the selection holds, the deepest first, and forgets the index.
     void removeSelected(const pugi::xpath_node_set& selected);
+    const pugi::xml_document& requireProject() const;
+    // Does a planned project edit, or tells its refusal; the device it leaves when done.
+    std::optional<CProjectDevice> carryOut(const CTemplatePlan& plan);
+    void projectEdited(const CTemplateEdit& edit);
+    std::optional<CProjectDevice> beginProject(std::unique_ptr<pugi::xml_document> model,
+                                               bool gateway);
 
     CSettings& m_settings;
     IUserNotifier& m_notifier;
@@ -136,8 +172,7 @@ private:
     CPlanIndex m_planIndex{m_plan};
     bool m_planMade = false;
     pugi::xml_document m_schema;
-    std::unique_ptr<pugi::xml_document> m_template;
-    QString m_templatePath = QStringLiteral("Template");
+    CProject m_project;
     int m_mapMode = 0;
     std::atomic<bool> m_firewallSuspect{true};
     CKeypadAddressBlock m_keypads;

@@ -1,0 +1,150 @@
+#include "CTemplateOperations.h"
+
+#include "CProjectAddress.h"
+#include "CProjectLookup.h"
+#include "common/CXmlError.h"
+
+#include <optional>
+
+using Role = CProjectDevice::Role;
+
+const char* const CTemplateOperations::kModelUnusable = "Failed to open Template";
+const char* const CTemplateOperations::kNoPlaceholder =
+    "Every placeholder address from 0.0.0.0 to 0.0.0.255 is taken.\n"
+    "Give the project's gateways their real addresses first.";
+const char* const CTemplateOperations::kNoUid = "Every UID from 1 to 65535 is taken.";
+
+namespace {
+
+// The first 0.0.0.n, n counting up from 1 and wrapping as a byte, that is free; none when
+// all 256 are taken.
+std::optional<std::string> freePlaceholder(const std::function<bool(const std::string&)>& taken) {
+    unsigned char n = 1;
+    for (int tries = 0; tries < CProjectAddress::kCopyTries; ++tries, ++n) {
+        std::string address = "0.0.0." + std::to_string(n);
+        if (!taken(address)) {
+            return address;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> lowestFreeUid(const std::function<bool(const std::string&)>& taken) {
+    for (long long uid = 1; uid <= CProjectAddress::kMaxUid; ++uid) {
+        std::string candidate = std::to_string(uid);
+        if (!taken(candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+QString CTemplateOperations::noFreeAddress(const CProjectDevice& device) {
+    const QString id = QString::fromStdString(device.id);
+    return device.isGateway() ? QStringLiteral(
+                                    "No free address follows %1 within %2 tries: the gateway was "
+                                    "not copied.")
+                                    .arg(id)
+                                    .arg(CProjectAddress::kCopyTries)
+                              : QStringLiteral(
+                                    "No free UID follows %1 within %2 tries: the device was not "
+                                    "copied.")
+                                    .arg(id)
+                                    .arg(CProjectAddress::kCopyTries);
+}
+
+QString CTemplateOperations::addressTaken(const CProjectDevice& device, const QString& address) {
+    return device.isGateway()
+               ? QStringLiteral("Another gateway of the project has the address %1 already.")
+                     .arg(address)
+               : QStringLiteral("Another device of the project has the UID %1 already.")
+                     .arg(address);
+}
+
+pugi::xml_node CTemplateOperations::require(const pugi::xml_document& project,
+                                            const CProjectDevice& device) {
+    const pugi::xml_node element = CProjectLookup::find(project, device);
+    if (!element) {
+        throw CXmlError(std::string("no ") + device.element() + " " + device.id +
+                        " in the project");
+    }
+    return element;
+}
+
+bool CTemplateOperations::isTaken(const pugi::xml_document& project, const CProjectDevice& device) {
+    return CProjectLookup::find(project, device) != nullptr;
+}
+
+CTemplatePlan CTemplateOperations::appendUnder(const pugi::xml_node& parent,
+                                               const pugi::xml_node& element,
+                                               const CProjectDevice& device) {
+    pugi::xml_document copy;
+    pugi::xml_node made = copy.append_copy(element);
+    made.attribute(device.attribute()).set_value(device.id.c_str());
+    CTemplatePlan plan;
+    plan.edit = CTemplateEdit::append(parent, made);
+    plan.device = device;
+    return plan;
+}
+
+CTemplatePlan CTemplateOperations::copy(const pugi::xml_document& project,
+                                        const CProjectDevice& device) {
+    const pugi::xml_node element = require(project, device);
+    const std::optional<std::string> free =
+        CProjectAddress::nextFree(device, [&](const std::string& candidate) {
+            return isTaken(project, {device.role, candidate});
+        });
+    if (!free) {
+        return CTemplatePlan::refused(noFreeAddress(device));
+    }
+    return appendUnder(element.parent(), element, {device.role, *free});
+}
+
+CTemplatePlan CTemplateOperations::remove(const pugi::xml_document& project,
+                                          const CProjectDevice& device) {
+    CTemplatePlan plan;
+    plan.edit = CTemplateEdit::remove(require(project, device));
+    plan.device = device;
+    return plan;
+}
+
+CTemplatePlan CTemplateOperations::changeAddress(const pugi::xml_document& project,
+                                                 const CProjectDevice& device,
+                                                 const QString& typed) {
+    const pugi::xml_node element = require(project, device);
+    const std::optional<std::string> address = CProjectAddress::canonical(device.role, typed);
+    CTemplatePlan plan;
+    plan.device = device;
+    if (!address || *address == device.id) {
+        return plan;
+    }
+    const CProjectDevice renamed{device.role, *address};
+    if (isTaken(project, renamed)) {
+        return CTemplatePlan::refused(addressTaken(device, QString::fromStdString(*address)));
+    }
+    plan.edit = CTemplateEdit::setAttribute(element, device.attribute(), *address);
+    plan.device = renamed;
+    return plan;
+}
+
+CTemplatePlan CTemplateOperations::addModel(const pugi::xml_document& project,
+                                            const pugi::xml_document& model, bool gateway) {
+    const Role role = gateway ? Role::Gateway : Role::BusDevice;
+    const std::vector<pugi::xml_node> offered = CProjectLookup::devices(model, role);
+    const pugi::xml_node configuration = CProjectLookup::deviceConfiguration(project);
+    if (offered.empty() || !configuration) {
+        // A model file without its device, or a project without a place for it.
+        return CTemplatePlan::refused(QString::fromLatin1(kModelUnusable));
+    }
+    const auto taken = [&](const std::string& candidate) {
+        return isTaken(project, {role, candidate});
+    };
+    const std::optional<std::string> address =
+        gateway ? freePlaceholder(taken) : lowestFreeUid(taken);
+    if (!address) {
+        return CTemplatePlan::refused(QString::fromLatin1(gateway ? kNoPlaceholder : kNoUid));
+    }
+    return appendUnder(configuration, offered.front(), {role, *address});
+}
