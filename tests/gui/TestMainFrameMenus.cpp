@@ -248,13 +248,13 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::newRow("View Trace: no action") << 32831 << false;
     QTest::newRow("View Network") << 32823 << true;
     QTest::newRow("View Ubrixs") << 32809 << true;
+    QTest::newRow("View Project") << 32772 << true;
     QTest::newRow("Keypad Sun: no action") << 32835 << false;
     QTest::newRow("Time Stamp") << 32807 << true;
     QTest::newRow("Show IP") << 32808 << true;
     QTest::newRow("About") << 57664 << true;
     QTest::newRow("Load Map") << 32821 << true;
     // Views and tool windows that nobody has registered cannot be chosen yet.
-    QTest::newRow("View Project, no view") << 32772 << false;
     QTest::newRow("View Map, no view") << 32813 << false;
     QTest::newRow("Keypad Simple, no window") << 32832 << false;
     QTest::newRow("Keypad Lighting, no window") << 32833 << false;
@@ -303,14 +303,14 @@ void TestMainFrameMenus::disabledCommandsDoNothing() {
 void TestMainFrameMenus::registeredViewEnablesItsCommand() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
-    QVERIFY(!frame.commandAction(vorel::cmd::kViewProject)->isEnabled());
+    QVERIFY(!frame.commandAction(vorel::cmd::kViewMap)->isEnabled());
 
-    frame.registerView(vorel::cmd::kViewProject,
+    frame.registerView(vorel::cmd::kViewMap,
                        [](const CViewContext&, QWidget* parent) { return new CFormView(parent); });
 
-    QVERIFY(frame.commandAction(vorel::cmd::kViewProject)->isEnabled());
-    frame.commandAction(vorel::cmd::kViewProject)->trigger();
-    QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewProject));
+    QVERIFY(frame.commandAction(vorel::cmd::kViewMap)->isEnabled());
+    frame.commandAction(vorel::cmd::kViewMap)->trigger();
+    QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewMap));
 }
 
 void TestMainFrameMenus::uploadCmsFileBelongsToTheViewThatHandlesIt() {

@@ -13,6 +13,7 @@
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
+#include "views/CUbrixVorelMap.h"
 #include "views/CUbrixVorelNet.h"
 #include "views/CUbrixVorelUbrix.h"
 #include "views/CUbrixVorelView.h"
@@ -73,7 +74,8 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
     : QMainWindow(parent), m_context(context) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromLatin1(newerReleaseAnnounced ? kTitleNewerRelease : kTitle));
+    m_title = QString::fromLatin1(newerReleaseAnnounced ? kTitleNewerRelease : kTitle);
+    setWindowTitle(m_title);
     setWindowIcon(CProgramIcon::icon());
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     CDialogService::setDialogParent(this);
@@ -92,6 +94,10 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
     registerView(cmd::kViewUbrixs, [](const CViewContext& viewContext, QWidget* viewParent) {
         return new CUbrixVorelUbrix(viewContext, viewParent);
     });
+    registerView(cmd::kViewProject, [](const CViewContext& viewContext, QWidget* viewParent) {
+        return new CUbrixVorelMap(viewContext, {}, viewParent);
+    });
+    connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateTitle);
     switchView(cmd::kViewTraffic);
 }
 
@@ -424,7 +430,31 @@ void CMainFrame::OnSendText(quint32 address, const QByteArray& text) {
     m_context.transport.SendText(text, address);
 }
 
+void CMainFrame::updateTitle() {
+    setWindowTitle(m_context.doc.isTemplateModified() ? m_title.trimmed() + QStringLiteral(" *")
+                                                      : m_title);
+}
+
+bool CMainFrame::mayDropProjectChanges() {
+    if (!m_context.doc.isTemplateModified()) {
+        return true;
+    }
+    switch (CDialogService::message(QString::fromLatin1(kUnsavedProject),
+                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            return OnSaveProject();
+        case QMessageBox::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!mayDropProjectChanges()) {
+        event->ignore();
+        return;
+    }
     destroyChild(umw::kLedKeypad);
     destroyChild(umw::kTraceWindow);
     QMainWindow::closeEvent(event);
@@ -441,6 +471,9 @@ void CMainFrame::OnSaveMapFile() {
 }
 
 void CMainFrame::OnLoadProject() {
+    if (!mayDropProjectChanges()) {
+        return;
+    }
     const QString path = CDialogService::openFileName(QStringLiteral("xml"), QString(),
                                                       QString::fromLatin1(kXmlFilter));
     if (!path.isEmpty()) {
@@ -450,12 +483,10 @@ void CMainFrame::OnLoadProject() {
     switchView(cmd::kViewProject);
 }
 
-void CMainFrame::OnSaveProject() {
+bool CMainFrame::OnSaveProject() {
     const QString path = CDialogService::saveFileName(QStringLiteral("xml"), m_projectFilename,
                                                       QString::fromLatin1(kXmlFilter));
-    if (!path.isEmpty()) {
-        m_context.doc.saveProject(path);
-    }
+    return !path.isEmpty() && m_context.doc.saveProject(path);
 }
 
 void CMainFrame::OnLoadMap() {

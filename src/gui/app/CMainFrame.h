@@ -31,6 +31,8 @@ public:
     static constexpr const char* kXmlFilter = "Xml Files (*.xml)|*.xml||";
     static constexpr const char* kErrorCreatingDialog = "Error creating Dialog";
     static constexpr const char* kReady = "Ready";
+    static constexpr const char* kUnsavedProject =
+        "The project has changes that are not saved.\nSave them first?";
     static constexpr int kMinimumWidth = 672;
     static constexpr int kMinimumHeight = 488;
 
@@ -105,11 +107,16 @@ private:
     bool frameHandles(int command) const;
     void handleCommand(int command);
     void postToChild(int child, const QByteArray& text, bool keypadStatus);
+    // The title, marked while the project has unsaved changes.
+    void updateTitle();
+    // Asks before unsaved project changes are lost: Yes saves first, Cancel keeps them.
+    bool mayDropProjectChanges();
     void destroyChild(int child);
 
     void OnSaveMapFile();
     void OnLoadProject();
-    void OnSaveProject();
+    // False when nothing was saved (cancelled or failed).
+    bool OnSaveProject();
     void OnLoadMap();
     void OnSelectTransportMode(int mode, bool closeTcp);
     void OnNetworkSetup();
@@ -122,6 +129,7 @@ private:
     void OnAbout();
 
     CViewContext m_context;
+    QString m_title;
     QHash<int, QAction*> m_commands;
     QHash<int, std::function<void()>> m_handlers;
     QSet<int> m_alwaysDisabled;

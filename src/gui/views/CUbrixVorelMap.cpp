@@ -1,0 +1,353 @@
+#include "CUbrixVorelMap.h"
+
+#include "CMapIcons.h"
+#include "CMapLabelDelegate.h"
+#include "CTemplateAdd.h"
+#include "app/CModalRunner.h"
+#include "app/CPopupMenus.h"
+#include "app/CommandIds.h"
+#include "common/CXPathNumber.h"
+#include "common/CXmlError.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "project/CMapKeywords.h"
+#include "project/CProjectTree.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QTreeWidget>
+
+Q_DECLARE_METATYPE(CProjectPlace)
+
+namespace {
+
+constexpr int kMargin = 12;
+constexpr int kTop = 40;
+constexpr int kTreeWidth = 200;
+constexpr int kListLeft = kMargin + kTreeWidth + kMargin;
+// What the resize rules keep free right of the property list and below both.
+constexpr int kRightGap = 24;
+constexpr int kBottomGap = 17;
+
+bool isDevice(CProjectItem::Role role) {
+    return role == CProjectItem::Role::Gateway || role == CProjectItem::Role::Device;
+}
+
+}  // namespace
+
+CUbrixVorelMap::CUbrixVorelMap(const CViewContext& context, UploadStarter upload, QWidget* parent)
+    : CFormView(parent), m_context(context), m_startUpload(std::move(upload)) {
+    buildForm();
+    connectForm();
+}
+
+CUbrixVorelMap::~CUbrixVorelMap() = default;
+
+void CUbrixVorelMap::buildForm() {
+    setObjectName(QStringLiteral("form%1").arg(kForm));
+    m_devices = new QRadioButton(QStringLiteral("Devices"), this);
+    m_ubrix = new QRadioButton(QStringLiteral("Ubrix"), this);
+    m_modes = new QButtonGroup(this);
+    m_modes->addButton(m_devices, CProjectTree::kDeviceMode);
+    m_modes->addButton(m_ubrix, CProjectTree::kGatewayMode);
+    m_add = new QPushButton(QStringLiteral("Add"), this);
+    m_copy = new QPushButton(QStringLiteral("Copy"), this);
+    m_delete = new QPushButton(QStringLiteral("Delete"), this);
+    m_upload = new QPushButton(QStringLiteral("UpLoad"), this);
+    m_fileName = new QLineEdit(this);
+    m_fileName->setReadOnly(true);
+
+    m_devices->setGeometry(kMargin, 8, 76, 22);
+    m_ubrix->setGeometry(92, 8, 64, 22);
+    m_add->setGeometry(164, 6, 60, 24);
+    m_copy->setGeometry(230, 6, 60, 24);
+    m_delete->setGeometry(296, 6, 60, 24);
+    m_upload->setGeometry(362, 6, 64, 24);
+    m_fileName->setGeometry(436, 7, 200, 22);
+
+    m_tree = new QTreeWidget(this);
+    m_tree->setHeaderHidden(true);
+    m_tree->setColumnCount(1);
+    m_tree->setIconSize(QSize(CMapIcons::kSize, CMapIcons::kSize));
+    m_tree->setUniformRowHeights(true);
+    m_tree->setItemDelegate(new CMapLabelDelegate(m_tree));
+    m_tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_tree->setGeometry(kMargin, kTop, kTreeWidth, 300);
+
+    m_menu = CPopupMenus::create(vorel::cmd::kPopupDeviceMap, this);
+
+    m_undo = new QAction(QStringLiteral("Undo"), this);
+    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo = new QAction(QStringLiteral("Redo"), this);
+    m_redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction* action : {m_undo, m_redo}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+    }
+}
+
+void CUbrixVorelMap::connectForm() {
+    connect(m_devices, &QRadioButton::clicked, this,
+            [this] { selectMode(CProjectTree::kDeviceMode); });
+    connect(m_ubrix, &QRadioButton::clicked, this,
+            [this] { selectMode(CProjectTree::kGatewayMode); });
+    connect(m_add, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonAdd);
+    connect(m_copy, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonCopy);
+    connect(m_delete, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonDelete);
+    connect(m_upload, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonUpload);
+    connect(m_undo, &QAction::triggered, this, &CUbrixVorelMap::OnEditUndo);
+    connect(m_redo, &QAction::triggered, this, &CUbrixVorelMap::OnEditRedo);
+    connect(m_tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { OnNMClickTree1(item); });
+    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CUbrixVorelMap::onContextMenu);
+    connect(CPopupMenus::action(m_menu, vorel::cmd::kMapDelete), &QAction::triggered, this,
+            &CUbrixVorelMap::OnBnClickedButtonDelete);
+    connect(CPopupMenus::action(m_menu, vorel::cmd::kMapChangeAddress), &QAction::triggered, this,
+            &CUbrixVorelMap::OnMapChangeAddress);
+    auto* labels = static_cast<CMapLabelDelegate*>(m_tree->itemDelegate());
+    connect(labels, &CMapLabelDelegate::addressTyped, this, &CUbrixVorelMap::onAddressTyped);
+    connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this,
+            &CUbrixVorelMap::onTemplateChanged);
+}
+
+void CUbrixVorelMap::OnInitialUpdate() {
+    const int mode = m_context.doc.mapMode();
+    m_devices->setChecked(mode == CProjectTree::kDeviceMode);
+    m_ubrix->setChecked(mode == CProjectTree::kGatewayMode);
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
+}
+
+void CUbrixVorelMap::selectMode(int mode) {
+    if (m_context.doc.mapMode() == mode) {
+        return;
+    }
+    m_context.doc.setMapMode(mode);
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
+}
+
+void CUbrixVorelMap::OnUpdate(quint32 hint) {
+    m_fileName->setText(QFileInfo(m_context.doc.templatePath()).fileName());
+    try {
+        rebuildTree(hint);
+    } catch (const CXmlError&) {
+        logError("OnUpdate()");
+    } catch (const pugi::xpath_exception&) {
+        logError("OnUpdate()");
+    }
+    updateCommands();
+}
+
+void CUbrixVorelMap::rebuildTree(quint32 hint) {
+    const int mode = m_context.doc.mapMode();
+    if ((hint & CUbrixVorelDoc::kHintRestructured) != 0 || m_root == nullptr) {
+        m_tree->clear();
+        m_listed.reset();
+        CProjectItem root;
+        root.label = CProjectTree::rootLabel(mode);
+        m_root = makeItem(root);
+        m_tree->addTopLevelItem(m_root);
+    }
+    constexpr quint32 kAdds = CUbrixVorelDoc::kHintDeviceAnnounced | CUbrixVorelDoc::kHintSettings |
+                              CUbrixVorelDoc::kHintRestructured;
+    if ((hint & kAdds) == 0 || !m_context.doc.hasTemplate()) {
+        return;
+    }
+    addMissing(m_root, CProjectTree::build(m_context.doc.templateDocument(), mode));
+    selectAnnounced(hint);
+}
+
+QTreeWidgetItem* CUbrixVorelMap::makeItem(const CProjectItem& item) const {
+    auto* made = new QTreeWidgetItem(QStringList{item.label});
+    made->setIcon(0, CMapIcons::icon(item.kind));
+    made->setData(0, kRoleData, static_cast<int>(item.role));
+    made->setData(0, kPlaceData, QVariant::fromValue(item.place));
+    made->setData(0, CMapLabelDelegate::kAddressRole, QString::fromStdString(item.place.device.id));
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (item.isDevice()) {
+        flags |= Qt::ItemIsEditable;
+    }
+    made->setFlags(flags);
+    return made;
+}
+
+// Items are found by their device, or by their label below it; what is there stays, so
+// that only a rebuild removes anything.
+void CUbrixVorelMap::addMissing(QTreeWidgetItem* parent, const CProjectItem& item) {
+    for (const CProjectItem& child : item.children) {
+        QTreeWidgetItem* found = nullptr;
+        for (int i = 0; i < parent->childCount() && found == nullptr; ++i) {
+            QTreeWidgetItem* candidate = parent->child(i);
+            const bool same = child.isDevice() ? isDevice(roleOf(candidate)) &&
+                                                     placeOf(candidate).device == child.place.device
+                                               : candidate->text(0) == child.label;
+            found = same ? candidate : nullptr;
+        }
+        if (found == nullptr) {
+            found = makeItem(child);
+            parent->addChild(found);
+            if (parent == m_root) {
+                m_root->setExpanded(true);
+            }
+        } else if (child.isDevice()) {
+            found->setIcon(0, CMapIcons::icon(child.kind));
+        }
+        addMissing(found, child);
+    }
+}
+
+void CUbrixVorelMap::selectAnnounced(quint32 hint) {
+    if (m_context.doc.mapMode() != CProjectTree::kDeviceMode ||
+        (hint & CUbrixVorelDoc::kHintDeviceAnnounced) == 0) {
+        return;
+    }
+    const long long uid = hint >> 16;
+    for (int i = 0; i < m_root->childCount(); ++i) {
+        QTreeWidgetItem* device = m_root->child(i);
+        if (CXPathNumber::leadingInteger(placeOf(device).device.id) == uid) {
+            m_tree->setCurrentItem(device);
+            return;
+        }
+    }
+}
+
+CProjectItem::Role CUbrixVorelMap::roleOf(const QTreeWidgetItem* item) {
+    return static_cast<CProjectItem::Role>(item->data(0, kRoleData).toInt());
+}
+
+CProjectPlace CUbrixVorelMap::placeOf(const QTreeWidgetItem* item) {
+    return item->data(0, kPlaceData).value<CProjectPlace>();
+}
+
+void CUbrixVorelMap::OnNMClickTree1(QTreeWidgetItem* item) {
+    if (item == nullptr) {
+        return;
+    }
+    m_tree->setFocus();
+    m_tree->setCurrentItem(item);
+    m_listed.reset();
+    if (roleOf(item) != CProjectItem::Role::Root) {
+        m_listed = placeOf(item);
+    }
+}
+
+QTreeWidgetItem* CUbrixVorelMap::selectedDeviceItem() const {
+    QTreeWidgetItem* item = m_tree->currentItem();
+    while (item != nullptr && !isDevice(roleOf(item))) {
+        item = item->parent();
+    }
+    return item;
+}
+
+void CUbrixVorelMap::OnBnClickedButtonAdd() {
+    CTemplateAdd dialog(m_context.doc, QCoreApplication::applicationDirPath(), this);
+    CModalRunner::exec(dialog);
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
+}
+
+void CUbrixVorelMap::OnBnClickedButtonCopy() {
+    const QTreeWidgetItem* device = selectedDeviceItem();
+    if (device == nullptr) {
+        return;
+    }
+    try {
+        m_context.doc.copyTemplateDevice(placeOf(device).device);
+    } catch (const CXmlError&) {
+        logError("OnBnClickedButtonDelete()");
+    }
+}
+
+void CUbrixVorelMap::OnBnClickedButtonDelete() {
+    const QTreeWidgetItem* device = selectedDeviceItem();
+    if (device == nullptr) {
+        return;
+    }
+    try {
+        m_context.doc.deleteTemplateDevice(placeOf(device).device);
+    } catch (const CXmlError&) {
+        logError("OnBnClickedButtonDelete()");
+    }
+}
+
+void CUbrixVorelMap::OnBnClickedButtonUpload() {
+    if (m_startUpload) {
+        m_startUpload(m_context.doc.mapMode(), this);
+    }
+}
+
+void CUbrixVorelMap::OnMapChangeAddress() {
+    QTreeWidgetItem* device = selectedDeviceItem();
+    if (device == nullptr) {
+        return;
+    }
+    m_tree->setCurrentItem(device);
+    m_tree->editItem(device, 0);
+}
+
+void CUbrixVorelMap::onAddressTyped(const QModelIndex& index, const QString& text) {
+    const CProjectDevice device = index.data(kPlaceData).value<CProjectPlace>().device;
+    // Later: the editor is still closing, and the change rebuilds the tree under it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, device, text] {
+            try {
+                if (!m_context.doc.changeTemplateAddress(device, text)) {
+                    // Nothing changed; the tree shows the project's address again.
+                    m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
+                }
+            } catch (const CXmlError&) {
+                logError("OnTvnEndlabeleditTree1()");
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void CUbrixVorelMap::onContextMenu(const QPoint& position) {
+    m_menu->popup(m_tree->viewport()->mapToGlobal(position));
+}
+
+void CUbrixVorelMap::OnEditUndo() {
+    try {
+        m_context.doc.undoTemplateEdit();
+    } catch (const CXmlError&) {
+        logError("OnEditUndo()");
+    }
+}
+
+void CUbrixVorelMap::OnEditRedo() {
+    try {
+        m_context.doc.redoTemplateEdit();
+    } catch (const CXmlError&) {
+        logError("OnEditRedo()");
+    }
+}
+
+void CUbrixVorelMap::onTemplateChanged() {
+    updateCommands();
+}
+
+void CUbrixVorelMap::updateCommands() {
+    m_undo->setEnabled(m_context.doc.canUndoTemplateEdit());
+    m_redo->setEnabled(m_context.doc.canRedoTemplateEdit());
+    m_upload->setEnabled(static_cast<bool>(m_startUpload));
+}
+
+void CUbrixVorelMap::logError(const char* handler) {
+    m_context.doc.writeErrorLog(QByteArray("Error in CUbrixVorelMap::") + handler);
+}
+
+void CUbrixVorelMap::resizeEvent(QResizeEvent* event) {
+    CFormView::resizeEvent(event);
+    const int height = event->size().height();
+    const QRect tree = m_tree->geometry();
+    m_tree->setGeometry(tree.x(), tree.y(), tree.width(),
+                        std::max(0, height - kBottomGap - tree.y()));
+}

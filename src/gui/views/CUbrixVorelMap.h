@@ -1,0 +1,109 @@
+#pragma once
+
+#include "app/CFormView.h"
+#include "app/CViewContext.h"
+#include "project/CProjectItem.h"
+
+#include <QPointer>
+#include <QtGlobal>
+#include <functional>
+#include <optional>
+
+class QAction;
+class QButtonGroup;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The device map view (View > Project): the editor of the project. The tree shows its
+// bus devices ("Devices") or its gateways ("Ubrix"); a click lists the settings of a
+// section beside it, where they can be changed. Add, Copy, Delete, Change Address and the
+// settings change the project only, through the document, and each can be undone with
+// Ctrl+Z and done again with Ctrl+Y; nothing is sent from here. "UpLoad" starts the upload
+// of the shown mode once the program has one.
+class CUbrixVorelMap : public CFormView {
+    Q_OBJECT
+
+public:
+    // Starts the upload of a map mode, modally with the view as parent; null while the
+    // program has none, which leaves "UpLoad" disabled.
+    using UploadStarter = std::function<void(int mapMode, QWidget* parent)>;
+
+    static constexpr int kForm = 132;
+    static constexpr int kRowHeight = 17;
+    // The item data of a tree item: its role, and its place (CProjectPlace).
+    static constexpr int kRoleData = Qt::UserRole;
+    static constexpr int kPlaceData = Qt::UserRole + 1;
+
+    CUbrixVorelMap(const CViewContext& context, UploadStarter upload = {},
+                   QWidget* parent = nullptr);
+    ~CUbrixVorelMap() override;
+
+    void OnInitialUpdate() override;
+    void OnUpdate(quint32 hint) override;
+
+    void OnBnClickedButtonAdd();
+    void OnBnClickedButtonCopy();
+    void OnBnClickedButtonDelete();
+    void OnBnClickedButtonUpload();
+    void OnMapChangeAddress();
+    void OnEditUndo();
+    void OnEditRedo();
+
+    QTreeWidget* tree() const { return m_tree; }
+    QRadioButton* devicesButton() const { return m_devices; }
+    QRadioButton* ubrixButton() const { return m_ubrix; }
+    QPushButton* addButton() const { return m_add; }
+    QPushButton* copyButton() const { return m_copy; }
+    QPushButton* deleteButton() const { return m_delete; }
+    QPushButton* uploadButton() const { return m_upload; }
+    QLineEdit* fileNameField() const { return m_fileName; }
+    QMenu* contextMenu() const { return m_menu; }
+    QAction* undoAction() const { return m_undo; }
+    QAction* redoAction() const { return m_redo; }
+
+    // The item a click on item lists, as the tree's left click does.
+    void OnNMClickTree1(QTreeWidgetItem* item);
+    static CProjectItem::Role roleOf(const QTreeWidgetItem* item);
+    static CProjectPlace placeOf(const QTreeWidgetItem* item);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildForm();
+    void connectForm();
+    void selectMode(int mode);
+    void rebuildTree(quint32 hint);
+    void addMissing(QTreeWidgetItem* parent, const CProjectItem& item);
+    QTreeWidgetItem* makeItem(const CProjectItem& item) const;
+    void selectAnnounced(quint32 hint);
+    // The device item of the selection; null for the root or no selection.
+    QTreeWidgetItem* selectedDeviceItem() const;
+    void onAddressTyped(const QModelIndex& index, const QString& text);
+    void onContextMenu(const QPoint& position);
+    void onTemplateChanged();
+    void updateCommands();
+    void logError(const char* handler);
+
+    CViewContext m_context;
+    UploadStarter m_startUpload;
+    QTreeWidget* m_tree = nullptr;
+    QTreeWidgetItem* m_root = nullptr;
+    QRadioButton* m_devices = nullptr;
+    QRadioButton* m_ubrix = nullptr;
+    QButtonGroup* m_modes = nullptr;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_copy = nullptr;
+    QPushButton* m_delete = nullptr;
+    QPushButton* m_upload = nullptr;
+    QLineEdit* m_fileName = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
+    // The page the property list shows: where its settings are written.
+    std::optional<CProjectPlace> m_listed;
+};
