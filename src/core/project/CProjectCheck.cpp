@@ -1,0 +1,89 @@
+#include "CProjectCheck.h"
+
+#include "CProjectLookup.h"
+#include "plan/CValidationSchema.h"
+
+#include <QStringList>
+
+using Role = CProjectDevice::Role;
+
+std::vector<CProjectFinding> CProjectCheck::run(const pugi::xml_document& project,
+                                                const CValidationSchema& schema) {
+    std::vector<CProjectFinding> found;
+    for (const Role role : {Role::Gateway, Role::BusDevice}) {
+        for (const pugi::xml_node& element : CProjectLookup::devices(project, role)) {
+            checkDevice(element, CProjectLookup::deviceOf(element, role), schema, found);
+        }
+    }
+    return found;
+}
+
+void CProjectCheck::checkDevice(const pugi::xml_node& element, const CProjectDevice& device,
+                                const CValidationSchema& schema,
+                                std::vector<CProjectFinding>& found) {
+    const std::string type = CProjectLookup::typeOf(element);
+    if (type.empty()) {
+        found.push_back({device, {}, {}, QStringLiteral("no TYPE: nothing of it is uploaded")});
+        return;
+    }
+    if (!schema.device(type)) {
+        found.push_back({device, {}, QString::fromStdString(type),
+                         QStringLiteral("a type the schema does not know: nothing of it is "
+                                        "uploaded")});
+        return;
+    }
+    checkSection(element, {}, type, device, schema, found);
+}
+
+void CProjectCheck::checkSection(const pugi::xml_node& section, const Place& place,
+                                 const std::string& type, const CProjectDevice& device,
+                                 const CValidationSchema& schema,
+                                 std::vector<CProjectFinding>& found) {
+    for (const pugi::xml_node& child : section.children()) {
+        if (CProjectLookup::isSection(child)) {
+            const CProjectStep step = CProjectLookup::stepOf(child);
+            Place inner = place;
+            if (step.isPort()) {
+                inner.port = step.value;
+                inner.path += QString::fromStdString(step.value) + QLatin1Char('.');
+            } else {
+                inner.group = step.name;
+                inner.path += QString::fromStdString(step.name) + QLatin1Char('.');
+            }
+            checkSection(child, inner, type, device, schema, found);
+            continue;
+        }
+        // The device's own TYPE names its entry, and an empty setting carries no value:
+        // an upload sends neither.
+        const bool deviceType = place.path.isEmpty() && std::string_view(child.name()) == "TYPE";
+        if (!CProjectLookup::isSetting(child) || deviceType || !child.first_child()) {
+            continue;
+        }
+        const std::string value = child.text().get();
+        const QString problem =
+            problemOf(schema.setting(type, place.port, place.group, child.name()), value);
+        if (problem.isEmpty()) {
+            continue;
+        }
+        QString path = place.path + QString::fromUtf8(child.name());
+        if (const pugi::xml_attribute index = child.first_attribute()) {
+            path += QLatin1Char('.') + QString::fromUtf8(index.value());
+        }
+        found.push_back({device, path, QString::fromStdString(value), problem});
+    }
+}
+
+QString CProjectCheck::problemOf(const pugi::xml_node& setting, const std::string& value) {
+    if (!setting) {
+        return QStringLiteral("not in the schema: not uploaded");
+    }
+    if (CValidationSchema::control(setting) == CValidationSchema::Control::Combo &&
+        CValidationSchema::lastOptionIndex(setting, value) < 0) {
+        QStringList options;
+        for (const std::string& option : CValidationSchema::options(setting)) {
+            options << QString::fromStdString(option);
+        }
+        return QStringLiteral("not one of %1: not uploaded").arg(options.join(QLatin1Char(' ')));
+    }
+    return {};
+}
