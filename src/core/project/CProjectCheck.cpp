@@ -27,7 +27,9 @@ void CProjectCheck::checkDevice(const pugi::xml_node& element, const CProjectDev
         return;
     }
     if (!schema.device(type)) {
-        found.push_back({device, {}, QString::fromStdString(type),
+        found.push_back({device,
+                         {},
+                         QString::fromStdString(type),
                          QStringLiteral("a type the schema does not know: nothing of it is "
                                         "uploaded")});
         return;

@@ -28,7 +28,6 @@ private:
                             const CValidationSchema& schema, std::vector<CProjectFinding>& found);
     static void checkSection(const pugi::xml_node& section, const Place& place,
                              const std::string& type, const CProjectDevice& device,
-                             const CValidationSchema& schema,
-                             std::vector<CProjectFinding>& found);
+                             const CValidationSchema& schema, std::vector<CProjectFinding>& found);
     static QString problemOf(const pugi::xml_node& setting, const std::string& value);
 };
