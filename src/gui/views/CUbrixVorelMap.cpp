@@ -1,7 +1,7 @@
 #include "CUbrixVorelMap.h"
 
-#include "CMapIcons.h"
 #include "CMapLabelDelegate.h"
+#include "CNodeIcons.h"
 #include "CTemplateAdd.h"
 #include "app/CModalRunner.h"
 #include "app/CPopupMenus.h"
@@ -35,6 +35,11 @@ constexpr int kListLeft = kMargin + kTreeWidth + kMargin;
 // What the resize rules keep free right of the property list and below both.
 constexpr int kRightGap = 24;
 constexpr int kBottomGap = 17;
+
+// The map's image list holds the first 27 kinds.
+QIcon mapIcon(int kind) {
+    return CNodeIcons::icon(kind, CMapKeywords::kKinds);
+}
 
 bool isDevice(CProjectItem::Role role) {
     return role == CProjectItem::Role::Gateway || role == CProjectItem::Role::Device;
@@ -75,7 +80,7 @@ void CUbrixVorelMap::buildForm() {
     m_tree = new QTreeWidget(this);
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
-    m_tree->setIconSize(QSize(CMapIcons::kSize, CMapIcons::kSize));
+    m_tree->setIconSize(QSize(16, 16));
     m_tree->setUniformRowHeights(true);
     m_tree->setItemDelegate(new CMapLabelDelegate(m_tree));
     m_tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
@@ -167,7 +172,7 @@ void CUbrixVorelMap::rebuildTree(quint32 hint) {
 
 QTreeWidgetItem* CUbrixVorelMap::makeItem(const CProjectItem& item) const {
     auto* made = new QTreeWidgetItem(QStringList{item.label});
-    made->setIcon(0, CMapIcons::icon(item.kind));
+    made->setIcon(0, mapIcon(item.kind));
     made->setData(0, kRoleData, static_cast<int>(item.role));
     made->setData(0, kPlaceData, QVariant::fromValue(item.place));
     made->setData(0, CMapLabelDelegate::kAddressRole, QString::fromStdString(item.place.device.id));
@@ -198,7 +203,7 @@ void CUbrixVorelMap::addMissing(QTreeWidgetItem* parent, const CProjectItem& ite
                 m_root->setExpanded(true);
             }
         } else if (child.isDevice()) {
-            found->setIcon(0, CMapIcons::icon(child.kind));
+            found->setIcon(0, mapIcon(child.kind));
         }
         addMissing(found, child);
     }
