@@ -13,7 +13,7 @@ const QByteArray kHelp =
     "fault <gateway> [<uid>] <kinds>\n"
     "                          make a gateway or device misbehave; kinds: none, or\n"
     "                          other-type, silent, refuses-sets (comma-separated)\n"
-    "list                      the gateways and their devices\n"
+    "list                      the gateways (with their restarts) and their devices\n"
     "stats                     what the site received and sent\n"
     "quit                      end the simulator\n";
 
@@ -67,6 +67,12 @@ QByteArray faultNote(const CSimDeviceFaults& faults) {
         kinds.append("refuses-sets");
     }
     return kinds.isEmpty() ? QByteArray() : " (" + kinds.join(", ") + ")";
+}
+
+// "; restarts 2": how often the gateway was told to restart. A name never holds ";", so
+// a script finds the count after the last one.
+QByteArray restartNote(const CSimGateway& gateway) {
+    return "; restarts " + QByteArray::number(gateway.restartCount());
 }
 
 }  // namespace
@@ -148,7 +154,7 @@ QByteArray CSimControl::list(CSimNetwork& network) {
         for (const CSimGateway& gateway : site.gateways()) {
             text += "gateway " + QByteArray::number(number++) + " " +
                     CIpv4Address::toDotted(gateway.address()) + " " + gateway.type() + " " +
-                    gateway.name() + faultNote(gateway.faults()) + "\n";
+                    gateway.name() + faultNote(gateway.faults()) + restartNote(gateway) + "\n";
             for (const CSimBusDevice& device : gateway.devices()) {
                 text += "  SN " + QByteArray::number(device.serial());
                 text += device.uid() ? " UID " + QByteArray::number(*device.uid()) : " no UID";

@@ -232,6 +232,7 @@ bool CSimNetwork::openBroadcastSockets(const QList<int>& gateways, QString& erro
         listener.socket.reset(socket);
         listener.gateways = subnet.value();
         listener.arrival = {0, m_options.sendPort};
+        listener.broadcast = true;
         m_listeners.push_back(std::move(listener));
     }
     return true;
@@ -333,11 +334,32 @@ void CSimNetwork::receiveFrom(Listener& listener) {
             ++m_oversize;
             continue;
         }
+        CSimCommandJournal::Entry entry =
+            journalEntry(listener, QByteArrayView(buffer, size), sender.sin_addr.s_addr);
         for (const int gateway : listener.gateways) {
             handleCommand(gateway, QByteArrayView(buffer, size), sender.sin_addr.s_addr,
                           listener.arrival);
         }
+        m_journal.record(std::move(entry));
     }
+}
+
+// Made before the gateways handle the command (which may move them) and recorded after,
+// so that whoever reads the journal finds the command in effect.
+CSimCommandJournal::Entry CSimNetwork::journalEntry(const Listener& listener,
+                                                    QByteArrayView command, quint32 sender) {
+    CSimCommandJournal::Entry entry;
+    entry.sender = sender;
+    entry.text = command.toByteArray();
+    entry.broadcast = listener.broadcast;
+    entry.tcp = listener.kind == Listener::Kind::TcpConnection;
+    {
+        std::lock_guard lock(m_siteMutex);
+        for (const int gateway : listener.gateways) {
+            entry.heardBy.append(m_site.gateways()[gateway].address());
+        }
+    }
+    return entry;
 }
 
 void CSimNetwork::handleCommand(int gateway, QByteArrayView command, quint32 sender,
@@ -387,6 +409,7 @@ void CSimNetwork::followMovedGateway(int gateway) {
             listener.socket.reset(heard);
             listener.gateways = {gateway};
             listener.arrival = {0, now.port};
+            listener.broadcast = true;
             m_listeners.push_back(std::move(listener));
         }
     }
@@ -448,14 +471,18 @@ void CSimNetwork::readConnection(Listener& listener) {
         const QByteArrayView command(listener.pending.constData() + start, i + 1 - start);
         if (!command.trimmed().isEmpty()) {
             ++m_tcpCommands;
+            CSimCommandJournal::Entry entry = journalEntry(listener, command, listener.peer);
             handleCommand(gateway, command, listener.peer);
+            m_journal.record(std::move(entry));
         }
         start = i + 1;
     }
     const QByteArrayView rest = QByteArrayView(listener.pending).sliced(start);
     if (!rest.trimmed().isEmpty() && rest.size() <= CSimCommand::kMaxLength) {
         ++m_tcpCommands;
+        CSimCommandJournal::Entry entry = journalEntry(listener, rest, listener.peer);
         handleCommand(gateway, rest, listener.peer);
+        m_journal.record(std::move(entry));
     }
     listener.pending.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSimCommandJournal.h"
 #include "CSimNetworkOptions.h"
 #include "CSimSite.h"
 #include "transport/CFileDescriptor.h"
@@ -79,6 +80,8 @@ public:
     void wake();
 
     Counters counters() const;
+    // Every command received, as it came (see CSimCommandJournal).
+    CSimCommandJournal& journal() { return m_journal; }
     const Options& options() const { return m_options; }
 
     // A site of gateways on 127.0.0.2, 127.0.0.3, ... for the demonstration mode: it
@@ -92,10 +95,11 @@ private:
         enum class Kind { Datagrams, Control, TcpListener, TcpConnection };
         Kind kind = Kind::Datagrams;
         CFileDescriptor socket;
-        QList<int> gateways;  // who hears what arrives here
-        quint32 peer = 0;     // a connection's far end
-        CSimArrival arrival;  // where what arrives here was sent to
-        QByteArray pending;   // a connection's bytes not yet taken as a command
+        QList<int> gateways;     // who hears what arrives here
+        quint32 peer = 0;        // a connection's far end
+        CSimArrival arrival;     // where what arrives here was sent to
+        bool broadcast = false;  // bound to a broadcast address
+        QByteArray pending;      // a connection's bytes not yet taken as a command
         bool closed = false;
     };
 
@@ -114,6 +118,8 @@ private:
     void readConnection(Listener& listener);
     void handleCommand(int gateway, QByteArrayView command, quint32 sender,
                        const CSimArrival& arrival = {});
+    CSimCommandJournal::Entry journalEntry(const Listener& listener, QByteArrayView command,
+                                           quint32 sender);
     // A gateway whose address or listening port moved listens there from now on (when
     // this namespace has the address); its replies leave from there too.
     void followMovedGateway(int gateway);
@@ -134,6 +140,7 @@ private:
     std::list<Listener> m_listeners;
     CFileDescriptor m_wakeRead;
     CFileDescriptor m_wakeWrite;
+    CSimCommandJournal m_journal;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
     std::atomic<quint64> m_sent{0};

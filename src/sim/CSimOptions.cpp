@@ -99,6 +99,9 @@ struct Parsed {
                                  QStringLiteral("dir")};
     QCommandLineOption quiet{QStringLiteral("quiet"),
                              QStringLiteral("Do not list the site at start.")};
+    QCommandLineOption logCommands{
+        QStringLiteral("log-commands"),
+        QStringLiteral("Print every command received: \"<- sender to gateways: text\".")};
 
     Parsed() {
         parser.setApplicationDescription(kDescription);
@@ -107,7 +110,8 @@ struct Parsed {
                            recvPort,       types,       gatewayTypes, unaddressed,    drop,
                            delay,          wrongType,   malformed,    malformedShare, seed,
                            restartSilence, controlPort, tcpPort,      templates,      quiet,
-                           gatewayMs,      busMs,       busSettingMs, jitterMs,       fault});
+                           gatewayMs,      busMs,       busSettingMs, jitterMs,       fault,
+                           logCommands});
     }
 };
 
@@ -267,6 +271,7 @@ std::optional<CSimOptions> CSimOptions::parse(const QStringList& arguments, QStr
     options.site.gatewayTypes = readList(p.value(parsed.gatewayTypes));
     options.templateFolder = p.value(parsed.templates);
     options.quiet = p.isSet(parsed.quiet);
+    options.logCommands = p.isSet(parsed.logCommands);
     for (const QString& spec : p.values(parsed.fault)) {
         options.faultLines.append("fault " + spec.simplified().toLatin1());
     }

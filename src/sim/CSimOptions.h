@@ -21,6 +21,7 @@ struct CSimOptions {
     QString templateFolder;        // empty: beside the program, or installed
     bool typesFromSchema = false;  // "--types all": every bus device type of the schema
     bool quiet = false;
+    bool logCommands = false;  // print every command received (CSimCommandJournal::describe)
 
     // Nothing when the arguments (the program name first) are wrong; the reason, or the
     // help text when help was asked for, is in message and helpAsked tells which.

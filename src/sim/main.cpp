@@ -112,6 +112,11 @@ int main(int argc, char* argv[]) {
     site->setLatency(options->latency);
     site->setRestartSilenceMs(options->restartSilenceMs);
     CSimNetwork network(std::move(*site), options->network);
+    if (options->logCommands) {
+        network.journal().setObserver([](const CSimCommandJournal::Entry& entry) {
+            print(stdout, CSimCommandJournal::describe(entry) + "\n");
+        });
+    }
     if (!network.start(message)) {
         printError(message);
         return kExitFailure;

@@ -491,7 +491,7 @@ void TestSimNetwork::controlPortPressesTheButton() {
     QVERIFY(control.send("list", loopback, options.controlPort));
     QVERIFY(control.receive(kWatchdogMs)
                 ->bytes.startsWith("gateway 1 " + dotted(gatewayAddress(0)) +
-                                   " UBRIX_A Ubrix 1\n  SN 100001 UID 1 LUMET_AC\n"));
+                                   " UBRIX_A Ubrix 1; restarts 0\n  SN 100001 UID 1 LUMET_AC\n"));
 
     const QList<std::pair<QByteArray, QByteArray>> faultLines = {
         {"fault 1 1 silent,refuses-sets", "fault set\n"},

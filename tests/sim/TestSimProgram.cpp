@@ -16,11 +16,11 @@ const quint32 kFirstGateway = CIpv4Address::fromDotted("127.0.0.2");
 const quint32 kLoopbackBroadcast = CIpv4Address::fromDotted("127.255.255.255");
 
 const QByteArray kListing =
-    "gateway 1 127.0.0.2 UBRIX_A Ubrix 1\n"
+    "gateway 1 127.0.0.2 UBRIX_A Ubrix 1; restarts 0\n"
     "  SN 100001 UID 1 LUMET_AC\n"
     "  SN 100002 UID 2 LUMET_AM\n"
     "  SN 100003 no UID LUMET_BC\n"
-    "gateway 2 127.0.0.3 UBRIX_B Ubrix 2\n"
+    "gateway 2 127.0.0.3 UBRIX_B Ubrix 2; restarts 0\n"
     "  SN 101001 UID 4 LUMET_BM\n"
     "  SN 101002 UID 5 MOTRA_AC\n"
     "  SN 101003 no UID TAVO_A\n"
@@ -50,6 +50,7 @@ private slots:
     void runsASiteAndTakesControlLines();
     void keepsRunningWhenInputEnds();
     void faultOptionsReachTheSite();
+    void logsEveryCommandAndCountsRestarts();
     void refusesBadOptions();
     void saysWhenAnAddressIsNotHere();
     void printsHelp();
@@ -149,6 +150,23 @@ void TestSimProgram::faultOptionsReachTheSite() {
     QVERIFY(program.bind(kLoopback, 4000));
     QVERIFY(program.send("&TYPE=?;", kFirstGateway, 5000));
     QCOMPARE(program.receive(kWatchdogMs)->bytes, QByteArray("!TYPE=UBRIX_B;\r\n"));
+}
+
+void TestSimProgram::logsEveryCommandAndCountsRestarts() {
+    QVERIFY(start({"--base-address", "127.0.0.2", "--gateways", "2", "--devices", "0", "--quiet",
+                   "--log-commands"}));
+    CUdpPeer program;
+    QVERIFY(program.bind(kLoopback, 4000));
+    QVERIFY(program.send("&NAME=?;", kLoopbackBroadcast, 5000));
+    QByteArray out;
+    QVERIFY(readUntil(m_process, out, "<- 127.0.0.1 to all: &NAME=?;\n"));
+    QVERIFY(program.send("&VERSION_HW=RESET;\r", kFirstGateway, 5000));
+    QVERIFY(readUntil(m_process, out, "<- 127.0.0.1 to 127.0.0.2: &VERSION_HW=RESET;\\r\n"));
+    m_process.write("list\n");
+    QVERIFY2(readUntil(m_process, out,
+                       "gateway 1 127.0.0.2 UBRIX_A Ubrix 1; restarts 1\n"
+                       "gateway 2 127.0.0.3 UBRIX_B Ubrix 2; restarts 0\n"),
+             out.constData());
 }
 
 void TestSimProgram::refusesBadOptions() {
