@@ -5,7 +5,9 @@
 #include "CCliDiscoverCommand.h"
 #include "CCliMonitorCommand.h"
 #include "CCliQueryCommand.h"
+#include "CCliRestartCommand.h"
 #include "CCliSendCommand.h"
+#include "CCliSetCommand.h"
 
 // How to add a command:
 //  1. Write a class deriving from CCliCommand, one file pair named after it (the query
@@ -26,6 +28,8 @@ std::vector<std::unique_ptr<CCliCommand>> CCliCommandTable::commands() {
     all.push_back(std::make_unique<CCliSendCommand>());
     all.push_back(std::make_unique<CCliMonitorCommand>());
     all.push_back(std::make_unique<CCliCollectCommand>());
+    all.push_back(std::make_unique<CCliSetCommand>());
+    all.push_back(std::make_unique<CCliRestartCommand>());
     return all;
 }
 

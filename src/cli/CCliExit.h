@@ -8,6 +8,7 @@ struct CCliExit {
     static constexpr int kNetwork = 4;          // the network could not be used
     static constexpr int kFile = 5;             // a file could not be written
     static constexpr int kIncomplete = 6;       // some devices did not answer
+    static constexpr int kNotTaken = 7;         // a gateway did not take a setting
     static constexpr int kInterrupted = 130;    // stopped by Ctrl-C or SIGTERM
 
     // The list that --help ends with.

@@ -3,6 +3,7 @@
 #include "CCliExit.h"
 
 #include "common/CSystemClock.h"
+#include "sequence/CSequenceRun.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CUDPListener.h"
 
@@ -153,6 +154,22 @@ void CCliSession::drainQueue() {
     for (int drains = 0; drains < 10000 && !m_doc.inboundQueue().isEmpty(); ++drains) {
         m_doc.AddMsg();
     }
+}
+
+void CCliSession::runToEnd(CSequenceRun& run) {
+    if (run.outcome()) {
+        return;
+    }
+    QEventLoop loop;
+    connect(&run, &CSequenceRun::finished, &loop, &QEventLoop::quit);
+    QTimer interruption;
+    connect(&interruption, &QTimer::timeout, &run, [&run] {
+        if (interrupted()) {
+            run.stop();
+        }
+    });
+    interruption.start(std::chrono::milliseconds(25));
+    loop.exec();
 }
 
 std::optional<quint32> CCliSession::address(const QString& text) {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 
+class CSequenceRun;
 class QJsonObject;
 
 // What every command of vorel-cli works with: the program's own document, reply parser
@@ -46,6 +47,8 @@ public:
     void waitFor(std::chrono::milliseconds duration);
     // Handles the replies that are waiting now.
     void drainQueue();
+    // Handles replies until the run is over; Ctrl-C stops it.
+    void runToEnd(CSequenceRun& run);
     // True once Ctrl-C or SIGTERM came.
     static bool interrupted();
     // Called with every traffic line as it is entered into the history.

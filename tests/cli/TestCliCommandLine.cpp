@@ -41,6 +41,9 @@ void TestCliCommandLine::accepted_data() {
         << "monitor";
     QTest::newRow("collect") << QStringList{"collect", "--map", "site.xml"} << "collect";
     QTest::newRow("adapters") << QStringList{"adapters"} << "adapters";
+    QTest::newRow("set, value with blanks and =")
+        << QStringList{"set", "10.0.0.2", "TELNET.PASSWORD=a b=c"} << "set";
+    QTest::newRow("restart") << QStringList{"restart", "10.0.0.2"} << "restart";
 }
 
 void TestCliCommandLine::accepted() {
@@ -75,6 +78,12 @@ void TestCliCommandLine::refused_data() {
         << QStringList{"discover", "--adapter"} << "Missing value after '--adapter'.";
     QTest::newRow("stray argument")
         << QStringList{"discover", "now"} << "unexpected argument 'now'";
+    QTest::newRow("set without a value")
+        << QStringList{"set", "10.0.0.2", "NAME"} << "set takes PATH=VALUE, not NAME";
+    QTest::newRow("set, a key of one letter is a port")
+        << QStringList{"set", "10.0.0.2", "A=1"} << "A names no setting";
+    QTest::newRow("restart two gateways")
+        << QStringList{"restart", "10.0.0.2", "10.0.0.3"} << "restart takes one gateway address";
 }
 
 void TestCliCommandLine::refused() {

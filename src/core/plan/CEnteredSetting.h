@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/CSettingPath.h"
+
 #include <QByteArray>
 #include <QMetaType>
 
@@ -22,18 +24,7 @@ struct CEnteredSetting {
     bool isGateway() const { return source == Source::Gateway; }
 
     // The path as a command names it: [port "."] [group "."] key ["." index].
-    QByteArray path() const {
-        QByteArray text;
-        for (const QByteArray* part : {&port, &group, &key, &index}) {
-            if (!part->isEmpty()) {
-                if (!text.isEmpty()) {
-                    text += '.';
-                }
-                text += *part;
-            }
-        }
-        return text;
-    }
+    QByteArray path() const { return CSettingPath{port, group, key, index}.text(); }
 };
 
 Q_DECLARE_METATYPE(CEnteredSetting)

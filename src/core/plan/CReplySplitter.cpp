@@ -1,6 +1,6 @@
 #include "CReplySplitter.h"
 
-#include <QList>
+#include "protocol/CSettingPath.h"
 
 namespace {
 
@@ -13,22 +13,6 @@ QByteArray withoutSemicolons(QByteArrayView text) {
         }
     }
     return out;
-}
-
-QList<QByteArrayView> nonEmptyComponents(QByteArrayView path) {
-    QList<QByteArrayView> components;
-    qsizetype start = 0;
-    while (start <= path.size()) {
-        qsizetype dot = path.indexOf('.', start);
-        if (dot < 0) {
-            dot = path.size();
-        }
-        if (dot > start) {
-            components.append(path.sliced(start, dot - start));
-        }
-        start = dot + 1;
-    }
-    return components;
 }
 
 bool isDigit(char c) {
@@ -88,25 +72,14 @@ CSplitReply CReplySplitter::split(QByteArrayView line) {
     const QByteArray path = withoutSemicolons(line.sliced(pathStart, equals - pathStart));
     reply.value = withoutSemicolons(line.sliced(equals + 1));
 
-    const QList<QByteArrayView> components = nonEmptyComponents(path);
-    qsizetype next = 0;
-    if (!components.isEmpty() && components.front().size() == 1) {
-        reply.port = components.front().toByteArray();
-        next = 1;
-    }
-    if (next >= components.size()) {
+    const std::optional<CSettingPath> parts = CSettingPath::parse(path);
+    if (!parts) {
         reply.kind = CSplitReply::NotASetting;
         return reply;
     }
-    const QByteArrayView firstWord = components[next++];
-    if (next < components.size()) {
-        reply.group = firstWord.toByteArray();
-        reply.key = components[next++].toByteArray();
-    } else {
-        reply.key = firstWord.toByteArray();
-    }
-    if (next < components.size()) {
-        reply.index = components[next].toByteArray();
-    }
+    reply.port = parts->port;
+    reply.group = parts->group;
+    reply.key = parts->key;
+    reply.index = parts->index;
     return reply;
 }

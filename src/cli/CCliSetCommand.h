@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CCliCommand.h"
+
+#include "protocol/CSettingPath.h"
+
+#include <QByteArray>
+
+// "set IP PATH=VALUE": one setting of one gateway, confirmed by the gateway's echo.
+class CCliSetCommand : public CCliCommand {
+public:
+    QString name() const override;
+    QString arguments() const override;
+    QString summary() const override;
+    QString description() const override;
+    QString configure(const QCommandLineParser& parser, const QStringList& arguments) override;
+    int run(CCliSession& session) override;
+
+private:
+    QString m_target;
+    CSettingPath m_path;
+    QByteArray m_value;
+};
