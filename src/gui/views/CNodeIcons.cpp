@@ -1,19 +1,25 @@
 #include "CNodeIcons.h"
 
 #include <QString>
+#include <array>
 
 static void initNodeIconResource() {
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(nodeicons);
-        return true;
-    }();
-    Q_UNUSED(registered);
+    Q_INIT_RESOURCE(nodeicons);
 }
 
 QIcon CNodeIcons::icon(int kind, int count) {
     if (kind < 0 || kind >= count || kind >= kCount) {
         return {};
     }
-    initNodeIconResource();
-    return QIcon(QStringLiteral(":/nodes/kind%1.png").arg(kind, 2, 10, QLatin1Char('0')));
+    // Made once: a tree asks for one per item, and a site's tree holds hundreds.
+    static const std::array<QIcon, kCount> icons = [] {
+        initNodeIconResource();
+        std::array<QIcon, kCount> made;
+        for (int i = 0; i < kCount; ++i) {
+            made[static_cast<size_t>(i)] =
+                QIcon(QStringLiteral(":/nodes/kind%1.png").arg(i, 2, 10, QLatin1Char('0')));
+        }
+        return made;
+    }();
+    return icons[static_cast<size_t>(kind)];
 }
