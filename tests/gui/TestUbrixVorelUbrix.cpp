@@ -388,7 +388,15 @@ void TestUbrixVorelUbrix::refreshOutlivesTheView() {
     CUdpPeer gateways;
     QVERIFY(gateways.bind(CIpv4Address::kAny, kSendPort));
     auto view = openView(harness);
-    view->OnUbrixRefresh();
+    // Refresh from the tree's pop-up menu.
+    emit view->tree()->customContextMenuRequested(QPoint(5, 5));
+    QVERIFY(view->popupMenu() != nullptr);
+    QCOMPARE(view->popupMenu()->actions().size(), 1);
+    QAction* refresh = view->popupMenu()->actions().front();
+    QCOMPARE(refresh->text(), QStringLiteral("Refresh"));
+    QCOMPARE(refresh->data().toInt(), int(vorel::cmd::kUbrixRefresh));
+    refresh->trigger();
+    QCOMPARE(view->tree()->topLevelItem(0)->text(0), QStringLiteral("KV network"));
     // The user switches views within the pause: the query still goes, and no message comes
     // from a view that is gone.
     view.reset();
