@@ -104,6 +104,14 @@ void settle() {
     }
 }
 
+// Every reply queued at once and drained in one go, as after a refresh.
+void enterAll(CGuiHarness& harness, const QList<QByteArray>& lines) {
+    for (const QByteArray& line : lines) {
+        harness.doc().inboundQueue().push(line);
+    }
+    harness.doc().AddMsg();
+}
+
 int itemCount(const QTreeWidgetItem* item) {
     int count = 1;
     for (int i = 0; i < item->childCount(); ++i) {
@@ -173,10 +181,7 @@ Figures refreshOnce(const QList<QByteArray>& lines, int expectedItems) {
 
 double rebuildOnce(const QList<QByteArray>& lines, int expectedItems, double& stall) {
     CGuiHarness harness;
-    for (const QByteArray& line : lines) {
-        harness.doc().inboundQueue().push(line);
-    }
-    harness.doc().AddMsg();
+    enterAll(harness, lines);
     CUbrixVorelUbrix view(harness.context());
     QObject::connect(&harness.doc(), &CUbrixVorelDoc::updateAllViews, &view,
                      &CUbrixVorelUbrix::OnUpdate);
@@ -234,10 +239,7 @@ int main(int argc, char* argv[]) {
     int expectedItems = 0;
     {
         CGuiHarness harness;
-        for (const QByteArray& line : lines) {
-            harness.doc().inboundQueue().push(line);
-        }
-        harness.doc().AddMsg();
+        enterAll(harness, lines);
         CUbrixVorelUbrix view(harness.context());
         view.OnInitialUpdate();
         view.OnUpdate(CUbrixVorelDoc::kHintGatewayAdded);

@@ -1,3 +1,4 @@
+#include "support/CProgramRun.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
@@ -5,7 +6,6 @@
 #include "CSimPath.h"
 #include "transport/CIpv4Address.h"
 
-#include <QProcess>
 #include <QTest>
 #include <memory>
 
@@ -13,24 +13,10 @@ namespace {
 
 const QString kCli = testsupport::runtimePath(QStringLiteral("vorel-cli"));
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = CProgramRun;
 
 Run runCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(kCli, arguments + QStringList{"--loopback", "--wait-ms", "1000"});
-    Run run;
-    if (!cli.waitForFinished(30000)) {
-        cli.kill();
-        return run;
-    }
-    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
+    return CProgramRun::of(kCli, arguments + QStringList{"--loopback", "--wait-ms", "1000"}, 30000);
 }
 
 }  // namespace

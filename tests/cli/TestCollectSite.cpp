@@ -1,4 +1,5 @@
 #include "support/CDocFixture.h"
+#include "support/CProgramRun.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
@@ -22,24 +23,10 @@ constexpr int kGateways = 3;
 constexpr int kDevices = 20;
 const char* const kFirstGateway = "127.0.0.11";
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = CProgramRun;
 
 Run runCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(kCli, arguments);
-    Run run;
-    if (!cli.waitForFinished(120000)) {
-        cli.kill();
-        return run;
-    }
-    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
+    return CProgramRun::of(kCli, arguments);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "CPropertyListDriver.h"
 #include "CSimNetwork.h"
 #include "app/CDialogService.h"
 #include "app/CMainFrame.h"
@@ -7,8 +8,6 @@
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelUbrix.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
@@ -34,15 +33,6 @@ QStringList childLabels(const QTreeWidgetItem* item) {
         labels << item->child(i)->text(0);
     }
     return labels;
-}
-
-int rowLabelled(const CPropertyList& list, const QString& label) {
-    for (int row = 0; row < list.rowCount(); ++row) {
-        if (list.cellText(row, 0) == label) {
-            return row;
-        }
-    }
-    return -1;
 }
 
 }  // namespace
@@ -83,27 +73,9 @@ void TestGatewayViewOnSite::typeInto(const QStringList& path, const QString& row
     QVERIFY2(item != nullptr, qPrintable(path.join(u'/')));
     m_view->OnNMClickTree2(item);
     CPropertyList* list = m_view->propertyList();
-    const int found = rowLabelled(*list, row);
+    const int found = propertylist::rowLabelled(*list, row);
     QVERIFY2(found >= 0, qPrintable(row));
-    list->edit(list->model()->index(found, CPropertyList::kValueColumn));
-    if (auto* combo = list->viewport()->findChild<QComboBox*>()) {
-        const int option = combo->findText(text);
-        QVERIFY2(option >= 0, qPrintable(text));
-        combo->setCurrentIndex(option);
-        emit combo->activated(option);
-    } else {
-        auto* editor = list->viewport()->findChild<QLineEdit*>();
-        QVERIFY(editor != nullptr);
-        editor->selectAll();
-        if (text.isEmpty()) {
-            QTest::keyClick(editor, Qt::Key_Delete);
-        } else {
-            QTest::keyClicks(editor, text);
-        }
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
-    QTRY_VERIFY(list->viewport()->findChild<QLineEdit*>() == nullptr &&
-                list->viewport()->findChild<QComboBox*>() == nullptr);
+    propertylist::enter(*list, found, text);
 }
 
 QByteArray TestGatewayViewOnSite::simulated(int gateway, const char* path) const {

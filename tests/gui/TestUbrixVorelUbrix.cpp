@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "CPropertyListDriver.h"
 #include "app/CDialogService.h"
 #include "app/CommandIds.h"
 #include "controls/CPropertyList.h"
@@ -9,8 +10,6 @@
 #include "views/CUbrixVorelUbrix.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -66,24 +65,14 @@ QTreeWidgetItem* itemAt(const CUbrixVorelUbrix& view, const QStringList& labels)
     return item;
 }
 
-int rowLabelled(const CPropertyList& list, const QString& label) {
-    for (int row = 0; row < list.rowCount(); ++row) {
-        if (list.cellText(row, 0) == label) {
-            return row;
-        }
-    }
-    return -1;
-}
-
-// A user's edit of a row's value: the text editor, a new text and Enter.
-void typeValue(CPropertyList& list, int row, const QString& text) {
-    list.edit(list.model()->index(row, CPropertyList::kValueColumn));
-    auto* editor = list.viewport()->findChild<QLineEdit*>();
-    QVERIFY(editor != nullptr);
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(list.viewport()->findChild<QLineEdit*>() == nullptr);
+// Every send fails from now on: the only adapter has an address this machine lacks.
+void breakSends(CGuiHarness& harness) {
+    CAdapterCandidate gone{QStringLiteral("gone"),
+                           CAdapterCandidate::Kind::Ethernet,
+                           true,
+                           9,
+                           {CIpv4Address::fromDotted("10.250.250.250")}};
+    harness.transport().setAdapters(CAdapterTable::fromCandidates({gone}));
 }
 
 std::unique_ptr<CUbrixVorelUbrix> openView(CGuiHarness& harness) {
@@ -182,15 +171,10 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP: 127.0.0.5"));
     // The selection moves on (arrow keys) without a click: the page shown stays Lobby's.
     view->tree()->setCurrentItem(itemAt(*view, {"Attic"}));
-    const int dhcp = rowLabelled(*view->propertyList(), QStringLiteral("DHCP"));
+    const int dhcp = propertylist::rowLabelled(*view->propertyList(), QStringLiteral("DHCP"));
     QVERIFY(dhcp >= 0);
     auto* list = view->propertyList();
-    list->edit(list->model()->index(dhcp, CPropertyList::kValueColumn));
-    auto* combo = list->viewport()->findChild<QComboBox*>();
-    QVERIFY(combo != nullptr);
-    combo->setCurrentIndex(combo->findText(QStringLiteral("ENABLE")));
-    emit combo->activated(combo->currentIndex());
-    QTRY_VERIFY(list->viewport()->findChild<QComboBox*>() == nullptr);
+    propertylist::enter(*list, dhcp, QStringLiteral("ENABLE"));
 
     const auto sent = lobby.receive(kQuietMs * 10);
     QVERIFY(sent.has_value());
@@ -209,14 +193,10 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     QCOMPARE(view->restartNote()->text(),
              QString::fromLatin1(CGatewaySections::kConnectionRestartNeeded));
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "PORT (A)", "SERIAL"}));
-    const int type = rowLabelled(*list, QStringLiteral("TYPE"));
+    const int type = propertylist::rowLabelled(*list, QStringLiteral("TYPE"));
     QVERIFY(type >= 0);
     QCOMPARE(list->row(type).options, (QStringList{"KVBUS", "NONE"}));
-    list->edit(list->model()->index(type, CPropertyList::kValueColumn));
-    combo = list->viewport()->findChild<QComboBox*>();
-    QVERIFY(combo != nullptr);
-    combo->setCurrentIndex(0);
-    emit combo->activated(0);
+    propertylist::enter(*list, type, QStringLiteral("KVBUS"));
     const auto port = lobby.receive(kQuietMs * 10);
     QVERIFY(port.has_value());
     QCOMPARE(port->bytes, QByteArray("&A.SERIAL.TYPE=KVBUS;"));
@@ -229,11 +209,11 @@ void TestUbrixVorelUbrix::refusedValueIsPutBackAndNotSent() {
     harness.fixture().receive(kSite);
     auto view = openView(harness);
     view->OnNMClickTree2(itemAt(*view, {"Lobby"}));
-    const int name = rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
+    const int name = propertylist::rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
     QVERIFY(name >= 0);
     CDialogService::setNextAnswer(QMessageBox::Ok);
 
-    typeValue(*view->propertyList(), name, QStringLiteral("Hall;&VERSION_HW=RESET"));
+    propertylist::enter(*view->propertyList(), name, QStringLiteral("Hall;&VERSION_HW=RESET"));
 
     QCOMPARE(CDialogService::askedTexts(),
              QStringList{QString::fromLatin1(CValueValidator::kSemicolon)});
@@ -247,16 +227,10 @@ void TestUbrixVorelUbrix::failedSendPutsTheValueBack() {
     harness.fixture().receive(kSite);
     auto view = openView(harness);
     view->OnNMClickTree2(itemAt(*view, {"Attic"}));
-    // An adapter whose address this machine does not have: every send fails.
-    CAdapterCandidate gone{QStringLiteral("gone"),
-                           CAdapterCandidate::Kind::Ethernet,
-                           true,
-                           9,
-                           {CIpv4Address::fromDotted("10.250.250.250")}};
-    harness.transport().setAdapters(CAdapterTable::fromCandidates({gone}));
-    const int name = rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
+    breakSends(harness);
+    const int name = propertylist::rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
 
-    typeValue(*view->propertyList(), name, QStringLiteral("Hall"));
+    propertylist::enter(*view->propertyList(), name, QStringLiteral("Hall"));
 
     QCOMPARE(harness.fixture().notifier().messages().size(), 1);
     QCOMPARE(view->propertyList()->cellText(name, 1), QStringLiteral("Attic"));
@@ -319,12 +293,7 @@ void TestUbrixVorelUbrix::failedRestartKeepsTheGateway() {
     auto view = openView(harness);
     const QByteArray plan = harness.fixture().planText();
     view->tree()->setCurrentItem(itemAt(*view, {"Attic"}));
-    CAdapterCandidate gone{QStringLiteral("gone"),
-                           CAdapterCandidate::Kind::Ethernet,
-                           true,
-                           9,
-                           {CIpv4Address::fromDotted("10.250.250.250")}};
-    harness.transport().setAdapters(CAdapterTable::fromCandidates({gone}));
+    breakSends(harness);
 
     view->OnUbrixReset();
 
