@@ -1,10 +1,16 @@
+#include "CSimLanScanner.h"
 #include "CSimNetwork.h"
 #include "Version.h"
+#include "app/CMainFrame.h"
 #include "app/CUbrixVorelApp.h"
+#include "app/CViewContext.h"
+#include "app/CommandIds.h"
 #include "common/IUserNotifier.h"
+#include "lan/CLanScanner.h"
 #include "plan/CModelTemplateFolder.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
+#include "views/CUbrixVorelNet.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -37,7 +43,7 @@ CUbrixVorelApp::Options parseCommandLine(const QApplication& application) {
 // The demonstration's site: gateways with a few bus devices each on 127.0.0.2 and up,
 // answering on the program's ports and to loopback askers only. Its models are the
 // templates shipped with the program.
-std::unique_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
+std::shared_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
     constexpr int kGateways = 3;
     constexpr int kDevicesPerGateway = 4;
     CSimNetwork::Options options;
@@ -52,6 +58,15 @@ std::unique_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
             QStringLiteral("The demonstration site could not start:\n%1").arg(error));
     }
     return site;
+}
+
+// The demonstration's LAN view lists the simulated gateways: the same view and scanner,
+// asking the site who is there instead of the kernel's neighbour table.
+void showDemoSiteInTheLanView(CUbrixVorelApp& program, const std::shared_ptr<CSimNetwork>& site) {
+    program.mainFrame()->registerView(
+        vorel::cmd::kViewNetwork, [site](const CViewContext& context, QWidget* parent) {
+            return CUbrixVorelNet::create(CSimLanScanner::create(site), context.transport, parent);
+        });
 }
 
 }  // namespace
@@ -70,9 +85,13 @@ int main(int argc, char* argv[]) {
         program.ExitInstance();
         return 1;
     }
-    std::unique_ptr<CSimNetwork> demoSite;
+    // Shared with the LAN view's scanner, which may still ask it until the window goes.
+    std::shared_ptr<CSimNetwork> demoSite;
     if (options.demo) {
         demoSite = startDemoSite(program);
+        if (demoSite) {
+            showDemoSiteInTheLanView(program, demoSite);
+        }
     }
     QApplication::exec();
     demoSite.reset();

@@ -20,18 +20,26 @@ void setIfPresent(CSimSettings& settings, const CSimPath& where, const QByteArra
     }
 }
 
-QByteArray macAddress(quint32 address) {
+QString unknownType(const QByteArray& type) {
+    return QStringLiteral("unknown device type %1").arg(QString::fromLatin1(type));
+}
+
+}  // namespace
+
+QByteArray CSimSiteBuilder::macAddress(quint32 address) {
     const quint32 host = CIpv4Address::toHostOrder(address);
     return QString::asprintf("00:1B:C5:%02X:%02X:%02X", (host >> 16) & 0xFFu, (host >> 8) & 0xFFu,
                              host & 0xFFu)
         .toLatin1();
 }
 
-QString unknownType(const QByteArray& type) {
-    return QStringLiteral("unknown device type %1").arg(QString::fromLatin1(type));
+CMacAddress CSimSiteBuilder::reportedMacAddress(const CSimGateway& gateway) {
+    if (const std::optional<CMacAddress> reported =
+            CMacAddress::fromText(gateway.settings().value(path("NETWORK", "MAC_ADD")))) {
+        return *reported;
+    }
+    return CMacAddress::fromText(macAddress(gateway.address())).value_or(CMacAddress());
 }
-
-}  // namespace
 
 std::optional<CSimSite> CSimSiteBuilder::build(const std::shared_ptr<const CSimModels>& models,
                                                const CSimSiteConfig& config, QString& error) {

@@ -2,6 +2,7 @@
 
 #include "CSimSite.h"
 #include "CSimSiteConfig.h"
+#include "lan/CMacAddress.h"
 
 #include <QString>
 #include <memory>
@@ -14,7 +15,8 @@
 //   of the unaddressed ones, the UID g * devicesPerGateway + d + 1, unique on the site;
 // - every LED output is a keypad channel at 2.<g+1>.n and every motor output at 1.<g+1>.n,
 //   n counting from 1 on each bus, so the LED keypad's 2.1.0 reaches every LED output on
-//   the first gateway and the motor keypad's 1.1.1 and 1.1.2 its first two motors.
+//   the first gateway and the motor keypad's 1.1.1 and 1.1.2 its first two motors;
+// - a gateway at a.b.c.d reports the made-up hardware address 00:1B:C5:<b>:<c>:<d> (hex).
 class CSimSiteBuilder {
 public:
     // Nothing, and the reason in error, when the configuration names an unknown type or
@@ -29,6 +31,12 @@ public:
     static quint32 uid(const CSimSiteConfig& config, int gateway, int device) {
         return static_cast<quint32>(gateway * config.devicesPerGateway + device + 1);
     }
+
+    // The made-up hardware address of a gateway at that address (network byte order).
+    static QByteArray macAddress(quint32 address);
+    // The hardware address the gateway reports (NETWORK.MAC_ADD), or the made-up one of
+    // its address when its model has none or it holds no address.
+    static CMacAddress reportedMacAddress(const CSimGateway& gateway);
 
 private:
     static CSimGateway makeGateway(const CSimModels& models, const QByteArray& type,

@@ -20,11 +20,6 @@ void lowerThreadPriority() {
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kLowestPriority);
 }
 
-// The system clock belongs to nobody; the scanner only borrows it.
-std::shared_ptr<IClock> systemClock() {
-    return std::shared_ptr<IClock>(&CSystemClock::instance(), [](IClock*) {});
-}
-
 }  // namespace
 
 CLanScanner::CLanScanner(Parts parts, QObject* parent)
@@ -35,6 +30,10 @@ CLanScanner::CLanScanner(Parts parts, QObject* parent)
 
 CLanScanner::~CLanScanner() {
     stop();
+}
+
+std::shared_ptr<IClock> CLanScanner::systemClock() {
+    return std::shared_ptr<IClock>(&CSystemClock::instance(), [](IClock*) {});
 }
 
 std::unique_ptr<CLanScanner> CLanScanner::forThisMachine(QObject* parent) {

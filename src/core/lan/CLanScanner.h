@@ -38,6 +38,8 @@ public:
 
     // This machine's kernel, resolver and clock.
     static std::unique_ptr<CLanScanner> forThisMachine(QObject* parent = nullptr);
+    // The system clock as a part: it belongs to nobody, the scanner only borrows it.
+    static std::shared_ptr<IClock> systemClock();
 
     // Scans the /24 network of the adapter address (network byte order).
     void start(quint32 adapterAddress);

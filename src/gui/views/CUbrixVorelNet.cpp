@@ -33,9 +33,14 @@ CUbrixVorelNet::~CUbrixVorelNet() {
 }
 
 CUbrixVorelNet* CUbrixVorelNet::create(const CTransport& transport, QWidget* parent) {
+    return create(CLanScanner::forThisMachine(), transport, parent);
+}
+
+CUbrixVorelNet* CUbrixVorelNet::create(std::unique_ptr<CLanScanner> scanner,
+                                       const CTransport& transport, QWidget* parent) {
     return new CUbrixVorelNet(
-        CLanScanner::forThisMachine(),
-        [&transport] { return transport.adapters().selectedEntry().address; }, parent);
+        std::move(scanner), [&transport] { return transport.adapters().selectedEntry().address; },
+        parent);
 }
 
 void CUbrixVorelNet::buildForm() {

@@ -39,6 +39,9 @@ public:
     // The view as the program builds it: this machine's scanner, the transport's selected
     // adapter.
     static CUbrixVorelNet* create(const CTransport& transport, QWidget* parent = nullptr);
+    // The same with another scanner (the demonstration's).
+    static CUbrixVorelNet* create(std::unique_ptr<CLanScanner> scanner, const CTransport& transport,
+                                  QWidget* parent = nullptr);
 
     void OnInitialUpdate() override;
     void OnUpdate(quint32 hint) override;

@@ -1,0 +1,91 @@
+#include "CGuiHarness.h"
+#include "CSimLanScanner.h"
+#include "CSimNetwork.h"
+#include "CSimPath.h"
+#include "lan/CLanScanner.h"
+#include "support/CTestLan.h"
+#include "views/CLanScanModel.h"
+#include "views/CUbrixVorelNet.h"
+
+#include <QHostInfo>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+// The demonstration's LAN view: Rescan lists the simulated site's gateways with their
+// addresses, the hardware addresses they report and their names, through the program's
+// own scanner.
+class TestDemoLanView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void rescanListsTheDemoGateways();
+};
+
+namespace {
+
+constexpr int kWatchdogMs = 10000;
+
+QStringList rowTexts(const QAbstractItemModel& model) {
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model.columnCount(); ++column) {
+            cells << model.index(row, column).data().toString();
+        }
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+bool scanIsOver(const CUbrixVorelNet& view) {
+    return view.statusField()->text() == QStringLiteral(" ") && view.progressBar()->isHidden();
+}
+
+}  // namespace
+
+void TestDemoLanView::initTestCase() {
+    // The demonstration's site listens on loopback addresses of the test's own namespace.
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
+
+void TestDemoLanView::rescanListsTheDemoGateways() {
+    CGuiHarness harness;
+    QString error;
+    const std::shared_ptr<CSimNetwork> site =
+        CSimNetwork::startDemo(3, 1, QStringLiteral(VOREL_RUNTIME_DIR), error);
+    QVERIFY2(site, qPrintable(error));
+    std::unique_ptr<CUbrixVorelNet> view(
+        CUbrixVorelNet::create(CSimLanScanner::create(site), harness.transport()));
+
+    view->rescanButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(*view), kWatchdogMs);
+
+    const QString self = QHostInfo::localHostName();
+    QCOMPARE(rowTexts(*view->scanModel()),
+             QStringList({"1|127.0.0.1|[00:00:00:00:00:00]|" + self,
+                          "2|127.0.0.2|[00:1B:C5:00:00:02]|Ubrix 1",
+                          "3|127.0.0.3|[00:1B:C5:00:00:03]|Ubrix 2",
+                          "4|127.0.0.4|[00:1B:C5:00:00:04]|Ubrix 3"}));
+
+    // What the gateways report now is what the next Rescan shows.
+    site->withSite([](CSimSite& demo) {
+        demo.gateways()[1].settings().set(CSimPath::parse("NAME").value(), "Stairs");
+        demo.gateways()[2].settings().set(CSimPath::parse("NETWORK.MAC_ADD").value(),
+                                          "00:1b:c5:aa:bb:cc");
+    });
+    view->rescanButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(*view), kWatchdogMs);
+    QCOMPARE(rowTexts(*view->scanModel()).mid(2),
+             QStringList({"3|127.0.0.3|[00:1B:C5:00:00:03]|Stairs",
+                          "4|127.0.0.4|[00:1B:C5:AA:BB:CC]|Ubrix 3"}));
+}
+
+QTEST_MAIN(TestDemoLanView)
+#include "TestDemoLanView.moc"
