@@ -34,6 +34,13 @@ void CTrafficLog::close() {
     if (m_file.isOpen()) {
         m_file.close();
     }
+    finishDiscarding();
+}
+
+void CTrafficLog::finishDiscarding() {
+    if (m_discarding.joinable()) {
+        m_discarding.join();
+    }
 }
 
 void CTrafficLog::write(const QByteArray& line) {
@@ -65,12 +72,24 @@ void CTrafficLog::flush() {
 void CTrafficLog::rotate() {
     const QString path = m_file.fileName();
     m_file.close();
-    // One step that replaces an older rotated file, so there is never a third file.
+    const std::filesystem::path rotated = fileSystemPath(rotatedName(path));
+    // Freeing the blocks of a full older file takes tens of milliseconds (more where the
+    // disk is trimmed on delete): it moves out of the way at once and goes on a thread.
+    const std::filesystem::path discarded = rotated.string() + ".old";
+    finishDiscarding();
     std::error_code failed;
-    std::filesystem::rename(fileSystemPath(path), fileSystemPath(rotatedName(path)), failed);
+    const bool hasOlder = std::filesystem::is_regular_file(rotated, failed) &&
+                          (std::filesystem::rename(rotated, discarded, failed), !failed);
+    std::filesystem::rename(fileSystemPath(path), rotated, failed);
     // Whether or not the file moved, logging goes on and no line is lost. A file that
     // could not move is appended to again, and moving it is tried one limit later.
     m_file.open(kAppend);
+    if (hasOlder) {
+        m_discarding = std::thread([discarded] {
+            std::error_code ignored;
+            std::filesystem::remove(discarded, ignored);
+        });
+    }
     m_size = 0;
     m_sinceFlush.restart();
     if (!failed) {

@@ -4,13 +4,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QString>
+#include <thread>
 
 // The traffic log file: every line that arrives while logging is appended once, with a
 // line break, and reaches the disk within a flush interval (at once when the caller
 // flushes after a burst). The file is bounded: a line that would take it past the size
 // limit first moves it aside to the rotated name ("logfile.txt" -> "logfile.1.txt",
 // replacing an older one) and starts a new file, so a line is always whole in one file
-// and the two files together never hold more than twice the limit.
+// and the two files together never hold more than twice the limit (for the moment an
+// older file is being deleted, on a thread of its own, three).
 class CTrafficLog {
 public:
     static constexpr qint64 kFlushIntervalMs = 250;
@@ -20,7 +22,7 @@ public:
     // Opens (creating, keeping contents) for appending. A limit below one line's worth
     // still takes every line: a file that is empty takes any line.
     bool open(const QString& path, qint64 limitBytes);
-    // Flushes and closes.
+    // Flushes and closes; waits until an older file moved aside is gone.
     void close();
     bool isOpen() const { return m_file.isOpen(); }
 
@@ -37,10 +39,13 @@ public:
 
 private:
     void rotate();
+    void finishDiscarding();
 
     QFile m_file;
     qint64 m_limit = 0;
     qint64 m_size = 0;
     int m_rotations = 0;
     QElapsedTimer m_sinceFlush;
+    // Deletes the file that the last move replaced (see rotate()).
+    std::thread m_discarding;
 };

@@ -96,6 +96,7 @@ public:
     std::atomic<bool>& firewallSuspect() { return m_firewallSuspect; }
     const std::deque<QByteArray>& trafficHistory() const { return m_history.lines(); }
     void clearTrafficHistory() { m_history.clear(); }
+    const CTrafficLog& trafficLog() const { return m_log; }
 
     // The plan changes only through the document's operations.
     const pugi::xml_document& plan() const { return m_plan; }
