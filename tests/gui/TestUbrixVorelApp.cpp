@@ -100,6 +100,7 @@ private slots:
     void shutdownLogsWhatIsStillQueued();
     void logFileNamesAreResolvedAgainstTheDataFolder_data();
     void logFileNamesAreResolvedAgainstTheDataFolder();
+    void headlessStartGoesOnAndKeepsItsSettings();
 
 private:
     std::unique_ptr<CUbrixVorelApp> makeApp(
@@ -462,6 +463,21 @@ void TestUbrixVorelApp::logFileNamesAreResolvedAgainstTheDataFolder() {
     app->ExitInstance();
     // The name is kept as the user gave it.
     QCOMPARE(storedSetting(QStringLiteral("TRAFFIC/Log Filename")).toString(), name);
+}
+
+void TestUbrixVorelApp::headlessStartGoesOnAndKeepsItsSettings() {
+    // The program's own message boxes, offscreen, with no test hook: the first message
+    // must neither abort nor wait.
+    CDialogService::disableTestHook();
+    CUbrixVorelApp::Options options;
+    options.settingsPath = settingsPath();
+    options.dataFolder = dataFolder();
+    options.adapterCandidates = [] { return QList<CAdapterCandidate>{}; };
+    CUbrixVorelApp app(options);
+    QTest::ignoreMessage(QtWarningMsg, "No valid Ethernet interfaces detected");
+    QVERIFY(app.InitInstance());
+    QCOMPARE(app.ExitInstance(), 0);
+    QCOMPARE(storedSetting(QStringLiteral("UDP/Recv_Port")).toInt(), 4000);
 }
 
 QTEST_MAIN(TestUbrixVorelApp)

@@ -34,11 +34,6 @@ QPointer<QWidget>& configuredParent() {
     qFatal("CDialogService: %s", qPrintable(why));
 }
 
-bool platformCannotShowDialogs() {
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-}
-
 QString describe(const CDialogService::MessageRequest& request) {
     return QStringLiteral("message box \"%1\"").arg(request.text);
 }
@@ -101,6 +96,9 @@ CDialogService::Button CDialogService::message(const QString& text, Buttons butt
     if (isTestHookActive()) {
         return answerMessage(request);
     }
+    if (isHeadless()) {
+        return answerHeadless(request);
+    }
     return showMessageBox(request);
 }
 
@@ -112,7 +110,7 @@ QString CDialogService::openFileName(const QString& defaultExtension, const QStr
     request.initialName = initialName;
     request.filter = filter;
     requireGuiThread(describe(request));
-    const QString chosen = isTestHookActive() ? answerFileDialog(request) : showFileDialog(request);
+    const QString chosen = ask(request);
     return withDefaultExtension(chosen, defaultExtension, FileMode::Open);
 }
 
@@ -125,7 +123,7 @@ QString CDialogService::saveFileName(const QString& defaultExtension, const QStr
     request.filter = filter;
     request.overwritePrompt = overwritePrompt;
     requireGuiThread(describe(request));
-    const QString chosen = isTestHookActive() ? answerFileDialog(request) : showFileDialog(request);
+    const QString chosen = ask(request);
     return withDefaultExtension(chosen, defaultExtension, FileMode::Save);
 }
 
@@ -179,7 +177,37 @@ void CDialogService::disableTestHook() {
 }
 
 bool CDialogService::isTestHookActive() {
-    return hook().enabled || platformCannotShowDialogs();
+    return hook().enabled;
+}
+
+bool CDialogService::isHeadless() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+QString CDialogService::ask(const FileRequest& request) {
+    if (isTestHookActive()) {
+        return answerFileDialog(request);
+    }
+    if (isHeadless()) {
+        qWarning("%s: nobody can choose a file here; cancelled", qPrintable(describe(request)));
+        return QString();
+    }
+    return showFileDialog(request);
+}
+
+CDialogService::Button CDialogService::answerHeadless(const MessageRequest& request) {
+    // The answer of a box closed unread: the way out a box offers, else its only button.
+    Button answer = QMessageBox::Ok;
+    for (const Button way : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Abort,
+                             QMessageBox::Close, QMessageBox::Ok}) {
+        if (request.buttons.testFlag(way)) {
+            answer = way;
+            break;
+        }
+    }
+    qWarning("%s", qPrintable(request.text));
+    return answer;
 }
 
 void CDialogService::setNextAnswer(Button answer) {

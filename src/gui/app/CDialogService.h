@@ -15,8 +15,12 @@ class QWidget;
 // Test hook: a test enables it and queues the answers in the order the code under test
 // will ask; each question consumes the next answer and is recorded. A question without a
 // fitting answer ends the process with a fatal message naming the question, because a
-// dialog that nobody answers would hang the test instead. On the offscreen platform the
-// hook is always on: nobody could answer a real dialog there.
+// dialog that nobody answers would hang the test instead. Only tests switch it on.
+//
+// On a platform that shows nothing to a person (offscreen, minimal) the program still
+// runs: each message goes to the log and gets the answer of a box closed unread (Cancel
+// or No where the box offers one, else OK), and file dialogs are cancelled. Nothing waits
+// and nothing aborts.
 //
 // GUI thread only. Other threads hand their texts over (see CMessageBoxNotifier); asking
 // from another thread is a fatal error.
@@ -71,6 +75,8 @@ public:
     static void enableTestHook();  // also forgets all answers and records
     static void disableTestHook();
     static bool isTestHookActive();
+    // True where no person can see a dialog (see above).
+    static bool isHeadless();
     static void setNextAnswer(Button answer);
     static void setNextFileName(const QString& path);  // an empty path cancels the dialog
     static int pendingAnswerCount();
@@ -80,6 +86,8 @@ public:
 
 private:
     static Button answerMessage(const MessageRequest& request);
+    static Button answerHeadless(const MessageRequest& request);
+    static QString ask(const FileRequest& request);
     static QString answerFileDialog(const FileRequest& request);
     static Button showMessageBox(const MessageRequest& request);
     static QString showFileDialog(const FileRequest& request);

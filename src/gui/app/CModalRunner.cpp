@@ -1,7 +1,8 @@
 #include "CModalRunner.h"
 
+#include "CDialogService.h"
+
 #include <QDialog>
-#include <QGuiApplication>
 
 namespace {
 
@@ -10,20 +11,16 @@ CModalRunner::Runner& testRunner() {
     return runner;
 }
 
-bool platformCannotShowDialogs() {
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-}
-
 }  // namespace
 
 int CModalRunner::exec(QDialog& dialog) {
     if (testRunner()) {
         return testRunner()(dialog);
     }
-    if (platformCannotShowDialogs()) {
-        qFatal("CModalRunner: nobody can answer the dialog \"%s\" on this platform",
-               qPrintable(dialog.windowTitle()));
+    if (CDialogService::isHeadless()) {
+        qWarning("The dialog \"%s\" cannot be shown here; cancelled",
+                 qPrintable(dialog.windowTitle()));
+        return QDialog::Rejected;
     }
     return dialog.exec();
 }
