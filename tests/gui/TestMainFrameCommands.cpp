@@ -98,6 +98,7 @@ private slots:
     void networkSetupShowsTheCurrentValues();
     void networkSetupConfirmedRestartsReception();
     void networkSetupUnchangedStillRestarts();
+    void udpChosenInUsbModeStartsReceiving();
     void networkSetupCancelledChangesNothing();
     void networkSetupTakesFieldsAsTyped_data();
     void networkSetupTakesFieldsAsTyped();
@@ -204,6 +205,24 @@ void TestMainFrameCommands::timeStampAndShowIpToggleAndRerender() {
     frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
     QCOMPARE(harness.settings().showTime, 1);
     QVERIFY(frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+}
+
+void TestMainFrameCommands::udpChosenInUsbModeStartsReceiving() {
+    CGuiHarness harness;
+    harness.transport().setMode(CTransport::kModeUsb);
+    CMainFrame frame(harness.context(), false);
+    QVERIFY(harness.transport().listener() == nullptr);
+
+    frame.commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+
+    QVERIFY(harness.transport().listener() != nullptr);
+    QVERIFY(harness.transport().listener()->isRunning());
+    CUdpPeer gateway;
+    QVERIFY(gateway.bind(CGuiHarness::loopback(20), 0));
+    QVERIFY(
+        gateway.send("!NAME=Lobby;", CGuiHarness::loopback(1), harness.transport().receivePort()));
+    QTRY_VERIFY_WITH_TIMEOUT(!harness.doc().trafficHistory().empty(), kWatchdogMs);
+    QVERIFY(harness.doc().trafficHistory().back().endsWith("(127.0.0.20) !NAME=Lobby;"));
 }
 
 void TestMainFrameCommands::udpClosesTheTcpConnection() {

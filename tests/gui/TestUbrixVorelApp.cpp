@@ -356,7 +356,8 @@ void TestUbrixVorelApp::usbModeWithoutGatewayFallsBackToUdp() {
 
     QCOMPARE(m_notifier.messages(), QStringList{"Ubrix not found on USB\n"});
     QCOMPARE(app->transport().mode(), CTransport::kModeUdp);
-    QVERIFY(app->transport().listener() == nullptr);
+    QVERIFY(app->transport().listener() != nullptr);
+    QVERIFY(app->transport().listener()->isRunning());
     auto* view = qobject_cast<CUbrixVorelView*>(app->mainFrame()->activeView());
     QCOMPARE(view->sendGroup()->title(), QStringLiteral("Send UDP"));
     app->ExitInstance();

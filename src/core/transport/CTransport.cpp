@@ -114,6 +114,17 @@ void CTransport::setMode(int mode) {
     m_mode = mode;
 }
 
+void CTransport::selectMode(int mode) {
+    m_mode = mode;
+    if (m_mode != kModeUsb && !isReceiving()) {
+        startReceiver();
+    }
+}
+
+bool CTransport::isReceiving() const {
+    return m_listener && m_listener->isRunning();
+}
+
 void CTransport::report(const QString& message) {
     m_notifier.showMessage(message);
 }
@@ -260,6 +271,8 @@ void CTransport::startSerial() {
     if (devicePath.isEmpty()) {
         report(QString::fromLatin1(CUsbPortFinder::kNotFound));
         m_mode = kModeUdp;
+        // Back in UDP, replies must be heard at once, not after the next Network Setup.
+        startReceiver();
         emit modeChanged(m_mode);
         return;
     }

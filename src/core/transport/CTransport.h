@@ -64,6 +64,10 @@ public:
     void setDefaultIp(quint32 address) { m_defaultIp = address; }
     int mode() const { return m_mode; }
     void setMode(int mode);
+    // The user's choice of mode. Replies come by UDP in both network modes, so choosing
+    // UDP or TCP starts reception when none runs: a network mode is never deaf.
+    void selectMode(int mode);
+    bool isReceiving() const;
     int tcpPort() const { return m_tcpPort; }
     void setTcpPort(int port) { m_tcpPort = port; }
 
@@ -93,7 +97,8 @@ public:
     // Broadcasts "Firewall?" to our own receive port; hearing it clears the suspect flag.
     bool ProbeFirewall();
     // Starts reception (UDP and TCP modes) or opens the USB port (USB mode). A receive
-    // thread still running is stopped first.
+    // thread still running is stopped first. Without a USB gateway the mode falls back to
+    // UDP, and reception starts.
     void StartTransport();
     void StopReceiver();
 

@@ -500,7 +500,7 @@ void CMainFrame::OnLoadMap() {
 }
 
 void CMainFrame::OnSelectTransportMode(int mode, bool closeTcp) {
-    m_context.transport.setMode(mode);
+    m_context.transport.selectMode(mode);
     if (closeTcp) {
         m_context.transport.CloseTcp();
     }
