@@ -32,8 +32,9 @@ quint32 loopback(quint32 last) {
 // keeps what arrives. Runs on a thread of its own so that the caller may block.
 class CTcpGatewayStub {
 public:
-    CTcpGatewayStub(quint32 address, int port, QByteArray greeting)
-        : m_greeting(std::move(greeting)) {
+    // hangUpAfterText: each connection is closed by the gateway once a text came on it.
+    CTcpGatewayStub(quint32 address, int port, QByteArray greeting, bool hangUpAfterText = false)
+        : m_greeting(std::move(greeting)), m_hangUpAfterText(hangUpAfterText) {
         m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int one = 1;
         ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -67,6 +68,15 @@ public:
         std::lock_guard lock(m_mutex);
         return m_connections;
     }
+    int hangUps() const {
+        std::lock_guard lock(m_mutex);
+        return m_hangUps;
+    }
+    // The address each connection came from, network byte order.
+    QList<quint32> peers() const {
+        std::lock_guard lock(m_mutex);
+        return m_peers;
+    }
 
 private:
     void serve() {
@@ -89,7 +99,10 @@ private:
         }
     }
     void accept() {
-        const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        const int client =
+            ::accept4(m_listen, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
         if (client < 0) {
             return;
         }
@@ -98,18 +111,25 @@ private:
         }
         std::lock_guard lock(m_mutex);
         m_clients.push_back(client);
+        m_peers.append(peer.sin_addr.s_addr);
         ++m_connections;
     }
     void read(int client) {
         char buffer[512];
         const ssize_t size = ::recv(client, buffer, sizeof buffer, 0);
+        std::lock_guard lock(m_mutex);
         if (size > 0) {
-            std::lock_guard lock(m_mutex);
             m_received.append(buffer, size);
+        }
+        if (size <= 0 || m_hangUpAfterText) {
+            std::erase(m_clients, client);
+            ::close(client);
+            ++m_hangUps;
         }
     }
 
     QByteArray m_greeting;
+    bool m_hangUpAfterText = false;
     int m_listen = -1;
     int m_wake[2] = {-1, -1};
     bool m_listening = false;
@@ -117,7 +137,9 @@ private:
     std::thread m_thread;
     mutable std::mutex m_mutex;
     QByteArray m_received;
+    QList<quint32> m_peers;
     int m_connections = 0;
+    int m_hangUps = 0;
 };
 
 CAdapterCandidate candidate(const QString& name, quint32 address) {
@@ -152,6 +174,8 @@ private slots:
     void tcpGreetingWaitIsBounded();
     void tcpGreetingIsNotTakenForAReply();
     void tcpConnectFailureIsReported();
+    void tcpConnectionTheGatewayClosedIsMadeAfresh();
+    void tcpConnectsFromTheSelectedAdapter();
     void secondProgramIsToldThePortIsInUse();
     void restartingTheTransportKeepsThePort();
     void receivedTextsReachTheGuiThread();
@@ -388,6 +412,30 @@ void TestTransport::tcpConnectFailureIsReported() {
     QVERIFY(!transport.isTcpConnected());
     transport.CloseTcp();
     QCOMPARE(m_notifier.messages().size(), 1);
+}
+
+void TestTransport::tcpConnectionTheGatewayClosedIsMadeAfresh() {
+    CTransport& transport = makeTransport();
+    transport.setGreetingWait(std::chrono::milliseconds(0));
+    CTcpGatewayStub gateway(loopback(7), 2323, QByteArray(), true);
+    QVERIFY(transport.SendTcp("a", loopback(7), 2323));
+    QTRY_COMPARE_WITH_TIMEOUT(gateway.hangUps(), 1, kWatchdogMs);
+
+    QVERIFY(transport.SendTcp("b", loopback(7), 2323));
+    QVERIFY(transport.SendTcp("c", loopback(7), 2323));
+    QTRY_COMPARE_WITH_TIMEOUT(gateway.received(), QByteArray("abc"), kWatchdogMs);
+    QCOMPARE(gateway.connections(), 3);
+    QVERIFY(m_notifier.messages().isEmpty());
+}
+
+void TestTransport::tcpConnectsFromTheSelectedAdapter() {
+    CTransport& transport = makeTransport();
+    QVERIFY(selectLan(transport, 2));
+    transport.setGreetingWait(std::chrono::milliseconds(0));
+    CTcpGatewayStub gateway(loopback(8), 2323, QByteArray());
+    QVERIFY(transport.SendTcp("&NAME=?;", loopback(8), 2323));
+    QTRY_COMPARE_WITH_TIMEOUT(gateway.peers().size(), 1, kWatchdogMs);
+    QCOMPARE(gateway.peers().front(), CTestLan::programAddress(2));
 }
 
 void TestTransport::secondProgramIsToldThePortIsInUse() {

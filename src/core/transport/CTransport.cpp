@@ -55,6 +55,20 @@ bool pollFor(int socket, short events, std::chrono::milliseconds wait) {
     }
 }
 
+// True when the other end has closed the connection (or reset it). Data the gateway sent
+// and nobody read does not count as closed.
+bool peerHasClosed(int socket) {
+    pollfd watched{socket, POLLIN | POLLRDHUP, 0};
+    if (::poll(&watched, 1, 0) <= 0) {
+        return false;
+    }
+    if ((watched.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+        return true;
+    }
+    char byte = 0;
+    return ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
 // Sends out of one interface, whatever the routing table says: the way to make a
 // broadcast leave through the adapter the user chose, without privileges.
 ssize_t sendThroughInterface(int socket, QByteArrayView text, const sockaddr_in& destination,
@@ -187,6 +201,10 @@ bool CTransport::sendsElsewhere(quint32 address) const {
 }
 
 bool CTransport::SendTcp(QByteArrayView text, quint32 address, int port) {
+    // A gateway that closed the connection (restarted, timed out) would swallow this text.
+    if (m_tcpSocket.isValid() && peerHasClosed(m_tcpSocket.get())) {
+        m_tcpSocket.reset();
+    }
     if (!m_tcpSocket.isValid() && !connectTcp(address, port)) {
         return false;
     }
@@ -194,6 +212,8 @@ bool CTransport::SendTcp(QByteArrayView text, quint32 address, int port) {
         ::send(m_tcpSocket.get(), text.data(), static_cast<std::size_t>(text.size()), MSG_NOSIGNAL);
     if (sent != static_cast<ssize_t>(text.size())) {
         reportError(kSendFailed, sent < 0 ? errno : EMSGSIZE);
+        // A connection that failed once is not trusted again: the next send connects afresh.
+        m_tcpSocket.reset();
         return false;
     }
     return true;
@@ -203,6 +223,12 @@ bool CTransport::connectTcp(quint32 address, int port) {
     CFileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!socket.isValid()) {
         report(QString::asprintf(kTcpSocketFailed, static_cast<long>(errno)));
+        return false;
+    }
+    // From the chosen adapter, as every datagram is.
+    const sockaddr_in local = CIpv4Address::toSocketAddress(m_adapters.selectedEntry().address, 0);
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        reportError(kBindFailed, errno);
         return false;
     }
     // A gateway that never accepts must not hold the GUI thread for minutes.

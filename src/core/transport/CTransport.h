@@ -85,7 +85,9 @@ public:
     // One datagram from a fresh socket bound to the selected adapter. A broadcast leaves
     // through the selected adapter only.
     bool SendUdp(QByteArrayView text, quint32 address, int port);
-    // On the kept connection; the address counts only while no connection is open.
+    // On the kept connection, made from the selected adapter; the address counts only
+    // while no connection is open. A connection the gateway has closed, or on which a
+    // send failed, is dropped, and the next send connects afresh.
     bool SendTcp(QByteArrayView text, quint32 address, int port);
     void CloseTcp();
     bool isTcpConnected() const { return m_tcpSocket.isValid(); }
