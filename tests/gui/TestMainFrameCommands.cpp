@@ -100,8 +100,8 @@ private slots:
     void networkSetupUnchangedStillRestarts();
     void udpChosenInUsbModeStartsReceiving();
     void networkSetupCancelledChangesNothing();
-    void networkSetupTakesFieldsAsTyped_data();
-    void networkSetupTakesFieldsAsTyped();
+    void networkSetupChecksItsFields_data();
+    void networkSetupChecksItsFields();
     void networkSetupChoosesTheAdapter();
     void aboutShowsTheBuildVersion();
     void exitClosesTheWindow();
@@ -547,42 +547,71 @@ void TestMainFrameCommands::networkSetupCancelledChangesNothing() {
     QVERIFY(harness.fixture().takeHints().isEmpty());
 }
 
-void TestMainFrameCommands::networkSetupTakesFieldsAsTyped_data() {
+void TestMainFrameCommands::networkSetupChecksItsFields_data() {
     QTest::addColumn<QString>("sendPort");
+    QTest::addColumn<QString>("listenPort");
     QTest::addColumn<QString>("defaultIp");
+    QTest::addColumn<QString>("refusal");  // empty: the form is taken
     QTest::addColumn<int>("expectedSendPort");
     QTest::addColumn<quint32>("expectedDefaultIp");
 
-    QTest::newRow("empty port is 0") << ""
-                                     << "10.0.0.9" << 0 << CIpv4Address::fromDotted("10.0.0.9");
-    QTest::newRow("not an address") << "5000"
-                                    << "gateway" << 5000 << 0xFFFFFFFFu;
-    QTest::newRow("empty address") << "5000"
-                                   << "" << 5000 << 0xFFFFFFFFu;
-    QTest::newRow("shorthand address") << "5000"
-                                       << "10.9" << 5000 << CIpv4Address::fromDotted("10.0.0.9");
-    QTest::newRow("zero address") << "5000"
-                                  << "0.0.0.0" << 5000 << 0u;
+    const QString sendPort = QStringLiteral("Send port must be a number from 1 to 65535.");
+    const QString listenPort = QStringLiteral("Listen port must be a number from 1 to 65535.");
+    const QString address = QStringLiteral(
+        "Default IP must be an IPv4 address such as 192.168.1.20 (0.0.0.0 for none).");
+    QTest::newRow("shorthand address")
+        << "5100"
+        << "4000"
+        << "10.9" << QString() << 5100 << CIpv4Address::fromDotted("10.0.0.9");
+    QTest::newRow("zero address is none") << "5100"
+                                          << "4000"
+                                          << "0.0.0.0" << QString() << 5100 << 0u;
+    QTest::newRow("empty port") << ""
+                                << "4000"
+                                << "10.0.0.9" << sendPort << 5000 << 0u;
+    QTest::newRow("port 0") << "0"
+                            << "4000"
+                            << "10.0.0.9" << sendPort << 5000 << 0u;
+    QTest::newRow("listen port past 65535") << "5100"
+                                            << "65536"
+                                            << "10.0.0.9" << listenPort << 5000 << 0u;
+    QTest::newRow("not an address") << "5100"
+                                    << "4000"
+                                    << "gateway" << address << 5000 << 0u;
+    QTest::newRow("empty address") << "5100"
+                                   << "4000"
+                                   << "" << address << 5000 << 0u;
 }
 
-void TestMainFrameCommands::networkSetupTakesFieldsAsTyped() {
+void TestMainFrameCommands::networkSetupChecksItsFields() {
     QFETCH(QString, sendPort);
+    QFETCH(QString, listenPort);
     QFETCH(QString, defaultIp);
+    QFETCH(QString, refusal);
     QFETCH(int, expectedSendPort);
     QFETCH(quint32, expectedDefaultIp);
 
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
+    if (!refusal.isEmpty()) {
+        CDialogService::setNextAnswer(QMessageBox::Ok);
+    }
     CModalRunner::setTestRunner([&](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
         setup.sendPortField()->setText(sendPort);
+        setup.listenPortField()->setText(listenPort);
         setup.defaultIpField()->setText(defaultIp);
-        return int(QDialog::Accepted);
+        // OK, then Cancel when the form was refused.
+        setup.accept();
+        return setup.result();
     });
 
     frame.runCommand(vorel::cmd::kInterfaceNetwork);
 
+    QCOMPARE(CDialogService::askedTexts(),
+             refusal.isEmpty() ? QStringList() : QStringList{refusal});
     QCOMPARE(harness.transport().sendPort(), expectedSendPort);
+    QCOMPARE(harness.transport().receivePort(), 4000);
     QCOMPARE(harness.transport().defaultIp(), expectedDefaultIp);
 }
 

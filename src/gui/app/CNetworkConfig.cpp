@@ -1,5 +1,7 @@
 #include "CNetworkConfig.h"
 
+#include "CDialogService.h"
+
 #include "transport/CIpv4Address.h"
 
 #include <arpa/inet.h>
@@ -68,6 +70,32 @@ CNetworkConfig::Values CNetworkConfig::values() const {
     values.receivePort = portFromText(m_listenPort->text());
     values.defaultIp = addressFromText(m_defaultIp->text());
     return values;
+}
+
+QString CNetworkConfig::refusal() const {
+    const std::pair<const QLineEdit*, const char*> ports[] = {{m_sendPort, "Send port"},
+                                                              {m_listenPort, "Listen port"}};
+    for (const auto& [field, name] : ports) {
+        const quint32 port = portFromText(field->text());
+        if (port < 1 || port > 65535) {
+            return QStringLiteral("%1 must be a number from 1 to 65535.").arg(QLatin1String(name));
+        }
+    }
+    in_addr address{};
+    if (::inet_aton(m_defaultIp->text().toLatin1().constData(), &address) == 0) {
+        return QStringLiteral(
+            "Default IP must be an IPv4 address such as 192.168.1.20 (0.0.0.0 for none).");
+    }
+    return {};
+}
+
+void CNetworkConfig::accept() {
+    const QString problem = refusal();
+    if (!problem.isEmpty()) {
+        CDialogService::message(problem);
+        return;
+    }
+    QDialog::accept();
 }
 
 quint32 CNetworkConfig::portFromText(const QString& text) {

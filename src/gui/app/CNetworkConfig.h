@@ -7,8 +7,9 @@ class QComboBox;
 class QLineEdit;
 
 // "Network Setup": the adapter to bind and scan with, the UDP ports and the TCP gateway.
-// The fields are taken as typed: the ports are unsigned numbers (an empty field is 0) and
-// the address is read the way inet_addr reads it (anything else is 255.255.255.255).
+// OK takes the form only when the ports are numbers from 1 to 65535 and the default IP is
+// an address as inet_addr reads it (shorthand forms included; 0.0.0.0 for none); else a
+// message names the field and the form stays open.
 class CNetworkConfig : public QDialog {
     Q_OBJECT
 
@@ -27,6 +28,10 @@ public:
 
     // The form as it stands.
     Values values() const;
+    // What is wrong with the form, naming the field; empty when it can be taken.
+    QString refusal() const;
+
+    void accept() override;
 
     static quint32 portFromText(const QString& text);
     static quint32 addressFromText(const QString& text);
