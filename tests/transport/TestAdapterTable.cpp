@@ -31,6 +31,13 @@ CAdapterCandidate wired(const QString& name, const char* address, int index = 0)
     return adapter(name, Kind::Ethernet, true, {ip(address)}, index);
 }
 
+// A bridge, veth, tap or docker0: Ethernet to the system, with no cable behind it.
+CAdapterCandidate virtualLink(const QString& name, const char* address) {
+    CAdapterCandidate made = adapter(name, Kind::Ethernet, true, {ip(address)});
+    made.isVirtual = true;
+    return made;
+}
+
 CAdapterCandidate wireless(const QString& name, const char* address) {
     return adapter(name, Kind::Wireless, true, {ip(address)});
 }
@@ -100,6 +107,29 @@ void TestAdapterTable::appliesTheRules_data() {
     elevenWithJunk.append(wired("eth0", "10.0.1.1"));
     QTest::newRow("unusable ones do not count toward ten")
         << elevenWithJunk << firstTen.mid(0, 9) + QStringList{"eth0"} << 9 << kNone;
+    QTest::newRow("a physical wired adapter before bridges")
+        << QList<CAdapterCandidate>{virtualLink("docker0", "172.17.0.1"),
+                                    virtualLink("br-1", "172.18.0.1"), wired("eth0", "10.0.0.1")}
+        << QStringList{"eth0", "docker0", "br-1"} << 0 << kNone;
+    QTest::newRow("a bridge is no wired adapter beside Wi-Fi")
+        << QList<CAdapterCandidate>{virtualLink("docker0", "172.17.0.1"),
+                                    wireless("wlan0", "192.168.1.11")}
+        << QStringList{"wlan0", "docker0"} << 0 << kNoWired;
+    QTest::newRow("only virtual links, as on a test LAN")
+        << QList<CAdapterCandidate>{virtualLink("vlan1", "10.77.1.1"),
+                                    virtualLink("vlan2", "10.77.2.1")}
+        << QStringList{"vlan1", "vlan2"} << 0 << kNone;
+    QList<CAdapterCandidate> crowd;
+    QStringList crowdNames{"eth0"};
+    for (int i = 0; i < 12; ++i) {
+        crowd.append(virtualLink(QStringLiteral("veth%1").arg(i), "172.17.0.1"));
+        if (i < 9) {
+            crowdNames.append(QStringLiteral("veth%1").arg(i));
+        }
+    }
+    crowd.append(wired("eth0", "10.0.0.1"));
+    QTest::newRow("virtual links do not crowd a physical one out")
+        << crowd << crowdNames << 0 << kNone;
     const QString longName = QStringLiteral("Intel(R) Ethernet Connection (7) I219-LM #2");
     QTest::newRow("name cut to 30 characters")
         << QList<CAdapterCandidate>{wired(longName, "10.0.0.1")} << QStringList{longName.left(30)}

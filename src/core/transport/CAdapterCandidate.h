@@ -16,4 +16,6 @@ struct CAdapterCandidate {
     int interfaceIndex = 0;
     // IPv4 addresses in the system's order, network byte order.
     QList<quint32> ipv4Addresses;
+    // Made by software (a bridge, veth, tap, docker0): no cable or radio behind it.
+    bool isVirtual = false;
 };

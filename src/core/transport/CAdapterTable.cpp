@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QNetworkInterface>
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +25,13 @@ CAdapterEntry entryFor(const CAdapterCandidate& candidate) {
                                                                      : CAdapterEntry::kTypeEthernet;
     entry.interfaceIndex = candidate.interfaceIndex;
     return entry;
+}
+
+// Real network cards have a device behind them in sysfs; bridges, veth, tap and the like
+// do not. (In a network namespace of its own, where sysfs shows other links, every link
+// reads as virtual: nothing there is physical anyway.)
+bool isVirtualOnLinux(const QString& name) {
+    return !QFileInfo::exists(QStringLiteral("/sys/class/net/") + name + QStringLiteral("/device"));
 }
 
 // Linux names Wi-Fi links Ethernet; the kernel marks them in sysfs.
@@ -51,6 +59,7 @@ CAdapterCandidate candidateFor(const QNetworkInterface& interface) {
     CAdapterCandidate candidate;
     candidate.name = interface.humanReadableName();
     candidate.kind = kindOf(interface);
+    candidate.isVirtual = isVirtualOnLinux(interface.name());
     const auto flags = interface.flags();
     candidate.up =
         flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning);
@@ -66,20 +75,30 @@ CAdapterCandidate candidateFor(const QNetworkInterface& interface) {
 }  // namespace
 
 CAdapterTable CAdapterTable::fromCandidates(const QList<CAdapterCandidate>& candidates) {
-    CAdapterTable table;
+    // Adapters with a cable or radio behind them come first, in the system's order, then
+    // the virtual links: a host with many bridges and veth links must not push its real
+    // adapters out of the table, nor have a bridge taken for its wired adapter.
+    QList<CAdapterCandidate> usable;
     for (const CAdapterCandidate& candidate : candidates) {
-        if (table.m_entries.size() == kMaxEntries) {
-            break;
-        }
         if (isUsable(candidate)) {
-            table.m_entries.append(entryFor(candidate));
+            usable.append(candidate);
         }
+    }
+    std::stable_partition(usable.begin(), usable.end(),
+                          [](const CAdapterCandidate& candidate) { return !candidate.isVirtual; });
+    CAdapterTable table;
+    int physical = 0;  // the first entries
+    for (const CAdapterCandidate& candidate : usable.mid(0, kMaxEntries)) {
+        table.m_entries.append(entryFor(candidate));
+        physical += candidate.isVirtual ? 0 : 1;
     }
     if (table.m_entries.isEmpty()) {
         table.m_message = QString::fromLatin1(kNoValidInterfaces);
         return table;
     }
-    for (int i = 0; i < table.count(); ++i) {
+    // Virtual links stand in for wired adapters only where there is nothing physical.
+    const int wiredCandidates = physical > 0 ? physical : table.count();
+    for (int i = 0; i < wiredCandidates; ++i) {
         if (table.m_entries[i].isWired()) {
             table.m_selected = i;
             return table;
