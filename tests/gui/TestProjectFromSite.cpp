@@ -3,6 +3,7 @@
 #include "support/TestSupport.h"
 
 #include "app/CDialogService.h"
+#include "controls/CPropertyList.h"
 #include "project/CProjectLookup.h"
 #include "views/CUbrixVorelMap.h"
 
@@ -30,6 +31,16 @@ QByteArray runCli(const QStringList& arguments, int* exitCode = nullptr) {
         *exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
     }
     return cli.readAllStandardOutput() + cli.readAllStandardError();
+}
+
+// Clicks the item and every section below it; returns how many rows they listed.
+int listAll(CUbrixVorelMap& view, QTreeWidgetItem* item) {
+    view.OnNMClickTree1(item);
+    int rows = view.propertyList()->rowCount();
+    for (int i = 0; i < item->childCount(); ++i) {
+        rows += listAll(view, item->child(i));
+    }
+    return rows;
 }
 
 // Renames the device item at row of the root through its in-place editor, as a user does.
@@ -124,6 +135,11 @@ void TestProjectFromSite::everyDeviceListsAndRenames() {
         const CProjectDevice before = CUbrixVorelMap::placeOf(device).device;
         types << QString::fromStdString(CProjectLookup::typeOf(
             CProjectLookup::find(*harness.doc().templateDocument(), before)));
+        // Every setting it reported lists on some page of it.
+        const pugi::xml_node element =
+            CProjectLookup::find(*harness.doc().templateDocument(), before);
+        const int settings = static_cast<int>(element.select_nodes(".//*[not(*)]").size());
+        QCOMPARE(listAll(view, view.tree()->topLevelItem(0)->child(row)), settings);
         rename(view, row, QString::number(1000 + row));
         QVERIFY2(!CProjectLookup::find(*harness.doc().templateDocument(), before),
                  before.id.c_str());

@@ -1,13 +1,19 @@
 #include "CGuiHarness.h"
 
 #include "app/CDialogService.h"
+#include "app/CMainFrame.h"
 #include "app/CModalRunner.h"
+#include "app/CommandIds.h"
+#include "common/CXmlFile.h"
+#include "controls/CPropertyList.h"
 #include "plan/CErrorLog.h"
+#include "project/CProjectLookup.h"
 #include "views/CTemplateAdd.h"
 #include "views/CUbrixVorelMap.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +59,35 @@ QLineEdit* labelEditor(const QTreeWidget* tree) {
     return tree->viewport()->findChild<QLineEdit*>();
 }
 
+// The item at the end of a path of labels from the root.
+QTreeWidgetItem* itemAt(const QTreeWidget* tree, const QStringList& path) {
+    QTreeWidgetItem* item = tree->topLevelItem(0);
+    for (const QString& label : path) {
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; item != nullptr && i < item->childCount() && next == nullptr; ++i) {
+            next = item->child(i)->text(0) == label ? item->child(i) : nullptr;
+        }
+        item = next;
+    }
+    return item;
+}
+
+// One line per listed row: label, value, text colour, editor and a combo's options.
+QStringList rowsOf(const CPropertyList* list) {
+    QStringList rows;
+    for (int row = 0; row < list->rowCount(); ++row) {
+        const CPropertyRow& shown = list->row(row);
+        const char* editors[] = {"none", "text", "combo"};
+        rows << QStringLiteral("%1=%2 #%3 %4 %5")
+                    .arg(shown.label, list->cellText(row, 1))
+                    .arg(shown.textRgb, 6, 16, QLatin1Char('0'))
+                    .arg(QLatin1String(editors[static_cast<int>(shown.editor)]),
+                         shown.options.join(QLatin1Char('|')))
+                    .trimmed();
+    }
+    return rows;
+}
+
 // A view as the frame makes one: built, shown, told of the document's updates.
 std::unique_ptr<CUbrixVorelMap> openView(CGuiHarness& harness, bool connected = true,
                                          CUbrixVorelMap::UploadStarter upload = {}) {
@@ -85,6 +120,10 @@ private slots:
     void renameKeys_data();
     void renameKeys();
     void deviceGoneBehindTheTreeIsLogged();
+    void listing_data();
+    void listing();
+    void aRefusedValueIsPutBack();
+    void projectFromThreeModels();
     void uploadWaitsForAnUpload();
     void resizeRules();
 
@@ -95,10 +134,11 @@ private:
 void TestUbrixVorelMap::init() {
     m_harness = new CGuiHarness;
     CDialogService::enableTestHook();
-    writeProject(m_harness->fixture().path(QStringLiteral("project.xml")),
-                 R"(<UBRIX IP="0.0.0.1"><TYPE>UBRIX_A</TYPE><NETWORK><DHCP>ENABLE</DHCP></NETWORK>)"
-                 R"(</UBRIX><DEVICE UID="5"><TYPE>KADEL_A</TYPE><PORT P="A"><LED><MODE>RGB</MODE>)"
-                 R"(</LED></PORT></DEVICE><DEVICE UID="6"><NAME>untyped</NAME></DEVICE>)");
+    writeProject(
+        m_harness->fixture().path(QStringLiteral("project.xml")),
+        R"(<UBRIX IP="0.0.0.1"><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME><NETWORK><DHCP>ENABLE</DHCP></NETWORK>)"
+        R"(</UBRIX><DEVICE UID="5"><TYPE>KADEL_A</TYPE><PORT P="A"><LED><MODE>RGB</MODE>)"
+        R"(</LED></PORT></DEVICE><DEVICE UID="6"><NAME>untyped</NAME></DEVICE>)");
     QVERIFY(m_harness->doc().openProject(m_harness->fixture().path(QStringLiteral("project.xml"))));
 }
 
@@ -211,6 +251,169 @@ void TestUbrixVorelMap::deviceGoneBehindTheTreeIsLogged() {
     QCOMPARE(m_harness->fixture().errorLogText().count("Error in CUbrixVorelMap::"
                                                        "OnBnClickedButtonDelete()"),
              2);
+}
+
+void TestUbrixVorelMap::listing_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("path");
+    QTest::addColumn<QStringList>("rows");
+
+    QTest::newRow("port C's serial type offers its own options")
+        << 1 << QStringList{"0.0.0.1", "PORT (C)", "SERIAL"}
+        << QStringList{"TYPE=NONE #000000 combo RS232|RS485|MODBUS|NONE"};
+    QTest::newRow("a value that is no option: dark red, read-only")
+        << 0 << QStringList{"4 ", "PORT (A)", "LED"}
+        << QStringList{"MODE=FAST #800000 none", "PRESET (2)=0.0.255 #000000 text"};
+    QTest::newRow("a group without keyword lists its own settings")
+        << 1 << QStringList{"0.0.0.2", "DAYTIME"}
+        << QStringList{"DST=ENABLE #000000 combo DISABLE|ENABLE"};
+    QTest::newRow("a device's own settings")
+        << 0 << QStringList{"4 "}
+        << QStringList{"TYPE=LUMET_AC #000000 none", "ALIAS=Desk #000000 text"};
+    QTest::newRow("a device without TYPE: grey")
+        << 0 << QStringList{"6 "} << QStringList{"NAME=untyped #808080 none"};
+    QTest::newRow("the root lists nothing") << 0 << QStringList{} << QStringList{};
+}
+
+void TestUbrixVorelMap::listing() {
+    QFETCH(int, mode);
+    QFETCH(QStringList, path);
+    QFETCH(QStringList, rows);
+
+    const QString file = m_harness->fixture().path(QStringLiteral("listing.xml"));
+    writeProject(file,
+                 R"(<UBRIX IP="0.0.0.1"><TYPE>UBRIX_A</TYPE><PORT P="C"><SERIAL><TYPE>NONE</TYPE>)"
+                 R"(</SERIAL></PORT></UBRIX><UBRIX IP="0.0.0.2"><TYPE>UBRIX_B</TYPE><DAYTIME>)"
+                 R"(<DST>ENABLE</DST></DAYTIME></UBRIX><DEVICE UID="4"><TYPE>LUMET_AC</TYPE>)"
+                 R"(<ALIAS>Desk</ALIAS><PORT P="A"><LED><MODE>FAST</MODE>)"
+                 R"(<PRESET A="2">0.0.255</PRESET></LED></PORT></DEVICE>)"
+                 R"(<DEVICE UID="6"><NAME>untyped</NAME></DEVICE>)");
+    QVERIFY(m_harness->doc().openProject(file));
+    m_harness->doc().setMapMode(mode);
+    const auto view = openView(*m_harness);
+    QTreeWidgetItem* item = itemAt(view->tree(), path);
+    QVERIFY(item != nullptr);
+    view->OnNMClickTree1(item);
+    QCOMPARE(rowsOf(view->propertyList()), rows);
+    QVERIFY(m_harness->fixture().errorLogText().isEmpty());
+}
+
+void TestUbrixVorelMap::aRefusedValueIsPutBack() {
+    m_harness->doc().setMapMode(1);
+    const auto view = openView(*m_harness);
+    view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
+    CPropertyList* list = view->propertyList();
+    QCOMPARE(rowsOf(list), (QStringList{"TYPE=UBRIX_A #000000 none", "NAME=Hall #000000 text"}));
+    // A text no command could carry: told, and the cell shows the project's value again.
+    list->edit(list->model()->index(1, 1));
+    auto* editor = list->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor != nullptr);
+    editor->setText(QStringLiteral("a;b"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(m_harness->fixture().notifier().messages().size(), 1);
+    QTRY_COMPARE(list->cellText(1, 1), QStringLiteral("Hall"));
+    QVERIFY(!m_harness->doc().isTemplateModified());
+}
+
+// A project built at the desk: three models added, a device renamed, one copied, a gateway
+// given its address, the port-bound serial type of its port C chosen, that choice undone
+// and done again, the project saved. The saved file is the three models with exactly these
+// edits.
+void TestUbrixVorelMap::projectFromThreeModels() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    frame.runCommand(vorel::cmd::kViewProject);
+    auto* view = qobject_cast<CUbrixVorelMap*>(frame.activeView());
+    QVERIFY(view != nullptr);
+    frame.show();
+
+    for (const int model : {0, 3, 7}) {  // Ubrix A, Lumet AC, Motra AC
+        CModalRunner::setTestRunner([model](QDialog& dialog) {
+            auto& add = dynamic_cast<CTemplateAdd&>(dialog);
+            add.modelList()->setCurrentIndex(model);
+            add.accept();
+            return dialog.result();
+        });
+        view->addButton()->click();
+    }
+    CModalRunner::clearTestRunner();
+    QCOMPARE(treeText(view->tree()),
+             (QStringList{"KV network", "  1 ", "    PORT (A)", "      LED", "    PORT (B)",
+                          "      LED", "    VOLTAGE", "  2 ", "    PORT (A)", "      MOTOR",
+                          "    PORT (B)", "      MOTOR", "    VOLTAGE"}));
+    QCOMPARE(view->fileNameField()->text(), QStringLiteral("Template"));
+    QVERIFY(frame.windowTitle().endsWith(QLatin1String(" *")));
+
+    // Rename UID 2 to 20, then copy UID 1: the copy takes the free 2.
+    view->OnNMClickTree1(itemAt(view->tree(), {"2 "}));
+    view->OnMapChangeAddress();
+    labelEditor(view->tree())->setText(QStringLiteral("20"));
+    QTest::keyClick(labelEditor(view->tree()), Qt::Key_Return);
+    QTRY_VERIFY(itemAt(view->tree(), {"20 "}) != nullptr);
+    view->OnNMClickTree1(itemAt(view->tree(), {"1 ", "PORT (B)"}));
+    view->copyButton()->click();
+    QVERIFY(itemAt(view->tree(), {"2 "}) != nullptr);
+
+    // The gateway gets its address, and its port C a serial protocol from port C's options.
+    view->ubrixButton()->click();
+    view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
+    view->OnMapChangeAddress();
+    labelEditor(view->tree())->setText(QStringLiteral("10.0.0.9"));
+    QTest::keyClick(labelEditor(view->tree()), Qt::Key_Return);
+    QTRY_VERIFY(itemAt(view->tree(), {"10.0.0.9"}) != nullptr);
+    view->OnNMClickTree1(itemAt(view->tree(), {"10.0.0.9", "PORT (C)", "SERIAL"}));
+    CPropertyList* list = view->propertyList();
+    list->edit(list->model()->index(0, 1));
+    auto* combo = list->viewport()->findChild<QComboBox*>();
+    QVERIFY(combo != nullptr);
+    QCOMPARE(combo->maxVisibleItems(), 4);
+    QCOMPARE(combo->count(), 4);
+    combo->setCurrentIndex(combo->findText(QStringLiteral("RS485")));
+    emit combo->activated(combo->currentIndex());
+    QTRY_COMPARE(list->cellText(0, 1), QStringLiteral("RS485"));
+
+    // Undone and done again with the keys, while the page stays listed.
+    // (The closed combo's popup took the window's activation with it offscreen.)
+    const auto pressInTree = [&](Qt::Key key) {
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        view->tree()->setFocus();
+        QTest::keyClick(view->tree(), key, Qt::ControlModifier);
+    };
+    pressInTree(Qt::Key_Z);
+    QTRY_COMPARE(list->cellText(0, 1), QStringLiteral("NONE"));
+    pressInTree(Qt::Key_Y);
+    QTRY_COMPARE(list->cellText(0, 1), QStringLiteral("RS485"));
+
+    const QString saved = harness.fixture().path(QStringLiteral("site.xml"));
+    CDialogService::setNextFileName(saved);
+    frame.runCommand(vorel::cmd::kSaveProject);
+    QCOMPARE(frame.windowTitle(), QString::fromLatin1(CMainFrame::kTitle));
+
+    // The same project made by hand from the model files.
+    pugi::xml_document expected;
+    QString reason;
+    QVERIFY(CXmlFile::load(QDir(kProgramFolder).filePath("template_ubrixa.xml"), expected, reason));
+    pugi::xml_node configuration = CProjectLookup::deviceConfiguration(expected);
+    for (const char* model : {"template_lumetaC.xml", "template_motraaC.xml"}) {
+        pugi::xml_document device;
+        QVERIFY(
+            CXmlFile::load(QDir(kProgramFolder).filePath(QLatin1String(model)), device, reason));
+        configuration.append_copy(CProjectLookup::deviceConfiguration(device).first_child());
+    }
+    configuration.find_child_by_attribute("DEVICE", "UID", "1").next_sibling().attribute("UID") =
+        "2";
+    configuration.find_child_by_attribute("DEVICE", "UID", "2").attribute("UID") = "20";
+    configuration.append_copy(configuration.find_child_by_attribute("DEVICE", "UID", "1"))
+        .attribute("UID") = "2";
+    pugi::xml_node gateway = configuration.child("UBRIX");
+    gateway.attribute("IP") = "10.0.0.9";
+    gateway.find_child_by_attribute("PORT", "P", "C").child("SERIAL").child("TYPE").text() =
+        "RS485";
+    pugi::xml_document written;
+    QVERIFY(CXmlFile::load(saved, written, reason));
+    QCOMPARE(CXmlFile::serialize(written), CXmlFile::serialize(expected));
+    QVERIFY(harness.fixture().errorLogText().isEmpty());
 }
 
 void TestUbrixVorelMap::uploadWaitsForAnUpload() {

@@ -52,6 +52,8 @@ private slots:
     void copy();
     void changeAddress_data();
     void changeAddress();
+    void setValue_data();
+    void setValue();
     void deleteTakesTheDeviceByItsRole();
     void aDeviceNotInTheProjectIsAnXmlError();
     void everyEditUndoesAndRedoes();
@@ -194,6 +196,103 @@ void TestTemplateOperations::changeAddress() {
     QVERIFY(CProjectLookup::find(project, {role, stored.toStdString()}));
     QCOMPARE(bool(CProjectLookup::find(project, {role, id.toStdString()})), !changes);
     QCOMPARE(fixture.notifier().messages().size(), messages);
+}
+
+namespace {
+
+const char* const kSettings =
+    R"(<UBRIX IP="0.0.0.1"><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME><VERSION_HW>2</VERSION_HW>)"
+    R"(<PORT P="A"><SERIAL><TYPE>KVBUS</TYPE></SERIAL></PORT>)"
+    R"(<PORT P="C"><SERIAL><TYPE>NONE</TYPE></SERIAL></PORT></UBRIX>)"
+    R"(<DEVICE UID="4"><TYPE>LUMET_AC</TYPE><PORT P="A"><LED><PRESET A="1">255.0.0</PRESET>)"
+    R"(<PRESET A="2">0.255.0</PRESET></LED></PORT></DEVICE>)"
+    R"(<DEVICE UID="5"><NAME>no type</NAME></DEVICE>)";
+
+CProjectPlace placeOf(Role role, const char* id, std::initializer_list<CProjectStep> steps) {
+    return {{role, id}, steps};
+}
+
+const CProjectStep kPortA{"PORT", "P", "A"};
+const CProjectStep kPortC{"PORT", "P", "C"};
+const CProjectStep kSerial{"SERIAL", "", ""};
+const CProjectStep kLed{"LED", "", ""};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(CProjectPlace)
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+void TestTemplateOperations::setValue_data() {
+    QTest::addColumn<CProjectPlace>("place");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<std::optional<QString>>("index");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("stored");  // the setting's text afterwards
+    QTest::addColumn<QString>("message");    // what the user is told; empty: nothing
+
+    const auto gateway = [](std::initializer_list<CProjectStep> steps) {
+        return placeOf(kGateway, "0.0.0.1", steps);
+    };
+    const std::optional<QString> none;
+    QTest::newRow("free text") << gateway({}) << "NAME" << none << "Lobby" << QByteArray("Lobby")
+                               << "";
+    QTest::newRow("port C offers its own serial types")
+        << gateway({kPortC, kSerial}) << "TYPE" << none << "RS485" << QByteArray("RS485") << "";
+    QTest::newRow("port A does not")
+        << gateway({kPortA, kSerial}) << "TYPE" << none << "RS485" << QByteArray("KVBUS")
+        << "TYPE may only be one of: KVBUS, NONE.";
+    QTest::newRow("an indexed setting")
+        << placeOf(kBus, "4", {kPortA, kLed}) << "PRESET" << std::optional<QString>("2") << "1.2.3"
+        << QByteArray("1.2.3") << "";
+    QTest::newRow("a semicolon would end the command")
+        << gateway({}) << "NAME" << none << "a;b" << QByteArray("Hall")
+        << "The value may not contain \";\": it ends a command.";
+    QTest::newRow("a line break") << gateway({}) << "NAME" << none << "a\nb" << QByteArray("Hall")
+                                  << "The value may not contain a line break, a tab or another "
+                                     "control character.";
+    QTest::newRow("a quote is a character")
+        << gateway({}) << "NAME" << none << "Bob's" << QByteArray("Bob's") << "";
+    QTest::newRow("read-only") << gateway({}) << "VERSION_HW" << none << "3" << QByteArray("2")
+                               << "VERSION_HW cannot be changed: the schema names no value for "
+                                  "it here.";
+    QTest::newRow("a device without TYPE")
+        << placeOf(kBus, "5", {}) << "NAME" << none << "x" << QByteArray("no type")
+        << "NAME cannot be changed: the schema names no value for it here.";
+    QTest::newRow("the same value again")
+        << gateway({}) << "NAME" << none << "Hall" << QByteArray("Hall") << "";
+}
+
+void TestTemplateOperations::setValue() {
+    QFETCH(CProjectPlace, place);
+    QFETCH(QString, key);
+    QFETCH(std::optional<QString>, index);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, message);
+
+    CDocFixture fixture;
+    openProject(fixture, kSettings);
+    const QByteArray before = projectText(fixture);
+    QSignalSpy changed(&fixture.doc(), &CUbrixVorelDoc::templateChanged);
+    fixture.takeHints();
+    const bool written = fixture.doc().setTemplateValue(place, key, index, value);
+    QCOMPARE(written, message.isEmpty());
+    QCOMPARE(fixture.notifier().messages(),
+             message.isEmpty() ? QStringList() : QStringList{message});
+    const pugi::xml_node section =
+        CProjectLookup::section(*fixture.doc().templateDocument(), place);
+    const pugi::xml_node setting = CProjectLookup::setting(
+        section, key.toStdString(),
+        index ? std::optional<std::string>(index->toStdString()) : std::nullopt);
+    QCOMPARE(QByteArray(setting.text().get()), stored);
+    // Only that text changed, undoably, and no tree is rebuilt for it.
+    const bool changes = projectText(fixture) != before;
+    QCOMPARE(changed.size(), changes ? 1 : 0);
+    QCOMPARE(fixture.takeHints(), QList<quint32>{});
+    if (changes) {
+        QVERIFY(fixture.doc().undoTemplateEdit());
+        QCOMPARE(projectText(fixture), before);
+    }
 }
 
 void TestTemplateOperations::deleteTakesTheDeviceByItsRole() {

@@ -3,6 +3,7 @@
 #include "CErrorLog.h"
 #include "CModelTemplates.h"
 #include "CReplySplitter.h"
+#include "CValidationSchema.h"
 #include "common/CXPathNumber.h"
 #include "common/CXPathQuery.h"
 #include "common/CXmlEdit.h"
@@ -297,6 +298,16 @@ bool CUbrixVorelDoc::deleteTemplateDevice(const CProjectDevice& device) {
 std::optional<CProjectDevice> CUbrixVorelDoc::changeTemplateAddress(const CProjectDevice& device,
                                                                     const QString& typed) {
     return carryOut(CTemplateOperations::changeAddress(requireProject(), device, typed));
+}
+
+bool CUbrixVorelDoc::setTemplateValue(const CProjectPlace& place, const QString& key,
+                                      const std::optional<QString>& index, const QString& value) {
+    const CTemplatePlan plan = CTemplateOperations::setValue(
+        requireProject(), CValidationSchema(m_schema), place, key, index, value);
+    if (plan.refusal.isEmpty() && !plan.edit) {
+        return true;
+    }
+    return carryOut(plan).has_value();
 }
 
 bool CUbrixVorelDoc::undoTemplateEdit() {

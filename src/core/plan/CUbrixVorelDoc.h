@@ -122,6 +122,10 @@ public:
     // an address another device has is refused.
     std::optional<CProjectDevice> changeTemplateAddress(const CProjectDevice& device,
                                                         const QString& typed);
+    // A setting of a section a new value: see CTemplateOperations::setValue. True when the
+    // project holds the value afterwards.
+    bool setTemplateValue(const CProjectPlace& place, const QString& key,
+                          const std::optional<QString>& index, const QString& value);
     bool undoTemplateEdit();
     bool redoTemplateEdit();
     bool canUndoTemplateEdit() const { return m_project.canUndo(); }

@@ -1,7 +1,9 @@
 #include "CProjectCheck.h"
 
 #include "CProjectLookup.h"
+#include "plan/CPropertyRows.h"
 #include "plan/CValidationSchema.h"
+#include "protocol/CValueValidator.h"
 
 #include <QStringList>
 
@@ -42,7 +44,7 @@ void CProjectCheck::checkSection(const pugi::xml_node& section, const Place& pla
                                  const CValidationSchema& schema,
                                  std::vector<CProjectFinding>& found) {
     for (const pugi::xml_node& child : section.children()) {
-        if (CProjectLookup::isSection(child)) {
+        if (CPropertyRows::isSection(child)) {
             const CProjectStep step = CProjectLookup::stepOf(child);
             Place inner = place;
             if (step.isPort()) {
@@ -58,7 +60,7 @@ void CProjectCheck::checkSection(const pugi::xml_node& section, const Place& pla
         // The device's own TYPE names its entry, and an empty setting carries no value:
         // an upload sends neither.
         const bool deviceType = place.path.isEmpty() && std::string_view(child.name()) == "TYPE";
-        if (!CProjectLookup::isSetting(child) || deviceType || !child.first_child()) {
+        if (!CPropertyRows::isLeaf(child) || deviceType || !child.first_child()) {
             continue;
         }
         const std::string value = child.text().get();
@@ -86,6 +88,10 @@ QString CProjectCheck::problemOf(const pugi::xml_node& setting, const std::strin
             options << QString::fromStdString(option);
         }
         return QStringLiteral("not one of %1: not uploaded").arg(options.join(QLatin1Char(' ')));
+    }
+    const CValueValidator::Result checked = CValueValidator::checkUtf8(value);
+    if (!checked.accepted()) {
+        return checked.refusal;
     }
     return {};
 }

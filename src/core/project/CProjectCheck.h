@@ -11,7 +11,7 @@ class CValidationSchema;
 // what it would skip or could not send. A device without a type, or of a type the schema
 // does not know, is one finding; otherwise each setting that the schema has no entry for
 // (looked up with its port), each value that is none of its options, and each value that
-// could not go out in a command.
+// the value validator refuses, which could not go out in a command.
 class CProjectCheck {
 public:
     static std::vector<CProjectFinding> run(const pugi::xml_document& project,

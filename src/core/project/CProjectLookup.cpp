@@ -1,5 +1,7 @@
 #include "CProjectLookup.h"
 
+#include "plan/CPropertyRows.h"
+
 namespace {
 
 bool matchesStep(const pugi::xml_node& element, const CProjectStep& step) {
@@ -64,7 +66,8 @@ pugi::xml_node CProjectLookup::section(const pugi::xml_document& project,
 pugi::xml_node CProjectLookup::setting(const pugi::xml_node& section, std::string_view key,
                                        const std::optional<std::string>& index) {
     for (const pugi::xml_node& child : section.children()) {
-        if (child.type() != pugi::node_element || key != child.name() || !isSetting(child)) {
+        if (child.type() != pugi::node_element || key != child.name() ||
+            !CPropertyRows::isLeaf(child)) {
             continue;
         }
         if (!index || *index == child.first_attribute().value()) {
@@ -76,7 +79,7 @@ pugi::xml_node CProjectLookup::setting(const pugi::xml_node& section, std::strin
 
 std::string CProjectLookup::typeOf(const pugi::xml_node& device) {
     const pugi::xml_node type = device.child("TYPE");
-    return isSetting(type) ? type.text().get() : std::string();
+    return CPropertyRows::isLeaf(type) ? type.text().get() : std::string();
 }
 
 CProjectDevice CProjectLookup::deviceOf(const pugi::xml_node& element, CProjectDevice::Role role) {
@@ -92,16 +95,4 @@ CProjectStep CProjectLookup::stepOf(const pugi::xml_node& element) {
         step.value = first.value();
     }
     return step;
-}
-
-bool CProjectLookup::isSection(const pugi::xml_node& node) {
-    return node.type() == pugi::node_element && node.first_child().type() == pugi::node_element;
-}
-
-bool CProjectLookup::isSetting(const pugi::xml_node& node) {
-    if (node.type() != pugi::node_element) {
-        return false;
-    }
-    const pugi::xml_node_type first = node.first_child().type();
-    return first == pugi::node_null || first == pugi::node_pcdata || first == pugi::node_cdata;
 }

@@ -32,9 +32,4 @@ public:
     static std::string typeOf(const pugi::xml_node& device);
     static CProjectDevice deviceOf(const pugi::xml_node& element, CProjectDevice::Role role);
     static CProjectStep stepOf(const pugi::xml_node& element);
-
-    // An element that holds elements first: a section, shown in the tree. Anything else,
-    // an empty element included, is a setting.
-    static bool isSection(const pugi::xml_node& node);
-    static bool isSetting(const pugi::xml_node& node);
 };

@@ -3,6 +3,8 @@
 #include "CMapKeywords.h"
 #include "CProjectLookup.h"
 #include "common/CXPathNumber.h"
+#include "plan/CPropertyLabel.h"
+#include "plan/CPropertyRows.h"
 
 #include <algorithm>
 
@@ -18,12 +20,8 @@ QString CProjectTree::deviceLabel(const CProjectDevice& device) {
 }
 
 QString CProjectTree::sectionLabel(const pugi::xml_node& element) {
-    const QString name = QString::fromUtf8(element.name());
     const pugi::xml_attribute first = element.first_attribute();
-    if (!first) {
-        return name;
-    }
-    return QStringLiteral("%1 (%2)").arg(name, QString::fromUtf8(first.value()));
+    return CPropertyLabel::make(element.name(), first.value(), !first.empty());
 }
 
 CProjectItem& CProjectTree::findOrAppend(CProjectItem& parent, CProjectItem item) {
@@ -78,13 +76,13 @@ CProjectItem CProjectTree::build(const pugi::xml_document* project, int mode) {
                 const int kind = CMapKeywords::kindOf(child.text().get());
                 device.kind = kind != CMapKeywords::kRoot ? kind : CMapKeywords::kUntyped;
             }
-            if (!CProjectLookup::isSection(child)) {
+            if (!CPropertyRows::isSection(child)) {
                 continue;
             }
             CProjectItem& group =
                 findOrAppend(device, sectionItem(child, device.place, sectionLabel(child)));
             for (const pugi::xml_node& grandchild : child.children()) {
-                if (CProjectLookup::isSection(grandchild)) {
+                if (CPropertyRows::isSection(grandchild)) {
                     findOrAppend(group, sectionItem(grandchild, group.place,
                                                     QString::fromUtf8(grandchild.name())));
                 }

@@ -3,6 +3,10 @@
 #include "CProjectAddress.h"
 #include "CProjectLookup.h"
 #include "common/CXmlError.h"
+#include "plan/CValidationSchema.h"
+#include "protocol/CValueValidator.h"
+
+#include <QStringList>
 
 #include <optional>
 
@@ -126,6 +130,52 @@ CTemplatePlan CTemplateOperations::changeAddress(const pugi::xml_document& proje
     }
     plan.edit = CTemplateEdit::setAttribute(element, device.attribute(), *address);
     plan.device = renamed;
+    return plan;
+}
+
+CTemplatePlan CTemplateOperations::setValue(const pugi::xml_document& project,
+                                            const CValidationSchema& schema,
+                                            const CProjectPlace& place, const QString& key,
+                                            const std::optional<QString>& index,
+                                            const QString& value) {
+    const pugi::xml_node section = CProjectLookup::section(project, place);
+    if (!section) {
+        throw CXmlError("no such section of " + place.device.id + " in the project");
+    }
+    const QString path = index ? QStringLiteral("%1 (%2)").arg(key, *index) : key;
+    const pugi::xml_node setting = CProjectLookup::setting(
+        section, key.toStdString(),
+        index ? std::optional<std::string>(index->toStdString()) : std::nullopt);
+    if (!setting) {
+        return CTemplatePlan::refused(QStringLiteral("There is no setting %1 there.").arg(path));
+    }
+    const CValueValidator::Result checked = CValueValidator::check(value);
+    if (!checked.accepted()) {
+        return CTemplatePlan::refused(checked.refusal);
+    }
+    const std::string type = CProjectLookup::typeOf(CProjectLookup::find(project, place.device));
+    const pugi::xml_node entry =
+        type.empty() ? pugi::xml_node()
+                     : schema.setting(type, place.port(), place.group(), key.toStdString());
+    const std::string text = value.toStdString();
+    if (!CValidationSchema::allows(entry, text)) {
+        if (entry && CValidationSchema::control(entry) == CValidationSchema::Control::Combo) {
+            QStringList options;
+            for (const std::string& option : CValidationSchema::options(entry)) {
+                options << QString::fromStdString(option);
+            }
+            return CTemplatePlan::refused(QStringLiteral("%1 may only be one of: %2.")
+                                              .arg(path, options.join(QStringLiteral(", "))));
+        }
+        return CTemplatePlan::refused(
+            QStringLiteral("%1 cannot be changed: the schema names no value for it here.")
+                .arg(path));
+    }
+    CTemplatePlan plan;
+    plan.device = place.device;
+    if (text != setting.text().get()) {
+        plan.edit = CTemplateEdit::setText(setting, text);
+    }
     return plan;
 }
 

@@ -4,11 +4,14 @@
 #include "CTemplatePlan.h"
 
 #include <QString>
+#include <optional>
 #include <pugixml.hpp>
 
 // The changes the device map view and the command-line tool make to a project, worked
 // out on the project as it stands (CUbrixVorelDoc carries them out). Each raises CXmlError
 // when the device or section it is given is not in the project.
+class CValidationSchema;
+
 class CTemplateOperations {
 public:
     static QString noFreeAddress(const CProjectDevice& device);
@@ -24,6 +27,13 @@ public:
     // changes nothing; an address another device of the project has is refused.
     static CTemplatePlan changeAddress(const pugi::xml_document& project,
                                        const CProjectDevice& device, const QString& typed);
+    // The setting key (with index: the one whose first attribute holds it) of a section a
+    // new value. The value passes the value validator, and the schema (looked up with the
+    // section's port) must let it be set there: free text, or one of its options.
+    static CTemplatePlan setValue(const pugi::xml_document& project,
+                                  const CValidationSchema& schema, const CProjectPlace& place,
+                                  const QString& key, const std::optional<QString>& index,
+                                  const QString& value);
     // The model's gateway (under the first free placeholder 0.0.0.n) or bus device (under
     // the lowest free UID) at the end of the project's Device_Configuration.
     static CTemplatePlan addModel(const pugi::xml_document& project,

@@ -42,7 +42,8 @@ QWidget* CPropertyDelegate::createEditor(QWidget* parent, const QStyleOptionView
             auto* combo = new QComboBox(parent);
             const QStringList options = index.data(CPropertyListModel::kOptionsRole).toStringList();
             combo->addItems(options);
-            combo->setMaxVisibleItems(std::max(1, static_cast<int>(options.size())));
+            const int rows = m_comboRows > 0 ? m_comboRows : static_cast<int>(options.size());
+            combo->setMaxVisibleItems(std::max(1, rows));
             const QPersistentModelIndex cell(index);
             auto* self = const_cast<CPropertyDelegate*>(this);
             connect(combo, &QComboBox::activated, self, [self, combo, cell] {

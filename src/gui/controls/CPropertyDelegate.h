@@ -15,6 +15,9 @@ public:
 
     static QModelIndex cellOf(const QWidget* editor);
 
+    // Rows a combo's drop-down list shows; 0: as many as it has options.
+    void setComboRows(int rows) { m_comboRows = rows; }
+
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
@@ -24,4 +27,7 @@ public:
 signals:
     // A combo's choice was committed to the model; the editor closes next.
     void comboChosen(const QModelIndex& index);
+
+private:
+    int m_comboRows = 0;
 };

@@ -65,6 +65,10 @@ bool CPropertyList::takeModified(int row) {
     return m_model->takeModified(row);
 }
 
+void CPropertyList::setComboRows(int rows) {
+    m_delegate->setComboRows(rows);
+}
+
 void CPropertyList::setValueHeader(const QString& text) {
     m_model->setValueHeader(text);
 }

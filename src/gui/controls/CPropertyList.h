@@ -41,6 +41,9 @@ public:
     // Reads the modified flag and clears it.
     bool takeModified(int row);
 
+    // How many rows a combo cell's drop-down list shows; 0 (the default): all its options.
+    void setComboRows(int rows);
+
     void setValueHeader(const QString& text);
     QString valueHeader() const;
 

@@ -8,8 +8,13 @@
 #include "app/CommandIds.h"
 #include "common/CXPathNumber.h"
 #include "common/CXmlError.h"
+#include "controls/CPropertyList.h"
+#include "plan/CPropertyLabel.h"
+#include "plan/CPropertyRows.h"
 #include "plan/CUbrixVorelDoc.h"
+#include "plan/CValidationSchema.h"
 #include "project/CMapKeywords.h"
+#include "project/CProjectLookup.h"
 #include "project/CProjectTree.h"
 
 #include <QAction>
@@ -32,6 +37,8 @@ constexpr int kMargin = 12;
 constexpr int kTop = 40;
 constexpr int kTreeWidth = 200;
 constexpr int kListLeft = kMargin + kTreeWidth + kMargin;
+// A combo cell's drop-down list shows this many rows.
+constexpr int kComboRows = 4;
 // What the resize rules keep free right of the property list and below both.
 constexpr int kRightGap = 24;
 constexpr int kBottomGap = 17;
@@ -87,6 +94,10 @@ void CUbrixVorelMap::buildForm() {
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->setGeometry(kMargin, kTop, kTreeWidth, 300);
 
+    m_list = new CPropertyList(this);
+    m_list->setComboRows(kComboRows);
+    m_list->setGeometry(kListLeft, kTop, 400, 300);
+
     m_menu = CPopupMenus::create(vorel::cmd::kPopupDeviceMap, this);
 
     m_undo = new QAction(QStringLiteral("Undo"), this);
@@ -118,6 +129,8 @@ void CUbrixVorelMap::connectForm() {
             &CUbrixVorelMap::OnBnClickedButtonDelete);
     connect(CPopupMenus::action(m_menu, vorel::cmd::kMapChangeAddress), &QAction::triggered, this,
             &CUbrixVorelMap::OnMapChangeAddress);
+    connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelMap::OnListEditEnd);
+    connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelMap::OnListEditEnd);
     auto* labels = static_cast<CMapLabelDelegate*>(m_tree->itemDelegate());
     connect(labels, &CMapLabelDelegate::addressTyped, this, &CUbrixVorelMap::onAddressTyped);
     connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this,
@@ -155,6 +168,7 @@ void CUbrixVorelMap::rebuildTree(quint32 hint) {
     const int mode = m_context.doc.mapMode();
     if ((hint & CUbrixVorelDoc::kHintRestructured) != 0 || m_root == nullptr) {
         m_tree->clear();
+        m_list->clearRows();
         m_listed.reset();
         CProjectItem root;
         root.label = CProjectTree::rootLabel(mode);
@@ -238,10 +252,68 @@ void CUbrixVorelMap::OnNMClickTree1(QTreeWidgetItem* item) {
     }
     m_tree->setFocus();
     m_tree->setCurrentItem(item);
+    m_list->clearRows();
     m_listed.reset();
-    if (roleOf(item) != CProjectItem::Role::Root) {
-        m_listed = placeOf(item);
+    if (roleOf(item) == CProjectItem::Role::Root || !m_context.doc.hasTemplate()) {
+        return;
     }
+    try {
+        listPage(placeOf(item));
+    } catch (const CXmlError&) {
+        logError("OnNMClickTree1()");
+    }
+}
+
+// The settings of the place's section; the schema entry of each is looked up with the
+// section's port and group in the entry of the device's TYPE. A device without TYPE lists
+// every setting grey and read-only.
+void CUbrixVorelMap::listPage(const CProjectPlace& place) {
+    const pugi::xml_document& project = *m_context.doc.templateDocument();
+    const pugi::xml_node section = CProjectLookup::section(project, place);
+    if (!section) {
+        throw CXmlError("the tree names a section the project does not hold");
+    }
+    const CSchemaPlace schemaPlace{
+        CProjectLookup::typeOf(CProjectLookup::find(project, place.device)), place.port(),
+        place.group()};
+    CPropertyRows::Options options;
+    options.notAnOptionRgb = CPropertyRow::kDarkRed;
+    m_list->setRows(CPropertyRows::list(section, CValidationSchema(m_context.doc.schema()),
+                                        schemaPlace, options));
+    m_listed = place;
+}
+
+void CUbrixVorelMap::relistPage() {
+    if (!m_listed || !m_context.doc.hasTemplate()) {
+        return;
+    }
+    const CProjectPlace place = *m_listed;
+    m_list->clearRows();
+    m_listed.reset();
+    if (CProjectLookup::section(*m_context.doc.templateDocument(), place)) {
+        listPage(place);
+    }
+}
+
+void CUbrixVorelMap::OnListEditEnd(int row, int column) {
+    if (row < 0 || column != CPropertyList::kValueColumn || !m_list->takeModified(row) ||
+        !m_listed) {
+        return;
+    }
+    const CPropertyLabel::Parts parts = CPropertyLabel::split(m_list->row(row).label);
+    const QString text = m_list->cellText(row, CPropertyList::kValueColumn);
+    bool written = false;
+    try {
+        written = m_context.doc.setTemplateValue(
+            *m_listed, parts.key, parts.hasIndex ? std::optional(parts.index) : std::nullopt, text);
+    } catch (const CXmlError&) {
+        logError("OnListEditEnd()");
+    }
+    if (!written) {
+        // Refused: the cell shows what the project holds again.
+        QMetaObject::invokeMethod(this, &CUbrixVorelMap::relistPage, Qt::QueuedConnection);
+    }
+    OnUpdate(CUbrixVorelDoc::kHintDeviceAnnounced);
 }
 
 QTreeWidgetItem* CUbrixVorelMap::selectedDeviceItem() const {
@@ -337,6 +409,18 @@ void CUbrixVorelMap::OnEditRedo() {
 
 void CUbrixVorelMap::onTemplateChanged() {
     updateCommands();
+    // Later, and only while the page is still listed: an undone or redone value shows, and
+    // the list is never refilled under its own closing editor.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            try {
+                relistPage();
+            } catch (const CXmlError&) {
+                logError("OnNMClickTree1()");
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void CUbrixVorelMap::updateCommands() {
@@ -355,4 +439,8 @@ void CUbrixVorelMap::resizeEvent(QResizeEvent* event) {
     const QRect tree = m_tree->geometry();
     m_tree->setGeometry(tree.x(), tree.y(), tree.width(),
                         std::max(0, height - kBottomGap - tree.y()));
+    const QRect list = m_list->geometry();
+    m_list->setGeometry(list.x(), list.y(),
+                        std::max(0, event->size().width() - kRightGap - list.x()),
+                        std::max(0, height - kBottomGap - list.y()));
 }

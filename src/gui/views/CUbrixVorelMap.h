@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class CPropertyList;
 class QAction;
 class QButtonGroup;
 class QLineEdit;
@@ -54,6 +55,7 @@ public:
     void OnEditRedo();
 
     QTreeWidget* tree() const { return m_tree; }
+    CPropertyList* propertyList() const { return m_list; }
     QRadioButton* devicesButton() const { return m_devices; }
     QRadioButton* ubrixButton() const { return m_ubrix; }
     QPushButton* addButton() const { return m_add; }
@@ -65,7 +67,7 @@ public:
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
 
-    // The item a click on item lists, as the tree's left click does.
+    // Selects the item and lists its settings, as a left click on it does.
     void OnNMClickTree1(QTreeWidgetItem* item);
     static CProjectItem::Role roleOf(const QTreeWidgetItem* item);
     static CProjectPlace placeOf(const QTreeWidgetItem* item);
@@ -86,12 +88,17 @@ private:
     void onAddressTyped(const QModelIndex& index, const QString& text);
     void onContextMenu(const QPoint& position);
     void onTemplateChanged();
+    void listPage(const CProjectPlace& place);
+    void relistPage();
+    // The end of a value's edit, or a combo's choice: the value goes into the project.
+    void OnListEditEnd(int row, int column);
     void updateCommands();
     void logError(const char* handler);
 
     CViewContext m_context;
     UploadStarter m_startUpload;
     QTreeWidget* m_tree = nullptr;
+    CPropertyList* m_list = nullptr;
     QTreeWidgetItem* m_root = nullptr;
     QRadioButton* m_devices = nullptr;
     QRadioButton* m_ubrix = nullptr;
@@ -104,6 +111,7 @@ private:
     QMenu* m_menu = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
-    // The page the property list shows: where its settings are written.
+    // The page the property list shows: where its values are written, whatever the tree's
+    // selection has become since.
     std::optional<CProjectPlace> m_listed;
 };
