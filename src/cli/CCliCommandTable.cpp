@@ -4,6 +4,7 @@
 #include "CCliCollectCommand.h"
 #include "CCliDiscoverCommand.h"
 #include "CCliMonitorCommand.h"
+#include "CCliProjectCommand.h"
 #include "CCliQueryCommand.h"
 #include "CCliRestartCommand.h"
 #include "CCliSendCommand.h"
@@ -30,6 +31,7 @@ std::vector<std::unique_ptr<CCliCommand>> CCliCommandTable::commands() {
     all.push_back(std::make_unique<CCliCollectCommand>());
     all.push_back(std::make_unique<CCliSetCommand>());
     all.push_back(std::make_unique<CCliRestartCommand>());
+    all.push_back(std::make_unique<CCliProjectCommand>());
     return all;
 }
 

@@ -9,6 +9,8 @@ struct CCliExit {
     static constexpr int kFile = 5;             // a file could not be written
     static constexpr int kIncomplete = 6;       // some devices did not answer
     static constexpr int kNotTaken = 7;         // a gateway did not take a setting
+    static constexpr int kRefused = 8;          // the project refused the change
+    static constexpr int kFindings = 9;         // a project check found what an upload skips
     static constexpr int kInterrupted = 130;    // stopped by Ctrl-C or SIGTERM
 
     // The list that --help ends with.
@@ -16,5 +18,8 @@ struct CCliExit {
         "Exit codes: 0 done, 2 wrong command line, 3 nothing answered,\n"
         "            4 network failure, 5 file not written,\n"
         "            6 some devices did not answer (named on stderr),\n"
+        "            7 a gateway did not take a setting,\n"
+        "            8 the project refused the change (why on stderr),\n"
+        "            9 the project check found settings an upload would skip,\n"
         "            130 interrupted (a map written so far is partial).\n";
 };

@@ -147,7 +147,8 @@ CTemplatePlan CTemplateOperations::setValue(const pugi::xml_document& project,
         section, key.toStdString(),
         index ? std::optional<std::string>(index->toStdString()) : std::nullopt);
     if (!setting) {
-        return CTemplatePlan::refused(QStringLiteral("There is no setting %1 there.").arg(path));
+        return CTemplatePlan::refused(
+            QStringLiteral("The project has no setting %1 there.").arg(path));
     }
     const CValueValidator::Result checked = CValueValidator::check(value);
     if (!checked.accepted()) {
