@@ -5,6 +5,7 @@
 #include "CCliSession.h"
 
 #include "common/CXmlError.h"
+#include "plan/CModelTemplateFolder.h"
 #include "plan/CModelTemplates.h"
 #include "plan/CReplySplitter.h"
 #include "plan/CValidationSchema.h"
@@ -176,15 +177,15 @@ int CCliProjectCommand::show(CCliSession& session) const {
         }
     }
     if (m_json) {
-        session.printJson({{QStringLiteral("gateways"), gateways},
-                           {QStringLiteral("devices"), devices}});
+        session.printJson(
+            {{QStringLiteral("gateways"), gateways}, {QStringLiteral("devices"), devices}});
     }
     return CCliExit::kOk;
 }
 
 int CCliProjectCommand::add(CCliSession& session) const {
     const std::optional<CProjectDevice> added = session.document().addTemplateModel(
-        *modelIndex(m_model), QCoreApplication::applicationDirPath());
+        *modelIndex(m_model), CModelTemplateFolder::find(QCoreApplication::applicationDirPath()));
     if (!added) {
         return CCliExit::kRefused;
     }

@@ -9,6 +9,7 @@
 #include "common/CXPathNumber.h"
 #include "common/CXmlError.h"
 #include "controls/CPropertyList.h"
+#include "plan/CModelTemplateFolder.h"
 #include "plan/CPropertyLabel.h"
 #include "plan/CPropertyRows.h"
 #include "plan/CUbrixVorelDoc.h"
@@ -325,7 +326,8 @@ QTreeWidgetItem* CUbrixVorelMap::selectedDeviceItem() const {
 }
 
 void CUbrixVorelMap::OnBnClickedButtonAdd() {
-    CTemplateAdd dialog(m_context.doc, QCoreApplication::applicationDirPath(), this);
+    CTemplateAdd dialog(m_context.doc,
+                        CModelTemplateFolder::find(QCoreApplication::applicationDirPath()), this);
     CModalRunner::exec(dialog);
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
 }
