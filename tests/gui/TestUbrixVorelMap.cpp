@@ -124,6 +124,8 @@ private slots:
     void listing();
     void aRefusedValueIsPutBack();
     void projectFromThreeModels();
+    void unsavedChangesAreAskedAbout_data();
+    void unsavedChangesAreAskedAbout();
     void uploadWaitsForAnUpload();
     void resizeRules();
 
@@ -414,6 +416,59 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     QVERIFY(CXmlFile::load(saved, written, reason));
     QCOMPARE(CXmlFile::serialize(written), CXmlFile::serialize(expected));
     QVERIFY(harness.fixture().errorLogText().isEmpty());
+}
+
+void TestUbrixVorelMap::unsavedChangesAreAskedAbout_data() {
+    QTest::addColumn<int>("command");  // 0: the window is closed
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveAs");  // the save dialog's answer, when asked
+    QTest::addColumn<bool>("goesOn");     // the window closes, or another project is asked for
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("close, Cancel") << 0 << int(QMessageBox::Cancel) << "" << false << false;
+    QTest::newRow("close, No") << 0 << int(QMessageBox::No) << "" << true << false;
+    QTest::newRow("close, Yes saves first")
+        << 0 << int(QMessageBox::Yes) << "saved.xml" << true << true;
+    QTest::newRow("close, Yes but the save is cancelled")
+        << 0 << int(QMessageBox::Yes) << "" << false << false;
+    QTest::newRow("Load Project, Cancel")
+        << int(vorel::cmd::kLoadProject) << int(QMessageBox::Cancel) << "" << false << false;
+    QTest::newRow("Load Project, No")
+        << int(vorel::cmd::kLoadProject) << int(QMessageBox::No) << "" << true << false;
+}
+
+void TestUbrixVorelMap::unsavedChangesAreAskedAbout() {
+    QFETCH(int, command);
+    QFETCH(int, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, goesOn);
+    QFETCH(bool, saved);
+
+    CMainFrame frame(m_harness->context(), false);
+    frame.show();
+    QCOMPARE(frame.windowTitle(), QString::fromLatin1(CMainFrame::kTitle));
+    QVERIFY(m_harness->doc().copyTemplateDevice({CProjectDevice::Role::BusDevice, "5"}));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Ubrix VOREL *"));
+
+    CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    const QString path = m_harness->fixture().path(saveAs);
+    if (answer == QMessageBox::Yes) {
+        CDialogService::setNextFileName(saveAs.isEmpty() ? QString() : path);
+    }
+    if (command == vorel::cmd::kLoadProject && goesOn) {
+        CDialogService::setNextFileName(QString());  // the open dialog, cancelled
+    }
+    if (command == 0) {
+        QCOMPARE(frame.close(), goesOn);
+    } else {
+        frame.runCommand(command);
+    }
+    QCOMPARE(CDialogService::askedTexts().value(0),
+             QString::fromLatin1(CMainFrame::kUnsavedProject));
+    QCOMPARE(CDialogService::askedFileDialogs().size(),
+             (answer == QMessageBox::Yes ? 1 : 0) + (command != 0 && goesOn ? 1 : 0));
+    QCOMPARE(QFile::exists(path) && !saveAs.isEmpty(), saved);
+    QCOMPARE(m_harness->doc().isTemplateModified(), !saved);
 }
 
 void TestUbrixVorelMap::uploadWaitsForAnUpload() {
