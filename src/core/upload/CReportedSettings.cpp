@@ -1,0 +1,61 @@
+#include "CReportedSettings.h"
+
+namespace {
+
+bool hasElementChild(const pugi::xml_node& node) {
+    for (const pugi::xml_node& child : node.children()) {
+        if (child.type() == pugi::node_element) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void enterLeaf(CReportedSettings& reported, const pugi::xml_node& leaf, const std::string& port,
+               const std::string& group) {
+    reported.enter({port, group, leaf.name(), leaf.attribute("A").value()}, leaf.text().get());
+}
+
+// The leaves of a device or port element, and of its groups.
+void enterBelow(CReportedSettings& reported, const pugi::xml_node& parent,
+                const std::string& port) {
+    for (const pugi::xml_node& child : parent.children()) {
+        if (child.type() != pugi::node_element) {
+            continue;
+        }
+        if (!hasElementChild(child)) {
+            enterLeaf(reported, child, port, {});
+        } else if (port.empty() && std::string_view(child.name()) == "PORT" &&
+                   child.attribute("P")) {
+            enterBelow(reported, child, child.attribute("P").value());
+        } else {
+            for (const pugi::xml_node& leaf : child.children()) {
+                if (leaf.type() == pugi::node_element && !hasElementChild(leaf)) {
+                    enterLeaf(reported, leaf, port, child.name());
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void CReportedSettings::enter(const CSettingPlace& place, std::string value) {
+    m_values[place] = std::move(value);
+}
+
+const std::string* CReportedSettings::find(const CSettingPlace& place) const {
+    const auto found = m_values.find(place);
+    return found == m_values.end() ? nullptr : &found->second;
+}
+
+std::optional<std::string> CReportedSettings::type() const {
+    const std::string* type = find({{}, {}, "TYPE", {}});
+    return type != nullptr ? std::optional<std::string>(*type) : std::nullopt;
+}
+
+CReportedSettings CReportedSettings::fromPlanElement(const pugi::xml_node& device) {
+    CReportedSettings reported;
+    enterBelow(reported, device, {});
+    return reported;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "CSettingPlace.h"
+
+#include <map>
+#include <optional>
+#include <pugixml.hpp>
+#include <string>
+
+// What one device reported, setting by setting, as the plan would hold it (UTF-8 text).
+// The uploads fill one with the replies that came after their own query, so a device that
+// an earlier refresh or a loaded map file left in the plan does not count as answering;
+// the offline comparison reads one from a plan element.
+class CReportedSettings {
+public:
+    // A later report of the same place replaces the earlier one.
+    void enter(const CSettingPlace& place, std::string value);
+    const std::string* find(const CSettingPlace& place) const;
+    // The TYPE the device reported, if it did.
+    std::optional<std::string> type() const;
+    bool isEmpty() const { return m_values.empty(); }
+    size_t size() const { return m_values.size(); }
+    void clear() { m_values.clear(); }
+
+    // The settings below a UBRIX or DEVICE element of a plan: leaves directly under it, in
+    // its groups, and in its PORT elements (by their P) and their groups, each leaf's A as
+    // its index.
+    static CReportedSettings fromPlanElement(const pugi::xml_node& device);
+
+private:
+    std::map<CSettingPlace, std::string> m_values;
+};

@@ -1,0 +1,163 @@
+#include "CUploadCompare.h"
+
+#include "CUploadTexts.h"
+#include "plan/CValidationSchema.h"
+#include "protocol/CCommands.h"
+#include "protocol/CValueValidator.h"
+
+#include <algorithm>
+
+namespace {
+
+using Outcome = CUploadRow::Outcome;
+using Control = CValidationSchema::Control;
+
+QByteArray bytes(const std::string& text) {
+    return QByteArray::fromStdString(text);
+}
+
+bool isPortLetter(const std::string& port) {
+    return port.empty() || (port.size() == 1 && ((port[0] >= 'A' && port[0] <= 'Z') ||
+                                                 (port[0] >= 'a' && port[0] <= 'z')));
+}
+
+bool isIndexNumber(const std::string& qualifier) {
+    return std::all_of(qualifier.begin(), qualifier.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Why the setting cannot go out in a command; empty when it can. The port and index are
+// part of the command as much as the value: a port is one letter, an index a number.
+QString unsafeReason(const CTemplateSetting& setting, QByteArray& wire) {
+    if (!isPortLetter(setting.port)) {
+        return QStringLiteral("the port \"%1\" is not one letter")
+            .arg(QString::fromStdString(setting.port));
+    }
+    if (!isIndexNumber(setting.qualifier)) {
+        return QStringLiteral("the index \"%1\" is not a number")
+            .arg(QString::fromStdString(setting.qualifier));
+    }
+    const CValueValidator::Result checked = CValueValidator::checkUtf8(setting.value);
+    wire = checked.wire;
+    return checked.refusal;
+}
+
+QByteArray setCommand(const CUploadDevice& device, const CTemplateSetting& setting,
+                      const QByteArray& wire) {
+    if (device.isGateway()) {
+        return CCommands::gatewaySetting(bytes(setting.port), bytes(setting.group),
+                                         bytes(setting.key), bytes(setting.qualifier), wire, {});
+    }
+    return CCommands::busDeviceSetting(device.uid, bytes(setting.port), bytes(setting.group),
+                                       bytes(setting.key), bytes(setting.qualifier), wire, {});
+}
+
+QByteArray matchLine(const CUploadDevice& device, const CTemplateSetting& setting,
+                     const std::string& reported) {
+    if (device.isGateway()) {
+        return CUploadTexts::gatewayMatch(bytes(reported), bytes(setting.value));
+    }
+    return CUploadTexts::busMatch(CUploadCompare::planPath(device.uid, setting),
+                                  bytes(setting.value));
+}
+
+QByteArray missMatchLine(const CUploadDevice& device, const CTemplateSetting& setting,
+                         const std::string& reported) {
+    if (device.isGateway()) {
+        return CUploadTexts::gatewayMissMatch(bytes(reported), bytes(setting.value));
+    }
+    return CUploadTexts::busMissMatch(CUploadCompare::planPath(device.uid, setting),
+                                      bytes(setting.value), bytes(reported));
+}
+
+CUploadRow decide(const CUploadDevice& device, const CTemplateSetting& setting,
+                  const CValidationSchema& schema, const CReportedSettings& reported) {
+    CUploadRow row;
+    row.setting = setting;
+    row.deferred = device.isGateway() && CUploadCompare::isConnectionSetting(setting);
+    if (setting.value.empty()) {
+        row.outcome = Outcome::EmptyValue;
+        return row;
+    }
+    const pugi::xml_node entry = schema.setting(device.type.value_or(std::string()), setting.port,
+                                                setting.group, setting.key);
+    if (!entry) {
+        row.outcome = Outcome::NotInSchema;
+        return row;
+    }
+    const Control control = CValidationSchema::control(entry);
+    if (control == Control::Combo && !CValidationSchema::allows(entry, setting.value)) {
+        row.outcome = Outcome::NotAnOption;
+        return row;
+    }
+    const std::string* value =
+        reported.find({setting.port, setting.group, setting.key, setting.qualifier});
+    if (value == nullptr) {
+        row.outcome = Outcome::NotReported;
+        return row;
+    }
+    row.reported = *value;
+    if (*value == setting.value) {
+        row.outcome = Outcome::Match;
+        row.logLine = matchLine(device, setting, *value);
+        return row;
+    }
+    if (control == Control::ReadOnly) {
+        row.outcome = Outcome::ReadOnly;
+        return row;
+    }
+    row.refusal = unsafeReason(setting, row.wireValue);
+    if (!row.refusal.isEmpty()) {
+        row.outcome = Outcome::UnsafeValue;
+        row.wireValue.clear();
+        row.logLine = CUploadTexts::unsafeValue(row.placeText(), row.refusal.toUtf8());
+        return row;
+    }
+    row.outcome = Outcome::Differs;
+    row.command = setCommand(device, setting, row.wireValue);
+    row.logLine = missMatchLine(device, setting, *value);
+    return row;
+}
+
+}  // namespace
+
+CUploadCompare::Presence CUploadCompare::presence(const CUploadDevice& device,
+                                                  const CReportedSettings& reported) {
+    const std::optional<std::string> type = reported.type();
+    if (!type) {
+        return Presence::NotFound;
+    }
+    return type == device.type ? Presence::Found : Presence::TypeMismatch;
+}
+
+std::vector<CUploadRow> CUploadCompare::rows(const CUploadDevice& device,
+                                             const CValidationSchema& schema,
+                                             const CReportedSettings& reported) {
+    std::vector<CUploadRow> rows;
+    rows.reserve(device.settings.size());
+    for (const CTemplateSetting& setting : device.settings) {
+        rows.push_back(decide(device, setting, schema, reported));
+    }
+    std::stable_partition(rows.begin(), rows.end(),
+                          [](const CUploadRow& row) { return !row.deferred; });
+    return rows;
+}
+
+bool CUploadCompare::isConnectionSetting(const CTemplateSetting& setting) {
+    return setting.port.empty() && (setting.group == "NETWORK" || setting.group == "UDP");
+}
+
+QByteArray CUploadCompare::planPath(int uid, const CTemplateSetting& setting) {
+    QByteArray path = "//Device_Configuration/DEVICE[@UID='" + QByteArray::number(uid) + "']";
+    if (!setting.port.empty()) {
+        path += "/PORT[@P='" + bytes(setting.port) + "']";
+    }
+    if (!setting.group.empty()) {
+        path += "/" + bytes(setting.group);
+    }
+    path += "/" + bytes(setting.key);
+    if (!setting.qualifier.empty()) {
+        path += "[@A='" + bytes(setting.qualifier) + "']";
+    }
+    return path;
+}

@@ -1,0 +1,8 @@
+#include "CUploadDevice.h"
+
+QByteArray CUploadDevice::label() const {
+    if (isGateway()) {
+        return "IP " + keyText;
+    }
+    return (refusal == Refusal::SerialOnly ? "SN " : "UID ") + keyText;
+}

@@ -1,0 +1,37 @@
+#include "CUploadRow.h"
+
+const char* CUploadRow::outcomeName(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Match:
+            return "match";
+        case Outcome::Differs:
+            return "differs";
+        case Outcome::NotReported:
+            return "not reported";
+        case Outcome::EmptyValue:
+            return "empty";
+        case Outcome::NotInSchema:
+            return "not in the schema";
+        case Outcome::NotAnOption:
+            return "not an option";
+        case Outcome::ReadOnly:
+            return "read-only";
+        case Outcome::UnsafeValue:
+            return "unsafe value";
+    }
+    return "";
+}
+
+QByteArray CUploadRow::placeText() const {
+    QByteArray text;
+    for (const std::string* part :
+         {&setting.port, &setting.group, &setting.key, &setting.qualifier}) {
+        if (!part->empty()) {
+            if (!text.isEmpty()) {
+                text += '.';
+            }
+            text += QByteArray::fromStdString(*part);
+        }
+    }
+    return text;
+}
