@@ -39,3 +39,8 @@ CManualTickTimer* CManualTimerSource::nextDueBy(std::chrono::milliseconds limit)
     }
     return next;
 }
+
+std::optional<std::chrono::milliseconds> CManualTimerSource::nextDue() const {
+    const CManualTickTimer* next = nextDueBy(std::chrono::milliseconds::max());
+    return next != nullptr ? std::optional(next->due()) : std::nullopt;
+}

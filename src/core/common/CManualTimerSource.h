@@ -5,6 +5,7 @@
 #include <QList>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class CManualTickTimer;
 
@@ -19,6 +20,9 @@ public:
     void advance(std::chrono::milliseconds duration);
     std::chrono::milliseconds now() const;
     int activeTimerCount() const;
+    // When the next active timer ticks; nothing while none is active. For a driver that
+    // moves time from one event to the next, as a run on virtual time does.
+    std::optional<std::chrono::milliseconds> nextDue() const;
 
     // Shared with the timers, so that a timer may outlive the source or the other way round.
     struct Schedule {
