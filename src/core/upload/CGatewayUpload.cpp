@@ -1,0 +1,104 @@
+#include "CGatewayUpload.h"
+
+#include "CUploadCompare.h"
+#include "CUploadProject.h"
+#include "CUploadTexts.h"
+#include "plan/CEnteredSetting.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "plan/CValidationSchema.h"
+#include "protocol/CCommands.h"
+#include "transport/CIpv4Address.h"
+
+namespace {
+using namespace std::chrono_literals;
+using Status = CDeviceOutcome::Status;
+
+constexpr std::chrono::milliseconds kQueryPause = 3000ms;
+constexpr std::chrono::milliseconds kPassOverPause = 500ms;
+constexpr std::chrono::milliseconds kSetPause = 100ms;
+}  // namespace
+
+std::vector<CUploadDevice> CGatewayUpload::devicesOf(const pugi::xml_document& project) const {
+    return CUploadProject::gateways(project);
+}
+
+QByteArray CGatewayUpload::dotted() const {
+    return CIpv4Address::toDotted(current().address);
+}
+
+bool CGatewayUpload::isFromCurrent(const CEnteredSetting& setting) const {
+    return setting.isGateway() && setting.gateway == dotted();
+}
+
+bool CGatewayUpload::isEchoOf(const CEnteredSetting& setting, size_t device) const {
+    return setting.isGateway() &&
+           setting.gateway == CIpv4Address::toDotted(deviceAt(device).address);
+}
+
+void CGatewayUpload::afterSendFailure() {
+    skipRemainingProgress();
+    nextDevice();
+}
+
+void CGatewayUpload::beginDevice() {
+    const CUploadDevice& gateway = current();
+    emit deviceChanged(QStringLiteral("IP: ") + QString::fromUtf8(gateway.keyText));
+    if (gateway.refusal != CUploadDevice::Refusal::None) {
+        log(CUploadTexts::refusal(gateway));
+        outcome().status = Status::Refused;
+        skipRemainingProgress();
+        nextDevice();
+        return;
+    }
+    if (!gateway.type) {
+        log(CUploadTexts::gatewayNoTemplateType(gateway.keyText));
+        outcome().status = Status::NoTemplateType;
+        skipRemainingProgress();
+        pauseThen(kPassOverPause, [this] { nextDevice(); });
+        return;
+    }
+    const QByteArray elsewhere = link().reachesInstead(gateway.address);
+    if (!elsewhere.isEmpty()) {
+        log(CUploadTexts::otherTcpGateway(gateway.label(), elsewhere));
+        outcome().status = Status::OtherTcpGateway;
+        skipRemainingProgress();
+        nextDevice();
+        return;
+    }
+    startRecording();
+    if (!sendOrFail(CCommands::gatewayFullQueryUnterminated(), gateway.address)) {
+        afterSendFailure();
+        return;
+    }
+    pauseThen(kQueryPause, CAwait::gatewayReports(dotted(), options().quietWindow),
+              [this] { afterQuery(); });
+}
+
+void CGatewayUpload::afterQuery() {
+    const QByteArray ip = dotted();
+    outcome().reportedType = reported().type();
+    switch (CUploadCompare::presence(current(), reported())) {
+        case CUploadCompare::Presence::NotFound: {
+            const QByteArray line = CUploadTexts::gatewayNotFound(ip);
+            log(line);
+            outcome().status = Status::NotFound;
+            skipRemainingProgress();
+            if (isDryRun()) {
+                nextDevice();
+                return;
+            }
+            link().showError(QString::fromUtf8(line) + QLatin1Char('\n'));
+            pauseThen(kPassOverPause, [this] { nextDevice(); });
+            return;
+        }
+        case CUploadCompare::Presence::TypeMismatch:
+            log(CUploadTexts::gatewayNotSameType(ip));
+            outcome().status = Status::TypeMismatch;
+            skipRemainingProgress();
+            nextDevice();
+            return;
+        case CUploadCompare::Presence::Found:
+            compareAndSend(CValidationSchema(doc().schema()), current().address, kSetPause);
+            return;
+    }
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "CUploadRun.h"
+
+// The gateway upload: every gateway of the project in turn is asked for all its settings
+// ("&=?"), checked to be of the project's type, and sent the settings that differ
+// ("&NETWORK.DHCP=ENABLE", unterminated), its connection settings last. Pauses: 700 ms at
+// the start, 3000 ms after each query, 500 ms after a gateway without TYPE in the project
+// or one that did not answer, 100 ms after each set, 2000 ms at the end.
+class CGatewayUpload : public CUploadRun {
+    Q_OBJECT
+
+public:
+    using CUploadRun::CUploadRun;
+
+protected:
+    const char* runName() const override { return "gateway upload"; }
+    std::vector<CUploadDevice> devicesOf(const pugi::xml_document& project) const override;
+    void beginDevice() override;
+    bool isFromCurrent(const CEnteredSetting& setting) const override;
+    bool isEchoOf(const CEnteredSetting& setting, size_t device) const override;
+    void afterSendFailure() override;
+
+private:
+    void afterQuery();
+    QByteArray dotted() const;
+};

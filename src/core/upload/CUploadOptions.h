@@ -1,0 +1,18 @@
+#pragma once
+
+#include "sequence/CPacing.h"
+
+#include <chrono>
+
+// How an upload runs.
+struct CUploadOptions {
+    // Fixed: every pause as installers have always known them. ByReplies: a pause ends
+    // once the device has reported (and its reports went quiet for quietWindow) or echoed
+    // the value just set; never longer than the fixed pause, with the same texts in the same
+    // order on the wire.
+    CPacing pacing = CPacing::ByReplies;
+    // Only the queries go out; the rows are compared and kept, nothing is set, nobody is
+    // asked and nothing is written to the traffic.
+    bool dryRun = false;
+    std::chrono::milliseconds quietWindow{150};
+};

@@ -1,0 +1,176 @@
+#include "CUploadSummary.h"
+
+namespace {
+
+using Outcome = CUploadRow::Outcome;
+using Delivery = CUploadRow::Delivery;
+using Status = CDeviceOutcome::Status;
+using Refusal = CUploadDevice::Refusal;
+
+bool keepsAnotherValue(Outcome outcome) {
+    return outcome == Outcome::NotAnOption || outcome == Outcome::ReadOnly ||
+           outcome == Outcome::UnsafeValue;
+}
+
+QString refusalText(Refusal refusal) {
+    switch (refusal) {
+        case Refusal::UnusableAddress:
+            return QStringLiteral("no address a gateway can have yet");
+        case Refusal::NotAUid:
+            return QStringLiteral("no bus address (UID)");
+        case Refusal::SerialOnly:
+            return QStringLiteral("known by its serial number only");
+        case Refusal::Duplicate:
+            return QStringLiteral("appears more than once in the project");
+        case Refusal::None:
+            break;
+    }
+    return {};
+}
+
+QString deviceLine(const CDeviceOutcome& device) {
+    QString line = QString::fromUtf8(device.label) + QStringLiteral(": ") +
+                   QString::fromLatin1(CDeviceOutcome::statusName(device.status));
+    if (device.status == Status::Refused) {
+        line += QStringLiteral(" (") + refusalText(device.refusal) + QLatin1Char(')');
+    } else if (device.status == Status::TypeMismatch && device.reportedType) {
+        line += QStringLiteral(" (reports ") + QString::fromStdString(*device.reportedType) +
+                QLatin1Char(')');
+    }
+    return line;
+}
+
+QString rowLine(const CDeviceOutcome& device, const CUploadRow& row) {
+    QString line = QString::fromUtf8(device.label) + QLatin1Char(' ') +
+                   QString::fromUtf8(row.placeText()) + QStringLiteral(": ");
+    if (row.isSent()) {
+        return line + (row.delivery == Delivery::AnsweredOther
+                           ? QStringLiteral("sent, the device answered ") +
+                                 QString::fromLatin1(row.answered)
+                           : QStringLiteral("sent, no echo"));
+    }
+    line += QString::fromLatin1(CUploadRow::outcomeName(row.outcome));
+    if (!row.refusal.isEmpty()) {
+        line += QStringLiteral(" (") + row.refusal + QLatin1Char(')');
+    }
+    return line;
+}
+
+}  // namespace
+
+CUploadSummary::Counts CUploadSummary::counts() const {
+    Counts counts;
+    for (const CDeviceOutcome& device : devices) {
+        switch (device.status) {
+            case Status::NotFound:
+                ++counts.notFound;
+                break;
+            case Status::TypeMismatch:
+                ++counts.typeMismatch;
+                break;
+            case Status::NoTemplateType:
+            case Status::Refused:
+                ++counts.refused;
+                break;
+            case Status::PassedOver:
+                ++counts.passedOver;
+                break;
+            case Status::SendFailed:
+                ++counts.failedSends;
+                break;
+            case Status::OtherTcpGateway:
+                ++counts.otherTcpGateway;
+                break;
+            case Status::NotReached:
+                ++counts.notReached;
+                break;
+            case Status::Compared:
+                break;
+        }
+        for (const CUploadRow& row : device.rows) {
+            if (row.outcome == Outcome::Match) {
+                ++counts.matched;
+            } else if (keepsAnotherValue(row.outcome)) {
+                ++counts.notApplied;
+            } else if (!row.isSent()) {
+                ++counts.skipped;
+            } else if (row.delivery == Delivery::Confirmed) {
+                ++counts.sent;
+                ++counts.confirmed;
+            } else if (row.delivery == Delivery::NotSent) {
+                ++(dryRun ? counts.toSend : counts.notApplied);
+            } else if (row.delivery != Delivery::SendFailed) {
+                ++counts.sent;
+                ++counts.unconfirmed;
+            }
+        }
+    }
+    return counts;
+}
+
+QStringList CUploadSummary::lines() const {
+    const Counts c = counts();
+    QStringList lines;
+    switch (ending) {
+        case Ending::Completed:
+            lines << (dryRun ? QStringLiteral("Preview complete.")
+                             : QStringLiteral("Upload complete."));
+            break;
+        case Ending::Cancelled:
+            lines << QStringLiteral("Upload cancelled.");
+            break;
+        case Ending::Stopped:
+            lines << QStringLiteral("Upload stopped.");
+            break;
+    }
+    if (dryRun) {
+        lines << QStringLiteral("To send: %1").arg(c.toSend);
+    } else {
+        lines << QStringLiteral("Sent: %1, confirmed by echo: %2, without echo: %3")
+                     .arg(c.sent)
+                     .arg(c.confirmed)
+                     .arg(c.unconfirmed);
+    }
+    lines << QStringLiteral("Matched: %1, not applied: %2, skipped: %3")
+                 .arg(c.matched)
+                 .arg(c.notApplied)
+                 .arg(c.skipped);
+    lines << QStringLiteral("Not found: %1, type mismatch: %2, failed sends: %3")
+                 .arg(c.notFound)
+                 .arg(c.typeMismatch)
+                 .arg(c.failedSends);
+    if (armedUid) {
+        lines << QStringLiteral(
+                     "Gateways are still armed for UID %1: the next device whose discover "
+                     "button is pressed takes it.")
+                     .arg(*armedUid);
+    }
+    for (const CDeviceOutcome& device : devices) {
+        if (device.status != Status::Compared) {
+            lines << deviceLine(device);
+        }
+        for (const CUploadRow& row : device.rows) {
+            const bool unconfirmed = row.isSent() && row.delivery != Delivery::Confirmed &&
+                                     row.delivery != Delivery::NotSent;
+            if (keepsAnotherValue(row.outcome) || unconfirmed) {
+                lines << rowLine(device, row);
+            }
+        }
+    }
+    return lines;
+}
+
+int CUploadSummary::exitCode() const {
+    const Counts c = counts();
+    if (c.failedSends > 0) {
+        return kExitSendFailed;
+    }
+    const int devicesAsked = static_cast<int>(devices.size()) - c.refused - c.notReached;
+    if (devicesAsked > 0 && c.notFound + c.passedOver == devicesAsked) {
+        return kExitNothingAnswered;
+    }
+    const bool everythingApplied =
+        ending == Ending::Completed && c.notFound == 0 && c.typeMismatch == 0 && c.refused == 0 &&
+        c.passedOver == 0 && c.otherTcpGateway == 0 && c.notApplied == 0 && c.unconfirmed == 0;
+    return everythingApplied ? kExitApplied : kExitPartly;
+}
