@@ -78,6 +78,20 @@ private:
     CSimVirtualTime& m_time;
 };
 
+// Ten settings of a LUMET_BC device that differ from what a simulated one reports, on
+// port A: "<PORT P='A'><LED>...</LED></PORT>".
+inline QByteArray tenLumetChanges() {
+    return "<PORT P='A'><LED><DISSOLVE>20</DISSOLVE><LEVEL_MIN>5</LEVEL_MIN>"
+           "<LEVEL_MAX>250</LEVEL_MAX><CURVE>LINEAR</CURVE><POWER_ON>FULL</POWER_ON>"
+           "<FREQUENCY>1200</FREQUENCY><PRESET A='1'>1.1.1</PRESET><PRESET A='2'>2.2.2</PRESET>"
+           "<PRESET A='3'>3.3.3</PRESET><PRESET A='4'>4.4.4</PRESET></LED></PORT>";
+}
+
+inline QByteArray busDevice(const QByteArray& key, const QByteArray& settings,
+                            const char* type = "LUMET_BC") {
+    return "<DEVICE " + key + "><TYPE>" + QByteArray(type) + "</TYPE>" + settings + "</DEVICE>";
+}
+
 // A document whose project is the given Device_Configuration content, and a site.
 class CUploadBench {
 public:
