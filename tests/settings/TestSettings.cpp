@@ -37,6 +37,7 @@ void TestSettings::emptyStoreGivesDefaults() {
     QCOMPARE(settings.recvPort, 4000);
     QCOMPARE(settings.defaultIp, 0u);
     QCOMPARE(settings.mode, 0);
+    QCOMPARE(settings.pacing, 1);
     QCOMPARE(settings.keypadStarts[5].zone, 2);
     QCOMPARE(settings.keypadType, 1);
 }
@@ -51,7 +52,7 @@ void TestSettings::saveCreatesEveryKey() {
                          "TRAFFIC/Log Filename", "UDP/Send_Port",   "UDP/Recv_Port",
                          "TCP/DefaultIP",        "Transport/Mode"};
     expected.sort();
-    // The keypad addresses and the release marks are never written at exit.
+    // The keypad addresses, the release marks and the pacing are never written at exit.
     QCOMPARE(keys, expected);
 }
 
@@ -89,9 +90,14 @@ void TestSettings::garbageFallsBackToDefaults() {
     auto file = store(QStringLiteral("garbage.ini"));
     file->setValue(QStringLiteral("UDP/Send_Port"), QStringLiteral("abc"));
     file->setValue(QStringLiteral("Device/Zone1"), QStringLiteral(""));
+    file->setValue(QStringLiteral("Transport/Pacing"), QStringLiteral("fast"));
     CSettings settings;
     settings.load(*file);
     QCOMPARE(settings.sendPort, 5000);
+    QCOMPARE(settings.pacing, 1);
+    file->setValue(QStringLiteral("Transport/Pacing"), 0);
+    settings.load(*file);
+    QCOMPARE(settings.pacing, 0);
     QCOMPARE(settings.keypadStarts[0].zone, 1);
 }
 

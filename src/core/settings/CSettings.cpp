@@ -41,6 +41,7 @@ void CSettings::load(QSettings& store) {
     sendPort = readInt(store, "UDP/Send_Port", defaults.sendPort);
     recvPort = readInt(store, "UDP/Recv_Port", defaults.recvPort);
     mode = readInt(store, "Transport/Mode", defaults.mode);
+    pacing = readInt(store, "Transport/Pacing", defaults.pacing);
     releaseIndexUrl = readString(store, "RELEASE/Index URL", defaults.releaseIndexUrl);
     // Stored as the registry kept it: a DWORD, so read it unsigned.
     defaultIp =

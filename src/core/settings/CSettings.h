@@ -36,6 +36,10 @@ public:
     std::uint32_t defaultIp = 0;
     // "Transport": 0 UDP, 1 TCP, 2 USB serial.
     int mode = 0;
+    // "Transport"/"Pacing": how paced sequences (the uploads) wait for the devices: 0 the
+    // fixed pauses, 1 paced by replies (a pause ends once the reply has come). Read at
+    // start-up only, like the release keys.
+    int pacing = 1;
     // "RELEASE"/"Index URL": where the update check finds the download index
     // ("http://host[:port]"); empty asks nobody. Read at start-up and, like the other
     // release keys, never written at exit: it is set by whoever installs the program.

@@ -93,6 +93,7 @@ void CUbrixVorelApp::readSettings() {
     m_settings->load(*m_store);
     m_settings->dataFolder = m_dataFolder;
     m_transport->applySettings(*m_settings);
+    m_sequencer->setDefaultPacing(m_settings->pacing == 0 ? CPacing::Fixed : CPacing::ByReplies);
 }
 
 void CUbrixVorelApp::enumerateAdapters() {

@@ -29,6 +29,16 @@ enum Message : int {
     UMW_RX_BANG = 0x8310,
     // Main frame -> LED and motor keypads (IFrameChild::OnKeypadStatus, queued).
     UMW_KEYPAD_STATUS = 0x8312,
+    // The uploads run on the GUI thread (CUploadRun) and report to their dialog
+    // (CUploadDialog) by signals: progress (CUploadRun::progress, deviceChanged), the end
+    // (CUploadRun::finished); the box of a gateway that did not answer and the discover
+    // prompt are asked through the run's IUploadLink, which waits for the answer.
+    UMW_BUS_PROGRESS = 0x8105,
+    UMW_BUS_PROMPT = 0x8106,
+    UMW_BUS_DONE = 0x8107,
+    UMW_CFG_PROGRESS = 0x8110,
+    UMW_CFG_ERROR = 0x8111,
+    UMW_CFG_DONE = 0x8112,
 };
 
 // The modeless child windows of the main frame. The first four are the numbers a window

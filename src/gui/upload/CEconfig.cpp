@@ -1,0 +1,12 @@
+#include "CEconfig.h"
+
+#include "app/CViewContext.h"
+#include "upload/CGatewayUpload.h"
+
+CEconfig::CEconfig(const CViewContext& context, QWidget* parent)
+    : CUploadDialog(
+          context, QStringLiteral("Ubrix Configure"),
+          [this, &context](CUploadOptions options) -> std::unique_ptr<CUploadRun> {
+              return std::make_unique<CGatewayUpload>(context.doc, *link(), options);
+          },
+          parent) {}

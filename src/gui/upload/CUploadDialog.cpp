@@ -1,0 +1,127 @@
+#include "CUploadDialog.h"
+
+#include "CUploadPreviewDlg.h"
+#include "app/CDialogService.h"
+#include "app/CMessageBoxNotifier.h"
+#include "app/CModalRunner.h"
+#include "app/CViewContext.h"
+#include "sequence/CSequencer.h"
+#include "upload/CUploadRun.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+IUploadLink::Answer askDiscover(const QString& text) {
+    switch (
+        CDialogService::message(text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            return IUploadLink::Answer::Yes;
+        case QMessageBox::No:
+            return IUploadLink::Answer::No;
+        default:
+            return IUploadLink::Answer::Cancel;
+    }
+}
+
+}  // namespace
+
+CUploadDialog::CUploadDialog(const CViewContext& context, const QString& caption, MakeRun makeRun,
+                             QWidget* parent)
+    : QDialog(parent),
+      m_context(context),
+      m_makeRun(std::move(makeRun)),
+      m_notifier(std::make_unique<CMessageBoxNotifier>()),
+      m_link(std::make_unique<CTransportUploadLink>(context.transport, *m_notifier, askDiscover)),
+      m_activity(new QLabel(QStringLiteral("Upload in process"), this)),
+      m_device(new QLineEdit(this)),
+      m_progress(new QProgressBar(this)),
+      m_stop(new QPushButton(QStringLiteral("Stop"), this)) {
+    setWindowTitle(caption);
+    m_device->setReadOnly(true);
+    m_progress->setTextVisible(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_activity);
+    layout->addWidget(m_device);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_stop, 0, Qt::AlignRight);
+    connect(m_stop, &QPushButton::clicked, this, &CUploadDialog::reject);
+}
+
+CUploadDialog::~CUploadDialog() {
+    // A run never outlives the window it reports to.
+    if (m_run) {
+        m_run->stop();
+    }
+}
+
+void CUploadDialog::begin() {
+    startRun(true);
+}
+
+void CUploadDialog::startRun(bool dryRun) {
+    CUploadOptions options;
+    options.pacing = m_context.sequencer.defaultPacing();
+    options.dryRun = dryRun;
+    m_phase = dryRun ? Phase::Preview : Phase::Upload;
+    m_activity->setText(dryRun ? QStringLiteral("Reading the devices")
+                               : QStringLiteral("Upload in process"));
+    m_run = m_makeRun(options);
+    connect(m_run.get(), &CUploadRun::progress, this, [this](int done, int total) {
+        m_progress->setRange(0, std::max(total, 1));
+        m_progress->setValue(done);
+    });
+    connect(m_run.get(), &CUploadRun::deviceChanged, m_device, &QLineEdit::setText);
+    // Queued: the run's last step is still on the stack when it reports its end.
+    connect(m_run.get(), &CUploadRun::finished, this, &CUploadDialog::runFinished,
+            Qt::QueuedConnection);
+    m_progress->setRange(0, std::max(1, m_run->total()));
+    m_progress->setValue(0);
+    m_run->start(m_context.sequencer);
+}
+
+void CUploadDialog::runFinished() {
+    if (!m_run || !m_run->isFinished() || m_phase == Phase::Over) {
+        return;
+    }
+    const CUploadSummary summary = m_run->summary();
+    const bool stopped = summary.ending == CUploadSummary::Ending::Stopped;
+    if (m_phase == Phase::Preview && !stopped && confirmPreview(summary)) {
+        startRun(false);
+        return;
+    }
+    m_phase = Phase::Over;
+    if (!summary.dryRun) {
+        showSummary(summary);
+    }
+    done(0);
+}
+
+bool CUploadDialog::confirmPreview(const CUploadSummary& preview) {
+    CUploadPreviewDlg dialog(preview, this);
+    return CModalRunner::exec(dialog) == QDialog::Accepted;
+}
+
+void CUploadDialog::showSummary(const CUploadSummary& summary) {
+    const QMessageBox::Icon icon = summary.exitCode() == CUploadSummary::kExitApplied
+                                       ? QMessageBox::Information
+                                       : QMessageBox::Warning;
+    CDialogService::message(summary.lines().join(QLatin1Char('\n')), QMessageBox::Ok, icon,
+                            windowTitle());
+}
+
+void CUploadDialog::reject() {
+    // Stop, Esc and the close box: the run ends at once, and its end closes the dialog.
+    if (m_run && m_run->isRunning()) {
+        m_run->stop();
+        return;
+    }
+    if (m_phase != Phase::Over) {
+        m_phase = Phase::Over;
+        done(0);
+    }
+}

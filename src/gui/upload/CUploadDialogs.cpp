@@ -1,0 +1,26 @@
+#include "CUploadDialogs.h"
+
+#include "CEconfig.h"
+#include "CUpload.h"
+#include "app/CDialogService.h"
+#include "app/CModalRunner.h"
+#include "app/CViewContext.h"
+#include "plan/CUbrixVorelDoc.h"
+
+#include <memory>
+
+int CUploadDialogs::open(const CViewContext& context, QWidget* parent) {
+    if (!context.doc.hasTemplate()) {
+        CDialogService::message(QStringLiteral("No Template loaded"));
+        return 1;
+    }
+    std::unique_ptr<CUploadDialog> dialog;
+    if (context.doc.mapMode() == 1) {
+        dialog = std::make_unique<CEconfig>(context, parent);
+    } else {
+        dialog = std::make_unique<CUpload>(context, parent);
+    }
+    dialog->begin();
+    CModalRunner::exec(*dialog);
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class QTreeWidget;
+struct CUploadSummary;
+
+// The rows an upload is about to send, before anything is sent: per device, every visited
+// setting with the project's value, what the device reported and what will happen (sent,
+// with the exact command; already set; skipped, and why), and the devices that will not
+// take part. "Upload" goes on, "Cancel" sends nothing.
+class CUploadPreviewDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    CUploadPreviewDlg(const CUploadSummary& preview, QWidget* parent = nullptr);
+
+    QTreeWidget* rows() const { return m_rows; }
+
+private:
+    QTreeWidget* m_rows;
+};

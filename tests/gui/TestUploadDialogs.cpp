@@ -1,0 +1,309 @@
+#include "CSimNetwork.h"
+#include "CSimSiteBuilder.h"
+#include "app/CDialogService.h"
+#include "app/CModalRunner.h"
+#include "app/CViewContext.h"
+#include "common/CQtTimerSource.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "sequence/CSequencer.h"
+#include "support/CDocFixture.h"
+#include "support/CTestLan.h"
+#include "support/TestSupport.h"
+#include "transport/CAdapterTable.h"
+#include "transport/CIpv4Address.h"
+#include "transport/CTransport.h"
+#include "upload/CUploadDialog.h"
+#include "upload/CUploadDialogs.h"
+#include "upload/CUploadPreviewDlg.h"
+#include "upload/CUploadRun.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+namespace {
+
+constexpr int kWatchdogMs = 60000;
+const quint32 kGateway1 = CIpv4Address::fromDotted("127.0.0.2");
+const quint32 kGateway2 = CIpv4Address::fromDotted("127.0.0.3");
+const quint32 kGateway3 = CIpv4Address::fromDotted("127.0.0.4");
+
+// The texts of a preview's rows: "device | setting | what happens".
+QStringList previewRows(const CUploadPreviewDlg& preview) {
+    QStringList rows;
+    QTreeWidget* tree = preview.rows();
+    for (int d = 0; d < tree->topLevelItemCount(); ++d) {
+        const QTreeWidgetItem* device = tree->topLevelItem(d);
+        rows.append(device->text(0) + " | " + device->text(3));
+        for (int s = 0; s < device->childCount(); ++s) {
+            rows.append(device->text(0) + " | " + device->child(s)->text(0) + " | " +
+                        device->child(s)->text(3));
+        }
+    }
+    return rows;
+}
+
+QByteArray value(CSimNetwork& network, int gateway, std::optional<quint32> uid, const char* path) {
+    return network.withSite([&](CSimSite& site) {
+        const CSimPath place = CSimPath::parse(path).value();
+        CSimGateway& owner = site.gateways()[gateway];
+        return uid ? owner.deviceByUid(*uid)->settings().value(place)
+                   : owner.settings().value(place);
+    });
+}
+
+}  // namespace
+
+// The upload dialogs against a simulated site on loopback, end to end: the preview and its
+// confirmation, the boxes through the dialog service, the discover prompt, Stop and Esc, and
+// the site holding the project's values afterwards.
+class TestUploadDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void noProjectSaysNoTemplateLoaded();
+    void gatewayUploadPreviewsThenUploads();
+    void busUploadBringsADeviceOnWithItsButton();
+    void cancelAtThePreviewSendsNoSetting();
+    void escapeStopsTheRunAndTheDialogCloses();
+
+private:
+    void startSite(int devicesPerGateway);
+    void setProject(const QByteArray& devices);
+    // Runs the dialogs modally; preview decides how the preview is answered.
+    int openUpload(int previewAnswer = QDialog::Accepted);
+
+    std::unique_ptr<CDocFixture> m_doc;
+    std::unique_ptr<CTransport> m_transport;
+    std::unique_ptr<CQtTimerSource> m_timers;
+    std::unique_ptr<CSequencer> m_sequencer;
+    std::unique_ptr<CSimNetwork> m_network;
+    QStringList m_preview;
+    QList<QByteArray> m_logAtEnd;
+    std::function<void(CUploadDialog&)> m_whileRunning;
+};
+
+void TestUploadDialogs::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
+
+void TestUploadDialogs::init() {
+    m_doc = std::make_unique<CDocFixture>();
+    m_transport =
+        std::make_unique<CTransport>(m_doc->notifier(), m_doc->clock(), m_doc->doc().inboundQueue(),
+                                     m_doc->doc().firewallSuspect());
+    CAdapterTable table = CAdapterTable::fromCandidates({});
+    table.addDemoAdapter();
+    m_transport->setAdapters(table);
+    connect(m_transport.get(), &CTransport::rxQueued, this, [this] {
+        while (!m_doc->doc().inboundQueue().isEmpty()) {
+            m_doc->doc().AddMsg();
+        }
+    });
+    m_timers = std::make_unique<CQtTimerSource>();
+    m_sequencer = std::make_unique<CSequencer>(*m_timers);
+    m_sequencer->watch(m_doc->doc());
+    CDialogService::enableTestHook();
+    m_preview.clear();
+    m_whileRunning = nullptr;
+}
+
+void TestUploadDialogs::cleanup() {
+    CModalRunner::clearTestRunner();
+    CDialogService::disableTestHook();
+    m_sequencer.reset();
+    m_transport.reset();
+    m_network.reset();
+    m_doc.reset();
+}
+
+void TestUploadDialogs::startSite(int devicesPerGateway) {
+    auto models = std::make_shared<CSimModels>();
+    QString error;
+    QVERIFY2(models->load(testsupport::runtimePath(QString()), error), qPrintable(error));
+    CSimSiteConfig config;
+    config.addresses = {kGateway1, kGateway2, kGateway3};
+    config.gatewayTypes = {"UBRIX_A"};
+    config.deviceTypes = {"LUMET_BC"};
+    config.devicesPerGateway = devicesPerGateway;
+    config.unaddressedPerGateway = devicesPerGateway > 0 ? 1 : 0;
+    auto site = CSimSiteBuilder::build(models, config, error);
+    QVERIFY2(site, qPrintable(error));
+    CSimNetwork::Options options;
+    options.limitedBroadcast = false;
+    options.allowedNetwork = CIpv4Address::fromDotted("127.0.0.0");
+    options.allowedMask = CIpv4Address::fromDotted("255.0.0.0");
+    m_network = std::make_unique<CSimNetwork>(std::move(*site), options);
+    QVERIFY2(m_network->start(error), qPrintable(error));
+    m_transport->StartTransport();
+}
+
+void TestUploadDialogs::setProject(const QByteArray& devices) {
+    const QString path = m_doc->path(QStringLiteral("project.xml"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<Plan><Device_Configuration>" + devices +
+               "</Device_Configuration><Network_Configuration/></Plan>");
+    file.close();
+    QVERIFY(m_doc->doc().openProject(path));
+}
+
+int TestUploadDialogs::openUpload(int previewAnswer) {
+    CModalRunner::setTestRunner([this, previewAnswer](QDialog& dialog) {
+        if (auto* preview = qobject_cast<CUploadPreviewDlg*>(&dialog)) {
+            m_preview = previewRows(*preview);
+            return previewAnswer;
+        }
+        auto* upload = qobject_cast<CUploadDialog*>(&dialog);
+        if (upload == nullptr) {
+            qFatal("unexpected dialog %s", qPrintable(dialog.windowTitle()));
+        }
+        QEventLoop loop;
+        connect(upload, &QDialog::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kWatchdogMs, &loop, &QEventLoop::quit);
+        QTimer poll;
+        if (m_whileRunning) {
+            connect(&poll, &QTimer::timeout, upload, [this, upload] { m_whileRunning(*upload); });
+            poll.start(20);
+        }
+        if (upload->phase() != CUploadDialog::Phase::Over) {
+            loop.exec();
+        }
+        m_logAtEnd.clear();
+        for (const QByteArray& line : m_doc->doc().trafficHistory()) {
+            if (!line.startsWith('[')) {
+                m_logAtEnd.append(line);
+            }
+        }
+        return upload->result();
+    });
+    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer};
+    return CUploadDialogs::open(context, nullptr);
+}
+
+void TestUploadDialogs::noProjectSaysNoTemplateLoaded() {
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer};
+    QCOMPARE(CUploadDialogs::open(context, nullptr), 1);
+    QCOMPARE(CDialogService::askedTexts(), QStringList{"No Template loaded"});
+}
+
+void TestUploadDialogs::gatewayUploadPreviewsThenUploads() {
+    startSite(0);
+    CSimDeviceFaults silent;
+    silent.silent = true;
+    m_network->withSite([&](CSimSite& site) { site.setDeviceFaults(2, std::nullopt, silent); });
+    setProject(
+        "<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME>"
+        "<TELNET><TIMEOUT>60</TIMEOUT><STATE>MAYBE</STATE></TELNET>"
+        "<PORT P='C'><SERIAL><TYPE>RS485</TYPE></SERIAL></PORT></UBRIX>"
+        "<UBRIX IP='127.0.0.3'><TYPE>UBRIX_A</TYPE><NAME>Lobby</NAME></UBRIX>"
+        "<UBRIX IP='127.0.0.4'><TYPE>UBRIX_A</TYPE><NAME>Gone</NAME></UBRIX>");
+    m_doc->doc().setMapMode(1);
+    CDialogService::setNextAnswer(QMessageBox::Ok);  // the silent gateway's box
+    CDialogService::setNextAnswer(QMessageBox::Ok);  // the summary
+
+    QCOMPARE(openUpload(), 0);
+
+    QVERIFY(m_preview.contains("IP 127.0.0.2 | NAME | to send"));
+    QVERIFY(m_preview.contains("IP 127.0.0.2 | TELNET.STATE | skipped: not an option"));
+    QVERIFY(m_preview.contains("IP 127.0.0.2 | C.SERIAL.TYPE | to send"));
+    QVERIFY(m_preview.contains("IP 127.0.0.4 | not found"));
+    const QStringList asked = CDialogService::askedTexts();
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[0], QStringLiteral("Upload Error: Ubrix 127.0.0.4  not found on network\n"));
+    QVERIFY2(asked[1].startsWith("Upload complete.\nSent: 4, confirmed by echo: 4, without echo: "
+                                 "0\nMatched: 2, not applied: 1"),
+             qPrintable(asked[1]));
+    QVERIFY(asked[1].contains("IP 127.0.0.4: not found"));
+    QCOMPARE(value(*m_network, 0, std::nullopt, "NAME"), QByteArray("Hall"));
+    QCOMPARE(value(*m_network, 0, std::nullopt, "TELNET.TIMEOUT"), QByteArray("60"));
+    QCOMPARE(value(*m_network, 0, std::nullopt, "C.SERIAL.TYPE"), QByteArray("RS485"));
+    QCOMPARE(value(*m_network, 1, std::nullopt, "NAME"), QByteArray("Lobby"));
+    QCOMPARE(m_logAtEnd.front(), QByteArray("->Upload Start"));
+    QVERIFY(
+        m_logAtEnd.contains("->Upload object miss match: Ubrix 1 template-> Hall device-> "
+                            "Ubrix 1"));
+}
+
+void TestUploadDialogs::busUploadBringsADeviceOnWithItsButton() {
+    startSite(4);  // UIDs 1-3 on each bus; serial 100004 on gateway 1 has no UID yet
+    CSimDeviceFaults silent;
+    silent.silent = true;
+    m_network->withSite([&](CSimSite& site) { site.setDeviceFaults(0, 2, silent); });
+    setProject(
+        "<DEVICE UID='1'><TYPE>LUMET_BC</TYPE><ALIAS>Desk</ALIAS><PORT P='A'><LED>"
+        "<DISSOLVE>25</DISSOLVE><MODE>FAST</MODE></LED></PORT></DEVICE>"
+        "<DEVICE UID='2'><TYPE>LUMET_BC</TYPE><ALIAS>Silent</ALIAS></DEVICE>"
+        "<DEVICE UID='50'><TYPE>LUMET_BC</TYPE><ALIAS>New</ALIAS></DEVICE>");
+    m_doc->doc().setMapMode(0);
+    CDialogService::setNextAnswer(QMessageBox::No);   // UID 2, silent
+    CDialogService::setNextAnswer(QMessageBox::Yes);  // UID 50: the button gets pressed
+    CDialogService::setNextAnswer(QMessageBox::Ok);   // the summary
+    bool pressed = false;
+    m_whileRunning = [this, &pressed](CUploadDialog&) {
+        const bool armed = m_network->withSite(
+            [](CSimSite& site) { return site.gateways()[0].armedUid() == 50u; });
+        if (armed && !pressed) {
+            pressed = m_network->pressDiscoverButton(0, 100004);
+        }
+    };
+
+    QCOMPARE(openUpload(), 0);
+
+    QVERIFY(pressed);
+    QVERIFY(m_preview.contains("UID 2 | not found"));
+    QVERIFY(m_preview.contains("UID 50 | not found"));
+    QVERIFY(m_preview.contains("UID 1 | A.LED.MODE | skipped: not an option"));
+    const QStringList asked = CDialogService::askedTexts();
+    QCOMPARE(asked.size(), 3);
+    QVERIFY(asked[0].startsWith("->Upload Error: UID 2 not found on network\nPress discover"));
+    QVERIFY(asked[1].startsWith("->Upload Error: UID 50 not found on network\nPress discover"));
+    QVERIFY2(asked[2].contains("Sent: 3, confirmed by echo: 3"), qPrintable(asked[2]));
+    QVERIFY(asked[2].contains("UID 2: passed over"));
+    QCOMPARE(value(*m_network, 0, 1u, "ALIAS"), QByteArray("Desk"));
+    QCOMPARE(value(*m_network, 0, 1u, "A.LED.DISSOLVE"), QByteArray("25"));
+    QCOMPARE(value(*m_network, 0, 50u, "ALIAS"), QByteArray("New"));
+    QVERIFY(!m_logAtEnd.contains("->Upload Warning: gateways still armed for UID 50"));
+}
+
+void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
+    startSite(0);
+    setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME></UBRIX>");
+    m_doc->doc().setMapMode(1);
+    QCOMPARE(openUpload(QDialog::Rejected), 0);
+    QCOMPARE(m_preview, QStringList({"IP 127.0.0.2 | compared", "IP 127.0.0.2 | TYPE | already set",
+                                     "IP 127.0.0.2 | NAME | to send"}));
+    QVERIFY(CDialogService::askedTexts().isEmpty());
+    QCOMPARE(value(*m_network, 0, std::nullopt, "NAME"), QByteArray("Ubrix 1"));
+    QVERIFY(m_logAtEnd.isEmpty());
+}
+
+void TestUploadDialogs::escapeStopsTheRunAndTheDialogCloses() {
+    startSite(0);
+    setProject("<UBRIX IP='127.0.0.9'><TYPE>UBRIX_A</TYPE><NAME>Gone</NAME></UBRIX>");
+    m_doc->doc().setMapMode(1);
+    m_whileRunning = [](CUploadDialog& dialog) {
+        if (dialog.run() != nullptr && dialog.run()->isRunning()) {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        }
+    };
+    QCOMPARE(openUpload(), 0);
+    QVERIFY(m_preview.isEmpty());
+    QVERIFY(CDialogService::askedTexts().isEmpty());
+}
+
+QTEST_MAIN(TestUploadDialogs)
+#include "TestUploadDialogs.moc"
