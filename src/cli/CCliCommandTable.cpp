@@ -2,6 +2,7 @@
 
 #include "CCliAdaptersCommand.h"
 #include "CCliCollectCommand.h"
+#include "CCliDiffCommand.h"
 #include "CCliDiscoverCommand.h"
 #include "CCliMonitorCommand.h"
 #include "CCliProjectCommand.h"
@@ -9,6 +10,7 @@
 #include "CCliRestartCommand.h"
 #include "CCliSendCommand.h"
 #include "CCliSetCommand.h"
+#include "CCliUploadCommand.h"
 
 // How to add a command:
 //  1. Write a class deriving from CCliCommand, one file pair named after it (the query
@@ -32,6 +34,8 @@ std::vector<std::unique_ptr<CCliCommand>> CCliCommandTable::commands() {
     all.push_back(std::make_unique<CCliSetCommand>());
     all.push_back(std::make_unique<CCliRestartCommand>());
     all.push_back(std::make_unique<CCliProjectCommand>());
+    all.push_back(std::make_unique<CCliUploadCommand>());
+    all.push_back(std::make_unique<CCliDiffCommand>());
     return all;
 }
 

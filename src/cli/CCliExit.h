@@ -7,7 +7,7 @@ struct CCliExit {
     static constexpr int kNothingAnswered = 3;  // no gateway or device answered
     static constexpr int kNetwork = 4;          // the network could not be used
     static constexpr int kFile = 5;             // a file could not be written
-    static constexpr int kIncomplete = 6;       // some devices did not answer
+    static constexpr int kIncomplete = 6;       // some devices did not answer (or take a value)
     static constexpr int kNotTaken = 7;         // a gateway did not take a setting
     static constexpr int kRefused = 8;          // the project refused the change
     static constexpr int kFindings = 9;         // a project check found what an upload skips
@@ -17,7 +17,8 @@ struct CCliExit {
     static constexpr const char* kHelp =
         "Exit codes: 0 done, 2 wrong command line, 3 nothing answered,\n"
         "            4 network failure, 5 file not written,\n"
-        "            6 some devices did not answer (named on stderr),\n"
+        "            6 some devices did not answer (named on stderr) or, for upload\n"
+        "              and diff, do not hold every value of the project,\n"
         "            7 a gateway did not take a setting,\n"
         "            8 the project refused the change (why on stderr),\n"
         "            9 the project check found settings an upload would skip,\n"

@@ -166,7 +166,8 @@ int CUploadSummary::exitCode() const {
         return kExitSendFailed;
     }
     const int devicesAsked = static_cast<int>(devices.size()) - c.refused - c.notReached;
-    if (devicesAsked > 0 && c.notFound + c.passedOver == devicesAsked) {
+    if (ending == Ending::Completed && devicesAsked > 0 &&
+        c.notFound + c.passedOver == devicesAsked) {
         return kExitNothingAnswered;
     }
     const bool everythingApplied =

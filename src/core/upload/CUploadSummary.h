@@ -44,7 +44,8 @@ struct CUploadSummary {
     // The lines of the end summary: the counts, then every device that did not go through
     // and every setting that was skipped, each with why.
     QStringList lines() const;
-    // 0 when every device answered and holds the project's values now; 3 when no device
-    // answered; 4 when a command could not be sent; 6 otherwise.
+    // 0 when every device answered and holds the project's values now; 3 when the upload
+    // went through and no device answered; 4 when a command could not be sent; 6
+    // otherwise (a cancelled or stopped upload too).
     int exitCode() const;
 };

@@ -1,0 +1,210 @@
+#include "CCliUploadCommand.h"
+
+#include "CCliExit.h"
+#include "CCliOptions.h"
+#include "CCliSession.h"
+#include "CStderrNotifier.h"
+
+#include "common/CQtTimerSource.h"
+#include "sequence/CSequencer.h"
+#include "upload/CBusUpload.h"
+#include "upload/CGatewayUpload.h"
+#include "upload/CTransportUploadLink.h"
+#include "upload/CUploadReport.h"
+
+#include <QCommandLineParser>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+const QString kDryRun = QStringLiteral("dry-run");
+const QString kPacing = QStringLiteral("pacing");
+const QString kMissing = QStringLiteral("missing");
+constexpr int kInterruptPollMs = 50;
+
+int cliExit(int uploadExit) {
+    switch (uploadExit) {
+        case CUploadSummary::kExitApplied:
+            return CCliExit::kOk;
+        case CUploadSummary::kExitNothingAnswered:
+            return CCliExit::kNothingAnswered;
+        case CUploadSummary::kExitSendFailed:
+            return CCliExit::kNetwork;
+        default:
+            return CCliExit::kIncomplete;
+    }
+}
+
+}  // namespace
+
+QString CCliUploadCommand::name() const {
+    return QStringLiteral("upload");
+}
+
+QString CCliUploadCommand::summary() const {
+    return QStringLiteral("upload a project to its gateways and bus devices");
+}
+
+QString CCliUploadCommand::description() const {
+    return QStringLiteral(
+        "Uploads the project as the program's UpLoad does: each gateway is asked for its\n"
+        "settings (\"&=?\") and sent those that differ (\"&NAME=Hall\"), its NETWORK and UDP\n"
+        "settings last; then each bus device (\"#uid12=?;\", \"#UID12.A.LED.MODE=RGB\", all\n"
+        "broadcast). Only settings the schema lets a user edit are sent, and only values that\n"
+        "can go out safely. Paced by replies (the default) a pause ends once the device has\n"
+        "answered; --pacing fixed keeps every pause at its full length. The upload's lines\n"
+        "go to stderr, the rows of every device (sent, already set, skipped and why) to\n"
+        "stdout at the end, as JSON with --json. --dry-run sends only the queries and prints\n"
+        "the rows. A bus device that does not answer: --missing skip (the default) passes\n"
+        "it over, abort ends the upload, wait arms the gateways with its UID and waits (at\n"
+        "most 240 s) for its discover button. Exits 0 when every device answered and holds\n"
+        "the project's values (every setting sent was echoed), 3 when none answered, 4 when\n"
+        "a command could not be sent, 6 otherwise.");
+}
+
+QList<QCommandLineOption> CCliUploadCommand::options() const {
+    return {CCliProjectOptions::projectOption(),
+            CCliProjectOptions::gatewaysOption(),
+            CCliProjectOptions::devicesOption(),
+            QCommandLineOption(kDryRun, QStringLiteral("send only the queries, print the rows")),
+            QCommandLineOption(kPacing, QStringLiteral("fixed or replies (default)"),
+                               QStringLiteral("HOW")),
+            QCommandLineOption(kMissing,
+                               QStringLiteral("a bus device that does not answer: skip "
+                                              "(default), abort or wait"),
+                               QStringLiteral("WHAT")),
+            CCliOptions::json()};
+}
+
+QString CCliUploadCommand::configure(const QCommandLineParser& parser,
+                                     const QStringList& arguments) {
+    if (!arguments.isEmpty()) {
+        return QStringLiteral("unexpected argument '%1'").arg(arguments.front());
+    }
+    if (const QString wrong = m_project.read(parser, name()); !wrong.isEmpty()) {
+        return wrong;
+    }
+    const QString pacing =
+        parser.isSet(kPacing) ? parser.value(kPacing) : QStringLiteral("replies");
+    if (pacing != QLatin1String("fixed") && pacing != QLatin1String("replies")) {
+        return QStringLiteral("--pacing takes fixed or replies, not '%1'").arg(pacing);
+    }
+    m_pacing = pacing == QLatin1String("fixed") ? CPacing::Fixed : CPacing::ByReplies;
+    const QString missing =
+        parser.isSet(kMissing) ? parser.value(kMissing) : QStringLiteral("skip");
+    if (missing == QLatin1String("skip")) {
+        m_missing = IUploadLink::Answer::No;
+    } else if (missing == QLatin1String("abort")) {
+        m_missing = IUploadLink::Answer::Cancel;
+    } else if (missing == QLatin1String("wait")) {
+        m_missing = IUploadLink::Answer::Yes;
+    } else {
+        return QStringLiteral("--missing takes skip, abort or wait, not '%1'").arg(missing);
+    }
+    m_dryRun = parser.isSet(kDryRun);
+    m_json = parser.isSet(CCliOptions::json().names().front());
+    return {};
+}
+
+int CCliUploadCommand::run(CCliSession& session) {
+    if (const int failed = session.start(); failed != CCliExit::kOk) {
+        return failed;
+    }
+    if (!session.document().openProject(m_project.project)) {
+        return CCliExit::kUsage;
+    }
+    session.onTrafficLine([&session](const QByteArray& line) {
+        if (!line.startsWith('[')) {
+            session.progress(QString::fromUtf8(line));
+        }
+    });
+    QList<int> codes;
+    QJsonObject json;
+    for (const CUploadDevice::Kind kind : m_project.kinds) {
+        CUploadSummary summary;
+        codes.append(upload(session, kind, summary));
+        if (m_json) {
+            json.insert(QLatin1String(CCliProjectOptions::kindName(kind)),
+                        QJsonDocument::fromJson(CUploadReport::json(summary)).object());
+        } else {
+            session.print(CUploadReport::text(summary));
+        }
+        if (codes.back() == CCliExit::kInterrupted) {
+            break;
+        }
+    }
+    if (m_json) {
+        session.printJson(json);
+    }
+    return exitCode(codes);
+}
+
+int CCliUploadCommand::upload(CCliSession& session, CUploadDevice::Kind kind,
+                              CUploadSummary& summary) {
+    CQtTimerSource timers;
+    CSequencer sequencer(timers);
+    sequencer.watch(session.document());
+    CStderrNotifier notifier;
+    const IUploadLink::Answer missing = m_missing;
+    CTransportUploadLink link(
+        session.transport(), notifier, [&session, missing](const QString& prompt) {
+            session.progress(prompt.section(QLatin1Char('\n'), 0, 0));
+            if (missing == IUploadLink::Answer::Yes) {
+                session.progress(
+                    QStringLiteral("Press the discover button of the device now; "
+                                   "waiting for it (at most 240 s)."));
+            }
+            return missing;
+        });
+    CUploadOptions options;
+    options.pacing = m_pacing;
+    options.dryRun = m_dryRun;
+    std::unique_ptr<CUploadRun> upload;
+    if (kind == CUploadDevice::Kind::Gateway) {
+        upload = std::make_unique<CGatewayUpload>(session.document(), link, options);
+    } else {
+        upload = std::make_unique<CBusUpload>(session.document(), link, options);
+    }
+    QEventLoop loop;
+    QObject::connect(upload.get(), &CUploadRun::finished, &loop, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    QObject::connect(upload.get(), &CUploadRun::deviceChanged, &loop,
+                     [&session](const QString& device) { session.progress(device); });
+    QTimer interrupt;
+    QObject::connect(&interrupt, &QTimer::timeout, &loop, [&upload] {
+        if (CCliSession::interrupted()) {
+            upload->stop();
+        }
+    });
+    interrupt.start(kInterruptPollMs);
+    upload->start(sequencer);
+    if (!upload->isFinished()) {
+        loop.exec();
+    }
+    summary = upload->summary();
+    if (CCliSession::interrupted()) {
+        return CCliExit::kInterrupted;
+    }
+    return cliExit(summary.exitCode());
+}
+
+int CCliUploadCommand::exitCode(const QList<int>& codes) {
+    for (const int severest : {CCliExit::kInterrupted, CCliExit::kNetwork}) {
+        if (codes.contains(severest)) {
+            return severest;
+        }
+    }
+    if (!codes.isEmpty() && codes.count(CCliExit::kNothingAnswered) == codes.size()) {
+        return CCliExit::kNothingAnswered;
+    }
+    for (const int code : codes) {
+        if (code != CCliExit::kOk) {
+            return CCliExit::kIncomplete;
+        }
+    }
+    return CCliExit::kOk;
+}
