@@ -1,8 +1,10 @@
 #include "CSimNetwork.h"
 #include "CSimSiteBuilder.h"
 #include "app/CDialogService.h"
+#include "app/CMainFrame.h"
 #include "app/CModalRunner.h"
 #include "app/CViewContext.h"
+#include "app/CommandIds.h"
 #include "common/CQtTimerSource.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "sequence/CSequencer.h"
@@ -16,6 +18,7 @@
 #include "upload/CUploadDialogs.h"
 #include "upload/CUploadPreviewDlg.h"
 #include "upload/CUploadRun.h"
+#include "views/CUbrixVorelMap.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -75,6 +78,7 @@ private slots:
     void busUploadBringsADeviceOnWithItsButton();
     void cancelAtThePreviewSendsNoSetting();
     void escapeStopsTheRunAndTheDialogCloses();
+    void mapViewUploadOpensTheDialogOfItsMode();
 
 private:
     void startSite(int devicesPerGateway);
@@ -303,6 +307,35 @@ void TestUploadDialogs::escapeStopsTheRunAndTheDialogCloses() {
     QCOMPARE(openUpload(), 0);
     QVERIFY(m_preview.isEmpty());
     QVERIFY(CDialogService::askedTexts().isEmpty());
+}
+
+void TestUploadDialogs::mapViewUploadOpensTheDialogOfItsMode() {
+    startSite(0);
+    setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Ubrix 1</NAME></UBRIX>");
+    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer};
+    CMainFrame frame(context, false);
+    QStringList opened;
+    CModalRunner::setTestRunner([&opened](QDialog& dialog) {
+        opened.append(dialog.windowTitle());
+        if (qobject_cast<CUploadPreviewDlg*>(&dialog) != nullptr) {
+            return int(QDialog::Rejected);
+        }
+        QEventLoop loop;
+        connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kWatchdogMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        return dialog.result();
+    });
+    for (const int mode : {1, 0}) {
+        m_doc->doc().setMapMode(mode);
+        frame.runCommand(vorel::cmd::kViewProject);
+        auto* map = qobject_cast<CUbrixVorelMap*>(frame.activeView());
+        QVERIFY(map != nullptr);
+        QVERIFY(map->uploadButton()->isEnabled());
+        map->uploadButton()->click();
+    }
+    QCOMPARE(opened,
+             QStringList({"Ubrix Configure", "Upload preview", "Up Load", "Upload preview"}));
 }
 
 QTEST_MAIN(TestUploadDialogs)

@@ -13,6 +13,7 @@
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
+#include "upload/CUploadDialogs.h"
 #include "views/CUbrixVorelMap.h"
 #include "views/CUbrixVorelNet.h"
 #include "views/CUbrixVorelUbrix.h"
@@ -95,7 +96,13 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
         return new CUbrixVorelUbrix(viewContext, viewParent);
     });
     registerView(cmd::kViewProject, [](const CViewContext& viewContext, QWidget* viewParent) {
-        return new CUbrixVorelMap(viewContext, {}, viewParent);
+        // "UpLoad" previews and uploads the half of the project the view shows.
+        return new CUbrixVorelMap(
+            viewContext,
+            [uploadContext = viewContext](int mapMode, QWidget* dialogParent) {
+                CUploadDialogs::open(uploadContext, mapMode, dialogParent);
+            },
+            viewParent);
     });
     connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateTitle);
     switchView(cmd::kViewTraffic);

@@ -10,12 +10,16 @@
 #include <memory>
 
 int CUploadDialogs::open(const CViewContext& context, QWidget* parent) {
+    return open(context, context.doc.mapMode(), parent);
+}
+
+int CUploadDialogs::open(const CViewContext& context, int mapMode, QWidget* parent) {
     if (!context.doc.hasTemplate()) {
         CDialogService::message(QStringLiteral("No Template loaded"));
         return 1;
     }
     std::unique_ptr<CUploadDialog> dialog;
-    if (context.doc.mapMode() == 1) {
+    if (mapMode == 1) {
         dialog = std::make_unique<CEconfig>(context, parent);
     } else {
         dialog = std::make_unique<CUpload>(context, parent);

@@ -11,4 +11,7 @@ struct CViewContext;
 class CUploadDialogs {
 public:
     static int open(const CViewContext& context, QWidget* parent);
+    // The same for the map mode given (1 gateways, else bus devices), as the device map
+    // view's starter passes it.
+    static int open(const CViewContext& context, int mapMode, QWidget* parent);
 };
