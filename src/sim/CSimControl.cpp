@@ -13,7 +13,10 @@ const QByteArray kHelp =
     "fault <gateway> [<uid>] <kinds>\n"
     "                          make a gateway or device misbehave; kinds: none, or\n"
     "                          other-type, silent, refuses-sets (comma-separated)\n"
-    "list                      the gateways (with their restarts) and their devices\n"
+    "list                      the gateways and their devices, with how often each was\n"
+    "                          identified (and a gateway restarted)\n"
+    "show <gateway> [<uid> | sn <serial>]\n"
+    "                          the settings of a gateway or a device, path=value\n"
     "stats                     what the site received and sent\n"
     "quit                      end the simulator\n";
 
@@ -69,10 +72,25 @@ QByteArray faultNote(const CSimDeviceFaults& faults) {
     return kinds.isEmpty() ? QByteArray() : " (" + kinds.join(", ") + ")";
 }
 
-// "; restarts 2": how often the gateway was told to restart. A name never holds ";", so
-// a script finds the count after the last one.
+// "; identified 1; restarts 2": how often the gateway was told to show itself and to
+// restart. A name never holds ";", so a script finds each count after its own one.
 QByteArray restartNote(const CSimGateway& gateway) {
-    return "; restarts " + QByteArray::number(gateway.restartCount());
+    return "; identified " + QByteArray::number(gateway.identifyCount()) + "; restarts " +
+           QByteArray::number(gateway.restartCount());
+}
+
+// "; identified 2" for a device that was told to show itself; nothing before.
+QByteArray identifyNote(const CSimBusDevice& device) {
+    return device.identifyCount() > 0 ? "; identified " + QByteArray::number(device.identifyCount())
+                                      : QByteArray();
+}
+
+QByteArray settingLines(const CSimSettings& settings) {
+    QByteArray text;
+    for (const CSimSetting& setting : settings.all()) {
+        text += setting.path.text() + "=" + setting.value + "\n";
+    }
+    return text.isEmpty() ? QByteArray("no settings\n") : text;
 }
 
 }  // namespace
@@ -88,6 +106,9 @@ CSimControl::Result CSimControl::execute(CSimNetwork& network, const QByteArray&
     }
     if (verb == "list") {
         return answer(list(network));
+    }
+    if (verb == "show") {
+        return show(network, words);
     }
     if (verb == "stats") {
         return answer(stats(network));
@@ -158,10 +179,39 @@ QByteArray CSimControl::list(CSimNetwork& network) {
             for (const CSimBusDevice& device : gateway.devices()) {
                 text += "  SN " + QByteArray::number(device.serial());
                 text += device.uid() ? " UID " + QByteArray::number(*device.uid()) : " no UID";
-                text += " " + device.type() + faultNote(device.faults()) + "\n";
+                text +=
+                    " " + device.type() + faultNote(device.faults()) + identifyNote(device) + "\n";
             }
         }
         return text;
+    });
+}
+
+CSimControl::Result CSimControl::show(CSimNetwork& network, const QList<QByteArray>& words) {
+    const bool bySerial = words.size() == 4 && words[2] == "sn";
+    if (words.size() != 2 && words.size() != 3 && !bySerial) {
+        return answer("error: show <gateway> [<uid> | sn <serial>]\n");
+    }
+    const int gateway = gatewayIndex(network, words[1]);
+    if (gateway < 0) {
+        return answer("error: no gateway " + words[1] + "\n");
+    }
+    bool isNumber = false;
+    const quint32 number = words.size() > 2 ? words.back().toUInt(&isNumber) : 0;
+    return network.withSite([&](CSimSite& site) {
+        CSimGateway& target = site.gateways()[gateway];
+        if (words.size() == 2) {
+            return answer(settingLines(target.settings()));
+        }
+        CSimBusDevice* device = !isNumber  ? nullptr
+                                : bySerial ? target.deviceBySerial(number)
+                                           : target.deviceByUid(number);
+        if (device == nullptr) {
+            return answer("error: no device with " +
+                          QByteArray(bySerial ? "serial number " : "UID ") + words.back() +
+                          " on gateway " + words[1] + "\n");
+        }
+        return answer(settingLines(device->settings()));
     });
 }
 

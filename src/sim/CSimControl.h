@@ -12,7 +12,11 @@ class CSimNetwork;
 //                              make the gateway, or the device with that UID on its bus,
 //                              misbehave: kinds are none, or any of other-type, silent and
 //                              refuses-sets, comma-separated
-//   list                       the gateways and their devices
+//   list                       the gateways and their devices, with how often each was
+//                              identified (and a gateway restarted)
+//   show <gateway> [<uid> | sn <serial>]
+//                              the settings of the gateway or of one device on its bus, one
+//                              "path=value" a line
 //   stats                      what the site received and sent
 //   help, quit
 class CSimControl {
@@ -28,5 +32,6 @@ private:
     static Result press(CSimNetwork& network, const QList<QByteArray>& words);
     static Result fault(CSimNetwork& network, const QList<QByteArray>& words);
     static QByteArray list(CSimNetwork& network);
+    static Result show(CSimNetwork& network, const QList<QByteArray>& words);
     static QByteArray stats(CSimNetwork& network);
 };

@@ -53,6 +53,13 @@ public:
     // Where announcements go: the sender of the last registration or address command.
     const std::optional<quint32>& lastAsker() const { return m_lastAsker; }
     const std::optional<quint32>& armedUid() const { return m_armedUid; }
+    // A broadcast "#UID=n;" arms every bus: once a device anywhere has taken n, no other
+    // bus may hand it out again.
+    void disarm(quint32 uid) {
+        if (m_armedUid == uid) {
+            m_armedUid.reset();
+        }
+    }
     bool isSilent(qint64 nowMs) const { return nowMs < m_silentUntilMs; }
     void setRestartSilenceMs(qint64 silence) { m_restartSilenceMs = silence; }
     int identifyCount() const { return m_identifyCount; }

@@ -108,9 +108,15 @@ bool CSimSite::pressDiscoverButton(int gateway, quint32 serial, qint64 nowMs) {
         return false;
     }
     CSimGateway& target = m_gateways[gateway];
+    const std::optional<quint32> armed = target.armedUid();
     const auto replies = target.pressDiscoverButton(serial);
     if (!replies) {
         return false;
+    }
+    if (armed && !target.armedUid()) {
+        for (CSimGateway& other : m_gateways) {
+            other.disarm(*armed);
+        }
     }
     // Nobody asked for the bus yet: the announcement has nowhere to go.
     if (target.lastAsker() && !target.isSilent(nowMs)) {

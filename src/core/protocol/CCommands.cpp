@@ -25,7 +25,7 @@ QByteArray CCommands::gatewaySetting(QByteArrayView port, QByteArrayView group, 
     return withSettingPath("&", port, group, key, index, value, terminator);
 }
 
-QByteArray CCommands::busDeviceSetting(int uid, QByteArrayView port, QByteArrayView group,
+QByteArray CCommands::busDeviceSetting(quint32 uid, QByteArrayView port, QByteArrayView group,
                                        QByteArrayView key, QByteArrayView index,
                                        QByteArrayView value, QByteArrayView terminator) {
     return withSettingPath("#UID" + QByteArray::number(uid) + ".", port, group, key, index, value,
@@ -36,7 +36,7 @@ QByteArray CCommands::busAssignSerial(unsigned int serial, int uid) {
     return "#SN" + QByteArray::number(serial) + ".UID=" + QByteArray::number(uid) + ";";
 }
 
-QByteArray CCommands::ledPreset(int uid, int preset, QByteArrayView value) {
+QByteArray CCommands::ledPreset(quint32 uid, int preset, QByteArrayView value) {
     return "#UID" + QByteArray::number(uid) + ".LED.PRESET." + QByteArray::number(preset) + "=" +
            value.toByteArray();
 }

@@ -31,21 +31,24 @@ public:
     // "#SNs.UID=n;": the device with serial number s takes UID n.
     static QByteArray busAssignSerial(unsigned int serial, int uid);
     // "#UIDn=?;": the device answers with all its settings.
-    static QByteArray busDeviceQuery(int uid) { return "#UID" + QByteArray::number(uid) + "=?;"; }
+    static QByteArray busDeviceQuery(quint32 uid) {
+        return "#UID" + QByteArray::number(uid) + "=?;";
+    }
     static QByteArray busDeviceQueryLower(int uid) {
         return "#uid" + QByteArray::number(uid) + "=?;";
     }
     // "#UIDn." [port "."] [group "."] key ["." index] "=" value, then the terminator the
     // caller needs (none from the upload).
-    static QByteArray busDeviceSetting(int uid, QByteArrayView port, QByteArrayView group,
+    static QByteArray busDeviceSetting(quint32 uid, QByteArrayView port, QByteArrayView group,
                                        QByteArrayView key, QByteArrayView index,
                                        QByteArrayView value, QByteArrayView terminator);
-    static QByteArray busIdentifyUid(int uid) {
+    // Numbers are unsigned everywhere on the bus: a serial number above 2^31 stays itself.
+    static QByteArray busIdentifyUid(quint32 uid) {
         return "#UID" + QByteArray::number(uid) + "=IDENTIFY;";
     }
-    static QByteArray busIdentifySerial(int serial) {
+    static QByteArray busIdentifySerial(quint32 serial) {
         return "#SN" + QByteArray::number(serial) + "=IDENTIFY;";
     }
     // "#UIDn.LED.PRESET.p=value", one line of a preset file.
-    static QByteArray ledPreset(int uid, int preset, QByteArrayView value);
+    static QByteArray ledPreset(quint32 uid, int preset, QByteArrayView value);
 };

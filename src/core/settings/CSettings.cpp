@@ -43,6 +43,8 @@ void CSettings::load(QSettings& store) {
     mode = readInt(store, "Transport/Mode", defaults.mode);
     pacing = readInt(store, "Transport/Pacing", defaults.pacing);
     releaseIndexUrl = readString(store, "RELEASE/Index URL", defaults.releaseIndexUrl);
+    updaterProgram = readString(store, "UPDATER/Program", defaults.updaterProgram);
+    collectPacing = readString(store, "COLLECT/Pacing", defaults.collectPacing);
     // Stored as the registry kept it: a DWORD, so read it unsigned.
     defaultIp =
         static_cast<std::uint32_t>(store.value(QStringLiteral("TCP/DefaultIP"), 0).toLongLong());

@@ -44,6 +44,13 @@ public:
     // ("http://host[:port]"); empty asks nobody. Read at start-up and, like the other
     // release keys, never written at exit: it is set by whoever installs the program.
     QString releaseIndexUrl;
+    // "UPDATER"/"Program": the firmware update tool that the bus view starts for a device.
+    // Set by whoever installs it, never written at exit; empty: none is installed.
+    QString updaterProgram;
+    // "COLLECT"/"Pacing": how the bus collection spends its pauses, "replies" (a device's
+    // pause ends once its report is in) or "fixed" (every pause runs its full length). Set
+    // by hand, never written at exit.
+    QString collectPacing = QStringLiteral("replies");
 
     // "Device": start addresses of the virtual keypads, read only.
     struct KeypadStart {

@@ -1,0 +1,68 @@
+#include "CBusPage.h"
+
+#include "CBusKind.h"
+#include "CBusPlan.h"
+#include "CBusTreeItem.h"
+#include "protocol/CCommands.h"
+
+namespace {
+
+QString uidHeader(quint32 uid) {
+    return QStringLiteral("UID: %1").arg(uid);
+}
+
+}  // namespace
+
+CBusPage CBusPage::forItem(const pugi::xml_document& plan, const CBusTreeItem& item) {
+    CBusPage page;
+    page.gatewayAddress = item.gatewayAddress;
+    switch (item.role()) {
+        case CBusTreeItem::Role::Root:
+            return page;
+        case CBusTreeItem::Role::Gateway:
+            page.header = QStringLiteral("IP : %1").arg(QString::fromLatin1(item.gatewayText));
+            return page;
+        default:
+            break;
+    }
+    // Only a device with a UID has settings of its own: one known by its serial number
+    // has none, and a set command with its number would reach another device.
+    const CBusTreeItem* device = item.deviceItem();
+    if (device == nullptr || device->deviceAttribute != "UID") {
+        return page;
+    }
+    page.uid = device->deviceNumber;
+    const pugi::xml_node configuration = CBusPlan::deviceConfiguration(plan, "UID", page.uid);
+    const pugi::xml_node type = configuration.child("TYPE");
+    if (item.role() == CBusTreeItem::Role::Device) {
+        if (!type) {
+            page.action = Action::QueryDevice;
+            return page;
+        }
+        page.element = configuration;
+    } else if (CBusKind::isListedSection(item.kind)) {
+        page.port = item.port;
+        page.section = item.element;
+        page.group = item.element.toStdString();
+    } else if (CBusKind::isListedPort(item.kind) && item.isPort()) {
+        page.port = item.port;
+    } else {
+        return page;
+    }
+    if (!type) {
+        page.action = Action::NoType;
+        return page;
+    }
+    page.action = Action::List;
+    page.header = uidHeader(page.uid);
+    page.type = type.child_value();
+    if (!page.element) {
+        page.element = CBusPlan::element(plan, item);
+    }
+    return page;
+}
+
+QByteArray CBusPage::setCommand(QByteArrayView key, QByteArrayView index,
+                                QByteArrayView value) const {
+    return CCommands::busDeviceSetting(uid, port, section, key, index, value, ";");
+}

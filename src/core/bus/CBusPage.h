@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <pugixml.hpp>
+#include <string>
+
+class CBusTreeItem;
+
+// What a click on an item of the bus view does, worked out from the item's role and kind
+// and the plan at the moment of the click. The page remembers where its settings go, so
+// that a value edited on it is sent to the device it lists, wherever the tree's
+// selection has moved since.
+class CBusPage {
+public:
+    enum class Action {
+        Nothing,      // no rows
+        List,         // rows: the leaf children of element
+        QueryDevice,  // a device without a type: ask it for its settings
+        NoType,       // a section of a device whose type the plan does not hold
+    };
+
+    static CBusPage forItem(const pugi::xml_document& plan, const CBusTreeItem& item);
+
+    Action action = Action::Nothing;
+    // The value column's header.
+    QString header;
+    pugi::xml_node element;
+    // The validation schema's entry: the device type and the section within it.
+    std::string type;
+    std::string group;
+
+    quint32 gatewayAddress = 0;
+    quint32 uid = 0;
+    QByteArray port;
+    QByteArray section;
+
+    // The set command for a row of this page: "#UIDn[.port][.section].key[.index]=value;".
+    QByteArray setCommand(QByteArrayView key, QByteArrayView index, QByteArrayView value) const;
+};

@@ -1,0 +1,79 @@
+#include "CBusPlan.h"
+
+#include "CBusTreeItem.h"
+#include "common/CXPathNumber.h"
+
+#include <vector>
+
+quint32 CBusPlan::deviceNumber(const char* text) {
+    return static_cast<quint32>(CXPathNumber::leadingInteger(text));
+}
+
+std::string CBusPlan::deviceKey(QByteArrayView attribute, std::string_view number) {
+    std::string key(attribute.data(), static_cast<size_t>(attribute.size()));
+    key += ':';
+    key += number;
+    return key;
+}
+
+std::string CBusPlan::deviceKey(QByteArrayView attribute, quint32 number) {
+    return deviceKey(attribute, std::to_string(number));
+}
+
+bool CBusPlan::isSection(const pugi::xml_node& child) {
+    return child.first_child().type() == pugi::node_element;
+}
+
+QString CBusPlan::sectionLabel(const char* name, const char* attributeValue) {
+    return QString::fromUtf8(name) + QStringLiteral(" (") + QString::fromUtf8(attributeValue) +
+           QLatin1Char(')');
+}
+
+pugi::xml_node CBusPlan::deviceConfiguration(const pugi::xml_document& plan,
+                                             QByteArrayView attribute, quint32 number) {
+    const std::string name(attribute.data(), static_cast<size_t>(attribute.size()));
+    const std::string value = std::to_string(number);
+    for (const pugi::xml_node& configuration :
+         plan.document_element().children("Device_Configuration")) {
+        for (const pugi::xml_node& device : configuration.children("DEVICE")) {
+            if (value == device.attribute(name.c_str()).value()) {
+                return device;
+            }
+        }
+    }
+    return {};
+}
+
+pugi::xml_node CBusPlan::element(const pugi::xml_document& plan, const CBusTreeItem& item) {
+    const CBusTreeItem* device = item.deviceItem();
+    if (device == nullptr) {
+        return {};
+    }
+    // The sections from the device down to the item.
+    std::vector<const CBusTreeItem*> path;
+    for (const CBusTreeItem* step = &item; step != device; step = step->parent()) {
+        path.insert(path.begin(), step);
+    }
+    pugi::xml_node found =
+        deviceConfiguration(plan, device->deviceAttribute, device->deviceNumber);
+    for (const CBusTreeItem* step : path) {
+        if (!found) {
+            break;
+        }
+        const std::string name = step->element.toStdString();
+        if (step->hasElementAttribute) {
+            const std::string value = step->elementAttribute.toStdString();
+            const pugi::xml_node parent = found;
+            found = {};
+            for (const pugi::xml_node& candidate : parent.children(name.c_str())) {
+                if (value == candidate.first_attribute().value()) {
+                    found = candidate;
+                    break;
+                }
+            }
+        } else {
+            found = found.child(name.c_str());
+        }
+    }
+    return found;
+}

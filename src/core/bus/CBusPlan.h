@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <pugixml.hpp>
+#include <string>
+
+class CBusTreeItem;
+
+// How the bus view finds things in the plan: by walking the document from its own
+// elements, never by building an XPath from a text a device sent.
+class CBusPlan {
+public:
+    // A device entry's number: its attribute's text read as an unsigned decimal number.
+    static quint32 deviceNumber(const char* text);
+    // The key of a device by its own attribute and the text of its number ("UID:5").
+    static std::string deviceKey(QByteArrayView attribute, std::string_view number);
+    static std::string deviceKey(QByteArrayView attribute, quint32 number);
+    // A child that holds further elements first: a section, not a setting.
+    static bool isSection(const pugi::xml_node& child);
+    // "NAME (value)".
+    static QString sectionLabel(const char* name, const char* attributeValue);
+
+    // Device_Configuration/DEVICE[@attribute='number'], the first one; null when the plan
+    // has none.
+    static pugi::xml_node deviceConfiguration(const pugi::xml_document& plan,
+                                              QByteArrayView attribute, quint32 number);
+    // The element an item of the tree stands for: a device's configuration, a port, or a
+    // section (under its port when it has one); null when the plan has none.
+    static pugi::xml_node element(const pugi::xml_document& plan, const CBusTreeItem& item);
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+class CBusTreeModel;
+class CUbrixVorelDoc;
+
+// Keeps the bus view's tree following the plan. A drain of replies only marks the tree
+// stale; one pass brings it up to date on the next turn of the event loop, however many
+// drains came before it, so that a site reporting at full speed never has the tree walked
+// once per datagram.
+class CBusTreeSync : public QObject {
+    Q_OBJECT
+
+public:
+    CBusTreeSync(const CUbrixVorelDoc& doc, CBusTreeModel& model, QObject* parent = nullptr);
+
+    // A hint of the document's: new devices or settings (bits 0 and 1) bring a pass, a plan
+    // replaced or restructured (16) starts the tree again from the plan.
+    void documentUpdated(quint32 hint);
+    // The pass that is due, now.
+    void syncNow();
+    bool isPending() const { return m_pending; }
+
+signals:
+    void synced();
+
+private:
+    void schedule();
+
+    const CUbrixVorelDoc& m_doc;
+    CBusTreeModel& m_model;
+    bool m_pending = false;
+};

@@ -1,0 +1,37 @@
+#include "CFirmwareUpdater.h"
+
+#include "IProgramLauncher.h"
+
+QStringList CFirmwareUpdater::arguments(QByteArrayView gateway, QByteArrayView deviceAttribute,
+                                        quint32 deviceNumber) {
+    return {QStringLiteral("/I"),
+            QString::fromLatin1(gateway),
+            QStringLiteral("/N"),
+            QStringLiteral("UBRIX"),
+            QStringLiteral("GEN3"),
+            QStringLiteral("/P"),
+            QStringLiteral("KLOMB"),
+            deviceAttribute == "SN" ? QStringLiteral("/S") : QStringLiteral("/U"),
+            QString::number(deviceNumber)};
+}
+
+CFirmwareUpdater::Launch CFirmwareUpdater::launch(IProgramLauncher& launcher,
+                                                  const QString& program,
+                                                  const QStringList& arguments) {
+    if (program.trimmed().isEmpty()) {
+        return Launch::NotConfigured;
+    }
+    return launcher.startDetached(program, arguments) ? Launch::Started : Launch::Failed;
+}
+
+QString CFirmwareUpdater::message(Launch outcome, const QString& program) {
+    switch (outcome) {
+        case Launch::NotConfigured:
+            return QString::fromLatin1(kNotConfigured);
+        case Launch::Failed:
+            return QString::fromLatin1(kFailed).arg(program);
+        case Launch::Started:
+            break;
+    }
+    return {};
+}

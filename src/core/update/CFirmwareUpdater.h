@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+class IProgramLauncher;
+
+// The firmware update tool, started for one bus device behind one gateway with the command
+// line it has always been given: "/I <gateway> /N UBRIX GEN3 /P KLOMB" and "/S <serial>"
+// for a device known by its serial number, "/U <uid>" otherwise. The updating itself is
+// the tool's business. Where the tool is installed is a setting (CSettings::updaterProgram).
+class CFirmwareUpdater {
+public:
+    enum class Launch { Started, NotConfigured, Failed };
+
+    static constexpr const char* kNotConfigured =
+        "No firmware updater is installed: set its program under [UPDATER] Program in the "
+        "settings file.";
+    // "%1" is the program.
+    static constexpr const char* kFailed = "The firmware updater %1 could not be started";
+
+    static QStringList arguments(QByteArrayView gateway, QByteArrayView deviceAttribute,
+                                 quint32 deviceNumber);
+    static Launch launch(IProgramLauncher& launcher, const QString& program,
+                         const QStringList& arguments);
+    // What the user is told about a launch that did not start the tool; empty when it did.
+    static QString message(Launch outcome, const QString& program);
+};

@@ -1,0 +1,7 @@
+#include "CProcessLauncher.h"
+
+#include <QProcess>
+
+bool CProcessLauncher::startDetached(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments);
+}

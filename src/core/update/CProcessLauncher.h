@@ -1,0 +1,9 @@
+#pragma once
+
+#include "IProgramLauncher.h"
+
+// Starts programs as detached processes of this platform.
+class CProcessLauncher : public IProgramLauncher {
+public:
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+};
