@@ -71,8 +71,7 @@ void TestBusTree::treeFromReplies_data() {
         << QByteArray("[10.0.0.7] 1\n  [UID 5 ] 2\n  [UID 12 ] 2\n  [UID 30 ] 2\n");
     QTest::newRow("a serial number and a UID of the same number are two devices")
         << QList<QByteArray>{"10.0.0.7 +UID812;", "10.0.0.7 +SN812;", "10.0.0.7 +SN4000000000;"}
-        << QByteArray(
-               "[10.0.0.7] 1\n  [UID 812 ] 2\n  [SN 812 ] 2\n  [SN 4000000000 ] 2\n");
+        << QByteArray("[10.0.0.7] 1\n  [UID 812 ] 2\n  [SN 812 ] 2\n  [SN 4000000000 ] 2\n");
     QTest::newRow("the gateway's name when it is known as the item is made")
         << QList<QByteArray>{"10.0.0.7 !NAME=Hall;", "10.0.0.7 +UID1;", "10.0.0.8 +UID2;"}
         << QByteArray("[Hall] 1\n  [UID 1 ] 2\n[10.0.0.8] 1\n  [UID 2 ] 2\n");
@@ -80,10 +79,10 @@ void TestBusTree::treeFromReplies_data() {
         << QList<QByteArray>{"10.0.0.7 !UID5.TYPE=LUMET_PORT4;"}
         << QByteArray("[10.0.0.7] 1\n  [UID 5 ] 6\n");
     QTest::newRow("port kinds follow each device's own type")
-        << QList<QByteArray>{"10.0.0.7 !UID1.TYPE=VEXRS_A;", "10.0.0.7 !UID1.A.BUS.MODE=ON;",
+        << QList<QByteArray>{"10.0.0.7 !UID1.TYPE=VEXRS_A;",     "10.0.0.7 !UID1.A.BUS.MODE=ON;",
                              "10.0.0.7 !UID2.A.LED.DISSOLVE=1;", "10.0.0.7 !UID2.TYPE=LUMET_AC;",
-                             "10.0.0.7 !UID3.A.MOTOR.MODE=UP;", "10.0.0.7 !UID3.TYPE=MOTRA_2;",
-                             "10.0.0.7 !UID4.A.KEY.MODE=ON;", "10.0.0.7 !UID4.TYPE=TAVO_LX;"}
+                             "10.0.0.7 !UID3.A.MOTOR.MODE=UP;",  "10.0.0.7 !UID3.TYPE=MOTRA_2;",
+                             "10.0.0.7 !UID4.A.KEY.MODE=ON;",    "10.0.0.7 !UID4.TYPE=TAVO_LX;"}
         << QByteArray(
                "[10.0.0.7] 1\n  [UID 1 ] 3\n    [PORT (A)] 17\n      [BUS] 15\n"
                "  [UID 2 ] 6\n    [PORT (A)] 29\n      [LED] 10\n"
@@ -100,8 +99,8 @@ void TestBusTree::treeFromReplies_data() {
         << QList<QByteArray>{"10.0.0.7 !UID5.TYPE=LUMET_AC;", "10.0.0.7 !UID5.ALIAS=Desk lamp;"}
         << QByteArray("[10.0.0.7] 1\n  [Desk lamp] 6\n");
     QTest::newRow("an emptied alias is no alias, and nothing after it is lost")
-        << QList<QByteArray>{"10.0.0.7 !UID5.ALIAS=Desk;", "10.0.0.7 !UID5.ALIAS=;",
-                             "10.0.0.7 !UID5.A.ALIAS=;", "10.0.0.7 !UID5.A.LED.MODE=ON;",
+        << QList<QByteArray>{"10.0.0.7 !UID5.ALIAS=Desk;",    "10.0.0.7 !UID5.ALIAS=;",
+                             "10.0.0.7 !UID5.A.ALIAS=;",      "10.0.0.7 !UID5.A.LED.MODE=ON;",
                              "10.0.0.7 !UID6.TYPE=LUMET_AC;", "10.0.0.8 +UID7;"}
         << QByteArray(
                "[10.0.0.7] 1\n  [UID 5 ] 2\n    [PORT (A)] 12\n      [LED] 10\n"
@@ -232,8 +231,13 @@ void TestBusTree::modelStaysConsistent() {
     CBusTreeModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     const QList<QByteArray> replies = lines({
-        "10.0.0.8 +UID3;", "10.0.0.7 +UID30;", "10.0.0.7 +UID5;", "10.0.0.7 !UID5.TYPE=LUMET_AC;",
-        "10.0.0.7 !UID5.A.ALIAS=Kitchen;", "10.0.0.7 !UID5.A.LED.MODE=ON;", "10.0.0.7 +SN5;",
+        "10.0.0.8 +UID3;",
+        "10.0.0.7 +UID30;",
+        "10.0.0.7 +UID5;",
+        "10.0.0.7 !UID5.TYPE=LUMET_AC;",
+        "10.0.0.7 !UID5.A.ALIAS=Kitchen;",
+        "10.0.0.7 !UID5.A.LED.MODE=ON;",
+        "10.0.0.7 +SN5;",
         "10.0.0.7 !UID5.ALIAS=Desk;",
     });
     for (const QByteArray& reply : replies) {

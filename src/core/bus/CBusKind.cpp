@@ -12,11 +12,11 @@ struct Keyword {
 constexpr int kPortRow = -1;
 
 constexpr std::array<Keyword, 26> kKeywords{{
-    {"VEXRS", 3},     {"MOTRA", 4},      {"TAVO", 5},        {"LUMET", 6},      {"SORIN", 6},
-    {"DMX", 6},       {"KADEL", 4},      {"FENLO", 8},       {"PORT", kPortRow}, {"IR", 9},
-    {"LED", 10},      {"MOTOR", 13},     {"LV", 14},         {"BUS", 15},       {"PHOTO", 11},
-    {"KEY", 16},      {"TORMA", 7},      {"VOLTAGE", 18},    {"PROXIMITY", 19}, {"RELAY", 20},
-    {"NETWORK", 21},  {"UDP", 22},       {"TELNET", 24},     {"SERIAL", 26},    {"LUTRON", 25},
+    {"VEXRS", 3},        {"MOTRA", 4},  {"TAVO", 5},     {"LUMET", 6},       {"SORIN", 6},
+    {"DMX", 6},          {"KADEL", 4},  {"FENLO", 8},    {"PORT", kPortRow}, {"IR", 9},
+    {"LED", 10},         {"MOTOR", 13}, {"LV", 14},      {"BUS", 15},        {"PHOTO", 11},
+    {"KEY", 16},         {"TORMA", 7},  {"VOLTAGE", 18}, {"PROXIMITY", 19},  {"RELAY", 20},
+    {"NETWORK", 21},     {"UDP", 22},   {"TELNET", 24},  {"SERIAL", 26},     {"LUTRON", 25},
     {"TEMPERATURE", 27},
 }};
 

@@ -10,9 +10,9 @@ public:
     static constexpr int kRoot = 0;
     static constexpr int kGateway = 1;
     static constexpr int kUntypedDevice = 2;
-    static constexpr int kInterface = 3;     // VEXRS
-    static constexpr int kMotorDevice = 4;   // MOTRA, KADEL
-    static constexpr int kLedDevice = 6;     // LUMET, SORIN, DMX
+    static constexpr int kInterface = 3;    // VEXRS
+    static constexpr int kMotorDevice = 4;  // MOTRA, KADEL
+    static constexpr int kLedDevice = 6;    // LUMET, SORIN, DMX
     static constexpr int kOtherPort = 12;
     static constexpr int kInterfacePort = 17;
     static constexpr int kMotorPort = 28;

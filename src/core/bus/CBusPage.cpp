@@ -43,7 +43,7 @@ CBusPage CBusPage::forItem(const pugi::xml_document& plan, const CBusTreeItem& i
     } else if (CBusKind::isListedSection(item.kind)) {
         page.port = item.port;
         page.section = item.element;
-        page.group = item.element.toStdString();
+        page.place.group = item.element.toStdString();
     } else if (CBusKind::isListedPort(item.kind) && item.isPort()) {
         page.port = item.port;
     } else {
@@ -55,7 +55,8 @@ CBusPage CBusPage::forItem(const pugi::xml_document& plan, const CBusTreeItem& i
     }
     page.action = Action::List;
     page.header = uidHeader(page.uid);
-    page.type = type.child_value();
+    page.place.type = type.child_value();
+    page.place.lookup = CSchemaPlace::Lookup::FirstEntry;
     if (!page.element) {
         page.element = CBusPlan::element(plan, item);
     }

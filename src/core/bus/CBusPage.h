@@ -1,9 +1,10 @@
 #pragma once
 
+#include "plan/CSchemaPlace.h"
+
 #include <QByteArray>
 #include <QString>
 #include <pugixml.hpp>
-#include <string>
 
 class CBusTreeItem;
 
@@ -26,9 +27,9 @@ public:
     // The value column's header.
     QString header;
     pugi::xml_node element;
-    // The validation schema's entry: the device type and the section within it.
-    std::string type;
-    std::string group;
+    // The validation schema's entry: the first one of the key in the device type's section,
+    // whatever port it is bound to.
+    CSchemaPlace place;
 
     quint32 gatewayAddress = 0;
     quint32 uid = 0;

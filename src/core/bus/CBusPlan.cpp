@@ -20,15 +20,6 @@ std::string CBusPlan::deviceKey(QByteArrayView attribute, quint32 number) {
     return deviceKey(attribute, std::to_string(number));
 }
 
-bool CBusPlan::isSection(const pugi::xml_node& child) {
-    return child.first_child().type() == pugi::node_element;
-}
-
-QString CBusPlan::sectionLabel(const char* name, const char* attributeValue) {
-    return QString::fromUtf8(name) + QStringLiteral(" (") + QString::fromUtf8(attributeValue) +
-           QLatin1Char(')');
-}
-
 pugi::xml_node CBusPlan::deviceConfiguration(const pugi::xml_document& plan,
                                              QByteArrayView attribute, quint32 number) {
     const std::string name(attribute.data(), static_cast<size_t>(attribute.size()));
@@ -54,8 +45,7 @@ pugi::xml_node CBusPlan::element(const pugi::xml_document& plan, const CBusTreeI
     for (const CBusTreeItem* step = &item; step != device; step = step->parent()) {
         path.insert(path.begin(), step);
     }
-    pugi::xml_node found =
-        deviceConfiguration(plan, device->deviceAttribute, device->deviceNumber);
+    pugi::xml_node found = deviceConfiguration(plan, device->deviceAttribute, device->deviceNumber);
     for (const CBusTreeItem* step : path) {
         if (!found) {
             break;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QString>
 #include <pugixml.hpp>
 #include <string>
 
@@ -16,10 +15,6 @@ public:
     // The key of a device by its own attribute and the text of its number ("UID:5").
     static std::string deviceKey(QByteArrayView attribute, std::string_view number);
     static std::string deviceKey(QByteArrayView attribute, quint32 number);
-    // A child that holds further elements first: a section, not a setting.
-    static bool isSection(const pugi::xml_node& child);
-    // "NAME (value)".
-    static QString sectionLabel(const char* name, const char* attributeValue);
 
     // Device_Configuration/DEVICE[@attribute='number'], the first one; null when the plan
     // has none.

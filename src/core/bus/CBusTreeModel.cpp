@@ -2,6 +2,8 @@
 
 #include "CBusKind.h"
 #include "CBusPlan.h"
+#include "plan/CPropertyLabel.h"
+#include "plan/CPropertyRows.h"
 #include "transport/CIpv4Address.h"
 
 #include <algorithm>
@@ -115,6 +117,14 @@ QVariant CBusTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 void CBusTreeModel::update(const pugi::xml_document& plan) {
+    update(plan, nullptr);
+}
+
+void CBusTreeModel::update(const pugi::xml_document& plan, const DeviceKeys& changed) {
+    update(plan, &changed);
+}
+
+void CBusTreeModel::update(const pugi::xml_document& plan, const DeviceKeys* changed) {
     const pugi::xml_node planElement = plan.document_element();
     const PlanParts parts = readPlanParts(planElement);
     for (const pugi::xml_node& network : planElement.children("Network_Configuration")) {
@@ -130,9 +140,12 @@ void CBusTreeModel::update(const pugi::xml_document& plan) {
                 }
                 const char* attribute = identity.name();
                 const quint32 number = CBusPlan::deviceNumber(identity.value());
-                CBusTreeItem* deviceItem = findOrAddDevice(gatewayItem, attribute, number);
-                const auto configuration =
-                    parts.devices.find(CBusPlan::deviceKey(attribute, number));
+                const auto [deviceItem, added] = findOrAddDevice(gatewayItem, attribute, number);
+                const std::string key = CBusPlan::deviceKey(attribute, number);
+                if (!added && changed != nullptr && !changed->contains(key)) {
+                    continue;
+                }
+                const auto configuration = parts.devices.find(key);
                 if (configuration != parts.devices.end()) {
                     updateDevice(deviceItem, configuration->second);
                 }
@@ -148,8 +161,8 @@ CBusTreeModel::PlanParts CBusTreeModel::readPlanParts(const pugi::xml_node& plan
             if (std::string_view(element.name()) == "DEVICE") {
                 for (const char* attribute : {"UID", "SN"}) {
                     if (const pugi::xml_attribute value = element.attribute(attribute)) {
-                        parts.devices.try_emplace(
-                            CBusPlan::deviceKey(attribute, value.value()), element);
+                        parts.devices.try_emplace(CBusPlan::deviceKey(attribute, value.value()),
+                                                  element);
                     }
                 }
             } else if (std::string_view(element.name()) == "UBRIX") {
@@ -162,8 +175,7 @@ CBusTreeModel::PlanParts CBusTreeModel::readPlanParts(const pugi::xml_node& plan
     return parts;
 }
 
-CBusTreeItem* CBusTreeModel::findOrAddGateway(const pugi::xml_node& entry,
-                                              const PlanParts& parts) {
+CBusTreeItem* CBusTreeModel::findOrAddGateway(const pugi::xml_node& entry, const PlanParts& parts) {
     const QByteArray address(entry.attribute("IP").value());
     if (const CBusTreeItem* known = gateway(address)) {
         return const_cast<CBusTreeItem*>(known);
@@ -184,8 +196,9 @@ CBusTreeItem* CBusTreeModel::findOrAddGateway(const pugi::xml_node& entry,
     return insert(m_root.get(), m_root->childCount(), std::move(added));
 }
 
-CBusTreeItem* CBusTreeModel::findOrAddDevice(CBusTreeItem* gateway, const char* attribute,
-                                             quint32 number) {
+std::pair<CBusTreeItem*, bool> CBusTreeModel::findOrAddDevice(CBusTreeItem* gateway,
+                                                              const char* attribute,
+                                                              quint32 number) {
     // Devices stand in ascending order of their number; "SN 812" and "UID 812" are two.
     int row = 0;
     for (; row < gateway->childCount(); ++row) {
@@ -194,7 +207,7 @@ CBusTreeItem* CBusTreeModel::findOrAddDevice(CBusTreeItem* gateway, const char* 
             break;
         }
         if (candidate->deviceNumber == number && candidate->deviceAttribute == attribute) {
-            return candidate;
+            return {candidate, false};
         }
     }
     auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Device, gateway);
@@ -204,7 +217,7 @@ CBusTreeItem* CBusTreeModel::findOrAddDevice(CBusTreeItem* gateway, const char* 
     added->deviceAttribute = attribute;
     added->deviceNumber = number;
     added->label = numberLabel(added->deviceAttribute, number);
-    return insert(gateway, row, std::move(added));
+    return {insert(gateway, row, std::move(added)), true};
 }
 
 void CBusTreeModel::updateDevice(CBusTreeItem* device, const pugi::xml_node& configuration) {
@@ -221,7 +234,7 @@ void CBusTreeModel::updateDevice(CBusTreeItem* device, const pugi::xml_node& con
                                    : numberLabel(device->deviceAttribute, device->deviceNumber),
                     deviceKind);
     for (const pugi::xml_node& element : configuration.children()) {
-        if (CBusPlan::isSection(element)) {
+        if (CPropertyRows::isSection(element)) {
             updateSection(findOrAddSection(device, element, deviceKind, deviceKindChanged),
                           element);
         }
@@ -249,7 +262,7 @@ CBusTreeItem* CBusTreeModel::findOrAddSection(CBusTreeItem* parent, const pugi::
             return candidate;
         }
     }
-    const QString baseLabel = named ? CBusPlan::sectionLabel(name, attributeValue) : fromXml(name);
+    const QString baseLabel = CPropertyLabel::make(name, attributeValue, named);
     auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Section, parent);
     added->kind = CBusKind::of(baseLabel.toStdString(), topLevel ? deviceKind : CBusKind::kRoot);
     added->label = baseLabel;
@@ -275,7 +288,7 @@ void CBusTreeModel::updateSection(CBusTreeItem* section, const pugi::xml_node& e
                             *alias != '\0' ? section->baseLabel + QLatin1Char(' ') + fromXml(alias)
                                            : section->baseLabel,
                             section->kind);
-        } else if (CBusPlan::isSection(child)) {
+        } else if (CPropertyRows::isSection(child)) {
             findOrAddSection(section, child, CBusKind::kRoot, false);
         }
     }

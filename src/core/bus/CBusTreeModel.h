@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 // The tree of the bus view, as the plan holds it: the root "KV network", the gateways of
 // Network_Configuration, below each the devices heard on its bus in ascending order of
@@ -30,8 +31,14 @@ public:
 
     // Only the root is left.
     void reset();
+    // Keys of devices ("UID:5", CBusPlan::deviceKey) whose settings changed.
+    using DeviceKeys = std::unordered_set<std::string>;
+
     // Adds what the plan has and the tree does not, and brings labels and kinds up to date.
     void update(const pugi::xml_document& plan);
+    // The same, reading the configuration only of new devices and of those named in
+    // changed: what a drain of replies can have changed, however large the site.
+    void update(const pugi::xml_document& plan, const DeviceKeys& changed);
     // Takes a gateway, device or section item out of the tree (not the root).
     void removeItem(const CBusTreeItem* item);
 
@@ -58,7 +65,10 @@ private:
 
     static PlanParts readPlanParts(const pugi::xml_node& plan);
     CBusTreeItem* findOrAddGateway(const pugi::xml_node& entry, const PlanParts& parts);
-    CBusTreeItem* findOrAddDevice(CBusTreeItem* gateway, const char* attribute, quint32 number);
+    // The device's item, and whether it was just made.
+    std::pair<CBusTreeItem*, bool> findOrAddDevice(CBusTreeItem* gateway, const char* attribute,
+                                                   quint32 number);
+    void update(const pugi::xml_document& plan, const DeviceKeys* changed);
     void updateDevice(CBusTreeItem* device, const pugi::xml_node& configuration);
     CBusTreeItem* findOrAddSection(CBusTreeItem* parent, const pugi::xml_node& element,
                                    int deviceKind, bool deviceKindChanged);

@@ -1,16 +1,27 @@
 #include "CBusTreeSync.h"
 
-#include "CBusTreeModel.h"
+#include "CBusPlan.h"
+#include "plan/CEnteredSetting.h"
 #include "plan/CUbrixVorelDoc.h"
 
 #include <QTimer>
 
 CBusTreeSync::CBusTreeSync(const CUbrixVorelDoc& doc, CBusTreeModel& model, QObject* parent)
-    : QObject(parent), m_doc(doc), m_model(model) {}
+    : QObject(parent), m_doc(doc), m_model(model) {
+    connect(&doc, &CUbrixVorelDoc::settingEntered, this, &CBusTreeSync::settingEntered);
+}
+
+void CBusTreeSync::settingEntered(const CEnteredSetting& setting) {
+    if (!setting.isGateway() && !m_wholePlan) {
+        m_changed.insert(CBusPlan::deviceKey(setting.attribute, setting.number.toStdString()));
+    }
+}
 
 void CBusTreeSync::documentUpdated(quint32 hint) {
     if ((hint & CUbrixVorelDoc::kHintRestructured) != 0) {
         m_model.reset();
+        m_wholePlan = true;
+        m_changed.clear();
         schedule();
     } else if ((hint & (CUbrixVorelDoc::kHintDeviceAnnounced | CUbrixVorelDoc::kHintSettings)) !=
                0) {
@@ -31,6 +42,12 @@ void CBusTreeSync::syncNow() {
         return;
     }
     m_pending = false;
-    m_model.update(m_doc.plan());
+    if (m_wholePlan) {
+        m_model.update(m_doc.plan());
+    } else {
+        m_model.update(m_doc.plan(), m_changed);
+    }
+    m_wholePlan = false;
+    m_changed.clear();
     emit synced();
 }

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "CBusTreeModel.h"
+
 #include <QObject>
 
-class CBusTreeModel;
 class CUbrixVorelDoc;
+struct CEnteredSetting;
 
 // Keeps the bus view's tree following the plan. A drain of replies only marks the tree
-// stale; one pass brings it up to date on the next turn of the event loop, however many
-// drains came before it, so that a site reporting at full speed never has the tree walked
-// once per datagram.
+// stale and notes which devices reported; one pass brings it up to date on the next turn of
+// the event loop, however many drains came before it, and reads only what they changed, so
+// that a site reporting at full speed never has its whole plan walked once per datagram.
 class CBusTreeSync : public QObject {
     Q_OBJECT
 
@@ -27,8 +29,12 @@ signals:
 
 private:
     void schedule();
+    void settingEntered(const CEnteredSetting& setting);
 
     const CUbrixVorelDoc& m_doc;
     CBusTreeModel& m_model;
     bool m_pending = false;
+    // The next pass reads every device: the tree starts again, or it never read the plan.
+    bool m_wholePlan = true;
+    CBusTreeModel::DeviceKeys m_changed;
 };

@@ -29,6 +29,11 @@ int CManualTimerSource::activeTimerCount() const {
     return count;
 }
 
+std::optional<std::chrono::milliseconds> CManualTimerSource::nextDue() const {
+    const CManualTickTimer* next = nextDueBy(std::chrono::milliseconds::max());
+    return next != nullptr ? std::optional(next->due()) : std::nullopt;
+}
+
 CManualTickTimer* CManualTimerSource::nextDueBy(std::chrono::milliseconds limit) const {
     CManualTickTimer* next = nullptr;
     for (CManualTickTimer* timer : m_schedule->timers) {
@@ -40,7 +45,3 @@ CManualTickTimer* CManualTimerSource::nextDueBy(std::chrono::milliseconds limit)
     return next;
 }
 
-std::optional<std::chrono::milliseconds> CManualTimerSource::nextDue() const {
-    const CManualTickTimer* next = nextDueBy(std::chrono::milliseconds::max());
-    return next != nullptr ? std::optional(next->due()) : std::nullopt;
-}

@@ -365,8 +365,21 @@ void CUbrixVorelDoc::addLogEntry(const QByteArray& line) {
 }
 
 void CUbrixVorelDoc::AddMsg() {
+    drain(QDeadlineTimer(QDeadlineTimer::Forever));
+}
+
+bool CUbrixVorelDoc::AddMsgFor(std::chrono::milliseconds budget) {
+    return drain(QDeadlineTimer(budget));
+}
+
+bool CUbrixVorelDoc::drain(const QDeadlineTimer& deadline) {
     quint32 hint = kHintNone;
+    bool outOfTime = false;
     while (!m_inbound.isEmpty()) {
+        if (deadline.hasExpired()) {
+            outOfTime = true;
+            break;
+        }
         const QByteArray line = m_inbound.pop();
         appendToHistory(line);
         try {
@@ -376,12 +389,13 @@ void CUbrixVorelDoc::AddMsg() {
         } catch (const CXmlError&) {
             writeErrorLog(kAddMsgError + line);
             m_log.flush();
-            return;
+            return false;
         }
     }
     // A burst is on disk as soon as it is through, whoever reads the file.
     m_log.flush();
     emit updateAllViews(hint);
+    return outOfTime;
 }
 
 bool CUbrixVorelDoc::handleLine(const QByteArray& line, quint32& hint) {

@@ -11,9 +11,11 @@
 #include "project/CProjectPlace.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,6 +59,10 @@ public:
 
     // Drains the inbound queue into the traffic history and enters the replies.
     void AddMsg();
+    // The same for at most about budget: a burst of thousands of replies is entered in
+    // slices, and whoever drains lets the event loop run between them. True when the budget
+    // ran out with lines still queued (every slice ends with its views' update).
+    bool AddMsgFor(std::chrono::milliseconds budget);
     // A line of the program's own (an upload's progress) into the traffic history and its
     // log, shown at once like a received line but never taken for a reply.
     void addLogEntry(const QByteArray& line);
@@ -145,6 +151,9 @@ signals:
     void templateChanged();
 
 private:
+    // Drains until the queue is empty, a line ends the drain, or the deadline passed; true
+    // in the last case.
+    bool drain(const QDeadlineTimer& deadline);
     void appendToHistory(QByteArray line);
     bool openLog();
     // Each returns false when the drain must stop at this line.

@@ -1,6 +1,7 @@
 #include "CFirmwareUpdater.h"
 
 #include "IProgramLauncher.h"
+#include "bus/CBusTreeItem.h"
 
 QStringList CFirmwareUpdater::arguments(QByteArrayView gateway, QByteArrayView deviceAttribute,
                                         quint32 deviceNumber) {
@@ -13,6 +14,14 @@ QStringList CFirmwareUpdater::arguments(QByteArrayView gateway, QByteArrayView d
             QStringLiteral("KLOMB"),
             deviceAttribute == "SN" ? QStringLiteral("/S") : QStringLiteral("/U"),
             QString::number(deviceNumber)};
+}
+
+std::optional<QStringList> CFirmwareUpdater::argumentsFor(const CBusTreeItem& item) {
+    const CBusTreeItem* device = item.deviceItem();
+    if (device == nullptr) {
+        return std::nullopt;
+    }
+    return arguments(device->gatewayText, device->deviceAttribute, device->deviceNumber);
 }
 
 CFirmwareUpdater::Launch CFirmwareUpdater::launch(IProgramLauncher& launcher,

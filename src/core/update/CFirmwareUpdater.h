@@ -3,7 +3,9 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
+class CBusTreeItem;
 class IProgramLauncher;
 
 // The firmware update tool, started for one bus device behind one gateway with the command
@@ -22,6 +24,9 @@ public:
 
     static QStringList arguments(QByteArrayView gateway, QByteArrayView deviceAttribute,
                                  quint32 deviceNumber);
+    // The arguments for the device an item of the bus view belongs to (the device itself or
+    // one of its sections); nothing for the root or a gateway.
+    static std::optional<QStringList> argumentsFor(const CBusTreeItem& item);
     static Launch launch(IProgramLauncher& launcher, const QString& program,
                          const QStringList& arguments);
     // What the user is told about a launch that did not start the tool; empty when it did.

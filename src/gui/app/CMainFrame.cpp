@@ -72,7 +72,7 @@ bool isMotorKeypadStatus(const QByteArray& text) {
 }  // namespace
 
 CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, QWidget* parent)
-    : QMainWindow(parent), m_context(context) {
+    : QMainWindow(parent), m_context(context), m_replyDrain(context.doc) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     m_title = QString::fromLatin1(newerReleaseAnnounced ? kTitleNewerRelease : kTitle);
@@ -394,11 +394,7 @@ void CMainFrame::OnChildClosed(int child) {
 }
 
 void CMainFrame::OnRxQueued() {
-    // One drain empties the queue; the further announcements of the same burst find it
-    // empty and would only repeat the views' update.
-    if (!m_context.doc.inboundQueue().isEmpty()) {
-        m_context.doc.AddMsg();
-    }
+    m_replyDrain.linesQueued();
 }
 
 void CMainFrame::OnRxBracket(const QByteArray& text) {

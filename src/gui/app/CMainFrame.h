@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CViewContext.h"
+#include "plan/CReplyDrain.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -130,6 +131,7 @@ private:
 
     CViewContext m_context;
     QString m_title;
+    CReplyDrain m_replyDrain;
     QHash<int, QAction*> m_commands;
     QHash<int, std::function<void()>> m_handlers;
     QSet<int> m_alwaysDisabled;
