@@ -222,7 +222,14 @@ void TestBusTree::pages() {
     if (!command.isEmpty()) {
         const QByteArray key = command.mid(command.lastIndexOf('.') + 1).split('=').front();
         const QByteArray value = command.split('=').back().chopped(1);
-        QCOMPARE(page.setCommand(key, {}, value), command);
+        QString refusal;
+        QCOMPARE(page.command(QString::fromLatin1(key), QString::fromLatin1(value), refusal),
+                 command);
+        QCOMPARE(page.command(QStringLiteral("PRESET (12345678)"), QStringLiteral("1"), refusal),
+                 command.left(command.lastIndexOf('.') + 1) + "PRESET.12345678=1;");
+        QCOMPARE(page.command(QString::fromLatin1(key), QStringLiteral("a;b"), refusal),
+                 QByteArray());
+        QVERIFY(refusal.contains(QLatin1String("\";\"")));
     }
 }
 

@@ -3,7 +3,11 @@
 #include "CBusKind.h"
 #include "CBusPlan.h"
 #include "CBusTreeItem.h"
+#include "plan/CPropertyLabel.h"
 #include "protocol/CCommands.h"
+#include "protocol/CValueValidator.h"
+
+#include <QList>
 
 namespace {
 
@@ -63,7 +67,20 @@ CBusPage CBusPage::forItem(const pugi::xml_document& plan, const CBusTreeItem& i
     return page;
 }
 
-QByteArray CBusPage::setCommand(QByteArrayView key, QByteArrayView index,
-                                QByteArrayView value) const {
-    return CCommands::busDeviceSetting(uid, port, section, key, index, value, ";");
+QByteArray CBusPage::command(const QString& rowLabel, const QString& value,
+                             QString& refusal) const {
+    if (action != Action::List) {
+        return {};
+    }
+    const CPropertyLabel::Parts parts = CPropertyLabel::split(rowLabel);
+    QList<QByteArray> wire;
+    for (const QString& text : {parts.key, parts.index, value}) {
+        CValueValidator::Result checked = CValueValidator::check(text);
+        if (!checked.accepted()) {
+            refusal = checked.refusal;
+            return {};
+        }
+        wire.append(std::move(checked.wire));
+    }
+    return CCommands::busDeviceSetting(uid, port, section, wire[0], wire[1], wire[2], ";");
 }

@@ -36,6 +36,8 @@ public:
     QByteArray port;
     QByteArray section;
 
-    // The set command for a row of this page: "#UIDn[.port][.section].key[.index]=value;".
-    QByteArray setCommand(QByteArrayView key, QByteArrayView index, QByteArrayView value) const;
+    // The set command for a row of this page, "#UIDn[.port][.section].key[.index]=value;",
+    // with the key and index read from the row's label. Empty, with the reason in refusal,
+    // when a part may not go out (the value check of every value that is sent).
+    QByteArray command(const QString& rowLabel, const QString& value, QString& refusal) const;
 };

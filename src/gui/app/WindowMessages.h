@@ -27,6 +27,10 @@ enum Message : int {
     UMW_RX_BRACKET = 0x8306,
     // Receive thread -> main frame (CTransport::rxBang -> CMainFrame::OnRxBang).
     UMW_RX_BANG = 0x8310,
+    // Bus collection -> bus view (CSequenceRun::progress and CSequenceRun::finished of the
+    // sequencer's "collect" run, which the bus view shows while it is there).
+    UMW_COLLECT_PROGRESS = 0x8104,
+    UMW_COLLECT_DONE = 0x8200,
     // Main frame -> LED and motor keypads (IFrameChild::OnKeypadStatus, queued).
     UMW_KEYPAD_STATUS = 0x8312,
     // The uploads run on the GUI thread (CUploadRun) and report to their dialog

@@ -1,0 +1,563 @@
+#include "CUbrixVorelTMap.h"
+
+#include "CBusTreeIcons.h"
+#include "app/CDialogService.h"
+#include "app/CPopupMenus.h"
+#include "app/CommandIds.h"
+#include "bus/CBusCollection.h"
+#include "bus/CPresetFile.h"
+#include "common/CXPathNumber.h"
+#include "common/CXPathQuery.h"
+#include "common/CXmlError.h"
+#include "common/ITickTimer.h"
+#include "common/ITimerSource.h"
+#include "controls/CPropertyList.h"
+#include "plan/CPropertyRows.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "plan/CValidationSchema.h"
+#include "protocol/CCommands.h"
+#include "sequence/CSequencer.h"
+#include "settings/CSettings.h"
+#include "transport/CIpv4Address.h"
+#include "transport/CTransport.h"
+#include "update/CFirmwareUpdater.h"
+#include "update/CProcessLauncher.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTreeWidth = 220;
+
+QString runName(const char* name) {
+    return QString::fromLatin1(name);
+}
+
+}  // namespace
+
+CUbrixVorelTMap::CUbrixVorelTMap(const CViewContext& context, QWidget* parent)
+    : CFormView(parent),
+      m_context(context),
+      m_sync(context.doc, m_model),
+      m_firewallTimer(context.sequencer.timers().createTimer()) {
+    buildForm();
+    m_firewallTimer->setTickHandler([this] { onFirewallTimer(); });
+    // A collection started before this view was made goes on; this view shows it.
+    attachCollection(m_context.sequencer.run(runName(CBusCollection::kRunName)));
+}
+
+CUbrixVorelTMap::~CUbrixVorelTMap() {
+    // The tree and its icons are widgets of this view and outlive its members by a moment.
+    m_icons->setSourceModel(nullptr);
+}
+
+void CUbrixVorelTMap::buildForm() {
+    m_icons = new CBusTreeIcons(this);
+    m_icons->setSourceModel(&m_model);
+    m_tree = new QTreeView(this);
+    m_tree->setModel(m_icons);
+    m_tree->setHeaderHidden(true);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setUniformRowHeights(true);
+    m_tree->setFixedWidth(kTreeWidth);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelTMap::OnNMClickTree3);
+    connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelTMap::showPopup);
+    // New gateways and devices show at once below their parent, as they always have.
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex& parent) {
+                const CBusTreeItem* item = m_model.item(parent);
+                if (item != nullptr && item->role() != CBusTreeItem::Role::Device &&
+                    item->role() != CBusTreeItem::Role::Section) {
+                    m_tree->expand(m_icons->mapFromSource(parent));
+                }
+            });
+
+    m_list = new CPropertyList(this);
+    connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);
+    connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelTMap::commit);
+
+    auto makeButton = [this](const char* caption, QWidget* parent) {
+        auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+        button->setAutoDefault(false);
+        return button;
+    };
+    auto* discover = new QGroupBox(QStringLiteral("Discover"), this);
+    m_ubrixs = makeButton("Ubrixs", discover);
+    m_devices = makeButton("Devices", discover);
+    auto* discoverLayout = new QHBoxLayout(discover);
+    discoverLayout->addWidget(m_ubrixs);
+    discoverLayout->addWidget(m_devices);
+
+    auto* uidGroup = new QGroupBox(QStringLiteral("UID"), this);
+    m_set = makeButton("Set", uidGroup);
+    m_uid = new QLineEdit(uidGroup);
+    m_uid->setMaxLength(kUidFieldLength);
+    m_uid->setMaximumWidth(70);
+    auto* uidLayout = new QHBoxLayout(uidGroup);
+    uidLayout->addWidget(m_set);
+    uidLayout->addWidget(m_uid);
+
+    auto* data = new QGroupBox(QStringLiteral("Data"), this);
+    m_collect = makeButton("Collect", data);
+    m_progress = new QProgressBar(data);
+    m_progress->setTextVisible(false);
+    m_progress->setRange(0, CBusCollection::kProgressRange);
+    m_stop = makeButton("Stop", data);
+    auto* dataLayout = new QHBoxLayout(data);
+    dataLayout->addWidget(m_collect);
+    dataLayout->addWidget(m_progress, 1);
+    dataLayout->addWidget(m_stop);
+
+    connect(m_ubrixs, &QPushButton::clicked, this, &CUbrixVorelTMap::OnDiscover);
+    connect(m_devices, &QPushButton::clicked, this, &CUbrixVorelTMap::OnRegister);
+    connect(m_set, &QPushButton::clicked, this, &CUbrixVorelTMap::OnSetUid);
+    connect(m_collect, &QPushButton::clicked, this, &CUbrixVorelTMap::OnCollect);
+    connect(m_stop, &QPushButton::clicked, this, [this] {
+        if (m_collection) {
+            m_collection->stop();
+        }
+    });
+
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(discover);
+    actions->addWidget(uidGroup);
+    actions->addWidget(data, 1);
+    auto* right = new QVBoxLayout;
+    right->addLayout(actions);
+    right->addWidget(m_list, 1);
+    auto* form = new QHBoxLayout(this);
+    form->addWidget(m_tree);
+    form->addLayout(right, 1);
+}
+
+void CUbrixVorelTMap::OnInitialUpdate() {
+    if (!m_collection) {
+        m_progress->hide();
+        m_stop->hide();
+    }
+    m_uid->setText(QStringLiteral("1"));
+    m_tree->expand(m_icons->mapFromSource(m_model.indexOf(m_model.root())));
+    m_context.doc.notifyViews(CUbrixVorelDoc::kHintDeviceAnnounced);
+}
+
+void CUbrixVorelTMap::OnUpdate(quint32 hint) {
+    if ((hint & CUbrixVorelDoc::kHintRestructured) != 0) {
+        // A whole plan was loaded: nothing of the old tree or page belongs to it.
+        m_list->clearRows();
+        clearPage();
+    }
+    m_sync.documentUpdated(hint);
+}
+
+const CBusTreeItem* CUbrixVorelTMap::selection() const {
+    return m_model.item(m_icons->mapToSource(m_tree->currentIndex()));
+}
+
+void CUbrixVorelTMap::select(const CBusTreeItem* item) {
+    m_tree->setCurrentIndex(m_icons->mapFromSource(m_model.indexOf(item)));
+}
+
+void CUbrixVorelTMap::clearPage() {
+    m_page.reset();
+    m_list->setValueHeader(QString());
+}
+
+void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
+    m_list->setValueHeader(QString());
+    const CBusTreeItem* item = m_model.item(m_icons->mapToSource(index));
+    if (item == nullptr) {
+        return;
+    }
+    m_tree->setFocus();
+    m_tree->setCurrentIndex(index);
+    m_list->clearRows();
+    m_page.reset();
+    try {
+        CBusPage page = CBusPage::forItem(m_context.doc.plan(), *item);
+        m_list->setValueHeader(page.header);
+        switch (page.action) {
+            case CBusPage::Action::Nothing:
+                break;
+            case CBusPage::Action::QueryDevice:
+                send(CCommands::busDeviceQuery(page.uid), page.gatewayAddress);
+                break;
+            case CBusPage::Action::NoType:
+                logError("OnNMClickTree3");
+                break;
+            case CBusPage::Action::List:
+                m_list->setRows(CPropertyRows::list(
+                    page.element, CValidationSchema(m_context.doc.schema()), page.place));
+                page.element = {};  // the plan moves on; the page keeps only where values go
+                m_page = std::move(page);
+                break;
+        }
+    } catch (const CXmlError&) {
+        logError("OnNMClickTree3");
+    }
+}
+
+void CUbrixVorelTMap::commit(int row, int column) {
+    if (row < 0 || column != CPropertyList::kValueColumn) {
+        return;
+    }
+    // A device always gets its values in upper case.
+    const QString value = m_list->cellText(row, column).toUpper();
+    if (!m_list->takeModified(row)) {
+        return;
+    }
+    m_list->setCellText(row, value);
+    if (!m_page) {
+        return;
+    }
+    QString refusal;
+    const QByteArray command = m_page->command(m_list->cellText(row, 0), value, refusal);
+    if (command.isEmpty()) {
+        if (!refusal.isEmpty()) {
+            CDialogService::message(refusal);
+        }
+        putBack(row);
+        return;
+    }
+    // The plan changes when the device's echo comes back; a value that did not leave is put
+    // back, so the list never shows what the device did not get.
+    if (!send(command, m_page->gatewayAddress)) {
+        putBack(row);
+    }
+}
+
+void CUbrixVorelTMap::putBack(int row) {
+    if (row < m_list->rowCount()) {
+        m_list->setCellText(row, m_list->row(row).value);
+    }
+}
+
+void CUbrixVorelTMap::OnDiscover() {
+    m_list->clearRows();
+    clearPage();
+    m_model.reset();
+    m_tree->expand(m_icons->mapFromSource(m_model.indexOf(m_model.root())));
+    // The run belongs to the sequencer: a view switch in the pause after the probe does
+    // not lose the question.
+    CTransport& transport = m_context.transport;
+    std::vector<CPacedStep> steps;
+    if (m_context.doc.firewallSuspect().load()) {
+        m_firewallTimer->start(kFirewallWait);
+        steps.push_back({[&transport](CSequenceRun&) {
+                             transport.ProbeFirewall();
+                             return true;
+                         },
+                         kProbePause,
+                         {}});
+    }
+    steps.push_back({[&transport](CSequenceRun&) {
+                         return transport.SendText(CCommands::gatewayNameQuery(),
+                                                   CIpv4Address::kBroadcast);
+                     },
+                     std::chrono::milliseconds(0),
+                     {}});
+    m_context.sequencer.start(runName(kDiscoveryRun), CSequenceRun::fromList(std::move(steps)));
+}
+
+void CUbrixVorelTMap::onFirewallTimer() {
+    m_firewallTimer->stop();
+    if (m_context.doc.firewallSuspect().load()) {
+        CDialogService::message(QString::fromLatin1(kFirewallBlocked));
+    }
+}
+
+void CUbrixVorelTMap::OnRegister() {
+    const CBusTreeItem* item = selection();
+    const CBusTreeItem* gateway = item != nullptr ? item->gatewayItem() : nullptr;
+    send(CCommands::busRegister(),
+         gateway != nullptr ? gateway->gatewayAddress : CIpv4Address::kBroadcast);
+}
+
+void CUbrixVorelTMap::OnSetUid() {
+    const auto uid = static_cast<int>(
+        CXPathNumber::leadingInteger(m_uid->text().left(kUidFieldLength).toStdString()));
+    if (uid <= 0) {
+        return;
+    }
+    const CBusTreeItem* item = selection();
+    if (item == nullptr) {
+        CDialogService::message(QString::fromLatin1(kSelectFirst));
+        return;
+    }
+    if (item->role() == CBusTreeItem::Role::Gateway) {
+        if (confirmUid(uid, *item) &&
+            send(CCommands::busAssignNext(uid), item->gatewayAddress)) {
+            CDialogService::message(QString::fromLatin1(kPressDiscovery));
+        }
+        return;
+    }
+    if (item->role() != CBusTreeItem::Role::Device || !item->isSerialDevice()) {
+        return;
+    }
+    const CBusTreeItem* gateway = item->gatewayItem();
+    const quint32 serial = item->deviceNumber;
+    const QByteArray gatewayText = gateway->gatewayText;
+    // Sent first: a device that was not told its UID stays in the plan, the field as it is.
+    if (!confirmUid(uid, *gateway) ||
+        !send(CCommands::busAssignSerial(serial, uid), gateway->gatewayAddress)) {
+        return;
+    }
+    m_model.removeItem(item);
+    m_context.doc.removeBusDevice(gatewayText, QByteArray::number(serial), "SN");
+    m_list->clearRows();
+    clearPage();
+    m_uid->setText(QString::number(uid + 1));
+}
+
+bool CUbrixVorelTMap::confirmUid(int uid, const CBusTreeItem& gateway) {
+    CXPathQuery taken(
+        "/Plan/Network_Configuration/UBRIX[@IP = $ip]/DEVICE[@UID = $uid]", {"ip", "uid"});
+    taken.set("ip", gateway.gatewayText.toStdString());
+    taken.set("uid", std::to_string(uid));
+    if (!taken.first(m_context.doc.plan())) {
+        return true;
+    }
+    return CDialogService::message(QString::fromLatin1(kConfirmDuplicateUid)
+                                       .arg(uid)
+                                       .arg(QString::fromLatin1(gateway.gatewayText)),
+                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CUbrixVorelTMap::OnCollect() {
+    if (m_collection) {
+        return;
+    }
+    if (!CBusCollection::hasDevices(m_context.doc.plan())) {
+        CDialogService::message(QString::fromLatin1(CBusCollection::kNoDevices));
+        return;
+    }
+    CTransport& transport = m_context.transport;
+    CSequenceRun* run = m_context.sequencer.start(
+        runName(CBusCollection::kRunName),
+        CBusCollection::steps(m_context.doc,
+                              [&transport](QByteArrayView text, quint32 address) {
+                                  return transport.SendText(text, address);
+                              }),
+        CBusCollection::pacingOf(m_context.settings.collectPacing));
+    attachCollection(run);
+}
+
+void CUbrixVorelTMap::attachCollection(CSequenceRun* run) {
+    if (run == nullptr || !run->isRunning()) {
+        return;
+    }
+    m_collection = run;
+    m_collect->setEnabled(false);
+    m_progress->setValue(run->lastProgress());
+    m_progress->show();
+    m_stop->show();
+    connect(run, &CSequenceRun::progress, m_progress, &QProgressBar::setValue);
+    connect(run, &CSequenceRun::finished, this, &CUbrixVorelTMap::collectionEnded);
+}
+
+void CUbrixVorelTMap::collectionEnded() {
+    m_collection = nullptr;
+    m_progress->hide();
+    m_stop->hide();
+    m_collect->setEnabled(true);
+}
+
+void CUbrixVorelTMap::showPopup(const QPoint& position) {
+    if (m_popup) {
+        m_popup->close();
+    }
+    m_popup = CPopupMenus::create(vorel::cmd::kPopupBusView, this);
+    m_popup->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_popup, &QMenu::triggered, this,
+            [this](QAction* action) { OnCommand(action->data().toInt()); });
+    m_popup->popup(m_tree->viewport()->mapToGlobal(position));
+}
+
+bool CUbrixVorelTMap::handlesCommand(int command) const {
+    switch (command) {
+        case vorel::cmd::kUploadCmsFile:
+            // One upload at a time.
+            return m_context.sequencer.run(runName(CPresetFile::kRunName)) == nullptr;
+        case vorel::cmd::kTmapRefresh:
+        case vorel::cmd::kTmapDelete:
+        case vorel::cmd::kTmapIdentify:
+        case vorel::cmd::kTmapUpdate:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CUbrixVorelTMap::OnCommand(int command) {
+    switch (command) {
+        case vorel::cmd::kUploadCmsFile:
+            OnUploadCmsFile();
+            break;
+        case vorel::cmd::kTmapRefresh:
+            OnTmapRefresh();
+            break;
+        case vorel::cmd::kTmapDelete:
+            OnTmapDelete();
+            break;
+        case vorel::cmd::kTmapIdentify:
+            OnTmapIdentify();
+            break;
+        case vorel::cmd::kTmapUpdate:
+            OnTmapUpdate();
+            break;
+        default:
+            break;
+    }
+}
+
+void CUbrixVorelTMap::OnTmapRefresh() {
+    const CBusTreeItem* item = selection();
+    if (item == nullptr) {
+        return;
+    }
+    if (item->role() == CBusTreeItem::Role::Root) {
+        OnDiscover();
+        return;
+    }
+    const CBusTreeItem* gateway = item->gatewayItem();
+    const CBusTreeItem* device = item->deviceItem();
+    if (device == nullptr) {
+        send(CCommands::busRegister(), gateway->gatewayAddress);
+        return;
+    }
+    // A device known by its serial number is asked to announce itself again; one with a
+    // UID for all its settings. Its answers rebuild it, so it goes once the question left.
+    const QByteArray attribute = device->deviceAttribute;
+    const quint32 number = device->deviceNumber;
+    const QByteArray question = device->isSerialDevice() ? CCommands::busRegister()
+                                                         : CCommands::busDeviceQuery(number);
+    if (send(question, gateway->gatewayAddress)) {
+        m_list->clearRows();
+        clearPage();
+        deleteDevice(attribute, number);
+    }
+}
+
+void CUbrixVorelTMap::OnTmapDelete() {
+    m_list->clearRows();
+    clearPage();
+    const CBusTreeItem* item = selection();
+    try {
+        if (item == nullptr || item->role() == CBusTreeItem::Role::Root) {
+            // Nothing is saved automatically: emptying the whole map is asked first.
+            if (CDialogService::message(QString::fromLatin1(kConfirmDeleteAll),
+                                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+                m_context.doc.clearAll();
+                m_model.reset();
+            }
+        } else if (item->role() == CBusTreeItem::Role::Gateway) {
+            const QByteArray address = item->gatewayText;
+            m_model.removeItem(item);
+            m_context.doc.removeGateway(address);
+        } else {
+            const CBusTreeItem* device = item->deviceItem();
+            deleteDevice(device->deviceAttribute, device->deviceNumber);
+        }
+    } catch (const CXmlError&) {
+        logError("OnTmapDelete");
+    }
+}
+
+void CUbrixVorelTMap::deleteDevice(QByteArrayView attribute, quint32 number) {
+    const QByteArray name = attribute.toByteArray();
+    for (int row = 0; row < m_model.root()->childCount(); ++row) {
+        m_model.removeItem(m_model.device(m_model.root()->child(row)->gatewayText, name, number));
+    }
+    m_context.doc.removeDevice(name, number);
+}
+
+void CUbrixVorelTMap::OnTmapIdentify() {
+    const CBusTreeItem* item = selection();
+    if (item == nullptr || item->role() == CBusTreeItem::Role::Root) {
+        return;
+    }
+    const CBusTreeItem* device = item->deviceItem();
+    if (device == nullptr) {
+        send(CCommands::gatewayIdentify(), item->gatewayAddress);
+    } else if (device->isSerialDevice()) {
+        send(CCommands::busIdentifySerial(device->deviceNumber), device->gatewayAddress);
+    } else {
+        send(CCommands::busIdentifyUid(device->deviceNumber), device->gatewayAddress);
+    }
+}
+
+void CUbrixVorelTMap::OnTmapUpdate() {
+    const CBusTreeItem* item = selection();
+    const std::optional<QStringList> arguments =
+        item != nullptr ? CFirmwareUpdater::argumentsFor(*item) : std::nullopt;
+    if (!arguments) {
+        return;
+    }
+    CProcessLauncher launcher;
+    const QString& program = m_context.settings.updaterProgram;
+    const QString failure =
+        CFirmwareUpdater::message(CFirmwareUpdater::launch(launcher, program, *arguments), program);
+    if (!failure.isEmpty()) {
+        CDialogService::message(failure);
+    }
+}
+
+void CUbrixVorelTMap::OnUploadCmsFile() {
+    m_tree->setFocus();
+    const CBusTreeItem* item = selection();
+    const CBusTreeItem* device = item != nullptr ? item->deviceItem() : nullptr;
+    if (device == nullptr || item->role() != CBusTreeItem::Role::Section ||
+        item->kind != CBusKind::kLed || device->isSerialDevice()) {
+        CDialogService::message(QString::fromLatin1(kSelectLed));
+        return;
+    }
+    const quint32 uid = device->deviceNumber;
+    const quint32 gateway = device->gatewayAddress;
+    const QString path =
+        CDialogService::openFileName(QString(), QString(), QString::fromLatin1(CPresetFile::kFilter));
+    if (path.isEmpty()) {
+        return;
+    }
+    const CPresetFile::Contents contents = CPresetFile::read(path);
+    if (!contents.ok()) {
+        CDialogService::message(contents.error);
+        return;
+    }
+    CTransport& transport = m_context.transport;
+    CSequenceRun* run = m_context.sequencer.start(
+        runName(CPresetFile::kRunName),
+        CPresetFile::steps(contents.presets, uid, gateway,
+                           [&transport](QByteArrayView text, quint32 address) {
+                               return transport.SendText(text, address);
+                           }),
+        CPacing::Fixed);
+    const auto tellOutcome = [](CSequenceRun::Outcome outcome) {
+        if (outcome == CSequenceRun::Outcome::Completed) {
+            CDialogService::message(QString::fromLatin1(CPresetFile::kComplete));
+        }
+    };
+    // An empty file is over at once; otherwise the user is told even when he has moved to
+    // another view meanwhile.
+    if (run->outcome()) {
+        tellOutcome(*run->outcome());
+    } else {
+        connect(run, &CSequenceRun::finished, &m_context.sequencer, tellOutcome);
+    }
+}
+
+bool CUbrixVorelTMap::send(QByteArrayView text, quint32 address) {
+    return m_context.transport.SendText(text, address);
+}
+
+void CUbrixVorelTMap::logError(const char* handler) const {
+    m_context.doc.writeErrorLog(QByteArray("Error in CUbrixVorelTMap::") + handler);
+}
