@@ -46,13 +46,16 @@ CUbrixVorelApp::Options parseCommandLine(const QApplication& application) {
 std::shared_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
     constexpr int kGateways = 3;
     constexpr int kDevicesPerGateway = 4;
+    // One device of every bus waits for its UID, for the bus view's addressing.
+    constexpr int kUnaddressedPerGateway = 1;
     CSimNetwork::Options options;
     options.sendPort = program.transport().sendPort();
     options.replyPort = program.transport().receivePort();
     QString error;
     auto site = CSimNetwork::startDemo(
         kGateways, kDevicesPerGateway,
-        CModelTemplateFolder::find(QCoreApplication::applicationDirPath()), error, options);
+        CModelTemplateFolder::find(QCoreApplication::applicationDirPath()), error, options,
+        kUnaddressedPerGateway);
     if (!site) {
         program.notifier().showMessage(
             QStringLiteral("The demonstration site could not start:\n%1").arg(error));

@@ -573,7 +573,7 @@ CSimNetwork::Counters CSimNetwork::counters() const {
 
 std::unique_ptr<CSimNetwork> CSimNetwork::startDemo(int gateways, int devicesPerGateway,
                                                     const QString& templateFolder, QString& error,
-                                                    Options options) {
+                                                    Options options, int unaddressedPerGateway) {
     auto models = std::make_shared<CSimModels>();
     if (!models->load(templateFolder, error)) {
         return nullptr;
@@ -583,6 +583,7 @@ std::unique_ptr<CSimNetwork> CSimNetwork::startDemo(int gateways, int devicesPer
         config.addresses.append(CIpv4Address::fromHostOrder(INADDR_LOOPBACK + 1u + g));
     }
     config.devicesPerGateway = devicesPerGateway;
+    config.unaddressedPerGateway = unaddressedPerGateway;
     auto site = CSimSiteBuilder::build(models, config, error);
     if (!site) {
         return nullptr;

@@ -85,10 +85,12 @@ public:
     const Options& options() const { return m_options; }
 
     // A site of gateways on 127.0.0.2, 127.0.0.3, ... for the demonstration mode: it
-    // listens on loopback only and answers only loopback askers.
+    // listens on loopback only and answers only loopback askers. The last unaddressed
+    // devices of every bus wait for a UID.
     static std::unique_ptr<CSimNetwork> startDemo(int gateways, int devicesPerGateway,
                                                   const QString& templateFolder, QString& error,
-                                                  Options options = {});
+                                                  Options options = {},
+                                                  int unaddressedPerGateway = 0);
 
 private:
     struct Listener {

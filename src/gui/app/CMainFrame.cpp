@@ -16,6 +16,7 @@
 #include "upload/CUploadDialogs.h"
 #include "views/CUbrixVorelMap.h"
 #include "views/CUbrixVorelNet.h"
+#include "views/CUbrixVorelTMap.h"
 #include "views/CUbrixVorelUbrix.h"
 #include "views/CUbrixVorelView.h"
 
@@ -103,6 +104,9 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
                 CUploadDialogs::open(uploadContext, mapMode, dialogParent);
             },
             viewParent);
+    });
+    registerView(cmd::kViewMap, [](const CViewContext& viewContext, QWidget* viewParent) {
+        return new CUbrixVorelTMap(viewContext, viewParent);
     });
     connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateTitle);
     switchView(cmd::kViewTraffic);

@@ -9,8 +9,9 @@
 QVariant CBusTreeIcons::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DecorationRole:
-            return CNodeIcons::icon(QIdentityProxyModel::data(index, CBusTreeModel::kKindRole).toInt(),
-                                    CBusKind::kIconCount);
+            return CNodeIcons::icon(
+                QIdentityProxyModel::data(index, CBusTreeModel::kKindRole).toInt(),
+                CBusKind::kIconCount);
         case Qt::SizeHintRole:
             return QSize(-1, kRowHeight);
         default:

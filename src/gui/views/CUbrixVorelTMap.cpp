@@ -5,6 +5,7 @@
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "bus/CBusCollection.h"
+#include "bus/CBusKind.h"
 #include "bus/CPresetFile.h"
 #include "common/CXPathNumber.h"
 #include "common/CXPathQuery.h"
@@ -73,14 +74,13 @@ void CUbrixVorelTMap::buildForm() {
     connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelTMap::OnNMClickTree3);
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelTMap::showPopup);
     // New gateways and devices show at once below their parent, as they always have.
-    connect(&m_model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex& parent) {
-                const CBusTreeItem* item = m_model.item(parent);
-                if (item != nullptr && item->role() != CBusTreeItem::Role::Device &&
-                    item->role() != CBusTreeItem::Role::Section) {
-                    m_tree->expand(m_icons->mapFromSource(parent));
-                }
-            });
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
+        const CBusTreeItem* item = m_model.item(parent);
+        if (item != nullptr && item->role() != CBusTreeItem::Role::Device &&
+            item->role() != CBusTreeItem::Role::Section) {
+            m_tree->expand(m_icons->mapFromSource(parent));
+        }
+    });
 
     m_list = new CPropertyList(this);
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);
@@ -107,13 +107,13 @@ void CUbrixVorelTMap::buildForm() {
     uidLayout->addWidget(m_set);
     uidLayout->addWidget(m_uid);
 
-    auto* data = new QGroupBox(QStringLiteral("Data"), this);
-    m_collect = makeButton("Collect", data);
-    m_progress = new QProgressBar(data);
+    auto* dataGroup = new QGroupBox(QStringLiteral("Data"), this);
+    m_collect = makeButton("Collect", dataGroup);
+    m_progress = new QProgressBar(dataGroup);
     m_progress->setTextVisible(false);
     m_progress->setRange(0, CBusCollection::kProgressRange);
-    m_stop = makeButton("Stop", data);
-    auto* dataLayout = new QHBoxLayout(data);
+    m_stop = makeButton("Stop", dataGroup);
+    auto* dataLayout = new QHBoxLayout(dataGroup);
     dataLayout->addWidget(m_collect);
     dataLayout->addWidget(m_progress, 1);
     dataLayout->addWidget(m_stop);
@@ -131,7 +131,7 @@ void CUbrixVorelTMap::buildForm() {
     auto* actions = new QHBoxLayout;
     actions->addWidget(discover);
     actions->addWidget(uidGroup);
-    actions->addWidget(data, 1);
+    actions->addWidget(dataGroup, 1);
     auto* right = new QVBoxLayout;
     right->addLayout(actions);
     right->addWidget(m_list, 1);
@@ -197,6 +197,10 @@ void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
             case CBusPage::Action::List:
                 m_list->setRows(CPropertyRows::list(
                     page.element, CValidationSchema(m_context.doc.schema()), page.place));
+                m_shown.clear();
+                for (int row = 0; row < m_list->rowCount(); ++row) {
+                    m_shown.append(m_list->row(row).value);
+                }
                 page.element = {};  // the plan moves on; the page keeps only where values go
                 m_page = std::move(page);
                 break;
@@ -232,12 +236,14 @@ void CUbrixVorelTMap::commit(int row, int column) {
     // back, so the list never shows what the device did not get.
     if (!send(command, m_page->gatewayAddress)) {
         putBack(row);
+    } else if (row < m_shown.size()) {
+        m_shown[row] = value;
     }
 }
 
 void CUbrixVorelTMap::putBack(int row) {
-    if (row < m_list->rowCount()) {
-        m_list->setCellText(row, m_list->row(row).value);
+    if (row < m_shown.size()) {
+        m_list->setCellText(row, m_shown[row]);
     }
 }
 
@@ -294,8 +300,7 @@ void CUbrixVorelTMap::OnSetUid() {
         return;
     }
     if (item->role() == CBusTreeItem::Role::Gateway) {
-        if (confirmUid(uid, *item) &&
-            send(CCommands::busAssignNext(uid), item->gatewayAddress)) {
+        if (confirmUid(uid, *item) && send(CCommands::busAssignNext(uid), item->gatewayAddress)) {
             CDialogService::message(QString::fromLatin1(kPressDiscovery));
         }
         return;
@@ -319,8 +324,8 @@ void CUbrixVorelTMap::OnSetUid() {
 }
 
 bool CUbrixVorelTMap::confirmUid(int uid, const CBusTreeItem& gateway) {
-    CXPathQuery taken(
-        "/Plan/Network_Configuration/UBRIX[@IP = $ip]/DEVICE[@UID = $uid]", {"ip", "uid"});
+    CXPathQuery taken("/Plan/Network_Configuration/UBRIX[@IP = $ip]/DEVICE[@UID = $uid]",
+                      {"ip", "uid"});
     taken.set("ip", gateway.gatewayText.toStdString());
     taken.set("uid", std::to_string(uid));
     if (!taken.first(m_context.doc.plan())) {
@@ -438,8 +443,8 @@ void CUbrixVorelTMap::OnTmapRefresh() {
     // UID for all its settings. Its answers rebuild it, so it goes once the question left.
     const QByteArray attribute = device->deviceAttribute;
     const quint32 number = device->deviceNumber;
-    const QByteArray question = device->isSerialDevice() ? CCommands::busRegister()
-                                                         : CCommands::busDeviceQuery(number);
+    const QByteArray question =
+        device->isSerialDevice() ? CCommands::busRegister() : CCommands::busDeviceQuery(number);
     if (send(question, gateway->gatewayAddress)) {
         m_list->clearRows();
         clearPage();
@@ -522,8 +527,8 @@ void CUbrixVorelTMap::OnUploadCmsFile() {
     }
     const quint32 uid = device->deviceNumber;
     const quint32 gateway = device->gatewayAddress;
-    const QString path =
-        CDialogService::openFileName(QString(), QString(), QString::fromLatin1(CPresetFile::kFilter));
+    const QString path = CDialogService::openFileName(QString(), QString(),
+                                                      QString::fromLatin1(CPresetFile::kFilter));
     if (path.isEmpty()) {
         return;
     }

@@ -127,4 +127,7 @@ private:
     QPointer<CSequenceRun> m_collection;
     std::unique_ptr<ITickTimer> m_firewallTimer;
     std::optional<CBusPage> m_page;
+    // The values the page's rows show: as listed, then as last sent. A value that is
+    // refused or does not leave is replaced by its row's.
+    QStringList m_shown;
 };

@@ -1,0 +1,678 @@
+#include "CGuiHarness.h"
+#include "app/CDialogService.h"
+#include "app/CommandIds.h"
+#include "bus/CBusCollection.h"
+#include "bus/CPresetFile.h"
+#include "controls/CPropertyList.h"
+#include "support/CUdpPeer.h"
+#include "support/TestSupport.h"
+#include "views/CUbrixVorelTMap.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kSendPort = 5000;
+constexpr int kQuietMs = 300;
+
+// Two gateways on loopback addresses of the test's own namespace. Behind Hall (.5): an LED
+// controller UID 5 named lamp with a port A, a motor controller UID 6 whose port B is
+// Blind, UID 7 of no known type yet, a NEBIL_A (UID 9), and SN 812 beside UID 812.
+const QList<QByteArray> kSite{
+    CGuiHarness::line("127.0.0.5", "!NAME=Hall;"),
+    CGuiHarness::line("127.0.0.5", "!UID5.TYPE=LUMET_CC;"),
+    CGuiHarness::line("127.0.0.5", "!UID5.ALIAS=lamp;"),
+    CGuiHarness::line("127.0.0.5", "!UID5.LED.DISSOLVE=10;"),
+    CGuiHarness::line("127.0.0.5", "!UID5.A.LED.DISSOLVE=10;"),
+    CGuiHarness::line("127.0.0.5", "!UID5.A.IR.MODE=DISABLE;"),
+    CGuiHarness::line("127.0.0.5", "!UID6.TYPE=MOTRA_AC;"),
+    CGuiHarness::line("127.0.0.5", "!UID6.B.ALIAS=Blind;"),
+    CGuiHarness::line("127.0.0.5", "!UID6.B.MOTOR.MODE=FRONT;"),
+    CGuiHarness::line("127.0.0.5", "+UID7;"),
+    CGuiHarness::line("127.0.0.5", "!UID9.TYPE=NEBIL_A;"),
+    CGuiHarness::line("127.0.0.5", "+SN812;"),
+    CGuiHarness::line("127.0.0.5", "!UID812.TYPE=LUMET_AC;"),
+    CGuiHarness::line("127.0.0.6", "!UID20.TYPE=LUMET_AC;"),
+    CGuiHarness::line("127.0.0.6", "+SN900;"),
+};
+
+const CAdapterCandidate kGoneAdapter{QStringLiteral("gone"),
+                                     CAdapterCandidate::Kind::Ethernet,
+                                     true,
+                                     9,
+                                     {CIpv4Address::fromDotted("10.250.250.250")}};
+
+// The tree in one line per item, indented by depth: label and kind.
+QStringList describe(const CBusTreeItem* item, int depth = 0) {
+    QStringList lines{QString(depth * 2, QLatin1Char(' ')) + item->label + " " +
+                      QString::number(item->kind)};
+    for (int row = 0; row < item->childCount(); ++row) {
+        lines += describe(item->child(row), depth + 1);
+    }
+    return lines;
+}
+
+const CBusTreeItem* itemAt(const CUbrixVorelTMap& view, const QStringList& labels) {
+    const CBusTreeItem* item = view.model().root();
+    for (const QString& label : labels) {
+        const CBusTreeItem* next = nullptr;
+        for (int row = 0; item != nullptr && row < item->childCount(); ++row) {
+            if (item->child(row)->label == label) {
+                next = item->child(row);
+            }
+        }
+        item = next;
+    }
+    return item;
+}
+
+int rowLabelled(const CPropertyList& list, const QString& label) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (list.cellText(row, 0) == label) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+// A user's change of a row: a choice in its combo, or a text typed and Enter.
+void changeValue(CPropertyList& list, int row, const QString& text) {
+    list.edit(list.model()->index(row, CPropertyList::kValueColumn));
+    if (auto* combo = list.viewport()->findChild<QComboBox*>()) {
+        const int option = combo->findText(text);
+        QVERIFY2(option >= 0, qPrintable(text));
+        combo->setCurrentIndex(option);
+        emit combo->activated(option);
+    } else {
+        auto* editor = list.viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    QTRY_VERIFY(list.viewport()->findChild<QLineEdit*>() == nullptr &&
+                list.viewport()->findChild<QComboBox*>() == nullptr);
+}
+
+std::unique_ptr<CUbrixVorelTMap> openView(CGuiHarness& harness) {
+    auto view = std::make_unique<CUbrixVorelTMap>(harness.context());
+    QObject::connect(&harness.doc(), &CUbrixVorelDoc::updateAllViews, view.get(),
+                     &CUbrixVorelTMap::OnUpdate);
+    view->OnInitialUpdate();
+    view->resize(800, 400);
+    view->show();
+    view->treeSync().syncNow();
+    return view;
+}
+
+void click(CUbrixVorelTMap& view, const QStringList& labels) {
+    const CBusTreeItem* item = itemAt(view, labels);
+    QVERIFY2(item != nullptr, qPrintable(labels.join(u'/')));
+    const auto* shown = static_cast<const QAbstractProxyModel*>(view.tree()->model());
+    view.OnNMClickTree3(shown->mapFromSource(view.model().indexOf(item)));
+}
+
+QByteArray planText(CGuiHarness& harness) {
+    return harness.fixture().planText();
+}
+
+}  // namespace
+
+class TestUbrixVorelTMap : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { CDialogService::enableTestHook(); }
+    void cleanup() { CDialogService::disableTestHook(); }
+
+    void treeFollowsThePlan();
+    void commit_data();
+    void commit();
+    void clickOnUntypedDevice();
+    void addressing_data();
+    void addressing();
+    void identify_data();
+    void identify();
+    void deleteAndRefresh_data();
+    void deleteAndRefresh();
+    void collectionOnTheTestClock();
+    void collectionOutlivesTheView();
+    void failedSendEndsTheCollection();
+    void presets_data();
+    void presets();
+    void updater();
+};
+
+void TestUbrixVorelTMap::treeFollowsThePlan() {
+    CGuiHarness harness;
+    auto view = openView(harness);
+    QCOMPARE(describe(view->model().root()), QStringList{"KV network 0"});
+    harness.fixture().receive(kSite);
+    QTRY_COMPARE(
+        describe(view->model().root()),
+        (QStringList{"KV network 0", "  Hall 1", "    lamp 6", "      LED 10", "      PORT (A) 29",
+                     "        LED 10", "        IR 9", "    UID 6  4", "      PORT (B) Blind 28",
+                     "        MOTOR 13", "    UID 7  2", "    UID 9  0", "    SN 812  2",
+                     "    UID 812  6", "  127.0.0.6 1", "    UID 20  6", "    SN 900  2"}));
+    QVERIFY(view->tree()->isExpanded(view->tree()->model()->index(0, 0)));
+    const QModelIndex hall = view->tree()->model()->index(0, 0, view->tree()->model()->index(0, 0));
+    QVERIFY(view->tree()->isExpanded(hall));
+    QVERIFY(!hall.data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    // A map file replaces the plan (hint 16): the tree is the new plan's.
+    click(*view, {"Hall", "lamp"});
+    QVERIFY(view->page().has_value());
+    const QString map = harness.fixture().path(QStringLiteral("map.xml"));
+    QFile file(map);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "<?xml version=\"1.0\"?><Plan><Device_Configuration/><Network_Configuration>"
+        "<UBRIX IP=\"10.1.1.1\"><DEVICE UID=\"3\"/></UBRIX></Network_Configuration></Plan>");
+    file.close();
+    harness.doc().loadMapFile(map);
+    QVERIFY(!view->page().has_value());
+    QTRY_COMPARE(describe(view->model().root()),
+                 (QStringList{"KV network 0", "  10.1.1.1 1", "    UID 3  2"}));
+}
+
+void TestUbrixVorelTMap::commit_data() {
+    QTest::addColumn<QStringList>("item");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("sent");
+
+    QTest::newRow("the device") << QStringList{"Hall", "lamp"} << "ALIAS"
+                                << "desk" << QByteArray("#UID5.ALIAS=DESK;");
+    QTest::newRow("a section") << QStringList{"Hall", "lamp", "LED"} << "DISSOLVE"
+                               << "20" << QByteArray("#UID5.LED.DISSOLVE=20;");
+    QTest::newRow("a section under a port")
+        << QStringList{"Hall", "lamp", "PORT (A)", "LED"} << "DISSOLVE"
+        << "20" << QByteArray("#UID5.A.LED.DISSOLVE=20;");
+    QTest::newRow("a motor controller's port")
+        << QStringList{"Hall", "UID 6 ", "PORT (B) Blind"} << "ALIAS"
+        << "desk" << QByteArray("#UID6.B.ALIAS=DESK;");
+    QTest::newRow("IR under a port keeps the port")
+        << QStringList{"Hall", "lamp", "PORT (A)", "IR"} << "MODE"
+        << "ENABLE" << QByteArray("#UID5.A.IR.MODE=ENABLE;");
+}
+
+void TestUbrixVorelTMap::commit() {
+    QFETCH(QStringList, item);
+    QFETCH(QString, row);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, sent);
+
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    click(*view, item);
+    QCOMPARE(view->propertyList()->valueHeader(),
+             QString::fromLatin1(item.size() > 1 && item[1] == "UID 6 " ? "UID: 6" : "UID: 5"));
+    // The selection moves on without a click: the value still goes to the page shown.
+    view->select(itemAt(*view, {"127.0.0.6", "UID 20 "}));
+    CPropertyList& list = *view->propertyList();
+    const int found = rowLabelled(list, row);
+    QVERIFY(found >= 0);
+
+    changeValue(list, found, value);
+
+    const auto datagram = hall.receive(kQuietMs * 10);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, sent);
+    QCOMPARE(list.cellText(found, 1), value.toUpper());
+    // Nothing changed in the plan before the echo.
+    QVERIFY(!planText(harness).contains(value.toUpper().toLatin1() + "<"));
+
+    // A refused value is put back and not sent; so is one whose send failed.
+    if (list.row(found).editor == CPropertyRow::Editor::Text) {
+        const QString before = list.cellText(found, 1);
+        CDialogService::setNextAnswer(QMessageBox::Ok);
+        changeValue(list, found, QStringLiteral("a;b"));
+        QCOMPARE(list.cellText(found, 1), before);
+        QVERIFY(!hall.receive(kQuietMs).has_value());
+        harness.transport().setAdapters(CAdapterTable::fromCandidates({kGoneAdapter}));
+        changeValue(list, found, QStringLiteral("other"));
+        QCOMPARE(list.cellText(found, 1), before);
+        QCOMPARE(harness.fixture().notifier().messages().size(), 1);
+    }
+}
+
+void TestUbrixVorelTMap::clickOnUntypedDevice() {
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    click(*view, {"Hall", "UID 7 "});
+    const auto query = hall.receive(kQuietMs * 10);
+    QVERIFY(query.has_value());
+    QCOMPARE(query->bytes, QByteArray("#UID7=?;"));
+    QCOMPARE(view->propertyList()->rowCount(), 0);
+    // A device known by its serial number has nothing to say yet; a gateway only its address.
+    click(*view, {"Hall", "SN 812 "});
+    click(*view, {"Hall"});
+    QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP : 127.0.0.5"));
+    QVERIFY(!hall.receive(kQuietMs).has_value());
+    // The NEBIL_A lists like any typed device.
+    click(*view, {"Hall", "UID 9 "});
+    QCOMPARE(view->propertyList()->rowCount(), 1);
+    QCOMPARE(harness.fixture().errorLogText(), QByteArray());
+}
+
+void TestUbrixVorelTMap::addressing_data() {
+    QTest::addColumn<QStringList>("item");  // empty: no selection
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("answer");  // to the duplicate question; 0: none asked
+    QTest::addColumn<bool>("sendFails");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("fieldAfter");
+    QTest::addColumn<bool>("serialGone");
+
+    const QStringList none;
+    const QString press = QString::fromLatin1(CUbrixVorelTMap::kPressDiscovery);
+    const QString duplicate =
+        QString::fromLatin1(CUbrixVorelTMap::kConfirmDuplicateUid).arg(5).arg("127.0.0.5");
+    QTest::newRow("zero") << QStringList{"Hall"} << "0" << 0 << false << QByteArray() << none << "0"
+                          << false;
+    QTest::newRow("letters") << QStringList{"Hall"} << "ab" << 0 << false << QByteArray() << none
+                             << "ab" << false;
+    QTest::newRow("nothing selected")
+        << QStringList() << "7" << 0 << false << QByteArray()
+        << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectFirst)} << "7" << false;
+    QTest::newRow("a gateway arms its bus")
+        << QStringList{"Hall"} << "70" << 0 << false << QByteArray("#UID=70;") << QStringList{press}
+        << "70" << false;
+    QTest::newRow("a serial number takes its UID")
+        << QStringList{"Hall", "SN 812 "} << "70" << 0 << false << QByteArray("#SN812.UID=70;")
+        << none << "71" << true;
+    QTest::newRow("a UID the bus already has is asked about")
+        << QStringList{"Hall", "SN 812 "} << "5" << int(QMessageBox::No) << false << QByteArray()
+        << QStringList{duplicate} << "5" << false;
+    QTest::newRow("and given when the user says so")
+        << QStringList{"Hall", "SN 812 "} << "5" << int(QMessageBox::Yes) << false
+        << QByteArray("#SN812.UID=5;") << QStringList{duplicate} << "6" << true;
+    QTest::newRow("a failed send changes nothing") << QStringList{"Hall", "SN 812 "} << "70" << 0
+                                                   << true << QByteArray() << none << "70" << false;
+    QTest::newRow("a section of a device") << QStringList{"Hall", "lamp", "LED"} << "7" << 0
+                                           << false << QByteArray() << none << "7" << false;
+}
+
+void TestUbrixVorelTMap::addressing() {
+    QFETCH(QStringList, item);
+    QFETCH(QString, field);
+    QFETCH(int, answer);
+    QFETCH(bool, sendFails);
+    QFETCH(QByteArray, sent);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, fieldAfter);
+    QFETCH(bool, serialGone);
+
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    if (!item.isEmpty()) {
+        view->select(itemAt(*view, item));
+    }
+    if (answer != 0) {
+        CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    }
+    for (qsizetype i = answer != 0 ? 1 : 0; i < messages.size(); ++i) {
+        CDialogService::setNextAnswer(QMessageBox::Ok);
+    }
+    if (sendFails) {
+        harness.transport().setAdapters(CAdapterTable::fromCandidates({kGoneAdapter}));
+    }
+    view->uidField()->setText(field);
+
+    QTest::mouseClick(view->setButton(), Qt::LeftButton);
+
+    const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
+    QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
+    QCOMPARE(CDialogService::askedTexts(), messages);
+    QCOMPARE(view->uidField()->text(), fieldAfter);
+    QCOMPARE(itemAt(*view, {"Hall", "SN 812 "}) == nullptr, serialGone);
+    QCOMPARE(planText(harness).contains("SN=\"812\""), !serialGone);
+    // The device of UID 812 is another device: it stays whatever happened to SN 812.
+    QVERIFY(itemAt(*view, {"Hall", "UID 812 "}) != nullptr);
+    QVERIFY(planText(harness).contains("UID=\"812\""));
+}
+
+void TestUbrixVorelTMap::identify_data() {
+    QTest::addColumn<QStringList>("item");
+    QTest::addColumn<QByteArray>("sent");
+
+    QTest::newRow("a gateway, without semicolon")
+        << QStringList{"Hall"} << QByteArray("&=IDENTIFY");
+    QTest::newRow("a serial number")
+        << QStringList{"Hall", "SN 812 "} << QByteArray("#SN812=IDENTIFY;");
+    QTest::newRow("a section of UID 5")
+        << QStringList{"Hall", "lamp", "PORT (A)", "IR"} << QByteArray("#UID5=IDENTIFY;");
+    QTest::newRow("a device of a family no keyword names")
+        << QStringList{"Hall", "UID 9 "} << QByteArray("#UID9=IDENTIFY;");
+    QTest::newRow("the root") << QStringList{} << QByteArray();
+}
+
+void TestUbrixVorelTMap::identify() {
+    QFETCH(QStringList, item);
+    QFETCH(QByteArray, sent);
+
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    view->select(itemAt(*view, item));
+    view->OnCommand(vorel::cmd::kTmapIdentify);
+    const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
+    QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
+}
+
+void TestUbrixVorelTMap::deleteAndRefresh_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QStringList>("item");  // empty: no selection
+    QTest::addColumn<int>("answer");        // to the question before emptying everything
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QStringList>("gone");  // items no longer in the tree
+    QTest::addColumn<QList<QByteArray>>("planGone");
+    QTest::addColumn<QList<QByteArray>>("planKept");
+
+    const int remove = vorel::cmd::kTmapDelete;
+    const int refresh = vorel::cmd::kTmapRefresh;
+    QTest::newRow("delete a serial number: the UID of that number stays")
+        << remove << QStringList{"Hall", "SN 812 "} << 0 << QByteArray()
+        << QStringList{"Hall/SN 812 "} << QList<QByteArray>{"SN=\"812\""}
+        << QList<QByteArray>{"UID=\"812\"", "LUMET_AC"};
+    QTest::newRow("delete a device from its section")
+        << remove << QStringList{"Hall", "lamp", "PORT (A)", "LED"} << 0 << QByteArray()
+        << QStringList{"Hall/lamp"} << QList<QByteArray>{"UID=\"5\"", "LUMET_CC"}
+        << QList<QByteArray>{"UID=\"6\""};
+    QTest::newRow("delete a gateway: the other's devices stay")
+        << remove << QStringList{"127.0.0.6"} << 0 << QByteArray() << QStringList{"127.0.0.6"}
+        << QList<QByteArray>{"UID=\"20\"", "SN=\"900\"", "127.0.0.6"}
+        << QList<QByteArray>{"UID=\"5\"", "SN=\"812\"", "127.0.0.5"};
+    QTest::newRow("delete with nothing selected, answered No")
+        << remove << QStringList{} << int(QMessageBox::No) << QByteArray() << QStringList{}
+        << QList<QByteArray>{} << QList<QByteArray>{"UID=\"5\"", "127.0.0.6"};
+    QTest::newRow("delete with nothing selected, answered Yes")
+        << remove << QStringList{} << int(QMessageBox::Yes) << QByteArray()
+        << QStringList{"Hall", "127.0.0.6"} << QList<QByteArray>{"UID", "SN", "UBRIX"}
+        << QList<QByteArray>{};
+    QTest::newRow("refresh a device: asked first, then rebuilt from its answers")
+        << refresh << QStringList{"Hall", "lamp"} << 0 << QByteArray("#UID5=?;")
+        << QStringList{"Hall/lamp"} << QList<QByteArray>{"UID=\"5\""}
+        << QList<QByteArray>{"UID=\"6\""};
+    QTest::newRow("refresh a serial number: it is asked to announce itself")
+        << refresh << QStringList{"Hall", "SN 812 "} << 0 << QByteArray("#UID=REGISTER;")
+        << QStringList{"Hall/SN 812 "} << QList<QByteArray>{"SN=\"812\""}
+        << QList<QByteArray>{"UID=\"812\""};
+    QTest::newRow("refresh a device of a family no keyword names: no discovery")
+        << refresh << QStringList{"Hall", "UID 9 "} << 0 << QByteArray("#UID9=?;")
+        << QStringList{"Hall/UID 9 "} << QList<QByteArray>{"NEBIL_A"}
+        << QList<QByteArray>{"127.0.0.6"};
+    QTest::newRow("refresh a gateway registers its bus")
+        << refresh << QStringList{"Hall"} << 0 << QByteArray("#UID=REGISTER;") << QStringList{}
+        << QList<QByteArray>{} << QList<QByteArray>{"SN=\"812\""};
+}
+
+void TestUbrixVorelTMap::deleteAndRefresh() {
+    QFETCH(int, command);
+    QFETCH(QStringList, item);
+    QFETCH(int, answer);
+    QFETCH(QByteArray, sent);
+    QFETCH(QStringList, gone);
+    QFETCH(QList<QByteArray>, planGone);
+    QFETCH(QList<QByteArray>, planKept);
+
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    if (!item.isEmpty()) {
+        view->select(itemAt(*view, item));
+    }
+    if (answer != 0) {
+        CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    }
+    const QStringList before = describe(view->model().root());
+
+    view->OnCommand(command);
+
+    const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
+    QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
+    for (const QString& path : gone) {
+        QVERIFY2(itemAt(*view, path.split(u'/')) == nullptr, qPrintable(path));
+    }
+    if (gone.isEmpty()) {
+        QCOMPARE(describe(view->model().root()), before);
+    }
+    const QByteArray plan = planText(harness);
+    for (const QByteArray& text : planGone) {
+        QVERIFY2(!plan.contains(text), text.constData());
+    }
+    for (const QByteArray& text : planKept) {
+        QVERIFY2(plan.contains(text), text.constData());
+    }
+    QCOMPARE(harness.fixture().errorLogText(), QByteArray());
+}
+
+void TestUbrixVorelTMap::collectionOnTheTestClock() {
+    CGuiHarness harness;
+    harness.settings().collectPacing = QStringLiteral("fixed");
+    auto view = openView(harness);
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(view->collectButton(), Qt::LeftButton);
+    QCOMPARE(CDialogService::askedTexts(),
+             QStringList{QString::fromLatin1(CBusCollection::kNoDevices)});
+
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(
+        {CGuiHarness::line("127.0.0.5", "+UID1;"), CGuiHarness::line("127.0.0.5", "+UID2;"),
+         CGuiHarness::line("127.0.0.5", "+UID3;"), CGuiHarness::line("127.0.0.5", "+UID4;")});
+    QVERIFY(view->progressBar()->isHidden());
+    QTest::mouseClick(view->collectButton(), Qt::LeftButton);
+    QVERIFY(!view->progressBar()->isHidden());
+    QVERIFY(!view->collectButton()->isEnabled());
+
+    QList<int> progress;
+    QStringList sent;
+    auto take = [&] {
+        while (const auto datagram = hall.receive(kQuietMs)) {
+            sent.append(QString::fromLatin1(datagram->bytes));
+            progress.append(view->progressBar()->value());
+        }
+    };
+    harness.timers().advance(99ms);
+    QVERIFY(!hall.receive(kQuietMs).has_value());
+    harness.timers().advance(1ms);
+    take();
+    harness.timers().advance(1999ms);
+    take();
+    QCOMPARE(sent, QStringList{"&=?;"});
+    for (int device = 0; device < 4; ++device) {
+        harness.timers().advance(device == 0 ? 1ms : 1000ms);
+        take();
+    }
+    QCOMPARE(sent, (QStringList{"&=?;", "#UID1=?;", "#UID2=?;", "#UID3=?;", "#UID4=?;"}));
+    QCOMPARE(progress.mid(1), (QList<int>{16384, 32768, 49152, 65536}));
+    harness.timers().advance(1999ms);
+    QVERIFY(!view->progressBar()->isHidden());
+    harness.timers().advance(1ms);
+    QVERIFY(view->progressBar()->isHidden());
+    QVERIFY(view->collectButton()->isEnabled());
+}
+
+void TestUbrixVorelTMap::collectionOutlivesTheView() {
+    CGuiHarness harness;
+    harness.settings().collectPacing = QStringLiteral("fixed");
+    harness.fixture().receive(
+        {CGuiHarness::line("127.0.0.5", "+UID1;"), CGuiHarness::line("127.0.0.5", "+UID2;")});
+    auto view = openView(harness);
+    view->OnCollect();
+    harness.timers().advance(2200ms);  // UID1 asked
+    // The user switches to another view and back: the run goes on, the new view shows it.
+    view.reset();
+    harness.timers().advance(500ms);
+    view = openView(harness);
+    QVERIFY(!view->progressBar()->isHidden());
+    QCOMPARE(view->progressBar()->value(), 32768);
+    QVERIFY(!view->collectButton()->isEnabled());
+    harness.timers().advance(1000ms);
+    QCOMPARE(view->progressBar()->value(), 65536);
+    harness.timers().advance(2000ms);
+    QVERIFY(view->progressBar()->isHidden());
+    QVERIFY(harness.sequencer().run(QString::fromLatin1(CBusCollection::kRunName)) == nullptr);
+
+    // Stop ends a run at once.
+    view->OnCollect();
+    QVERIFY(!view->stopButton()->isHidden());
+    QTest::mouseClick(view->stopButton(), Qt::LeftButton);
+    QVERIFY(view->progressBar()->isHidden());
+    QVERIFY(view->collectButton()->isEnabled());
+}
+
+void TestUbrixVorelTMap::failedSendEndsTheCollection() {
+    CGuiHarness harness;
+    harness.fixture().receive(
+        {CGuiHarness::line("127.0.0.5", "+UID1;"), CGuiHarness::line("127.0.0.6", "+UID2;")});
+    auto view = openView(harness);
+    harness.transport().setAdapters(CAdapterTable::fromCandidates({kGoneAdapter}));
+    view->OnCollect();
+    harness.timers().advance(60000ms);
+    // The transport's one message is the report; nothing more was tried.
+    QCOMPARE(harness.fixture().notifier().messages().size(), 1);
+    QVERIFY(view->progressBar()->isHidden());
+    QVERIFY(view->collectButton()->isEnabled());
+}
+
+void TestUbrixVorelTMap::presets_data() {
+    QTest::addColumn<QStringList>("item");
+    // Empty: no dialog; "-": no such file; "<empty>": a file of no bytes.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<QByteArray>>("sent");
+    QTest::addColumn<QStringList>("messages");
+
+    const QString complete = QString::fromLatin1(CPresetFile::kComplete);
+    QTest::newRow("three lines, CR LF")
+        << QStringList{"Hall", "lamp", "LED"} << QByteArray("255,128,0\r\n1,2,3\r\n4,5,6\r\n")
+        << QList<QByteArray>{"#UID5.LED.PRESET.100=255.128.0", "#UID5.LED.PRESET.101=1.2.3",
+                             "#UID5.LED.PRESET.102=4.5.6"}
+        << QStringList{complete};
+    QTest::newRow("an LED under a port")
+        << QStringList{"Hall", "lamp", "PORT (A)", "LED"} << QByteArray("1,1\n")
+        << QList<QByteArray>{"#UID5.LED.PRESET.100=1.1"} << QStringList{complete};
+    QTest::newRow("an empty file")
+        << QStringList{"Hall", "lamp", "LED"} << QByteArray("\n")
+        << QList<QByteArray>{"#UID5.LED.PRESET.100="} << QStringList{complete};
+    QTest::newRow("a refused line: nothing is sent")
+        << QStringList{"Hall", "lamp", "LED"} << QByteArray("1,1\n2;2\n") << QList<QByteArray>{}
+        << QStringList{QStringLiteral("Line 2 of the preset file: The value may not contain "
+                                      "\";\": it ends a command. Nothing was sent.")};
+    QTest::newRow("no such file") << QStringList{"Hall", "lamp", "LED"} << QByteArray("-")
+                                  << QList<QByteArray>{}
+                                  << QStringList{QStringLiteral(
+                                         "Can't open file No such file or directory")};
+    QTest::newRow("not an LED") << QStringList{"Hall", "lamp", "PORT (A)", "IR"} << QByteArray()
+                                << QList<QByteArray>{}
+                                << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectLed)};
+}
+
+void TestUbrixVorelTMap::presets() {
+    QFETCH(QStringList, item);
+    QFETCH(QByteArray, file);
+    QFETCH(QList<QByteArray>, sent);
+    QFETCH(QStringList, messages);
+
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    view->select(itemAt(*view, item));
+    const QString path = harness.fixture().path(QStringLiteral("presets.cms"));
+    if (!file.isEmpty()) {
+        if (file != "-") {
+            QFile written(path);
+            QVERIFY(written.open(QIODevice::WriteOnly));
+            written.write(file == "<empty>" ? QByteArray() : file);
+        }
+        CDialogService::setNextFileName(path);
+    }
+    for (qsizetype i = 0; i < messages.size(); ++i) {
+        CDialogService::setNextAnswer(QMessageBox::Ok);
+    }
+
+    QVERIFY(view->handlesCommand(vorel::cmd::kUploadCmsFile));
+    view->OnCommand(vorel::cmd::kUploadCmsFile);
+
+    QList<QByteArray> received;
+    for (qsizetype preset = 0; preset < sent.size(); ++preset) {
+        if (preset > 0) {
+            // One upload at a time, and the window goes on meanwhile.
+            QVERIFY(!view->handlesCommand(vorel::cmd::kUploadCmsFile));
+            QVERIFY(!hall.receive(0).has_value());
+            harness.timers().advance(50ms);
+        }
+        const auto datagram = hall.receive(kQuietMs * 10);
+        QVERIFY(datagram.has_value());
+        received.append(datagram->bytes);
+    }
+    harness.timers().advance(50ms);
+    QCOMPARE(received, sent);
+    QCOMPARE(CDialogService::askedTexts(), messages);
+    if (!file.isEmpty()) {
+        QCOMPARE(CDialogService::askedFileDialogs().front().filter,
+                 QString::fromLatin1(CPresetFile::kFilter));
+    }
+}
+
+void TestUbrixVorelTMap::updater() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.7", "+SN812;"),
+                               CGuiHarness::line("10.0.0.7", "!UID5.LED.MODE=ON;")});
+    auto view = openView(harness);
+    const QString recorded = harness.fixture().path(QStringLiteral("arguments.txt"));
+    qputenv("VOREL_RECORDED_ARGUMENTS", recorded.toLocal8Bit());
+    harness.settings().updaterProgram =
+        testsupport::dataPath(QStringLiteral("updater/record-arguments.sh"));
+
+    // Nothing for a gateway or the root.
+    for (const QStringList& path : {QStringList{}, QStringList{"10.0.0.7"}}) {
+        view->select(itemAt(*view, path));
+        view->OnCommand(vorel::cmd::kTmapUpdate);
+    }
+    view->select(itemAt(*view, {"10.0.0.7", "SN 812 "}));
+    view->OnCommand(vorel::cmd::kTmapUpdate);
+    QTRY_VERIFY(QFile::exists(recorded));
+    QFile file(recorded);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("/I\n10.0.0.7\n/N\nUBRIX\nGEN3\n/P\nKLOMB\n/S\n812\n"));
+
+    // A missing program is told, once.
+    harness.settings().updaterProgram = QStringLiteral("/nonexistent/KV_Update");
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+    view->select(itemAt(*view, {"10.0.0.7", "UID 5 ", "LED"}));
+    view->OnCommand(vorel::cmd::kTmapUpdate);
+    QCOMPARE(CDialogService::askedTexts(),
+             QStringList{QStringLiteral(
+                 "The firmware updater /nonexistent/KV_Update could not be started")});
+}
+
+QTEST_MAIN(TestUbrixVorelTMap)
+#include "TestUbrixVorelTMap.moc"
