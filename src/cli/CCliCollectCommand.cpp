@@ -4,6 +4,7 @@
 #include "CCliOptions.h"
 #include "CCliSession.h"
 
+#include "bus/CBusCollection.h"
 #include "common/CXPathNumber.h"
 #include "protocol/CCommands.h"
 #include "transport/CIpv4Address.h"
@@ -14,6 +15,7 @@
 
 namespace {
 const QString kMap = QStringLiteral("map");
+const QString kPacing = QStringLiteral("pacing");
 
 QString dotted(quint32 address) {
     return QString::fromLatin1(CIpv4Address::toDotted(address));
@@ -30,10 +32,13 @@ QString CCliCollectCommand::summary() const {
 
 QString CCliCollectCommand::description() const {
     return QStringLiteral(
-        "Finds every gateway (\"&NAME=?;\"), reads its settings (\"&=?;\") and registers the\n"
-        "devices of its bus (\"#UID=REGISTER;\"): collecting is not read-only, every device of\n"
-        "every bus is told to announce itself. Then reads each device heard (\"#UIDn=?;\")\n"
-        "and saves everything as a map file, as the program's Save Map File does.\n"
+        "Finds every gateway (\"&NAME=?;\") and registers the devices of its bus\n"
+        "(\"#UID=REGISTER;\"): collecting is not read-only, every device of every bus is told\n"
+        "to announce itself. Then collects as the program's Collect does: each gateway's\n"
+        "settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\", 1 s). With\n"
+        "--pacing replies (the default) a pause ends as soon as the answers have come and\n"
+        "stopped for a moment; --pacing fixed waits every pause out. Everything is saved\n"
+        "as a map file, as the program's Save Map File does.\n"
         "Devices that did not answer are named on stderr and the exit code is 6. When\n"
         "interrupted, the map is saved as far as it got, said to be partial, and the exit\n"
         "code is 130. With --json, a summary on stdout: {\"map\", \"gateways\", \"devices\",\n"
@@ -43,6 +48,9 @@ QString CCliCollectCommand::description() const {
 QList<QCommandLineOption> CCliCollectCommand::options() const {
     return {QCommandLineOption(kMap, QStringLiteral("the map file to write (required)"),
                                QStringLiteral("FILE")),
+            QCommandLineOption(kPacing,
+                               QStringLiteral("fixed pauses, or paced by replies (the default)"),
+                               QStringLiteral("fixed|replies"), QStringLiteral("replies")),
             CCliOptions::json()};
 }
 
@@ -53,6 +61,11 @@ QString CCliCollectCommand::configure(const QCommandLineParser& parser,
     }
     m_mapFile = parser.value(kMap);
     m_json = parser.isSet(CCliOptions::json().names().front());
+    const QString pacing = parser.value(kPacing);
+    if (pacing != QLatin1String("fixed") && pacing != QLatin1String("replies")) {
+        return QStringLiteral("--pacing is fixed or replies, not '%1'").arg(pacing);
+    }
+    m_pacing = CBusCollection::pacingOf(pacing);
     return m_mapFile.isEmpty() ? QStringLiteral("collect needs --map FILE") : QString();
 }
 
@@ -71,27 +84,22 @@ int CCliCollectCommand::run(CCliSession& session) {
         return CCliExit::kNothingAnswered;
     }
     session.progress(
-        QStringLiteral("%1 gateway(s) found. Reading their settings and registering their buses...")
-            .arg(gateways.size()));
+        QStringLiteral("%1 gateway(s) found. Registering their buses...").arg(gateways.size()));
     for (qsizetype i = 0; i < gateways.size() && !CCliSession::interrupted(); ++i) {
-        const quint32 address = CIpv4Address::fromDotted(gateways[i]);
-        session.send(CCommands::gatewayFullQuery(), address);
-        session.pace();
-        session.send(CCommands::busRegister(), address);
+        session.send(CCommands::busRegister(), CIpv4Address::fromDotted(gateways[i]));
         session.pace();
     }
     session.waitForReplies();
 
     const QList<Device> devices = heardDevices(session);
-    for (qsizetype i = 0; i < devices.size() && !CCliSession::interrupted(); ++i) {
-        session.progress(QStringLiteral("Reading device %1 of %2 (UID %3 behind %4)")
-                             .arg(i + 1)
-                             .arg(devices.size())
-                             .arg(devices[i].uid)
-                             .arg(dotted(devices[i].gateway)));
-        session.send(CCommands::busDeviceQuery(static_cast<int>(devices[i].uid)),
-                     devices[i].gateway);
-        session.pace();
+    if (!CCliSession::interrupted()) {
+        session.progress(QStringLiteral("Collecting %1 device(s)...").arg(devices.size()));
+        session.runSequence(QString::fromLatin1(CBusCollection::kRunName),
+                            CBusCollection::steps(session.document(),
+                                                  [&session](QByteArrayView text, quint32 to) {
+                                                      return session.send(text.toByteArray(), to);
+                                                  }),
+                            m_pacing);
     }
     session.waitForReplies();
     return finish(session, silentDevices(session, devices));

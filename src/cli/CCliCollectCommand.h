@@ -2,6 +2,8 @@
 
 #include "CCliCommand.h"
 
+#include "sequence/CPacing.h"
+
 // "collect": every gateway and bus device with all their settings, into a map file.
 // Collecting is not read-only: each bus is told to register, so that its devices announce
 // themselves.
@@ -25,4 +27,5 @@ private:
 
     QString m_mapFile;
     bool m_json = false;
+    CPacing m_pacing = CPacing::ByReplies;
 };

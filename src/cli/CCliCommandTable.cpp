@@ -1,12 +1,16 @@
 #include "CCliCommandTable.h"
 
 #include "CCliAdaptersCommand.h"
+#include "CCliAddressCommand.h"
 #include "CCliCollectCommand.h"
 #include "CCliDiffCommand.h"
 #include "CCliDiscoverCommand.h"
+#include "CCliIdentifyCommand.h"
 #include "CCliMonitorCommand.h"
+#include "CCliPresetsCommand.h"
 #include "CCliProjectCommand.h"
 #include "CCliQueryCommand.h"
+#include "CCliRegisterCommand.h"
 #include "CCliRestartCommand.h"
 #include "CCliSendCommand.h"
 #include "CCliSetCommand.h"
@@ -33,6 +37,10 @@ std::vector<std::unique_ptr<CCliCommand>> CCliCommandTable::commands() {
     all.push_back(std::make_unique<CCliCollectCommand>());
     all.push_back(std::make_unique<CCliSetCommand>());
     all.push_back(std::make_unique<CCliRestartCommand>());
+    all.push_back(std::make_unique<CCliRegisterCommand>());
+    all.push_back(std::make_unique<CCliAddressCommand>());
+    all.push_back(std::make_unique<CCliIdentifyCommand>());
+    all.push_back(std::make_unique<CCliPresetsCommand>());
     all.push_back(std::make_unique<CCliProjectCommand>());
     all.push_back(std::make_unique<CCliUploadCommand>());
     all.push_back(std::make_unique<CCliDiffCommand>());

@@ -39,6 +39,7 @@ CCliSession::CCliSession(const CCliOptions& options, QFile& out, QObject* parent
       m_doc(m_settings, m_notifier, m_errorLog),
       m_transport(m_notifier, CSystemClock::instance(), m_doc.inboundQueue(),
                   m_doc.firewallSuspect()) {
+    m_sequencer.watch(m_doc);
     m_settings.log = 0;
     m_settings.sendPort = options.sendPort;
     m_settings.recvPort = options.receivePort;
@@ -128,6 +129,39 @@ void CCliSession::waitFor(std::chrono::milliseconds duration) {
                            &QEventLoop::quit);
         loop.exec();
     }
+}
+
+bool CCliSession::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done() && !interrupted() && elapsed.elapsed() < limit.count()) {
+        waitFor(std::chrono::milliseconds(25));
+    }
+    drainQueue();
+    return done();
+}
+
+CSequenceRun::Outcome CCliSession::runSequence(const QString& name, CSequenceRun::StepSource steps,
+                                               CPacing pacing) {
+    CSequenceRun* run = m_sequencer.start(name, std::move(steps), pacing);
+    if (const std::optional<CSequenceRun::Outcome> over = run->outcome()) {
+        return *over;
+    }
+    QEventLoop loop;
+    CSequenceRun::Outcome outcome = CSequenceRun::Outcome::Stopped;
+    connect(run, &CSequenceRun::finished, &loop, [&](CSequenceRun::Outcome ended) {
+        outcome = ended;
+        loop.quit();
+    });
+    QTimer interruption;
+    connect(&interruption, &QTimer::timeout, run, [run] {
+        if (interrupted()) {
+            run->stop();
+        }
+    });
+    interruption.start(25);
+    loop.exec();
+    return outcome;
 }
 
 void CCliSession::pace() {

@@ -4,8 +4,10 @@
 #include "CCliReplyLog.h"
 #include "CStderrNotifier.h"
 
+#include "common/CQtTimerSource.h"
 #include "plan/CErrorLog.h"
 #include "plan/CUbrixVorelDoc.h"
+#include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
 
@@ -45,6 +47,11 @@ public:
     // The pause between commands sent in a row; replies are handled meanwhile.
     void pace();
     void waitFor(std::chrono::milliseconds duration);
+    // Handles replies until done() holds or the limit is over; returns done().
+    bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+    // Runs a sequence of the core to its end, on the program's timers; Ctrl-C stops it.
+    CSequenceRun::Outcome runSequence(const QString& name, CSequenceRun::StepSource steps,
+                                      CPacing pacing);
     // Handles the replies that are waiting now.
     void drainQueue();
     // Handles replies until the run is over; Ctrl-C stops it.
@@ -79,6 +86,8 @@ private:
     CUbrixVorelDoc m_doc;
     CTransport m_transport;
     CCliReplyLog m_replies;
+    CQtTimerSource m_timers;
+    CSequencer m_sequencer{m_timers};
     std::function<void(const QByteArray&)> m_trafficHandler;
     std::chrono::steady_clock::time_point m_lastReply;
 };

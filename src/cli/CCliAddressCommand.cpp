@@ -1,0 +1,142 @@
+#include "CCliAddressCommand.h"
+
+#include "CCliAnnouncement.h"
+#include "CCliExit.h"
+#include "CCliNumberOption.h"
+#include "CCliSession.h"
+
+#include "protocol/CCommands.h"
+#include "transport/CIpv4Address.h"
+
+#include <QCommandLineParser>
+
+namespace {
+const QString kSerial = QStringLiteral("serial");
+const QString kUid = QStringLiteral("uid");
+const QString kVia = QStringLiteral("via");
+const QString kArm = QStringLiteral("arm");
+const QString kTimeout = QStringLiteral("timeout");
+constexpr int kSerialTimeoutSeconds = 5;
+constexpr int kArmTimeoutSeconds = 120;
+constexpr int kMaxUid = 999999;
+}  // namespace
+
+QString CCliAddressCommand::name() const {
+    return QStringLiteral("address");
+}
+
+QString CCliAddressCommand::summary() const {
+    return QStringLiteral("give a bus device its UID, by serial number or discover button");
+}
+
+QString CCliAddressCommand::description() const {
+    return QStringLiteral(
+        "With --serial SN --uid N --via IP: sends \"#SN<SN>.UID=<N>;\" to the gateway at IP.\n"
+        "With --arm --uid N: sends \"#UID=<N>;\" to the gateway given by --via (or to every\n"
+        "gateway) and waits for the discover button of a device to be pressed.\n"
+        "Either way it waits (--timeout seconds: 5, or 120 with --arm) until the device\n"
+        "announces \"+UID<N>\", prints \"GATEWAY UID N\" and exits 0; when no device\n"
+        "confirmed the UID in time it says so and exits 3.");
+}
+
+QList<QCommandLineOption> CCliAddressCommand::options() const {
+    return {
+        QCommandLineOption(kSerial, QStringLiteral("the device's serial number"),
+                           QStringLiteral("SN")),
+        QCommandLineOption(kUid, QStringLiteral("the UID to give (1 to 999999)"),
+                           QStringLiteral("N")),
+        QCommandLineOption(kVia, QStringLiteral("the gateway of the device's bus"),
+                           QStringLiteral("IP")),
+        QCommandLineOption(kArm,
+                           QStringLiteral("give the UID to the next device whose discover button "
+                                          "is pressed")),
+        QCommandLineOption(kTimeout, QStringLiteral("how long to wait for the device (seconds)"),
+                           QStringLiteral("S")),
+    };
+}
+
+QString CCliAddressCommand::configure(const QCommandLineParser& parser,
+                                      const QStringList& arguments) {
+    if (!arguments.isEmpty()) {
+        return QStringLiteral("unexpected argument '%1'").arg(arguments.front());
+    }
+    const bool arm = parser.isSet(kArm);
+    if (arm == parser.isSet(kSerial)) {
+        return QStringLiteral("address needs either --serial SN or --arm");
+    }
+    if (!parser.isSet(kUid)) {
+        return QStringLiteral("address needs --uid N");
+    }
+    m_via = parser.value(kVia);
+    if (!arm && m_via.isEmpty()) {
+        return QStringLiteral("address --serial needs --via IP");
+    }
+    if (const QString error = CCliNumberOption{kUid, 1, kMaxUid, m_uid}.read(parser);
+        !error.isEmpty()) {
+        return error;
+    }
+    m_timeoutSeconds = arm ? kArmTimeoutSeconds : kSerialTimeoutSeconds;
+    if (const QString error = CCliNumberOption{kTimeout, 1, 3600, m_timeoutSeconds}.read(parser);
+        !error.isEmpty()) {
+        return error;
+    }
+    if (!arm) {
+        bool isNumber = false;
+        m_serial = parser.value(kSerial).toUInt(&isNumber);
+        if (!isNumber) {
+            return QStringLiteral("--serial takes a serial number, not '%1'")
+                .arg(parser.value(kSerial));
+        }
+    }
+    return {};
+}
+
+int CCliAddressCommand::run(CCliSession& session) {
+    quint32 address = CIpv4Address::kBroadcast;
+    if (!m_via.isEmpty()) {
+        const std::optional<quint32> given = session.address(m_via);
+        if (!given) {
+            return CCliExit::kUsage;
+        }
+        address = *given;
+    }
+    if (const int failed = session.start(); failed != CCliExit::kOk) {
+        return failed;
+    }
+    const QByteArray from =
+        address == CIpv4Address::kBroadcast ? QByteArray() : CIpv4Address::toDotted(address);
+    std::optional<CCliAnnouncement> confirmed;
+    session.onTrafficLine([&](const QByteArray& line) {
+        const std::optional<CCliAnnouncement> announced = CCliAnnouncement::of(line);
+        if (announced && announced->attribute == "UID" &&
+            announced->number == static_cast<quint32>(m_uid) &&
+            (from.isEmpty() || announced->gateway == from)) {
+            confirmed = announced;
+        }
+    });
+    const QByteArray command =
+        m_serial ? CCommands::busAssignSerial(*m_serial, m_uid) : CCommands::busAssignNext(m_uid);
+    if (!session.send(command, address)) {
+        return CCliExit::kNetwork;
+    }
+    if (!m_serial) {
+        session.progress(QStringLiteral("Press the discover button of the device that is to "
+                                        "take UID %1.")
+                             .arg(m_uid));
+    }
+    session.waitUntil([&confirmed] { return confirmed.has_value(); },
+                      std::chrono::seconds(m_timeoutSeconds));
+    if (confirmed) {
+        session.printBytes(confirmed->text() + '\n');
+        return CCliExit::kOk;
+    }
+    if (CCliSession::interrupted()) {
+        return CCliExit::kInterrupted;
+    }
+    session.report(m_serial ? QStringLiteral("SN %1 behind %2 did not confirm UID %3")
+                                  .arg(*m_serial)
+                                  .arg(m_via)
+                                  .arg(m_uid)
+                            : QStringLiteral("no device took UID %1").arg(m_uid));
+    return CCliExit::kNothingAnswered;
+}

@@ -1,0 +1,74 @@
+#include "CCliRegisterCommand.h"
+
+#include "CCliAnnouncement.h"
+#include "CCliExit.h"
+#include "CCliSession.h"
+
+#include "protocol/CCommands.h"
+#include "transport/CIpv4Address.h"
+
+#include <QCommandLineParser>
+#include <QSet>
+
+namespace {
+const QString kTo = QStringLiteral("to");
+}  // namespace
+
+QString CCliRegisterCommand::name() const {
+    return QStringLiteral("register");
+}
+
+QString CCliRegisterCommand::summary() const {
+    return QStringLiteral("make the devices of a bus (or of every bus) announce themselves");
+}
+
+QString CCliRegisterCommand::description() const {
+    return QStringLiteral(
+        "Sends \"#UID=REGISTER;\" to the gateway given by --to, or to every gateway, and\n"
+        "prints each device that announces itself as \"GATEWAY UID n\" or, for a device\n"
+        "without a UID yet, \"GATEWAY SN n\". Exits 3 when no device announced itself.");
+}
+
+QList<QCommandLineOption> CCliRegisterCommand::options() const {
+    return {QCommandLineOption(kTo, QStringLiteral("the gateway whose bus (default: every bus)"),
+                               QStringLiteral("IP"))};
+}
+
+QString CCliRegisterCommand::configure(const QCommandLineParser& parser,
+                                       const QStringList& arguments) {
+    if (!arguments.isEmpty()) {
+        return QStringLiteral("unexpected argument '%1'").arg(arguments.front());
+    }
+    m_to = parser.value(kTo);
+    return {};
+}
+
+int CCliRegisterCommand::run(CCliSession& session) {
+    quint32 address = CIpv4Address::kBroadcast;
+    if (!m_to.isEmpty()) {
+        const std::optional<quint32> given = session.address(m_to);
+        if (!given) {
+            return CCliExit::kUsage;
+        }
+        address = *given;
+    }
+    if (const int failed = session.start(); failed != CCliExit::kOk) {
+        return failed;
+    }
+    QSet<QByteArray> heard;
+    session.onTrafficLine([&](const QByteArray& line) {
+        const std::optional<CCliAnnouncement> announced = CCliAnnouncement::of(line);
+        if (announced && !heard.contains(announced->text())) {
+            heard.insert(announced->text());
+            session.printBytes(announced->text() + '\n');
+        }
+    });
+    if (!session.send(CCommands::busRegister(), address)) {
+        return CCliExit::kNetwork;
+    }
+    session.waitForReplies();
+    if (CCliSession::interrupted()) {
+        return CCliExit::kInterrupted;
+    }
+    return heard.isEmpty() ? CCliExit::kNothingAnswered : CCliExit::kOk;
+}
