@@ -52,10 +52,10 @@ std::shared_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
     options.sendPort = program.transport().sendPort();
     options.replyPort = program.transport().receivePort();
     QString error;
-    auto site = CSimNetwork::startDemo(
-        kGateways, kDevicesPerGateway,
-        CModelTemplateFolder::find(QCoreApplication::applicationDirPath()), error, options,
-        kUnaddressedPerGateway);
+    auto site =
+        CSimNetwork::startDemo(kGateways, kDevicesPerGateway,
+                               CModelTemplateFolder::find(QCoreApplication::applicationDirPath()),
+                               error, options, kUnaddressedPerGateway);
     if (!site) {
         program.notifier().showMessage(
             QStringLiteral("The demonstration site could not start:\n%1").arg(error));

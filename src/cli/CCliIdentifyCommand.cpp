@@ -48,7 +48,7 @@ QList<QCommandLineOption> CCliIdentifyCommand::options() const {
     return {
         QCommandLineOption(kUid, QStringLiteral("the device with this UID"), QStringLiteral("N")),
         QCommandLineOption(kSerial, QStringLiteral("the device with this serial number"),
-                           QStringLiteral("N"))};
+                           QStringLiteral("SN"))};
 }
 
 QString CCliIdentifyCommand::configure(const QCommandLineParser& parser,

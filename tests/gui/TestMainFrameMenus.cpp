@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "settings/CSettings.h"
+#include "views/CUbrixVorelTMap.h"
 
 #include <QAction>
 #include <QLabel>
@@ -254,8 +255,8 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::newRow("Show IP") << 32808 << true;
     QTest::newRow("About") << 57664 << true;
     QTest::newRow("Load Map") << 32821 << true;
-    // Views and tool windows that nobody has registered cannot be chosen yet.
-    QTest::newRow("View Map, no view") << 32813 << false;
+    QTest::newRow("View Map") << 32813 << true;
+    // Tool windows that nobody has registered cannot be chosen yet.
     QTest::newRow("Keypad Simple, no window") << 32832 << false;
     QTest::newRow("Keypad Lighting, no window") << 32833 << false;
     QTest::newRow("Keypad Motor, no window") << 32834 << false;
@@ -303,7 +304,10 @@ void TestMainFrameMenus::disabledCommandsDoNothing() {
 void TestMainFrameMenus::registeredViewEnablesItsCommand() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
-    QVERIFY(!frame.commandAction(vorel::cmd::kViewMap)->isEnabled());
+    // The frame registers the bus view for View > Map; a view registered later replaces it.
+    QVERIFY(frame.commandAction(vorel::cmd::kViewMap)->isEnabled());
+    frame.commandAction(vorel::cmd::kViewMap)->trigger();
+    QVERIFY(qobject_cast<CUbrixVorelTMap*>(frame.activeView()) != nullptr);
 
     frame.registerView(vorel::cmd::kViewMap,
                        [](const CViewContext&, QWidget* parent) { return new CFormView(parent); });
@@ -311,6 +315,7 @@ void TestMainFrameMenus::registeredViewEnablesItsCommand() {
     QVERIFY(frame.commandAction(vorel::cmd::kViewMap)->isEnabled());
     frame.commandAction(vorel::cmd::kViewMap)->trigger();
     QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewMap));
+    QVERIFY(qobject_cast<CUbrixVorelTMap*>(frame.activeView()) == nullptr);
 }
 
 void TestMainFrameMenus::uploadCmsFileBelongsToTheViewThatHandlesIt() {
