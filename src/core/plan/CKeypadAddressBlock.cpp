@@ -18,3 +18,15 @@ CKeypadAddressBlock CKeypadAddressBlock::fromSettings(const CSettings& settings)
     block.type = static_cast<std::uint8_t>(settings.keypadType);
     return block;
 }
+
+CKeypadAddress CKeypadAddressBlock::start(int entry) const {
+    const Entry& chosen = entries.at(static_cast<size_t>(entry - 1));
+    return {chosen.zone, chosen.group, chosen.node};
+}
+
+void CKeypadAddressBlock::setStart(int entry, const CKeypadAddress& address) {
+    Entry& chosen = entries.at(static_cast<size_t>(entry - 1));
+    chosen.zone = static_cast<std::uint8_t>(address.zone);
+    chosen.group = static_cast<std::uint8_t>(address.group);
+    chosen.node = static_cast<std::uint8_t>(address.node);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keypads/CKeypadAddress.h"
+
 #include <array>
 #include <cstdint>
 
@@ -16,8 +18,16 @@ struct CKeypadAddressBlock {
         std::uint8_t kind = 0;
     };
 
+    // The entry the virtual keypads start from.
+    static constexpr int kKeypadEntry = 6;
+
     std::array<Entry, 6> entries{};
     std::uint8_t type = 0;
 
     static CKeypadAddressBlock fromSettings(const CSettings& settings);
+
+    // Zone, group and node of entry n (1 to 6).
+    CKeypadAddress start(int entry) const;
+    // Parts are kept modulo 256, as the block holds bytes.
+    void setStart(int entry, const CKeypadAddress& address);
 };

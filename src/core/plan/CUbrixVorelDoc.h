@@ -142,6 +142,10 @@ public:
     int mapMode() const { return m_mapMode; }
     void setMapMode(int mode) { m_mapMode = mode; }
     const CKeypadAddressBlock& keypadAddressBlock() const { return m_keypads; }
+    // Changes where keypads opened later start (the motor keypad moves entry 6 to 1.1.1).
+    void setKeypadStart(int entry, const CKeypadAddress& address) {
+        m_keypads.setStart(entry, address);
+    }
 
 signals:
     void updateAllViews(quint32 hint);
