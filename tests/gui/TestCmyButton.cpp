@@ -39,7 +39,7 @@ struct Rig {
     }
 
     // Steps: press, release, dblclick (the double click event alone), rpress and rrelease
-    // (right button), wait:<ms>.
+    // (right button), hold and letgo (the keyboard's hold), wait:<ms>.
     void run(const QString& script) {
         for (const QString& step : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             if (step == QLatin1String("press")) {
@@ -52,6 +52,10 @@ struct Rig {
                 sendMouse(&button, QEvent::MouseButtonPress, Qt::RightButton);
             } else if (step == QLatin1String("rrelease")) {
                 sendMouse(&button, QEvent::MouseButtonRelease, Qt::RightButton);
+            } else if (step == QLatin1String("hold")) {
+                button.holdDown();
+            } else if (step == QLatin1String("letgo")) {
+                button.letGo();
             } else if (step.startsWith(QLatin1String("wait:"))) {
                 time.advance(std::chrono::milliseconds(step.mid(5).toInt()));
             } else {
@@ -134,6 +138,15 @@ void TestCmyButton::timing_data() {
     QTest::newRow("right button during a left press")
         << "press wait:2000 rpress rrelease wait:3000 release"
         << "NMB_PRESSED NMB_HELD NMB_LONG" << false;
+    QTest::newRow("key held briefly") << "hold wait:900 letgo"
+                                      << "NMB_PRESSED NMB_SHORT" << false;
+    QTest::newRow("key held 6 s") << "hold wait:6000 letgo"
+                                  << "NMB_PRESSED NMB_HELD NMB_LONG" << false;
+    QTest::newRow("key repeats while held count once")
+        << "hold wait:3000 hold wait:3000 letgo letgo"
+        << "NMB_PRESSED NMB_HELD NMB_LONG" << false;
+    QTest::newRow("let go without a hold") << "letgo"
+                                           << "" << false;
 }
 
 void TestCmyButton::timing() {

@@ -25,26 +25,53 @@ bool CmyButton::isHoldTimerRunning() const {
     return m_timer->isActive();
 }
 
+bool CmyButton::beginHold() {
+    m_timer->start(kTickPeriod);
+    if (!notify(NMB_PRESSED)) {
+        return false;
+    }
+    m_holdTicks = 0;
+    return true;
+}
+
+bool CmyButton::endHold() {
+    const Notification code = m_holdTicks < kLongPressTicks ? NMB_SHORT : NMB_LONG;
+    m_timer->stop();
+    return notify(code);
+}
+
 void CmyButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        m_timer->start(kTickPeriod);
-        if (!notify(NMB_PRESSED)) {
-            return;
-        }
-        m_holdTicks = 0;
+    if (event->button() == Qt::LeftButton && !beginHold()) {
+        return;
     }
     QPushButton::mousePressEvent(event);
 }
 
 void CmyButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        const Notification code = m_holdTicks < kLongPressTicks ? NMB_SHORT : NMB_LONG;
-        m_timer->stop();
-        if (!notify(code)) {
-            return;
-        }
+    if (event->button() == Qt::LeftButton && !endHold()) {
+        return;
     }
     QPushButton::mouseReleaseEvent(event);
+}
+
+void CmyButton::holdDown() {
+    if (m_heldByKey) {
+        return;
+    }
+    m_heldByKey = true;
+    const QPointer<CmyButton> alive(this);
+    if (beginHold() && alive) {
+        setDown(true);
+    }
+}
+
+void CmyButton::letGo() {
+    if (!m_heldByKey) {
+        return;
+    }
+    m_heldByKey = false;
+    setDown(false);
+    endHold();  // nothing of ours is touched after it
 }
 
 void CmyButton::mouseDoubleClickEvent(QMouseEvent* event) {

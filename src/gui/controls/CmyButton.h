@@ -39,6 +39,13 @@ public:
     void setTickTimer(std::unique_ptr<ITickTimer> timer);
     bool isHoldTimerRunning() const;
 
+    // The same as the left mouse button going down and coming up, for owners that let the
+    // keyboard drive their buttons: the hold is timed and reported alike, and the button
+    // looks pressed meanwhile. A second holdDown() before letGo() is ignored.
+    void holdDown();
+    void letGo();
+    bool isHeldByKey() const { return m_heldByKey; }
+
     // The owner's identifier for this button, carried by every notification.
     void setControlId(int id) { m_controlId = id; }
     int controlId() const { return m_controlId; }
@@ -55,10 +62,15 @@ protected:
 
 private:
     void onTick();
+    // The press and the release of a hold, by mouse or by key; false when the owner
+    // destroyed the button meanwhile.
+    bool beginHold();
+    bool endHold();
     // False when the owner destroyed the button while handling the notification.
     bool notify(Notification code);
 
     std::unique_ptr<ITickTimer> m_timer;
     int m_holdTicks = 0;
     int m_controlId = 0;
+    bool m_heldByKey = false;
 };

@@ -15,6 +15,17 @@ void CmySlider::setKind(int kind) {
     update();
 }
 
+void CmySlider::setMinimumAtTop() {
+    const bool vertical = orientation() == Qt::Vertical;
+    setInvertedAppearance(vertical);
+    setInvertedControls(vertical);
+}
+
+void CmySlider::stepVisually(int steps) {
+    const int towardsMaximum = invertedAppearance() ? -steps : steps;
+    setValue(value() + towardsMaximum * singleStep());
+}
+
 QRect CmySlider::trackRect() const {
     QStyleOptionSlider option;
     initStyleOption(&option);

@@ -37,6 +37,14 @@ public:
     void setKind(int kind);
     int kind() const { return m_kind; }
 
+    // A vertical slider of the keypads has its minimum at the top (a blind rolled up, the
+    // sun at full daylight), where a standard one has it at the bottom. The wheel and the
+    // arrow keys then move the thumb the way they point.
+    void setMinimumAtTop();
+    // Moves the thumb by single steps towards the top (vertical) or the right
+    // (horizontal); a negative count moves it the other way.
+    void stepVisually(int steps);
+
     QRect trackRect() const;
     QRect colourScaleRect() const;
 
