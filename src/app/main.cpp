@@ -42,10 +42,12 @@ CUbrixVorelApp::Options parseCommandLine(const QApplication& application) {
 
 // The demonstration's site: gateways with a few bus devices each on 127.0.0.2 and up,
 // answering on the program's ports and to loopback askers only. Its models are the
-// templates shipped with the program.
+// templates shipped with the program. Five devices a bus put the lights of the first
+// gateway at 2.1.1 and up and a motor controller at 1.1.1 and 1.1.2, where the virtual
+// keypads start.
 std::shared_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
     constexpr int kGateways = 3;
-    constexpr int kDevicesPerGateway = 4;
+    constexpr int kDevicesPerGateway = 5;
     // One device of every bus waits for its UID, for the bus view's addressing.
     constexpr int kUnaddressedPerGateway = 1;
     CSimNetwork::Options options;

@@ -10,6 +10,7 @@
 #include "CommandIds.h"
 #include "IFrameChild.h"
 #include "WindowMessages.h"
+#include "keypads/CKeypadWindows.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
@@ -109,6 +110,7 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
         return new CUbrixVorelTMap(viewContext, viewParent);
     });
     connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateTitle);
+    CKeypadWindows::registerWith(*this);
     switchView(cmd::kViewTraffic);
 }
 
@@ -195,6 +197,8 @@ void CMainFrame::buildHiddenCommands() {
     loadMap->setShortcutContext(Qt::WindowShortcut);
     addAction(loadMap);
     QAction* sun = makeCommand("Sun", cmd::kToggleSun, true);
+    sun->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    sun->setShortcutContext(Qt::WindowShortcut);
     addAction(sun);
 }
 

@@ -1,0 +1,186 @@
+#include "Cvpad.h"
+
+#include "CKeypadAddressBox.h"
+#include "CKeypadTargetList.h"
+#include "app/WindowMessages.h"
+#include "controls/CmySlider.h"
+#include "keypads/CLedLevels.h"
+#include "keypads/CLedStatus.h"
+#include "plan/CKeypadAddressBlock.h"
+#include "protocol/CKeypadCommands.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace vorel::keypad;
+
+namespace {
+
+// The colour scale each slider paints.
+int scaleOf(LedLevel level) {
+    switch (level) {
+        case LedLevel::Red:
+            return CmySlider::Red;
+        case LedLevel::Green:
+            return CmySlider::Green;
+        case LedLevel::Blue:
+            return CmySlider::Blue;
+        case LedLevel::Fade:
+            return CmySlider::Fade;
+        case LedLevel::Hue:
+            return CmySlider::Hue;
+        case LedLevel::Saturation:
+            return CmySlider::Saturation;
+        case LedLevel::Sun:
+            return CmySlider::Sun;
+        case LedLevel::Cct:
+            return CmySlider::Cct;
+        case LedLevel::White:
+            return CmySlider::White;
+    }
+    return CmySlider::NoScale;
+}
+
+}  // namespace
+
+Cvpad::Cvpad(const CUbrixVorelDoc& doc, const CTransport& transport,
+             const CKeypadAddressBlock& block, QWidget* parent)
+    : CLedKeypadWindow(vorel::umw::kLedKeypad, QString::fromLatin1(kCaption),
+                       CLedKeyDispatch::Endings::LedKeypad, parent) {
+    m_addressBox = new CKeypadAddressBox(CKeypadAddressBox::Range::Bytes,
+                                         block.start(CKeypadAddressBlock::kKeypadEntry), this);
+    m_targets = new CKeypadTargetList(doc, transport, this);
+    connect(m_addressBox, &CKeypadAddressBox::entered, this, [this] { setFocus(); });
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Address"), this));
+    top->addWidget(m_addressBox);
+    top->addWidget(m_targets, 1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(buildKeys());
+    left->addWidget(buildEffects());
+    left->addStretch();
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(left);
+    body->addWidget(buildSliders(), 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(body);
+    refreshValueBoxes();
+}
+
+QWidget* Cvpad::buildEffects() {
+    auto* group = new QGroupBox(QStringLiteral("Effects"), this);
+    auto* grid = new QGridLayout(group);
+    for (int number = 0; number <= 6; ++number) {
+        auto* button =
+            new QPushButton(number == 0 ? QStringLiteral("Stop") : QString::number(number), group);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, number] { sendEffect(number); });
+        m_effects.insert(number, button);
+        // The numbers in a row, "Stop" after them.
+        grid->addWidget(button, number == 0 ? 1 : 0, number == 0 ? 0 : number - 1, 1,
+                        number == 0 ? 6 : 1);
+    }
+    return group;
+}
+
+QWidget* Cvpad::buildSliders() {
+    auto* group = new QGroupBox(QStringLiteral("Levels"), this);
+    group->setToolTip(keyboardHelp(QStringLiteral("sends On and Off in turn")));
+    auto* grid = new QGridLayout(group);
+    int row = 0;
+    for (const LedLevel level : CLedLevels::kAll) {
+        auto* caption = new QLabel(CLedLevels::caption(level), group);
+        auto* slider = new CmySlider(Qt::Horizontal, group);
+        slider->setRange(CLedLevels::minimum(level), CLedLevels::maximum(level));
+        slider->setKind(scaleOf(level));
+        slider->setMinimumWidth(240);
+        auto* value = new QLineEdit(group);
+        value->setReadOnly(true);
+        value->setFocusPolicy(Qt::NoFocus);
+        value->setMaximumWidth(60);
+        connect(slider, &QAbstractSlider::valueChanged, this, [this] { refreshValueBoxes(); });
+        addSlider(slider, caption);
+        m_levels.insert(static_cast<int>(level), {slider, value});
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(slider, row, 1);
+        grid->addWidget(value, row, 2);
+        ++row;
+    }
+    return group;
+}
+
+CmySlider* Cvpad::slider(LedLevel level) const {
+    return m_levels.value(static_cast<int>(level)).slider;
+}
+
+QLineEdit* Cvpad::valueBox(LedLevel level) const {
+    return m_levels.value(static_cast<int>(level)).value;
+}
+
+QPushButton* Cvpad::effectButton(int number) const {
+    return m_effects.value(number, nullptr);
+}
+
+std::optional<CKeypadAddress> Cvpad::commandAddress() {
+    return m_addressBox->commit();
+}
+
+CKeypadAddress Cvpad::shownAddress() const {
+    return m_addressBox->address();
+}
+
+quint32 Cvpad::commandTarget() const {
+    return m_targets->currentAddress();
+}
+
+void Cvpad::sendEffect(int number) {
+    const std::optional<CKeypadAddress> address = commandAddress();
+    if (!address) {
+        return;
+    }
+    using Action = CKeypadCommands::LedAction;
+    sendCommand(number == 0 ? CKeypadCommands::led(*address, Action::Stop, std::nullopt,
+                                                   CKeypadCommands::Terminator::Cr)
+                            : CKeypadCommands::led(*address, Action::Effect, number,
+                                                   CKeypadCommands::Terminator::Cr));
+}
+
+void Cvpad::onSliderLetGo(CmySlider* letGo) {
+    for (const LedLevel level : CLedLevels::kAll) {
+        if (slider(level) != letGo) {
+            continue;
+        }
+        if (const std::optional<CKeypadAddress> address = commandAddress()) {
+            sendCommand(CKeypadCommands::ledLevel(*address, level, letGo->value()));
+        }
+        return;
+    }
+}
+
+void Cvpad::refreshValueBoxes() {
+    for (const LedLevel level : CLedLevels::kAll) {
+        const LevelRow row = m_levels.value(static_cast<int>(level));
+        row.value->setText(CLedLevels::valueText(level, row.slider->value()));
+    }
+}
+
+void Cvpad::OnKeypadStatus(const QByteArray& text) {
+    const QList<CLedStatus::Update> updates = CLedStatus::updates(text, m_addressBox->address());
+    for (const CLedStatus::Update& update : updates) {
+        // Moving a slider from here only shows the level; nothing is sent.
+        slider(update.level)->setValue(update.value);
+    }
+    if (!updates.isEmpty()) {
+        refreshValueBoxes();
+    }
+}

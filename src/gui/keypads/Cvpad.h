@@ -1,0 +1,60 @@
+#pragma once
+
+#include "CLedKeypadWindow.h"
+
+#include <QHash>
+
+class CKeypadAddressBlock;
+class CKeypadAddressBox;
+class CKeypadTargetList;
+class CTransport;
+class CUbrixVorelDoc;
+class CmySlider;
+class QLineEdit;
+class QPushButton;
+
+// The LED virtual keypad ("Tavo LX"): the wall keypad's keys, an effects group and nine
+// colour sliders for the address shown, sent to every gateway or to the one chosen. The
+// status lines that the lights report move the sliders.
+class Cvpad : public CLedKeypadWindow {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kCaption = "Tavo LX";
+
+    // Starts at entry 6 of the block.
+    Cvpad(const CUbrixVorelDoc& doc, const CTransport& transport, const CKeypadAddressBlock& block,
+          QWidget* parent = nullptr);
+
+    CKeypadAddressBox* addressBox() const { return m_addressBox; }
+    CKeypadTargetList* targetList() const { return m_targets; }
+    CmySlider* slider(vorel::keypad::LedLevel level) const;
+    QLineEdit* valueBox(vorel::keypad::LedLevel level) const;
+    // Effects "1" to "6"; 0 is "Stop".
+    QPushButton* effectButton(int number) const;
+
+    // UMW_KEYPAD_STATUS.
+    void OnKeypadStatus(const QByteArray& text) override;
+
+protected:
+    std::optional<CKeypadAddress> commandAddress() override;
+    CKeypadAddress shownAddress() const override;
+    quint32 commandTarget() const override;
+    void onSliderLetGo(CmySlider* slider) override;
+
+private:
+    struct LevelRow {
+        CmySlider* slider = nullptr;
+        QLineEdit* value = nullptr;
+    };
+
+    QWidget* buildEffects();
+    QWidget* buildSliders();
+    void sendEffect(int number);
+    void refreshValueBoxes();
+
+    CKeypadAddressBox* m_addressBox = nullptr;
+    CKeypadTargetList* m_targets = nullptr;
+    QHash<int, LevelRow> m_levels;  // by vorel::keypad::LedLevel
+    QHash<int, QPushButton*> m_effects;
+};

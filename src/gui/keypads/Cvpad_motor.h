@@ -1,0 +1,66 @@
+#pragma once
+
+#include "CKeypadWindow.h"
+#include "keypads/CMotorKeypad.h"
+
+#include <array>
+
+class CKeypadAddressBlock;
+class CKeypadAddressBox;
+class CKeypadTargetList;
+class CTransport;
+class CUbrixVorelDoc;
+class CmySlider;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The motor virtual keypad ("Tavo MX"): preset keys, UP and DN for two motor channels at a
+// time (A and B, or C and D after "*"), STOP, and two position sliders for the screen (the
+// base node) and the mask (the next node), 0 % at the top, rolled up. Reported positions
+// move the sliders.
+class Cvpad_motor : public CKeypadWindow {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kCaption = "Tavo MX";
+
+    // Starts at entry 6 of the block, which the frame sets to 1.1.1 first.
+    Cvpad_motor(const CUbrixVorelDoc& doc, const CTransport& transport,
+                const CKeypadAddressBlock& block, QWidget* parent = nullptr);
+
+    CKeypadAddressBox* addressBox() const { return m_addressBox; }
+    CKeypadTargetList* targetList() const { return m_targets; }
+    // CMotorKeypad::kFirstSlider ("Screen") or kSecondSlider ("Mask").
+    CmySlider* positionSlider(int slider) const { return m_sliders.at(slider); }
+    QLineEdit* positionBox(int slider) const { return m_boxes.at(slider); }
+    QLabel* columnLabel(int column) const { return m_columns.at(column); }
+    QPushButton* stopButton() const { return m_stop; }
+    int bank() const { return m_motor.bank(); }
+
+    // UMW_KEYPAD_STATUS.
+    void OnKeypadStatus(const QByteArray& text) override;
+
+protected:
+    void onKey(vorel::keypad::Key key, vorel::keypad::KeyEvent event) override;
+    void onSliderLetGo(CmySlider* slider) override;
+    void onSpace(bool pressed) override;
+
+private:
+    QWidget* buildKeys();
+    QWidget* buildSliders();
+    // The address box committed into the motor logic; false when it was refused.
+    bool takeAddress();
+    void send(const QByteArray& text);
+    void stop();
+    void refreshLabels();
+    void refreshPositionBoxes();
+
+    CMotorKeypad m_motor;
+    CKeypadAddressBox* m_addressBox = nullptr;
+    CKeypadTargetList* m_targets = nullptr;
+    std::array<CmySlider*, 2> m_sliders{};
+    std::array<QLineEdit*, 2> m_boxes{};
+    std::array<QLabel*, 2> m_columns{};
+    QPushButton* m_stop = nullptr;
+};

@@ -1,0 +1,185 @@
+#include "CGuiHarness.h"
+#include "CKeypadProbe.h"
+#include "CSimNetwork.h"
+#include "app/CDialogService.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "app/WindowMessages.h"
+#include "controls/CmySlider.h"
+#include "keypads/CKeypadTargetList.h"
+#include "keypads/CSun.h"
+#include "keypads/Cvpad.h"
+#include "keypads/Cvpad_basic.h"
+#include "keypads/Cvpad_motor.h"
+#include "protocol/CCommands.h"
+#include "support/CTestLan.h"
+#include "support/TestSupport.h"
+#include "views/CDestinationList.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using vorel::keypad::Key;
+using vorel::keypad::LedLevel;
+using Texts = QList<QByteArray>;
+
+namespace {
+
+// The keypad texts (those for the bus) that a gateway of the site heard, in order; the
+// first gateway is at 127.0.0.2.
+Texts heardBy(CSimNetwork& site, int gateway) {
+    Texts texts;
+    for (const QByteArray& text : site.journal().textsHeardBy(CGuiHarness::loopback(2 + gateway))) {
+        if (text.startsWith('#')) {
+            texts.append(text);
+        }
+    }
+    return texts;
+}
+
+// The LED channel at 2.1.1 of the first gateway: red, green and blue.
+QString colourAt211(CSimNetwork& site) {
+    return site.withSite([](CSimSite& simulated) {
+        for (const CSimBusDevice& device : simulated.gateways().first().devices()) {
+            for (const CSimKeypadChannel& channel : device.channels()) {
+                if (channel.address() == CSimKeypadAddress{2, 1, 1}) {
+                    return QStringLiteral("%1.%2.%3")
+                        .arg(channel.red())
+                        .arg(channel.green())
+                        .arg(channel.blue());
+                }
+            }
+        }
+        return QString();
+    });
+}
+
+}  // namespace
+
+// Each keypad against the simulated site, through the frame and the program's transport:
+// the exact text reaches the gateways, and the site's status moves the keypad.
+class TestKeypadsOnSite : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void ledKeypadDrivesTheLightsAndShowsTheirStatus();
+    void basicKeypadBroadcastsWithoutTerminator();
+    void motorKeypadDrivesAMotorAndShowsItsPosition();
+    void sunDialogSetsTheColour();
+
+private:
+    std::unique_ptr<CGuiHarness> m_harness;
+    std::unique_ptr<CSimNetwork> m_site;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+void TestKeypadsOnSite::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
+
+void TestKeypadsOnSite::init() {
+    CDialogService::enableTestHook();
+    m_harness = std::make_unique<CGuiHarness>();
+    QString error;
+    // Two gateways; the first has LED channels at 2.1.1 and up and motors at 1.1.1 and
+    // 1.1.2.
+    m_site = CSimNetwork::startDemo(2, 5, testsupport::runtimePath(QString()), error);
+    QVERIFY2(m_site != nullptr, qPrintable(error));
+    m_frame = std::make_unique<CMainFrame>(m_harness->context(), false);
+    m_harness->transport().StartTransport();
+}
+
+void TestKeypadsOnSite::cleanup() {
+    m_frame.reset();
+    m_site.reset();
+    m_harness.reset();
+    QCOMPARE(CDialogService::pendingAnswerCount(), 0);
+}
+
+void TestKeypadsOnSite::ledKeypadDrivesTheLightsAndShowsTheirStatus() {
+    m_frame->runCommand(vorel::cmd::kKeypadLighting);
+    auto* pad = qobject_cast<Cvpad*>(m_frame->childWindow(vorel::umw::kLedKeypad));
+    QVERIFY(pad != nullptr);
+    CKeypadProbe probe(pad);
+
+    CKeypadProbe::click(pad->key(Key::Toolbox));
+    CKeypadProbe::press(pad->key(Key::Key1));
+    CKeypadProbe::release(pad->key(Key::Key1));
+    const Texts ramp{"#2.1.0.LED=FADE_UP\r", "#2.1.0.LED=STOP\r"};
+    QTRY_COMPARE(heardBy(*m_site, 0), ramp);
+    QTRY_COMPARE(heardBy(*m_site, 1), ramp);  // broadcast
+    // Every channel of the group reports its new level.
+    QTRY_COMPARE(pad->slider(LedLevel::Fade)->value(), 24);
+    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("10%"));
+
+    // Once the gateways have told their names, one can be chosen: the next command goes
+    // to it alone.
+    m_harness->transport().SendText(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast);
+    QTRY_COMPARE(CDestinationList::gatewaysOf(m_harness->doc().plan()).size(), 2);
+    pad->targetList()->refill();
+    const int first = pad->targetList()->findText(QStringLiteral("Ubrix 1 (..002)"));
+    QVERIFY(first >= 0);
+    pad->targetList()->setCurrentIndex(first);
+    CKeypadProbe::click(pad->key(Key::On));
+    pad->targetList()->setCurrentIndex(
+        pad->targetList()->findText(QString::fromLatin1(CKeypadTargetList::kBroadcast)));
+    CKeypadProbe::click(pad->key(Key::Off));
+    QTRY_COMPARE(heardBy(*m_site, 0), (ramp + Texts{"#2.1.0.LED=ON\r", "#2.1.0.LED=OFF\r"}));
+    QTRY_COMPARE(heardBy(*m_site, 1), (ramp + Texts{"#2.1.0.LED=OFF\r"}));
+}
+
+void TestKeypadsOnSite::basicKeypadBroadcastsWithoutTerminator() {
+    m_frame->runCommand(vorel::cmd::kKeypadSimple);
+    auto* pad = qobject_cast<Cvpad_basic*>(m_frame->childWindow(vorel::umw::kBasicKeypad));
+    QVERIFY(pad != nullptr);
+    CKeypadProbe probe(pad);
+    CKeypadProbe::click(pad->key(Key::Key6));
+    CKeypadProbe::tap(pad, Qt::Key_Space);
+    const Texts expected{"#2.1.0.LED=RECALL,6", "#2.1.0.LED=ON"};
+    QTRY_COMPARE(heardBy(*m_site, 0), expected);
+    QTRY_COMPARE(heardBy(*m_site, 1), expected);
+}
+
+void TestKeypadsOnSite::motorKeypadDrivesAMotorAndShowsItsPosition() {
+    m_frame->runCommand(vorel::cmd::kKeypadMotor);
+    auto* pad = qobject_cast<Cvpad_motor*>(m_frame->childWindow(vorel::umw::kMotorKeypad));
+    QVERIFY(pad != nullptr);
+    CKeypadProbe probe(pad);
+    CmySlider* mask = pad->positionSlider(CMotorKeypad::kSecondSlider);
+
+    // The mask let go at the bottom, by keyboard; the slider is then put back by hand, so
+    // that only the site's report can bring it to 100 %.
+    pad->selectSlider(mask);
+    mask->setValue(9900);
+    CKeypadProbe::tap(pad, Qt::Key_Down);
+    mask->setValue(0);
+    QTRY_COMPARE(heardBy(*m_site, 0), Texts{"#1.1.2.MOTOR=GOTO,100.00\r"});
+    QTRY_COMPARE(mask->value(), 10000);
+    QCOMPARE(pad->positionBox(CMotorKeypad::kSecondSlider)->text(), QStringLiteral("100.00%"));
+    QCOMPARE(pad->positionSlider(CMotorKeypad::kFirstSlider)->value(), 0);
+
+    CKeypadProbe::click(pad->key(Key::RightUp));
+    QTRY_COMPARE(mask->value(), 0);
+    QCOMPARE(heardBy(*m_site, 0).constLast(), QByteArray("#1.1.2.MOTOR=UP\r"));
+}
+
+void TestKeypadsOnSite::sunDialogSetsTheColour() {
+    m_frame->runCommand(vorel::cmd::kToggleSun);
+    auto* sun = qobject_cast<CSun*>(m_frame->childWindow(vorel::umw::kSunDialog));
+    QVERIFY(sun != nullptr);
+    sun->slider()->setValue(199);  // level 41
+    sun->upButton()->click();      // level 42
+    QTRY_COMPARE(heardBy(*m_site, 0), Texts{"#2.1.1.LED.VALUE=56.33.118"});
+    QTRY_COMPARE(colourAt211(*m_site), QStringLiteral("56.33.118"));
+}
+
+QTEST_MAIN(TestKeypadsOnSite)
+#include "TestKeypadsOnSite.moc"

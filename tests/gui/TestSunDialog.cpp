@@ -1,0 +1,161 @@
+#include "CGuiHarness.h"
+#include "CKeypadProbe.h"
+#include "app/CDialogService.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "app/WindowMessages.h"
+#include "controls/CmySlider.h"
+#include "keypads/CSun.h"
+#include "transport/CIpv4Address.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+#include <QtTest>
+
+using Texts = QList<QByteArray>;
+
+namespace {
+
+QString colourOf(const CSun& sun) {
+    return sun.componentBox(0)->text() + '.' + sun.componentBox(1)->text() + '.' +
+           sun.componentBox(2)->text();
+}
+
+void letGo(CSun& sun) {
+    emit sun.slider()->positionReleased(sun.slider()->value());
+}
+
+}  // namespace
+
+// The sun dialog: its scale, what it sends and when, its address boxes, and how the frame
+// opens and closes it.
+class TestSunDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void opensAtDaylightAndSendsOnRelease();
+    void stepButtonsSendEachStepAndStopAtTheEnds();
+    void draggingShowsButDoesNotSend();
+    void incompleteAddressSendsNothing_data();
+    void incompleteAddressSendsNothing();
+    void toggleAndCloseBox();
+};
+
+void TestSunDialog::init() {
+    CDialogService::enableTestHook();
+}
+
+void TestSunDialog::opensAtDaylightAndSendsOnRelease() {
+    CSun sun;
+    CKeypadProbe probe(&sun);
+    QCOMPARE(sun.slider()->value(), 0);
+    QCOMPARE(sun.slider()->orientation(), Qt::Vertical);
+    QVERIFY(sun.slider()->invertedAppearance());  // position 0 at the top
+    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("240"));
+    QCOMPARE(colourOf(sun), QStringLiteral("240.210.153"));
+    QCOMPARE(sun.addressBox(0)->text() + sun.addressBox(1)->text() + sun.addressBox(2)->text(),
+             QStringLiteral("211"));
+
+    // The thumb released where it is.
+    sun.slider()->resize(30, 260);
+    CKeypadProbe::mouse(sun.slider(), QEvent::MouseButtonPress, {15, 3});
+    CKeypadProbe::mouse(sun.slider(), QEvent::MouseButtonRelease, {15, 3});
+    QCOMPARE(sun.slider()->value(), 0);
+    QCOMPARE(
+        probe.sent,
+        (QList<CKeypadProbe::Sent>{{CIpv4Address::kBroadcast, "#2.1.1.LED.VALUE=240.210.153"}}));
+}
+
+void TestSunDialog::stepButtonsSendEachStepAndStopAtTheEnds() {
+    CSun sun;
+    CKeypadProbe probe(&sun);
+    sun.upButton()->click();  // already at the top: sent again
+    sun.downButton()->click();
+    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("239"));
+    sun.slider()->setValue(240);
+    sun.downButton()->click();
+    QCOMPARE(sun.slider()->value(), 240);
+    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("0"));
+    sun.upButton()->click();
+    QCOMPARE(probe.texts(), (Texts{"#2.1.1.LED.VALUE=240.210.153", "#2.1.1.LED.VALUE=240.209.150",
+                                   "#2.1.1.LED.VALUE=0.0.0", "#2.1.1.LED.VALUE=1.0.3"}));
+    // The keyboard: the arrows move the thumb the way they point.
+    CKeypadProbe::tap(&sun, Qt::Key_Up);
+    QCOMPARE(sun.slider()->value(), 238);
+    QCOMPARE(probe.texts().constLast(), QByteArray("#2.1.1.LED.VALUE=2.1.6"));
+}
+
+void TestSunDialog::draggingShowsButDoesNotSend() {
+    CSun sun;
+    CKeypadProbe probe(&sun);
+    sun.slider()->setValue(199);  // level 41
+    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("41"));
+    QCOMPARE(colourOf(sun), QStringLiteral("52.32.120"));
+    QVERIFY(probe.sent.isEmpty());
+}
+
+void TestSunDialog::incompleteAddressSendsNothing_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Texts>("sent");
+    QTest::newRow("empty zone") << 0 << "" << Texts{};
+    QTest::newRow("group above 255") << 1 << "256" << Texts{};
+    QTest::newRow("node not a number") << 2 << "1;" << Texts{};
+    QTest::newRow("a broadcast in the node") << 2 << "#" << Texts{};
+    QTest::newRow("255 is fine") << 2 << "255" << Texts{"#2.1.255.LED.VALUE=240.210.153"};
+    QTest::newRow("leading zero") << 0 << "007" << Texts{"#7.1.1.LED.VALUE=240.210.153"};
+}
+
+void TestSunDialog::incompleteAddressSendsNothing() {
+    QFETCH(int, box);
+    QFETCH(QString, text);
+    QFETCH(Texts, sent);
+    CSun sun;
+    CKeypadProbe probe(&sun);
+    sun.addressBox(box)->setText(text);
+    sun.upButton()->click();
+    letGo(sun);
+    QCOMPARE(probe.texts(), (sent.isEmpty() ? Texts{} : Texts{sent.at(0), sent.at(0)}));
+    QCOMPARE(probe.beeps, sent.isEmpty() ? 2 : 0);
+    // What can be typed is digits only.
+    QVERIFY(sun.addressBox(box)->validator() != nullptr);
+    int position = 0;
+    QString typed = QStringLiteral("1;");
+    QCOMPARE(sun.addressBox(box)->validator()->validate(typed, position), QValidator::Invalid);
+}
+
+void TestSunDialog::toggleAndCloseBox() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    QAction* toggle = frame.commandAction(vorel::cmd::kToggleSun);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+
+    // The hidden toggle is reached by its keys.
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QPointer<QWidget> sun = frame.childWindow(vorel::umw::kSunDialog);
+    QVERIFY(qobject_cast<CSun*>(sun.data()) != nullptr);
+    QVERIFY(sun->isVisible());
+    QVERIFY(toggle->isChecked());
+
+    // Closed by its close box, it goes and frees its slot.
+    sun->close();
+    QTRY_VERIFY(sun.isNull());
+    QVERIFY(!frame.isChildSlotOccupied(vorel::umw::kSunDialog));
+    QTRY_VERIFY(!toggle->isChecked());
+
+    toggle->trigger();
+    sun = frame.childWindow(vorel::umw::kSunDialog);
+    QVERIFY(sun != nullptr);
+    QVERIFY(toggle->isChecked());
+    toggle->trigger();
+    QVERIFY(sun.isNull());
+    QVERIFY(!toggle->isChecked());
+}
+
+QTEST_MAIN(TestSunDialog)
+#include "TestSunDialog.moc"

@@ -1,0 +1,510 @@
+#include "CGuiHarness.h"
+#include "CKeypadProbe.h"
+#include "app/CDialogService.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "app/WindowMessages.h"
+#include "controls/CmySlider.h"
+#include "keypads/CKeypadAddressBox.h"
+#include "keypads/CKeypadTargetList.h"
+#include "keypads/Cvpad.h"
+#include "keypads/Cvpad_basic.h"
+#include "keypads/Cvpad_motor.h"
+#include "plan/CUbrixVorelDoc.h"
+#include "protocol/CKeypadCommands.h"
+#include "transport/CIpv4Address.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOptionSlider>
+#include <QtTest>
+#include <memory>
+
+using namespace std::chrono_literals;
+using vorel::keypad::Key;
+using vorel::keypad::LedLevel;
+using Texts = QList<QByteArray>;
+
+namespace {
+
+constexpr quint32 kBroadcast = CIpv4Address::kBroadcast;
+
+std::unique_ptr<Cvpad> ledKeypad(CGuiHarness& harness, const CKeypadAddress& start = {2, 1, 0}) {
+    harness.doc().setKeypadStart(CKeypadAddressBlock::kKeypadEntry, start);
+    auto pad = std::make_unique<Cvpad>(harness.doc(), harness.transport(),
+                                       harness.doc().keypadAddressBlock());
+    // The test owns it, also after it closed.
+    pad->setAttribute(Qt::WA_DeleteOnClose, false);
+    return pad;
+}
+
+std::unique_ptr<Cvpad_motor> motorKeypad(CGuiHarness& harness) {
+    harness.doc().setKeypadStart(CKeypadAddressBlock::kKeypadEntry, {1, 1, 1});
+    auto pad = std::make_unique<Cvpad_motor>(harness.doc(), harness.transport(),
+                                             harness.doc().keypadAddressBlock());
+    pad->setAttribute(Qt::WA_DeleteOnClose, false);
+    return pad;
+}
+
+QStringList entriesOf(const QComboBox* list) {
+    QStringList entries;
+    for (int index = 0; index < list->count(); ++index) {
+        entries.append(list->itemText(index));
+    }
+    return entries;
+}
+
+// The handle's centre for a position, as the style lays the slider out.
+QPoint handleAt(CmySlider* slider, int position) {
+    const int kept = slider->value();
+    slider->setValue(position);
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = position;
+    option.sliderValue = position;
+    option.upsideDown = slider->invertedAppearance() != (slider->orientation() == Qt::Vertical);
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                         QStyle::SC_SliderHandle, slider);
+    slider->setValue(kept);
+    return handle.center();
+}
+
+}  // namespace
+
+// The three keypads on their own and as the frame opens them: their keys on a hand-driven
+// clock, the beep, their address boxes, target lists, sliders, status lines and keyboard.
+class TestVirtualKeypads : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void ledKeys_data();
+    void ledKeys();
+    void ledEffectsAndSliders();
+    void ledStatusMovesSlidersAndSendsNothing();
+    void addressBox_data();
+    void addressBox();
+    void targetList();
+    void ledKeyboard();
+    void basicKeypad();
+    void motorKeysAndBank();
+    void motorSlidersHaveZeroAtTheTop();
+    void motorStatus();
+    void frameOpensEachKeypadOnceAndClosesIt_data();
+    void frameOpensEachKeypadOnceAndClosesIt();
+    void motorKeypadMovesWhereTheLedKeypadStarts();
+};
+
+void TestVirtualKeypads::init() {
+    CDialogService::enableTestHook();
+}
+
+void TestVirtualKeypads::cleanup() {
+    QCOMPARE(CDialogService::pendingAnswerCount(), 0);
+}
+
+void TestVirtualKeypads::ledKeys_data() {
+    QTest::addColumn<bool>("toolbox");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("holdMs");
+    QTest::addColumn<Texts>("expected");
+    QTest::addColumn<int>("beeps");
+
+    const int preset = int(Key::Preset);
+    QTest::newRow("Preset, key 2 at once")
+        << false << 2 << 0 << Texts{"#2.1.0.LED=RECALL,2\r\n"} << 0;
+    QTest::newRow("Preset, key 2 held 6 s")
+        << false << 2 << 6000 << Texts{"#2.1.0.LED=STORE,2\r"} << 1;
+    QTest::newRow("Preset, key 2 held 4.5 s")
+        << false << 2 << 4500 << Texts{"#2.1.0.LED=RECALL,2\r\n"} << 0;
+    QTest::newRow("Toolbox, key 3")
+        << true << 3 << 0 << Texts{"#2.1.0.LED=HUE_UP\r", "#2.1.0.LED=STOP\r\n"} << 0;
+    QTest::newRow("Toolbox, key 1")
+        << true << 1 << 200 << Texts{"#2.1.0.LED=FADE_UP\r", "#2.1.0.LED=STOP\r"} << 0;
+    QTest::newRow("Toolbox, key 3 held 5 s: no beep")
+        << true << 3 << 5000 << Texts{"#2.1.0.LED=HUE_UP\r", "#2.1.0.LED=STOP\r"} << 0;
+    QTest::newRow("Toolbox, back to Preset") << true << preset << 0 << Texts{} << 0;
+    QTest::newRow("On") << false << int(Key::On) << 0 << Texts{"#2.1.0.LED=ON\r"} << 0;
+    QTest::newRow("Off held long")
+        << true << int(Key::Off) << 7000 << Texts{"#2.1.0.LED=OFF\r"} << 0;
+    QTest::newRow("star") << false << int(Key::Star) << 0 << Texts{"#2.1.0.LED=EFFECT,1\r"} << 0;
+}
+
+void TestVirtualKeypads::ledKeys() {
+    QFETCH(bool, toolbox);
+    QFETCH(int, key);
+    QFETCH(int, holdMs);
+    QFETCH(int, beeps);
+
+    CGuiHarness harness;
+    auto pad = ledKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    QCOMPARE(pad->mode(), vorel::keypad::Mode::Preset);
+    if (toolbox) {
+        CKeypadProbe::click(pad->key(Key::Toolbox));
+        QCOMPARE(pad->mode(), vorel::keypad::Mode::Toolbox);
+    }
+    CmyButton* button = pad->key(static_cast<Key>(key));
+    CKeypadProbe::press(button);
+    probe.time.advance(std::chrono::milliseconds(holdMs));
+    QCOMPARE(probe.beeps, beeps);  // the beep comes at five seconds, before the release
+    CKeypadProbe::release(button);
+
+    QTEST(probe.texts(), "expected");
+    QCOMPARE(probe.beeps, beeps);
+    for (const CKeypadProbe::Sent& sent : probe.sent) {
+        QCOMPARE(sent.first, kBroadcast);
+    }
+    if (key == int(Key::Preset)) {
+        QCOMPARE(pad->mode(), vorel::keypad::Mode::Preset);
+    }
+}
+
+void TestVirtualKeypads::ledEffectsAndSliders() {
+    CGuiHarness harness;
+    auto pad = ledKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    for (int number = 1; number <= 6; ++number) {
+        pad->effectButton(number)->click();
+    }
+    pad->effectButton(0)->click();
+    QCOMPARE(probe.takeTexts(),
+             (Texts{"#2.1.0.LED=EFFECT,1\r", "#2.1.0.LED=EFFECT,2\r", "#2.1.0.LED=EFFECT,3\r",
+                    "#2.1.0.LED=EFFECT,4\r", "#2.1.0.LED=EFFECT,5\r", "#2.1.0.LED=EFFECT,6\r",
+                    "#2.1.0.LED=STOP\r"}));
+
+    // Moving a slider shows the level at once; only letting go of it sends.
+    CmySlider* fade = pad->slider(LedLevel::Fade);
+    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("0%"));
+    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("1700"));
+    fade->resize(300, 30);
+    fade->setValue(120);
+    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("50%"));
+    QVERIFY(probe.sent.isEmpty());
+    CKeypadProbe::mouse(fade, QEvent::MouseButtonPress, handleAt(fade, 120));
+    CKeypadProbe::mouse(fade, QEvent::MouseButtonRelease, handleAt(fade, 120));
+    QCOMPARE(probe.takeTexts(), Texts{"#2.1.0.LED=SET,120\r"});
+
+    CmySlider* cct = pad->slider(LedLevel::Cct);
+    cct->resize(300, 30);
+    cct->setValue(6500);
+    CKeypadProbe::mouse(cct, QEvent::MouseButtonPress, handleAt(cct, 6500));
+    CKeypadProbe::mouse(cct, QEvent::MouseButtonRelease, handleAt(cct, 6500));
+    QCOMPARE(probe.takeTexts(), Texts{"#2.1.0.LED=CCT,6500\r"});
+    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("6500"));
+    QCOMPARE(pad->selectedSlider(), cct);
+}
+
+void TestVirtualKeypads::ledStatusMovesSlidersAndSendsNothing() {
+    CGuiHarness harness;
+    auto pad = ledKeypad(harness, {3, 4, 0});
+    CKeypadProbe probe(pad.get());
+    pad->OnKeypadStatus("!3.4.9.LED.COLOR=120.240.60");
+    QCOMPARE(pad->slider(LedLevel::Hue)->value(), 120);
+    QCOMPARE(pad->valueBox(LedLevel::Hue)->text(), QStringLiteral("50%"));
+    QCOMPARE(pad->valueBox(LedLevel::Saturation)->text(), QStringLiteral("100%"));
+    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("25%"));
+    pad->OnKeypadStatus("!3.4.1.LED.VALUE=10.20;\r\n");
+    QCOMPARE(pad->slider(LedLevel::Red)->value(), 10);
+    QCOMPARE(pad->slider(LedLevel::Green)->value(), 20);
+    pad->OnKeypadStatus("!3.4.1.LED.STATUS=100.4000");
+    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("4000"));
+    QVERIFY(probe.sent.isEmpty());
+
+    auto node = ledKeypad(harness, {3, 4, 2});
+    node->OnKeypadStatus("!3.4.9.LED.COLOR=120.240.60");
+    QCOMPARE(node->slider(LedLevel::Hue)->value(), 0);
+}
+
+void TestVirtualKeypads::addressBox_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byEnter");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<Texts>("sent");
+    QTest::addColumn<int>("beeps");
+
+    QTest::newRow("two parts, applied right before the send")
+        << "3.4" << false << "3.4.0" << Texts{"#3.4.0.LED=ON\r"} << 0;
+    QTest::newRow("two parts, Enter") << "3.4" << true << "3.4.0" << Texts{"#3.4.0.LED=ON\r"} << 0;
+    QTest::newRow("a part above 255 is refused") << "300.1.1" << false << "2.1.0" << Texts{} << 1;
+    QTest::newRow("refused on Enter, the old address stays")
+        << "300.1.1" << true << "2.1.0" << Texts{"#2.1.0.LED=ON\r"} << 1;
+    QTest::newRow("negative") << "-1.1.1" << false << "2.1.0" << Texts{} << 1;
+    QTest::newRow("huge") << "99999999999999.1.1" << false << "2.1.0" << Texts{} << 1;
+    QTest::newRow("words read as 0")
+        << "5.x.7" << false << "5.0.7" << Texts{"#5.0.7.LED=ON\r"} << 0;
+}
+
+void TestVirtualKeypads::addressBox() {
+    QFETCH(QString, typed);
+    QFETCH(bool, byEnter);
+    QFETCH(int, beeps);
+
+    CGuiHarness harness;
+    auto pad = ledKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    QSignalSpy closed(pad.get(), &CKeypadWindow::childClosed);
+    // Typed while the keys never take the focus: no focus change tells the box.
+    pad->addressBox()->setText(typed);
+    if (byEnter) {
+        // Enter in the box applies the address; it does not close the keypad.
+        QTest::keyClick(pad->addressBox(), Qt::Key_Return);
+        QCOMPARE(closed.size(), 0);
+    }
+    CKeypadProbe::click(pad->key(Key::On));
+
+    QTEST(pad->addressBox()->text(), "shown");
+    QTEST(probe.texts(), "sent");
+    QCOMPARE(probe.beeps, beeps);
+}
+
+void TestVirtualKeypads::targetList() {
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.7", "!NAME=Hall;"),
+                               CGuiHarness::line("10.0.0.8", "!DHCP=ENABLE;"),
+                               CGuiHarness::line("10.0.0.9", "!NAME=atrium;")});
+    auto pad = ledKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    CKeypadTargetList* list = pad->targetList();
+    QCOMPARE(entriesOf(list), (QStringList{"atrium (..009)", "Broadcast (UDP)", "Hall (..007)"}));
+    // The first entry is the one chosen at opening, as sorted.
+    QCOMPARE(list->currentIndex(), 0);
+    CKeypadProbe::click(pad->key(Key::On));
+    QCOMPARE(probe.sent.at(0).first, CIpv4Address::fromDotted("10.0.0.9"));
+
+    harness.fixture().receive({CGuiHarness::line("10.0.0.3", "!NAME=Zed;")});
+    list->refill();
+    list->refill();
+    QCOMPARE(entriesOf(list),
+             (QStringList{"atrium (..009)", "Broadcast (UDP)", "Hall (..007)", "Zed (..003)"}));
+    list->setCurrentIndex(1);
+    CKeypadProbe::click(pad->key(Key::Off));
+    QCOMPARE(probe.sent.at(1).first, kBroadcast);
+
+    // In TCP mode only the gateway of the kept connection is offered.
+    harness.transport().setMode(CTransport::kModeTcp);
+    harness.transport().setDefaultIp(CIpv4Address::fromDotted("10.0.0.7"));
+    list->refill();
+    QCOMPARE(entriesOf(list), (QStringList{"Broadcast (UDP)", "Hall (..007)"}));
+    harness.transport().setMode(CTransport::kModeUdp);
+}
+
+void TestVirtualKeypads::ledKeyboard() {
+    CGuiHarness harness;
+    auto pad = ledKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    QVERIFY(pad->key(Key::Key1)->toolTip().isEmpty());
+    QVERIFY(pad->key(Key::Key1)->parentWidget()->toolTip().contains(QStringLiteral("Space")));
+
+    // A digit holds its key for as long as it is held; the key's repeats count once.
+    CKeypadProbe::key(pad.get(), QEvent::KeyPress, Qt::Key_3);
+    QVERIFY(pad->key(Key::Key3)->isDown());
+    probe.time.advance(3s);
+    CKeypadProbe::key(pad.get(), QEvent::KeyRelease, Qt::Key_3, true);
+    CKeypadProbe::key(pad.get(), QEvent::KeyPress, Qt::Key_3, true);
+    probe.time.advance(3s);
+    QCOMPARE(probe.beeps, 1);
+    CKeypadProbe::key(pad.get(), QEvent::KeyRelease, Qt::Key_3);
+    QVERIFY(!pad->key(Key::Key3)->isDown());
+    QCOMPARE(probe.takeTexts(), Texts{"#2.1.0.LED=STORE,3\r"});
+
+    CKeypadProbe::tap(pad.get(), Qt::Key_Space);
+    CKeypadProbe::tap(pad.get(), Qt::Key_Space);
+    CKeypadProbe::tap(pad.get(), Qt::Key_Space);
+    QCOMPARE(probe.takeTexts(), (Texts{"#2.1.0.LED=ON\r", "#2.1.0.LED=OFF\r", "#2.1.0.LED=ON\r"}));
+
+    // The arrows move the selected slider (FADE at first) and send it when let go.
+    QCOMPARE(pad->selectedSlider(), pad->slider(LedLevel::Fade));
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        CKeypadProbe::key(pad.get(), QEvent::KeyPress, Qt::Key_Right, repeat > 0);
+    }
+    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("1%"));
+    QVERIFY(probe.sent.isEmpty());
+    CKeypadProbe::key(pad.get(), QEvent::KeyRelease, Qt::Key_Right);
+    QCOMPARE(probe.takeTexts(), Texts{"#2.1.0.LED=SET,3\r"});
+    pad->selectSlider(pad->slider(LedLevel::Hue));
+    CKeypadProbe::tap(pad.get(), Qt::Key_Down);
+    QCOMPARE(probe.takeTexts(), Texts{"#2.1.0.LED=HUE,0\r"});
+
+    // Going away while a key is held lets go of it: no ramp is left running.
+    CKeypadProbe::click(pad->key(Key::Toolbox));
+    CKeypadProbe::key(pad.get(), QEvent::KeyPress, Qt::Key_1);
+    QSignalSpy closed(pad.get(), &CKeypadWindow::childClosed);
+    CKeypadProbe::tap(pad.get(), Qt::Key_Escape);
+    QCOMPARE(probe.takeTexts(), (Texts{"#2.1.0.LED=FADE_UP\r", "#2.1.0.LED=STOP\r"}));
+    QCOMPARE(closed.size(), 1);
+    QCOMPARE(closed.at(0).at(0).toInt(), int(vorel::umw::kLedKeypad));
+}
+
+void TestVirtualKeypads::basicKeypad() {
+    Cvpad_basic pad;
+    CKeypadProbe probe(&pad);
+    QCOMPARE(pad.windowTitle(), QStringLiteral("Tavo A"));
+    QCOMPARE(pad.addressBox()->text(), QStringLiteral("2.1.0"));
+    CKeypadProbe::click(pad.key(Key::Key6));
+    CKeypadProbe::click(pad.key(Key::Toolbox));
+    CKeypadProbe::press(pad.key(Key::Key4));
+    probe.time.advance(2s);
+    CKeypadProbe::release(pad.key(Key::Key4));
+    pad.addressBox()->setText(QStringLiteral("300.1.1"));
+    CKeypadProbe::click(pad.key(Key::On));
+    pad.addressBox()->setText(QStringLiteral("-1.1.1"));
+    CKeypadProbe::click(pad.key(Key::Off));
+
+    QCOMPARE(probe.texts(), (Texts{"#2.1.0.LED=RECALL,6", "#2.1.0.LED=FADE_DOWN", "#2.1.0.LED=STOP",
+                                   "#300.1.1.LED=ON"}));
+    QCOMPARE(pad.addressBox()->text(), QStringLiteral("300.1.1"));
+    QCOMPARE(probe.beeps, 1);
+    for (const CKeypadProbe::Sent& sent : probe.sent) {
+        QCOMPARE(sent.first, kBroadcast);
+    }
+}
+
+void TestVirtualKeypads::motorKeysAndBank() {
+    CGuiHarness harness;
+    auto pad = motorKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    QCOMPARE(pad->windowTitle(), QStringLiteral("Tavo MX"));
+    QCOMPARE(pad->addressBox()->text(), QStringLiteral("1.1.1"));
+    QCOMPARE(pad->columnLabel(0)->text() + pad->columnLabel(1)->text(), QStringLiteral("AB"));
+    CKeypadProbe::press(pad->key(Key::LeftUp));
+    QVERIFY(probe.sent.isEmpty());  // nothing at a press
+    CKeypadProbe::release(pad->key(Key::LeftUp));
+    CKeypadProbe::click(pad->key(Key::Star));
+    QCOMPARE(pad->columnLabel(0)->text() + pad->columnLabel(1)->text(), QStringLiteral("CD"));
+    CKeypadProbe::click(pad->key(Key::RightUp));
+    CKeypadProbe::click(pad->key(Key::LeftDown));
+
+    // A double click on "*": release, double click, release. The bank ends as it was.
+    CmyButton* star = pad->key(Key::Star);
+    CKeypadProbe::press(star);
+    CKeypadProbe::release(star);
+    CKeypadProbe::mouse(star, QEvent::MouseButtonDblClick);
+    CKeypadProbe::release(star);
+    QCOMPARE(pad->bank(), 1);
+
+    CKeypadProbe::press(pad->key(Key::Key3));
+    probe.time.advance(5s);
+    QCOMPARE(probe.beeps, 1);
+    CKeypadProbe::release(pad->key(Key::Key3));
+    CKeypadProbe::press(pad->key(Key::Key3));
+    probe.time.advance(2s);
+    CKeypadProbe::release(pad->key(Key::Key3));
+    pad->stopButton()->click();
+    CKeypadProbe::tap(pad.get(), Qt::Key_Space);
+
+    QCOMPARE(probe.texts(),
+             (Texts{"#1.1.1.MOTOR=UP\r", "#1.1.4.MOTOR=UP\r", "#1.1.3.MOTOR=DOWN\r",
+                    "#1.1.0.MOTOR=RETRACT\r", "#1.1.0.MOTOR=STORE,3\r", "#1.1.0.MOTOR=RECALL,3\r",
+                    "#1.1.0.MOTOR=STOP\r", "#1.1.0.MOTOR=STOP\r"}));
+}
+
+void TestVirtualKeypads::motorSlidersHaveZeroAtTheTop() {
+    CGuiHarness harness;
+    auto pad = motorKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    CmySlider* screen = pad->positionSlider(CMotorKeypad::kFirstSlider);
+    CmySlider* mask = pad->positionSlider(CMotorKeypad::kSecondSlider);
+    screen->resize(30, 300);
+    QCOMPARE(screen->value(), 0);
+    QCOMPARE(pad->positionBox(0)->text(), QStringLiteral("0.00%"));
+    QVERIFY(handleAt(screen, 0).y() < handleAt(screen, 10000).y());
+
+    // A click on the track above the thumb moves it up, towards 0 %, and sends that.
+    screen->setValue(5000);
+    const int above = (handleAt(screen, 0).y() + handleAt(screen, 5000).y()) / 2;
+    CKeypadProbe::mouse(screen, QEvent::MouseButtonPress, {screen->width() / 2, above});
+    CKeypadProbe::mouse(screen, QEvent::MouseButtonRelease, {screen->width() / 2, above});
+    QVERIFY(screen->value() < 5000);
+    QCOMPARE(probe.takeTexts(), Texts{CKeypadCommands::motorGoto({1, 1, 1}, screen->value())});
+
+    // Down arrow: the thumb goes down, to 100 %.
+    pad->selectSlider(mask);
+    mask->setValue(9900);
+    CKeypadProbe::tap(pad.get(), Qt::Key_Down);
+    QCOMPARE(mask->value(), 10000);
+    QCOMPARE(pad->positionBox(1)->text(), QStringLiteral("100.00%"));
+    CKeypadProbe::tap(pad.get(), Qt::Key_Up);
+    QCOMPARE(probe.takeTexts(), (Texts{"#1.1.2.MOTOR=GOTO,100.00\r", "#1.1.2.MOTOR=GOTO,99.00\r"}));
+}
+
+void TestVirtualKeypads::motorStatus() {
+    CGuiHarness harness;
+    auto pad = motorKeypad(harness);
+    CKeypadProbe probe(pad.get());
+    pad->OnKeypadStatus("!1.1.2.MOTOR.POSITION=37.5\r\n");
+    QCOMPARE(pad->positionSlider(1)->value(), 3750);
+    QCOMPARE(pad->positionBox(1)->text(), QStringLiteral("37.50%"));
+    pad->OnKeypadStatus("!2.1.1.MOTOR.POSITION=50.00");
+    QCOMPARE(pad->positionSlider(0)->value(), 0);
+
+    // The sliders follow the keypad's own nodes.
+    pad->addressBox()->setText(QStringLiteral("1.1.3"));
+    QTest::keyClick(pad->addressBox(), Qt::Key_Return);
+    pad->OnKeypadStatus("!1.1.3.MOTOR.POSITION=12.34");
+    pad->OnKeypadStatus("!1.1.1.MOTOR.POSITION=99.00");
+    QCOMPARE(pad->positionSlider(0)->value(), 1234);
+    QCOMPARE(pad->positionSlider(1)->value(), 3750);
+    QVERIFY(probe.sent.isEmpty());
+}
+
+void TestVirtualKeypads::frameOpensEachKeypadOnceAndClosesIt_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("child");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Simple") << int(vorel::cmd::kKeypadSimple) << int(vorel::umw::kBasicKeypad)
+                            << "Tavo A";
+    QTest::newRow("Lighting") << int(vorel::cmd::kKeypadLighting) << int(vorel::umw::kLedKeypad)
+                              << "Tavo LX";
+    QTest::newRow("Motor") << int(vorel::cmd::kKeypadMotor) << int(vorel::umw::kMotorKeypad)
+                           << "Tavo MX";
+}
+
+void TestVirtualKeypads::frameOpensEachKeypadOnceAndClosesIt() {
+    QFETCH(int, command);
+    QFETCH(int, child);
+
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    QVERIFY(frame.isCommandEnabled(command));
+    frame.runCommand(command);
+    QPointer<QWidget> first = frame.childWindow(child);
+    QVERIFY(first != nullptr);
+    QTEST(first->windowTitle(), "caption");
+    QVERIFY(first->isVisible());
+    frame.runCommand(command);
+    QCOMPARE(frame.childWindow(child), first.data());
+
+    first->close();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());
+    QVERIFY(!frame.isChildSlotOccupied(child));
+    frame.runCommand(command);
+    QVERIFY(frame.childWindow(child) != nullptr);
+}
+
+void TestVirtualKeypads::motorKeypadMovesWhereTheLedKeypadStarts() {
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    frame.runCommand(vorel::cmd::kKeypadLighting);
+    auto* led = qobject_cast<Cvpad*>(frame.childWindow(vorel::umw::kLedKeypad));
+    QCOMPARE(led->addressBox()->text(), QStringLiteral("2.1.0"));
+    led->close();
+    QCoreApplication::sendPostedEvents();
+
+    frame.runCommand(vorel::cmd::kKeypadMotor);
+    frame.runCommand(vorel::cmd::kKeypadLighting);
+    led = qobject_cast<Cvpad*>(frame.childWindow(vorel::umw::kLedKeypad));
+    QCOMPARE(led->addressBox()->text(), QStringLiteral("1.1.1"));
+}
+
+QTEST_MAIN(TestVirtualKeypads)
+#include "TestVirtualKeypads.moc"
