@@ -55,6 +55,14 @@ QString colourAt211(CSimNetwork& site) {
     });
 }
 
+QStringList entriesOf(const QComboBox* list) {
+    QStringList entries;
+    for (int index = 0; index < list->count(); ++index) {
+        entries.append(list->itemText(index));
+    }
+    return entries;
+}
+
 }  // namespace
 
 // Each keypad against the simulated site, through the frame and the program's transport:
@@ -71,6 +79,7 @@ private slots:
     void basicKeypadBroadcastsWithoutTerminator();
     void motorKeypadDrivesAMotorAndShowsItsPosition();
     void sunDialogSetsTheColour();
+    void tcpModeNeverSendsOverAnotherGatewaysConnection();
 
 private:
     std::unique_ptr<CGuiHarness> m_harness;
@@ -179,6 +188,45 @@ void TestKeypadsOnSite::sunDialogSetsTheColour() {
     sun->upButton()->click();      // level 42
     QTRY_COMPARE(heardBy(*m_site, 0), Texts{"#2.1.1.LED.VALUE=56.33.118"});
     QTRY_COMPARE(colourAt211(*m_site), QStringLiteral("56.33.118"));
+}
+
+void TestKeypadsOnSite::tcpModeNeverSendsOverAnotherGatewaysConnection() {
+    m_frame.reset();
+    m_site.reset();
+    CSimNetwork::Options options;
+    options.tcpPort = 2323;
+    QString error;
+    m_site = CSimNetwork::startDemo(2, 5, testsupport::runtimePath(QString()), error, options);
+    QVERIFY2(m_site != nullptr, qPrintable(error));
+    CTransport& transport = m_harness->transport();
+    transport.setTcpPort(options.tcpPort);
+    transport.setDefaultIp(CGuiHarness::loopback(2));
+    transport.setMode(CTransport::kModeTcp);
+    m_frame = std::make_unique<CMainFrame>(m_harness->context(), false);
+    transport.SendText(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast);
+    QTRY_COMPARE(CDestinationList::gatewaysOf(m_harness->doc().plan()).size(), 2);
+
+    // No connection yet: the default gateway is the one offered.
+    m_frame->runCommand(vorel::cmd::kKeypadLighting);
+    auto* pad = qobject_cast<Cvpad*>(m_frame->childWindow(vorel::umw::kLedKeypad));
+    CKeypadProbe probe(pad);
+    QCOMPARE(entriesOf(pad->targetList()), (QStringList{"Broadcast (UDP)", "Ubrix 1 (..002)"}));
+    pad->targetList()->setCurrentIndex(1);
+    CKeypadProbe::click(pad->key(Key::On));
+    QTRY_VERIFY(transport.isTcpConnected());
+    QTRY_VERIFY(!heardBy(*m_site, 0).isEmpty());
+    QVERIFY(heardBy(*m_site, 0).constLast().startsWith("#2.1.0.LED=ON"));
+
+    // The connection now goes to the second gateway: the first one's commands stay here.
+    transport.CloseTcp();
+    transport.SendText(CCommands::gatewayNameQuery(), CGuiHarness::loopback(3));
+    QCOMPARE(transport.tcpPeer(), CGuiHarness::loopback(3));
+    CKeypadProbe::click(pad->key(Key::Off));
+    QCOMPARE(probe.texts(), Texts{"#2.1.0.LED=ON\r"});
+    QCOMPARE(probe.beeps, 1);
+    pad->targetList()->refill();
+    QCOMPARE(entriesOf(pad->targetList()), (QStringList{"Broadcast (UDP)", "Ubrix 2 (..003)"}));
+    transport.CloseTcp();
 }
 
 QTEST_MAIN(TestKeypadsOnSite)

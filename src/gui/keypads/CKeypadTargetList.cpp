@@ -16,6 +16,18 @@ quint32 CKeypadTargetList::currentAddress() const {
     return currentIndex() < 0 ? CIpv4Address::kBroadcast : currentData().toUInt();
 }
 
+std::optional<quint32> CKeypadTargetList::reachableAddress() const {
+    const quint32 address = currentAddress();
+    if (m_transport.sendsElsewhere(address)) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+quint32 CKeypadTargetList::tcpGateway() const {
+    return m_transport.tcpPeer() != 0 ? m_transport.tcpPeer() : m_transport.defaultIp();
+}
+
 void CKeypadTargetList::showPopup() {
     refill();
     QComboBox::showPopup();
@@ -24,7 +36,7 @@ void CKeypadTargetList::showPopup() {
 void CKeypadTargetList::refill() {
     const bool tcp = m_transport.mode() == CTransport::kModeTcp;
     if (tcp) {
-        dropUnreachable(m_transport.defaultIp());
+        dropUnreachable(tcpGateway());
     }
     for (const CDestinationList::Entry& entry : candidates()) {
         if (!isListed(entry.text)) {
@@ -37,12 +49,12 @@ QList<CDestinationList::Entry> CKeypadTargetList::candidates() const {
     QList<CDestinationList::Entry> entries;
     const bool tcp = m_transport.mode() == CTransport::kModeTcp;
     for (const CDestinationList::Gateway& gateway : CDestinationList::gatewaysOf(m_doc.plan())) {
-        if (!tcp || gateway.address == m_transport.defaultIp()) {
+        if (!tcp || gateway.address == tcpGateway()) {
             entries.append({CDestinationList::destinationText(gateway), gateway.address});
         }
     }
-    if (tcp && entries.isEmpty() && m_transport.defaultIp() != 0) {
-        const quint32 address = m_transport.defaultIp();
+    if (tcp && entries.isEmpty() && tcpGateway() != 0) {
+        const quint32 address = tcpGateway();
         entries.append({QString::fromLatin1(CIpv4Address::toDotted(address)), address});
     }
     return entries;

@@ -41,7 +41,12 @@ void CLedKeypadWindow::setMode(Mode mode) {
 }
 
 void CLedKeypadWindow::sendCommand(const QByteArray& text) {
-    emit sendRequested(commandTarget(), text);
+    const std::optional<quint32> target = commandTarget();
+    if (!target) {
+        CBeep::warning();
+        return;
+    }
+    emit sendRequested(*target, text);
 }
 
 void CLedKeypadWindow::onKey(Key key, KeyEvent event) {

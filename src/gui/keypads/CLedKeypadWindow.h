@@ -28,7 +28,8 @@ protected:
     // the command is not sent), and where it goes.
     virtual std::optional<CKeypadAddress> commandAddress() = 0;
     virtual CKeypadAddress shownAddress() const = 0;
-    virtual quint32 commandTarget() const = 0;
+    // Nothing when the command cannot go where it should; it is then not sent.
+    virtual std::optional<quint32> commandTarget() const = 0;
     void sendCommand(const QByteArray& text);
 
     void onKey(vorel::keypad::Key key, vorel::keypad::KeyEvent event) override;

@@ -139,8 +139,8 @@ CKeypadAddress Cvpad::shownAddress() const {
     return m_addressBox->address();
 }
 
-quint32 Cvpad::commandTarget() const {
-    return m_targets->currentAddress();
+std::optional<quint32> Cvpad::commandTarget() const {
+    return m_targets->reachableAddress();
 }
 
 void Cvpad::sendEffect(int number) {

@@ -39,7 +39,7 @@ public:
 protected:
     std::optional<CKeypadAddress> commandAddress() override;
     CKeypadAddress shownAddress() const override;
-    quint32 commandTarget() const override;
+    std::optional<quint32> commandTarget() const override;
     void onSliderLetGo(CmySlider* slider) override;
 
 private:

@@ -29,6 +29,6 @@ CKeypadAddress Cvpad_basic::shownAddress() const {
     return m_addressBox->address();
 }
 
-quint32 Cvpad_basic::commandTarget() const {
+std::optional<quint32> Cvpad_basic::commandTarget() const {
     return CIpv4Address::kBroadcast;
 }

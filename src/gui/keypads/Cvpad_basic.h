@@ -20,7 +20,7 @@ public:
 protected:
     std::optional<CKeypadAddress> commandAddress() override;
     CKeypadAddress shownAddress() const override;
-    quint32 commandTarget() const override;
+    std::optional<quint32> commandTarget() const override;
 
 private:
     CKeypadAddressBox* m_addressBox = nullptr;

@@ -105,7 +105,12 @@ bool Cvpad_motor::takeAddress() {
 }
 
 void Cvpad_motor::send(const QByteArray& text) {
-    emit sendRequested(m_targets->currentAddress(), text);
+    const std::optional<quint32> target = m_targets->reachableAddress();
+    if (!target) {
+        CBeep::warning();
+        return;
+    }
+    emit sendRequested(*target, text);
 }
 
 void Cvpad_motor::onKey(Key key, KeyEvent event) {
