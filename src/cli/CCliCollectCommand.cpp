@@ -15,7 +15,6 @@
 
 namespace {
 const QString kMap = QStringLiteral("map");
-const QString kPacing = QStringLiteral("pacing");
 
 QString dotted(quint32 address) {
     return QString::fromLatin1(CIpv4Address::toDotted(address));
@@ -48,10 +47,7 @@ QString CCliCollectCommand::description() const {
 QList<QCommandLineOption> CCliCollectCommand::options() const {
     return {QCommandLineOption(kMap, QStringLiteral("the map file to write (required)"),
                                QStringLiteral("FILE")),
-            QCommandLineOption(kPacing,
-                               QStringLiteral("fixed pauses, or paced by replies (the default)"),
-                               QStringLiteral("fixed|replies"), QStringLiteral("replies")),
-            CCliOptions::json()};
+            CCliOptions::pacing(), CCliOptions::json()};
 }
 
 QString CCliCollectCommand::configure(const QCommandLineParser& parser,
@@ -61,11 +57,11 @@ QString CCliCollectCommand::configure(const QCommandLineParser& parser,
     }
     m_mapFile = parser.value(kMap);
     m_json = parser.isSet(CCliOptions::json().names().front());
-    const QString pacing = parser.value(kPacing);
-    if (pacing != QLatin1String("fixed") && pacing != QLatin1String("replies")) {
-        return QStringLiteral("--pacing is fixed or replies, not '%1'").arg(pacing);
+    const std::variant<CPacing, QString> pacing = CCliOptions::readPacing(parser);
+    if (const QString* wrong = std::get_if<QString>(&pacing)) {
+        return *wrong;
     }
-    m_pacing = CBusCollection::pacingOf(pacing);
+    m_pacing = std::get<CPacing>(pacing);
     return m_mapFile.isEmpty() ? QStringLiteral("collect needs --map FILE") : QString();
 }
 

@@ -66,6 +66,25 @@ QCommandLineOption CCliOptions::json() {
         QStringLiteral("print JSON (a device's text: one character per byte)"));
 }
 
+QCommandLineOption CCliOptions::pacing() {
+    return QCommandLineOption(
+        QStringLiteral("pacing"),
+        QStringLiteral(
+            "fixed pauses, or paced by replies (the default): same commands, same order"),
+        QStringLiteral("fixed|replies"), QStringLiteral("replies"));
+}
+
+std::variant<CPacing, QString> CCliOptions::readPacing(const QCommandLineParser& parser) {
+    const QString pacing = parser.value(CCliOptions::pacing().names().front());
+    if (pacing == QLatin1String("fixed")) {
+        return CPacing::Fixed;
+    }
+    if (pacing == QLatin1String("replies")) {
+        return CPacing::ByReplies;
+    }
+    return QStringLiteral("--pacing is fixed or replies, not '%1'").arg(pacing);
+}
+
 QCommandLineOption CCliOptions::noTime() {
     return QCommandLineOption(QStringLiteral("no-time"),
                               QStringLiteral("leave out the time of reception"));

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "sequence/CPacing.h"
+
 #include <QCommandLineOption>
 #include <QList>
 #include <QString>
+
+#include <variant>
 
 class QCommandLineParser;
 
@@ -28,4 +32,8 @@ struct CCliOptions {
     static QCommandLineOption json();
     static QCommandLineOption noTime();
     static QCommandLineOption noSender();
+    // --pacing fixed|replies, replies by default, as every sequence of the program offers.
+    static QCommandLineOption pacing();
+    // The pacing asked for; why the value is wrong when it is.
+    static std::variant<CPacing, QString> readPacing(const QCommandLineParser& parser);
 };

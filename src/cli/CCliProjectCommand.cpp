@@ -7,11 +7,11 @@
 #include "common/CXmlError.h"
 #include "plan/CModelTemplateFolder.h"
 #include "plan/CModelTemplates.h"
-#include "plan/CReplySplitter.h"
 #include "plan/CValidationSchema.h"
 #include "project/CProjectAddress.h"
 #include "project/CProjectCheck.h"
 #include "project/CProjectLookup.h"
+#include "protocol/CSettingPath.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -216,25 +216,25 @@ int CCliProjectCommand::set(CCliSession& session) const {
         return CCliExit::kRefused;
     }
     // The path reads as a reply's path does: a first component of one letter is a port.
-    const CSplitReply split = CReplySplitter::split("!" + m_path.toLatin1() + "=;");
-    if (split.kind != CSplitReply::GatewaySetting) {
-        session.report(QStringLiteral("'%1' is not a setting's path").arg(m_path));
+    const std::optional<CSettingPath> split = CSettingPath::parse(m_path.toLatin1());
+    if (!split) {
+        session.report(QStringLiteral("%1 names no setting").arg(m_path));
         return CCliExit::kUsage;
     }
     CProjectPlace place{*device, {}};
-    if (!split.port.isEmpty()) {
-        place.steps.push_back({"PORT", "P", split.port.toStdString()});
+    if (!split->port.isEmpty()) {
+        place.steps.push_back({"PORT", "P", split->port.toStdString()});
     }
-    if (!split.group.isEmpty()) {
-        place.steps.push_back({split.group.toStdString(), {}, {}});
+    if (!split->group.isEmpty()) {
+        place.steps.push_back({split->group.toStdString(), {}, {}});
     }
     if (!CProjectLookup::section(*session.document().templateDocument(), place)) {
         session.report(QStringLiteral("The project has no setting %1 there.").arg(m_path));
         return CCliExit::kRefused;
     }
     const std::optional<QString> index =
-        split.index.isEmpty() ? std::nullopt : std::optional(QString::fromLatin1(split.index));
-    if (!session.document().setTemplateValue(place, QString::fromLatin1(split.key), index,
+        split->index.isEmpty() ? std::nullopt : std::optional(QString::fromLatin1(split->index));
+    if (!session.document().setTemplateValue(place, QString::fromLatin1(split->key), index,
                                              m_value)) {
         return CCliExit::kRefused;
     }

@@ -22,7 +22,6 @@
 namespace {
 
 const QString kDryRun = QStringLiteral("dry-run");
-const QString kPacing = QStringLiteral("pacing");
 const QString kMissing = QStringLiteral("missing");
 constexpr int kInterruptPollMs = 50;
 
@@ -71,8 +70,7 @@ QList<QCommandLineOption> CCliUploadCommand::options() const {
             CCliProjectOptions::gatewaysOption(),
             CCliProjectOptions::devicesOption(),
             QCommandLineOption(kDryRun, QStringLiteral("send only the queries, print the rows")),
-            QCommandLineOption(kPacing, QStringLiteral("fixed or replies (default)"),
-                               QStringLiteral("HOW")),
+            CCliOptions::pacing(),
             QCommandLineOption(kMissing,
                                QStringLiteral("a bus device that does not answer: skip "
                                               "(default), abort or wait"),
@@ -88,12 +86,11 @@ QString CCliUploadCommand::configure(const QCommandLineParser& parser,
     if (const QString wrong = m_project.read(parser, name()); !wrong.isEmpty()) {
         return wrong;
     }
-    const QString pacing =
-        parser.isSet(kPacing) ? parser.value(kPacing) : QStringLiteral("replies");
-    if (pacing != QLatin1String("fixed") && pacing != QLatin1String("replies")) {
-        return QStringLiteral("--pacing takes fixed or replies, not '%1'").arg(pacing);
+    const std::variant<CPacing, QString> pacing = CCliOptions::readPacing(parser);
+    if (const QString* wrong = std::get_if<QString>(&pacing)) {
+        return *wrong;
     }
-    m_pacing = pacing == QLatin1String("fixed") ? CPacing::Fixed : CPacing::ByReplies;
+    m_pacing = std::get<CPacing>(pacing);
     const QString missing =
         parser.isSet(kMissing) ? parser.value(kMissing) : QStringLiteral("skip");
     if (missing == QLatin1String("skip")) {

@@ -72,11 +72,13 @@ QByteArray faultNote(const CSimDeviceFaults& faults) {
     return kinds.isEmpty() ? QByteArray() : " (" + kinds.join(", ") + ")";
 }
 
-// "; identified 1; restarts 2": how often the gateway was told to show itself and to
-// restart. A name never holds ";", so a script finds each count after its own one.
+// "; identified 1; restarts 2": how often the gateway was told to show itself (once it
+// was) and to restart. A name never holds ";", so a script finds each count after its own.
 QByteArray restartNote(const CSimGateway& gateway) {
-    return "; identified " + QByteArray::number(gateway.identifyCount()) + "; restarts " +
-           QByteArray::number(gateway.restartCount());
+    const QByteArray identified =
+        gateway.identifyCount() > 0 ? "; identified " + QByteArray::number(gateway.identifyCount())
+                                    : QByteArray();
+    return identified + "; restarts " + QByteArray::number(gateway.restartCount());
 }
 
 // "; identified 2" for a device that was told to show itself; nothing before.

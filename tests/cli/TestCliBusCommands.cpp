@@ -115,10 +115,11 @@ void TestCliBusCommands::commands_data() {
         << QString();
     QTest::newRow("identify a device by serial number")
         << QStringList{"identify", "127.0.0.32", "--serial", "101002"} << 0 << QString()
-        << QString() << QByteArray("list") << QStringLiteral("SN 101002 UID 5 \\S+ identified 1\n");
+        << QString() << QByteArray("list")
+        << QStringLiteral("SN 101002 UID 5 \\S+; identified 1\n");
     QTest::newRow("identify a gateway")
         << QStringList{"identify", "127.0.0.32"} << 0 << QString() << QString()
-        << QByteArray("list") << QStringLiteral("Ubrix 2 identified 1\n");
+        << QByteArray("list") << QStringLiteral("Ubrix 2; identified 1; restarts 0\n");
     QTest::newRow("presets, echoed")
         << QStringList{"presets", "--uid", "1", "--via", "127.0.0.31", "lamp.cms"} << 0 << QString()
         << QString() << QByteArray("show 1 1") << QStringLiteral("\nLED.PRESET.101=0.0.255\n");

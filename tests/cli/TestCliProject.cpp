@@ -80,20 +80,20 @@ void TestCliProject::steps_data() {
         << QStringList{"set", "FILE", "0.0.0.1", "C.SERIAL.TYPE=RS485"} << 0 << QByteArray()
         << QByteArray();
     QTest::newRow("not one of port A's")
-        << QStringList{"set", "FILE", "0.0.0.1", "A.SERIAL.TYPE=RS485"} << 7 << QByteArray()
+        << QStringList{"set", "FILE", "0.0.0.1", "A.SERIAL.TYPE=RS485"} << 8 << QByteArray()
         << QByteArray("vorel-cli: TYPE may only be one of: KVBUS, NONE.\n");
     QTest::newRow("an indexed setting") << QStringList{"set", "FILE", "1", "A.LED.PRESET.2=1.2.3"}
                                         << 0 << QByteArray() << QByteArray();
     QTest::newRow("a value no command could carry")
-        << QStringList{"set", "FILE", "1", "A.LED.PRESET.2=1;2"} << 7 << QByteArray()
+        << QStringList{"set", "FILE", "1", "A.LED.PRESET.2=1;2"} << 8 << QByteArray()
         << QByteArray("vorel-cli: The value may not contain \";\": it ends a command.\n");
     QTest::newRow("no such device")
-        << QStringList{"set", "FILE", "9", "NAME=x"} << 7 << QByteArray()
+        << QStringList{"set", "FILE", "9", "NAME=x"} << 8 << QByteArray()
         << QByteArray(
                "vorel-cli: The project has no bus device "
                "with UID 9.\n");
     QTest::newRow("no such setting")
-        << QStringList{"set", "FILE", "0.0.0.1", "B.SERIAL.BAUD=1"} << 7 << QByteArray()
+        << QStringList{"set", "FILE", "0.0.0.1", "B.SERIAL.BAUD=1"} << 8 << QByteArray()
         << QByteArray(
                "vorel-cli: The project has no setting BAUD "
                "there.\n");
@@ -137,7 +137,7 @@ void TestCliProject::theFileHoldsWhatTheStepsMade() {
     gateway.child("NAME").text() = "Hall;1";
     QVERIFY(CXmlFile::save(project, file, reason));
     const Run run = runCli({"project", "check", file, "--json"});
-    QCOMPARE(run.exitCode, 8);
+    QCOMPARE(run.exitCode, 9);
     QCOMPARE(run.out, QByteArray("{\"findings\":[{\"device\":\"0.0.0.1\",\"path\":\"NAME\","
                                  "\"problem\":\"The value may not contain \\\";\\\": it ends a "
                                  "command.\",\"value\":\"Hall;1\"}]}"

@@ -67,11 +67,11 @@ void TestSimBusControl::controlLines_data() {
                              "#SN100003=IDENTIFY;", "&VERSION_HW=RESET;"}
         << QByteArray("list")
         << QByteArray(
-               "gateway 1 10.0.0.2 GATE_A Ubrix 1 identified 1 restarted 1\n"
-               "  SN 100001 UID 1 LAMP_A identified 2\n"
+               "gateway 1 10.0.0.2 GATE_A Ubrix 1; identified 1; restarts 1\n"
+               "  SN 100001 UID 1 LAMP_A; identified 2\n"
                "  SN 100002 UID 2 DRIVE_A\n"
-               "  SN 100003 no UID LAMP_A identified 1\n"
-               "gateway 2 10.0.0.3 GATE_A Ubrix 2\n"
+               "  SN 100003 no UID LAMP_A; identified 1\n"
+               "gateway 2 10.0.0.3 GATE_A Ubrix 2; restarts 0\n"
                "  SN 101001 UID 4 DRIVE_A\n"
                "  SN 101002 UID 5 LAMP_A\n"
                "  SN 101003 no UID DRIVE_A\n");

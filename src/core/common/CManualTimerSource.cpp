@@ -44,4 +44,3 @@ CManualTickTimer* CManualTimerSource::nextDueBy(std::chrono::milliseconds limit)
     }
     return next;
 }
-
