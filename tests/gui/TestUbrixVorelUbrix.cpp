@@ -168,6 +168,8 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
 
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "NETWORK"}));
     QCOMPARE(view->restartNote()->text(), QString::fromLatin1(CGatewaySections::kRestartNeeded));
+    // A note wider than its field is read from its beginning.
+    QCOMPARE(view->restartNote()->cursorPosition(), 0);
     QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP: 127.0.0.5"));
     // The selection moves on (arrow keys) without a click: the page shown stays Lobby's.
     view->tree()->setCurrentItem(itemAt(*view, {"Attic"}));

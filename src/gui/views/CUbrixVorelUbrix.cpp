@@ -91,6 +91,13 @@ void CUbrixVorelUbrix::buildForm() {
     form->addLayout(right, 1);
 }
 
+// A note wider than its field shows its beginning, as one reads it, and all of it as a tip.
+void CUbrixVorelUbrix::showNote(const QString& note) {
+    m_note->setText(note);
+    m_note->setCursorPosition(0);
+    m_note->setToolTip(note);
+}
+
 void CUbrixVorelUbrix::OnInitialUpdate() {
     resetTree(kLanRoot);
     m_note->clear();
@@ -207,7 +214,7 @@ void CUbrixVorelUbrix::OnNMClickTree2(QTreeWidgetItem* item) {
     const Role role = roleOf(item);
     const int kind = item->data(0, kKindData).toInt();
     if (role == Role::Root) {
-        m_note->setText(CGatewaySections::restartNote(kind));
+        showNote(CGatewaySections::restartNote(kind));
         return;
     }
     try {
@@ -216,7 +223,7 @@ void CUbrixVorelUbrix::OnNMClickTree2(QTreeWidgetItem* item) {
         CGatewayPage page =
             CGatewayPage::list(m_context.doc.plan(), CValidationSchema(m_context.doc.schema()),
                                {addressOf(item), kind, item->text(0), parentLabel});
-        m_note->setText(page.restartNote());
+        showNote(page.restartNote());
         m_list->setValueHeader(page.header());
         m_list->setRows(page.rows());
         if (page.isListed()) {

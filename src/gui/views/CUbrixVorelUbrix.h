@@ -79,6 +79,7 @@ private:
                              quint32 address, int kind);
     static QTreeWidgetItem* childLabelled(const QTreeWidgetItem* parent, const QString& label);
     void clearPage();
+    void showNote(const QString& note);
     void showPopup(const QPoint& position);
     void onFirewallTimer();
     void putBack(int row);
