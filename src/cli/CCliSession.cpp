@@ -147,20 +147,12 @@ CSequenceRun::Outcome CCliSession::runSequence(const QString& name, CSequenceRun
     if (const std::optional<CSequenceRun::Outcome> over = run->outcome()) {
         return *over;
     }
-    QEventLoop loop;
     CSequenceRun::Outcome outcome = CSequenceRun::Outcome::Stopped;
-    connect(run, &CSequenceRun::finished, &loop, [&](CSequenceRun::Outcome ended) {
-        outcome = ended;
-        loop.quit();
-    });
-    QTimer interruption;
-    connect(&interruption, &QTimer::timeout, run, [run] {
-        if (interrupted()) {
-            run->stop();
-        }
-    });
-    interruption.start(25);
-    loop.exec();
+    const QMetaObject::Connection ending =
+        connect(run, &CSequenceRun::finished, this,
+                [&outcome](CSequenceRun::Outcome ended) { outcome = ended; });
+    runToEnd(*run);
+    disconnect(ending);  // the outcome it writes lives no longer than this call
     return outcome;
 }
 

@@ -9,7 +9,13 @@
 #include "sequence/CSequencer.h"
 #include "transport/CIpv4Address.h"
 
+#include <QRegularExpression>
 #include <chrono>
+
+namespace {
+// The largest UID a bus device takes: the bus view's field holds six digits.
+constexpr uint kMaxUid = 999999;
+}  // namespace
 
 QString CCliSetCommand::name() const {
     return QStringLiteral("set");
@@ -20,7 +26,7 @@ QString CCliSetCommand::arguments() const {
 }
 
 QString CCliSetCommand::summary() const {
-    return QStringLiteral("change one setting of a gateway and wait for its echo");
+    return QStringLiteral("change one setting of a gateway or bus device and wait for its echo");
 }
 
 QString CCliSetCommand::description() const {
@@ -31,7 +37,10 @@ QString CCliSetCommand::description() const {
         "\"PATH=VALUE\" and exits 0 only then. A gateway that stays silent is asked for the\n"
         "setting: exits 7 when it reports another value, 3 when it does not answer at all.\n"
         "A value holding \";\", a control character or a character outside Latin-1 is\n"
-        "refused before anything is sent (exit 2).");
+        "refused before anything is sent (exit 2).\n"
+        "With UIDn.PATH=VALUE the setting is one of the device with UID n on the gateway's\n"
+        "bus: \"#UIDn.PATH=VALUE;\" is sent with the value in upper case, as the bus view\n"
+        "sends it, and the device's echo is waited for.");
 }
 
 QString CCliSetCommand::configure(const QCommandLineParser& parser, const QStringList& arguments) {
@@ -40,7 +49,21 @@ QString CCliSetCommand::configure(const QCommandLineParser& parser, const QStrin
         return QStringLiteral("set takes a gateway address and PATH=VALUE");
     }
     m_target = arguments[0];
-    const QString& assignment = arguments[1];
+    QString assignment = arguments[1];
+    // "UID5.LED.DISSOLVE=20": a setting of the bus device with UID 5.
+    static const QRegularExpression device(QStringLiteral("^UID(\\d+)\\.(.*)$"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+    if (const QRegularExpressionMatch match = device.match(assignment); match.hasMatch()) {
+        bool number = false;
+        const uint uid = match.captured(1).toUInt(&number);
+        if (!number || uid < 1 || uid > kMaxUid) {
+            return QStringLiteral("UID%1 is no UID: a number from 1 to %2")
+                .arg(match.captured(1))
+                .arg(kMaxUid);
+        }
+        m_uid = uid;
+        assignment = match.captured(2);
+    }
     const qsizetype equals = assignment.indexOf(QLatin1Char('='));
     if (equals < 0) {
         return QStringLiteral("set takes PATH=VALUE, not %1").arg(assignment);
@@ -52,7 +75,10 @@ QString CCliSetCommand::configure(const QCommandLineParser& parser, const QStrin
         return QStringLiteral("%1 names no setting").arg(assignment.left(equals));
     }
     m_path = *parts;
-    const CValueValidator::Result value = CValueValidator::check(assignment.mid(equals + 1));
+    // A device gets its values in capitals, as the bus view sends them.
+    const QString typed = assignment.mid(equals + 1);
+    const CValueValidator::Result value =
+        CValueValidator::check(m_uid ? CValueValidator::busDeviceForm(typed) : typed);
     if (!value.accepted()) {
         return value.refusal;
     }
@@ -74,14 +100,25 @@ int CCliSetCommand::run(CCliSession& session) {
     }
     const QByteArray gateway = CIpv4Address::toDotted(*address);
     const QByteArray path = m_path.text();
+    const QByteArray uid = m_uid ? QByteArray::number(*m_uid) : QByteArray();
+    // Whose setting: the gateway's own, or that of the device with the UID on its bus.
+    const auto isTarget = [&](const CEnteredSetting& setting) {
+        return setting.gateway == gateway && setting.path() == path &&
+               (m_uid ? !setting.isGateway() && setting.number == uid : setting.isGateway());
+    };
+    const auto command = [&](const QByteArray& value) {
+        return m_uid ? CCommands::busDeviceSetting(*m_uid, m_path.port, m_path.group, m_path.key,
+                                                   m_path.index, value, ";")
+                     : CCommands::gatewaySetting(m_path.port, m_path.group, m_path.key,
+                                                 m_path.index, value, ";");
+    };
     std::optional<QByteArray> reported;
-    QObject::connect(
-        &session.document(), &CUbrixVorelDoc::settingEntered, &session.document(),
-        [&](const CEnteredSetting& setting) {
-            if (setting.isGateway() && setting.gateway == gateway && setting.path() == path) {
-                reported = setting.value;
-            }
-        });
+    QObject::connect(&session.document(), &CUbrixVorelDoc::settingEntered, &session.document(),
+                     [&](const CEnteredSetting& setting) {
+                         if (isTarget(setting)) {
+                             reported = setting.value;
+                         }
+                     });
 
     const std::chrono::milliseconds wait(session.options().waitMs);
     bool sent = false;
@@ -90,27 +127,24 @@ int CCliSetCommand::run(CCliSession& session) {
         switch (step++) {
             case 0:
                 return CPacedStep{[&](CSequenceRun&) {
-                                      sent = session.send(CCommands::gatewaySetting(
-                                                              m_path.port, m_path.group, m_path.key,
-                                                              m_path.index, m_value, ";"),
-                                                          *address);
+                                      sent = session.send(command(m_value), *address);
                                       return sent;
                                   },
-                                  wait, CAwait::echo(gateway, path, m_value)};
+                                  wait,
+                                  {[&](const CEnteredSetting& setting) {
+                                       return isTarget(setting) && setting.value == m_value;
+                                   },
+                                   std::chrono::milliseconds(0)}};
             case 1:
                 if (reported == m_value) {
                     return std::nullopt;
                 }
                 // No echo: what does the gateway hold now?
-                return CPacedStep{[&](CSequenceRun&) {
-                                      return session.send(CCommands::gatewaySetting(
-                                                              m_path.port, m_path.group, m_path.key,
-                                                              m_path.index, "?", ";"),
-                                                          *address);
-                                  },
-                                  wait,
-                                  {[&](const CEnteredSetting&) { return reported.has_value(); },
-                                   std::chrono::milliseconds(0)}};
+                return CPacedStep{
+                    [&](CSequenceRun&) { return session.send(command("?"), *address); },
+                    wait,
+                    {[&](const CEnteredSetting&) { return reported.has_value(); },
+                     std::chrono::milliseconds(0)}};
             default:
                 return std::nullopt;
         }
@@ -126,17 +160,22 @@ int CCliSetCommand::run(CCliSession& session) {
     if (CCliSession::interrupted()) {
         return CCliExit::kInterrupted;
     }
+    const auto who = [&] {
+        return m_uid ? QStringLiteral("UID %1 behind %2")
+                           .arg(*m_uid)
+                           .arg(QString::fromLatin1(gateway))
+                     : QStringLiteral("the gateway at %1").arg(QString::fromLatin1(gateway));
+    };
     if (reported == m_value) {
-        session.printBytes(path + '=' + m_value + '\n');
+        session.printBytes((m_uid ? "UID" + uid + '.' : QByteArray()) + path + '=' + m_value +
+                           '\n');
         return CCliExit::kOk;
     }
     if (reported) {
-        session.report(QStringLiteral("the gateway at %1 did not take the value: it reports %2=%3")
-                           .arg(QString::fromLatin1(gateway), QString::fromLatin1(path),
-                                QString::fromLatin1(*reported)));
+        session.report(QStringLiteral("%1 did not take the value: it reports %2=%3")
+                           .arg(who(), QString::fromLatin1(path), QString::fromLatin1(*reported)));
         return CCliExit::kNotTaken;
     }
-    session.report(
-        QStringLiteral("the gateway at %1 did not answer").arg(QString::fromLatin1(gateway)));
+    session.report(QStringLiteral("%1 did not answer").arg(who()));
     return CCliExit::kNothingAnswered;
 }

@@ -5,8 +5,10 @@
 #include "protocol/CSettingPath.h"
 
 #include <QByteArray>
+#include <optional>
 
-// "set IP PATH=VALUE": one setting of one gateway, confirmed by the gateway's echo.
+// "set IP PATH=VALUE": one setting of one gateway, or with "UIDn.PATH=VALUE" of one device
+// on its bus, confirmed by the echo.
 class CCliSetCommand : public CCliCommand {
 public:
     QString name() const override;
@@ -20,4 +22,6 @@ private:
     QString m_target;
     CSettingPath m_path;
     QByteArray m_value;
+    // A bus device's setting: its UID.
+    std::optional<quint32> m_uid;
 };

@@ -135,6 +135,27 @@ void TestCliBusCommands::commands_data() {
         << QStringList{"collect", "--map", "site.xml", "--pacing", "fixed", "--json"} << 0
         << R"(\{"devices":6,"gateways":2,"map":"site.xml","partial":false,"silent":\[\]\}\n)"
         << QString() << QByteArray() << QString();
+    QTest::newRow("a device's setting, in capitals as the bus view sends it")
+        << QStringList{"set", "127.0.0.31", QString::fromUtf8("UID1.ALIAS=desk caf\xc3\xa9")} << 0
+        << QStringLiteral("UID1.ALIAS=DESK CAF\u00c9\n") << QString() << QByteArray("show 1 1")
+        << QStringLiteral("\nALIAS=DESK CAF\u00c9\n");
+    QTest::newRow("a port's setting of a device")
+        << QStringList{"set", "127.0.0.31", "UID1.A.LED.DISSOLVE=20"} << 0
+        << "UID1.A.LED.DISSOLVE=20\n"
+        << QString() << QByteArray("show 1 1") << QStringLiteral("\nA.LED.DISSOLVE=20\n");
+    QTest::newRow("a value the device refuses")
+        << QStringList{"set", "127.0.0.31", "UID1.A.LED.MODE=sparkle"} << 7 << QString()
+        << "UID 1 behind 127.0.0.31 did not take the value: it reports A.LED.MODE=RGBW"
+        << QByteArray() << QString();
+    QTest::newRow("a device that is not there")
+        << QStringList{"set", "127.0.0.31", "UID77.ALIAS=x", "--wait-ms", "500"} << 3 << QString()
+        << "UID 77 behind 127.0.0.31 did not answer" << QByteArray() << QString();
+    QTest::newRow("no device has UID 0")
+        << QStringList{"set", "127.0.0.31", "UID0.ALIAS=x"} << 2 << QString()
+        << "UID0 is no UID: a number from 1 to 999999" << QByteArray() << QString();
+    QTest::newRow("a device's value is checked like any other")
+        << QStringList{"set", "127.0.0.31", "UID1.ALIAS=a;#UID2=RESET"} << 2 << QString()
+        << "The value may not contain \";\"" << QByteArray() << QString();
     QTest::newRow("an unknown pacing")
         << QStringList{"collect", "--map", "x.xml", "--pacing", "fast"} << 2 << QString()
         << "--pacing is fixed or replies, not 'fast'" << QByteArray() << QString();

@@ -30,6 +30,14 @@ CValueValidator::Result CValueValidator::check(const QString& value) {
     return result;
 }
 
+QString CValueValidator::busDeviceForm(const QString& value) {
+    QString capitals = value;
+    for (QChar& character : capitals) {
+        character = character.toUpper();
+    }
+    return capitals;
+}
+
 CValueValidator::Result CValueValidator::checkUtf8(std::string_view value) {
     return check(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }

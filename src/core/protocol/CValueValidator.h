@@ -26,6 +26,10 @@ public:
     };
 
     static Result check(const QString& value);
+    // A bus device takes its values in capitals: every letter becomes its capital, one
+    // character for one ("ß" has no single capital and stays), so that what is shown is what
+    // goes out. Checked afterwards like any other value.
+    static QString busDeviceForm(const QString& value);
     // A value held as UTF-8 (a text of an XML document).
     static Result checkUtf8(std::string_view value);
 };

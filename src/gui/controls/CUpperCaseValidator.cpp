@@ -1,5 +1,7 @@
 #include "CUpperCaseValidator.h"
 
+#include "protocol/CValueValidator.h"
+
 QValidator::State CUpperCaseValidator::validate(QString& input, int& position) const {
     Q_UNUSED(position);
     input = toUpperCase(input);
@@ -11,10 +13,5 @@ void CUpperCaseValidator::fixup(QString& input) const {
 }
 
 QString CUpperCaseValidator::toUpperCase(const QString& text) {
-    QString result = text;
-    for (QChar& character : result) {
-        // QChar::toUpper maps one code unit to one, unlike QString::toUpper ("ß" -> "SS").
-        character = character.toUpper();
-    }
-    return result;
+    return CValueValidator::busDeviceForm(text);
 }

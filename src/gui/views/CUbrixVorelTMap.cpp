@@ -17,6 +17,7 @@
 #include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
+#include "protocol/CValueValidator.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "transport/CIpv4Address.h"
@@ -215,7 +216,7 @@ void CUbrixVorelTMap::commit(int row, int column) {
         return;
     }
     // A device always gets its values in upper case.
-    const QString value = m_list->cellText(row, column).toUpper();
+    const QString value = CValueValidator::busDeviceForm(m_list->cellText(row, column));
     if (!m_list->takeModified(row)) {
         return;
     }
