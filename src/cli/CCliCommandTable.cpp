@@ -6,6 +6,7 @@
 #include "CCliDiffCommand.h"
 #include "CCliDiscoverCommand.h"
 #include "CCliIdentifyCommand.h"
+#include "CCliKeypadCommand.h"
 #include "CCliMonitorCommand.h"
 #include "CCliPresetsCommand.h"
 #include "CCliProjectCommand.h"
@@ -33,6 +34,7 @@ std::vector<std::unique_ptr<CCliCommand>> CCliCommandTable::commands() {
     all.push_back(std::make_unique<CCliDiscoverCommand>());
     all.push_back(std::make_unique<CCliQueryCommand>());
     all.push_back(std::make_unique<CCliSendCommand>());
+    all.push_back(std::make_unique<CCliKeypadCommand>());
     all.push_back(std::make_unique<CCliMonitorCommand>());
     all.push_back(std::make_unique<CCliCollectCommand>());
     all.push_back(std::make_unique<CCliSetCommand>());

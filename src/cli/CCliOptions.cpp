@@ -85,6 +85,12 @@ std::variant<CPacing, QString> CCliOptions::readPacing(const QCommandLineParser&
     return QStringLiteral("--pacing is fixed or replies, not '%1'").arg(pacing);
 }
 
+QCommandLineOption CCliOptions::to() {
+    return QCommandLineOption(QStringLiteral("to"),
+                              QStringLiteral("the gateway to send to (default: broadcast)"),
+                              QStringLiteral("IP"));
+}
+
 QCommandLineOption CCliOptions::noTime() {
     return QCommandLineOption(QStringLiteral("no-time"),
                               QStringLiteral("leave out the time of reception"));

@@ -30,6 +30,8 @@ struct CCliOptions {
     QString read(const QCommandLineParser& parser);
 
     static QCommandLineOption json();
+    // --to IP: the one gateway a command goes to (default: broadcast).
+    static QCommandLineOption to();
     static QCommandLineOption noTime();
     static QCommandLineOption noSender();
     // --pacing fixed|replies, replies by default, as every sequence of the program offers.

@@ -10,7 +10,6 @@
 #include <QCommandLineParser>
 
 namespace {
-const QString kTo = QStringLiteral("to");
 const QString kCr = QStringLiteral("cr");
 }  // namespace
 
@@ -35,8 +34,7 @@ QString CCliSendCommand::description() const {
 
 QList<QCommandLineOption> CCliSendCommand::options() const {
     return {
-        QCommandLineOption(kTo, QStringLiteral("the gateway to send to (default: broadcast)"),
-                           QStringLiteral("IP")),
+        CCliOptions::to(),
         QCommandLineOption(kCr, QStringLiteral("end the text with CR, as the program's Send does")),
         CCliOptions::noTime(),
         CCliOptions::noSender(),
@@ -52,7 +50,7 @@ QString CCliSendCommand::configure(const QCommandLineParser& parser, const QStri
     if (parser.isSet(kCr)) {
         m_text += '\r';
     }
-    m_destination = parser.value(kTo);
+    m_destination = parser.value(CCliOptions::to());
     m_printer.configure(parser);
     return {};
 }

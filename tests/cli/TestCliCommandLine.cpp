@@ -44,6 +44,10 @@ void TestCliCommandLine::accepted_data() {
     QTest::newRow("set, value with blanks and =")
         << QStringList{"set", "10.0.0.2", "TELNET.PASSWORD=a b=c"} << "set";
     QTest::newRow("restart") << QStringList{"restart", "10.0.0.2"} << "restart";
+    QTest::newRow("keypad") << QStringList{"keypad", "2.1.0", "recall", "3", "--to", "10.0.0.2"}
+                            << "keypad";
+    QTest::newRow("keypad motor") << QStringList{"keypad", "motor", "1.1.1", "goto", "37.5"}
+                                  << "keypad";
 }
 
 void TestCliCommandLine::accepted() {
@@ -82,6 +86,11 @@ void TestCliCommandLine::refused_data() {
         << QStringList{"set", "10.0.0.2", "NAME"} << "set takes PATH=VALUE, not NAME";
     QTest::newRow("set, a key of one letter is a port")
         << QStringList{"set", "10.0.0.2", "A=1"} << "A names no setting";
+    QTest::newRow("keypad address of two parts")
+        << QStringList{"keypad", "2.1", "on"}
+        << "keypad: '2.1' is no keypad address: three numbers from 0 to 255, as in 2.1.0";
+    QTest::newRow("keypad level out of range") << QStringList{"keypad", "2.1.0", "set", "241"}
+                                               << "keypad: 'set' needs a number from 0 to 240";
     QTest::newRow("restart two gateways")
         << QStringList{"restart", "10.0.0.2", "10.0.0.3"} << "restart takes one gateway address";
 }

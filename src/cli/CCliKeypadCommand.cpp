@@ -1,0 +1,87 @@
+#include "CCliKeypadCommand.h"
+
+#include "CCliExit.h"
+#include "CCliOptions.h"
+#include "CCliSession.h"
+
+#include "keypads/CKeypadCommandLine.h"
+#include "protocol/CTrafficLineParts.h"
+#include "transport/CIpv4Address.h"
+
+#include <QCommandLineParser>
+
+QString CCliKeypadCommand::name() const {
+    return QStringLiteral("keypad");
+}
+
+QString CCliKeypadCommand::arguments() const {
+    return QStringLiteral("[motor|sun] ZONE.GROUP.NODE ACTION [N]");
+}
+
+QString CCliKeypadCommand::summary() const {
+    return QStringLiteral("drive lights and motors as the virtual keypads do; print their status");
+}
+
+QString CCliKeypadCommand::description() const {
+    return QStringLiteral(
+        "Sends what the program's virtual keypads send, byte for byte, to the keypad\n"
+        "address ZONE.GROUP.NODE (node 0: the whole group), broadcast or to the gateway\n"
+        "given by --to, and prints the status lines the devices report back.\n"
+        "  LED keypad:  2.1.0 on|off|stop|fade-up|fade-down|sat-up|sat-down|hue-up|hue-down\n"
+        "               2.1.0 recall|store|effect N        (N from 1 to 255)\n"
+        "               2.1.0 set|hue|sat|red|green|blue|white|sun LEVEL   (0 to 240)\n"
+        "               2.1.0 cct KELVIN                   (1700 to 9000)\n"
+        "  motor:       motor 1.1.1 up|down|stop|retract|recall N|store N\n"
+        "               motor 1.1.1 goto PERCENT           (0 to 100, as 50.25)\n"
+        "  sun dialog:  sun 2.1.1 LEVEL                    (0 night to 240 daylight)\n"
+        "Exits 3 when no status came back.");
+}
+
+QList<QCommandLineOption> CCliKeypadCommand::options() const {
+    return {CCliOptions::to(), CCliOptions::noTime(), CCliOptions::noSender(), CCliOptions::json()};
+}
+
+QString CCliKeypadCommand::configure(const QCommandLineParser& parser,
+                                     const QStringList& arguments) {
+    const CKeypadCommandLine::Result built = CKeypadCommandLine::build(arguments);
+    if (!built.error.isEmpty()) {
+        return QStringLiteral("keypad: ") + built.error;
+    }
+    m_text = built.text;
+    m_destination = parser.value(CCliOptions::to());
+    m_printer.configure(parser);
+    return {};
+}
+
+bool CCliKeypadCommand::isStatusLine(QByteArrayView text) {
+    return text.size() > 1 && text[0] == '!' && text[1] >= '0' && text[1] <= '9';
+}
+
+int CCliKeypadCommand::run(CCliSession& session) {
+    quint32 address = CIpv4Address::kBroadcast;
+    if (!m_destination.isEmpty()) {
+        const std::optional<quint32> given = session.address(m_destination);
+        if (!given) {
+            return CCliExit::kUsage;
+        }
+        address = *given;
+    }
+    if (const int failed = session.start(); failed != CCliExit::kOk) {
+        return failed;
+    }
+    int statuses = 0;
+    session.onTrafficLine([&](const QByteArray& line) {
+        if (isStatusLine(CTrafficLineParts::of(line).text)) {
+            statuses += m_printer.print(session, line) ? 1 : 0;
+        }
+    });
+    if (!session.send(m_text, address)) {
+        return CCliExit::kNetwork;
+    }
+    session.waitForReplies();
+    session.onTrafficLine(nullptr);
+    if (CCliSession::interrupted()) {
+        return CCliExit::kInterrupted;
+    }
+    return statuses > 0 ? CCliExit::kOk : CCliExit::kNothingAnswered;
+}
