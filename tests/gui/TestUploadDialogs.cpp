@@ -52,6 +52,32 @@ QStringList previewRows(const CUploadPreviewDlg& preview) {
     return rows;
 }
 
+// The commands a preview says will be sent, in order.
+QList<QByteArray> previewCommands(const CUploadPreviewDlg& preview) {
+    QList<QByteArray> commands;
+    QTreeWidget* tree = preview.rows();
+    for (int d = 0; d < tree->topLevelItemCount(); ++d) {
+        for (int s = 0; s < tree->topLevelItem(d)->childCount(); ++s) {
+            const QString command = tree->topLevelItem(d)->child(s)->text(4);
+            if (!command.isEmpty()) {
+                commands.append(command.toLatin1());
+            }
+        }
+    }
+    return commands;
+}
+
+// The commands the site received that set something (no query, no arming), in order.
+QList<QByteArray> setsReceived(CSimNetwork& network) {
+    QList<QByteArray> sets;
+    for (const CSimCommandJournal::Entry& entry : network.journal().entries()) {
+        if (!entry.text.contains('?') && !entry.text.startsWith("#uid=")) {
+            sets.append(entry.text);
+        }
+    }
+    return sets;
+}
+
 QByteArray value(CSimNetwork& network, int gateway, std::optional<quint32> uid, const char* path) {
     return network.withSite([&](CSimSite& site) {
         const CSimPath place = CSimPath::parse(path).value();
@@ -92,6 +118,7 @@ private:
     std::unique_ptr<CSequencer> m_sequencer;
     std::unique_ptr<CSimNetwork> m_network;
     QStringList m_preview;
+    QList<QByteArray> m_previewCommands;
     QList<QByteArray> m_logAtEnd;
     std::function<void(CUploadDialog&)> m_whileRunning;
 };
@@ -168,6 +195,7 @@ int TestUploadDialogs::openUpload(int previewAnswer) {
     CModalRunner::setTestRunner([this, previewAnswer](QDialog& dialog) {
         if (auto* preview = qobject_cast<CUploadPreviewDlg*>(&dialog)) {
             m_preview = previewRows(*preview);
+            m_previewCommands = previewCommands(*preview);
             return previewAnswer;
         }
         auto* upload = qobject_cast<CUploadDialog*>(&dialog);
@@ -232,6 +260,11 @@ void TestUploadDialogs::gatewayUploadPreviewsThenUploads() {
                                  "0\nMatched: 2, not applied: 1"),
              qPrintable(asked[1]));
     QVERIFY(asked[1].contains("IP 127.0.0.4: not found"));
+    // The preview's commands are exactly what the gateways received.
+    QCOMPARE(setsReceived(*m_network), m_previewCommands);
+    QCOMPARE(m_network->journal().textsHeardBy(kGateway1),
+             QList<QByteArray>(
+                 {"&=?", "&=?", "&NAME=Hall", "&TELNET.TIMEOUT=60", "&C.SERIAL.TYPE=RS485"}));
     QCOMPARE(value(*m_network, 0, std::nullopt, "NAME"), QByteArray("Hall"));
     QCOMPARE(value(*m_network, 0, std::nullopt, "TELNET.TIMEOUT"), QByteArray("60"));
     QCOMPARE(value(*m_network, 0, std::nullopt, "C.SERIAL.TYPE"), QByteArray("RS485"));
@@ -281,6 +314,14 @@ void TestUploadDialogs::busUploadBringsADeviceOnWithItsButton() {
     QCOMPARE(value(*m_network, 0, 1u, "A.LED.DISSOLVE"), QByteArray("25"));
     QCOMPARE(value(*m_network, 0, 50u, "ALIAS"), QByteArray("New"));
     QVERIFY(!m_logAtEnd.contains("->Upload Warning: gateways still armed for UID 50"));
+    // Every command went to every gateway, the preview's only queries.
+    for (const CSimCommandJournal::Entry& entry : m_network->journal().entries()) {
+        QVERIFY(entry.broadcast);
+    }
+    QCOMPARE(m_network->journal().textsHeardBy(kGateway1),
+             QList<QByteArray>({"#uid1=?;", "#uid2=?;", "#uid50=?;", "#uid1=?;", "#UID1.ALIAS=Desk",
+                                "#UID1.A.LED.DISSOLVE=25", "#uid2=?;", "#uid=2;", "#uid50=?;",
+                                "#uid=50;", "#uid50=?;", "#UID50.ALIAS=New"}));
 }
 
 void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
