@@ -31,7 +31,7 @@ QString CCliDiffCommand::description() const {
         "the rows an upload would send (with the exact command), already set, or skip and\n"
         "why, and the devices the map does not hold or holds with another type. Text, or\n"
         "JSON with --json. Exits 0 when every device is in the map with the project's type\n"
-        "and every setting can be sent as the project wants it, 6 otherwise, 2 when a file\n"
+        "and every setting can be sent as the project wants it, 6 otherwise, 8 when a file\n"
         "cannot be read.");
 }
 
@@ -64,7 +64,7 @@ int CCliDiffCommand::run(CCliSession& session) {
         QString reason;
         if (!CXmlFile::load(path, document, reason)) {
             session.report(QStringLiteral("cannot read %1: %2").arg(path, reason));
-            return CCliExit::kUsage;
+            return CCliExit::kRefused;
         }
     }
     // The schema comes with a new plan; nothing is sent.

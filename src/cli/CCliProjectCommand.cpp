@@ -67,10 +67,11 @@ QString CCliProjectCommand::description() const {
         "                          the gateway at ADDRESS, or the bus device with UID\n"
         "                          ADDRESS, a value the schema allows there.\n"
         "  check FILE              every setting against the schema: what an upload would\n"
-        "                          skip, and values no command could carry (exit 8).\n"
-        "The file is saved only when a change was made. With --json, show prints\n"
-        "{\"gateways\": [{\"address\", \"type\"}], \"devices\": [{\"uid\", \"type\"}]} and check\n"
-        "{\"findings\": [{\"device\", \"path\", \"value\", \"problem\"}]}.");
+        "                          skip, and values no command could carry (exit 9).\n"
+        "The file is saved only when a change was made; one that cannot be read exits 8.\n"
+        "With --json, show prints {\"gateways\": [{\"address\", \"type\"}], \"devices\":\n"
+        "[{\"uid\", \"type\"}]} and check {\"findings\": [{\"device\", \"path\", \"value\",\n"
+        "\"problem\"}]}.");
 }
 
 QList<QCommandLineOption> CCliProjectCommand::options() const {
@@ -139,7 +140,7 @@ int CCliProjectCommand::run(CCliSession& session) {
     doc.newPlan();
     const bool begins = m_action == Action::Add && !QFileInfo::exists(m_file);
     if (!begins && !doc.openProject(m_file)) {
-        return CCliExit::kUsage;
+        return CCliExit::kRefused;
     }
     try {
         switch (m_action) {

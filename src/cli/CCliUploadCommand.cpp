@@ -62,7 +62,7 @@ QString CCliUploadCommand::description() const {
         "it over, abort ends the upload, wait arms the gateways with its UID and waits (at\n"
         "most 240 s) for its discover button. Exits 0 when every device answered and holds\n"
         "the project's values (every setting sent was echoed), 3 when none answered, 4 when\n"
-        "a command could not be sent, 6 otherwise.");
+        "a command could not be sent, 6 otherwise, 8 when the project cannot be read.");
 }
 
 QList<QCommandLineOption> CCliUploadCommand::options() const {
@@ -112,7 +112,7 @@ int CCliUploadCommand::run(CCliSession& session) {
         return failed;
     }
     if (!session.document().openProject(m_project.project)) {
-        return CCliExit::kUsage;
+        return CCliExit::kRefused;
     }
     session.onTrafficLine([&session](const QByteArray& line) {
         if (!line.startsWith('[')) {

@@ -99,7 +99,7 @@ void TestCliProject::steps_data() {
                "there.\n");
     QTest::newRow("a clean check")
         << QStringList{"check", "FILE"} << 0 << QByteArray() << QByteArray();
-    QTest::newRow("no such file") << QStringList{"show", "NOFILE"} << 2 << QByteArray()
+    QTest::newRow("no such file") << QStringList{"show", "NOFILE"} << 8 << QByteArray()
                                   << QByteArray("vorel-cli: Failed to open Template\n");
 }
 

@@ -193,7 +193,7 @@ void TestCliUpload::exitCodes_data() {
                "<ALIAS>y</ALIAS></DEVICE></Device_Configuration></Plan>")
         << QStringList{"--devices", "--missing", "abort"} << 6;
     QTest::newRow("wrong pacing") << QByteArray("<Plan/>") << QStringList{"--pacing", "slow"} << 2;
-    QTest::newRow("project that does not parse") << QByteArray("<Plan>") << QStringList{} << 2;
+    QTest::newRow("project that does not parse") << QByteArray("<Plan>") << QStringList{} << 8;
 }
 
 void TestCliUpload::exitCodes() {

@@ -8,6 +8,7 @@
 #include "common/CQtTimerSource.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "sequence/CSequencer.h"
+#include "settings/CSettings.h"
 #include "support/CDocFixture.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
@@ -20,6 +21,7 @@
 #include "upload/CUploadRun.h"
 #include "views/CUbrixVorelMap.h"
 
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
@@ -29,6 +31,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -105,6 +108,7 @@ private slots:
     void cancelAtThePreviewSendsNoSetting();
     void escapeStopsTheRunAndTheDialogCloses();
     void mapViewUploadOpensTheDialogOfItsMode();
+    void uploadTakesThePacingChosenAtThePreview();
 
 private:
     void startSite(int devicesPerGateway);
@@ -119,6 +123,10 @@ private:
     std::unique_ptr<CSimNetwork> m_network;
     QStringList m_preview;
     QList<QByteArray> m_previewCommands;
+    // What the preview's pacing choice offered, and what the test chooses (none: leave it).
+    bool m_offeredPacedByReplies = false;
+    std::optional<bool> m_choosePacedByReplies;
+    std::optional<CPacing> m_uploadPacing;
     QList<QByteArray> m_logAtEnd;
     std::function<void(CUploadDialog&)> m_whileRunning;
 };
@@ -149,6 +157,8 @@ void TestUploadDialogs::init() {
     CDialogService::enableTestHook();
     m_preview.clear();
     m_whileRunning = nullptr;
+    m_choosePacedByReplies.reset();
+    m_uploadPacing.reset();
 }
 
 void TestUploadDialogs::cleanup() {
@@ -196,6 +206,10 @@ int TestUploadDialogs::openUpload(int previewAnswer) {
         if (auto* preview = qobject_cast<CUploadPreviewDlg*>(&dialog)) {
             m_preview = previewRows(*preview);
             m_previewCommands = previewCommands(*preview);
+            m_offeredPacedByReplies = preview->pacingChoice()->isChecked();
+            if (m_choosePacedByReplies) {
+                preview->pacingChoice()->setChecked(*m_choosePacedByReplies);
+            }
             return previewAnswer;
         }
         auto* upload = qobject_cast<CUploadDialog*>(&dialog);
@@ -212,6 +226,9 @@ int TestUploadDialogs::openUpload(int previewAnswer) {
         }
         if (upload->phase() != CUploadDialog::Phase::Over) {
             loop.exec();
+        }
+        if (upload->run() != nullptr && !upload->run()->options().dryRun) {
+            m_uploadPacing = upload->run()->options().pacing;
         }
         m_logAtEnd.clear();
         for (const QByteArray& line : m_doc->doc().trafficHistory()) {
@@ -377,6 +394,31 @@ void TestUploadDialogs::mapViewUploadOpensTheDialogOfItsMode() {
     }
     QCOMPARE(opened,
              QStringList({"Ubrix Configure", "Upload preview", "Up Load", "Upload preview"}));
+}
+
+void TestUploadDialogs::uploadTakesThePacingChosenAtThePreview() {
+    startSite(0);
+    setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME></UBRIX>");
+    m_doc->doc().setMapMode(1);
+    CDialogService::setNextAnswer(QMessageBox::Ok);  // the summary
+    m_choosePacedByReplies = false;
+
+    QCOMPARE(openUpload(), 0);
+
+    QVERIFY(m_offeredPacedByReplies);  // the program's default
+    QCOMPARE(m_uploadPacing, std::optional<CPacing>(CPacing::Fixed));
+    QCOMPARE(m_doc->settings().pacing, 0);
+    QCOMPARE(m_sequencer->defaultPacing(), CPacing::Fixed);
+    QCOMPARE(value(*m_network, 0, std::nullopt, "NAME"), QByteArray("Hall"));
+    QVERIFY2(CDialogService::askedTexts().value(0).contains("Sent: 1, confirmed by echo: 1"),
+             qPrintable(CDialogService::askedTexts().value(0)));
+
+    // The next upload offers what was chosen.
+    m_choosePacedByReplies.reset();
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+    QCOMPARE(openUpload(), 0);
+    QVERIFY(!m_offeredPacedByReplies);
+    QCOMPARE(m_uploadPacing, std::optional<CPacing>(CPacing::Fixed));
 }
 
 QTEST_MAIN(TestUploadDialogs)

@@ -50,9 +50,9 @@ void TestSettings::saveCreatesEveryKey() {
     QStringList expected{"MAP/show ubrix",       "MAP/Map file",    "MAP/Map Filename",
                          "TRAFFIC/show time",    "TRAFFIC/show ip", "TRAFFIC/Log",
                          "TRAFFIC/Log Filename", "UDP/Send_Port",   "UDP/Recv_Port",
-                         "TCP/DefaultIP",        "Transport/Mode"};
+                         "TCP/DefaultIP",        "Transport/Mode",  "Transport/Pacing"};
     expected.sort();
-    // The keypad addresses, the release marks and the pacing are never written at exit.
+    // The keypad addresses and the release marks are never written at exit.
     QCOMPARE(keys, expected);
 }
 
@@ -69,6 +69,7 @@ void TestSettings::roundTrip() {
     written.recvPort = 4001;
     written.defaultIp = 0xFE01A8C0;  // 192.168.1.254 in network order: above INT_MAX
     written.mode = 1;
+    written.pacing = 0;
     written.save(*store(QStringLiteral("trip.ini")));
 
     CSettings read;
@@ -84,6 +85,7 @@ void TestSettings::roundTrip() {
     QCOMPARE(read.recvPort, 4001);
     QCOMPARE(read.defaultIp, 0xFE01A8C0u);
     QCOMPARE(read.mode, 1);
+    QCOMPARE(read.pacing, 0);
 }
 
 void TestSettings::garbageFallsBackToDefaults() {

@@ -84,6 +84,7 @@ void CSettings::save(QSettings& store) const {
     store.setValue(QStringLiteral("UDP/Recv_Port"), recvPort);
     store.setValue(QStringLiteral("TCP/DefaultIP"), static_cast<qlonglong>(defaultIp));
     store.setValue(QStringLiteral("Transport/Mode"), mode);
+    store.setValue(QStringLiteral("Transport/Pacing"), pacing);
     store.sync();
 }
 

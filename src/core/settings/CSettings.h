@@ -37,8 +37,8 @@ public:
     // "Transport": 0 UDP, 1 TCP, 2 USB serial.
     int mode = 0;
     // "Transport"/"Pacing": how paced sequences (the uploads) wait for the devices: 0 the
-    // fixed pauses, 1 paced by replies (a pause ends once the reply has come). Read at
-    // start-up only, like the release keys.
+    // fixed pauses, 1 paced by replies (a pause ends once the reply has come). The upload
+    // preview offers the choice; it is kept at exit with the other settings.
     int pacing = 1;
     // "RELEASE"/"Index URL": where the update check finds the download index
     // ("http://host[:port]"); empty asks nobody. Read at start-up and, like the other

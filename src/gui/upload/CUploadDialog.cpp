@@ -6,6 +6,7 @@
 #include "app/CModalRunner.h"
 #include "app/CViewContext.h"
 #include "sequence/CSequencer.h"
+#include "settings/CSettings.h"
 #include "upload/CUploadRun.h"
 
 #include <QLabel>
@@ -65,7 +66,7 @@ void CUploadDialog::begin() {
 
 void CUploadDialog::startRun(bool dryRun) {
     CUploadOptions options;
-    options.pacing = m_context.sequencer.defaultPacing();
+    options.pacing = m_context.settings.pacing == 0 ? CPacing::Fixed : CPacing::ByReplies;
     options.dryRun = dryRun;
     m_phase = dryRun ? Phase::Preview : Phase::Upload;
     m_activity->setText(dryRun ? QStringLiteral("Reading the devices")
@@ -102,8 +103,15 @@ void CUploadDialog::runFinished() {
 }
 
 bool CUploadDialog::confirmPreview(const CUploadSummary& preview) {
-    CUploadPreviewDlg dialog(preview, this);
-    return CModalRunner::exec(dialog) == QDialog::Accepted;
+    CUploadPreviewDlg dialog(preview, m_context.settings.pacing != 0, this);
+    if (CModalRunner::exec(dialog) != QDialog::Accepted) {
+        return false;
+    }
+    // The choice is the program's setting from now on, for every paced run.
+    const bool byReplies = dialog.pacedByReplies();
+    m_context.settings.pacing = byReplies ? 1 : 0;
+    m_context.sequencer.setDefaultPacing(byReplies ? CPacing::ByReplies : CPacing::Fixed);
+    return true;
 }
 
 void CUploadDialog::showSummary(const CUploadSummary& summary) {

@@ -3,6 +3,7 @@
 #include "upload/CUploadReport.h"
 #include "upload/CUploadSummary.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,8 +11,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-CUploadPreviewDlg::CUploadPreviewDlg(const CUploadSummary& preview, QWidget* parent)
-    : QDialog(parent), m_rows(new QTreeWidget(this)) {
+CUploadPreviewDlg::CUploadPreviewDlg(const CUploadSummary& preview, bool pacedByReplies,
+                                     QWidget* parent)
+    : QDialog(parent),
+      m_rows(new QTreeWidget(this)),
+      m_pacedByReplies(new QCheckBox(
+          QStringLiteral("Go on as soon as each device has answered (else wait every pause out)"),
+          this)) {
     setWindowTitle(QStringLiteral("Upload preview"));
     m_rows->setColumnCount(5);
     m_rows->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("Project"),
@@ -55,6 +61,12 @@ CUploadPreviewDlg::CUploadPreviewDlg(const CUploadSummary& preview, QWidget* par
             .arg(counts.typeMismatch),
         this));
     layout->addWidget(m_rows);
+    m_pacedByReplies->setChecked(pacedByReplies);
+    layout->addWidget(m_pacedByReplies);
     layout->addWidget(buttons);
     resize(760, 420);
+}
+
+bool CUploadPreviewDlg::pacedByReplies() const {
+    return m_pacedByReplies->isChecked();
 }
