@@ -3,7 +3,8 @@
 // the fixed pauses and paced by replies on one virtual clock shared by the program's timers
 // and the site, then the paced uploads once more in real time over UDP (run it inside a
 // network namespace: scripts/in-netns build/bin/BenchUpload). Prints the figures; every run
-// also checks that the simulator holds every changed setting afterwards.
+// also checks that the simulator holds every changed setting afterwards, and the runs on the
+// virtual clock that both pacings send the same texts to the same addresses in one order.
 #include "CSimNetwork.h"
 #include "CSimSiteBuilder.h"
 #include "CSimVirtualTime.h"
@@ -190,6 +191,8 @@ struct Figures {
     qint64 wallMs = 0;    // time this program took
     CUploadSummary::Counts counts;
     int missing = 0;
+    // What went out, in order: address and text.
+    QList<QPair<quint32, QByteArray>> sent;
 };
 
 void print(const char* what, const Figures& figures) {
@@ -229,8 +232,10 @@ Figures virtualRun(bool busDevices, CPacing pacing) {
 
     class Link : public IUploadLink {
     public:
-        explicit Link(CSimVirtualTime& t) : m_time(t) {}
+        Link(CSimVirtualTime& t, QList<QPair<quint32, QByteArray>>& sent)
+            : m_time(t), m_sent(sent) {}
         bool send(const QByteArray& text, quint32 address) override {
+            m_sent.append({address, text});
             m_time.send(text, address);
             return true;
         }
@@ -240,14 +245,16 @@ Figures virtualRun(bool busDevices, CPacing pacing) {
 
     private:
         CSimVirtualTime& m_time;
-    } link(time);
+        QList<QPair<quint32, QByteArray>>& m_sent;
+    };
+    Figures figures;
+    Link link(time, figures.sent);
 
     Upload upload(doc.doc(), link, {pacing});
     QElapsedTimer wall;
     wall.start();
     upload.start(sequencer);
     time.runUntil([&upload] { return upload.isFinished(); }, std::chrono::hours(2));
-    Figures figures;
     figures.deviceMs = timers.now().count();
     figures.wallMs = wall.elapsed();
     figures.counts = upload.summary().counts();
@@ -340,6 +347,13 @@ int main(int argc, char* argv[]) {
         "\nspeed-up by replies: gateways %.1fx, bus devices %.1fx\n",
         static_cast<double>(gatewayFixed.deviceMs) / static_cast<double>(gatewayPaced.deviceMs),
         static_cast<double>(busFixed.deviceMs) / static_cast<double>(busPaced.deviceMs));
+    std::printf(
+        "same texts to the same addresses in the same order with both pacings: "
+        "gateways %s (%lld commands), bus devices %s (%lld commands)\n",
+        gatewayFixed.sent == gatewayPaced.sent ? "yes" : "NO",
+        static_cast<long long>(gatewayFixed.sent.size()),
+        busFixed.sent == busPaced.sent ? "yes" : "NO",
+        static_cast<long long>(busFixed.sent.size()));
     if (virtualOnly) {
         return 0;
     }
