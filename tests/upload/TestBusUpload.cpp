@@ -43,6 +43,8 @@ private slots:
     void uploads_data();
     void uploads();
     void stopWhileWaitingForTheButton();
+    void deviceLeftInThePlanIsNotFoundWhenSilent();
+    void failedSendEndsTheUploadWithOneLine();
     void hundredDevicesTakeTheFixedTimeAndRepliesAreFaster();
 };
 
@@ -177,6 +179,42 @@ void TestBusUpload::stopWhileWaitingForTheButton() {
     bench.time->runUntil([] { return false; }, std::chrono::minutes(10));
     QCOMPARE(bench.link->sent, Lines({"* #uid50=?;", "* #uid=50;"}));
     QCOMPARE(bench.timers.activeTimerCount(), 0);
+}
+
+void TestBusUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
+    CUploadBench bench(twoBuses(), uid(2, "<ALIAS>Desk</ALIAS>"));
+    // An earlier collection left the device in the plan; now it is silent. Neither its
+    // query nor the wait after Yes may take the old report for an answer.
+    bench.doc.receive(
+        {"[08:00:00] (10.0.0.2) !UID2.TYPE=LUMET_BC;", "[08:00:00] (10.0.0.2) !UID2.ALIAS=Old;"});
+    CSimDeviceFaults silent;
+    silent.silent = true;
+    QVERIFY(bench.site->setDeviceFaults(0, 2, silent));
+    bench.link->replies.append({Answer::Yes, {}});
+    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    QVERIFY(bench.run(upload));
+    QCOMPARE(bench.link->sent, Lines({"* #uid2=?;", "* #uid=2;", "* #uid2=?;"}));
+    // Every wait ran out (by replies nothing is left to wait for at the end).
+    QCOMPARE(bench.elapsedMs(), qint64(700 + 3000 + 240 * 1000 + 2000));
+    QCOMPARE(upload.summary().devices.front().status, CDeviceOutcome::Status::NotFound);
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitNothingAnswered);
+}
+
+void TestBusUpload::failedSendEndsTheUploadWithOneLine() {
+    CUploadBench bench(twoBuses(), uid(1, "<ALIAS>Desk</ALIAS>") + uid(2, "<ALIAS>Hall</ALIAS>"));
+    bench.link->failingSends = 1;  // the first device's query
+    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    QVERIFY(bench.run(upload));
+    // Every command of this upload goes the same way: after one fails, none is tried.
+    QCOMPARE(bench.link->failed, Lines{"* #uid1=?;"});
+    QCOMPARE(bench.link->sent, Lines{});
+    QCOMPARE(bench.logLines(),
+             Lines({kStart, "->Upload Error: send failed, upload of UID 1 ended"}));
+    QVERIFY(bench.link->errors.isEmpty());
+    QCOMPARE(upload.summary().counts().failedSends, 1);
+    QCOMPARE(upload.summary().devices[1].status, CDeviceOutcome::Status::NotReached);
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitSendFailed);
+    QVERIFY(upload.summary().lines().join('\n').contains("failed sends: 1"));
 }
 
 void TestBusUpload::hundredDevicesTakeTheFixedTimeAndRepliesAreFaster() {
