@@ -2,6 +2,7 @@
 #include "transport/CIpv4Address.h"
 #include "upload/CUploadCompare.h"
 #include "upload/CUploadProject.h"
+#include "upload/CUploadSummary.h"
 #include "upload/CUploadWalk.h"
 
 #include <QTest>
@@ -67,6 +68,7 @@ private slots:
     void rowOutcomes_data();
     void rowOutcomes();
     void connectionSettingsGoLast();
+    void summaryTellsWhatWasSkippedAndWhy();
     void presence_data();
     void presence();
     void projectRefusesUnsafeAddresses_data();
@@ -252,6 +254,33 @@ void TestUploadCompare::connectionSettingsGoLast() {
     }
     QCOMPARE(commands, QList<QByteArray>({"match", "&NAME=Hall", "&TELNET.LOGIN.1=X",
                                           "&UDP.LISTEN_PORT=5001", "&NETWORK.DHCP=DISABLE"}));
+}
+
+void TestUploadCompare::summaryTellsWhatWasSkippedAndWhy() {
+    const CUploadDevice device = deviceOf(
+        "<Plan><Device_Configuration><UBRIX IP='10.0.0.2'><TYPE>GATE</TYPE><NAME>Hall</NAME>"
+        "<ALIAS>x</ALIAS><TELNET><LOGIN A='1'/><LOGIN A='2'>y</LOGIN></TELNET>"
+        "<NETWORK><DHCP>MAYBE</DHCP></NETWORK><UDP><LISTEN_PORT>5001</LISTEN_PORT></UDP>"
+        "</UBRIX></Device_Configuration></Plan>",
+        true);
+    CReportedSettings reported;
+    reported.enter({"", "", "TYPE", ""}, "GATE");
+    reported.enter({"", "", "NAME", ""}, "Hall");
+    reported.enter({"", "NETWORK", "DHCP", ""}, "ENABLE");
+    const pugi::xml_document schema = parse(kSchema);
+    CUploadSummary summary;
+    CDeviceOutcome outcome = CDeviceOutcome::of(device, CDeviceOutcome::Status::Compared);
+    outcome.rows = CUploadCompare::rows(device, CValidationSchema(schema), reported);
+    summary.devices.push_back(outcome);
+    // ALIAS is in no schema, LOGIN 1 is empty, LOGIN 2 and LISTEN_PORT were not reported;
+    // MAYBE is no option: the gateway keeps ENABLE, named on a line of its own.
+    QCOMPARE(summary.lines(),
+             QStringList({"Upload complete.", "Sent: 0, confirmed by echo: 0, without echo: 0",
+                          "Matched: 2, not applied: 1, skipped: 4 (not reported 2, not in the "
+                          "schema 1, empty 1)",
+                          "Not found: 0, type mismatch: 0, failed sends: 0",
+                          "IP 10.0.0.2 NETWORK.DHCP: not an option"}));
+    QCOMPARE(summary.exitCode(), CUploadSummary::kExitPartly);
 }
 
 void TestUploadCompare::presence_data() {

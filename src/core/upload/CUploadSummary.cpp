@@ -1,5 +1,7 @@
 #include "CUploadSummary.h"
 
+#include <algorithm>
+
 namespace {
 
 using Outcome = CUploadRow::Outcome;
@@ -54,6 +56,26 @@ QString rowLine(const CDeviceOutcome& device, const CUploadRow& row) {
         line += QStringLiteral(" (") + row.refusal + QLatin1Char(')');
     }
     return line;
+}
+
+// Why settings were skipped, as "not reported 2, empty 1", in the order of the outcomes.
+QString skippedReasons(const std::vector<CDeviceOutcome>& devices) {
+    QStringList reasons;
+    for (const Outcome outcome :
+         {Outcome::NotReported, Outcome::NotInSchema, Outcome::EmptyValue}) {
+        int count = 0;
+        for (const CDeviceOutcome& device : devices) {
+            count += static_cast<int>(
+                std::count_if(device.rows.begin(), device.rows.end(),
+                              [outcome](const CUploadRow& row) { return row.outcome == outcome; }));
+        }
+        if (count > 0) {
+            reasons << QStringLiteral("%1 %2")
+                           .arg(QLatin1String(CUploadRow::outcomeName(outcome)))
+                           .arg(count);
+        }
+    }
+    return reasons.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -131,10 +153,14 @@ QStringList CUploadSummary::lines() const {
                      .arg(c.confirmed)
                      .arg(c.unconfirmed);
     }
-    lines << QStringLiteral("Matched: %1, not applied: %2, skipped: %3")
-                 .arg(c.matched)
-                 .arg(c.notApplied)
-                 .arg(c.skipped);
+    QString matched = QStringLiteral("Matched: %1, not applied: %2, skipped: %3")
+                          .arg(c.matched)
+                          .arg(c.notApplied)
+                          .arg(c.skipped);
+    if (c.skipped > 0) {
+        matched += QStringLiteral(" (") + skippedReasons(devices) + QLatin1Char(')');
+    }
+    lines << matched;
     lines << QStringLiteral("Not found: %1, type mismatch: %2, failed sends: %3")
                  .arg(c.notFound)
                  .arg(c.typeMismatch)
