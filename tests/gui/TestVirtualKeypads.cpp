@@ -7,6 +7,7 @@
 #include "controls/CmySlider.h"
 #include "keypads/CKeypadAddressBox.h"
 #include "keypads/CKeypadTargetList.h"
+#include "keypads/CLedLevels.h"
 #include "keypads/Cvpad.h"
 #include "keypads/Cvpad_basic.h"
 #include "keypads/Cvpad_motor.h"
@@ -221,6 +222,21 @@ void TestVirtualKeypads::ledStatusMovesSlidersAndSendsNothing() {
     auto node = ledKeypad(harness, {3, 4, 2});
     node->OnKeypadStatus("!3.4.9.LED.COLOR=120.240.60");
     QCOMPARE(node->slider(LedLevel::Hue)->value(), 0);
+
+    // Every box shows all of its value, "100%" and "9000" too, in the narrowest window.
+    pad->OnKeypadStatus("!3.4.1.LED.STATUS=240.9000");
+    pad->show();
+    pad->resize(pad->minimumSizeHint());
+    QVERIFY(QTest::qWaitForWindowExposed(pad.get()));
+    for (const LedLevel level : CLedLevels::kAll) {
+        const QLineEdit* box = pad->valueBox(level);
+        const int frame = 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+        // QLineEdit keeps 2 pixels beside the text on either side.
+        QVERIFY2(box->fontMetrics().horizontalAdvance(box->text()) <= box->width() - frame - 4,
+                 qPrintable(box->text()));
+    }
+    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("9000"));
+    QCOMPARE(pad->valueBox(LedLevel::Sun)->text(), QStringLiteral("100%"));
 }
 
 void TestVirtualKeypads::addressBox_data() {

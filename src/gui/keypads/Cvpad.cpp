@@ -20,6 +20,9 @@ using namespace vorel::keypad;
 
 namespace {
 
+// A value box's frame and inner margins around its text.
+constexpr int kValueBoxPadding = 12;
+
 // The colour scale each slider paints.
 int scaleOf(LedLevel level) {
     switch (level) {
@@ -107,7 +110,9 @@ QWidget* Cvpad::buildSliders() {
         auto* value = new QLineEdit(group);
         value->setReadOnly(true);
         value->setFocusPolicy(Qt::NoFocus);
-        value->setMaximumWidth(60);
+        // Wide enough for "100%" and "9000" whatever room the window leaves.
+        value->setFixedWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("9000%")) +
+                             kValueBoxPadding);
         connect(slider, &QAbstractSlider::valueChanged, this, [this] { refreshValueBoxes(); });
         addSlider(slider, caption);
         m_levels.insert(static_cast<int>(level), {slider, value});
