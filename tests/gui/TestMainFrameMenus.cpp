@@ -189,7 +189,8 @@ void TestMainFrameMenus::onlyTheStateCommandsCarryChecks() {
     CMainFrame frame(harness.context(), false);
     const QList<int> checkable{vorel::cmd::kInterfaceUdp, vorel::cmd::kInterfaceTcp,
                                vorel::cmd::kLoggingStart, vorel::cmd::kLoggingStop,
-                               vorel::cmd::kTimeStamp,    vorel::cmd::kShowIp};
+                               vorel::cmd::kTimeStamp,    vorel::cmd::kShowIp,
+                               vorel::cmd::kKeypadSun};
     for (const int command : allMenuCommands(frame)) {
         QCOMPARE(frame.commandAction(command)->isCheckable(), checkable.contains(command));
     }
@@ -250,7 +251,7 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::newRow("View Network") << 32823 << true;
     QTest::newRow("View Ubrixs") << 32809 << true;
     QTest::newRow("View Project") << 32772 << true;
-    QTest::newRow("Keypad Sun: no action") << 32835 << false;
+    QTest::newRow("Keypad Sun: the sun dialog's toggle") << 32835 << true;
     QTest::newRow("Time Stamp") << 32807 << true;
     QTest::newRow("Show IP") << 32808 << true;
     QTest::newRow("About") << 57664 << true;

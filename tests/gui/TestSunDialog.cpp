@@ -155,6 +155,17 @@ void TestSunDialog::toggleAndCloseBox() {
     toggle->trigger();
     QVERIFY(sun.isNull());
     QVERIFY(!toggle->isChecked());
+
+    // View > Virtual Keypad > Sun runs the same toggle, its check mark following the dialog.
+    QAction* menuItem = frame.commandAction(vorel::cmd::kKeypadSun);
+    menuItem->trigger();
+    sun = frame.childWindow(vorel::umw::kSunDialog);
+    QVERIFY(qobject_cast<CSun*>(sun.data()) != nullptr);
+    QVERIFY(menuItem->isChecked());
+    QVERIFY(toggle->isChecked());
+    menuItem->trigger();
+    QVERIFY(sun.isNull());
+    QVERIFY(!menuItem->isChecked());
 }
 
 QTEST_MAIN(TestSunDialog)

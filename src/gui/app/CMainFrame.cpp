@@ -43,6 +43,7 @@ int childOfCommand(int command) {
         case cmd::kKeypadMotor:
             return umw::kMotorKeypad;
         case cmd::kToggleSun:
+        case cmd::kKeypadSun:
             return umw::kSunDialog;
         default:
             return 0;
@@ -155,7 +156,9 @@ void CMainFrame::buildMenus() {
     addCommand(keypads, "Simple", cmd::kKeypadSimple);
     addCommand(keypads, "Lighting", cmd::kKeypadLighting);
     addCommand(keypads, "Motor", cmd::kKeypadMotor);
-    addCommand(keypads, "Sun", cmd::kKeypadSun);
+    // The sun dialog's own toggle has no menu item: this one runs it, so the dialog can be
+    // found in the menu as well as by its keys.
+    addCommand(keypads, "Sun", cmd::kKeypadSun, true);
     view->addSeparator();
     addCommand(view, "Time Stamp", cmd::kTimeStamp, true);
     addCommand(view, "Show IP", cmd::kShowIp, true);
@@ -289,7 +292,7 @@ void CMainFrame::handleCommand(int command) {
         (*handler)();
     } else if (isViewCommand(command)) {
         switchView(command);
-    } else if (command == cmd::kToggleSun) {
+    } else if (command == cmd::kToggleSun || command == cmd::kKeypadSun) {
         OnToggleSun();
     } else if (const int child = childOfCommand(command); child != 0) {
         openChildWindow(child);
@@ -310,6 +313,7 @@ void CMainFrame::updateCommandUi() {
         {cmd::kTimeStamp, m_context.settings.showTime != 0},
         {cmd::kShowIp, m_context.settings.showIp != 0},
         {cmd::kToggleSun, childWindow(umw::kSunDialog) != nullptr},
+        {cmd::kKeypadSun, childWindow(umw::kSunDialog) != nullptr},
     };
     for (auto it = checks.cbegin(); it != checks.cend(); ++it) {
         m_commands.value(it.key())->setChecked(it.value());
