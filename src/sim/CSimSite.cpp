@@ -165,12 +165,16 @@ QList<qint64> CSimSite::dueTimes(int gateway, qsizetype count, qint64 nowMs, Pat
         std::sort(due.begin(), due.end());
         return due;
     }
-    // The command waits for the bus; the answer's settings follow one another on it.
+    // The command waits for the bus; the answer's settings follow one another on it. The
+    // jitter delays each reply on its way, never the bus: the next command finds the bus
+    // free after busMs and the settings' own time, and the replies keep their order.
     qint64& busFree = m_busFreeAtMs[gateway];
     qint64 at = std::max(nowMs, busFree) + m_latency.busMs;
+    qint64 arrives = at;
     for (qsizetype i = 0; i < count; ++i) {
-        at += m_latency.busPerSettingMs + jitter();
-        due.append(at);
+        at += m_latency.busPerSettingMs;
+        arrives = std::max(arrives, at + jitter());
+        due.append(arrives);
     }
     busFree = at;
     return due;

@@ -556,21 +556,31 @@ void TestSimSite::jitterIsSeededAndBounded() {
         site.setFaults(faults);
         CSimLatency latency;
         latency.busMs = 40;
+        latency.busPerSettingMs = 3;
         latency.jitterMs = 9;
         site.setLatency(latency);
         site.receive(0, "#UID1=?;", kAsker, kStart);
+        // Sent as the bus frees after the report's own time (40 + 3 a setting), the echo
+        // shows that the jitter delayed the replies, not the bus.
+        const qint64 busFree = 40 + 3 * static_cast<qint64>(kLampReport.size());
+        site.receive(0, "#UID1.ALIAS=X;", kAsker, kStart + busFree);
         return dueOffsets(site.takeDue(kStart + 100'000));
     };
-    const DueTimes due = run(3);
-    QCOMPARE(due.size(), kLampReport.size());
-    qint64 before = 40;
-    for (const qint64 at : due) {
-        QVERIFY2(at >= before && at <= before + 9, qPrintable(QString::number(at)));
-        before = at;
+    DueTimes due = run(3);
+    QCOMPARE(due.size(), kLampReport.size() + 1);
+    const qint64 echo = due.takeLast();
+    DueTimes beat;  // each setting as it leaves the bus
+    for (qsizetype i = 0; i < due.size(); ++i) {
+        beat.append(40 + 3 * (i + 1));
+        const qint64 before = i > 0 ? due[i - 1] : 0;
+        QVERIFY2(due[i] >= beat[i] && due[i] <= beat[i] + 9 && due[i] >= before,
+                 qPrintable(QString::number(due[i])));
     }
-    QVERIFY(due.back() > 40 + 9);  // nine draws that were all 0 would be no jitter at all
-    QCOMPARE(run(3), due);
-    QVERIFY(run(4) != due);
+    QVERIFY(due != beat);  // draws that were all 0 would be no jitter at all
+    const qint64 echoOnTheBus = 40 + 3 * static_cast<qint64>(kLampReport.size()) + 40 + 3;
+    QVERIFY2(echo >= echoOnTheBus && echo <= echoOnTheBus + 9, qPrintable(QString::number(echo)));
+    QCOMPARE(run(3).mid(0, due.size()), due);
+    QVERIFY(run(4).mid(0, due.size()) != due);
 }
 
 void TestSimSite::deviceFaultsTouchOnlyTheirDevice_data() {
