@@ -39,7 +39,7 @@ private slots:
     void appendsWaitForTheNextTurnAndGoInAtOnce();
     void keepsTheNewestThousand_data();
     void keepsTheNewestThousand();
-    void aBurstLargerThanTheListKeepsItsTail();
+    void aBurstLargerThanTheListWaitsOnlyForItsTail();
     void setLinesKeepsTheNewestThousand();
     void clearDropsWaitingLines();
     void setLinesDropsWaitingLines();
@@ -99,12 +99,14 @@ void TestTrafficListModel::keepsTheNewestThousand() {
     QCOMPARE(removed.count(), total > CTrafficListModel::kMaxRows ? 1 : 0);
 }
 
-void TestTrafficListModel::aBurstLargerThanTheListKeepsItsTail() {
+void TestTrafficListModel::aBurstLargerThanTheListWaitsOnlyForItsTail() {
     CTrafficListModel model;
     model.setLines(numberedLines(1, 10));
     for (const QByteArray& line : numberedLines(11, 5000)) {
         model.append(line);
+        QVERIFY(model.pendingCount() <= CTrafficListModel::kMaxRows);
     }
+    QCOMPARE(model.pendingCount(), CTrafficListModel::kMaxRows);
     QCoreApplication::processEvents();
 
     QCOMPARE(model.rowCount(), CTrafficListModel::kMaxRows);

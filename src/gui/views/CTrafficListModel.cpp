@@ -26,6 +26,12 @@ void CTrafficListModel::setLines(const QList<QByteArray>& lines) {
 }
 
 void CTrafficListModel::append(QByteArray line) {
+    // A flood can hold the GUI thread in the document's drain, appending line after line
+    // before the next turn comes: only the newest kMaxRows could ever be shown, so no more
+    // wait.
+    if (m_pending.size() >= kMaxRows) {
+        m_pending.removeFirst();
+    }
     m_pending.append(std::move(line));
     if (m_flushScheduled) {
         return;
@@ -38,10 +44,6 @@ void CTrafficListModel::flushPending() {
     m_flushScheduled = false;
     if (m_pending.isEmpty()) {
         return;
-    }
-    // Waiting lines that would be cut again at once never go in.
-    if (m_pending.size() > kMaxRows) {
-        m_pending.remove(0, m_pending.size() - kMaxRows);
     }
     const qsizetype excess = m_lines.size() + m_pending.size() - kMaxRows;
     if (excess > 0) {

@@ -21,7 +21,7 @@ public:
 
     // Replaces every line at once (the last kMaxRows of them), dropping waiting ones.
     void setLines(const QList<QByteArray>& lines);
-    // Queues a line for the next turn of the event loop.
+    // Queues a line for the next turn of the event loop; at most kMaxRows wait, the newest.
     void append(QByteArray line);
     // Inserts the waiting lines now.
     void flushPending();
