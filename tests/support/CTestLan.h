@@ -25,9 +25,11 @@ public:
 
     // Call first thing (initTestCase), before the test starts any thread: threads
     // started afterwards inherit the namespace. Empty on success, else why not (the test
-    // should skip with it).
+    // should skip with it). With VOREL_REQUIRE_ISOLATION=1 (CI) a failure ends the test
+    // program instead: there, no test may skip for want of a namespace.
     static QString isolateProcess();
-    // Empty when LANs can be built here (the ip tool of iproute2 is there), else why not.
+    // Empty when LANs can be built here (the ip tool of iproute2 is there), else why not;
+    // fatal as above with VOREL_REQUIRE_ISOLATION=1.
     static QString whyNoLan();
 
     CTestLan() = default;
