@@ -127,11 +127,15 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
     QTest::addColumn<QString>("submenu");
     QTest::addColumn<QStringList>("items");
 
-    QTest::newRow("File")
-        << "File"
-        << ""
-        << QStringList{"Save Map File=32805",   "-", "Load Project=32818", "Save Project=32819",
-                       "Upload CMS File=32827", "-", "Exit=32812"};
+    QTest::newRow("File") << "File"
+                          << "" << QStringList{"Save Map File=32805",
+                                               "-",
+                                               "Load Project=32818",
+                                               "Save Project=32819",
+                                               "Upload CMS File=32827",
+                                               "Export traffic=32840",
+                                               "-",
+                                               "Exit=32812"};
     QTest::newRow("Interface") << "Interface"
                                << ""
                                << QStringList{"UDP=32791", "TCP=32792", "USB=32828", "-",
@@ -238,6 +242,7 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::newRow("Load Project") << 32818 << true;
     QTest::newRow("Save Project") << 32819 << true;
     QTest::newRow("Upload CMS File, traffic view shown") << 32827 << false;
+    QTest::newRow("Export traffic, traffic view shown") << 32840 << true;
     QTest::newRow("Exit") << 32812 << true;
     QTest::newRow("UDP") << 32791 << true;
     QTest::newRow("TCP: never from the menu") << 32792 << false;

@@ -1,3 +1,4 @@
+#include "protocol/CTrafficExport.h"
 #include "views/CTrafficListModel.h"
 
 #include <QAbstractItemModelTester>
@@ -46,6 +47,12 @@ private slots:
     void textIsUtf8WhenValidElseLatin1_data();
     void textIsUtf8WhenValidElseLatin1();
     void testerFindsNoFault();
+    void filterPauseAndExport_data();
+    void filterPauseAndExport();
+    void filteredRowsFollowTheKeptLines();
+    void pausedLinesWaitTheNewestThousand();
+    void findGoesRoundBothWays_data();
+    void findGoesRoundBothWays();
 };
 
 void TestTrafficListModel::appendsWaitForTheNextTurnAndGoInAtOnce() {
@@ -187,6 +194,161 @@ void TestTrafficListModel::testerFindsNoFault() {
     model.append("last");
     QCoreApplication::processEvents();
     QCOMPARE(model.rowCount(), 1);
+}
+
+// What the list shows and what an export writes, for a filter, with lines arriving while
+// paused, and for each way of rendering.
+void TestTrafficListModel::filterPauseAndExport_data() {
+    QTest::addColumn<bool>("showTime");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QList<QByteArray>>("arrivingWhilePaused");
+    QTest::addColumn<QStringList>("shownWhilePaused");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("csv");
+
+    const QList<QByteArray> none;
+    const QList<QByteArray> more{"[10:00:03] (10.0.0.8) !NAME=Hall, \"east\";",
+                                 "[10:00:04] (10.0.0.7) !TYPE=Caf\xe9;"};
+    const QByteArray heading = "time,sender,text\r\n";
+    const QByteArray lobby = "10:00:01,10.0.0.7,!NAME=Lobby;\r\n";
+    const QByteArray hall = "10:00:02,10.0.0.8,!NAME=Hall;\r\n";
+    const QByteArray note = ",,->Upload object match\r\n";
+    const QByteArray east = "10:00:03,10.0.0.8,\"!NAME=Hall, \"\"east\"\";\"\r\n";
+    const QByteArray cafe = "10:00:04,10.0.0.7,!TYPE=Caf\xc3\xa9;\r\n";
+    const QStringList all{"[10:00:01] (10.0.0.7) !NAME=Lobby;", "[10:00:02] (10.0.0.8) !NAME=Hall;",
+                          "->Upload object match"};
+
+    QTest::newRow("everything") << true << QString() << none << all
+                                << QByteArray(
+                                       "[10:00:01] (10.0.0.7) !NAME=Lobby;\n[10:00:02] (10.0.0.8) "
+                                       "!NAME=Hall;\n->Upload object match\n")
+                                << heading + lobby + hall + note;
+    QTest::newRow("sender") << true << "0.0.8" << none
+                            << QStringList{"[10:00:02] (10.0.0.8) !NAME=Hall;"}
+                            << QByteArray("[10:00:02] (10.0.0.8) !NAME=Hall;\n") << heading + hall;
+    QTest::newRow("text, other case, the program's note too")
+        << true << "UPLOAD" << none << QStringList{"->Upload object match"}
+        << QByteArray("->Upload object match\n") << heading + note;
+    QTest::newRow("not the time") << true << "10:00" << none << QStringList() << QByteArray()
+                                  << heading;
+    QTest::newRow("paused: arrivals wait, then pass the filter")
+        << true << "10.0.0.7" << more << QStringList{"[10:00:01] (10.0.0.7) !NAME=Lobby;"}
+        << QByteArray(
+               "[10:00:01] (10.0.0.7) !NAME=Lobby;\n[10:00:04] (10.0.0.7) "
+               "!TYPE=Caf\xc3\xa9;\n")
+        << heading + lobby + cafe;
+    QTest::newRow("paused, no filter: quoted CSV fields")
+        << true << QString() << more << all
+        << QByteArray(
+               "[10:00:01] (10.0.0.7) !NAME=Lobby;\n[10:00:02] (10.0.0.8) "
+               "!NAME=Hall;\n->Upload object match\n[10:00:03] (10.0.0.8) !NAME=Hall, "
+               "\"east\";\n[10:00:04] (10.0.0.7) !TYPE=Caf\xc3\xa9;\n")
+        << heading + lobby + hall + note + east + cafe;
+    // The text is as shown; the CSV keeps every column.
+    QTest::newRow("without time stamps")
+        << false << "Hall" << none << QStringList{" (10.0.0.8) !NAME=Hall;"}
+        << QByteArray(" (10.0.0.8) !NAME=Hall;\n") << heading + hall;
+}
+
+void TestTrafficListModel::filterPauseAndExport() {
+    QFETCH(bool, showTime);
+    QFETCH(QString, filter);
+    QFETCH(QList<QByteArray>, arrivingWhilePaused);
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, csv);
+
+    CTrafficListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setRendering(showTime, true);
+    model.setLines({"[10:00:01] (10.0.0.7) !NAME=Lobby;", "[10:00:02] (10.0.0.8) !NAME=Hall;",
+                    "->Upload object match"});
+    model.setFilter(filter);
+    QCOMPARE(model.filterText(), filter);
+    model.setPaused(true);
+    for (const QByteArray& line : arrivingWhilePaused) {
+        model.append(line);
+    }
+    QCoreApplication::processEvents();
+    QTEST(shownLines(model), "shownWhilePaused");
+    QCOMPARE(model.pendingCount(), arrivingWhilePaused.size());
+
+    model.setPaused(false);
+
+    QCOMPARE(model.pendingCount(), 0);
+    QCOMPARE(CTrafficExport::text(model.shownLines()), text);
+    QCOMPARE(CTrafficExport::csv(model.receivedLines()), csv);
+    // The filter only hides: cleared, every kept line is back.
+    model.setFilter(QString());
+    QCOMPARE(model.rowCount(), 3 + arrivingWhilePaused.size());
+}
+
+// Under a filter the oldest kept lines still go first, and with them only their own rows.
+void TestTrafficListModel::filteredRowsFollowTheKeptLines() {
+    CTrafficListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setFilter(QStringLiteral("line 1"));
+    model.setLines(numberedLines(1, CTrafficListModel::kMaxRows));
+    // line 1, 10-19, 100-199, 1000.
+    QCOMPARE(model.rowCount(), 1 + 10 + 100 + 1);
+
+    for (const QByteArray& line : numberedLines(1001, 150)) {
+        model.append(line);
+    }
+    model.flushPending();
+
+    // Kept: lines 151-1150; passing: 151-199, 1000-1150.
+    QCOMPARE(model.rowCount(), 49 + 151);
+    QCOMPARE(model.line(0), QByteArray("line 151"));
+    QCOMPARE(model.line(model.rowCount() - 1), QByteArray("line 1150"));
+    model.setFilter(QString());
+    QCOMPARE(model.rowCount(), CTrafficListModel::kMaxRows);
+    QCOMPARE(model.line(0), QByteArray("line 151"));
+}
+
+void TestTrafficListModel::pausedLinesWaitTheNewestThousand() {
+    CTrafficListModel model;
+    model.setLines(numberedLines(1, 5));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    model.setPaused(true);
+    for (const QByteArray& line : numberedLines(6, 2500)) {
+        model.append(line);
+    }
+    QCoreApplication::processEvents();
+    model.flushPending();
+    QCOMPARE(inserted.count(), 0);
+    QCOMPARE(model.pendingCount(), CTrafficListModel::kMaxRows);
+
+    model.setPaused(false);
+
+    QCOMPARE(model.rowCount(), CTrafficListModel::kMaxRows);
+    QCOMPARE(model.line(0), QByteArray("line 1506"));
+    QCOMPARE(model.line(CTrafficListModel::kMaxRows - 1), QByteArray("line 2505"));
+}
+
+void TestTrafficListModel::findGoesRoundBothWays_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<int>("found");
+
+    QTest::newRow("first from nothing") << "hall" << -1 << true << 1;
+    QTest::newRow("last from nothing, backwards") << "hall" << -1 << false << 3;
+    QTest::newRow("next") << "HALL" << 1 << true << 3;
+    QTest::newRow("next goes round") << "hall" << 3 << true << 1;
+    QTest::newRow("previous goes round") << "hall" << 1 << false << 3;
+    QTest::newRow("the only one finds itself") << "lobby" << 0 << true << 0;
+    QTest::newRow("Latin-1 byte") << QStringLiteral("caf\u00e9") << 0 << true << 2;
+    QTest::newRow("none") << "kitchen" << 0 << true << -1;
+    QTest::newRow("empty finds nothing") << "" << 0 << true << -1;
+}
+
+void TestTrafficListModel::findGoesRoundBothWays() {
+    QFETCH(QString, text);
+    QFETCH(int, from);
+    QFETCH(bool, forward);
+    CTrafficListModel model;
+    model.setLines({"!NAME=Lobby;", "!NAME=Hall;", "!NAME=Caf\xe9;", "!NAME=Hall 2;"});
+    QTEST(model.find(text, from, forward), "found");
 }
 
 QTEST_MAIN(TestTrafficListModel)

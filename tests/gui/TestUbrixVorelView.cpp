@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "app/CDialogService.h"
 #include "app/CommandIds.h"
 #include "controls/MyEdit.h"
 #include "support/CTestLan.h"
@@ -7,6 +8,7 @@
 #include "views/CUbrixVorelView.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -96,6 +98,7 @@ private slots:
     void refreshForgetsGatewaysAndBroadcastsTheNameQuery();
     void listKeepsThousandLinesAndReopenShowsHistory();
     void trafficListFollowsTheRightAndBottomEdges();
+    void filterPauseFindCopyAndExport();
 };
 
 void TestUbrixVorelView::initTestCase() {
@@ -416,6 +419,82 @@ void TestUbrixVorelView::trafficListFollowsTheRightAndBottomEdges() {
     QCOMPARE(700 - (second.y() + second.height()), CUbrixVorelView::kBottomGap);
     // The list stays below the form's controls.
     QVERIFY(second.top() > view->sendGroup()->mapTo(view.get(), QPoint(0, 0)).y());
+}
+
+// The list's own tools as a user drives them: the filter hides lines but not from the
+// history, Pause holds the list while lines keep arriving, Find goes both ways, Ctrl+C
+// copies the selected lines, and Export writes the shown lines through a save dialog.
+void TestUbrixVorelView::filterPauseFindCopyAndExport() {
+    CDialogService::enableTestHook();
+    CGuiHarness harness;
+    auto view = openView(harness);
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;"),
+                               CGuiHarness::line("10.0.0.5", "!NAME=Garage;"),
+                               CGuiHarness::line("10.0.0.20", "!TYPE=UBRIXA;")});
+    QTRY_COMPARE(view->trafficModel()->rowCount(), 3);
+
+    QTest::keyClicks(view->filterField(), QStringLiteral("0.0.20"));
+    QCOMPARE(rowsOf(view->trafficModel()), (QStringList{"[14:03:09] (10.0.0.20) !NAME=Lobby;",
+                                                        "[14:03:09] (10.0.0.20) !TYPE=UBRIXA;"}));
+
+    QTest::mouseClick(view->pauseButton(), Qt::LeftButton);
+    QCOMPARE(view->pauseButton()->text(), QStringLiteral("Resume"));
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Hall;"),
+                               CGuiHarness::line("10.0.0.5", "!NAME=Shed;")});
+    QTRY_COMPARE(harness.doc().trafficHistory().size(), std::size_t{5});
+    QCoreApplication::processEvents();
+    QCOMPARE(view->trafficModel()->rowCount(), 2);
+    QTest::mouseClick(view->pauseButton(), Qt::LeftButton);
+    QCOMPARE(view->pauseButton()->text(), QStringLiteral("Pause"));
+    QCOMPARE(view->trafficModel()->rowCount(), 3);
+    QCOMPARE(view->trafficModel()->line(2), QByteArray("[14:03:09] (10.0.0.20) !NAME=Hall;"));
+
+    QTest::keyClicks(view->findField(), QStringLiteral("name="));
+    QTest::mouseClick(view->findNextButton(), Qt::LeftButton);
+    QCOMPARE(view->trafficList()->currentIndex().row(), 0);
+    QTest::mouseClick(view->findNextButton(), Qt::LeftButton);
+    QCOMPARE(view->trafficList()->currentIndex().row(), 2);
+    QTest::mouseClick(view->findPreviousButton(), Qt::LeftButton);
+    QCOMPARE(view->trafficList()->currentIndex().row(), 0);
+
+    QTest::mouseClick(view->trafficList()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->trafficList()->visualRect(view->trafficModel()->index(2)).center());
+    QTest::mouseClick(view->trafficList()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view->trafficList()->visualRect(view->trafficModel()->index(0)).center());
+    QTest::keyClick(view->trafficList(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("[14:03:09] (10.0.0.20) !NAME=Lobby;\n"
+                            "[14:03:09] (10.0.0.20) !NAME=Hall;\n"));
+
+    QVERIFY(view->handlesCommand(vorel::cmd::kExportTraffic));
+    const QString csv = harness.fixture().path(QStringLiteral("traffic.csv"));
+    CDialogService::setNextFileName(csv);
+    view->OnCommand(vorel::cmd::kExportTraffic);
+    const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(0);
+    QCOMPARE(asked.mode, CDialogService::FileMode::Save);
+    QCOMPARE(asked.overwritePrompt, CDialogService::OverwritePrompt::Yes);
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), QByteArray("time,sender,text\r\n"
+                                           "14:03:09,10.0.0.20,!NAME=Lobby;\r\n"
+                                           "14:03:09,10.0.0.20,!TYPE=UBRIXA;\r\n"
+                                           "14:03:09,10.0.0.20,!NAME=Hall;\r\n"));
+
+    // A file that cannot be written is said so, and nothing is left behind.
+    const QString nowhere = harness.fixture().path(QStringLiteral("missing/traffic.txt"));
+    CDialogService::setNextFileName(nowhere);
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+    view->OnCommand(vorel::cmd::kExportTraffic);
+    QCOMPARE(CDialogService::askedTexts().size(), 1);
+    QVERIFY(
+        CDialogService::askedTexts().at(0).startsWith(QStringLiteral("Cannot write ") + nowhere));
+    QVERIFY(!QFile::exists(nowhere));
+
+    // Clearing the filter shows every kept line again; the history was never touched.
+    view->filterField()->clear();
+    QCOMPARE(view->trafficModel()->rowCount(), 5);
+    QCOMPARE(harness.doc().trafficHistory().size(), std::size_t{5});
+    CDialogService::disableTestHook();
 }
 
 QTEST_MAIN(TestUbrixVorelView)

@@ -422,6 +422,8 @@ void TestTransport::tcpConnectionTheGatewayClosedIsMadeAfresh() {
     QTRY_COMPARE_WITH_TIMEOUT(gateway.hangUps(), 1, kWatchdogMs);
 
     QVERIFY(transport.SendTcp("b", loopback(7), 2323));
+    // Sent before the gateway hung up, "c" would share the second connection.
+    QTRY_COMPARE_WITH_TIMEOUT(gateway.hangUps(), 2, kWatchdogMs);
     QVERIFY(transport.SendTcp("c", loopback(7), 2323));
     QTRY_COMPARE_WITH_TIMEOUT(gateway.received(), QByteArray("abc"), kWatchdogMs);
     QCOMPARE(gateway.connections(), 3);

@@ -127,6 +127,7 @@ void CMainFrame::buildMenus() {
     addCommand(file, "Load Project", cmd::kLoadProject);
     addCommand(file, "Save Project", cmd::kSaveProject);
     addCommand(file, "Upload CMS File", cmd::kUploadCmsFile);
+    addCommand(file, "Export traffic", cmd::kExportTraffic);
     file->addSeparator();
     addCommand(file, "Exit", cmd::kExit);
 

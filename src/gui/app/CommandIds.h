@@ -10,6 +10,7 @@ enum Command : int {
     kLoadProject = 32818,
     kSaveProject = 32819,
     kUploadCmsFile = 32827,
+    kExportTraffic = 32840,
     kExit = 32812,
     // Interface
     kInterfaceUdp = 32791,

@@ -1,21 +1,24 @@
 #include "CUbrixVorelView.h"
 
 #include "CTrafficListModel.h"
+#include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
 #include "controls/MyEdit.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "protocol/CCommands.h"
-#include "protocol/CTrafficRendering.h"
+#include "protocol/CTrafficExport.h"
 #include "settings/CSettings.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHostInfo>
 #include <QLabel>
@@ -29,6 +32,7 @@
 namespace {
 
 constexpr int kMargin = 7;
+constexpr char kExportFilter[] = "Text Files (*.txt)|*.txt|CSV Files (*.csv)|*.csv||";
 
 QString sendCaption(int mode) {
     switch (mode) {
@@ -50,14 +54,20 @@ CUbrixVorelView::CUbrixVorelView(const CViewContext& context, QWidget* parent)
     m_traffic = new QListView(this);
     m_traffic->setModel(m_model);
     m_traffic->setUniformItemSizes(true);
-    m_traffic->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_traffic->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_traffic->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_traffic->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_traffic, &QListView::customContextMenuRequested, this,
             [this](const QPoint& at) { showPopup(vorel::cmd::kPopupTrafficList, m_traffic, at); });
     connect(m_model, &CTrafficListModel::linesAppended, m_traffic, &QListView::scrollToBottom);
+    auto* copy = new QAction(m_traffic);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    m_traffic->addAction(copy);
+    connect(copy, &QAction::triggered, this, &CUbrixVorelView::OnCopyLines);
+    m_tools = buildTrafficTools();
     setMinimumSize(m_header->minimumSizeHint().width() + 2 * kMargin,
-                   m_header->sizeHint().height() + 2 * kMargin + 60);
+                   m_header->sizeHint().height() + m_tools->sizeHint().height() + 3 * kMargin + 60);
 }
 
 CUbrixVorelView::~CUbrixVorelView() = default;
@@ -109,16 +119,52 @@ QWidget* CUbrixVorelView::buildHeader() {
     return header;
 }
 
+// A row under the header: the filter, Pause, and Find. The list's own controls stay as
+// they were; these only change what it shows and when.
+QWidget* CUbrixVorelView::buildTrafficTools() {
+    auto* tools = new QWidget(this);
+    m_filter = new QLineEdit(tools);
+    m_filter->setClearButtonEnabled(true);
+    m_filter->setPlaceholderText(QStringLiteral("sender or text"));
+    m_pause = new QPushButton(QStringLiteral("Pause"), tools);
+    m_pause->setCheckable(true);
+    m_pause->setAutoDefault(false);
+    m_find = new QLineEdit(tools);
+    m_find->setClearButtonEnabled(true);
+    m_findNext = new QPushButton(QStringLiteral("Find next"), tools);
+    m_findNext->setAutoDefault(false);
+    m_findPrevious = new QPushButton(QStringLiteral("Find previous"), tools);
+    m_findPrevious->setAutoDefault(false);
+
+    auto* row = new QHBoxLayout(tools);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(QStringLiteral("Filter"), tools));
+    row->addWidget(m_filter, 1);
+    row->addWidget(m_pause);
+    row->addSpacing(kMargin);
+    row->addWidget(new QLabel(QStringLiteral("Find"), tools));
+    row->addWidget(m_find, 1);
+    row->addWidget(m_findNext);
+    row->addWidget(m_findPrevious);
+
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_model->setFilter(text);
+        m_traffic->scrollToBottom();
+    });
+    connect(m_pause, &QPushButton::toggled, this, &CUbrixVorelView::OnPauseToggled);
+    connect(m_findNext, &QPushButton::clicked, this, [this] { OnFind(true); });
+    connect(m_findPrevious, &QPushButton::clicked, this, [this] { OnFind(false); });
+    connect(m_find, &QLineEdit::returnPressed, this, [this] { OnFind(true); });
+    return tools;
+}
+
 void CUbrixVorelView::OnInitialUpdate() {
     OnUpdate(CUbrixVorelDoc::kHintNone);
     fillThisComputer();
     m_destinations->setCurrentIndex(m_destinations->count() > 0 ? 0 : -1);
     m_remembered.clear();
-    QList<QByteArray> lines;
-    for (const QByteArray& line : m_context.doc.trafficHistory()) {
-        lines.append(render(line));
-    }
-    m_model->setLines(lines);
+    const auto& history = m_context.doc.trafficHistory();
+    m_model->setLines(QList<QByteArray>(history.begin(), history.end()));
     m_traffic->scrollToBottom();
 }
 
@@ -127,21 +173,80 @@ void CUbrixVorelView::OnUpdate(quint32 hint) {
         appendNewestLine();
         return;
     }
+    followRendering();
     m_sendGroup->setTitle(sendCaption(m_context.transport.mode()));
     m_nic->setText(m_context.transport.adapters().selectedEntry().name);
     rebuildLists();
 }
 
+// Lines keep the form they were shown in; the view options apply to those that follow.
+void CUbrixVorelView::followRendering() {
+    m_model->setRendering(m_context.settings.showTime != 0, m_context.settings.showIp != 0);
+}
+
 void CUbrixVorelView::appendNewestLine() {
     const auto& history = m_context.doc.trafficHistory();
     if (!history.empty()) {
-        m_model->append(render(history.back()));
+        m_model->append(history.back());
     }
 }
 
-QByteArray CUbrixVorelView::render(const QByteArray& line) const {
-    return CTrafficRendering::render(line, m_context.settings.showTime != 0,
-                                     m_context.settings.showIp != 0);
+bool CUbrixVorelView::handlesCommand(int command) const {
+    return command == vorel::cmd::kExportTraffic;
+}
+
+void CUbrixVorelView::OnCommand(int command) {
+    if (command == vorel::cmd::kExportTraffic) {
+        OnExportTraffic();
+    }
+}
+
+void CUbrixVorelView::OnPauseToggled(bool paused) {
+    m_pause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    m_model->setPaused(paused);
+    if (!paused) {
+        m_traffic->scrollToBottom();
+    }
+}
+
+void CUbrixVorelView::OnFind(bool forward) {
+    const QModelIndex current = m_traffic->currentIndex();
+    const int row = m_model->find(m_find->text(), current.isValid() ? current.row() : -1, forward);
+    if (row < 0) {
+        return;
+    }
+    const QModelIndex found = m_model->index(row);
+    m_traffic->setCurrentIndex(found);
+    m_traffic->scrollTo(found);
+}
+
+void CUbrixVorelView::OnCopyLines() {
+    QModelIndexList selected = m_traffic->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end());
+    QStringList lines;
+    for (const QModelIndex& index : std::as_const(selected)) {
+        lines.append(index.data().toString());
+    }
+    if (!lines.isEmpty()) {
+        QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    }
+}
+
+// The lines the list shows (filtered, as rendered); a name ending in .csv gives columns.
+void CUbrixVorelView::OnExportTraffic() {
+    const QString path = CDialogService::saveFileName(QStringLiteral("txt"), QString(),
+                                                      QString::fromLatin1(kExportFilter),
+                                                      CDialogService::OverwritePrompt::Yes);
+    if (path.isEmpty()) {
+        return;
+    }
+    const QByteArray content = CTrafficExport::formatFor(path) == CTrafficExport::Format::Csv
+                                   ? CTrafficExport::csv(m_model->receivedLines())
+                                   : CTrafficExport::text(m_model->shownLines());
+    const QString error = CTrafficExport::save(path, content);
+    if (!error.isEmpty()) {
+        CDialogService::message(QStringLiteral("Cannot write %1: %2").arg(path, error));
+    }
 }
 
 void CUbrixVorelView::rebuildLists() {
@@ -225,8 +330,11 @@ void CUbrixVorelView::resizeEvent(QResizeEvent* event) {
 void CUbrixVorelView::layoutTrafficList() {
     const QSize header = m_header->sizeHint();
     m_header->setGeometry(kMargin, kMargin, width() - 2 * kMargin, header.height());
+    const int toolsTop = kMargin + header.height() + kMargin;
+    const int toolsHeight = m_tools->sizeHint().height();
+    m_tools->setGeometry(kMargin, toolsTop, qMax(0, width() - kRightGap - kMargin), toolsHeight);
     // The list keeps its top-left corner and follows the right and bottom edges.
-    const QPoint topLeft(kMargin, kMargin + header.height() + kMargin);
+    const QPoint topLeft(kMargin, toolsTop + toolsHeight + kMargin);
     m_traffic->setGeometry(topLeft.x(), topLeft.y(), qMax(0, width() - kRightGap - topLeft.x()),
                            qMax(0, height() - kBottomGap - topLeft.y()));
 }

@@ -17,7 +17,9 @@ class QListWidget;
 class QPushButton;
 
 // The traffic view: every received line, a command box that sends to one gateway or to
-// all, the gateways of the plan, and their rediscovery. The program's first view.
+// all, the gateways of the plan, and their rediscovery. The program's first view. For
+// watching a busy site the list has tools of its own: a filter, Pause, Find, copying the
+// selected lines (Ctrl+C) and File > Export traffic.
 class CUbrixVorelView : public CFormView {
     Q_OBJECT
 
@@ -31,12 +33,19 @@ public:
 
     void OnInitialUpdate() override;
     void OnUpdate(quint32 hint) override;
+    bool handlesCommand(int command) const override;
+    void OnCommand(int command) override;
 
     // Send, as the "Send" button and Enter in the command box do (UMW_VIEW_SEND).
     void OnViewSend();
     // The pop-up commands.
     void OnTrafficClear();
     void OnGatewaysRefresh();
+    // The list's own tools.
+    void OnPauseToggled(bool paused);
+    void OnFind(bool forward);
+    void OnCopyLines();
+    void OnExportTraffic();
 
     QLineEdit* thisComputerField() const { return m_thisComputer; }
     QListWidget* gatewayList() const { return m_gateways; }
@@ -47,6 +56,11 @@ public:
     QPushButton* sendButton() const { return m_send; }
     QListView* trafficList() const { return m_traffic; }
     CTrafficListModel* trafficModel() const { return m_model; }
+    QLineEdit* filterField() const { return m_filter; }
+    QPushButton* pauseButton() const { return m_pause; }
+    QLineEdit* findField() const { return m_find; }
+    QPushButton* findNextButton() const { return m_findNext; }
+    QPushButton* findPreviousButton() const { return m_findPrevious; }
     QString rememberedDestination() const { return m_remembered; }
     // The pop-up menu shown last, while it is open.
     QMenu* popupMenu() const { return m_popup; }
@@ -56,10 +70,11 @@ protected:
 
 private:
     QWidget* buildHeader();
+    QWidget* buildTrafficTools();
     void appendNewestLine();
     void rebuildLists();
     void fillThisComputer();
-    QByteArray render(const QByteArray& line) const;
+    void followRendering();
     void showPopup(int resource, QWidget* owner, const QPoint& position);
     void onPopupCommand(int command);
     void layoutTrafficList();
@@ -68,6 +83,12 @@ private:
     QString m_remembered;
 
     QWidget* m_header = nullptr;
+    QWidget* m_tools = nullptr;
+    QLineEdit* m_filter = nullptr;
+    QPushButton* m_pause = nullptr;
+    QLineEdit* m_find = nullptr;
+    QPushButton* m_findNext = nullptr;
+    QPushButton* m_findPrevious = nullptr;
     QLineEdit* m_thisComputer = nullptr;
     QListWidget* m_gateways = nullptr;
     QLineEdit* m_nic = nullptr;
