@@ -14,12 +14,8 @@ bool CSerialPort::OpenPort(const QString& devicePath, int baudRate) {
     if (m_open) {
         return false;
     }
-    startWriter();
-    bool opened = false;
-    QMetaObject::invokeMethod(
-        m_writer, [&] { opened = m_writer->open(devicePath, baudRate); },
-        Qt::BlockingQueuedConnection);
-    if (!opened) {
+    startWriter(devicePath, baudRate);
+    if (!m_writer->waitUntilOpened()) {
         stopWriter();
         return false;
     }
@@ -29,12 +25,9 @@ bool CSerialPort::OpenPort(const QString& devicePath, int baudRate) {
 }
 
 void CSerialPort::send(const QByteArray& text) {
-    if (!m_open) {
-        return;
+    if (m_open) {
+        m_writer->enqueue(text);
     }
-    CSerialWriter* writer = m_writer;
-    QMetaObject::invokeMethod(
-        writer, [writer, text] { writer->write(text); }, Qt::QueuedConnection);
 }
 
 void CSerialPort::Close() {
@@ -46,11 +39,16 @@ void CSerialPort::Close() {
     m_devicePath.clear();
 }
 
-void CSerialPort::startWriter() {
+// The writer opens the port first thing on its own thread and goes with that thread: from
+// then on this side only hands it texts and the request to stop.
+void CSerialPort::startWriter(const QString& devicePath, int baudRate) {
     m_thread = std::make_unique<QThread>();
     m_thread->setObjectName(QStringLiteral("SerialWriter"));
-    m_writer = new CSerialWriter;
+    m_writer = new CSerialWriter(devicePath, baudRate);
     m_writer->moveToThread(m_thread.get());
+    connect(m_thread.get(), &QThread::started, m_writer, &CSerialWriter::openPort,
+            Qt::DirectConnection);
+    connect(m_thread.get(), &QThread::finished, m_writer, &QObject::deleteLater);
     connect(m_writer, &CSerialWriter::written, this, &CSerialPort::written);
     connect(m_writer, &CSerialWriter::writeFailed, this, &CSerialPort::writeFailed);
     m_thread->start();
@@ -58,14 +56,11 @@ void CSerialPort::startWriter() {
 
 void CSerialPort::stopWriter() {
     // Texts still queued are dropped, so stopping never waits on a stalled port for more
-    // than the one write under way; the port closes on the writer's own thread.
-    CSerialWriter* writer = m_writer;
-    writer->requestStop();
-    QMetaObject::invokeMethod(
-        writer, [writer] { writer->close(); }, Qt::BlockingQueuedConnection);
+    // than the one write under way; the port closes, and the writer goes, on the writer's
+    // own thread as it ends.
+    m_writer->requestStop();
     m_thread->quit();
     m_thread->wait();
-    delete writer;
     m_writer = nullptr;
     m_thread.reset();
 }

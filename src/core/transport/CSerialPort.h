@@ -38,7 +38,7 @@ signals:
     void writeFailed(QString reason);
 
 private:
-    void startWriter();
+    void startWriter(const QString& devicePath, int baudRate);
     void stopWriter();
 
     std::unique_ptr<QThread> m_thread;

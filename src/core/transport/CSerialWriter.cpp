@@ -22,28 +22,56 @@ bool configure(QSerialPort& port, int baudRate) {
 
 }  // namespace
 
-CSerialWriter::CSerialWriter(QObject* parent) : QObject(parent) {}
+CSerialWriter::CSerialWriter(QString devicePath, int baudRate)
+    : m_devicePath(std::move(devicePath)), m_baudRate(baudRate) {}
 
 CSerialWriter::~CSerialWriter() {
+    // The other side's last touches (enqueue, requestStop) are made under the lock: taking
+    // it here orders them before the writer goes, in a way ThreadSanitizer sees too.
+    const std::lock_guard lock(m_mutex);
     close();
 }
 
-bool CSerialWriter::open(const QString& devicePath, int baudRate) {
-    if (m_port && m_port->isOpen()) {
-        return false;
-    }
+void CSerialWriter::openPort() {
+    m_opened.set_value(open());
+}
+
+bool CSerialWriter::open() {
     m_port = std::make_unique<QSerialPort>();
-    m_port->setPortName(devicePath);
+    m_port->setPortName(m_devicePath);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_port.reset();
         return false;
     }
-    if (!configure(*m_port, baudRate)) {
+    if (!configure(*m_port, m_baudRate)) {
         m_port->close();
         m_port.reset();
         return false;
     }
     return true;
+}
+
+void CSerialWriter::enqueue(const QByteArray& text) {
+    const std::lock_guard lock(m_mutex);
+    m_queue.push_back(text);
+    // Called by name, so that nothing of the caller's travels in Qt's queue.
+    QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
+}
+
+void CSerialWriter::requestStop() {
+    const std::lock_guard lock(m_mutex);
+    m_stopping.store(true);
+}
+
+void CSerialWriter::drain() {
+    std::deque<QByteArray> texts;
+    {
+        const std::lock_guard lock(m_mutex);
+        texts.swap(m_queue);
+    }
+    for (const QByteArray& text : texts) {
+        write(text);
+    }
 }
 
 void CSerialWriter::write(const QByteArray& text) {

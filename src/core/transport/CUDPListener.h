@@ -79,7 +79,8 @@ private:
     void route(QByteArrayView datagram, quint32 sender, const QTime& received);
     void endWithReceiveError(int error);
     // On this object's thread: one rxQueued for each line pushed since the last call.
-    void announceQueued();
+    // Invoked by name from the receive thread (see route).
+    Q_INVOKABLE void announceQueued();
 
     const int m_port;
     const quint32 m_adapterAddress;
