@@ -10,7 +10,7 @@ namespace {
 // A field is quoted when it holds a quote, a comma or a line break; quotes inside are
 // doubled (RFC 4180).
 QByteArray csvField(QByteArrayView received) {
-    const QByteArray field = CWireText::toDisplay(received).toUtf8();
+    QByteArray field = CWireText::toDisplay(received).toUtf8();
     const bool quoted =
         field.contains('"') || field.contains(',') || field.contains('\r') || field.contains('\n');
     if (!quoted) {

@@ -77,7 +77,7 @@ void CTrafficListModel::flushPending() {
     const QList<Line> arrived = std::exchange(m_pending, {});
     dropOldest(m_kept.size() + arrived.size() - kMaxRows);
     m_kept.append(arrived);
-    insertRows(passing(arrived));
+    appendRows(passing(arrived));
 }
 
 // The oldest kept lines go, and with them the rows they were shown in, which are the
@@ -95,7 +95,7 @@ void CTrafficListModel::dropOldest(qsizetype count) {
     }
 }
 
-void CTrafficListModel::insertRows(const QList<Line>& lines) {
+void CTrafficListModel::appendRows(const QList<Line>& lines) {
     if (lines.isEmpty()) {
         return;
     }

@@ -68,7 +68,7 @@ private:
     Line made(QByteArray received) const;
     void dropOldest(qsizetype count);
     QList<Line> passing(const QList<Line>& lines) const;
-    void insertRows(const QList<Line>& lines);
+    void appendRows(const QList<Line>& lines);
 
     // The newest kMaxRows lines, shown or not; m_rows are those the filter lets through.
     QList<Line> m_kept;
