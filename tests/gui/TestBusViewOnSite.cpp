@@ -6,6 +6,7 @@
 #include "bus/CBusCollection.h"
 #include "bus/CPresetFile.h"
 #include "controls/CPropertyList.h"
+#include "support/CTestLan.h"
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelTMap.h"
 
@@ -51,6 +52,7 @@ class TestBusViewOnSite : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init() { CDialogService::enableTestHook(); }
     void cleanup() { CDialogService::disableTestHook(); }
     void commissionTheBuses();
@@ -73,6 +75,15 @@ private:
     CUbrixVorelTMap* m_view = nullptr;
     CSimNetwork* m_site = nullptr;
 };
+
+// The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
+// meeting those of the test programs running beside it.
+void TestBusViewOnSite::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
 
 void TestBusViewOnSite::commissionTheBuses() {
     CGuiHarness harness;

@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "controls/CPropertyList.h"
+#include "support/CTestLan.h"
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelUbrix.h"
 
@@ -43,6 +44,7 @@ class TestGatewayViewOnSite : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init() { CDialogService::enableTestHook(); }
     void cleanup() { CDialogService::disableTestHook(); }
     void commissionTheDemoSite();
@@ -57,6 +59,15 @@ private:
     void typeInto(const QStringList& path, const QString& row, const QString& text);
     QByteArray simulated(int gateway, const char* path) const;
 };
+
+// The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
+// meeting those of the test programs running beside it.
+void TestGatewayViewOnSite::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
 
 void TestGatewayViewOnSite::refresh() {
     m_view->OnUbrixRefresh();

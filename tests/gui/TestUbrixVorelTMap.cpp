@@ -4,6 +4,7 @@
 #include "bus/CBusCollection.h"
 #include "bus/CPresetFile.h"
 #include "controls/CPropertyList.h"
+#include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelTMap.h"
@@ -132,6 +133,7 @@ class TestUbrixVorelTMap : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init() { CDialogService::enableTestHook(); }
     void cleanup() { CDialogService::disableTestHook(); }
 
@@ -152,6 +154,15 @@ private slots:
     void presets();
     void updater();
 };
+
+// The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
+// meeting those of the test programs running beside it.
+void TestUbrixVorelTMap::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
 
 void TestUbrixVorelTMap::treeFollowsThePlan() {
     CGuiHarness harness;

@@ -5,6 +5,7 @@
 #include "controls/CPropertyList.h"
 #include "plan/CGatewaySections.h"
 #include "protocol/CValueValidator.h"
+#include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "transport/CUDPListener.h"
 #include "views/CUbrixVorelUbrix.h"
@@ -91,6 +92,7 @@ class TestUbrixVorelUbrix : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init() { CDialogService::enableTestHook(); }
     void cleanup() { CDialogService::disableTestHook(); }
 
@@ -108,6 +110,15 @@ private slots:
     void refreshOutlivesTheView();
     void quoteInTypeListsGreyRows();
 };
+
+// The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
+// meeting those of the test programs running beside it.
+void TestUbrixVorelUbrix::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
 
 void TestUbrixVorelUbrix::treeOfThePlan() {
     CGuiHarness harness;

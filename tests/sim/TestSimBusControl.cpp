@@ -1,6 +1,7 @@
 #include "CSimControl.h"
 #include "CSimNetwork.h"
 #include "SimTestSupport.h"
+#include "support/CTestLan.h"
 
 #include <QTest>
 
@@ -32,10 +33,20 @@ class TestSimBusControl : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void takenUidDisarmsEveryBus();
     void controlLines_data();
     void controlLines();
 };
+
+// The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
+// meeting those of the test programs running beside it.
+void TestSimBusControl::initTestCase() {
+    const QString why = CTestLan::isolateProcess();
+    if (!why.isEmpty()) {
+        QSKIP(qPrintable(why));
+    }
+}
 
 void TestSimBusControl::takenUidDisarmsEveryBus() {
     CSimSite site = twoBuses();
