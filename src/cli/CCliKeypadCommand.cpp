@@ -83,5 +83,10 @@ int CCliKeypadCommand::run(CCliSession& session) {
     if (CCliSession::interrupted()) {
         return CCliExit::kInterrupted;
     }
-    return statuses > 0 ? CCliExit::kOk : CCliExit::kNothingAnswered;
+    if (statuses == 0) {
+        session.report(QStringLiteral("no status came back for %1")
+                           .arg(QString::fromLatin1(m_text.trimmed())));
+        return CCliExit::kNothingAnswered;
+    }
+    return CCliExit::kOk;
 }

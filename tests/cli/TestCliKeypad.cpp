@@ -110,6 +110,9 @@ void TestCliKeypad::drives() {
     if (run.exitCode == 2) {
         QVERIFY(run.err.contains("no keypad address"));
     }
+    if (run.exitCode == 3) {
+        QVERIFY2(run.err.contains("no status came back for #9.9.9.LED=ON"), run.err.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliKeypad)
