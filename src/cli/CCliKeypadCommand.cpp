@@ -2,11 +2,11 @@
 
 #include "CCliExit.h"
 #include "CCliOptions.h"
+#include "CCliSendCommand.h"
 #include "CCliSession.h"
 
 #include "keypads/CKeypadCommandLine.h"
 #include "protocol/CTrafficLineParts.h"
-#include "transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 
@@ -58,30 +58,12 @@ bool CCliKeypadCommand::isStatusLine(QByteArrayView text) {
 }
 
 int CCliKeypadCommand::run(CCliSession& session) {
-    quint32 address = CIpv4Address::kBroadcast;
-    if (!m_destination.isEmpty()) {
-        const std::optional<quint32> given = session.address(m_destination);
-        if (!given) {
-            return CCliExit::kUsage;
-        }
-        address = *given;
-    }
-    if (const int failed = session.start(); failed != CCliExit::kOk) {
-        return failed;
-    }
     int statuses = 0;
-    session.onTrafficLine([&](const QByteArray& line) {
-        if (isStatusLine(CTrafficLineParts::of(line).text)) {
-            statuses += m_printer.print(session, line) ? 1 : 0;
-        }
-    });
-    if (!session.send(m_text, address)) {
-        return CCliExit::kNetwork;
-    }
-    session.waitForReplies();
-    session.onTrafficLine(nullptr);
-    if (CCliSession::interrupted()) {
-        return CCliExit::kInterrupted;
+    const int sent = CCliSendCommand::sendAndPrint(
+        session, m_text, m_destination, m_printer,
+        [](const CTrafficLineParts& line) { return isStatusLine(line.text); }, statuses);
+    if (sent != CCliExit::kOk) {
+        return sent;
     }
     if (statuses == 0) {
         session.report(QStringLiteral("no status came back for %1")

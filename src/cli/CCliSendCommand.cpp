@@ -55,10 +55,12 @@ QString CCliSendCommand::configure(const QCommandLineParser& parser, const QStri
     return {};
 }
 
-int CCliSendCommand::run(CCliSession& session) {
+int CCliSendCommand::sendAndPrint(CCliSession& session, const QByteArray& text,
+                                  const QString& destination, CCliTrafficPrinter& printer,
+                                  const LineFilter& wanted, int& printed) {
     quint32 address = CIpv4Address::kBroadcast;
-    if (!m_destination.isEmpty()) {
-        const std::optional<quint32> given = session.address(m_destination);
+    if (!destination.isEmpty()) {
+        const std::optional<quint32> given = session.address(destination);
         if (!given) {
             return CCliExit::kUsage;
         }
@@ -69,19 +71,27 @@ int CCliSendCommand::run(CCliSession& session) {
     }
     const QByteArray from =
         address == CIpv4Address::kBroadcast ? QByteArray() : CIpv4Address::toDotted(address);
-    int answers = 0;
     session.onTrafficLine([&](const QByteArray& line) {
-        if (from.isEmpty() || CTrafficLineParts::of(line).sender == from) {
-            answers += m_printer.print(session, line) ? 1 : 0;
+        const CTrafficLineParts parts = CTrafficLineParts::of(line);
+        if ((from.isEmpty() || parts.sender == from) && wanted(parts)) {
+            printed += printer.print(session, line) ? 1 : 0;
         }
     });
-    if (!session.send(m_text, address)) {
+    if (!session.send(text, address)) {
         return CCliExit::kNetwork;
     }
     session.waitForReplies();
     session.onTrafficLine(nullptr);
-    if (CCliSession::interrupted()) {
-        return CCliExit::kInterrupted;
+    return CCliSession::interrupted() ? CCliExit::kInterrupted : CCliExit::kOk;
+}
+
+int CCliSendCommand::run(CCliSession& session) {
+    int answers = 0;
+    const int sent = sendAndPrint(
+        session, m_text, m_destination, m_printer, [](const CTrafficLineParts&) { return true; },
+        answers);
+    if (sent != CCliExit::kOk) {
+        return sent;
     }
     return answers > 0 ? CCliExit::kOk : CCliExit::kNothingAnswered;
 }

@@ -5,10 +5,21 @@
 #include "CCliTrafficPrinter.h"
 
 #include <QByteArray>
+#include <functional>
+
+struct CTrafficLineParts;
 
 // "send TEXT": one command text, and the replies it brings.
 class CCliSendCommand : public CCliCommand {
 public:
+    using LineFilter = std::function<bool(const CTrafficLineParts& line)>;
+
+    // Sends text to destination (empty: broadcast) and prints every line that wanted takes
+    // until the replies stop, counting them in printed. kOk once sent, or why not.
+    static int sendAndPrint(CCliSession& session, const QByteArray& text,
+                            const QString& destination, CCliTrafficPrinter& printer,
+                            const LineFilter& wanted, int& printed);
+
     QString name() const override;
     QString arguments() const override;
     QString summary() const override;

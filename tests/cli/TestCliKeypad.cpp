@@ -1,8 +1,8 @@
 #include "CSimNetwork.h"
+#include "support/CProgramRun.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
-#include <QProcess>
 #include <QTest>
 #include <memory>
 
@@ -12,28 +12,12 @@ const QString kCli = testsupport::runtimePath(QStringLiteral("vorel-cli"));
 constexpr int kSendPort = 5311;
 constexpr int kReceivePort = 4311;
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runCli(QStringList arguments) {
+CProgramRun runCli(QStringList arguments) {
     arguments << QStringLiteral("--loopback") << QStringLiteral("--send-port")
               << QString::number(kSendPort) << QStringLiteral("--recv-port")
               << QString::number(kReceivePort) << QStringLiteral("--no-time")
               << QStringLiteral("--wait-ms") << QStringLiteral("1500");
-    QProcess cli;
-    cli.start(kCli, arguments);
-    Run run;
-    if (!cli.waitForFinished(60000)) {
-        cli.kill();
-        return run;
-    }
-    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
+    return CProgramRun::of(kCli, arguments, 60000);
 }
 
 }  // namespace
@@ -101,7 +85,7 @@ void TestCliKeypad::drives() {
     QFETCH(QByteArray, printed);
     m_site->journal().clear();
 
-    const Run run = runCli(arguments);
+    const CProgramRun run = runCli(arguments);
 
     QTEST(run.exitCode, "exitCode");
     QVERIFY2(run.out.contains(printed), run.out.constData());
