@@ -18,6 +18,7 @@
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
 #include "protocol/CValueValidator.h"
+#include "sequence/CBroadcastQuery.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "transport/CIpv4Address.h"
@@ -255,23 +256,12 @@ void CUbrixVorelTMap::OnDiscover() {
     m_tree->expand(m_icons->mapFromSource(m_model.indexOf(m_model.root())));
     // The run belongs to the sequencer: a view switch in the pause after the probe does
     // not lose the question.
-    CTransport& transport = m_context.transport;
-    std::vector<CPacedStep> steps;
-    if (m_context.doc.firewallSuspect().load()) {
+    const bool probeFirst = m_context.doc.firewallSuspect().load();
+    if (probeFirst) {
         m_firewallTimer->start(kFirewallWait);
-        steps.push_back({[&transport](CSequenceRun&) {
-                             transport.ProbeFirewall();
-                             return true;
-                         },
-                         kProbePause,
-                         {}});
     }
-    steps.push_back({[&transport](CSequenceRun&) {
-                         return transport.SendText(CCommands::gatewayNameQuery(),
-                                                   CIpv4Address::kBroadcast);
-                     },
-                     std::chrono::milliseconds(0),
-                     {}});
+    std::vector<CPacedStep> steps =
+        CBroadcastQuery::steps(m_context.transport, probeFirst, CCommands::gatewayNameQuery());
     m_context.sequencer.start(runName(kDiscoveryRun), CSequenceRun::fromList(std::move(steps)));
 }
 

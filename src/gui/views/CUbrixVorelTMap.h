@@ -48,7 +48,6 @@ public:
         "A device behind %2 already has UID %1. Give it to another device all the same?";
     static constexpr int kUidFieldLength = 6;
     static constexpr std::chrono::milliseconds kFirewallWait{4000};
-    static constexpr std::chrono::milliseconds kProbePause{1000};
     // The discovery's run, which outlives a view switch in its pause.
     static constexpr const char* kDiscoveryRun = "bus.discover";
 

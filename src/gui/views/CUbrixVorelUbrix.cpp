@@ -13,6 +13,7 @@
 #include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
+#include "sequence/CBroadcastQuery.h"
 #include "sequence/CSequencer.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
@@ -277,23 +278,12 @@ void CUbrixVorelUbrix::OnUbrixRefresh() {
 
     // The run belongs to the sequencer, not to this view: a view switch during the pause
     // after the probe does not lose the query, after the plan was already emptied.
-    CTransport& transport = m_context.transport;
-    std::vector<CPacedStep> steps;
-    if (m_context.doc.firewallSuspect().load()) {
+    const bool probeFirst = m_context.doc.firewallSuspect().load();
+    if (probeFirst) {
         m_firewallTimer->start(kFirewallWait);
-        steps.push_back({[&transport](CSequenceRun&) {
-                             transport.ProbeFirewall();
-                             return true;
-                         },
-                         kProbePause,
-                         {}});
     }
-    steps.push_back({[&transport](CSequenceRun&) {
-                         return transport.SendText(CCommands::gatewayFullQuery(),
-                                                   CIpv4Address::kBroadcast);
-                     },
-                     std::chrono::milliseconds(0),
-                     {}});
+    std::vector<CPacedStep> steps =
+        CBroadcastQuery::steps(m_context.transport, probeFirst, CCommands::gatewayFullQuery());
     m_context.sequencer.start(QString::fromLatin1(kRefreshRun),
                               CSequenceRun::fromList(std::move(steps)));
 }

@@ -41,7 +41,6 @@ public:
     static constexpr int kIconCount = 28;
     static constexpr int kRowHeight = 18;
     static constexpr std::chrono::milliseconds kFirewallWait{4000};
-    static constexpr std::chrono::milliseconds kProbePause{1000};
     // The refresh's run, which outlives a view switch in its pause.
     static constexpr const char* kRefreshRun = "gateways.refresh";
 
