@@ -109,7 +109,7 @@ QString TestCliUpload::writeProject(const QString& name, const QByteArray& text)
 void TestCliUpload::diffAgainstACollectedMapAndDryRunAgree() {
     const QString project = writeProject(QStringLiteral("project.xml"), kProject);
     const QString map = m_dir.filePath(QStringLiteral("map.xml"));
-    // The silent device is in no map: collect names it? No: it never announced itself.
+    // The silent device never answers the collection, so the map holds no UID 6.
     const Run collected = runCli({"collect", "--loopback", "--map", map});
     QVERIFY2(collected.exitCode == 0, collected.err.constData());
 
