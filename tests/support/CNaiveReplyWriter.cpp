@@ -5,9 +5,22 @@
 #include "common/CXmlText.h"
 #include "plan/CReplySplitter.h"
 
+#include <cctype>
+
 namespace {
 std::string text(const QByteArray& bytes) {
     return CXmlText::fromWire(bytes);
+}
+
+// A group or key as one XPath name step: letters, digits, '_', '-', '.' and non-ASCII.
+std::string nameStep(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!(std::isalnum(byte) != 0 || c == '_' || c == '-' || c == '.' || byte >= 0x80)) {
+            throw CNaiveReplyWriter::NotAName{};
+        }
+    }
+    return text(bytes);
 }
 }  // namespace
 
@@ -112,11 +125,11 @@ bool CNaiveReplyWriter::handle(const QByteArray& line) {
         parent = port;
     }
     if (!reply.group.isEmpty()) {
-        path += "/" + text(reply.group);
+        path += "/" + nameStep(reply.group);
         pugi::xml_node group = select(path);
         parent = group ? group : parent.append_child(text(reply.group).c_str());
     }
-    path += "/" + text(reply.key);
+    path += "/" + nameStep(reply.key);
     if (!reply.index.isEmpty()) {
         path += "[@A ='" + text(reply.index) + "']";
     }

@@ -10,6 +10,11 @@
 // the two, and the benchmark measures what the index saves.
 class CNaiveReplyWriter {
 public:
+    // Thrown for a group or key that the XPath text would read as more than a name
+    // ("NETWORK/DHCP" as a path of two steps): there the plain way writes where no name
+    // leads, while the document refuses the name.
+    struct NotAName {};
+
     explicit CNaiveReplyWriter(pugi::xml_document& plan) : m_plan(plan) {}
 
     // Handles one traffic line as AddMsg does; false where AddMsg would stop its drain.
