@@ -24,6 +24,9 @@ void TestXmlFile::refuses_data() {
     QTest::newRow("invalid utf-8 text") << QByteArray("<a>\xc3</a>");
     QTest::newRow("control character reference") << QByteArray("<a>&#27;</a>");
     QTest::newRow("control character in attribute") << QByteArray("<a b=\"&#2;\"/>");
+    // The parser would end the text there and a save would lose what followed.
+    QTest::newRow("character 0 in text") << QByteArray("<a>x&#0;y</a>");
+    QTest::newRow("character 0 in attribute, in hex") << QByteArray("<a b=\"&#x000;\"/>");
     QTest::newRow("duplicate attribute") << QByteArray("<a b=\"1\" b=\"2\"/>");
     QTest::newRow("element name with colon") << QByteArray("<a:b/>");
     QTest::newRow("unclosed") << QByteArray("<a>");

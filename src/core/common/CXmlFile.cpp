@@ -30,6 +30,26 @@ bool isValidTarget(std::string_view target) {
     return target.size() != 3 || QByteArray(target.data(), 3).toLower() != "xml";
 }
 
+// Where the text refers to the character 0 ("&#0;", "&#x00;"), or -1. XML allows no such
+// character; the parser would end the text or value there, and a file saved again would
+// silently lose what followed, so such a file is refused rather than loaded.
+qsizetype nulReference(const QByteArray& text) {
+    for (qsizetype at = text.indexOf("&#"); at >= 0; at = text.indexOf("&#", at + 2)) {
+        qsizetype digit = at + 2;
+        if (digit < text.size() && (text[digit] == 'x' || text[digit] == 'X')) {
+            ++digit;
+        }
+        const qsizetype first = digit;
+        while (digit < text.size() && text[digit] == '0') {
+            ++digit;
+        }
+        if (digit > first && digit < text.size() && text[digit] == ';') {
+            return at;
+        }
+    }
+    return -1;
+}
+
 QString checkNode(const pugi::xml_node& node) {
     if (node.type() == pugi::node_element) {
         if (!CXmlText::isValidName(node.name())) {
@@ -91,6 +111,10 @@ QString CXmlFile::checkWellFormed(const pugi::xml_document& document) {
 }
 
 bool CXmlFile::parse(const QByteArray& text, pugi::xml_document& target, QString& reason) {
+    if (const qsizetype at = nulReference(text); at >= 0) {
+        reason = QStringLiteral("a reference to the character 0 at offset %1").arg(at);
+        return false;
+    }
     pugi::xml_document parsed;
     const pugi::xml_parse_result result =
         parsed.load_buffer(text.constData(), static_cast<size_t>(text.size()), kParseOptions);
