@@ -1,3 +1,4 @@
+#include "support/CProgramRun.h"
 #include "support/TestSupport.h"
 
 #include "common/CXmlFile.h"
@@ -12,24 +13,8 @@ namespace {
 
 const QString kCli = testsupport::runtimePath(QStringLiteral("vorel-cli"));
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(kCli, arguments);
-    Run run;
-    if (!cli.waitForFinished(30000)) {
-        cli.kill();
-        return run;
-    }
-    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
+CProgramRun runCli(const QStringList& arguments) {
+    return CProgramRun::of(kCli, arguments);
 }
 
 }  // namespace
@@ -111,7 +96,7 @@ void TestCliProject::steps() {
 
     arguments.replaceInStrings(QStringLiteral("NOFILE"), m_dir.filePath(QStringLiteral("none")));
     arguments.replaceInStrings(QStringLiteral("FILE"), m_dir.filePath(QStringLiteral("p.xml")));
-    const Run run = runCli(QStringList{"project"} + arguments);
+    const CProgramRun run = runCli(QStringList{"project"} + arguments);
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.out, out);
     QVERIFY2(run.err.startsWith(err), run.err.constData());
@@ -136,7 +121,7 @@ void TestCliProject::theFileHoldsWhatTheStepsMade() {
     // A value a project file brought with it is found by the check.
     gateway.child("NAME").text() = "Hall;1";
     QVERIFY(CXmlFile::save(project, file, reason));
-    const Run run = runCli({"project", "check", file, "--json"});
+    const CProgramRun run = runCli({"project", "check", file, "--json"});
     QCOMPARE(run.exitCode, 9);
     QCOMPARE(run.out, QByteArray("{\"findings\":[{\"device\":\"0.0.0.1\",\"path\":\"NAME\","
                                  "\"problem\":\"The value may not contain \\\";\\\": it ends a "

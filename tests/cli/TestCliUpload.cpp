@@ -1,3 +1,4 @@
+#include "support/CProgramRun.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
@@ -13,24 +14,8 @@ namespace {
 const QString kSim = testsupport::runtimePath(QStringLiteral("vorel-sim"));
 const QString kCli = testsupport::runtimePath(QStringLiteral("vorel-cli"));
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(kCli, arguments);
-    Run run;
-    if (!cli.waitForFinished(120000)) {
-        cli.kill();
-        return run;
-    }
-    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
+CProgramRun runCli(const QStringList& arguments) {
+    return CProgramRun::of(kCli, arguments);
 }
 
 // Gateways 127.0.0.21 and .22 (UBRIX_A), each with three LUMET_BC: UIDs 1-3 and 4-6, UID 6
@@ -83,7 +68,7 @@ void TestCliUpload::initTestCase() {
                        "--gateway-types", "UBRIX_A", "--types", "LUMET_BC", "--fault", "2 6 silent",
                        "--quiet"});
     QVERIFY2(m_sim.waitForStarted(10000), qPrintable(m_sim.errorString()));
-    Run discovery;
+    CProgramRun discovery;
     for (int attempt = 0; attempt < 50 && discovery.out.count('\n') < 2; ++attempt) {
         discovery = runCli({"discover", "--loopback", "--wait-ms", "500"});
     }
@@ -110,10 +95,10 @@ void TestCliUpload::diffAgainstACollectedMapAndDryRunAgree() {
     const QString project = writeProject(QStringLiteral("project.xml"), kProject);
     const QString map = m_dir.filePath(QStringLiteral("map.xml"));
     // The silent device never answers the collection, so the map holds no UID 6.
-    const Run collected = runCli({"collect", "--loopback", "--map", map});
+    const CProgramRun collected = runCli({"collect", "--loopback", "--map", map});
     QVERIFY2(collected.exitCode == 0, collected.err.constData());
 
-    const Run diff = runCli({"diff", "--project", project, "--map", map, "--json"});
+    const CProgramRun diff = runCli({"diff", "--project", project, "--map", map, "--json"});
     QCOMPARE(diff.exitCode, 6);
     const QJsonObject offline = QJsonDocument::fromJson(diff.out).object();
     QCOMPARE(counts(offline, "gateways").value("toSend").toInt(), 3);
@@ -134,7 +119,7 @@ void TestCliUpload::diffAgainstACollectedMapAndDryRunAgree() {
     }
     QCOMPARE(commands.join('|'), QStringLiteral("|&NAME=Hall|&TELNET.TIMEOUT=60|"));
 
-    const Run dryRun =
+    const CProgramRun dryRun =
         runCli({"upload", "--loopback", "--project", project, "--dry-run", "--json"});
     QCOMPARE(dryRun.exitCode, 6);
     const QJsonObject online = QJsonDocument::fromJson(dryRun.out).object();
@@ -146,7 +131,7 @@ void TestCliUpload::diffAgainstACollectedMapAndDryRunAgree() {
 
 void TestCliUpload::uploadLeavesTheProjectOnTheSite() {
     const QString project = writeProject(QStringLiteral("upload.xml"), kProject);
-    const Run upload = runCli({"upload", "--loopback", "--project", project});
+    const CProgramRun upload = runCli({"upload", "--loopback", "--project", project});
     // One setting is none of its options and one device is silent: not all applied.
     QCOMPARE(upload.exitCode, 6);
     QVERIFY2(upload.err.contains("->Upload Start\n"), upload.err.constData());
@@ -156,17 +141,17 @@ void TestCliUpload::uploadLeavesTheProjectOnTheSite() {
     QVERIFY(upload.out.contains("Sent: 3, confirmed by echo: 3, without echo: 0"));
     QVERIFY(upload.out.contains("UID 6: passed over"));
 
-    const Run first = runCli({"query", "127.0.0.21", "--loopback"});
+    const CProgramRun first = runCli({"query", "127.0.0.21", "--loopback"});
     QVERIFY(first.out.contains("NAME=Hall\n"));
     QVERIFY(first.out.contains("TELNET.TIMEOUT=60\n"));
     QVERIFY(first.out.contains("TELNET.STATE=ENABLE\n"));
     QVERIFY(runCli({"query", "127.0.0.22", "--loopback"}).out.contains("NAME=Lobby\n"));
-    const Run device = runCli({"send", "#UID1=?;", "--loopback"});
+    const CProgramRun device = runCli({"send", "#UID1=?;", "--loopback"});
     QVERIFY(device.out.contains("!UID1.ALIAS=Desk;"));
     QVERIFY(device.out.contains("!UID1.A.LED.DISSOLVE=25;"));
 
     // Once more: everything that can be applied is there now.
-    const Run again = runCli({"upload", "--loopback", "--project", project, "--gateways"});
+    const CProgramRun again = runCli({"upload", "--loopback", "--project", project, "--gateways"});
     QCOMPARE(again.exitCode, 6);
     QVERIFY(again.out.contains("Sent: 0, confirmed by echo: 0"));
 }
@@ -200,7 +185,8 @@ void TestCliUpload::exitCodes() {
     QFETCH(QByteArray, project);
     QFETCH(QStringList, options);
     const QString path = writeProject(QStringLiteral("codes.xml"), project);
-    const Run run = runCli(QStringList{"upload", "--loopback", "--project", path} + options);
+    const CProgramRun run =
+        runCli(QStringList{"upload", "--loopback", "--project", path} + options);
     QTEST(run.exitCode, "exitCode");
 }
 
