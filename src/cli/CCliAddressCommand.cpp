@@ -92,14 +92,11 @@ QString CCliAddressCommand::configure(const QCommandLineParser& parser,
 }
 
 int CCliAddressCommand::run(CCliSession& session) {
-    quint32 address = CIpv4Address::kBroadcast;
-    if (!m_via.isEmpty()) {
-        const std::optional<quint32> given = session.address(m_via);
-        if (!given) {
-            return CCliExit::kUsage;
-        }
-        address = *given;
+    const std::optional<quint32> given = session.destination(m_via);
+    if (!given) {
+        return CCliExit::kUsage;
     }
+    const quint32 address = *given;
     if (const int failed = session.start(); failed != CCliExit::kOk) {
         return failed;
     }

@@ -44,14 +44,11 @@ QString CCliRegisterCommand::configure(const QCommandLineParser& parser,
 }
 
 int CCliRegisterCommand::run(CCliSession& session) {
-    quint32 address = CIpv4Address::kBroadcast;
-    if (!m_to.isEmpty()) {
-        const std::optional<quint32> given = session.address(m_to);
-        if (!given) {
-            return CCliExit::kUsage;
-        }
-        address = *given;
+    const std::optional<quint32> given = session.destination(m_to);
+    if (!given) {
+        return CCliExit::kUsage;
     }
+    const quint32 address = *given;
     if (const int failed = session.start(); failed != CCliExit::kOk) {
         return failed;
     }

@@ -58,14 +58,11 @@ QString CCliSendCommand::configure(const QCommandLineParser& parser, const QStri
 int CCliSendCommand::sendAndPrint(CCliSession& session, const QByteArray& text,
                                   const QString& destination, CCliTrafficPrinter& printer,
                                   const LineFilter& wanted, int& printed) {
-    quint32 address = CIpv4Address::kBroadcast;
-    if (!destination.isEmpty()) {
-        const std::optional<quint32> given = session.address(destination);
-        if (!given) {
-            return CCliExit::kUsage;
-        }
-        address = *given;
+    const std::optional<quint32> given = session.destination(destination);
+    if (!given) {
+        return CCliExit::kUsage;
     }
+    const quint32 address = *given;
     if (const int failed = session.start(); failed != CCliExit::kOk) {
         return failed;
     }

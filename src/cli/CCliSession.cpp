@@ -208,6 +208,10 @@ std::optional<quint32> CCliSession::address(const QString& text) {
     return address;
 }
 
+std::optional<quint32> CCliSession::destination(const QString& text) {
+    return text.isEmpty() ? std::optional<quint32>(CIpv4Address::kBroadcast) : address(text);
+}
+
 QList<QByteArray> CCliSession::gatewayAddresses() const {
     QList<QByteArray> addresses;
     for (const pugi::xpath_node& hit :

@@ -65,6 +65,8 @@ public:
 
     // An IPv4 address given on the command line; nothing (and a message) when it is not one.
     std::optional<quint32> address(const QString& text);
+    // Where a command goes: every gateway when no address was given, else that address.
+    std::optional<quint32> destination(const QString& text);
     // The gateways of the plan, "a.b.c.d" each, in document order.
     QList<QByteArray> gatewayAddresses() const;
 
