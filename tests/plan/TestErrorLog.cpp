@@ -1,7 +1,9 @@
 #include "common/CManualClock.h"
 #include "plan/CErrorLog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +14,7 @@ private slots:
     void linesAreStampedAndAppended();
     void unwritableLogIsSilent();
     void defaultFileIsInCurrentDirectory();
+    void emptyPathKeepsNoLogAndSaysNothing();
 };
 
 void TestErrorLog::linesAreStampedAndAppended() {
@@ -46,6 +49,17 @@ void TestErrorLog::unwritableLogIsSilent() {
 void TestErrorLog::defaultFileIsInCurrentDirectory() {
     CManualClock clock(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
     QCOMPARE(CErrorLog(clock).path(), QStringLiteral("Vorel_Error_log.txt"));
+}
+
+void TestErrorLog::emptyPathKeepsNoLogAndSaysNothing() {
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    CManualClock clock(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
+    CErrorLog(clock, QString()).write("nowhere");
+    QDir::setCurrent(before);
+    QVERIFY(QDir(dir.path()).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestErrorLog)

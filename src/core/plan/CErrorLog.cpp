@@ -7,6 +7,9 @@
 CErrorLog::CErrorLog(IClock& clock, QString path) : m_clock(clock), m_path(std::move(path)) {}
 
 void CErrorLog::write(const QByteArray& report) const {
+    if (m_path.isEmpty()) {
+        return;
+    }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Text)) {
         return;
