@@ -20,7 +20,7 @@ struct Site {
     CManualClock clock{QDateTime(QDate(2026, 1, 1), QTime(0, 0))};
     CSettings settings;
     CRecordingNotifier notifier;
-    CErrorLog errorLog{clock, QStringLiteral("/dev/null")};
+    CErrorLog errorLog{clock, QString()};  // millions of inputs: no file, no seek warning
     CUbrixVorelDoc doc{settings, notifier, errorLog};
     Site() {
         settings.log = 0;
@@ -37,6 +37,41 @@ QByteArray compact(const pugi::xml_node& node) {
     } collect;
     node.print(collect, "", pugi::format_raw | pugi::format_no_declaration);
     return collect.text;
+}
+
+bool isWhitespace(const char* text) {
+    for (; *text != '\0'; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+void dropWhitespaceBesideElements(pugi::xml_node node) {
+    bool hasElements = false;
+    for (pugi::xml_node child : node.children()) {
+        hasElements = hasElements || child.type() == pugi::node_element;
+        dropWhitespaceBesideElements(child);
+    }
+    for (pugi::xml_node child = node.first_child(); hasElements && child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (child.type() == pugi::node_pcdata && isWhitespace(child.value())) {
+            node.remove_child(child);
+        }
+        child = next;
+    }
+}
+
+// An indented file cannot tell whitespace-only text beside child elements from its own
+// indentation. Replies make such text when a setting that held blanks later gets settings
+// of its own; nothing reads a group's own text, and it does not come back from a file.
+// Everything else must.
+QByteArray savedAsAFileCanHoldIt(const pugi::xml_document& plan) {
+    pugi::xml_document copy;
+    copy.reset(plan);
+    dropWhitespaceBesideElements(copy);
+    return CXmlFile::serialize(copy);
 }
 
 // Printable text without quotes: what both ways must read alike. (Hostile bytes and
@@ -106,9 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QString reason;
     require(CXmlFile::parse(saved, reloaded, reason), "saved plan parses");
     const QByteArray again = CXmlFile::serialize(reloaded);
-    if (again != saved) {
+    if (again != saved && again != savedAsAFileCanHoldIt(site->doc.plan())) {
         std::fprintf(stderr, "saved:\n%s\nreloaded:\n%s\n", saved.constData(), again.constData());
+        require(false, "saved plan loads unchanged");
     }
-    require(again == saved, "saved plan loads unchanged");
     return 0;
 }
