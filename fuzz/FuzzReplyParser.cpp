@@ -4,6 +4,7 @@
 // which must build the very same plan as the document's indexed way.
 #include "common/CManualClock.h"
 #include "common/CRecordingNotifier.h"
+#include "common/CXmlBlankText.h"
 #include "common/CXmlFile.h"
 #include "plan/CErrorLog.h"
 #include "plan/CUbrixVorelDoc.h"
@@ -39,38 +40,12 @@ QByteArray compact(const pugi::xml_node& node) {
     return collect.text;
 }
 
-bool isWhitespace(const char* text) {
-    for (; *text != '\0'; ++text) {
-        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') {
-            return false;
-        }
-    }
-    return true;
-}
-
-void dropWhitespaceBesideElements(pugi::xml_node node) {
-    bool hasElements = false;
-    for (pugi::xml_node child : node.children()) {
-        hasElements = hasElements || child.type() == pugi::node_element;
-        dropWhitespaceBesideElements(child);
-    }
-    for (pugi::xml_node child = node.first_child(); hasElements && child;) {
-        const pugi::xml_node next = child.next_sibling();
-        if (child.type() == pugi::node_pcdata && isWhitespace(child.value())) {
-            node.remove_child(child);
-        }
-        child = next;
-    }
-}
-
-// An indented file cannot tell whitespace-only text beside child elements from its own
-// indentation. Replies make such text when a setting that held blanks later gets settings
-// of its own; nothing reads a group's own text, and it does not come back from a file.
-// Everything else must.
+// Blank text beside a group's settings does not come back from a file (see CXmlBlankText);
+// everything else must.
 QByteArray savedAsAFileCanHoldIt(const pugi::xml_document& plan) {
     pugi::xml_document copy;
     copy.reset(plan);
-    dropWhitespaceBesideElements(copy);
+    CXmlBlankText::dropBesideElements(copy.root());
     return CXmlFile::serialize(copy);
 }
 

@@ -1,5 +1,6 @@
 #include "CXmlFile.h"
 
+#include "CXmlBlankText.h"
 #include "CXmlText.h"
 
 #include <QFile>
@@ -128,6 +129,7 @@ bool CXmlFile::parse(const QByteArray& text, pugi::xml_document& target, QString
     if (!reason.isEmpty()) {
         return false;
     }
+    CXmlBlankText::dropBesideElements(parsed.root());
     target = std::move(parsed);
     return true;
 }

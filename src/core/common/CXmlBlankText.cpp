@@ -1,0 +1,25 @@
+#include "CXmlBlankText.h"
+
+void CXmlBlankText::dropBesideElements(pugi::xml_node node) {
+    bool hasElements = false;
+    for (pugi::xml_node child : node.children()) {
+        hasElements = hasElements || child.type() == pugi::node_element;
+        dropBesideElements(child);
+    }
+    for (pugi::xml_node child = node.first_child(); hasElements && child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (child.type() == pugi::node_pcdata && isBlank(child.value())) {
+            node.remove_child(child);
+        }
+        child = next;
+    }
+}
+
+bool CXmlBlankText::isBlank(const char* text) {
+    for (; *text != '\0'; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') {
+            return false;
+        }
+    }
+    return true;
+}
