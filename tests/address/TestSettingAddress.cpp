@@ -33,8 +33,9 @@ void TestSettingAddress::roundTrips_data() {
     QTest::addColumn<QByteArray>("planPath");    // the same, as plan elements
     QTest::addColumn<QByteArray>("gatewaySet");  // the same, set to V by the gateway view
     QTest::addColumn<QByteArray>("busSet");      // the same, set to V on UID 12 by the upload
-    const auto row = [](const char* name, QByteArray text, QByteArray read, QByteArray wellFormed,
-                        QByteArray printed, QByteArray plan, QByteArray gateway, QByteArray bus) {
+    using Text = const QByteArray&;
+    const auto row = [](const char* name, Text text, Text read, Text wellFormed, Text printed,
+                        Text plan, Text gateway, Text bus) {
         QTest::newRow(name) << text << read << wellFormed << printed << plan << gateway << bus;
     };
     row("key", "NAME", "||NAME|", "||NAME|", "NAME", "/NAME", "&NAME=V;", "#UID12.NAME=V");
