@@ -78,6 +78,7 @@ endif()
 # Debian's documentation of the package: the machine-readable copyright file, with the
 # licence as LICENSE states it, and the changelog, compressed.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
 string(REGEX REPLACE "\n+$" "" licence "${licence}")
 string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
 string(REGEX REPLACE "\n" "\n " VOREL_LICENSE_TEXT " ${licence}")
