@@ -5,14 +5,15 @@
 #include "CTemplateAdd.h"
 #include "app/CModalRunner.h"
 #include "app/CPopupMenus.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "common/CXPathNumber.h"
 #include "common/CXmlError.h"
 #include "controls/CPropertyList.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CModelTemplateFolder.h"
 #include "plan/CPropertyLabel.h"
 #include "plan/CPropertyRows.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "project/CMapKeywords.h"
 #include "project/CProjectLookup.h"
@@ -139,17 +140,17 @@ void CUbrixVorelMap::connectForm() {
 }
 
 void CUbrixVorelMap::OnInitialUpdate() {
-    const int mode = m_context.doc.mapMode();
+    const int mode = m_context.state.mapMode;
     m_devices->setChecked(mode == CProjectTree::kDeviceMode);
     m_ubrix->setChecked(mode == CProjectTree::kGatewayMode);
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
 }
 
 void CUbrixVorelMap::selectMode(int mode) {
-    if (m_context.doc.mapMode() == mode) {
+    if (m_context.state.mapMode == mode) {
         return;
     }
-    m_context.doc.setMapMode(mode);
+    m_context.state.mapMode = mode;
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
 }
 
@@ -166,7 +167,7 @@ void CUbrixVorelMap::OnUpdate(quint32 hint) {
 }
 
 void CUbrixVorelMap::rebuildTree(quint32 hint) {
-    const int mode = m_context.doc.mapMode();
+    const int mode = m_context.state.mapMode;
     if ((hint & CUbrixVorelDoc::kHintRestructured) != 0 || m_root == nullptr) {
         m_tree->clear();
         m_list->clearRows();
@@ -225,7 +226,7 @@ void CUbrixVorelMap::addMissing(QTreeWidgetItem* parent, const CProjectItem& ite
 }
 
 void CUbrixVorelMap::selectAnnounced(quint32 hint) {
-    if (m_context.doc.mapMode() != CProjectTree::kDeviceMode ||
+    if (m_context.state.mapMode != CProjectTree::kDeviceMode ||
         (hint & CUbrixVorelDoc::kHintDeviceAnnounced) == 0) {
         return;
     }
@@ -358,7 +359,7 @@ void CUbrixVorelMap::OnBnClickedButtonDelete() {
 
 void CUbrixVorelMap::OnBnClickedButtonUpload() {
     if (m_startUpload) {
-        m_startUpload(m_context.doc.mapMode(), this);
+        m_startUpload(m_context.state.mapMode, this);
     }
 }
 
