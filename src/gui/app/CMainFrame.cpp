@@ -12,6 +12,7 @@
 #include "WindowMessages.h"
 #include "document/CUbrixVorelDoc.h"
 #include "keypads/CKeypadWindows.h"
+#include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
 #include "upload/CUploadDialogs.h"
@@ -23,6 +24,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QLabel>
 #include <QMenu>
@@ -591,6 +593,10 @@ void CMainFrame::OnToggleSun() {
 }
 
 void CMainFrame::OnAbout() {
-    CAboutDlg about(CAboutDlg::buildVersion(), this);
+    const CSettings& settings = m_context.settings;
+    const CAboutDlg::Locations locations{
+        settings.settingsFile,
+        QFileInfo(CDataFolder::resolve(settings.dataFolder, settings.logFilename)).absolutePath()};
+    CAboutDlg about(CAboutDlg::buildVersion(), locations, this);
     CModalRunner::exec(about);
 }
