@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/CManualTimerSource.h"
+#include "common/CManualTimerSource.h"
 #include "controls/CmyButton.h"
 #include "keypads/CBeep.h"
 #include "keypads/CKeypadWindow.h"
