@@ -5,12 +5,12 @@
 // take. Beside it the same drain without logging, and the log file alone.
 //
 // Usage: BenchTrafficLog [limit in MB, default 50] [lines, default enough for 3 moves]
-#include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
 #include "plan/CErrorLog.h"
 #include "plan/CTrafficLog.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
+#include "support/CRecordingNotifier.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

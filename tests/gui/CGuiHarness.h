@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/CViewContext.h"
-#include "common/CManualTimerSource.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"

@@ -1,9 +1,9 @@
 #include "lan/CFakeHostNameResolver.h"
 #include "lan/CFakeNeighbourProbe.h"
 
-#include "common/CManualClock.h"
 #include "common/CSystemClock.h"
 #include "lan/CLanScanner.h"
+#include "support/CManualClock.h"
 #include "transport/CIpv4Address.h"
 #include "views/CLanScanModel.h"
 #include "views/CUbrixVorelNet.h"

@@ -1,5 +1,5 @@
-#include "common/CManualClock.h"
 #include "plan/CInboundQueue.h"
+#include "support/CManualClock.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "transport/CIpv4Address.h"
