@@ -10,6 +10,7 @@
 #include "settings/CSettings.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
+#include "support/NamedChild.h"
 #include "transport/CUDPListener.h"
 #include "views/CTrafficListModel.h"
 #include "views/CUbrixVorelNet.h"
@@ -143,8 +144,8 @@ void TestMainFrameCommands::everyViewCommandBuildsAFreshView() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(first.isNull());
     // The fresh view is filled from the document.
-    QCOMPARE(trafficView(frame)->trafficModel()->rowCount(), 1);
-    QCOMPARE(trafficView(frame)->gatewayList()->count(), 1);
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->rowCount(), 1);
+    QCOMPARE(namedChild<QListWidget>(*trafficView(frame), "gateways")->count(), 1);
 }
 
 void TestMainFrameCommands::oldViewIsDetachedFromTheDocument() {
@@ -190,17 +191,18 @@ void TestMainFrameCommands::timeStampAndShowIpToggleAndRerender() {
     QVERIFY(!frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
     // The open view keeps the lines it shows until it is opened again.
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray("[14:03:09] (192.168.1.20) &NAME=Lobby;"));
     frame.runCommand(vorel::cmd::kViewTraffic);
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray(" (192.168.1.20) &NAME=Lobby;"));
 
     frame.commandAction(vorel::cmd::kShowIp)->trigger();
     QCOMPARE(harness.settings().showIp, 0);
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
     frame.runCommand(vorel::cmd::kViewTraffic);
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0), QByteArray("  &NAME=Lobby;"));
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
+             QByteArray("  &NAME=Lobby;"));
 
     frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
     QCOMPARE(harness.settings().showTime, 1);
@@ -244,7 +246,8 @@ void TestMainFrameCommands::udpClosesTheTcpConnection() {
     QCOMPARE(harness.transport().mode(), CTransport::kModeUdp);
     QVERIFY(!harness.transport().isTcpConnected());
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
-    QCOMPARE(trafficView(frame)->sendGroup()->title(), QStringLiteral("Send UDP"));
+    QCOMPARE(namedChild<QGroupBox>(*trafficView(frame), "sendGroup")->title(),
+             QStringLiteral("Send UDP"));
     // The next command goes by datagram.
     QVERIFY(harness.transport().SendText("&TYPE=?;", CGuiHarness::loopback(20)));
     const auto datagram = gatewayUdp.receive(kWatchdogMs);
@@ -309,7 +312,8 @@ void TestMainFrameCommands::loadMapIsTheHiddenCommand() {
     QCOMPARE(asked.filter, QStringLiteral("Xml Files (*.xml)|*.xml||"));
     QCOMPARE(harness.settings().mapFilename, path);
     QVERIFY(harness.doc().plan().select_node("//UBRIX[@IP='10.0.0.7']"));
-    QCOMPARE(trafficView(frame)->gatewayList()->item(0)->text(), QStringLiteral("Loaded"));
+    QCOMPARE(namedChild<QListWidget>(*trafficView(frame), "gateways")->item(0)->text(),
+             QStringLiteral("Loaded"));
 }
 
 void TestMainFrameCommands::loadProjectRemembersThePathAndShowsTheProject() {
@@ -464,10 +468,12 @@ void TestMainFrameCommands::networkSetupShowsTheCurrentValues() {
     QStringList seen;
     CModalRunner::setTestRunner([&seen](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        seen << setup.windowTitle() << setup.hostNameField()->text()
-             << QString::number(setup.adapterList()->count()) << setup.adapterList()->currentText()
-             << setup.sendPortField()->text() << setup.listenPortField()->text()
-             << setup.defaultIpField()->text();
+        seen << setup.windowTitle() << namedChild<QLineEdit>(setup, "hostName")->text()
+             << QString::number(namedChild<QComboBox>(setup, "adapters")->count())
+             << namedChild<QComboBox>(setup, "adapters")->currentText()
+             << namedChild<QLineEdit>(setup, "sendPort")->text()
+             << namedChild<QLineEdit>(setup, "listenPort")->text()
+             << namedChild<QLineEdit>(setup, "defaultIp")->text();
         return int(QDialog::Rejected);
     });
 
@@ -486,9 +492,9 @@ void TestMainFrameCommands::networkSetupConfirmedRestartsReception() {
     harness.fixture().takeHints();
     CModalRunner::setTestRunner([](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        setup.sendPortField()->setText(QStringLiteral("5100"));
-        setup.listenPortField()->setText(QStringLiteral("4100"));
-        setup.defaultIpField()->setText(QStringLiteral("10.0.0.9"));
+        namedChild<QLineEdit>(setup, "sendPort")->setText(QStringLiteral("5100"));
+        namedChild<QLineEdit>(setup, "listenPort")->setText(QStringLiteral("4100"));
+        namedChild<QLineEdit>(setup, "defaultIp")->setText(QStringLiteral("10.0.0.9"));
         return int(QDialog::Accepted);
     });
 
@@ -507,8 +513,8 @@ void TestMainFrameCommands::networkSetupConfirmedRestartsReception() {
     CUdpPeer gateway;
     QVERIFY(gateway.bind(CGuiHarness::loopback(20), 0));
     QVERIFY(gateway.send("!NAME=Lobby;\r\n", CGuiHarness::loopback(1), 4100));
-    QTRY_COMPARE(trafficView(frame)->gatewayList()->count(), 1);
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+    QTRY_COMPARE(namedChild<QListWidget>(*trafficView(frame), "gateways")->count(), 1);
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray("[14:03:09] (127.0.0.20) !NAME=Lobby;"));
 }
 
@@ -536,7 +542,7 @@ void TestMainFrameCommands::networkSetupCancelledChangesNothing() {
     const CUDPListener* before = harness.transport().listener();
     harness.fixture().takeHints();
     CModalRunner::setTestRunner([](QDialog& dialog) {
-        static_cast<CNetworkConfig&>(dialog).listenPortField()->setText(QStringLiteral("4100"));
+        namedChild<QLineEdit>(dialog, "listenPort")->setText(QStringLiteral("4100"));
         return int(QDialog::Rejected);
     });
 
@@ -598,9 +604,9 @@ void TestMainFrameCommands::networkSetupChecksItsFields() {
     }
     CModalRunner::setTestRunner([&](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        setup.sendPortField()->setText(sendPort);
-        setup.listenPortField()->setText(listenPort);
-        setup.defaultIpField()->setText(defaultIp);
+        namedChild<QLineEdit>(setup, "sendPort")->setText(sendPort);
+        namedChild<QLineEdit>(setup, "listenPort")->setText(listenPort);
+        namedChild<QLineEdit>(setup, "defaultIp")->setText(defaultIp);
         // OK, then Cancel when the form was refused.
         setup.accept();
         return setup.result();
@@ -627,14 +633,14 @@ void TestMainFrameCommands::networkSetupChoosesTheAdapter() {
     second.ipv4Addresses = {CIpv4Address::fromDotted("10.2.0.1")};
     harness.transport().setAdapters(CAdapterTable::fromCandidates({first, second}));
     CMainFrame frame(harness.context(), false);
-    QCOMPARE(trafficView(frame)->nicField()->text(), QStringLiteral("eth-a"));
+    QCOMPARE(namedChild<QLineEdit>(*trafficView(frame), "nic")->text(), QStringLiteral("eth-a"));
     QStringList offered;
     CModalRunner::setTestRunner([&offered](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        for (int index = 0; index < setup.adapterList()->count(); ++index) {
-            offered.append(setup.adapterList()->itemText(index));
+        for (int index = 0; index < namedChild<QComboBox>(setup, "adapters")->count(); ++index) {
+            offered.append(namedChild<QComboBox>(setup, "adapters")->itemText(index));
         }
-        setup.adapterList()->setCurrentIndex(1);
+        namedChild<QComboBox>(setup, "adapters")->setCurrentIndex(1);
         return int(QDialog::Accepted);
     });
 
@@ -642,7 +648,7 @@ void TestMainFrameCommands::networkSetupChoosesTheAdapter() {
 
     QCOMPARE(offered, (QStringList{"eth-a", "eth-b"}));
     QCOMPARE(harness.transport().adapters().selected(), 1);
-    QCOMPARE(trafficView(frame)->nicField()->text(), QStringLiteral("eth-b"));
+    QCOMPARE(namedChild<QLineEdit>(*trafficView(frame), "nic")->text(), QStringLiteral("eth-b"));
 }
 
 void TestMainFrameCommands::aboutShowsTheBuildVersion() {
@@ -654,8 +660,8 @@ void TestMainFrameCommands::aboutShowsTheBuildVersion() {
     CModalRunner::setTestRunner([&](QDialog& dialog) {
         auto& about = static_cast<CAboutDlg&>(dialog);
         title = about.windowTitle();
-        version = about.versionField()->text();
-        notice = about.noticeField()->text();
+        version = namedChild<QLineEdit>(about, "version")->text();
+        notice = namedChild<QLineEdit>(about, "notice")->text();
         return int(QDialog::Accepted);
     });
 

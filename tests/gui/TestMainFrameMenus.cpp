@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "settings/CSettings.h"
+#include "support/NamedChild.h"
 #include "views/CUbrixVorelTMap.h"
 
 #include <QAction>
@@ -396,24 +397,24 @@ void TestMainFrameMenus::statusBarHasItsFourPanes() {
     CMainFrame frame(harness.context(), false);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QCOMPARE(frame.messagePane()->text(), QStringLiteral("Ready"));
-    CLockKeyPanes* locks = frame.lockKeyPanes();
+    QCOMPARE(namedChild<QLabel>(frame, "messagePane")->text(), QStringLiteral("Ready"));
+    CLockKeyPanes* locks = namedChild<CLockKeyPanes>(frame, "lockKeys");
     const QList<QLabel*> panes = frame.statusBar()->findChildren<QLabel*>();
-    QVERIFY(panes.contains(frame.messagePane()));
-    QVERIFY(panes.contains(locks->capsPane()));
-    QVERIFY(panes.contains(locks->numPane()));
-    QVERIFY(panes.contains(locks->scrollPane()));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "messagePane")));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "caps")));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "num")));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "scroll")));
 
     locks->setStates(true, false, true);
-    QCOMPARE(locks->capsPane()->text(), QStringLiteral("CAP"));
-    QCOMPARE(locks->numPane()->text(), QString());
-    QCOMPARE(locks->scrollPane()->text(), QStringLiteral("SCRL"));
+    QCOMPARE(namedChild<QLabel>(frame, "caps")->text(), QStringLiteral("CAP"));
+    QCOMPARE(namedChild<QLabel>(frame, "num")->text(), QString());
+    QCOMPARE(namedChild<QLabel>(frame, "scroll")->text(), QStringLiteral("SCRL"));
 
     // Scroll Lock is followed by its key: one press, one toggle.
     QTest::keyClick(frame.windowHandle(), Qt::Key_ScrollLock);
-    QCOMPARE(locks->scrollPane()->text(), QString());
+    QCOMPARE(namedChild<QLabel>(frame, "scroll")->text(), QString());
     QTest::keyClick(frame.windowHandle(), Qt::Key_ScrollLock);
-    QCOMPARE(locks->scrollPane()->text(), QStringLiteral("SCRL"));
+    QCOMPARE(namedChild<QLabel>(frame, "scroll")->text(), QStringLiteral("SCRL"));
 }
 
 QTEST_MAIN(TestMainFrameMenus)

@@ -10,6 +10,7 @@
 #include "support/CRecordingNotifier.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
+#include "support/NamedChild.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
@@ -314,10 +315,10 @@ void TestUbrixVorelApp::runTimeChangesAreWrittenAtExit() {
     CMainFrame* frame = app->mainFrame();
     CModalRunner::setTestRunner([](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        setup.adapterList()->setCurrentIndex(1);
-        setup.sendPortField()->setText(QStringLiteral("5100"));
-        setup.listenPortField()->setText(QStringLiteral("4100"));
-        setup.defaultIpField()->setText(QStringLiteral("10.0.0.9"));
+        namedChild<QComboBox>(setup, "adapters")->setCurrentIndex(1);
+        namedChild<QLineEdit>(setup, "sendPort")->setText(QStringLiteral("5100"));
+        namedChild<QLineEdit>(setup, "listenPort")->setText(QStringLiteral("4100"));
+        namedChild<QLineEdit>(setup, "defaultIp")->setText(QStringLiteral("10.0.0.9"));
         return int(QDialog::Accepted);
     });
     frame->runCommand(vorel::cmd::kInterfaceNetwork);
@@ -359,7 +360,7 @@ void TestUbrixVorelApp::usbModeWithoutGatewayFallsBackToUdp() {
     QVERIFY(app->transport().listener() != nullptr);
     QVERIFY(app->transport().listener()->isRunning());
     auto* view = qobject_cast<CUbrixVorelView*>(app->mainFrame()->activeView());
-    QCOMPARE(view->sendGroup()->title(), QStringLiteral("Send UDP"));
+    QCOMPARE(namedChild<QGroupBox>(*view, "sendGroup")->title(), QStringLiteral("Send UDP"));
     app->ExitInstance();
     QCOMPARE(storedSetting(QStringLiteral("Transport/Mode")).toInt(), 0);
 }

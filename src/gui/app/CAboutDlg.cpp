@@ -27,6 +27,8 @@ CAboutDlg::CAboutDlg(std::optional<Version> version, QWidget* parent)
       m_version(new QLineEdit(versionText(version), this)),
       m_notice(new QLineEdit(QString::fromLatin1(kNotice), this)) {
     setWindowTitle(QStringLiteral("About Ubrix Vorel"));
+    m_version->setObjectName(QStringLiteral("version"));
+    m_notice->setObjectName(QStringLiteral("notice"));
     m_version->setReadOnly(true);
     m_notice->setReadOnly(true);
     m_version->setFrame(false);

@@ -26,9 +26,6 @@ public:
 
     explicit CAboutDlg(std::optional<Version> version = buildVersion(), QWidget* parent = nullptr);
 
-    QLineEdit* versionField() const { return m_version; }
-    QLineEdit* noticeField() const { return m_notice; }
-
 private:
     QLineEdit* m_version;
     QLineEdit* m_notice;

@@ -207,9 +207,10 @@ void CMainFrame::buildHiddenCommands() {
 }
 
 void CMainFrame::buildStatusBar() {
-    m_messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
-    statusBar()->addWidget(m_messagePane, 1);
-    m_lockKeys = new CLockKeyPanes(statusBar());
+    auto* messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
+    messagePane->setObjectName(QStringLiteral("messagePane"));
+    statusBar()->addWidget(messagePane, 1);
+    new CLockKeyPanes(statusBar());  // the status bar owns it
 }
 
 void CMainFrame::connectTransport() {

@@ -11,9 +11,7 @@
 #include <functional>
 #include <map>
 
-class CLockKeyPanes;
 class QAction;
-class QLabel;
 class QMenu;
 
 // The program's only top-level window: one view at a time in its client area, the menus,
@@ -73,8 +71,6 @@ public:
     void openChildWindow(int child);
 
     QString projectFilename() const { return m_projectFilename; }
-    QLabel* messagePane() const { return m_messagePane; }
-    CLockKeyPanes* lockKeyPanes() const { return m_lockKeys; }
 
 public slots:
     // UMW_RX_QUEUED: the receive thread queued lines.
@@ -141,6 +137,4 @@ private:
     QList<QMenu*> m_menus;
     int m_activeViewCommand = 0;
     QString m_projectFilename;
-    QLabel* m_messagePane = nullptr;
-    CLockKeyPanes* m_lockKeys = nullptr;
 };
