@@ -4,7 +4,7 @@
 
 #include <QHash>
 
-class CKeypadAddressBlock;
+struct CKeypadAddressBlock;
 class CKeypadAddressBox;
 class CKeypadTargetList;
 class CTransport;

@@ -5,7 +5,7 @@
 
 #include <array>
 
-class CKeypadAddressBlock;
+struct CKeypadAddressBlock;
 class CKeypadAddressBox;
 class CKeypadTargetList;
 class CTransport;
