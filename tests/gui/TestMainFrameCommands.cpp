@@ -186,9 +186,9 @@ void TestMainFrameCommands::timeStampAndShowIpToggleAndRerender() {
     CMainFrame frame(harness.context(), false);
     harness.fixture().takeHints();
 
-    frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->trigger();
     QCOMPARE(harness.settings().showTime, 0);
-    QVERIFY(!frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked());
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
     // The open view keeps the lines it shows until it is opened again.
     QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
@@ -197,16 +197,16 @@ void TestMainFrameCommands::timeStampAndShowIpToggleAndRerender() {
     QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray(" (192.168.1.20) &NAME=Lobby;"));
 
-    frame.commandAction(vorel::cmd::kShowIp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kShowIp)->trigger();
     QCOMPARE(harness.settings().showIp, 0);
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
     frame.runCommand(vorel::cmd::kViewTraffic);
     QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray("  &NAME=Lobby;"));
 
-    frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->trigger();
     QCOMPARE(harness.settings().showTime, 1);
-    QVERIFY(frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked());
 }
 
 void TestMainFrameCommands::udpChosenInUsbModeStartsReceiving() {
@@ -215,7 +215,7 @@ void TestMainFrameCommands::udpChosenInUsbModeStartsReceiving() {
     CMainFrame frame(harness.context(), false);
     QVERIFY(harness.transport().listener() == nullptr);
 
-    frame.commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kInterfaceUdp)->trigger();
 
     QVERIFY(harness.transport().listener() != nullptr);
     QVERIFY(harness.transport().listener()->isRunning());
@@ -241,7 +241,7 @@ void TestMainFrameCommands::udpClosesTheTcpConnection() {
     QVERIFY(harness.transport().isTcpConnected());
     harness.fixture().takeHints();
 
-    frame.commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kInterfaceUdp)->trigger();
 
     QCOMPARE(harness.transport().mode(), CTransport::kModeUdp);
     QVERIFY(!harness.transport().isTcpConnected());
@@ -262,7 +262,7 @@ void TestMainFrameCommands::saveMapFileThroughTheDialog() {
     const QString path = harness.fixture().path(QStringLiteral("site"));
     CDialogService::setNextFileName(path);
 
-    frame.commandAction(vorel::cmd::kSaveMapFile)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kSaveMapFile)->trigger();
 
     const QList<CDialogService::FileRequest> asked = CDialogService::askedFileDialogs();
     QCOMPARE(asked.size(), 1);
@@ -303,7 +303,7 @@ void TestMainFrameCommands::loadMapIsTheHiddenCommand() {
     harness.settings().mapFilename = QStringLiteral("before.xml");
     CDialogService::setNextFileName(path);
 
-    frame.commandAction(vorel::cmd::kLoadMap)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoadMap)->trigger();
 
     const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(0);
     QCOMPARE(asked.mode, CDialogService::FileMode::Open);
@@ -393,17 +393,17 @@ void TestMainFrameCommands::loggingStopAndStartLogWhatArrivesWhileOn() {
     }
     harness.fixture().receive(lines.mid(0, 3));
 
-    frame.commandAction(vorel::cmd::kLoggingStop)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->trigger();
     QVERIFY(!harness.doc().isLogging());
-    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStop)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->isChecked());
     QCOMPARE(readFile(log), logged(lines.mid(0, 3)));
 
     harness.fixture().receive({lines.at(3)});
-    frame.commandAction(vorel::cmd::kLoggingStart)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoggingStart)->trigger();
     QVERIFY(harness.doc().isLogging());
-    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStart)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kLoggingStart)->isChecked());
     harness.fixture().receive({lines.at(4)});
-    frame.commandAction(vorel::cmd::kLoggingStop)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->trigger();
 
     // Each line is logged once, as it arrives; what came while logging was off is not.
     QCOMPARE(readFile(log), logged(lines.mid(0, 3)) + logged({lines.at(4)}));
@@ -418,7 +418,7 @@ void TestMainFrameCommands::loggingStartWithAFileThatWillNotOpenStaysOff() {
     frame.runCommand(vorel::cmd::kLoggingStart);
 
     QVERIFY(!harness.doc().isLogging());
-    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStop)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->isChecked());
     QVERIFY(CDialogService::askedTexts().isEmpty());
     QVERIFY(harness.fixture().notifier().messages().isEmpty());
 }

@@ -118,10 +118,10 @@ void TestMainFrameMessages::keypadOpensOnceAndAgainAfterItClosed() {
     CMainFrame frame(harness.context(), false);
     ChildMaker maker;
     frame.setChildFactory(slot, maker.factory());
-    QVERIFY(frame.commandAction(command)->isEnabled());
+    QVERIFY(CGuiHarness::command(frame, command)->isEnabled());
 
-    frame.commandAction(command)->trigger();
-    frame.commandAction(command)->trigger();
+    CGuiHarness::command(frame, command)->trigger();
+    CGuiHarness::command(frame, command)->trigger();
     QCOMPARE(maker.made.size(), 1);
     QCOMPARE(frame.childWindow(slot), maker.made.at(0).data());
     QVERIFY(maker.made.at(0)->isVisible());
@@ -179,7 +179,7 @@ void TestMainFrameMessages::sunCommandTogglesTheSunDialog() {
     CMainFrame frame(harness.context(), false);
     ChildMaker maker;
     frame.setChildFactory(vorel::umw::kSunDialog, maker.factory());
-    QAction* sun = frame.commandAction(vorel::cmd::kToggleSun);
+    QAction* sun = CGuiHarness::command(frame, vorel::cmd::kToggleSun);
     QVERIFY(!sun->isChecked());
 
     sun->trigger();

@@ -140,7 +140,7 @@ void TestSunDialog::incompleteAddressSendsNothing() {
 void TestSunDialog::toggleAndCloseBox() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
-    QAction* toggle = frame.commandAction(vorel::cmd::kToggleSun);
+    QAction* toggle = CGuiHarness::command(frame, vorel::cmd::kToggleSun);
     frame.show();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
 
@@ -166,7 +166,7 @@ void TestSunDialog::toggleAndCloseBox() {
     QVERIFY(!toggle->isChecked());
 
     // View > Virtual Keypad > Sun runs the same toggle, its check mark following the dialog.
-    QAction* menuItem = frame.commandAction(vorel::cmd::kKeypadSun);
+    QAction* menuItem = CGuiHarness::command(frame, vorel::cmd::kKeypadSun);
     menuItem->trigger();
     sun = frame.childWindow(vorel::umw::kSunDialog);
     QVERIFY(qobject_cast<CSun*>(sun.data()) != nullptr);

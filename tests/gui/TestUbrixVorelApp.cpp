@@ -1,3 +1,4 @@
+#include "CGuiHarness.h"
 #include "app/CDialogService.h"
 #include "app/CMainFrame.h"
 #include "app/CModalRunner.h"
@@ -372,14 +373,14 @@ void TestUbrixVorelApp::tcpModeFromTheSettingsIsCheckedButCannotBeChosen() {
     CMainFrame* frame = app->mainFrame();
     frame->updateCommandUi();
 
-    QVERIFY(frame->commandAction(vorel::cmd::kInterfaceTcp)->isChecked());
-    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceTcp)->isEnabled());
-    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceUdp)->isChecked());
-    QVERIFY(frame->commandAction(vorel::cmd::kInterfaceUdp)->isEnabled());
+    QVERIFY(CGuiHarness::command(*frame, vorel::cmd::kInterfaceTcp)->isChecked());
+    QVERIFY(!CGuiHarness::command(*frame, vorel::cmd::kInterfaceTcp)->isEnabled());
+    QVERIFY(!CGuiHarness::command(*frame, vorel::cmd::kInterfaceUdp)->isChecked());
+    QVERIFY(CGuiHarness::command(*frame, vorel::cmd::kInterfaceUdp)->isEnabled());
 
-    frame->commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+    CGuiHarness::command(*frame, vorel::cmd::kInterfaceUdp)->trigger();
     QCOMPARE(app->transport().mode(), CTransport::kModeUdp);
-    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceTcp)->isChecked());
+    QVERIFY(!CGuiHarness::command(*frame, vorel::cmd::kInterfaceTcp)->isChecked());
     app->ExitInstance();
 }
 

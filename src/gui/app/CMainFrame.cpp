@@ -240,10 +240,6 @@ QAction* CMainFrame::addCommand(QMenu* menu, const char* text, int command, bool
     return action;
 }
 
-QAction* CMainFrame::commandAction(int command) const {
-    return m_commands.value(command, nullptr);
-}
-
 void CMainFrame::registerView(int command, const ViewFactory& factory) {
     m_viewFactories.insert(command, factory);
     updateCommandUi();

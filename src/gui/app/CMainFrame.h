@@ -52,8 +52,6 @@ public:
     // Tool windows by their number (vorel::umw::ChildWindow).
     void setChildFactory(int child, ChildFactory factory);
 
-    // The menu command's action (hidden commands included), or null.
-    QAction* commandAction(int command) const;
     bool isCommandEnabled(int command) const;
     // Carries out a command as the menu does; a disabled command does nothing.
     void runCommand(int command);
