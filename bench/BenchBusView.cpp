@@ -6,12 +6,12 @@
 // the event loop meanwhile (a 2 ms heartbeat timer measures it).
 #include "bus/CBusTreeModel.h"
 #include "bus/CBusTreeSync.h"
-#include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
 #include "document/CReplyDrain.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
 #include "settings/CSettings.h"
+#include "support/CRecordingNotifier.h"
 
 #include <time.h>
 #include <QApplication>

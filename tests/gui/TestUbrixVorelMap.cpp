@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "support/NamedChild.h"
 
 #include "app/CDialogService.h"
 #include "app/CMainFrame.h"
@@ -332,7 +333,8 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     for (const int model : {0, 3, 7}) {  // Ubrix A, Lumet AC, Motra AC
         CModalRunner::setTestRunner([model](QDialog& dialog) {
             auto& add = dynamic_cast<CTemplateAdd&>(dialog);
-            add.modelList()->setCurrentIndex(model);
+            namedChild<QComboBox>(add, QStringLiteral("control%1").arg(CTemplateAdd::kModelList))
+                ->setCurrentIndex(model);
             add.accept();
             return dialog.result();
         });

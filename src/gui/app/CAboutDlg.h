@@ -34,9 +34,6 @@ public:
     explicit CAboutDlg(std::optional<Version> version = buildVersion(),
                        const Locations& locations = {}, QWidget* parent = nullptr);
 
-    QLabel* versionField() const { return m_version; }
-    QLabel* noticeField() const { return m_notice; }
-
 private:
     QLabel* m_version;
     QLabel* m_notice;

@@ -209,9 +209,10 @@ void CMainFrame::buildHiddenCommands() {
 }
 
 void CMainFrame::buildStatusBar() {
-    m_messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
-    statusBar()->addWidget(m_messagePane, 1);
-    m_lockKeys = new CLockKeyPanes(statusBar());
+    auto* messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
+    messagePane->setObjectName(QStringLiteral("messagePane"));
+    statusBar()->addWidget(messagePane, 1);
+    new CLockKeyPanes(statusBar());  // the status bar owns it
 }
 
 void CMainFrame::connectTransport() {
@@ -239,10 +240,6 @@ QAction* CMainFrame::addCommand(QMenu* menu, const char* text, int command, bool
     QAction* action = makeCommand(text, command, checkable);
     menu->addAction(action);
     return action;
-}
-
-QAction* CMainFrame::commandAction(int command) const {
-    return m_commands.value(command, nullptr);
 }
 
 void CMainFrame::registerView(int command, const ViewFactory& factory) {

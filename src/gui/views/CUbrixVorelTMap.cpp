@@ -88,7 +88,7 @@ void CUbrixVorelTMap::buildForm() {
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelTMap::commit);
 
-    auto makeButton = [this](const char* caption, QWidget* parent) {
+    auto makeButton = [](const char* caption, QWidget* parent) {
         auto* button = new QPushButton(QString::fromLatin1(caption), parent);
         button->setAutoDefault(false);
         return button;

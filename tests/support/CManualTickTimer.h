@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CManualTimerSource.h"
-#include "ITickTimer.h"
+#include "common/ITickTimer.h"
 
 #include <memory>
 

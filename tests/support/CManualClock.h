@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IClock.h"
+#include "common/IClock.h"
 
 #include <QMutex>
 

@@ -1,7 +1,7 @@
 #include "CSimVirtualTime.h"
 
-#include "common/CManualTimerSource.h"
 #include "document/CUbrixVorelDoc.h"
+#include "support/CManualTimerSource.h"
 
 #include <QCoreApplication>
 #include <algorithm>

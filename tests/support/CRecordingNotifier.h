@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IUserNotifier.h"
+#include "common/IUserNotifier.h"
 
 #include <QMutex>
 #include <QStringList>

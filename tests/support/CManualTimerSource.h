@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ITimerSource.h"
+#include "common/ITimerSource.h"
 
 #include <QList>
 #include <chrono>
