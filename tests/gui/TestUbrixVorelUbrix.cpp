@@ -3,7 +3,7 @@
 #include "app/CDialogService.h"
 #include "app/CommandIds.h"
 #include "controls/CPropertyList.h"
-#include "plan/CGatewaySections.h"
+#include "plan/CGatewayPage.h"
 #include "protocol/CValueValidator.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
@@ -178,7 +178,7 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     auto view = openView(harness);
 
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "NETWORK"}));
-    QCOMPARE(view->restartNote()->text(), QString::fromLatin1(CGatewaySections::kRestartNeeded));
+    QCOMPARE(view->restartNote()->text(), QString::fromLatin1(CGatewayPage::kRestartNeeded));
     // A note wider than its field is read from its beginning.
     QCOMPARE(view->restartNote()->cursorPosition(), 0);
     QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP: 127.0.0.5"));
@@ -204,7 +204,7 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     // Port pages carry the port; the LUTRON note is its own.
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "LUTRON"}));
     QCOMPARE(view->restartNote()->text(),
-             QString::fromLatin1(CGatewaySections::kConnectionRestartNeeded));
+             QString::fromLatin1(CGatewayPage::kConnectionRestartNeeded));
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "PORT (A)", "SERIAL"}));
     const int type = propertylist::rowLabelled(*list, QStringLiteral("TYPE"));
     QVERIFY(type >= 0);

@@ -1,10 +1,10 @@
 #include "plan/CGatewayOutline.h"
 #include "plan/CGatewayPage.h"
-#include "plan/CGatewaySections.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CValueValidator.h"
 #include "support/CDocFixture.h"
 #include "transport/CIpv4Address.h"
+#include "tree/CNodeKind.h"
 
 #include <QTest>
 
@@ -84,19 +84,18 @@ void TestGatewayPages::sectionKinds_data() {
 void TestGatewayPages::sectionKinds() {
     QFETCH(QString, label);
     QFETCH(int, kind);
-    QCOMPARE(CGatewaySections::kindOf(label), kind);
+    QCOMPARE(CNodeKind::of(label.toStdString(), CNodeKind::Tree::Gateways), kind);
 }
 
 void TestGatewayPages::restartNotes_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("note");
-    const QString restart = QString::fromLatin1(CGatewaySections::kRestartNeeded);
+    const QString restart = QString::fromLatin1(CGatewayPage::kRestartNeeded);
     QTest::newRow("NETWORK") << 21 << restart;
     QTest::newRow("UDP") << 22 << restart;
     QTest::newRow("TELNET") << 24 << restart;
     QTest::newRow("SERIAL") << 26 << restart;
-    QTest::newRow("LUTRON") << 25
-                            << QString::fromLatin1(CGatewaySections::kConnectionRestartNeeded);
+    QTest::newRow("LUTRON") << 25 << QString::fromLatin1(CGatewayPage::kConnectionRestartNeeded);
     QTest::newRow("DAYTIME") << 23 << QString();
     QTest::newRow("gateway") << 1 << QString();
     QTest::newRow("port") << 12 << QString();
@@ -106,7 +105,7 @@ void TestGatewayPages::restartNotes_data() {
 void TestGatewayPages::restartNotes() {
     QFETCH(int, kind);
     QFETCH(QString, note);
-    QCOMPARE(CGatewaySections::restartNote(kind), note);
+    QCOMPARE(CGatewayPage::restartNote(kind), note);
 }
 
 void TestGatewayPages::outline_data() {

@@ -1,10 +1,10 @@
 #include "CBusTreeModel.h"
 
-#include "CBusKind.h"
 #include "CBusPlan.h"
 #include "plan/CPropertyLabel.h"
 #include "plan/CPropertyRows.h"
 #include "transport/CIpv4Address.h"
+#include "tree/CNodeKind.h"
 
 #include <algorithm>
 
@@ -181,7 +181,7 @@ CBusTreeItem* CBusTreeModel::findOrAddGateway(const pugi::xml_node& entry, const
         return const_cast<CBusTreeItem*>(known);
     }
     auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Gateway, m_root.get());
-    added->kind = CBusKind::kGateway;
+    added->kind = CNodeKind::kGateway;
     added->gatewayText = address;
     added->gatewayAddress = CIpv4Address::fromDotted(address);
     added->label = QString::fromLatin1(address);
@@ -211,7 +211,7 @@ std::pair<CBusTreeItem*, bool> CBusTreeModel::findOrAddDevice(CBusTreeItem* gate
         }
     }
     auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Device, gateway);
-    added->kind = CBusKind::kUntypedDevice;
+    added->kind = CNodeKind::kUntypedDevice;
     added->gatewayText = gateway->gatewayText;
     added->gatewayAddress = gateway->gatewayAddress;
     added->deviceAttribute = attribute;
@@ -225,7 +225,7 @@ void CBusTreeModel::updateDevice(CBusTreeItem* device, const pugi::xml_node& con
     // among its settings.
     int deviceKind = device->kind;
     if (const pugi::xml_node type = configuration.child("TYPE")) {
-        deviceKind = CBusKind::of(type.child_value(), CBusKind::kRoot);
+        deviceKind = CNodeKind::of(type.child_value(), CNodeKind::Tree::Bus);
     }
     const bool deviceKindChanged = deviceKind != device->kind;
     const char* alias = configuration.child("ALIAS").child_value();
@@ -257,14 +257,16 @@ CBusTreeItem* CBusTreeModel::findOrAddSection(CBusTreeItem* parent, const pugi::
             if (deviceKindChanged) {
                 // A port's kind follows its device's, which may have come after it.
                 setLabelAndKind(candidate, candidate->label,
-                                CBusKind::of(candidate->baseLabel.toStdString(), deviceKind));
+                                CNodeKind::of(candidate->baseLabel.toStdString(),
+                                              CNodeKind::Tree::Bus, deviceKind));
             }
             return candidate;
         }
     }
     const QString baseLabel = CPropertyLabel::make(name, attributeValue, named);
     auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Section, parent);
-    added->kind = CBusKind::of(baseLabel.toStdString(), topLevel ? deviceKind : CBusKind::kRoot);
+    added->kind = CNodeKind::of(baseLabel.toStdString(), CNodeKind::Tree::Bus,
+                                topLevel ? deviceKind : CNodeKind::kRoot);
     added->label = baseLabel;
     added->baseLabel = baseLabel;
     added->gatewayText = parent->gatewayText;
@@ -289,7 +291,7 @@ void CBusTreeModel::updateSection(CBusTreeItem* section, const pugi::xml_node& e
                                            : section->baseLabel,
                             section->kind);
         } else if (CPropertyRows::isSection(child)) {
-            findOrAddSection(section, child, CBusKind::kRoot, false);
+            findOrAddSection(section, child, CNodeKind::kRoot, false);
         }
     }
 }

@@ -1,10 +1,10 @@
 #include "CGatewayOutline.h"
 
-#include "CGatewaySections.h"
 #include "CPropertyLabel.h"
 #include "CPropertyRows.h"
 #include "common/CXPathQuery.h"
 #include "transport/CIpv4Address.h"
+#include "tree/CNodeKind.h"
 
 namespace {
 
@@ -16,11 +16,12 @@ QString labelOf(const pugi::xml_node& element) {
 CGatewayOutline::Section sectionOf(const pugi::xml_node& element) {
     CGatewayOutline::Section section;
     section.label = labelOf(element);
-    section.kind = CGatewaySections::kindOf(section.label);
+    section.kind = CNodeKind::of(section.label.toStdString(), CNodeKind::Tree::Gateways);
     for (const pugi::xml_node& child : element.children()) {
         if (CPropertyRows::isSection(child)) {
             const QString label = QString::fromUtf8(child.name());
-            section.subsections.push_back({label, CGatewaySections::kindOf(label)});
+            section.subsections.push_back(
+                {label, CNodeKind::of(label.toStdString(), CNodeKind::Tree::Gateways)});
         }
     }
     return section;

@@ -1,10 +1,10 @@
 #include "CProjectTree.h"
 
-#include "CMapKeywords.h"
 #include "CProjectLookup.h"
 #include "common/CXPathNumber.h"
 #include "plan/CPropertyLabel.h"
 #include "plan/CPropertyRows.h"
+#include "tree/CNodeKind.h"
 
 #include <algorithm>
 
@@ -45,7 +45,7 @@ CProjectItem CProjectTree::sectionItem(const pugi::xml_node& element, const CPro
     item.role =
         item.place.steps.back().isPort() ? CProjectItem::Role::Port : CProjectItem::Role::Group;
     item.label = label;
-    item.kind = CMapKeywords::kindOf(label.toStdString());
+    item.kind = CNodeKind::of(label.toStdString(), CNodeKind::Tree::Project);
     return item;
 }
 
@@ -56,7 +56,7 @@ CProjectItem CProjectTree::deviceItem(const pugi::xml_node& element, int mode) {
     item.place.device = CProjectLookup::deviceOf(
         element, gateways ? CProjectDevice::Role::Gateway : CProjectDevice::Role::BusDevice);
     item.label = deviceLabel(item.place.device);
-    item.kind = CMapKeywords::kUntyped;
+    item.kind = CNodeKind::kGateway;
     return item;
 }
 
@@ -73,8 +73,8 @@ CProjectItem CProjectTree::build(const pugi::xml_document* project, int mode) {
         for (const pugi::xml_node& child : element.children()) {
             if (mode == kDeviceMode && std::string_view(child.name()) == "TYPE") {
                 // A type the table does not know keeps the icon of a device, not the root's.
-                const int kind = CMapKeywords::kindOf(child.text().get());
-                device.kind = kind != CMapKeywords::kRoot ? kind : CMapKeywords::kUntyped;
+                const int kind = CNodeKind::of(child.text().get(), CNodeKind::Tree::Project);
+                device.kind = kind != CNodeKind::kRoot ? kind : CNodeKind::kGateway;
             }
             if (!CPropertyRows::isSection(child)) {
                 continue;

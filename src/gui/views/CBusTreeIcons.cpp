@@ -1,8 +1,8 @@
 #include "CBusTreeIcons.h"
 
 #include "CNodeIcons.h"
-#include "bus/CBusKind.h"
 #include "bus/CBusTreeModel.h"
+#include "tree/CNodeKind.h"
 
 #include <QSize>
 
@@ -11,7 +11,7 @@ QVariant CBusTreeIcons::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole:
             return CNodeIcons::icon(
                 QIdentityProxyModel::data(index, CBusTreeModel::kKindRole).toInt(),
-                CBusKind::kIconCount);
+                CNodeKind::iconCount(CNodeKind::Tree::Bus));
         case Qt::SizeHintRole:
             return QSize(-1, kRowHeight);
         default:

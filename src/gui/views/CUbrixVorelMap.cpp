@@ -14,9 +14,9 @@
 #include "plan/CPropertyRows.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
-#include "project/CMapKeywords.h"
 #include "project/CProjectLookup.h"
 #include "project/CProjectTree.h"
+#include "tree/CNodeKind.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -46,7 +46,7 @@ constexpr int kBottomGap = 17;
 
 // The map's image list holds the first 27 kinds.
 QIcon mapIcon(int kind) {
-    return CNodeIcons::icon(kind, CMapKeywords::kKinds);
+    return CNodeIcons::icon(kind, CNodeKind::iconCount(CNodeKind::Tree::Project));
 }
 
 bool isDevice(CProjectItem::Role role) {

@@ -5,7 +5,6 @@
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "bus/CBusCollection.h"
-#include "bus/CBusKind.h"
 #include "bus/CPresetFile.h"
 #include "common/CXPathNumber.h"
 #include "common/CXPathQuery.h"
@@ -23,6 +22,7 @@
 #include "settings/CSettings.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
+#include "tree/CNodeKind.h"
 #include "update/CFirmwareUpdater.h"
 #include "update/CProcessLauncher.h"
 
@@ -512,7 +512,7 @@ void CUbrixVorelTMap::OnUploadCmsFile() {
     const CBusTreeItem* item = selection();
     const CBusTreeItem* device = item != nullptr ? item->deviceItem() : nullptr;
     if (device == nullptr || item->role() != CBusTreeItem::Role::Section ||
-        item->kind != CBusKind::kLed || device->isSerialDevice()) {
+        item->kind != CNodeKind::kLed || device->isSerialDevice()) {
         CDialogService::message(QString::fromLatin1(kSelectLed));
         return;
     }

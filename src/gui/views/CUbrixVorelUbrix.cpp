@@ -9,7 +9,6 @@
 #include "common/ITimerSource.h"
 #include "controls/CPropertyList.h"
 #include "plan/CGatewayOutline.h"
-#include "plan/CGatewaySections.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
@@ -17,6 +16,7 @@
 #include "sequence/CSequencer.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
+#include "tree/CNodeKind.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -120,14 +120,14 @@ void CUbrixVorelUbrix::OnUpdate(quint32 hint) {
 
 void CUbrixVorelUbrix::resetTree(const char* rootLabel) {
     m_tree->clear();
-    addItem(nullptr, QString::fromLatin1(rootLabel), Role::Root, 0, CGatewaySections::kRoot);
+    addItem(nullptr, QString::fromLatin1(rootLabel), Role::Root, 0, CNodeKind::kRoot);
 }
 
 void CUbrixVorelUbrix::rebuild() {
     // A whole plan was loaded: nothing of the old tree or page belongs to it.
     const QString rootLabel = root()->text(0);
     m_tree->clear();
-    addItem(nullptr, rootLabel, Role::Root, 0, CGatewaySections::kRoot);
+    addItem(nullptr, rootLabel, Role::Root, 0, CNodeKind::kRoot);
     m_list->clearRows();
     clearPage();
     addMissingItems();
@@ -137,8 +137,8 @@ void CUbrixVorelUbrix::addMissingItems() {
     for (const CGatewayOutline::Gateway& gateway : CGatewayOutline::read(m_context.doc.plan())) {
         QTreeWidgetItem* item = gatewayItem(gateway.address);
         if (item == nullptr) {
-            item = addItem(root(), gateway.label, Role::Gateway, gateway.address,
-                           CGatewaySections::kGateway);
+            item =
+                addItem(root(), gateway.label, Role::Gateway, gateway.address, CNodeKind::kGateway);
             root()->setExpanded(true);
         } else if (item->text(0) != gateway.label) {
             item->setText(0, gateway.label);
@@ -189,7 +189,7 @@ QTreeWidgetItem* CUbrixVorelUbrix::addItem(QTreeWidgetItem* parent, const QStrin
     item->setData(0, kRoleData, static_cast<int>(role));
     item->setData(0, kAddressData, address);
     item->setData(0, kKindData, kind);
-    item->setIcon(0, CNodeIcons::icon(kind, kIconCount));
+    item->setIcon(0, CNodeIcons::icon(kind, CNodeKind::iconCount(CNodeKind::Tree::Gateways)));
     item->setSizeHint(0, QSize(-1, kRowHeight));
     if (parent == nullptr) {
         m_tree->addTopLevelItem(item);
@@ -215,7 +215,7 @@ void CUbrixVorelUbrix::OnNMClickTree2(QTreeWidgetItem* item) {
     const Role role = roleOf(item);
     const int kind = item->data(0, kKindData).toInt();
     if (role == Role::Root) {
-        showNote(CGatewaySections::restartNote(kind));
+        showNote(CGatewayPage::restartNote(kind));
         return;
     }
     try {

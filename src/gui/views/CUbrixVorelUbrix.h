@@ -38,7 +38,6 @@ public:
     static constexpr const char* kLanRoot = "LAN network";
     static constexpr const char* kBusRoot = "KV network";
     static constexpr const char* kFirewallBlocked = "UDP Ports are blocked by firewall";
-    static constexpr int kIconCount = 28;
     static constexpr int kRowHeight = 18;
     static constexpr std::chrono::milliseconds kFirewallWait{4000};
     // The refresh's run, which outlives a view switch in its pause.
