@@ -1,6 +1,6 @@
 #include "CUbrixVorelTMap.h"
 
-#include "CBusTreeIcons.h"
+#include "CConfigTree.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
@@ -33,7 +33,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -58,31 +57,29 @@ CUbrixVorelTMap::CUbrixVorelTMap(const CViewContext& context, QWidget* parent)
 }
 
 CUbrixVorelTMap::~CUbrixVorelTMap() {
-    // The tree and its icons are widgets of this view and outlive its members by a moment.
-    m_icons->setSourceModel(nullptr);
+    // The tree is a widget of this view and outlives its members by a moment.
+    m_tree->release();
+}
+
+QTreeView* CUbrixVorelTMap::tree() const {
+    return m_tree;
 }
 
 void CUbrixVorelTMap::buildForm() {
-    m_icons = new CBusTreeIcons(this);
-    m_icons->setSourceModel(&m_model);
-    m_tree = new QTreeView(this);
-    m_tree->setModel(m_icons);
-    m_tree->setHeaderHidden(true);
-    m_tree->setIconSize(QSize(16, 16));
-    m_tree->setUniformRowHeights(true);
+    m_tree = new CConfigTree(m_model, CNodeKind::iconCount(CNodeKind::Tree::Bus), kRowHeight, this);
     m_tree->setFixedWidth(kTreeWidth);
-    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // New gateways and devices show at once below their parent, as they always have.
+    m_tree->expandOnInsert({CTreeItem::Role::Root, CTreeItem::Role::Gateway});
     connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelTMap::OnNMClickTree3);
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelTMap::showPopup);
-    // New gateways and devices show at once below their parent, as they always have.
-    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
-        const CBusTreeItem* item = m_model.item(parent);
-        if (item != nullptr && item->role() != CBusTreeItem::Role::Device &&
-            item->role() != CBusTreeItem::Role::Section) {
-            m_tree->expand(m_icons->mapFromSource(parent));
-        }
-    });
+    connect(&m_sync, &CBusTreeSync::synced, this, &CUbrixVorelTMap::selectAwaited);
+    // The user chose another item: the device that comes back does not take it.
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) {
+                    m_awaited.reset();
+                }
+            });
 
     m_list = new CPropertyList(this);
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);
@@ -148,7 +145,7 @@ void CUbrixVorelTMap::OnInitialUpdate() {
         m_stop->hide();
     }
     m_uid->setText(QStringLiteral("1"));
-    m_tree->expand(m_icons->mapFromSource(m_model.indexOf(m_model.root())));
+    m_tree->expandItem(m_model.root());
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintDeviceAnnounced);
 }
 
@@ -162,11 +159,26 @@ void CUbrixVorelTMap::OnUpdate(quint32 hint) {
 }
 
 const CBusTreeItem* CUbrixVorelTMap::selection() const {
-    return m_model.item(m_icons->mapToSource(m_tree->currentIndex()));
+    return m_model.item(m_tree->currentModelIndex());
 }
 
 void CUbrixVorelTMap::select(const CBusTreeItem* item) {
-    m_tree->setCurrentIndex(m_icons->mapFromSource(m_model.indexOf(item)));
+    m_tree->setCurrentItem(item);
+}
+
+void CUbrixVorelTMap::awaitDevice(Awaited device) {
+    m_awaited = std::move(device);
+    selectAwaited();
+}
+
+void CUbrixVorelTMap::selectAwaited() {
+    if (!m_awaited) {
+        return;
+    }
+    if (const CBusTreeItem* device =
+            m_model.device(m_awaited->gateway, m_awaited->attribute, m_awaited->number)) {
+        select(device);
+    }
 }
 
 void CUbrixVorelTMap::clearPage() {
@@ -176,7 +188,7 @@ void CUbrixVorelTMap::clearPage() {
 
 void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
     m_list->setValueHeader(QString());
-    const CBusTreeItem* item = m_model.item(m_icons->mapToSource(index));
+    const CBusTreeItem* item = m_model.item(m_tree->toModel(index));
     if (item == nullptr) {
         return;
     }
@@ -253,7 +265,8 @@ void CUbrixVorelTMap::OnDiscover() {
     m_list->clearRows();
     clearPage();
     m_model.reset();
-    m_tree->expand(m_icons->mapFromSource(m_model.indexOf(m_model.root())));
+    m_awaited.reset();
+    m_tree->expandItem(m_model.root());
     // The run belongs to the sequencer: a view switch in the pause after the probe does
     // not lose the question.
     const bool probeFirst = m_context.doc.firewallSuspect().load();
@@ -312,6 +325,8 @@ void CUbrixVorelTMap::OnSetUid() {
     m_list->clearRows();
     clearPage();
     m_uid->setText(QString::number(uid + 1));
+    // The device answers under its new UID, and is the selection again.
+    awaitDevice({gatewayText, "UID", static_cast<quint32>(uid)});
 }
 
 bool CUbrixVorelTMap::confirmUid(int uid, const CBusTreeItem& gateway) {
@@ -434,12 +449,14 @@ void CUbrixVorelTMap::OnTmapRefresh() {
     // UID for all its settings. Its answers rebuild it, so it goes once the question left.
     const QByteArray attribute = device->deviceAttribute;
     const quint32 number = device->deviceNumber;
+    const QByteArray gatewayText = gateway->gatewayText;
     const QByteArray question =
         device->isSerialDevice() ? CCommands::busRegister() : CCommands::busDeviceQuery(number);
     if (send(question, gateway->gatewayAddress)) {
         m_list->clearRows();
         clearPage();
         deleteDevice(attribute, number);
+        awaitDevice({gatewayText, attribute, number});
     }
 }
 
@@ -454,6 +471,7 @@ void CUbrixVorelTMap::OnTmapDelete() {
                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
                 m_context.doc.clearAll();
                 m_model.reset();
+                m_awaited.reset();
             }
         } else if (item->role() == CBusTreeItem::Role::Gateway) {
             const QByteArray address = item->gatewayText;

@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-class CBusTreeIcons;
+class CConfigTree;
 class CPropertyList;
 class CSequenceRun;
 class ITickTimer;
@@ -47,6 +47,7 @@ public:
     static constexpr const char* kConfirmDuplicateUid =
         "A device behind %2 already has UID %1. Give it to another device all the same?";
     static constexpr int kUidFieldLength = 6;
+    static constexpr int kRowHeight = 18;
     static constexpr std::chrono::milliseconds kFirewallWait{4000};
     // The discovery's run, which outlives a view switch in its pause.
     static constexpr const char* kDiscoveryRun = "bus.discover";
@@ -78,7 +79,7 @@ public:
     void OnTmapUpdate();
     void OnUploadCmsFile();
 
-    QTreeView* tree() const { return m_tree; }
+    QTreeView* tree() const;
     const CBusTreeModel& model() const { return m_model; }
     CBusTreeSync& treeSync() { return m_sync; }
     CPropertyList* propertyList() const { return m_list; }
@@ -94,6 +95,14 @@ public:
     // Makes the item the tree's selection, as a click does (without listing it).
     void select(const CBusTreeItem* item);
 
+    // A device that this view took out of the tree and that its own answers bring back: a
+    // device given its UID, or one refreshed. When it is back, it is the selection again.
+    struct Awaited {
+        QByteArray gateway;
+        QByteArray attribute;
+        quint32 number = 0;
+    };
+
 private:
     void buildForm();
     const CBusTreeItem* selection() const;
@@ -105,6 +114,8 @@ private:
     void collectionEnded();
     // Removes the device from the plan and from the tree, under every gateway.
     void deleteDevice(QByteArrayView attribute, quint32 number);
+    void awaitDevice(Awaited device);
+    void selectAwaited();
     bool confirmUid(int uid, const CBusTreeItem& gateway);
     bool send(QByteArrayView text, quint32 address);
     void logError(const char* handler) const;
@@ -112,8 +123,7 @@ private:
     CViewContext m_context;
     CBusTreeModel m_model;
     CBusTreeSync m_sync;
-    CBusTreeIcons* m_icons = nullptr;
-    QTreeView* m_tree = nullptr;
+    CConfigTree* m_tree = nullptr;
     CPropertyList* m_list = nullptr;
     QPushButton* m_ubrixs = nullptr;
     QPushButton* m_devices = nullptr;
@@ -129,4 +139,5 @@ private:
     // The values the page's rows show: as listed, then as last sent. A value that is
     // refused or does not leave is replaced by its row's.
     QStringList m_shown;
+    std::optional<Awaited> m_awaited;
 };

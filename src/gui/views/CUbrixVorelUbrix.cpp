@@ -1,6 +1,6 @@
 #include "CUbrixVorelUbrix.h"
 
-#include "CNodeIcons.h"
+#include "CConfigTree.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
@@ -8,7 +8,6 @@
 #include "common/ITickTimer.h"
 #include "common/ITimerSource.h"
 #include "controls/CPropertyList.h"
-#include "plan/CGatewayOutline.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
@@ -25,20 +24,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kTreeWidth = 220;
-
-CUbrixVorelUbrix::Role roleOf(const QTreeWidgetItem* item) {
-    return static_cast<CUbrixVorelUbrix::Role>(item->data(0, CUbrixVorelUbrix::kRoleData).toInt());
-}
-
-quint32 addressOf(const QTreeWidgetItem* item) {
-    return item->data(0, CUbrixVorelUbrix::kAddressData).toUInt();
-}
 
 }  // namespace
 
@@ -50,19 +40,22 @@ CUbrixVorelUbrix::CUbrixVorelUbrix(const CViewContext& context, QWidget* parent)
     m_firewallTimer->setTickHandler([this] { onFirewallTimer(); });
 }
 
-CUbrixVorelUbrix::~CUbrixVorelUbrix() = default;
+CUbrixVorelUbrix::~CUbrixVorelUbrix() {
+    m_tree->release();
+}
+
+QTreeView* CUbrixVorelUbrix::tree() const {
+    return m_tree;
+}
 
 void CUbrixVorelUbrix::buildForm() {
-    m_tree = new QTreeWidget(this);
-    m_tree->setHeaderHidden(true);
-    m_tree->setColumnCount(1);
-    m_tree->setIconSize(QSize(16, 16));
-    m_tree->setUniformRowHeights(true);
+    m_tree =
+        new CConfigTree(m_model, CNodeKind::iconCount(CNodeKind::Tree::Gateways), kRowHeight, this);
     m_tree->setFixedWidth(kTreeWidth);
-    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_tree, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item) { OnNMClickTree2(item); });
-    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CUbrixVorelUbrix::showPopup);
+    // A gateway joining the plan shows at once.
+    m_tree->expandOnInsert({CTreeItem::Role::Root});
+    connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelUbrix::OnNMClickTree2);
+    connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelUbrix::showPopup);
 
     m_list = new CPropertyList(this);
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelUbrix::commit);
@@ -100,7 +93,7 @@ void CUbrixVorelUbrix::showNote(const QString& note) {
 }
 
 void CUbrixVorelUbrix::OnInitialUpdate() {
-    resetTree(kLanRoot);
+    m_model.reset(CGatewayTreeModel::kLanRoot);
     m_note->clear();
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintGatewayAdded);
 }
@@ -111,92 +104,19 @@ void CUbrixVorelUbrix::OnUpdate(quint32 hint) {
             rebuild();
         } else if ((hint & (CUbrixVorelDoc::kHintSettings | CUbrixVorelDoc::kHintGatewayAdded)) !=
                    0) {
-            addMissingItems();
+            m_model.addMissing(m_context.doc.plan());
         }
     } catch (const CXmlError&) {
         logError("OnUpdate");
     }
 }
 
-void CUbrixVorelUbrix::resetTree(const char* rootLabel) {
-    m_tree->clear();
-    addItem(nullptr, QString::fromLatin1(rootLabel), Role::Root, 0, CNodeKind::kRoot);
-}
-
 void CUbrixVorelUbrix::rebuild() {
-    // A whole plan was loaded: nothing of the old tree or page belongs to it.
-    const QString rootLabel = root()->text(0);
-    m_tree->clear();
-    addItem(nullptr, rootLabel, Role::Root, 0, CNodeKind::kRoot);
+    // A whole plan was loaded: nothing of the old page belongs to it, and of the old tree
+    // only what the new plan has again.
     m_list->clearRows();
     clearPage();
-    addMissingItems();
-}
-
-void CUbrixVorelUbrix::addMissingItems() {
-    for (const CGatewayOutline::Gateway& gateway : CGatewayOutline::read(m_context.doc.plan())) {
-        QTreeWidgetItem* item = gatewayItem(gateway.address);
-        if (item == nullptr) {
-            item =
-                addItem(root(), gateway.label, Role::Gateway, gateway.address, CNodeKind::kGateway);
-            root()->setExpanded(true);
-        } else if (item->text(0) != gateway.label) {
-            item->setText(0, gateway.label);
-        }
-        for (const CGatewayOutline::Section& section : gateway.sections) {
-            QTreeWidgetItem* sectionItem = childLabelled(item, section.label);
-            if (sectionItem == nullptr) {
-                sectionItem =
-                    addItem(item, section.label, Role::Section, gateway.address, section.kind);
-            }
-            for (const CGatewayOutline::Subsection& subsection : section.subsections) {
-                if (childLabelled(sectionItem, subsection.label) == nullptr) {
-                    addItem(sectionItem, subsection.label, Role::Subsection, gateway.address,
-                            subsection.kind);
-                }
-            }
-        }
-    }
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::root() const {
-    return m_tree->topLevelItem(0);
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::gatewayItem(quint32 address) const {
-    const QTreeWidgetItem* top = root();
-    for (int i = 0; i < top->childCount(); ++i) {
-        if (addressOf(top->child(i)) == address) {
-            return top->child(i);
-        }
-    }
-    return nullptr;
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::childLabelled(const QTreeWidgetItem* parent,
-                                                 const QString& label) {
-    for (int i = 0; i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0) == label) {
-            return parent->child(i);
-        }
-    }
-    return nullptr;
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::addItem(QTreeWidgetItem* parent, const QString& label, Role role,
-                                           quint32 address, int kind) {
-    auto* item = new QTreeWidgetItem(QStringList{label});
-    item->setData(0, kRoleData, static_cast<int>(role));
-    item->setData(0, kAddressData, address);
-    item->setData(0, kKindData, kind);
-    item->setIcon(0, CNodeIcons::icon(kind, CNodeKind::iconCount(CNodeKind::Tree::Gateways)));
-    item->setSizeHint(0, QSize(-1, kRowHeight));
-    if (parent == nullptr) {
-        m_tree->addTopLevelItem(item);
-    } else {
-        parent->addChild(item);
-    }
-    return item;
+    m_model.rebuild(m_context.doc.plan());
 }
 
 void CUbrixVorelUbrix::clearPage() {
@@ -204,26 +124,29 @@ void CUbrixVorelUbrix::clearPage() {
     m_list->setValueHeader(QString());
 }
 
-void CUbrixVorelUbrix::OnNMClickTree2(QTreeWidgetItem* item) {
+void CUbrixVorelUbrix::OnNMClickTree2(const QModelIndex& index) {
+    const CGatewayTreeItem* item = m_model.item(m_tree->toModel(index));
     if (item == nullptr) {
         return;
     }
     m_tree->setFocus();
-    m_tree->setCurrentItem(item);
+    m_tree->setCurrentIndex(index);
     m_list->clearRows();
     clearPage();
-    const Role role = roleOf(item);
-    const int kind = item->data(0, kKindData).toInt();
-    if (role == Role::Root) {
-        showNote(CGatewayPage::restartNote(kind));
+    if (item->role() == CTreeItem::Role::Root) {
+        showNote(CGatewayPage::restartNote(item->kind));
         return;
     }
     try {
-        // Only a subsection lives under a port, whose label names the port.
-        const QString parentLabel = role == Role::Subsection ? item->parent()->text(0) : QString();
+        // Only a subsection lives under a section or port, whose label names the port.
+        const CGatewayTreeItem* parent = item->parent();
+        const QString parentLabel =
+            parent->role() != CTreeItem::Role::Gateway && parent->role() != CTreeItem::Role::Root
+                ? parent->label
+                : QString();
         CGatewayPage page =
             CGatewayPage::list(m_context.doc.plan(), CValidationSchema(m_context.doc.schema()),
-                               {addressOf(item), kind, item->text(0), parentLabel});
+                               {item->address, item->kind, item->label, parentLabel});
         showNote(page.restartNote());
         m_list->setValueHeader(page.header());
         m_list->setRows(page.rows());
@@ -274,7 +197,7 @@ void CUbrixVorelUbrix::OnUbrixRefresh() {
         logError("OnUbrixRefresh");
         return;
     }
-    resetTree(kBusRoot);
+    m_model.reset(CGatewayTreeModel::kBusRoot);
 
     // The run belongs to the sequencer, not to this view: a view switch during the pause
     // after the probe does not lose the query, after the plan was already emptied.
@@ -298,19 +221,19 @@ void CUbrixVorelUbrix::onFirewallTimer() {
 void CUbrixVorelUbrix::OnUbrixReset() {
     m_list->clearRows();
     clearPage();
-    QTreeWidgetItem* item = m_tree->currentItem();
-    if (item == nullptr || roleOf(item) == Role::Root) {
+    const CGatewayTreeItem* item = m_model.item(m_tree->currentModelIndex());
+    if (item == nullptr || item->role() == CTreeItem::Role::Root) {
         return;
     }
-    while (item->parent() != nullptr && roleOf(item) != Role::Gateway) {
+    while (item->parent() != nullptr && item->role() != CTreeItem::Role::Gateway) {
         item = item->parent();
     }
-    const quint32 address = addressOf(item);
+    const quint32 address = item->address;
     // Sent first: a gateway that was not told to restart keeps its settings in the plan.
     if (!m_context.transport.SendText(CCommands::gatewayRestart(), address)) {
         return;
     }
-    delete item;
+    m_model.removeItem(item);
     try {
         m_context.doc.clearGatewaySettings(CIpv4Address::toDotted(address));
     } catch (const CXmlError&) {
