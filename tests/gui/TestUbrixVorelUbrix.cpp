@@ -6,6 +6,7 @@
 #include "controls/CPropertyList.h"
 #include "plan/CGatewayPage.h"
 #include "protocol/CValueValidator.h"
+#include "sequence/CBroadcastQuery.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "transport/CUDPListener.h"
@@ -322,8 +323,7 @@ void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::newRow("our own broadcast comes back") << true << QStringList();
     QTest::newRow("blocked") << false
-                             << QStringList{
-                                    QString::fromLatin1(CUbrixVorelUbrix::kFirewallBlocked)};
+                             << QStringList{QString::fromLatin1(CBroadcastQuery::kFirewallBlocked)};
 }
 
 void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking() {

@@ -1,6 +1,7 @@
 #include "CUbrixVorelTMap.h"
 
 #include "CConfigTree.h"
+#include "CValueCommit.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
@@ -9,8 +10,6 @@
 #include "common/CXPathNumber.h"
 #include "common/CXPathQuery.h"
 #include "common/CXmlError.h"
-#include "common/ITickTimer.h"
-#include "common/ITimerSource.h"
 #include "controls/CPropertyList.h"
 #include "plan/CPropertyRows.h"
 #include "plan/CUbrixVorelDoc.h"
@@ -46,12 +45,8 @@ QString runName(const char* name) {
 }  // namespace
 
 CUbrixVorelTMap::CUbrixVorelTMap(const CViewContext& context, QWidget* parent)
-    : CFormView(parent),
-      m_context(context),
-      m_sync(context.doc, m_model),
-      m_firewallTimer(context.sequencer.timers().createTimer()) {
+    : CFormView(parent), m_context(context), m_sync(context.doc, m_model) {
     buildForm();
-    m_firewallTimer->setTickHandler([this] { onFirewallTimer(); });
     // A collection started before this view was made goes on; this view shows it.
     attachCollection(m_context.sequencer.run(runName(CBusCollection::kRunName)));
 }
@@ -82,6 +77,15 @@ void CUbrixVorelTMap::buildForm() {
             });
 
     m_list = new CPropertyList(this);
+    // The page the list shows says where its values go, wherever the selection has moved;
+    // a device always gets its values in upper case.
+    m_commit = std::make_unique<CValueCommit>(
+        *m_list,
+        [this](const QString& rowLabel, const QString& value, QString& refusal) {
+            return m_page->command(rowLabel, value, refusal);
+        },
+        [this](const QByteArray& command) { return send(command, m_page->gatewayAddress); },
+        &CValueValidator::busDeviceForm);
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelTMap::commit);
 
@@ -183,6 +187,7 @@ void CUbrixVorelTMap::selectAwaited() {
 
 void CUbrixVorelTMap::clearPage() {
     m_page.reset();
+    m_commit->pageCleared();
     m_list->setValueHeader(QString());
 }
 
@@ -195,7 +200,7 @@ void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
     m_tree->setFocus();
     m_tree->setCurrentIndex(index);
     m_list->clearRows();
-    m_page.reset();
+    clearPage();
     try {
         CBusPage page = CBusPage::forItem(m_context.doc.plan(), *item);
         m_list->setValueHeader(page.header);
@@ -211,12 +216,9 @@ void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
             case CBusPage::Action::List:
                 m_list->setRows(CPropertyRows::list(
                     page.element, CValidationSchema(m_context.doc.schema()), page.place));
-                m_shown.clear();
-                for (int row = 0; row < m_list->rowCount(); ++row) {
-                    m_shown.append(m_list->row(row).value);
-                }
                 page.element = {};  // the plan moves on; the page keeps only where values go
                 m_page = std::move(page);
+                m_commit->pageListed();
                 break;
         }
     } catch (const CXmlError&) {
@@ -225,40 +227,7 @@ void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
 }
 
 void CUbrixVorelTMap::commit(int row, int column) {
-    if (row < 0 || column != CPropertyList::kValueColumn) {
-        return;
-    }
-    // A device always gets its values in upper case.
-    const QString value = CValueValidator::busDeviceForm(m_list->cellText(row, column));
-    if (!m_list->takeModified(row)) {
-        return;
-    }
-    m_list->setCellText(row, value);
-    if (!m_page) {
-        return;
-    }
-    QString refusal;
-    const QByteArray command = m_page->command(m_list->cellText(row, 0), value, refusal);
-    if (command.isEmpty()) {
-        if (!refusal.isEmpty()) {
-            CDialogService::message(refusal);
-        }
-        putBack(row);
-        return;
-    }
-    // The plan changes when the device's echo comes back; a value that did not leave is put
-    // back, so the list never shows what the device did not get.
-    if (!send(command, m_page->gatewayAddress)) {
-        putBack(row);
-    } else if (row < m_shown.size()) {
-        m_shown[row] = value;
-    }
-}
-
-void CUbrixVorelTMap::putBack(int row) {
-    if (row < m_shown.size()) {
-        m_list->setCellText(row, m_shown[row]);
-    }
+    m_commit->commit(row, column);
 }
 
 void CUbrixVorelTMap::OnDiscover() {
@@ -269,20 +238,9 @@ void CUbrixVorelTMap::OnDiscover() {
     m_tree->expandItem(m_model.root());
     // The run belongs to the sequencer: a view switch in the pause after the probe does
     // not lose the question.
-    const bool probeFirst = m_context.doc.firewallSuspect().load();
-    if (probeFirst) {
-        m_firewallTimer->start(kFirewallWait);
-    }
-    std::vector<CPacedStep> steps =
-        CBroadcastQuery::steps(m_context.transport, probeFirst, CCommands::gatewayNameQuery());
-    m_context.sequencer.start(runName(kDiscoveryRun), CSequenceRun::fromList(std::move(steps)));
-}
-
-void CUbrixVorelTMap::onFirewallTimer() {
-    m_firewallTimer->stop();
-    if (m_context.doc.firewallSuspect().load()) {
-        CDialogService::message(QString::fromLatin1(kFirewallBlocked));
-    }
+    CBroadcastQuery::start(m_context.sequencer, runName(kDiscoveryRun), m_context.transport,
+                           m_context.doc.firewallSuspect(), CCommands::gatewayNameQuery(),
+                           messageWhileShown(CBroadcastQuery::kFirewallBlocked));
 }
 
 void CUbrixVorelTMap::OnRegister() {

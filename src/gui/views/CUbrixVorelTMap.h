@@ -15,7 +15,7 @@
 class CConfigTree;
 class CPropertyList;
 class CSequenceRun;
-class ITickTimer;
+class CValueCommit;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -39,7 +39,6 @@ public:
     static constexpr const char* kSelectFirst = "Select the serial number or Ubrix first";
     static constexpr const char* kPressDiscovery = "Press Discovery Button on device to set";
     static constexpr const char* kSelectLed = "Select an LED";
-    static constexpr const char* kFirewallBlocked = "UDP Ports are blocked by firewall";
     static constexpr const char* kConfirmDeleteAll =
         "Remove every gateway and device from the map? Nothing is saved until you save the map "
         "file.";
@@ -48,7 +47,6 @@ public:
         "A device behind %2 already has UID %1. Give it to another device all the same?";
     static constexpr int kUidFieldLength = 6;
     static constexpr int kRowHeight = 18;
-    static constexpr std::chrono::milliseconds kFirewallWait{4000};
     // The discovery's run, which outlives a view switch in its pause.
     static constexpr const char* kDiscoveryRun = "bus.discover";
 
@@ -107,9 +105,7 @@ private:
     void buildForm();
     const CBusTreeItem* selection() const;
     void clearPage();
-    void putBack(int row);
     void showPopup(const QPoint& position);
-    void onFirewallTimer();
     void attachCollection(CSequenceRun* run);
     void collectionEnded();
     // Removes the device from the plan and from the tree, under every gateway.
@@ -134,10 +130,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPointer<QMenu> m_popup;
     QPointer<CSequenceRun> m_collection;
-    std::unique_ptr<ITickTimer> m_firewallTimer;
+    std::unique_ptr<CValueCommit> m_commit;
     std::optional<CBusPage> m_page;
-    // The values the page's rows show: as listed, then as last sent. A value that is
-    // refused or does not leave is replaced by its row's.
-    QStringList m_shown;
     std::optional<Awaited> m_awaited;
 };

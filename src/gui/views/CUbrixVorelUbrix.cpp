@@ -1,12 +1,11 @@
 #include "CUbrixVorelUbrix.h"
 
 #include "CConfigTree.h"
+#include "CValueCommit.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
-#include "common/ITickTimer.h"
-#include "common/ITimerSource.h"
 #include "controls/CPropertyList.h"
 #include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
@@ -33,11 +32,8 @@ constexpr int kTreeWidth = 220;
 }  // namespace
 
 CUbrixVorelUbrix::CUbrixVorelUbrix(const CViewContext& context, QWidget* parent)
-    : CFormView(parent),
-      m_context(context),
-      m_firewallTimer(context.sequencer.timers().createTimer()) {
+    : CFormView(parent), m_context(context) {
     buildForm();
-    m_firewallTimer->setTickHandler([this] { onFirewallTimer(); });
 }
 
 CUbrixVorelUbrix::~CUbrixVorelUbrix() {
@@ -58,6 +54,15 @@ void CUbrixVorelUbrix::buildForm() {
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelUbrix::showPopup);
 
     m_list = new CPropertyList(this);
+    // The page the list shows says where its values go, wherever the selection has moved.
+    m_commit = std::make_unique<CValueCommit>(
+        *m_list,
+        [this](const QString& rowLabel, const QString& value, QString& refusal) {
+            return m_page->command(rowLabel, value, refusal);
+        },
+        [this](const QByteArray& command) {
+            return m_context.transport.SendText(command, m_page->address());
+        });
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelUbrix::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelUbrix::commit);
 
@@ -121,6 +126,7 @@ void CUbrixVorelUbrix::rebuild() {
 
 void CUbrixVorelUbrix::clearPage() {
     m_page.reset();
+    m_commit->pageCleared();
     m_list->setValueHeader(QString());
 }
 
@@ -152,6 +158,7 @@ void CUbrixVorelUbrix::OnNMClickTree2(const QModelIndex& index) {
         m_list->setRows(page.rows());
         if (page.isListed()) {
             m_page = std::move(page);
+            m_commit->pageListed();
         }
     } catch (const CXmlError&) {
         logError("OnNMClickTree2");
@@ -159,33 +166,7 @@ void CUbrixVorelUbrix::OnNMClickTree2(const QModelIndex& index) {
 }
 
 void CUbrixVorelUbrix::commit(int row, int column) {
-    if (row < 0 || column != CPropertyList::kValueColumn) {
-        return;
-    }
-    const QString value = m_list->cellText(row, column);
-    if (!m_list->takeModified(row) || !m_page) {
-        return;
-    }
-    QString refusal;
-    const QByteArray command = m_page->command(m_list->cellText(row, 0), value, refusal);
-    if (command.isEmpty()) {
-        if (!refusal.isEmpty()) {
-            CDialogService::message(refusal);
-        }
-        putBack(row);
-        return;
-    }
-    // The plan changes when the gateway's echo comes back; a value that did not leave is
-    // put back, so the list never shows what the gateway did not get.
-    if (!m_context.transport.SendText(command, m_page->address())) {
-        putBack(row);
-    }
-}
-
-void CUbrixVorelUbrix::putBack(int row) {
-    if (m_page && row < static_cast<int>(m_page->rows().size())) {
-        m_list->setCellText(row, m_page->rows()[static_cast<size_t>(row)].value);
-    }
+    m_commit->commit(row, column);
 }
 
 void CUbrixVorelUbrix::OnUbrixRefresh() {
@@ -201,21 +182,10 @@ void CUbrixVorelUbrix::OnUbrixRefresh() {
 
     // The run belongs to the sequencer, not to this view: a view switch during the pause
     // after the probe does not lose the query, after the plan was already emptied.
-    const bool probeFirst = m_context.doc.firewallSuspect().load();
-    if (probeFirst) {
-        m_firewallTimer->start(kFirewallWait);
-    }
-    std::vector<CPacedStep> steps =
-        CBroadcastQuery::steps(m_context.transport, probeFirst, CCommands::gatewayFullQuery());
-    m_context.sequencer.start(QString::fromLatin1(kRefreshRun),
-                              CSequenceRun::fromList(std::move(steps)));
-}
-
-void CUbrixVorelUbrix::onFirewallTimer() {
-    m_firewallTimer->stop();
-    if (m_context.doc.firewallSuspect().load()) {
-        CDialogService::message(QString::fromLatin1(kFirewallBlocked));
-    }
+    CBroadcastQuery::start(m_context.sequencer, QString::fromLatin1(kRefreshRun),
+                           m_context.transport, m_context.doc.firewallSuspect(),
+                           CCommands::gatewayFullQuery(),
+                           messageWhileShown(CBroadcastQuery::kFirewallBlocked));
 }
 
 void CUbrixVorelUbrix::OnUbrixReset() {

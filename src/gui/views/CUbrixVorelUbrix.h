@@ -7,13 +7,12 @@
 
 #include <QMenu>
 #include <QPointer>
-#include <chrono>
 #include <memory>
 #include <optional>
 
 class CConfigTree;
 class CPropertyList;
-class ITickTimer;
+class CValueCommit;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -32,9 +31,7 @@ class CUbrixVorelUbrix : public CFormView {
     Q_OBJECT
 
 public:
-    static constexpr const char* kFirewallBlocked = "UDP Ports are blocked by firewall";
     static constexpr int kRowHeight = 18;
-    static constexpr std::chrono::milliseconds kFirewallWait{4000};
     // The refresh's run, which outlives a view switch in its pause.
     static constexpr const char* kRefreshRun = "gateways.refresh";
 
@@ -67,8 +64,6 @@ private:
     void clearPage();
     void showNote(const QString& note);
     void showPopup(const QPoint& position);
-    void onFirewallTimer();
-    void putBack(int row);
     void logError(const char* handler) const;
 
     CViewContext m_context;
@@ -80,6 +75,6 @@ private:
     QPushButton* m_restart = nullptr;
     QLineEdit* m_note = nullptr;
     QPointer<QMenu> m_popup;
-    std::unique_ptr<ITickTimer> m_firewallTimer;
+    std::unique_ptr<CValueCommit> m_commit;
     std::optional<CGatewayPage> m_page;
 };
