@@ -8,9 +8,9 @@
 #include "bus/CBusTreeSync.h"
 #include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
+#include "document/CReplyDrain.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
-#include "plan/CReplyDrain.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 
 #include <time.h>

@@ -7,8 +7,8 @@
 // where it cannot.
 #include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CUDPListener.h"

@@ -7,10 +7,10 @@
 // Usage: BenchTrafficLog [limit in MB, default 50] [lines, default enough for 3 moves]
 #include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
-#include "plan/CTrafficLog.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
+#include "traffic/CTrafficLog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

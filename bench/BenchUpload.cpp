@@ -12,7 +12,7 @@
 #include "common/CQtTimerSource.h"
 #include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"

@@ -6,8 +6,8 @@
 #include "common/CRecordingNotifier.h"
 #include "common/CXmlBlankText.h"
 #include "common/CXmlFile.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 #include "support/CNaiveReplyWriter.h"
 

@@ -5,8 +5,8 @@
 #include "CStderrNotifier.h"
 
 #include "common/CQtTimerSource.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"

@@ -1,7 +1,7 @@
 #include "CSimDirectLink.h"
 
-#include "plan/CInboundQueue.h"
 #include "protocol/CTrafficLine.h"
+#include "transport/CInboundQueue.h"
 #include "transport/CIpv4Address.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "CSimVirtualTime.h"
 
 #include "common/CManualTimerSource.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 
 #include <QCoreApplication>
 #include <algorithm>

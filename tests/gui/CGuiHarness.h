@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CViewContext.h"
+#include "app/CViewState.h"
 #include "common/CManualTimerSource.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
@@ -24,6 +25,7 @@ public:
         table.addDemoAdapter();
         m_transport.setAdapters(table);
         m_sequencer.watch(m_fixture.doc());
+        m_state.keypads = CKeypadAddressBlock::fromSettings(settings());
     }
 
     CDocFixture& fixture() { return m_fixture; }
@@ -32,7 +34,10 @@ public:
     CSettings& settings() { return m_fixture.settings(); }
     CManualTimerSource& timers() { return m_timers; }
     CSequencer& sequencer() { return m_sequencer; }
-    CViewContext context() { return CViewContext{doc(), m_transport, settings(), m_sequencer}; }
+    CViewState& state() { return m_state; }
+    CViewContext context() {
+        return CViewContext{doc(), m_transport, settings(), m_sequencer, m_state};
+    }
 
     static quint32 loopback(quint32 last) {
         return CIpv4Address::fromHostOrder(0x7F000000u | last);
@@ -47,4 +52,5 @@ private:
     CTransport m_transport;
     CManualTimerSource m_timers;
     CSequencer m_sequencer{m_timers};
+    CViewState m_state;
 };

@@ -5,7 +5,7 @@
 #include "app/CUbrixVorelApp.h"
 #include "app/CommandIds.h"
 #include "common/CRecordingNotifier.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
 #include "support/CTestLan.h"

@@ -185,10 +185,10 @@ void TestUbrixVorelMap::modesShowDevicesOrGateways() {
     const auto view = openView(*m_harness);
     QVERIFY(view->devicesButton()->isChecked());
     view->ubrixButton()->click();
-    QCOMPARE(m_harness->doc().mapMode(), 1);
+    QCOMPARE(m_harness->state().mapMode, 1);
     QCOMPARE(treeText(view->tree()), (QStringList{"LAN network", "  0.0.0.1", "    NETWORK"}));
     view->devicesButton()->click();
-    QCOMPARE(m_harness->doc().mapMode(), 0);
+    QCOMPARE(m_harness->state().mapMode, 0);
     QCOMPARE(itemAt(view->tree(), {}).data().toString(), QStringLiteral("KV network"));
     QCOMPARE(view->fileNameField()->text(), QStringLiteral("project.xml"));
 }
@@ -295,7 +295,7 @@ void TestUbrixVorelMap::listing() {
                  R"(<PRESET A="2">0.0.255</PRESET></LED></PORT></DEVICE>)"
                  R"(<DEVICE UID="6"><NAME>untyped</NAME></DEVICE>)");
     QVERIFY(m_harness->doc().openProject(file));
-    m_harness->doc().setMapMode(mode);
+    m_harness->state().mapMode = mode;
     const auto view = openView(*m_harness);
     const QModelIndex item = itemAt(view->tree(), path);
     QVERIFY(item.isValid());
@@ -305,7 +305,7 @@ void TestUbrixVorelMap::listing() {
 }
 
 void TestUbrixVorelMap::aRefusedValueIsPutBack() {
-    m_harness->doc().setMapMode(1);
+    m_harness->state().mapMode = 1;
     const auto view = openView(*m_harness);
     view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
     CPropertyList* list = view->propertyList();

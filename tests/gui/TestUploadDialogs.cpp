@@ -4,9 +4,10 @@
 #include "app/CMainFrame.h"
 #include "app/CModalRunner.h"
 #include "app/CViewContext.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "common/CQtTimerSource.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "support/CDocFixture.h"
@@ -121,6 +122,7 @@ private:
     std::unique_ptr<CQtTimerSource> m_timers;
     std::unique_ptr<CSequencer> m_sequencer;
     std::unique_ptr<CSimNetwork> m_network;
+    CViewState m_state;
     QStringList m_preview;
     QList<QByteArray> m_previewCommands;
     // What the preview's pacing choice offered, and what the test chooses (none: leave it).
@@ -168,6 +170,7 @@ void TestUploadDialogs::cleanup() {
     m_transport.reset();
     m_network.reset();
     m_doc.reset();
+    m_state = CViewState{};
 }
 
 void TestUploadDialogs::startSite(int devicesPerGateway) {
@@ -238,13 +241,15 @@ int TestUploadDialogs::openUpload(int previewAnswer) {
         }
         return upload->result();
     });
-    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer};
+    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer,
+                               m_state};
     return CUploadDialogs::open(context, nullptr);
 }
 
 void TestUploadDialogs::noProjectSaysNoTemplateLoaded() {
     CDialogService::setNextAnswer(QMessageBox::Ok);
-    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer};
+    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer,
+                               m_state};
     QCOMPARE(CUploadDialogs::open(context, nullptr), 1);
     QCOMPARE(CDialogService::askedTexts(), QStringList{"No Template loaded"});
 }
@@ -260,7 +265,7 @@ void TestUploadDialogs::gatewayUploadPreviewsThenUploads() {
         "<PORT P='C'><SERIAL><TYPE>RS485</TYPE></SERIAL></PORT></UBRIX>"
         "<UBRIX IP='127.0.0.3'><TYPE>UBRIX_A</TYPE><NAME>Lobby</NAME></UBRIX>"
         "<UBRIX IP='127.0.0.4'><TYPE>UBRIX_A</TYPE><NAME>Gone</NAME></UBRIX>");
-    m_doc->doc().setMapMode(1);
+    m_state.mapMode = 1;
     CDialogService::setNextAnswer(QMessageBox::Ok);  // the silent gateway's box
     CDialogService::setNextAnswer(QMessageBox::Ok);  // the summary
 
@@ -302,7 +307,7 @@ void TestUploadDialogs::busUploadBringsADeviceOnWithItsButton() {
         "<DISSOLVE>25</DISSOLVE><MODE>FAST</MODE></LED></PORT></DEVICE>"
         "<DEVICE UID='2'><TYPE>LUMET_BC</TYPE><ALIAS>Silent</ALIAS></DEVICE>"
         "<DEVICE UID='50'><TYPE>LUMET_BC</TYPE><ALIAS>New</ALIAS></DEVICE>");
-    m_doc->doc().setMapMode(0);
+    m_state.mapMode = 0;
     CDialogService::setNextAnswer(QMessageBox::No);   // UID 2, silent
     CDialogService::setNextAnswer(QMessageBox::Yes);  // UID 50: the button gets pressed
     CDialogService::setNextAnswer(QMessageBox::Ok);   // the summary
@@ -344,7 +349,7 @@ void TestUploadDialogs::busUploadBringsADeviceOnWithItsButton() {
 void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
     startSite(0);
     setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME></UBRIX>");
-    m_doc->doc().setMapMode(1);
+    m_state.mapMode = 1;
     QCOMPARE(openUpload(QDialog::Rejected), 0);
     QCOMPARE(m_preview, QStringList({"IP 127.0.0.2 | compared", "IP 127.0.0.2 | TYPE | already set",
                                      "IP 127.0.0.2 | NAME | to send"}));
@@ -356,7 +361,7 @@ void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
 void TestUploadDialogs::escapeStopsTheRunAndTheDialogCloses() {
     startSite(0);
     setProject("<UBRIX IP='127.0.0.9'><TYPE>UBRIX_A</TYPE><NAME>Gone</NAME></UBRIX>");
-    m_doc->doc().setMapMode(1);
+    m_state.mapMode = 1;
     m_whileRunning = [](CUploadDialog& dialog) {
         if (dialog.run() != nullptr && dialog.run()->isRunning()) {
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -370,7 +375,8 @@ void TestUploadDialogs::escapeStopsTheRunAndTheDialogCloses() {
 void TestUploadDialogs::mapViewUploadOpensTheDialogOfItsMode() {
     startSite(0);
     setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Ubrix 1</NAME></UBRIX>");
-    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer};
+    const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer,
+                               m_state};
     CMainFrame frame(context, false);
     QStringList opened;
     CModalRunner::setTestRunner([&opened](QDialog& dialog) {
@@ -385,7 +391,7 @@ void TestUploadDialogs::mapViewUploadOpensTheDialogOfItsMode() {
         return dialog.result();
     });
     for (const int mode : {1, 0}) {
-        m_doc->doc().setMapMode(mode);
+        m_state.mapMode = mode;
         frame.runCommand(vorel::cmd::kViewProject);
         auto* map = qobject_cast<CUbrixVorelMap*>(frame.activeView());
         QVERIFY(map != nullptr);
@@ -399,7 +405,7 @@ void TestUploadDialogs::mapViewUploadOpensTheDialogOfItsMode() {
 void TestUploadDialogs::uploadTakesThePacingChosenAtThePreview() {
     startSite(0);
     setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME></UBRIX>");
-    m_doc->doc().setMapMode(1);
+    m_state.mapMode = 1;
     CDialogService::setNextAnswer(QMessageBox::Ok);  // the summary
     m_choosePacedByReplies = false;
 

@@ -5,13 +5,13 @@
 #include "app/CommandIds.h"
 #include "app/WindowMessages.h"
 #include "controls/CmySlider.h"
+#include "document/CUbrixVorelDoc.h"
 #include "keypads/CKeypadAddressBox.h"
 #include "keypads/CKeypadTargetList.h"
 #include "keypads/CLedLevels.h"
 #include "keypads/Cvpad.h"
 #include "keypads/Cvpad_basic.h"
 #include "keypads/Cvpad_motor.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "protocol/CKeypadCommands.h"
 #include "transport/CIpv4Address.h"
 
@@ -33,18 +33,17 @@ namespace {
 constexpr quint32 kBroadcast = CIpv4Address::kBroadcast;
 
 std::unique_ptr<Cvpad> ledKeypad(CGuiHarness& harness, const CKeypadAddress& start = {2, 1, 0}) {
-    harness.doc().setKeypadStart(CKeypadAddressBlock::kKeypadEntry, start);
-    auto pad = std::make_unique<Cvpad>(harness.doc(), harness.transport(),
-                                       harness.doc().keypadAddressBlock());
+    harness.state().keypads.setStart(CKeypadAddressBlock::kKeypadEntry, start);
+    auto pad = std::make_unique<Cvpad>(harness.doc(), harness.transport(), harness.state().keypads);
     // The test owns it, also after it closed.
     pad->setAttribute(Qt::WA_DeleteOnClose, false);
     return pad;
 }
 
 std::unique_ptr<Cvpad_motor> motorKeypad(CGuiHarness& harness) {
-    harness.doc().setKeypadStart(CKeypadAddressBlock::kKeypadEntry, {1, 1, 1});
-    auto pad = std::make_unique<Cvpad_motor>(harness.doc(), harness.transport(),
-                                             harness.doc().keypadAddressBlock());
+    harness.state().keypads.setStart(CKeypadAddressBlock::kKeypadEntry, {1, 1, 1});
+    auto pad =
+        std::make_unique<Cvpad_motor>(harness.doc(), harness.transport(), harness.state().keypads);
     pad->setAttribute(Qt::WA_DeleteOnClose, false);
     return pad;
 }

@@ -1,8 +1,8 @@
-#include "keypads/CKeypadAddress.h"
 #include "keypads/CLedKeyDispatch.h"
 #include "keypads/CLedLevels.h"
 #include "keypads/CLedStatus.h"
 #include "keypads/CMotorKeypad.h"
+#include "protocol/CKeypadAddress.h"
 
 #include <QTest>
 #include <optional>

@@ -1,5 +1,5 @@
-#include "plan/CTrafficLog.h"
 #include "support/CDocFixture.h"
+#include "traffic/CTrafficLog.h"
 
 #include <QDir>
 #include <QFile>

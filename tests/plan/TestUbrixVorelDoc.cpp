@@ -1,6 +1,7 @@
 #include "support/CDocFixture.h"
 
 #include "common/CXmlFile.h"
+#include "keypads/CKeypadAddressBlock.h"
 
 #include <QFile>
 #include <QSettings>
@@ -62,7 +63,6 @@ void TestUbrixVorelDoc::newPlanHoldsEmptyLayout() {
     QCOMPARE(fixture.doc().plan().first_child().type(), pugi::node_declaration);
     QVERIFY(!fixture.doc().hasTemplate());
     QCOMPARE(fixture.doc().templatePath(), QStringLiteral("Template"));
-    QCOMPARE(fixture.doc().mapMode(), 0);
     QVERIFY(fixture.doc().firewallSuspect().load());
 }
 
@@ -261,7 +261,7 @@ void TestUbrixVorelDoc::indexFollowsLoadedPlan() {
 
 void TestUbrixVorelDoc::keypadBlockDefaults() {
     CDocFixture fixture;
-    const CKeypadAddressBlock& block = fixture.doc().keypadAddressBlock();
+    const CKeypadAddressBlock block = CKeypadAddressBlock::fromSettings(fixture.settings());
     const std::array<std::array<int, 5>, 6> expected{{{1, 1, 0, 1, 5},
                                                       {1, 2, 0, 1, 5},
                                                       {1, 1, 0, 1, 4},

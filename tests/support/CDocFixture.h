@@ -2,8 +2,8 @@
 
 #include "common/CManualClock.h"
 #include "common/CRecordingNotifier.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "settings/CSettings.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "common/CManualClock.h"
 #include "common/CRecordingNotifier.h"
-#include "plan/CInboundQueue.h"
+#include "transport/CInboundQueue.h"
 #include "transport/CSerialPort.h"
 #include "transport/CTransport.h"
 #include "transport/CUsbPortFinder.h"

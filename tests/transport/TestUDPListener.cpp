@@ -1,7 +1,7 @@
 #include "common/CManualClock.h"
-#include "plan/CInboundQueue.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
+#include "transport/CInboundQueue.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CUDPListener.h"
 

@@ -1,5 +1,5 @@
 #include "UploadTestSupport.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "upload/CBusUpload.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "UploadTestSupport.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "protocol/CValueValidator.h"
 #include "upload/CGatewayUpload.h"
 

@@ -2,7 +2,7 @@
 
 #include "CBusPlan.h"
 #include "common/CXPathQuery.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "protocol/CCommands.h"
 #include "transport/CIpv4Address.h"
 

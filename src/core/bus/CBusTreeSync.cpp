@@ -1,8 +1,8 @@
 #include "CBusTreeSync.h"
 
 #include "CBusPlan.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CEnteredSetting.h"
-#include "plan/CUbrixVorelDoc.h"
 
 #include <QTimer>
 

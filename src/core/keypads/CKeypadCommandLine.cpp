@@ -1,10 +1,10 @@
 #include "CKeypadCommandLine.h"
 
-#include "CKeypadAddress.h"
-#include "CKeypadNumber.h"
 #include "CLedLevels.h"
 #include "CSunColours.h"
+#include "protocol/CKeypadAddress.h"
 #include "protocol/CKeypadCommands.h"
+#include "protocol/CKeypadNumber.h"
 
 #include <optional>
 

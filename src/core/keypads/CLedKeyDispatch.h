@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CKeypadAddress.h"
-#include "KeypadTypes.h"
+#include "protocol/CKeypadAddress.h"
+#include "protocol/KeypadTypes.h"
 
 #include <QByteArray>
 #include <optional>

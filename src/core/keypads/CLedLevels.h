@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeypadTypes.h"
+#include "protocol/KeypadTypes.h"
 
 #include <QString>
 #include <array>

@@ -1,8 +1,8 @@
 #include "CLedStatus.h"
 
-#include "CKeypadNumber.h"
 #include "CLedLevels.h"
 #include "CStatusValue.h"
+#include "protocol/CKeypadNumber.h"
 
 #include <initializer_list>
 

@@ -1,8 +1,8 @@
 #include "CMotorKeypad.h"
 
-#include "CKeypadNumber.h"
 #include "CStatusValue.h"
 #include "protocol/CKeypadCommands.h"
+#include "protocol/CKeypadNumber.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "keypads/CKeypadAddress.h"
-#include "keypads/KeypadTypes.h"
+#include "CKeypadAddress.h"
+#include "KeypadTypes.h"
 
 #include <QByteArray>
 #include <optional>

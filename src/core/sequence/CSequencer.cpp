@@ -1,6 +1,6 @@
 #include "CSequencer.h"
 
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 
 #include "CIpv4Address.h"
 
+#include "CInboundQueue.h"
 #include "common/IClock.h"
-#include "plan/CInboundQueue.h"
 #include "protocol/CTrafficLine.h"
 
 #include <fcntl.h>

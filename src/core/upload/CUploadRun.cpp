@@ -3,8 +3,8 @@
 #include "CUploadCompare.h"
 #include "CUploadTexts.h"
 #include "common/CXmlText.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CEnteredSetting.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "sequence/CSequenceRun.h"
 #include "sequence/CSequencer.h"
 

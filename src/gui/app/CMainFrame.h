@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CViewContext.h"
-#include "plan/CReplyDrain.h"
+#include "document/CReplyDrain.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -2,11 +2,12 @@
 
 #include "CMainFrame.h"
 #include "CMessageBoxNotifier.h"
+#include "CViewState.h"
 #include "Version.h"
 #include "common/CQtTimerSource.h"
 #include "common/CSystemClock.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "sequence/CSequencer.h"
 #include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
@@ -81,7 +82,9 @@ bool CUbrixVorelApp::InitInstance() {
     if (!m_doc->newPlan()) {
         return false;
     }
-    const CViewContext context{*m_doc, *m_transport, *m_settings, *m_sequencer};
+    m_viewState = std::make_unique<CViewState>();
+    m_viewState->keypads = CKeypadAddressBlock::fromSettings(*m_settings);
+    const CViewContext context{*m_doc, *m_transport, *m_settings, *m_sequencer, *m_viewState};
     m_frame = std::make_unique<CMainFrame>(context, CSettings::newerReleaseAnnounced(*m_store));
     m_frame->show();
     m_started = true;

@@ -16,6 +16,7 @@ class CSequencer;
 class CSettings;
 class CTransport;
 class CUpdateCheck;
+struct CViewState;
 class CUbrixVorelDoc;
 class IClock;
 class IUserNotifier;
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<CQtTimerSource> m_timers;
     std::unique_ptr<CSequencer> m_sequencer;
     std::unique_ptr<CUpdateCheck> m_updateCheck;
+    std::unique_ptr<CViewState> m_viewState;
     std::unique_ptr<CMainFrame> m_frame;
     int m_versionMajor = 0;
     int m_versionMinor = 0;

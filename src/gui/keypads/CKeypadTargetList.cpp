@@ -1,6 +1,6 @@
 #include "CKeypadTargetList.h"
 
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
 

@@ -3,7 +3,7 @@
 #include "app/IFrameChild.h"
 #include "controls/CmyButton.h"
 #include "controls/CmySlider.h"
-#include "keypads/KeypadTypes.h"
+#include "protocol/KeypadTypes.h"
 
 #include <QDialog>
 #include <QHash>

@@ -5,8 +5,9 @@
 #include "Cvpad_basic.h"
 #include "Cvpad_motor.h"
 #include "app/CMainFrame.h"
+#include "app/CViewState.h"
 #include "app/WindowMessages.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 
 namespace {
 
@@ -25,17 +26,17 @@ void CKeypadWindows::registerWith(CMainFrame& frame) {
     using namespace vorel::umw;
     frame.setChildFactory(kLedKeypad, [](CMainFrame& owner) {
         const CViewContext& context = owner.context();
-        return connected(owner, new Cvpad(context.doc, context.transport,
-                                          context.doc.keypadAddressBlock(), &owner));
+        return connected(owner,
+                         new Cvpad(context.doc, context.transport, context.state.keypads, &owner));
     });
     frame.setChildFactory(
         kBasicKeypad, [](CMainFrame& owner) { return connected(owner, new Cvpad_basic(&owner)); });
     frame.setChildFactory(kMotorKeypad, [](CMainFrame& owner) {
         const CViewContext& context = owner.context();
         // The LED keypad opened later starts here too.
-        context.doc.setKeypadStart(CKeypadAddressBlock::kKeypadEntry, {1, 1, 1});
-        return connected(owner, new Cvpad_motor(context.doc, context.transport,
-                                                context.doc.keypadAddressBlock(), &owner));
+        context.state.keypads.setStart(CKeypadAddressBlock::kKeypadEntry, {1, 1, 1});
+        return connected(
+            owner, new Cvpad_motor(context.doc, context.transport, context.state.keypads, &owner));
     });
     frame.setChildFactory(kSunDialog, [](CMainFrame& owner) {
         auto* sun = new CSun(&owner);

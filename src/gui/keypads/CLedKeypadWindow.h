@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CKeypadWindow.h"
-#include "keypads/CKeypadAddress.h"
 #include "keypads/CLedKeyDispatch.h"
+#include "protocol/CKeypadAddress.h"
 
 #include <optional>
 

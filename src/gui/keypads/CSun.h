@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CKeypadWindow.h"
-#include "keypads/CKeypadAddress.h"
+#include "protocol/CKeypadAddress.h"
 
 #include <array>
 #include <optional>

@@ -4,9 +4,9 @@
 #include "CKeypadTargetList.h"
 #include "app/WindowMessages.h"
 #include "controls/CmySlider.h"
+#include "keypads/CKeypadAddressBlock.h"
 #include "keypads/CLedLevels.h"
 #include "keypads/CLedStatus.h"
-#include "plan/CKeypadAddressBlock.h"
 #include "protocol/CKeypadCommands.h"
 
 #include <QGridLayout>

@@ -5,7 +5,7 @@
 #include "CKeypadTargetList.h"
 #include "app/WindowMessages.h"
 #include "controls/CmySlider.h"
-#include "plan/CKeypadAddressBlock.h"
+#include "keypads/CKeypadAddressBlock.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

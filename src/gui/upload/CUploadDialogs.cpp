@@ -5,12 +5,13 @@
 #include "app/CDialogService.h"
 #include "app/CModalRunner.h"
 #include "app/CViewContext.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "app/CViewState.h"
+#include "document/CUbrixVorelDoc.h"
 
 #include <memory>
 
 int CUploadDialogs::open(const CViewContext& context, QWidget* parent) {
-    return open(context, context.doc.mapMode(), parent);
+    return open(context, context.state.mapMode, parent);
 }
 
 int CUploadDialogs::open(const CViewContext& context, int mapMode, QWidget* parent) {

@@ -1,8 +1,8 @@
 #include "CTemplateAdd.h"
 
 #include "common/CXmlError.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CModelTemplates.h"
-#include "plan/CUbrixVorelDoc.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

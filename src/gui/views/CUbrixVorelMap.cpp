@@ -5,14 +5,15 @@
 #include "CTemplateAdd.h"
 #include "app/CModalRunner.h"
 #include "app/CPopupMenus.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "common/CXPathNumber.h"
 #include "common/CXmlError.h"
 #include "controls/CPropertyList.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CModelTemplateFolder.h"
 #include "plan/CPropertyLabel.h"
 #include "plan/CPropertyRows.h"
-#include "plan/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "project/CProjectLookup.h"
 #include "tree/CNodeKind.h"
@@ -130,17 +131,17 @@ void CUbrixVorelMap::connectForm() {
 }
 
 void CUbrixVorelMap::OnInitialUpdate() {
-    const int mode = m_context.doc.mapMode();
+    const int mode = m_context.state.mapMode;
     m_devices->setChecked(mode == CProjectTreeModel::kDeviceMode);
     m_ubrix->setChecked(mode == CProjectTreeModel::kGatewayMode);
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
 }
 
 void CUbrixVorelMap::selectMode(int mode) {
-    if (m_context.doc.mapMode() == mode) {
+    if (m_context.state.mapMode == mode) {
         return;
     }
-    m_context.doc.setMapMode(mode);
+    m_context.state.mapMode = mode;
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
 }
 
@@ -162,7 +163,7 @@ void CUbrixVorelMap::OnUpdate(quint32 hint) {
 // A rebuild brings the tree to the project: the items that stay keep their place, so the
 // tree stays open and selected where it was.
 void CUbrixVorelMap::rebuildTree(quint32 hint) {
-    const int mode = m_context.doc.mapMode();
+    const int mode = m_context.state.mapMode;
     const pugi::xml_document* project = m_context.doc.templateDocument();
     if ((hint & CUbrixVorelDoc::kHintRestructured) != 0) {
         m_list->clearRows();
@@ -179,7 +180,7 @@ void CUbrixVorelMap::rebuildTree(quint32 hint) {
 }
 
 void CUbrixVorelMap::selectAnnounced(quint32 hint) {
-    if (m_context.doc.mapMode() != CProjectTreeModel::kDeviceMode ||
+    if (m_context.state.mapMode != CProjectTreeModel::kDeviceMode ||
         (hint & CUbrixVorelDoc::kHintDeviceAnnounced) == 0) {
         return;
     }
@@ -300,7 +301,7 @@ void CUbrixVorelMap::OnBnClickedButtonDelete() {
 
 void CUbrixVorelMap::OnBnClickedButtonUpload() {
     if (m_startUpload) {
-        m_startUpload(m_context.doc.mapMode(), this);
+        m_startUpload(m_context.state.mapMode, this);
     }
 }
 

@@ -7,7 +7,7 @@
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
 #include "controls/CPropertyList.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
 #include "sequence/CBroadcastQuery.h"

@@ -6,7 +6,7 @@
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
 #include "controls/MyEdit.h"
-#include "plan/CUbrixVorelDoc.h"
+#include "document/CUbrixVorelDoc.h"
 #include "protocol/CCommands.h"
 #include "protocol/CTrafficExport.h"
 #include "settings/CSettings.h"

@@ -1,14 +1,10 @@
 #pragma once
 
-#include "CEnteredSetting.h"
-#include "CInboundQueue.h"
-#include "CKeypadAddressBlock.h"
-#include "CPlanIndex.h"
-#include "CSplitReply.h"
-#include "CTrafficHistory.h"
-#include "CTrafficLog.h"
+#include "plan/CEnteredSetting.h"
+#include "plan/CPlan.h"
 #include "project/CProject.h"
 #include "project/CProjectPlace.h"
+#include "traffic/CTraffic.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -16,31 +12,33 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
-#include <string>
 
 class CErrorLog;
 class CSettings;
 class IUserNotifier;
 struct CTemplatePlan;
 
-// The program's model: the plan (what the devices reported), the template (the project
-// being edited) and the validation schema, with the inbound queue, the traffic history
-// and its log. Views never poll it: every change ends in updateAllViews(hint).
+// The program's document: the plan (what the devices reported, CPlan), the template (the
+// project being edited, CProject) and the validation schema, with the traffic (the inbound
+// queue, the history and its log, CTraffic). It offers every operation on them in one
+// place and tells the views: views never poll it, every change ends in
+// updateAllViews(hint).
 class CUbrixVorelDoc : public QObject {
     Q_OBJECT
 
 public:
     // The hints of updateAllViews().
-    static constexpr quint32 kHintNone = 0;
-    static constexpr quint32 kHintDeviceAnnounced = 1;
-    static constexpr quint32 kHintSettings = 2;
-    static constexpr quint32 kHintGatewayAdded = 8;
-    static constexpr quint32 kHintRestructured = 16;
-    static constexpr quint32 kHintTrafficLine = 32;
+    static constexpr quint32 kHintNone = CPlan::kHintNone;
+    static constexpr quint32 kHintDeviceAnnounced = CPlan::kHintDeviceAnnounced;
+    static constexpr quint32 kHintSettings = CPlan::kHintSettings;
+    static constexpr quint32 kHintGatewayAdded = CPlan::kHintGatewayAdded;
+    static constexpr quint32 kHintRestructured = CPlan::kHintRestructured;
+    static constexpr quint32 kHintTrafficLine = CPlan::kHintTrafficLine;
 
     CUbrixVorelDoc(CSettings& settings, IUserNotifier& notifier, CErrorLog& errorLog,
                    QObject* parent = nullptr);
@@ -67,45 +65,40 @@ public:
     // log, shown at once like a received line but never taken for a reply.
     void addLogEntry(const QByteArray& line);
 
-    void addGatewayToNetwork(QByteArrayView ip);
-    void NetAddDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name);
-    void removeBusDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name);
+    void addGatewayToNetwork(QByteArrayView ip) { m_plan.addGatewayToNetwork(ip); }
+    void NetAddDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name) {
+        m_plan.NetAddDevice(ip, value, name);
+    }
+    void removeBusDevice(QByteArrayView ip, QByteArrayView value, QByteArrayView name) {
+        m_plan.removeBusDevice(ip, value, name);
+    }
 
-    // Removals from the plan. They keep the plan's index true and tell no view: the caller
-    // changes its own tree and decides what else to update. Each raises CXmlError only
-    // when the XML layer fails.
-    //
-    // Every gateway: each UBRIX under Device_Configuration and under Network_Configuration
-    // (which takes the bus devices heard behind them along).
-    void clearGateways();
-    // The settings of the gateway at ip: every element below its UBRIX; the element stays,
-    // empty, with its IP.
-    void clearGatewaySettings(QByteArrayView ip);
-    // A bus device by its own identifying attribute ("UID" or "SN") and number: its
-    // configuration and its entries under every gateway. An SN entry never takes the UID
-    // device of the same number along.
-    void removeDevice(QByteArrayView attribute, quint32 number);
-    // A gateway with what is known of its bus: the configuration of every device heard
-    // behind it (by each entry's own attribute), those entries, and every UBRIX at ip.
-    void removeGateway(QByteArrayView ip);
-    // Every DEVICE and every UBRIX of the plan.
-    void clearAll();
+    // Removals from the plan (see CPlan): each ends in planElementsRemoved(), and raises
+    // CXmlError only when the XML layer fails.
+    void clearGateways() { m_plan.clearGateways(); }
+    void clearGatewaySettings(QByteArrayView ip) { m_plan.clearGatewaySettings(ip); }
+    void removeDevice(QByteArrayView attribute, quint32 number) {
+        m_plan.removeDevice(attribute, number);
+    }
+    void removeGateway(QByteArrayView ip) { m_plan.removeGateway(ip); }
+    void clearAll() { m_plan.clearAll(); }
 
-    void startLogging();
-    void stopLogging();
-    bool isLogging() const;
+    void startLogging() { m_traffic.startLogging(); }
+    void stopLogging() { m_traffic.stopLogging(); }
+    bool isLogging() const { return m_traffic.isLogging(); }
 
     void writeErrorLog(const QByteArray& report);
     void notifyViews(quint32 hint) { emit updateAllViews(hint); }
 
-    CInboundQueue& inboundQueue() { return m_inbound; }
-    std::atomic<bool>& firewallSuspect() { return m_firewallSuspect; }
-    const std::deque<QByteArray>& trafficHistory() const { return m_history.lines(); }
-    void clearTrafficHistory() { m_history.clear(); }
-    const CTrafficLog& trafficLog() const { return m_log; }
+    CTraffic& traffic() { return m_traffic; }
+    CInboundQueue& inboundQueue() { return m_traffic.inboundQueue(); }
+    std::atomic<bool>& firewallSuspect() { return m_traffic.firewallSuspect(); }
+    const std::deque<QByteArray>& trafficHistory() const { return m_traffic.history(); }
+    void clearTrafficHistory() { m_traffic.clearHistory(); }
+    const CTrafficLog& trafficLog() const { return m_traffic.log(); }
 
     // The plan changes only through the document's operations.
-    const pugi::xml_document& plan() const { return m_plan; }
+    const pugi::xml_document& plan() const { return m_plan.document(); }
     const pugi::xml_document& schema() const { return m_schema; }
     bool hasTemplate() const { return m_project.exists(); }
     const pugi::xml_document* templateDocument() const { return m_project.document(); }
@@ -139,18 +132,12 @@ public:
     // Whether the project has changes that no save has written.
     bool isTemplateModified() const { return m_project.isModified(); }
 
-    int mapMode() const { return m_mapMode; }
-    void setMapMode(int mode) { m_mapMode = mode; }
-    const CKeypadAddressBlock& keypadAddressBlock() const { return m_keypads; }
-    // Changes where keypads opened later start (the motor keypad moves entry 6 to 1.1.1).
-    void setKeypadStart(int entry, const CKeypadAddress& address) {
-        m_keypads.setStart(entry, address);
-    }
-
 signals:
     void updateAllViews(quint32 hint);
     // A setting reply was entered into the plan (before the drain's final update).
     void settingEntered(const CEnteredSetting& setting);
+    // Elements left the plan: views drop what stood for them.
+    void planElementsRemoved();
     // The project changed, was opened or saved: its content or its unsaved-changes mark.
     void templateChanged();
 
@@ -158,19 +145,7 @@ private:
     // Drains until the queue is empty, a line ends the drain, or the deadline passed; true
     // in the last case.
     bool drain(const QDeadlineTimer& deadline);
-    void appendToHistory(QByteArray line);
-    bool openLog();
-    // Each returns false when the drain must stop at this line.
-    bool handleLine(const QByteArray& line, quint32& hint);
-    void announceUid(const QByteArray& line, quint32& hint);
-    void announceSerial(const QByteArray& line, quint32& hint);
-    void enterSetting(const CSplitReply& reply, quint32& hint);
-    std::vector<pugi::xml_node> findOrCreateDevice(const CSplitReply& reply, const std::string& id);
-    void insertAnnouncedDevice(const char* name, const std::string& text, long long number);
-    void addGatewayToNetworkUnguarded(const std::string& ip);
     void loadSchema();
-    // Removes every node the selection holds, the deepest first, and forgets the index.
-    void removeSelected(const pugi::xpath_node_set& selected);
     const pugi::xml_document& requireProject() const;
     // Does a planned project edit, or tells its refusal; the device it leaves when done.
     std::optional<CProjectDevice> carryOut(const CTemplatePlan& plan);
@@ -178,20 +153,12 @@ private:
     std::optional<CProjectDevice> beginProject(std::unique_ptr<pugi::xml_document> model,
                                                bool gateway);
 
-    CSettings& m_settings;
     IUserNotifier& m_notifier;
     CErrorLog& m_errorLog;
     std::function<void()> m_updateCheck;
 
-    CTrafficHistory m_history;
-    CTrafficLog m_log;
-    CInboundQueue m_inbound;
-    pugi::xml_document m_plan;
-    CPlanIndex m_planIndex{m_plan};
-    bool m_planMade = false;
+    CTraffic m_traffic;
+    CPlan m_plan;
     pugi::xml_document m_schema;
     CProject m_project;
-    int m_mapMode = 0;
-    std::atomic<bool> m_firewallSuspect{true};
-    CKeypadAddressBlock m_keypads;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keypads/CKeypadAddress.h"
+#include "protocol/CKeypadAddress.h"
 
 #include <array>
 #include <cstdint>

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "keypads/CKeypadAddressBlock.h"
+
+// What the views remember between view switches: a view is made anew at every switch,
+// and this outlives them all.
+struct CViewState {
+    // The project view's mode: 0 shows the gateways, 1 the bus devices.
+    int mapMode = 0;
+    // Where keypads opened later start (the motor keypad moves its entry to 1.1.1).
+    CKeypadAddressBlock keypads;
+};
