@@ -80,10 +80,7 @@ void CUbrixVorelTMap::buildForm() {
     // The page the list shows says where its values go, wherever the selection has moved;
     // a device always gets its values in upper case.
     m_commit = std::make_unique<CValueCommit>(
-        *m_list,
-        [this](const QString& rowLabel, const QString& value, QString& refusal) {
-            return m_page->command(rowLabel, value, refusal);
-        },
+        *m_list, m_page,
         [this](const QByteArray& command) { return send(command, m_page->gatewayAddress); },
         &CValueValidator::busDeviceForm);
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);

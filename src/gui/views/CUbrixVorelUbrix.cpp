@@ -55,14 +55,9 @@ void CUbrixVorelUbrix::buildForm() {
 
     m_list = new CPropertyList(this);
     // The page the list shows says where its values go, wherever the selection has moved.
-    m_commit = std::make_unique<CValueCommit>(
-        *m_list,
-        [this](const QString& rowLabel, const QString& value, QString& refusal) {
-            return m_page->command(rowLabel, value, refusal);
-        },
-        [this](const QByteArray& command) {
-            return m_context.transport.SendText(command, m_page->address());
-        });
+    m_commit = std::make_unique<CValueCommit>(*m_list, m_page, [this](const QByteArray& command) {
+        return m_context.transport.SendText(command, m_page->address());
+    });
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelUbrix::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelUbrix::commit);
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class CPropertyList;
 
@@ -24,6 +25,15 @@ public:
     using Form = std::function<QString(const QString& typed)>;
 
     CValueCommit(CPropertyList& list, Command command, Send send, Form form = {});
+    // The commit of the page a view keeps in page: its command(rowLabel, value, refusal).
+    template <class Page>
+    CValueCommit(CPropertyList& list, const std::optional<Page>& page, Send send, Form form = {})
+        : CValueCommit(
+              list,
+              [&page](const QString& rowLabel, const QString& value, QString& refusal) {
+                  return page->command(rowLabel, value, refusal);
+              },
+              std::move(send), std::move(form)) {}
 
     // The list shows a page: the values it shows now are what a refused one goes back to.
     void pageListed();
