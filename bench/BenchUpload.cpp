@@ -91,14 +91,12 @@ QByteArray projectDevice(const QByteArray& key, const QByteArray& type,
     QByteArray top = "<TYPE>" + type + "</TYPE>";
     QMap<QByteArray, QByteArray> groups;  // "port|group" -> members
     for (const CSimSetting& setting : settings.all()) {
-        const CSimPath& path = setting.path;
+        const CSettingAddress& path = setting.address;
         if (changes == 0 || path.group == "NETWORK" || path.group == "UDP" || path.key == "NAME" ||
             path.key == "TYPE") {
             continue;
         }
-        const pugi::xml_node entry =
-            schema.setting(type.toStdString(), path.port.toStdString(), path.group.toStdString(),
-                           path.key.toStdString());
+        const pugi::xml_node entry = schema.setting(type.toStdString(), path);
         const auto value = entry ? otherValue(entry, setting.value) : std::nullopt;
         if (!value || path.group.isEmpty()) {
             continue;
@@ -164,7 +162,7 @@ int missingOnSite(const CSimSite& site, const CUploadSummary& summary, bool busD
             if (!row.isSent()) {
                 continue;
             }
-            const CSimPath path = CSimPath::parse(row.placeText()).value_or(CSimPath());
+            const CSettingAddress& path = row.setting.address;
             const CSimSettings* settings = nullptr;
             for (const CSimGateway& gateway : site.gateways()) {
                 if (!busDevices &&

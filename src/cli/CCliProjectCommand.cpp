@@ -11,7 +11,6 @@
 #include "project/CProjectAddress.h"
 #include "project/CProjectCheck.h"
 #include "project/CProjectLookup.h"
-#include "protocol/CSettingPath.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -217,25 +216,20 @@ int CCliProjectCommand::set(CCliSession& session) const {
         return CCliExit::kRefused;
     }
     // The path reads as a reply's path does: a first component of one letter is a port.
-    const std::optional<CSettingPath> split = CSettingPath::parse(m_path.toLatin1());
-    if (!split) {
+    const std::optional<CSettingAddress> address = CSettingAddress::parse(m_path.toLatin1());
+    if (!address) {
         session.report(QStringLiteral("%1 names no setting").arg(m_path));
         return CCliExit::kUsage;
     }
-    CProjectPlace place{*device, {}};
-    if (!split->port.isEmpty()) {
-        place.steps.push_back({"PORT", "P", split->port.toStdString()});
-    }
-    if (!split->group.isEmpty()) {
-        place.steps.push_back({split->group.toStdString(), {}, {}});
-    }
+    const CProjectPlace place = CProjectPlace::holding(*device, *address);
     if (!CProjectLookup::section(*session.document().templateDocument(), place)) {
         session.report(QStringLiteral("The project has no setting %1 there.").arg(m_path));
         return CCliExit::kRefused;
     }
-    const std::optional<QString> index =
-        split->index.isEmpty() ? std::nullopt : std::optional(QString::fromLatin1(split->index));
-    if (!session.document().setTemplateValue(place, QString::fromLatin1(split->key), index,
+    const std::optional<QString> index = address->index.isEmpty()
+                                             ? std::nullopt
+                                             : std::optional(QString::fromLatin1(address->index));
+    if (!session.document().setTemplateValue(place, QString::fromLatin1(address->key), index,
                                              m_value)) {
         return CCliExit::kRefused;
     }

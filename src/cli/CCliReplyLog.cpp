@@ -11,26 +11,12 @@ QByteArray deviceKey(const QByteArray& sender, long long uid) {
     return sender + ' ' + QByteArray::number(uid);
 }
 
-QByteArray pathOf(const CSplitReply& reply) {
-    QByteArray path;
-    for (const QByteArray* part : {&reply.port, &reply.group, &reply.key, &reply.index}) {
-        if (part->isEmpty()) {
-            continue;
-        }
-        if (!path.isEmpty()) {
-            path += '.';
-        }
-        path += *part;
-    }
-    return path;
-}
-
 }  // namespace
 
 void CCliReplyLog::add(QByteArrayView line) {
     const CSplitReply reply = CReplySplitter::split(line);
     if (reply.kind == CSplitReply::GatewaySetting) {
-        m_gatewaySettings.append({reply.sender, pathOf(reply), reply.value});
+        m_gatewaySettings.append({reply.sender, reply.address.text(), reply.value});
     } else if (reply.kind == CSplitReply::DeviceSetting) {
         const long long uid = CXPathNumber::leadingInteger(reply.identifier.toStdString());
         m_answeredDevices.insert(deviceKey(reply.sender, uid));

@@ -69,12 +69,12 @@ QString CCliSetCommand::configure(const QCommandLineParser& parser, const QStrin
         return QStringLiteral("set takes PATH=VALUE, not %1").arg(assignment);
     }
     const CValueValidator::Result path = CValueValidator::check(assignment.left(equals));
-    const std::optional<CSettingPath> parts =
-        path.accepted() ? CSettingPath::parse(path.wire) : std::nullopt;
-    if (!parts) {
+    const std::optional<CSettingAddress> address =
+        path.accepted() ? CSettingAddress::parse(path.wire) : std::nullopt;
+    if (!address) {
         return QStringLiteral("%1 names no setting").arg(assignment.left(equals));
     }
-    m_path = *parts;
+    m_address = *address;
     // A device gets its values in capitals, as the bus view sends them.
     const QString typed = assignment.mid(equals + 1);
     const CValueValidator::Result value =
@@ -99,18 +99,16 @@ int CCliSetCommand::run(CCliSession& session) {
         return failed;
     }
     const QByteArray gateway = CIpv4Address::toDotted(*address);
-    const QByteArray path = m_path.text();
+    const QByteArray path = m_address.text();
     const QByteArray uid = m_uid ? QByteArray::number(*m_uid) : QByteArray();
     // Whose setting: the gateway's own, or that of the device with the UID on its bus.
     const auto isTarget = [&](const CEnteredSetting& setting) {
-        return setting.gateway == gateway && setting.path() == path &&
+        return setting.gateway == gateway && setting.address.text() == path &&
                (m_uid ? !setting.isGateway() && setting.number == uid : setting.isGateway());
     };
     const auto command = [&](const QByteArray& value) {
-        return m_uid ? CCommands::busDeviceSetting(*m_uid, m_path.port, m_path.group, m_path.key,
-                                                   m_path.index, value, ";")
-                     : CCommands::gatewaySetting(m_path.port, m_path.group, m_path.key,
-                                                 m_path.index, value, ";");
+        return m_uid ? CCommands::busDeviceSetting(*m_uid, m_address, value, ";")
+                     : CCommands::gatewaySetting(m_address, value, ";");
     };
     std::optional<QByteArray> reported;
     QObject::connect(&session.document(), &CUbrixVorelDoc::settingEntered, &session.document(),

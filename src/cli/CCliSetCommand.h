@@ -2,7 +2,7 @@
 
 #include "CCliCommand.h"
 
-#include "protocol/CSettingPath.h"
+#include "address/CSettingAddress.h"
 
 #include <QByteArray>
 #include <optional>
@@ -20,7 +20,7 @@ public:
 
 private:
     QString m_target;
-    CSettingPath m_path;
+    CSettingAddress m_address;
     QByteArray m_value;
     // A bus device's setting: its UID.
     std::optional<quint32> m_uid;

@@ -5,14 +5,14 @@
 
 namespace {
 
-bool isTypePath(const CSimPath& path) {
+bool isTypePath(const CSettingAddress& path) {
     return path.port.isEmpty() && path.group.isEmpty() && path.key == "TYPE" &&
            path.index.isEmpty();
 }
 
 // The settings that show a device drives outputs of that kind: a motor group, or an LED
 // group with levels (a keypad's LED group only lights its own buttons).
-bool isOutputSetting(const CSimPath& path, CSimKeypadChannel::Kind kind) {
+bool isOutputSetting(const CSettingAddress& path, CSimKeypadChannel::Kind kind) {
     if (kind == CSimKeypadChannel::Kind::Motor) {
         return path.group == "MOTOR";
     }
@@ -35,7 +35,7 @@ void CSimBusDevice::addChannel(const CSimKeypadChannel& channel) {
     }
     CSimKeypadChannel& added = m_channels.back();
     for (const CSimSetting& setting : m_settings.all()) {
-        const CSimPath& path = setting.path;
+        const CSettingAddress& path = setting.address;
         if (path.port == channel.port() && path.group == "MOTOR" && path.key == "PRESET" &&
             !path.index.isEmpty()) {
             added.setMotorPreset(path.index.toInt(), setting.value.toInt());
@@ -46,8 +46,8 @@ void CSimBusDevice::addChannel(const CSimKeypadChannel& channel) {
 QList<QByteArray> CSimBusDevice::outputPorts(CSimKeypadChannel::Kind kind) const {
     QList<QByteArray> ports;
     for (const CSimSetting& setting : m_settings.all()) {
-        if (isOutputSetting(setting.path, kind) && !ports.contains(setting.path.port)) {
-            ports.append(setting.path.port);
+        if (isOutputSetting(setting.address, kind) && !ports.contains(setting.address.port)) {
+            ports.append(setting.address.port);
         }
     }
     return ports;
@@ -64,19 +64,20 @@ QList<QByteArray> CSimBusDevice::announcements() const {
     return {announcement()};
 }
 
-QList<QByteArray> CSimBusDevice::report(const CSimPath& pattern) const {
+QList<QByteArray> CSimBusDevice::report(const CSettingAddress& pattern) const {
     QList<QByteArray> replies;
     if (!m_uid || m_faults.silent) {
         return replies;
     }
     for (const CSimSetting* setting : m_settings.matching(pattern)) {
-        replies.append(CSimReplies::deviceSetting(*m_uid, setting->path, reportedValue(*setting)));
+        replies.append(
+            CSimReplies::deviceSetting(*m_uid, setting->address, reportedValue(*setting)));
     }
     return replies;
 }
 
-std::optional<QByteArray> CSimBusDevice::set(const CValidationSchema& schema, const CSimPath& path,
-                                             const QByteArray& value) {
+std::optional<QByteArray> CSimBusDevice::set(const CValidationSchema& schema,
+                                             const CSettingAddress& path, const QByteArray& value) {
     if (!m_uid || m_faults.silent || m_faults.refusesSets) {
         return std::nullopt;
     }
@@ -84,9 +85,9 @@ std::optional<QByteArray> CSimBusDevice::set(const CValidationSchema& schema, co
     if (stored == nullptr) {
         return std::nullopt;
     }
-    return CSimReplies::deviceSetting(*m_uid, stored->path, stored->value);
+    return CSimReplies::deviceSetting(*m_uid, stored->address, stored->value);
 }
 
 QByteArray CSimBusDevice::reportedValue(const CSimSetting& setting) const {
-    return isTypePath(setting.path) ? m_reportedType : setting.value;
+    return isTypePath(setting.address) ? m_reportedType : setting.value;
 }

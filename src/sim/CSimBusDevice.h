@@ -46,9 +46,9 @@ public:
     QByteArray announcement() const;
     // "!UIDn.path=value;" for every setting the pattern asks for (all for an empty one);
     // nothing without a UID.
-    QList<QByteArray> report(const CSimPath& pattern) const;
+    QList<QByteArray> report(const CSettingAddress& pattern) const;
     // Stores the value when the device accepts it and answers with the new value.
-    std::optional<QByteArray> set(const CValidationSchema& schema, const CSimPath& path,
+    std::optional<QByteArray> set(const CValidationSchema& schema, const CSettingAddress& path,
                                   const QByteArray& value);
 
 private:

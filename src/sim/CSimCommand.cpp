@@ -40,7 +40,7 @@ std::optional<quint32> takeNumber(QByteArrayView& text) {
     while (digits < text.size() && isDigit(text[digits])) {
         ++digits;
     }
-    if (!CSimPath::isNumber(text.first(digits))) {
+    if (!CSettingAddress::isNumber(text.first(digits))) {
         return std::nullopt;
     }
     const quint32 number = text.first(digits).toUInt();
@@ -104,7 +104,7 @@ CSimCommand CSimCommand::parseGateway(QByteArrayView path, QByteArrayView value)
         }
         return invalid();
     }
-    const auto parsed = CSimPath::parse(path);
+    const auto parsed = CSettingAddress::parseWellFormed(path);
     if (!parsed) {
         return invalid();
     }
@@ -112,7 +112,7 @@ CSimCommand CSimCommand::parseGateway(QByteArrayView path, QByteArrayView value)
         return make(Kind::GatewayRestart);
     }
     CSimCommand command = make(value == "?" ? Kind::GatewayQuery : Kind::GatewaySet);
-    command.path = *parsed;
+    command.address = *parsed;
     command.value = value.toByteArray();
     return command;
 }
@@ -181,11 +181,11 @@ CSimCommand CSimCommand::parseDevice(Target target, quint32 number, QByteArrayVi
         command.newUid = *uid;
         return command;
     }
-    const auto path = CSimPath::parse(pathText);
+    const auto path = CSettingAddress::parseWellFormed(pathText);
     if (!path || target != Target::Uid) {
         return invalid();
     }
-    command.path = *path;
+    command.address = *path;
     command.kind = value == "?" ? Kind::DeviceQuery : Kind::DeviceSet;
     return command;
 }
@@ -201,13 +201,13 @@ CSimCommand CSimCommand::parseKeypad(QByteArrayView target, QByteArrayView value
         numbers[i] = *number;
         rest = rest.sliced(1);
     }
-    const auto path = CSimPath::parse(rest);
+    const auto path = CSettingAddress::parseWellFormed(rest);
     if (!path || !path->port.isEmpty() || !path->index.isEmpty() || value.isEmpty()) {
         return invalid();
     }
     CSimCommand command = make(Kind::Keypad, Target::Keypad);
     command.keypad = CSimKeypadAddress{numbers[0], numbers[1], numbers[2]};
-    command.path = *path;
+    command.address = *path;
     command.value = value.toByteArray();
     return command;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CSimKeypadAddress.h"
-#include "CSimPath.h"
+#include "address/CSettingAddress.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -34,10 +34,10 @@ public:
 
     Kind kind = Kind::Invalid;
     Target target = Target::None;
-    quint32 number = 0;  // the UID or serial number of the target device
-    quint32 newUid = 0;  // BusArm and DeviceReaddress
-    CSimPath path;       // empty for the whole target
-    QByteArray value;    // as sent, without the terminator
+    quint32 number = 0;       // the UID or serial number of the target device
+    quint32 newUid = 0;       // BusArm and DeviceReaddress
+    CSettingAddress address;  // empty for the whole target
+    QByteArray value;         // as sent, without the terminator
     CSimKeypadAddress keypad;
 
 private:

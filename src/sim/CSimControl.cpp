@@ -90,7 +90,7 @@ QByteArray identifyNote(const CSimBusDevice& device) {
 QByteArray settingLines(const CSimSettings& settings) {
     QByteArray text;
     for (const CSimSetting& setting : settings.all()) {
-        text += setting.path.text() + "=" + setting.value + "\n";
+        text += setting.address.text() + "=" + setting.value + "\n";
     }
     return text.isEmpty() ? QByteArray("no settings\n") : text;
 }

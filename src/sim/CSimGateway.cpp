@@ -9,18 +9,18 @@ namespace {
 using Kind = CSimCommand::Kind;
 using Target = CSimCommand::Target;
 
-CSimPath keyPath(const char* key) {
-    CSimPath path;
+CSettingAddress keyPath(const char* key) {
+    CSettingAddress path;
     path.key = key;
     return path;
 }
 
-bool isTypePath(const CSimPath& path) {
+bool isTypePath(const CSettingAddress& path) {
     return path == keyPath("TYPE");
 }
 
-CSimPath groupPath(const char* group, const char* key) {
-    CSimPath path;
+CSettingAddress groupPath(const char* group, const char* key) {
+    CSettingAddress path;
     path.group = group;
     path.key = key;
     return path;
@@ -69,9 +69,9 @@ QList<QByteArray> CSimGateway::handle(const CSimCommand& command, quint32 sender
     }
     switch (command.kind) {
         case Kind::GatewayQuery:
-            return report(command.path);
+            return report(command.address);
         case Kind::GatewaySet:
-            return set(command.path, command.value, schema);
+            return set(command.address, command.value, schema);
         case Kind::GatewayRestart:
             restart(nowMs);
             return {};
@@ -118,16 +118,16 @@ std::optional<QList<QByteArray>> CSimGateway::pressDiscoverButton(quint32 serial
     return device->announcements() + device->report(keyPath("TYPE"));
 }
 
-QList<QByteArray> CSimGateway::report(const CSimPath& pattern) const {
+QList<QByteArray> CSimGateway::report(const CSettingAddress& pattern) const {
     QList<QByteArray> replies;
     for (const CSimSetting* setting : m_settings.matching(pattern)) {
-        const QByteArray& value = isTypePath(setting->path) ? m_reportedType : setting->value;
-        replies.append(CSimReplies::gatewaySetting(setting->path, value));
+        const QByteArray& value = isTypePath(setting->address) ? m_reportedType : setting->value;
+        replies.append(CSimReplies::gatewaySetting(setting->address, value));
     }
     return replies;
 }
 
-QList<QByteArray> CSimGateway::set(const CSimPath& path, const QByteArray& value,
+QList<QByteArray> CSimGateway::set(const CSettingAddress& path, const QByteArray& value,
                                    const CValidationSchema& schema) {
     if (m_faults.refusesSets) {
         return {};
@@ -136,8 +136,8 @@ QList<QByteArray> CSimGateway::set(const CSimPath& path, const QByteArray& value
     if (stored == nullptr) {
         return {};
     }
-    applyNetworkSetting(stored->path);
-    return {CSimReplies::gatewaySetting(stored->path, stored->value)};
+    applyNetworkSetting(stored->address);
+    return {CSimReplies::gatewaySetting(stored->address, stored->value)};
 }
 
 bool CSimGateway::hears(const CSimArrival& arrival) const {
@@ -147,7 +147,7 @@ bool CSimGateway::hears(const CSimArrival& arrival) const {
     return arrival.address == 0 || arrival.address == m_address;
 }
 
-void CSimGateway::applyNetworkSetting(const CSimPath& path) {
+void CSimGateway::applyNetworkSetting(const CSettingAddress& path) {
     const QByteArray value = m_settings.value(path);
     if (path == groupPath("UDP", "LISTEN_PORT") && portNumber(value)) {
         m_listenPort = portNumber(value);
@@ -190,7 +190,7 @@ QList<QByteArray> CSimGateway::queryDevices(const CSimCommand& command) const {
     QList<QByteArray> replies;
     for (const CSimBusDevice& device : m_devices) {
         if (device.uid() == command.number) {
-            replies.append(device.report(command.path));
+            replies.append(device.report(command.address));
         }
     }
     return replies;
@@ -203,7 +203,7 @@ QList<QByteArray> CSimGateway::setOnDevices(const CSimCommand& command,
         if (device.uid() != command.number) {
             continue;
         }
-        if (const auto echo = device.set(schema, command.path, command.value)) {
+        if (const auto echo = device.set(schema, command.address, command.value)) {
             replies.append(*echo);
         }
     }
@@ -222,7 +222,7 @@ void CSimGateway::identifyDevices(const CSimCommand& command) {
 
 QList<QByteArray> CSimGateway::driveChannels(const CSimCommand& command) {
     QList<QByteArray> replies;
-    const QByteArray family = command.path.text();
+    const QByteArray family = command.address.text();
     for (CSimBusDevice& device : m_devices) {
         for (CSimKeypadChannel& channel : device.channels()) {
             if (channel.address().isReachedBy(command.keypad)) {

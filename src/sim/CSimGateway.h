@@ -66,12 +66,12 @@ public:
     int restartCount() const { return m_restartCount; }
 
 private:
-    QList<QByteArray> report(const CSimPath& pattern) const;
-    QList<QByteArray> set(const CSimPath& path, const QByteArray& value,
+    QList<QByteArray> report(const CSettingAddress& pattern) const;
+    QList<QByteArray> set(const CSettingAddress& path, const QByteArray& value,
                           const CValidationSchema& schema);
     void restart(qint64 nowMs);
     // A stored network setting takes effect at once, as on a real gateway.
-    void applyNetworkSetting(const CSimPath& path);
+    void applyNetworkSetting(const CSettingAddress& path);
     QList<QByteArray> registerBus() const;
     QList<QByteArray> readdress(const CSimCommand& command);
     QList<QByteArray> queryDevices(const CSimCommand& command) const;

@@ -1,7 +1,7 @@
 #include "CSimKeypadChannel.h"
 
-#include "CSimPath.h"
 #include "CSimReplies.h"
+#include "address/CSettingAddress.h"
 
 #include <algorithm>
 #include <optional>
@@ -9,7 +9,7 @@
 namespace {
 
 std::optional<int> number(QByteArrayView text) {
-    if (!CSimPath::isNumber(text)) {
+    if (!CSettingAddress::isNumber(text)) {
         return std::nullopt;
     }
     return text.toInt();

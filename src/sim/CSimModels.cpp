@@ -134,7 +134,7 @@ QList<QByteArray> CSimModels::templateTypes(bool gateways) const {
 
 CSimSettings CSimModels::settingsFor(QByteArrayView type) const {
     CSimSettings settings = m_templates.value(type.toByteArray());
-    CSimPath typePath;
+    CSettingAddress typePath;
     typePath.key = "TYPE";
     settings.set(typePath, type.toByteArray());
     addSchemaDefaults(type, settings);
@@ -151,7 +151,8 @@ void CSimModels::addSchemaDefaults(QByteArrayView type, CSimSettings& settings) 
     auto addSetting = [&](const pugi::xml_node& entry, const QByteArray& group) {
         const QByteArray key = bytes(entry.name());
         const QByteArray boundPort = bytes(entry.attribute("p").value());
-        if (!CSimPath::isName(key) || !CSimPath::isName(group.isEmpty() ? "G" : group)) {
+        if (!CSettingAddress::isName(key) ||
+            !CSettingAddress::isName(group.isEmpty() ? "G" : group)) {
             return;
         }
         QList<QByteArray> homes{boundPort};
@@ -163,7 +164,7 @@ void CSimModels::addSchemaDefaults(QByteArrayView type, CSimSettings& settings) 
         }
         const QByteArray value = CSimDefaults::value(group, key, entry);
         for (const QByteArray& port : homes) {
-            CSimPath path{port, group, key, {}};
+            CSettingAddress path{port, group, key, {}};
             if (settings.hasKey(path)) {
                 continue;
             }
@@ -207,7 +208,7 @@ QSet<QByteArray> CSimModels::indexedKeys(const pugi::xml_node& device) const {
                 if (word == "with") {
                     break;
                 }
-                if (CSimPath::isName(word)) {
+                if (CSettingAddress::isName(word)) {
                     keys.insert(bytes(group.name()) + "." + word);
                 }
             }

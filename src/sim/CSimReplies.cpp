@@ -21,11 +21,12 @@ QByteArray dottedNumbers(std::initializer_list<int> values) {
 
 }  // namespace
 
-QByteArray CSimReplies::gatewaySetting(const CSimPath& path, QByteArrayView value) {
+QByteArray CSimReplies::gatewaySetting(const CSettingAddress& path, QByteArrayView value) {
     return "!" + path.text() + "=" + value.toByteArray() + ";" + kLineEnd;
 }
 
-QByteArray CSimReplies::deviceSetting(quint32 uid, const CSimPath& path, QByteArrayView value) {
+QByteArray CSimReplies::deviceSetting(quint32 uid, const CSettingAddress& path,
+                                      QByteArrayView value) {
     return "!UID" + number(uid) + "." + path.text() + "=" + value.toByteArray() + ";" + kLineEnd;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CSimKeypadAddress.h"
-#include "CSimPath.h"
+#include "address/CSettingAddress.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -13,9 +13,9 @@ public:
     static constexpr const char* kLineEnd = "\r\n";
 
     // "!NETWORK.DHCP=ENABLE;"
-    static QByteArray gatewaySetting(const CSimPath& path, QByteArrayView value);
+    static QByteArray gatewaySetting(const CSettingAddress& path, QByteArrayView value);
     // "!UID12.LED.PRESET.3=255.0.0;"
-    static QByteArray deviceSetting(quint32 uid, const CSimPath& path, QByteArrayView value);
+    static QByteArray deviceSetting(quint32 uid, const CSettingAddress& path, QByteArrayView value);
     // "+UID12;"
     static QByteArray uidAnnouncement(quint32 uid);
     // "+SN812;"

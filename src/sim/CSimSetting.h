@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CSimPath.h"
+#include "address/CSettingAddress.h"
 
 #include <QByteArray>
 
 // One setting of a simulated device and its current value.
 struct CSimSetting {
-    CSimPath path;
+    CSettingAddress address;
     QByteArray value;
 };

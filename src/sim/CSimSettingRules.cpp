@@ -8,21 +8,19 @@ std::string_view view(const QByteArray& text) {
     return std::string_view(text.constData(), static_cast<size_t>(text.size()));
 }
 
-bool schemaAllows(const CValidationSchema& schema, QByteArrayView type, const CSimPath& path,
+bool schemaAllows(const CValidationSchema& schema, QByteArrayView type, const CSettingAddress& path,
                   const QByteArray& value) {
     const std::string typeText = type.toByteArray().toStdString();
     if (!schema.device(typeText)) {
         return true;
     }
-    const pugi::xml_node entry =
-        schema.setting(typeText, view(path.port), view(path.group), view(path.key));
-    return CValidationSchema::allows(entry, view(value));
+    return CValidationSchema::allows(schema.setting(typeText, path), view(value));
 }
 
 }  // namespace
 
 const CSimSetting* CSimSettingRules::store(CSimSettings& settings, const CValidationSchema& schema,
-                                           QByteArrayView type, const CSimPath& path,
+                                           QByteArrayView type, const CSettingAddress& path,
                                            const QByteArray& value) {
     if (value.size() > kMaxValueLength) {
         return nullptr;

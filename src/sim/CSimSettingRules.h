@@ -18,6 +18,6 @@ public:
 
     // The stored setting, or nullptr when the device refuses the command.
     static const CSimSetting* store(CSimSettings& settings, const CValidationSchema& schema,
-                                    QByteArrayView type, const CSimPath& path,
+                                    QByteArrayView type, const CSettingAddress& path,
                                     const QByteArray& value);
 };

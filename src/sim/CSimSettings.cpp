@@ -24,19 +24,19 @@ CSimSettings CSimSettings::fromElement(const pugi::xml_node& device) {
     auto addLeaf = [&settings](const pugi::xml_node& leaf, const QByteArray& port,
                                const QByteArray& group) {
         CSimSetting setting;
-        setting.path.port = port;
-        setting.path.group = group;
-        setting.path.key = text(leaf.name());
-        setting.path.index = text(leaf.attribute("A").value());
+        setting.address.port = port;
+        setting.address.group = group;
+        setting.address.key = text(leaf.name());
+        setting.address.index = text(leaf.attribute("A").value());
         setting.value = text(leaf.text().get());
-        if (CSimPath::isName(setting.path.key) &&
-            (setting.path.index.isEmpty() || CSimPath::isNumber(setting.path.index))) {
+        if (CSettingAddress::isName(setting.address.key) &&
+            (setting.address.index.isEmpty() || CSettingAddress::isNumber(setting.address.index))) {
             settings.m_settings.append(setting);
         }
     };
     auto addGroup = [&addLeaf](const pugi::xml_node& group, const QByteArray& port) {
         const QByteArray name = text(group.name());
-        if (!CSimPath::isName(name)) {
+        if (!CSettingAddress::isName(name)) {
             return;
         }
         for (const pugi::xml_node& leaf : group.children()) {
@@ -73,32 +73,32 @@ CSimSettings CSimSettings::fromElement(const pugi::xml_node& device) {
     return settings;
 }
 
-CSimSetting* CSimSettings::find(const CSimPath& path) {
+CSimSetting* CSimSettings::find(const CSettingAddress& path) {
     for (CSimSetting& setting : m_settings) {
-        if (setting.path == path) {
+        if (setting.address == path) {
             return &setting;
         }
     }
     return nullptr;
 }
 
-const CSimSetting* CSimSettings::find(const CSimPath& path) const {
+const CSimSetting* CSimSettings::find(const CSettingAddress& path) const {
     for (const CSimSetting& setting : m_settings) {
-        if (setting.path == path) {
+        if (setting.address == path) {
             return &setting;
         }
     }
     return nullptr;
 }
 
-QByteArray CSimSettings::value(const CSimPath& path) const {
+QByteArray CSimSettings::value(const CSettingAddress& path) const {
     const CSimSetting* setting = find(path);
     return setting != nullptr ? setting->value : QByteArray();
 }
 
-bool CSimSettings::hasKey(const CSimPath& path) const {
+bool CSimSettings::hasKey(const CSettingAddress& path) const {
     for (const CSimSetting& setting : m_settings) {
-        if (setting.path.sameKey(path)) {
+        if (setting.address.sameKey(path)) {
             return true;
         }
     }
@@ -107,8 +107,8 @@ bool CSimSettings::hasKey(const CSimPath& path) const {
 
 bool CSimSettings::isIndexedAnywhere(QByteArrayView group, QByteArrayView key) const {
     for (const CSimSetting& setting : m_settings) {
-        if (setting.path.group == group && setting.path.key == key &&
-            !setting.path.index.isEmpty()) {
+        if (setting.address.group == group && setting.address.key == key &&
+            !setting.address.index.isEmpty()) {
             return true;
         }
     }
@@ -117,7 +117,7 @@ bool CSimSettings::isIndexedAnywhere(QByteArrayView group, QByteArrayView key) c
 
 bool CSimSettings::hasGroupKeyAnywhere(QByteArrayView group, QByteArrayView key) const {
     for (const CSimSetting& setting : m_settings) {
-        if (setting.path.group == group && setting.path.key == key) {
+        if (setting.address.group == group && setting.address.key == key) {
             return true;
         }
     }
@@ -127,8 +127,8 @@ bool CSimSettings::hasGroupKeyAnywhere(QByteArrayView group, QByteArrayView key)
 QList<QByteArray> CSimSettings::portsHoldingGroup(QByteArrayView group) const {
     QList<QByteArray> found;
     for (const CSimSetting& setting : m_settings) {
-        if (setting.path.group == group && !found.contains(setting.path.port)) {
-            found.append(setting.path.port);
+        if (setting.address.group == group && !found.contains(setting.address.port)) {
+            found.append(setting.address.port);
         }
     }
     return found;
@@ -137,14 +137,14 @@ QList<QByteArray> CSimSettings::portsHoldingGroup(QByteArrayView group) const {
 QList<QByteArray> CSimSettings::ports() const {
     QList<QByteArray> found;
     for (const CSimSetting& setting : m_settings) {
-        if (!setting.path.port.isEmpty() && !found.contains(setting.path.port)) {
-            found.append(setting.path.port);
+        if (!setting.address.port.isEmpty() && !found.contains(setting.address.port)) {
+            found.append(setting.address.port);
         }
     }
     return found;
 }
 
-void CSimSettings::set(const CSimPath& path, const QByteArray& value) {
+void CSimSettings::set(const CSettingAddress& path, const QByteArray& value) {
     if (CSimSetting* existing = find(path)) {
         existing->value = value;
         return;
@@ -152,10 +152,10 @@ void CSimSettings::set(const CSimPath& path, const QByteArray& value) {
     insertGrouped(CSimSetting{path, value});
 }
 
-QList<const CSimSetting*> CSimSettings::matching(const CSimPath& pattern) const {
+QList<const CSimSetting*> CSimSettings::matching(const CSettingAddress& pattern) const {
     QList<const CSimSetting*> found;
     for (const CSimSetting& setting : m_settings) {
-        if (pattern.isEmpty() || setting.path.answers(pattern)) {
+        if (pattern.isEmpty() || setting.address.answers(pattern)) {
             found.append(&setting);
         }
     }
@@ -165,8 +165,8 @@ QList<const CSimSetting*> CSimSettings::matching(const CSimPath& pattern) const 
 void CSimSettings::insertGrouped(CSimSetting setting) {
     qsizetype after = -1;
     for (qsizetype i = 0; i < m_settings.size(); ++i) {
-        const CSimPath& path = m_settings[i].path;
-        if (path.port == setting.path.port && path.group == setting.path.group) {
+        const CSettingAddress& path = m_settings[i].address;
+        if (path.port == setting.address.port && path.group == setting.address.group) {
             after = i;
         }
     }

@@ -17,10 +17,10 @@ public:
     const QList<CSimSetting>& all() const { return m_settings; }
     qsizetype size() const { return m_settings.size(); }
 
-    CSimSetting* find(const CSimPath& path);
-    const CSimSetting* find(const CSimPath& path) const;
-    QByteArray value(const CSimPath& path) const;
-    bool hasKey(const CSimPath& path) const;
+    CSimSetting* find(const CSettingAddress& path);
+    const CSimSetting* find(const CSettingAddress& path) const;
+    QByteArray value(const CSettingAddress& path) const;
+    bool hasKey(const CSettingAddress& path) const;
     // Whether the key exists with an index anywhere on the device, whatever the port.
     bool isIndexedAnywhere(QByteArrayView group, QByteArrayView key) const;
     bool hasGroupKeyAnywhere(QByteArrayView group, QByteArrayView key) const;
@@ -30,8 +30,8 @@ public:
 
     // Sets the value, adding the setting after the last one of its port and group when
     // it is new.
-    void set(const CSimPath& path, const QByteArray& value);
-    QList<const CSimSetting*> matching(const CSimPath& pattern) const;
+    void set(const CSettingAddress& path, const QByteArray& value);
+    QList<const CSimSetting*> matching(const CSettingAddress& pattern) const;
 
 private:
     void insertGrouped(CSimSetting setting);

@@ -6,15 +6,15 @@
 
 namespace {
 
-CSimPath path(const char* group, const char* key) {
-    CSimPath made;
+CSettingAddress path(const char* group, const char* key) {
+    CSettingAddress made;
     made.group = group;
     made.key = key;
     return made;
 }
 
 // Sets a setting only where the model has it.
-void setIfPresent(CSimSettings& settings, const CSimPath& where, const QByteArray& value) {
+void setIfPresent(CSimSettings& settings, const CSettingAddress& where, const QByteArray& value) {
     if (settings.find(where) != nullptr) {
         settings.set(where, value);
     }

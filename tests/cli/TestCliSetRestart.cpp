@@ -3,7 +3,7 @@
 #include "support/TestSupport.h"
 
 #include "CSimNetwork.h"
-#include "CSimPath.h"
+#include "address/CSettingAddress.h"
 #include "transport/CIpv4Address.h"
 
 #include <QTest>
@@ -50,7 +50,7 @@ void TestCliSetRestart::initTestCase() {
 
 QByteArray TestCliSetRestart::simulated(int gateway, const QByteArray& path) const {
     return m_site->withSite([gateway, path](CSimSite& site) {
-        return site.gateways()[gateway].settings().value(*CSimPath::parse(path));
+        return site.gateways()[gateway].settings().value(*CSettingAddress::parseWellFormed(path));
     });
 }
 

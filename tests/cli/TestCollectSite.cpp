@@ -5,8 +5,8 @@
 
 #include "CSimCommand.h"
 #include "CSimModels.h"
-#include "CSimPath.h"
 #include "CSimSiteBuilder.h"
+#include "address/CSettingAddress.h"
 #include "common/CXmlFile.h"
 #include "plan/CValidationSchema.h"
 #include "transport/CIpv4Address.h"
@@ -115,7 +115,7 @@ void TestCollectSite::collectGivesTheWholeSite() {
             lines << prefix + reply.trimmed();
         }
         for (const CSimBusDevice& device : gateway.devices()) {
-            for (const QByteArray& reply : device.report(CSimPath())) {
+            for (const QByteArray& reply : device.report(CSettingAddress())) {
                 lines << prefix + reply.trimmed();
             }
         }

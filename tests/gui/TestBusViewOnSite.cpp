@@ -167,7 +167,7 @@ void TestBusViewOnSite::commissionTheBuses() {
     editor->selectAll();
     QTest::keyClicks(editor, QStringLiteral("desk"));
     QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(simulated(0, 100001)->settings().value(*CSimPath::parse("ALIAS")),
+    QTRY_COMPARE(simulated(0, 100001)->settings().value(*CSettingAddress::parseWellFormed("ALIAS")),
                  QByteArray("DESK"));
     QTRY_VERIFY(child(gateway(1), QStringLiteral("DESK")) != nullptr);
 
@@ -189,10 +189,12 @@ void TestBusViewOnSite::commissionTheBuses() {
     }
     QTRY_COMPARE(CDialogService::askedTexts(),
                  QStringList{QString::fromLatin1(CPresetFile::kComplete)});
-    QTRY_COMPARE(simulated(0, 100001)->settings().value(*CSimPath::parse("LED.PRESET.102")),
-                 QByteArray("10.20.30"));
-    QCOMPARE(simulated(0, 100001)->settings().value(*CSimPath::parse("LED.PRESET.100")),
-             QByteArray("255.128.0"));
+    QTRY_COMPARE(
+        simulated(0, 100001)->settings().value(*CSettingAddress::parseWellFormed("LED.PRESET.102")),
+        QByteArray("10.20.30"));
+    QCOMPARE(
+        simulated(0, 100001)->settings().value(*CSettingAddress::parseWellFormed("LED.PRESET.100")),
+        QByteArray("255.128.0"));
     // The echoes bring the device's own LED section into the tree.
     QTRY_VERIFY(child(child(gateway(1), QStringLiteral("DESK")), QStringLiteral("LED")) != nullptr);
 

@@ -1,7 +1,7 @@
 #include "CGuiHarness.h"
 #include "CSimLanScanner.h"
 #include "CSimNetwork.h"
-#include "CSimPath.h"
+#include "address/CSettingAddress.h"
 #include "lan/CLanScanner.h"
 #include "support/CTestLan.h"
 #include "views/CLanScanModel.h"
@@ -76,9 +76,10 @@ void TestDemoLanView::rescanListsTheDemoGateways() {
 
     // What the gateways report now is what the next Rescan shows.
     site->withSite([](CSimSite& demo) {
-        demo.gateways()[1].settings().set(CSimPath::parse("NAME").value(), "Stairs");
-        demo.gateways()[2].settings().set(CSimPath::parse("NETWORK.MAC_ADD").value(),
-                                          "00:1b:c5:aa:bb:cc");
+        demo.gateways()[1].settings().set(CSettingAddress::parseWellFormed("NAME").value(),
+                                          "Stairs");
+        demo.gateways()[2].settings().set(
+            CSettingAddress::parseWellFormed("NETWORK.MAC_ADD").value(), "00:1b:c5:aa:bb:cc");
     });
     view->rescanButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(*view), kWatchdogMs);

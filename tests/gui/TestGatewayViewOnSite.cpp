@@ -76,7 +76,7 @@ void TestGatewayViewOnSite::typeInto(const QStringList& path, const QString& row
 
 QByteArray TestGatewayViewOnSite::simulated(int gateway, const char* path) const {
     return m_site->withSite([gateway, path](CSimSite& site) {
-        return site.gateways()[gateway].settings().value(*CSimPath::parse(path));
+        return site.gateways()[gateway].settings().value(*CSettingAddress::parseWellFormed(path));
     });
 }
 

@@ -84,7 +84,7 @@ QList<QByteArray> setsReceived(CSimNetwork& network) {
 
 QByteArray value(CSimNetwork& network, int gateway, std::optional<quint32> uid, const char* path) {
     return network.withSite([&](CSimSite& site) {
-        const CSimPath place = CSimPath::parse(path).value();
+        const CSettingAddress place = CSettingAddress::parseWellFormed(path).value();
         CSimGateway& owner = site.gateways()[gateway];
         return uid ? owner.deviceByUid(*uid)->settings().value(place)
                    : owner.settings().value(place);

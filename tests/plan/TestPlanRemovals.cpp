@@ -139,7 +139,7 @@ void TestPlanRemovals::settingEnteredFromBothPaths() {
         const auto setting = entered[i].at(0).value<CEnteredSetting>();
         const QByteArray seen = QByteArray(setting.isGateway() ? "Gateway " : "Device ") +
                                 setting.gateway + " " + setting.attribute + " " + setting.number +
-                                " " + setting.path() + "=" + setting.value;
+                                " " + setting.address.text() + "=" + setting.value;
         QCOMPARE(seen, expected[i]);
     }
 }

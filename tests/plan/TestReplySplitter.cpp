@@ -82,10 +82,10 @@ void TestReplySplitter::splits() {
     QCOMPARE(static_cast<int>(reply.kind), kind);
     if (kind == CSplitReply::GatewaySetting || kind == CSplitReply::DeviceSetting) {
         QTEST(reply.identifier, "identifier");
-        QTEST(reply.port, "port");
-        QTEST(reply.group, "group");
-        QTEST(reply.key, "key");
-        QTEST(reply.index, "index");
+        QTEST(reply.address.port, "port");
+        QTEST(reply.address.group, "group");
+        QTEST(reply.address.key, "key");
+        QTEST(reply.address.index, "index");
         QTEST(reply.value, "value");
         QCOMPARE(reply.sender, QByteArray("192.168.1.20"));
     }

@@ -21,30 +21,30 @@ void TestCommands::texts_data() {
     QTest::newRow("full query") << CCommands::gatewayFullQuery() << QByteArray("&=?;");
     QTest::newRow("restart") << CCommands::gatewayRestart() << QByteArray("&VERSION_HW=RESET;");
     QTest::newRow("identify") << CCommands::gatewayIdentify() << QByteArray("&=IDENTIFY");
-    QTest::newRow("setting key") << CCommands::gatewaySetting({}, {}, "NAME", {}, "Lobby", ";")
+    QTest::newRow("setting key") << CCommands::gatewaySetting({{}, {}, "NAME", {}}, "Lobby", ";")
                                  << QByteArray("&NAME=Lobby;");
     QTest::newRow("setting group, no terminator")
-        << CCommands::gatewaySetting({}, "NETWORK", "DHCP", {}, "ENABLE", {})
+        << CCommands::gatewaySetting({{}, "NETWORK", "DHCP", {}}, "ENABLE", {})
         << QByteArray("&NETWORK.DHCP=ENABLE");
     QTest::newRow("setting port group key index")
-        << CCommands::gatewaySetting("A", "SERIAL", "TYPE", "2", "KVBUS", ";")
+        << CCommands::gatewaySetting({"A", "SERIAL", "TYPE", "2"}, "KVBUS", ";")
         << QByteArray("&A.SERIAL.TYPE.2=KVBUS;");
     QTest::newRow("upload's full query")
         << CCommands::gatewayFullQueryUnterminated() << QByteArray("&=?");
     QTest::newRow("upload's setting")
-        << CCommands::gatewaySetting("A", "SERIAL", "TYPE", {}, "KVBUS", {})
+        << CCommands::gatewaySetting({"A", "SERIAL", "TYPE", {}}, "KVBUS", {})
         << QByteArray("&A.SERIAL.TYPE=KVBUS");
     QTest::newRow("device setting, upload")
-        << CCommands::busDeviceSetting(12, "A", "LED", "PRESET", "3", "255.0.0", {})
+        << CCommands::busDeviceSetting(12, {"A", "LED", "PRESET", "3"}, "255.0.0", {})
         << QByteArray("#UID12.A.LED.PRESET.3=255.0.0");
     QTest::newRow("device setting without port")
-        << CCommands::busDeviceSetting(12, {}, "MOTOR", "MODE", {}, "FRONT", {})
+        << CCommands::busDeviceSetting(12, {{}, "MOTOR", "MODE", {}}, "FRONT", {})
         << QByteArray("#UID12.MOTOR.MODE=FRONT");
     QTest::newRow("device setting key only")
-        << CCommands::busDeviceSetting(7, {}, {}, "ALIAS", {}, "Desk", ";")
+        << CCommands::busDeviceSetting(7, {{}, {}, "ALIAS", {}}, "Desk", ";")
         << QByteArray("#UID7.ALIAS=Desk;");
     QTest::newRow("setting empty value")
-        << CCommands::gatewaySetting({}, {}, "NAME", {}, {}, ";") << QByteArray("&NAME=;");
+        << CCommands::gatewaySetting({{}, {}, "NAME", {}}, {}, ";") << QByteArray("&NAME=;");
     QTest::newRow("register") << CCommands::busRegister() << QByteArray("#UID=REGISTER;");
     QTest::newRow("assign next") << CCommands::busAssignNext(12) << QByteArray("#UID=12;");
     QTest::newRow("assign next lower")

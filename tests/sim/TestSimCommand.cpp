@@ -154,14 +154,14 @@ void TestSimCommand::readsEveryFamily() {
     QTEST(command.target, "target");
     QTEST(command.number, "number");
     QTEST(command.newUid, "newUid");
-    QTEST(command.path.port, "port");
-    QTEST(command.path.group, "group");
-    QTEST(command.path.key, "key");
-    QTEST(command.path.index, "index");
+    QTEST(command.address.port, "port");
+    QTEST(command.address.group, "group");
+    QTEST(command.address.key, "key");
+    QTEST(command.address.index, "index");
     QFETCH(QByteArray, value);
     if (command.kind != Kind::GatewayRestart && command.kind != Kind::GatewayIdentify &&
         command.kind != Kind::BusRegister && command.kind != Kind::BusArm &&
-        !(command.kind == Kind::GatewayQuery && command.path.isEmpty())) {
+        !(command.kind == Kind::GatewayQuery && command.address.isEmpty())) {
         QCOMPARE(command.value, value);
     }
     QFETCH(QByteArray, keypad);

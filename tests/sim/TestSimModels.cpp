@@ -12,10 +12,10 @@
 namespace {
 
 QByteArray describe(const CSimSetting& setting) {
-    return setting.path.text() + "=" + setting.value;
+    return setting.address.text() + "=" + setting.value;
 }
 
-QString xpathOf(const QByteArray& base, const CSimPath& path) {
+QString xpathOf(const QByteArray& base, const CSettingAddress& path) {
     QByteArray xpath = base;
     if (!path.port.isEmpty()) {
         xpath += "/PORT[@P='" + path.port + "']";
@@ -90,7 +90,7 @@ void TestSimModels::everyTypeStartsWithCompleteSettings_data() {
 void TestSimModels::everyTypeStartsWithCompleteSettings() {
     QFETCH(QByteArray, type);
     const CSimSettings settings = m_models->settingsFor(type);
-    CSimPath typePath;
+    CSettingAddress typePath;
     typePath.key = "TYPE";
     QCOMPARE(settings.value(typePath), type);
     QSet<QByteArray> seen;
@@ -98,10 +98,10 @@ void TestSimModels::everyTypeStartsWithCompleteSettings() {
         // An empty setting reads as a broken one in the program's trees.
         QVERIFY2(!setting.value.isEmpty(), describe(setting).constData());
         // Each path reads back as itself, so a set command reaches the setting reported.
-        const auto reread = CSimPath::parse(setting.path.text());
-        QVERIFY2(reread && *reread == setting.path, describe(setting).constData());
-        QVERIFY2(!seen.contains(setting.path.text()), describe(setting).constData());
-        seen.insert(setting.path.text());
+        const auto reread = CSettingAddress::parseWellFormed(setting.address.text());
+        QVERIFY2(reread && *reread == setting.address, describe(setting).constData());
+        QVERIFY2(!seen.contains(setting.address.text()), describe(setting).constData());
+        seen.insert(setting.address.text());
     }
     // Every setting the schema names for the type is there, on some port or none.
     const CValidationSchema schema(m_models->schema());
@@ -135,7 +135,7 @@ void TestSimModels::keepsEveryTemplateSetting() {
     QVERIFY(shipped.size() > 3);
     qsizetype previous = -1;
     for (const CSimSetting& setting : shipped.all()) {
-        const CSimSetting* found = made.find(setting.path);
+        const CSimSetting* found = made.find(setting.address);
         QVERIFY2(found != nullptr, describe(setting).constData());
         QCOMPARE(found->value, setting.value);
         // In the template's order, so the reports read like the template.
@@ -149,23 +149,24 @@ void TestSimModels::addsWhatOnlyTheSchemaNames() {
     const CSimSettings gateway = m_models->settingsFor("UBRIX_A");
     for (const char* path :
          {"VERSION_HW", "NETWORK.MAC_ADD", "NETWORK.STATIC_IP", "TELNET.LOGIN", "C.SERIAL.BAUD"}) {
-        QVERIFY2(gateway.find(*CSimPath::parse(path)) != nullptr, path);
+        QVERIFY2(gateway.find(*CSettingAddress::parseWellFormed(path)) != nullptr, path);
     }
     // Settings bound to a port stay on that port.
-    QVERIFY(gateway.find(*CSimPath::parse("A.SERIAL.BAUD")) == nullptr);
-    QVERIFY(gateway.find(*CSimPath::parse("SERIAL.BAUD")) == nullptr);
-    QCOMPARE(gateway.value(*CSimPath::parse("C.SERIAL.BAUD")), QByteArray("9600"));
-    QCOMPARE(gateway.value(*CSimPath::parse("NETWORK.DHCP")), QByteArray("ENABLE"));
+    QVERIFY(gateway.find(*CSettingAddress::parseWellFormed("A.SERIAL.BAUD")) == nullptr);
+    QVERIFY(gateway.find(*CSettingAddress::parseWellFormed("SERIAL.BAUD")) == nullptr);
+    QCOMPARE(gateway.value(*CSettingAddress::parseWellFormed("C.SERIAL.BAUD")), QByteArray("9600"));
+    QCOMPARE(gateway.value(*CSettingAddress::parseWellFormed("NETWORK.DHCP")),
+             QByteArray("ENABLE"));
 
     // A group the template keeps under ports gets the missing settings on each port.
     const CSimSettings lamp = m_models->settingsFor("LUMET_AC");
-    QCOMPARE(lamp.value(*CSimPath::parse("A.LED.LEVEL")), QByteArray("0"));
-    QCOMPARE(lamp.value(*CSimPath::parse("B.LED.LEVEL")), QByteArray("0"));
-    QVERIFY(lamp.find(*CSimPath::parse("LED.LEVEL")) == nullptr);
-    QVERIFY(lamp.find(*CSimPath::parse("SN")) != nullptr);
-    QCOMPARE(lamp.value(*CSimPath::parse("VOLTAGE.SUPPLY")), QByteArray("24.1"));
+    QCOMPARE(lamp.value(*CSettingAddress::parseWellFormed("A.LED.LEVEL")), QByteArray("0"));
+    QCOMPARE(lamp.value(*CSettingAddress::parseWellFormed("B.LED.LEVEL")), QByteArray("0"));
+    QVERIFY(lamp.find(*CSettingAddress::parseWellFormed("LED.LEVEL")) == nullptr);
+    QVERIFY(lamp.find(*CSettingAddress::parseWellFormed("SN")) != nullptr);
+    QCOMPARE(lamp.value(*CSettingAddress::parseWellFormed("VOLTAGE.SUPPLY")), QByteArray("24.1"));
     // The first option of a choice.
-    QCOMPARE(m_models->settingsFor("LUMET_CC").value(*CSimPath::parse("LED.MODE")),
+    QCOMPARE(m_models->settingsFor("LUMET_CC").value(*CSettingAddress::parseWellFormed("LED.MODE")),
              QByteArray("RGB"));
 }
 
@@ -173,20 +174,21 @@ void TestSimModels::readsIndexedSettingsFromTheSchema() {
     const CSimSettings keypad = m_models->settingsFor("TAVO_C");
     for (int index = 1; index <= CSimDefaults::kIndexedEntries; ++index) {
         const QByteArray suffix = "." + QByteArray::number(index);
-        QVERIFY(keypad.find(*CSimPath::parse("KEY.ACTION" + suffix)) != nullptr);
-        QVERIFY(keypad.find(*CSimPath::parse("KEY.TARGET" + suffix)) != nullptr);
+        QVERIFY(keypad.find(*CSettingAddress::parseWellFormed("KEY.ACTION" + suffix)) != nullptr);
+        QVERIFY(keypad.find(*CSettingAddress::parseWellFormed("KEY.TARGET" + suffix)) != nullptr);
     }
-    QVERIFY(keypad.find(*CSimPath::parse("KEY.ACTION")) == nullptr);
-    QVERIFY(keypad.find(*CSimPath::parse("KEY.HOLD_TIME")) != nullptr);
+    QVERIFY(keypad.find(*CSettingAddress::parseWellFormed("KEY.ACTION")) == nullptr);
+    QVERIFY(keypad.find(*CSettingAddress::parseWellFormed("KEY.HOLD_TIME")) != nullptr);
 
     const CSimSettings inputs = m_models->settingsFor("VEXRS_B");
-    QVERIFY(inputs.find(*CSimPath::parse("LV.MODE.4")) != nullptr);
-    QVERIFY(inputs.find(*CSimPath::parse("LV.ACTION.1")) != nullptr);
-    QVERIFY(inputs.find(*CSimPath::parse("LV.TARGET")) != nullptr);
-    QVERIFY(inputs.find(*CSimPath::parse("LV.TARGET.1")) == nullptr);
+    QVERIFY(inputs.find(*CSettingAddress::parseWellFormed("LV.MODE.4")) != nullptr);
+    QVERIFY(inputs.find(*CSettingAddress::parseWellFormed("LV.ACTION.1")) != nullptr);
+    QVERIFY(inputs.find(*CSettingAddress::parseWellFormed("LV.TARGET")) != nullptr);
+    QVERIFY(inputs.find(*CSettingAddress::parseWellFormed("LV.TARGET.1")) == nullptr);
     // The template's own indexes stand as they are.
     const CSimSettings lamp = m_models->settingsFor("LUMET_AC");
-    QCOMPARE(lamp.value(*CSimPath::parse("A.LED.PRESET.2")), QByteArray("255.0.0"));
+    QCOMPARE(lamp.value(*CSettingAddress::parseWellFormed("A.LED.PRESET.2")),
+             QByteArray("255.0.0"));
 }
 
 void TestSimModels::otherTypeStaysInTheFamily_data() {
@@ -215,9 +217,9 @@ void TestSimModels::builderNumbersTheSiteAsDocumented() {
     const CSimGateway& second = site->gateways()[1];
     QCOMPARE(second.type(), QByteArray("UBRIX_B"));
     QCOMPARE(second.name(), QByteArray("Ubrix 2"));
-    QCOMPARE(second.settings().value(*CSimPath::parse("NETWORK.STATIC_IP")),
+    QCOMPARE(second.settings().value(*CSettingAddress::parseWellFormed("NETWORK.STATIC_IP")),
              QByteArray("10.77.1.11"));
-    QCOMPARE(second.settings().value(*CSimPath::parse("NETWORK.MAC_ADD")),
+    QCOMPARE(second.settings().value(*CSettingAddress::parseWellFormed("NETWORK.MAC_ADD")),
              QByteArray("00:1B:C5:4D:01:0B"));
     QCOMPARE(second.devices().size(), 8);
     const CSimBusDevice& first = second.devices()[0];
@@ -225,8 +227,9 @@ void TestSimModels::builderNumbersTheSiteAsDocumented() {
     QCOMPARE(first.uid(), std::optional<quint32>(9));
     // Types go round the bus device templates over the whole site: this is the ninth.
     QCOMPARE(first.type(), QByteArray("LUMET_AM"));
-    QCOMPARE(first.settings().value(*CSimPath::parse("SN")), QByteArray("101001"));
-    QCOMPARE(first.settings().value(*CSimPath::parse("ALIAS")), QByteArray("DEV101001"));
+    QCOMPARE(first.settings().value(*CSettingAddress::parseWellFormed("SN")), QByteArray("101001"));
+    QCOMPARE(first.settings().value(*CSettingAddress::parseWellFormed("ALIAS")),
+             QByteArray("DEV101001"));
     QCOMPARE(second.devices()[5].uid(), std::optional<quint32>(14));
     QVERIFY(!second.devices()[6].uid());
     QVERIFY(!second.devices()[7].uid());
@@ -311,8 +314,8 @@ void TestSimModels::programEntersEveryReportOfEveryType() {
                                 CIpv4Address::toDotted(gateway.address()) + "']";
         for (const CSimSetting& setting : gateway.settings().all()) {
             const pugi::xpath_node hit =
-                plan.select_node(xpathOf(base, setting.path).toUtf8().constData());
-            QVERIFY2(hit, qPrintable(xpathOf(base, setting.path)));
+                plan.select_node(xpathOf(base, setting.address).toUtf8().constData());
+            QVERIFY2(hit, qPrintable(xpathOf(base, setting.address)));
             QCOMPARE(QByteArray(hit.node().text().get()), setting.value);
             ++checked;
         }
@@ -320,7 +323,7 @@ void TestSimModels::programEntersEveryReportOfEveryType() {
             const QByteArray deviceBase = "/Plan/Device_Configuration/DEVICE[@UID='" +
                                           QByteArray::number(*device.uid()) + "']";
             for (const CSimSetting& setting : device.settings().all()) {
-                const QString xpath = xpathOf(deviceBase, setting.path);
+                const QString xpath = xpathOf(deviceBase, setting.address);
                 const pugi::xpath_node hit = plan.select_node(xpath.toUtf8().constData());
                 QVERIFY2(hit, qPrintable(xpath));
                 QCOMPARE(QByteArray(hit.node().text().get()), setting.value);

@@ -4,8 +4,8 @@
 
 namespace {
 
-CSimPath path(const char* text) {
-    return *CSimPath::parse(text);
+CSettingAddress path(const char* text) {
+    return *CSettingAddress::parseWellFormed(text);
 }
 
 }  // namespace
@@ -91,7 +91,7 @@ void TestSimReplies::pathReadsBackAsWritten_data() {
 
 void TestSimReplies::pathReadsBackAsWritten() {
     QFETCH(QByteArray, text);
-    const auto parsed = CSimPath::parse(text);
+    const auto parsed = CSettingAddress::parseWellFormed(text);
     QVERIFY(parsed);
     QTEST(parsed->port, "port");
     QTEST(parsed->group, "group");

@@ -111,33 +111,33 @@ bool CNaiveReplyWriter::handle(const QByteArray& line) {
             netAddDevice(sender, id, "UID");
         }
     }
-    if (!reply.port.isEmpty()) {
-        path += "/PORT[@P='" + text(reply.port) + "']";
+    if (!reply.address.port.isEmpty()) {
+        path += "/PORT[@P='" + text(reply.address.port) + "']";
         pugi::xml_node port = select(path);
         if (!port) {
             port = parent.append_child("PORT");
-            port.append_attribute("P").set_value(text(reply.port).c_str());
+            port.append_attribute("P").set_value(text(reply.address.port).c_str());
         }
-        if (reply.key == "ALIAS") {
+        if (reply.address.key == "ALIAS") {
             pugi::xml_attribute alias = port.attribute("Name");
             (alias ? alias : port.append_attribute("Name")).set_value(text(reply.value).c_str());
         }
         parent = port;
     }
-    if (!reply.group.isEmpty()) {
-        path += "/" + nameStep(reply.group);
+    if (!reply.address.group.isEmpty()) {
+        path += "/" + nameStep(reply.address.group);
         pugi::xml_node group = select(path);
-        parent = group ? group : parent.append_child(text(reply.group).c_str());
+        parent = group ? group : parent.append_child(text(reply.address.group).c_str());
     }
-    path += "/" + nameStep(reply.key);
-    if (!reply.index.isEmpty()) {
-        path += "[@A ='" + text(reply.index) + "']";
+    path += "/" + nameStep(reply.address.key);
+    if (!reply.address.index.isEmpty()) {
+        path += "[@A ='" + text(reply.address.index) + "']";
     }
     pugi::xml_node leaf = select(path);
     if (!leaf) {
-        leaf = parent.append_child(text(reply.key).c_str());
-        if (!reply.index.isEmpty()) {
-            leaf.append_attribute("A").set_value(text(reply.index).c_str());
+        leaf = parent.append_child(text(reply.address.key).c_str());
+        if (!reply.address.index.isEmpty()) {
+            leaf.append_attribute("A").set_value(text(reply.address.index).c_str());
         }
     }
     (void)CXmlEdit::setText(leaf, text(reply.value));

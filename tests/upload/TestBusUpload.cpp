@@ -242,7 +242,7 @@ void TestBusUpload::hundredDevicesTakeTheFixedTimeAndRepliesAreFaster() {
         QCOMPARE(counts.confirmed, 1000);
         QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
         const CSimBusDevice* last = bench.site->gateways()[3].deviceByUid(100);
-        QCOMPARE(last->settings().value(CSimPath::parse("A.LED.PRESET.4").value()),
+        QCOMPARE(last->settings().value(CSettingAddress::parseWellFormed("A.LED.PRESET.4").value()),
                  QByteArray("4.4.4"));
     }
     QCOMPARE(elapsed[0], qint64(700 + 100 * (3000 + 10 * 1000) + 2000));

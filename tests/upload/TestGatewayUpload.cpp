@@ -223,7 +223,8 @@ void TestGatewayUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
 
 void TestGatewayUpload::logLinesAreNeverTakenForReplies() {
     CUploadBench bench(twoGateways(), typed("10.0.0.2", "<NAME>x=1?</NAME>"));
-    bench.site->gateways()[0].settings().set(CSimPath::parse("NAME").value(), "A!B=C");
+    bench.site->gateways()[0].settings().set(CSettingAddress::parseWellFormed("NAME").value(),
+                                             "A!B=C");
     CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
     QVERIFY(bench.run(upload));
     QCOMPARE(bench.logLines().back(),

@@ -39,8 +39,9 @@ pugi::xml_document parse(const char* text) {
 QByteArray places(const std::vector<CTemplateSetting>& settings) {
     QByteArray text;
     for (const CTemplateSetting& s : settings) {
-        text += QByteArray::fromStdString(s.port + "|" + s.group + "|" + s.key + "|" + s.qualifier +
-                                          "=" + s.value + ";");
+        const CSettingAddress& at = s.address;
+        text += at.port + "|" + at.group + "|" + at.key + "|" + at.index + "=" +
+                QByteArray::fromStdString(s.value) + ";";
     }
     return text;
 }
@@ -196,9 +197,7 @@ CReportedSettings reportedOf(const QByteArray& text) {
     }
     const qsizetype equals = text.lastIndexOf('=');
     const QList<QByteArray> parts = text.left(equals).split('|');
-    reported.enter({parts[0].toStdString(), parts[1].toStdString(), parts[2].toStdString(),
-                    parts[3].toStdString()},
-                   text.mid(equals + 1).toStdString());
+    reported.enter({parts[0], parts[1], parts[2], parts[3]}, text.mid(equals + 1).toStdString());
     return reported;
 }
 }  // namespace
@@ -377,7 +376,7 @@ void TestUploadCompare::reportedSettingsFromAPlanElement() {
     const CReportedSettings reported = CReportedSettings::fromPlanElement(plan.document_element());
     QCOMPARE(reported.size(), size_t(6));
     QCOMPARE(reported.type(), std::optional<std::string>("GATE"));
-    const std::pair<CSettingPlace, const char*> expected[] = {
+    const std::pair<CSettingAddress, const char*> expected[] = {
         {{"", "NETWORK", "DHCP", ""}, "ENABLE"},
         {{"A", "", "ALIAS", ""}, "Hall"},
         {{"A", "SERIAL", "TYPE", ""}, "KVBUS"},
@@ -386,7 +385,7 @@ void TestUploadCompare::reportedSettingsFromAPlanElement() {
     };
     for (const auto& [place, value] : expected) {
         const std::string* found = reported.find(place);
-        QVERIFY2(found != nullptr, place.key.c_str());
+        QVERIFY2(found != nullptr, place.key.constData());
         QCOMPARE(*found, std::string(value));
     }
     QVERIFY(!reported.find({"", "TELNET", "LOGIN", ""}));

@@ -70,11 +70,10 @@ CBusPage CBusPage::forItem(const pugi::xml_document& plan, const CBusTreeItem& i
         }
         page.element = configuration;
     } else if (isListedSection(item.kind)) {
-        page.port = item.port;
-        page.section = item.element;
+        page.section = {item.port, item.element, {}, {}};
         page.place.group = item.element.toStdString();
     } else if (isListedPort(item.kind) && item.isPort()) {
-        page.port = item.port;
+        page.section.port = item.port;
     } else {
         return page;
     }
@@ -107,5 +106,6 @@ QByteArray CBusPage::command(const QString& rowLabel, const QString& value,
         }
         wire.append(std::move(checked.wire));
     }
-    return CCommands::busDeviceSetting(uid, port, section, wire[0], wire[1], wire[2], ";");
+    return CCommands::busDeviceSetting(uid, {section.port, section.group, wire[0], wire[1]},
+                                       wire[2], ";");
 }

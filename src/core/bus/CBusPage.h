@@ -1,5 +1,6 @@
 #pragma once
 
+#include "address/CSettingAddress.h"
 #include "plan/CSchemaPlace.h"
 
 #include <QByteArray>
@@ -33,8 +34,8 @@ public:
 
     quint32 gatewayAddress = 0;
     quint32 uid = 0;
-    QByteArray port;
-    QByteArray section;
+    // The port and section of the listed settings; each row adds its key and index.
+    CSettingAddress section;
 
     // The set command for a row of this page, "#UIDn[.port][.section].key[.index]=value;",
     // with the key and index read from the row's label. Empty, with the reason in refusal,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/CSettingPath.h"
+#include "address/CSettingAddress.h"
 
 #include <QByteArray>
 #include <QMetaType>
@@ -15,16 +15,10 @@ struct CEnteredSetting {
     QByteArray gateway;    // the sender's dotted address (for a bus device: its gateway)
     QByteArray attribute;  // "IP" for a gateway, "UID" for a bus device
     QByteArray number;     // the gateway's address again, or the device's UID text
-    QByteArray port;
-    QByteArray group;
-    QByteArray key;
-    QByteArray index;
+    CSettingAddress address;
     QByteArray value;  // the reply's bytes, before they were made XML text
 
     bool isGateway() const { return source == Source::Gateway; }
-
-    // The path as a command names it: [port "."] [group "."] key ["." index].
-    QByteArray path() const { return CSettingPath{port, group, key, index}.text(); }
 };
 
 Q_DECLARE_METATYPE(CEnteredSetting)

@@ -112,9 +112,10 @@ void CGatewayPage::listSection(const Nodes& children, const CValidationSchema& s
         return;
     }
     m_listed = true;
-    m_section = label.toUtf8();
-    m_rows = CPropertyRows::list(childrenOf(section), schema,
-                                 {type, m_port.toStdString(), m_section.toStdString()}, {});
+    m_section.group = label.toUtf8();
+    m_rows = CPropertyRows::list(
+        childrenOf(section), schema,
+        {type, m_section.port.toStdString(), m_section.group.toStdString()}, {});
 }
 
 void CGatewayPage::listPortSection(const Nodes& children, const CValidationSchema& schema,
@@ -128,10 +129,10 @@ void CGatewayPage::listPortSection(const Nodes& children, const CValidationSchem
     if (!port) {
         return;
     }
-    m_port = parent.index.toUtf8();
+    m_section.port = parent.index.toUtf8();
     listSection(childrenOf(port), schema, type, item.label);
     if (!m_listed) {
-        m_port.clear();
+        m_section.port.clear();
     }
 }
 
@@ -143,7 +144,8 @@ QByteArray CGatewayPage::command(const QString& rowLabel, const QString& value,
     const CPropertyLabel::Parts parts = CPropertyLabel::split(rowLabel);
     QList<QByteArray> wire;
     for (const QString& text :
-         {QString::fromUtf8(m_port), QString::fromUtf8(m_section), parts.key, parts.index, value}) {
+         {QString::fromUtf8(m_section.port), QString::fromUtf8(m_section.group), parts.key,
+          parts.index, value}) {
         CValueValidator::Result checked = CValueValidator::check(text);
         if (!checked.accepted()) {
             refusal = checked.refusal;
@@ -151,5 +153,5 @@ QByteArray CGatewayPage::command(const QString& rowLabel, const QString& value,
         }
         wire.append(std::move(checked.wire));
     }
-    return CCommands::gatewaySetting(wire[0], wire[1], wire[2], wire[3], wire[4], ";");
+    return CCommands::gatewaySetting({wire[0], wire[1], wire[2], wire[3]}, wire[4], ";");
 }

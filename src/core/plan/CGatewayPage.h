@@ -2,6 +2,8 @@
 
 #include "CPropertyRow.h"
 
+#include "address/CSettingAddress.h"
+
 #include <QByteArray>
 #include <QString>
 #include <pugixml.hpp>
@@ -36,8 +38,6 @@ public:
     // Whether the page shows settings that can be sent (some kinds list nothing).
     bool isListed() const { return m_listed; }
     quint32 address() const { return m_address; }
-    const QByteArray& port() const { return m_port; }
-    const QByteArray& section() const { return m_section; }
     const QString& header() const { return m_header; }
     const QString& restartNote() const { return m_restartNote; }
     const std::vector<CPropertyRow>& rows() const { return m_rows; }
@@ -55,8 +55,8 @@ private:
 
     bool m_listed = false;
     quint32 m_address = 0;
-    QByteArray m_port;
-    QByteArray m_section;
+    // The port and section of the listed settings; each row adds its key and index.
+    CSettingAddress m_section;
     QString m_header;
     QString m_restartNote;
     std::vector<CPropertyRow> m_rows;

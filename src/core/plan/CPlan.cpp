@@ -184,7 +184,8 @@ static std::string settingPath(const CSplitReply& reply) {
     std::string path;
     path.reserve(64);
     for (const QByteArray* part :
-         {&reply.sender, &reply.identifier, &reply.port, &reply.group, &reply.key, &reply.index}) {
+         {&reply.sender, &reply.identifier, &reply.address.port, &reply.address.group,
+          &reply.address.key, &reply.address.index}) {
         path += std::to_string(part->size());
         path += ':';
         path.append(part->constData(), static_cast<size_t>(part->size()));
@@ -201,17 +202,14 @@ static CEnteredSetting enteredSetting(const CSplitReply& reply) {
     entered.gateway = reply.sender;
     entered.attribute = isGateway ? "IP" : "UID";
     entered.number = reply.identifier;
-    entered.port = reply.port;
-    entered.group = reply.group;
-    entered.key = reply.key;
-    entered.index = reply.index;
+    entered.address = reply.address;
     entered.value = reply.value;
     return entered;
 }
 
 void CPlan::enterSetting(const CSplitReply& reply, quint32& hint) {
     // A port alias also names the port element, so it always takes the whole path.
-    const bool namesPort = !reply.port.isEmpty() && reply.key == "ALIAS";
+    const bool namesPort = !reply.address.port.isEmpty() && reply.address.key == "ALIAS";
     std::string path = settingPath(reply);
     if (!namesPort) {
         if (pugi::xml_node known = m_index.cachedSetting(path)) {
@@ -228,8 +226,8 @@ void CPlan::enterSetting(const CSplitReply& reply, quint32& hint) {
     Nodes contexts = findOrCreateDevice(reply, id);
     pugi::xml_node parent = contexts.front();
 
-    if (!reply.port.isEmpty()) {
-        const std::string port = toText(reply.port);
+    if (!reply.address.port.isEmpty()) {
+        const std::string port = toText(reply.address.port);
         CXmlEdit::requireQuotable(port);
         contexts = step(contexts, "PORT", "P", port);
         if (contexts.empty()) {
@@ -237,13 +235,13 @@ void CPlan::enterSetting(const CSplitReply& reply, quint32& hint) {
             CXmlEdit::setAttribute(created, "P", port);
             contexts = {created};
         }
-        if (reply.key == "ALIAS") {
+        if (reply.address.key == "ALIAS") {
             CXmlEdit::setAttribute(contexts.front(), "Name", toText(reply.value));
         }
         parent = contexts.front();
     }
-    if (!reply.group.isEmpty()) {
-        const std::string group = toName(reply.group);
+    if (!reply.address.group.isEmpty()) {
+        const std::string group = toName(reply.address.group);
         contexts = step(contexts, group);
         if (contexts.empty()) {
             contexts = {CXmlEdit::appendElement(parent, group)};
@@ -251,8 +249,8 @@ void CPlan::enterSetting(const CSplitReply& reply, quint32& hint) {
         parent = contexts.front();
     }
 
-    const std::string key = toName(reply.key);
-    const std::string index = toText(reply.index);
+    const std::string key = toName(reply.address.key);
+    const std::string index = toText(reply.address.index);
     const std::string value = toText(reply.value);
     CXmlEdit::requireQuotable(index);
     const Nodes leaves = index.empty() ? step(contexts, key) : step(contexts, key, "A", index);

@@ -1,7 +1,5 @@
 #include "CReplySplitter.h"
 
-#include "protocol/CSettingPath.h"
-
 namespace {
 
 QByteArray withoutSemicolons(QByteArrayView text) {
@@ -72,14 +70,11 @@ CSplitReply CReplySplitter::split(QByteArrayView line) {
     const QByteArray path = withoutSemicolons(line.sliced(pathStart, equals - pathStart));
     reply.value = withoutSemicolons(line.sliced(equals + 1));
 
-    const std::optional<CSettingPath> parts = CSettingPath::parse(path);
-    if (!parts) {
+    std::optional<CSettingAddress> address = CSettingAddress::parse(path);
+    if (!address) {
         reply.kind = CSplitReply::NotASetting;
         return reply;
     }
-    reply.port = parts->port;
-    reply.group = parts->group;
-    reply.key = parts->key;
-    reply.index = parts->index;
+    reply.address = std::move(*address);
     return reply;
 }

@@ -5,7 +5,7 @@
 #include <QByteArrayView>
 
 // Takes a traffic line such as "[10:00:00] (192.168.1.20) !UID12.LED.PRESET.3=255.0.0;"
-// apart into sender, device, port, group, key, index and value.
+// apart into sender, device, the setting's address and value.
 class CReplySplitter {
 public:
     static CSplitReply split(QByteArrayView line);

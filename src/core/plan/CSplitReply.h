@@ -1,5 +1,7 @@
 #pragma once
 
+#include "address/CSettingAddress.h"
+
 #include <QByteArray>
 
 // One traffic line taken apart by the reply splitter.
@@ -14,9 +16,6 @@ struct CSplitReply {
     Kind kind = NotASetting;
     QByteArray sender;
     QByteArray identifier;  // the sender again for a gateway, the UID digits for a device
-    QByteArray port;
-    QByteArray group;
-    QByteArray key;
-    QByteArray index;
+    CSettingAddress address;
     QByteArray value;
 };

@@ -79,6 +79,14 @@ pugi::xml_node CValidationSchema::setting(std::string_view type, std::string_vie
     return portFree;
 }
 
+pugi::xml_node CValidationSchema::setting(std::string_view type,
+                                          const CSettingAddress& address) const {
+    const auto view = [](const QByteArray& part) {
+        return std::string_view(part.constData(), static_cast<size_t>(part.size()));
+    };
+    return setting(type, view(address.port), view(address.group), view(address.key));
+}
+
 pugi::xml_node CValidationSchema::firstSetting(std::string_view type, std::string_view group,
                                                std::string_view key) const {
     for (const pugi::xml_node& container : containers(type, group)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "address/CSettingAddress.h"
+
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -26,6 +28,8 @@ public:
     // port, entries bound to a port do not count.
     pugi::xml_node setting(std::string_view type, std::string_view port, std::string_view group,
                            std::string_view key) const;
+    // The same for a setting's address, its port included (the index plays no part).
+    pugi::xml_node setting(std::string_view type, const CSettingAddress& address) const;
 
     // The first entry named key in the group, whatever port it is bound to. The uploads and
     // the bus view look settings up this way: their paths carry no port.

@@ -1,5 +1,16 @@
 #include "CProjectPlace.h"
 
+CProjectPlace CProjectPlace::holding(const CProjectDevice& device, const CSettingAddress& address) {
+    CProjectPlace place{device, {}};
+    if (!address.port.isEmpty()) {
+        place.steps.push_back({"PORT", "P", address.port.toStdString()});
+    }
+    if (!address.group.isEmpty()) {
+        place.steps.push_back({address.group.toStdString(), {}, {}});
+    }
+    return place;
+}
+
 std::string CProjectPlace::port() const {
     for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
         if (step->isPort()) {

@@ -2,6 +2,8 @@
 
 #include "CProjectDevice.h"
 
+#include "address/CSettingAddress.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,9 @@ struct CProjectStep {
 struct CProjectPlace {
     CProjectDevice device;
     std::vector<CProjectStep> steps;
+
+    // The section of device that holds the setting at address: its port, then its group.
+    static CProjectPlace holding(const CProjectDevice& device, const CSettingAddress& address);
 
     // The letter of the nearest port on the way; empty when the section is on no port.
     std::string port() const;

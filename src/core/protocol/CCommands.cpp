@@ -1,35 +1,14 @@
 #include "CCommands.h"
 
-namespace {
-// [port "."] [group "."] key ["." index] "=" value terminator, after what text holds.
-QByteArray withSettingPath(QByteArray text, QByteArrayView port, QByteArrayView group,
-                           QByteArrayView key, QByteArrayView index, QByteArrayView value,
-                           QByteArrayView terminator) {
-    if (!port.isEmpty()) {
-        text.append(port).append('.');
-    }
-    if (!group.isEmpty()) {
-        text.append(group).append('.');
-    }
-    text.append(key);
-    if (!index.isEmpty()) {
-        text.append('.').append(index);
-    }
-    return text.append('=').append(value).append(terminator);
-}
-}  // namespace
-
-QByteArray CCommands::gatewaySetting(QByteArrayView port, QByteArrayView group, QByteArrayView key,
-                                     QByteArrayView index, QByteArrayView value,
+QByteArray CCommands::gatewaySetting(const CSettingAddress& address, QByteArrayView value,
                                      QByteArrayView terminator) {
-    return withSettingPath("&", port, group, key, index, value, terminator);
+    return "&" + address.text() + "=" + value.toByteArray() + terminator.toByteArray();
 }
 
-QByteArray CCommands::busDeviceSetting(quint32 uid, QByteArrayView port, QByteArrayView group,
-                                       QByteArrayView key, QByteArrayView index,
+QByteArray CCommands::busDeviceSetting(quint32 uid, const CSettingAddress& address,
                                        QByteArrayView value, QByteArrayView terminator) {
-    return withSettingPath("#UID" + QByteArray::number(uid) + ".", port, group, key, index, value,
-                           terminator);
+    return "#UID" + QByteArray::number(uid) + "." + address.text() + "=" + value.toByteArray() +
+           terminator.toByteArray();
 }
 
 QByteArray CCommands::busAssignSerial(unsigned int serial, int uid) {

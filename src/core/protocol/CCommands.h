@@ -1,5 +1,7 @@
 #pragma once
 
+#include "address/CSettingAddress.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -17,8 +19,7 @@ public:
     static QByteArray gatewayIdentify() { return "&=IDENTIFY"; }
     // "&" [port "."] [group "."] key ["." index] "=" value, then the terminator the
     // caller needs (";" from the views, none from the upload).
-    static QByteArray gatewaySetting(QByteArrayView port, QByteArrayView group, QByteArrayView key,
-                                     QByteArrayView index, QByteArrayView value,
+    static QByteArray gatewaySetting(const CSettingAddress& address, QByteArrayView value,
                                      QByteArrayView terminator);
 
     // "#UID=REGISTER;": every device of the bus announces itself.
@@ -38,9 +39,10 @@ public:
         return "#uid" + QByteArray::number(uid) + "=?;";
     }
     // "#UIDn." [port "."] [group "."] key ["." index] "=" value, then the terminator the
-    // caller needs (none from the upload).
-    static QByteArray busDeviceSetting(quint32 uid, QByteArrayView port, QByteArrayView group,
-                                       QByteArrayView key, QByteArrayView index,
+    // caller needs: ";" from the bus view, which puts the dot before the port and the
+    // section ("#UIDn" [".A"] [".LED"] ".key" ...), none from the upload, which puts it
+    // after them ("#UIDn." ["A."] ["LED."] "key" ...). Both come to the same path.
+    static QByteArray busDeviceSetting(quint32 uid, const CSettingAddress& address,
                                        QByteArrayView value, QByteArrayView terminator);
     // Numbers are unsigned everywhere on the bus: a serial number above 2^31 stays itself.
     static QByteArray busIdentifyUid(quint32 uid) {

@@ -4,7 +4,7 @@ CAwait CAwait::echo(QByteArray gateway, QByteArray path, QByteArray value) {
     return {[gateway = std::move(gateway), path = std::move(path),
              value = std::move(value)](const CEnteredSetting& setting) {
                 return setting.isGateway() && setting.gateway == gateway &&
-                       setting.path() == path && setting.value == value;
+                       setting.address.text() == path && setting.value == value;
             },
             std::chrono::milliseconds(0)};
 }

@@ -134,8 +134,7 @@ void CBusUpload::waitForDiscovered() {
     const QByteArray uidText = QByteArray::number(uid);
     CAwait type{[uidText](const CEnteredSetting& setting) {
                     return !setting.isGateway() && setting.number == uidText &&
-                           setting.key == "TYPE" && setting.port.isEmpty() &&
-                           setting.group.isEmpty();
+                           setting.address.sameKey({{}, {}, "TYPE", {}});
                 },
                 std::chrono::milliseconds(0)};
     pauseThen(kDiscoverPass, std::move(type), [this] { waitForDiscovered(); });

@@ -11,21 +11,20 @@ bool hasElementChild(const pugi::xml_node& node) {
     return false;
 }
 
-void enterLeaf(CReportedSettings& reported, const pugi::xml_node& leaf, const std::string& port,
-               const std::string& group) {
+void enterLeaf(CReportedSettings& reported, const pugi::xml_node& leaf, const QByteArray& port,
+               const QByteArray& group) {
     reported.enter({port, group, leaf.name(), leaf.attribute("A").value()}, leaf.text().get());
 }
 
 // The leaves of a device or port element, and of its groups.
-void enterBelow(CReportedSettings& reported, const pugi::xml_node& parent,
-                const std::string& port) {
+void enterBelow(CReportedSettings& reported, const pugi::xml_node& parent, const QByteArray& port) {
     for (const pugi::xml_node& child : parent.children()) {
         if (child.type() != pugi::node_element) {
             continue;
         }
         if (!hasElementChild(child)) {
             enterLeaf(reported, child, port, {});
-        } else if (port.empty() && std::string_view(child.name()) == "PORT" &&
+        } else if (port.isEmpty() && std::string_view(child.name()) == "PORT" &&
                    child.attribute("P")) {
             enterBelow(reported, child, child.attribute("P").value());
         } else {
@@ -40,12 +39,12 @@ void enterBelow(CReportedSettings& reported, const pugi::xml_node& parent,
 
 }  // namespace
 
-void CReportedSettings::enter(const CSettingPlace& place, std::string value) {
-    m_values[place] = std::move(value);
+void CReportedSettings::enter(const CSettingAddress& address, std::string value) {
+    m_values[address] = std::move(value);
 }
 
-const std::string* CReportedSettings::find(const CSettingPlace& place) const {
-    const auto found = m_values.find(place);
+const std::string* CReportedSettings::find(const CSettingAddress& address) const {
+    const auto found = m_values.find(address);
     return found == m_values.end() ? nullptr : &found->second;
 }
 

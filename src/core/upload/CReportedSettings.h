@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSettingPlace.h"
+#include "address/CSettingAddress.h"
 
 #include <map>
 #include <optional>
@@ -14,8 +14,8 @@
 class CReportedSettings {
 public:
     // A later report of the same place replaces the earlier one.
-    void enter(const CSettingPlace& place, std::string value);
-    const std::string* find(const CSettingPlace& place) const;
+    void enter(const CSettingAddress& address, std::string value);
+    const std::string* find(const CSettingAddress& address) const;
     // The TYPE the device reported, if it did.
     std::optional<std::string> type() const;
     bool isEmpty() const { return m_values.empty(); }
@@ -28,5 +28,5 @@ public:
     static CReportedSettings fromPlanElement(const pugi::xml_node& device);
 
 private:
-    std::map<CSettingPlace, std::string> m_values;
+    std::map<CSettingAddress, std::string> m_values;
 };

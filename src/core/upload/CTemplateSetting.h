@@ -1,13 +1,13 @@
 #pragma once
 
+#include "address/CSettingAddress.h"
+
 #include <string>
 
-// One setting of a project device as the upload's walk meets it: where it lives and the
-// value the project gives it, all as the template's UTF-8 texts.
+// One setting of a project device as the upload's walk meets it: where it lives (a group
+// member's first attribute, whatever its name, is the index) and the value the project
+// gives it, both as the template's UTF-8 texts.
 struct CTemplateSetting {
-    std::string port;       // the port element's first attribute; empty outside a port
-    std::string group;      // empty for a setting directly under the device or port
-    std::string key;        // the setting element's name
-    std::string qualifier;  // a group member's first attribute (the index); may be empty
+    CSettingAddress address;
     std::string value;
 };

@@ -16,26 +16,26 @@ QByteArray bytes(const std::string& text) {
     return QByteArray::fromStdString(text);
 }
 
-bool isPortLetter(const std::string& port) {
-    return port.empty() || (port.size() == 1 && ((port[0] >= 'A' && port[0] <= 'Z') ||
-                                                 (port[0] >= 'a' && port[0] <= 'z')));
+bool isPortLetter(const QByteArray& port) {
+    return port.isEmpty() || (port.size() == 1 && ((port[0] >= 'A' && port[0] <= 'Z') ||
+                                                   (port[0] >= 'a' && port[0] <= 'z')));
 }
 
-bool isIndexNumber(const std::string& qualifier) {
-    return std::all_of(qualifier.begin(), qualifier.end(),
-                       [](char c) { return c >= '0' && c <= '9'; });
+bool isIndexNumber(const QByteArray& index) {
+    return std::all_of(index.begin(), index.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Why the setting cannot go out in a command; empty when it can. The port and index are
 // part of the command as much as the value: a port is one letter, an index a number.
 QString unsafeReason(const CTemplateSetting& setting, QByteArray& wire) {
-    if (!isPortLetter(setting.port)) {
+    const CSettingAddress& address = setting.address;
+    if (!isPortLetter(address.port)) {
         return QStringLiteral("the port \"%1\" is not one letter")
-            .arg(QString::fromStdString(setting.port));
+            .arg(QString::fromUtf8(address.port));
     }
-    if (!isIndexNumber(setting.qualifier)) {
+    if (!isIndexNumber(address.index)) {
         return QStringLiteral("the index \"%1\" is not a number")
-            .arg(QString::fromStdString(setting.qualifier));
+            .arg(QString::fromUtf8(address.index));
     }
     const CValueValidator::Result checked = CValueValidator::checkUtf8(setting.value);
     wire = checked.wire;
@@ -45,11 +45,9 @@ QString unsafeReason(const CTemplateSetting& setting, QByteArray& wire) {
 QByteArray setCommand(const CUploadDevice& device, const CTemplateSetting& setting,
                       const QByteArray& wire) {
     if (device.isGateway()) {
-        return CCommands::gatewaySetting(bytes(setting.port), bytes(setting.group),
-                                         bytes(setting.key), bytes(setting.qualifier), wire, {});
+        return CCommands::gatewaySetting(setting.address, wire, {});
     }
-    return CCommands::busDeviceSetting(device.uid, bytes(setting.port), bytes(setting.group),
-                                       bytes(setting.key), bytes(setting.qualifier), wire, {});
+    return CCommands::busDeviceSetting(device.uid, setting.address, wire, {});
 }
 
 QByteArray matchLine(const CUploadDevice& device, const CTemplateSetting& setting,
@@ -79,8 +77,8 @@ CUploadRow decide(const CUploadDevice& device, const CTemplateSetting& setting,
         row.outcome = Outcome::EmptyValue;
         return row;
     }
-    const pugi::xml_node entry = schema.setting(device.type.value_or(std::string()), setting.port,
-                                                setting.group, setting.key);
+    const pugi::xml_node entry =
+        schema.setting(device.type.value_or(std::string()), setting.address);
     if (!entry) {
         row.outcome = Outcome::NotInSchema;
         return row;
@@ -90,8 +88,7 @@ CUploadRow decide(const CUploadDevice& device, const CTemplateSetting& setting,
         row.outcome = Outcome::NotAnOption;
         return row;
     }
-    const std::string* value =
-        reported.find({setting.port, setting.group, setting.key, setting.qualifier});
+    const std::string* value = reported.find(setting.address);
     if (value == nullptr) {
         row.outcome = Outcome::NotReported;
         return row;
@@ -144,20 +141,11 @@ std::vector<CUploadRow> CUploadCompare::rows(const CUploadDevice& device,
 }
 
 bool CUploadCompare::isConnectionSetting(const CTemplateSetting& setting) {
-    return setting.port.empty() && (setting.group == "NETWORK" || setting.group == "UDP");
+    const CSettingAddress& address = setting.address;
+    return address.port.isEmpty() && (address.group == "NETWORK" || address.group == "UDP");
 }
 
 QByteArray CUploadCompare::planPath(int uid, const CTemplateSetting& setting) {
-    QByteArray path = "//Device_Configuration/DEVICE[@UID='" + QByteArray::number(uid) + "']";
-    if (!setting.port.empty()) {
-        path += "/PORT[@P='" + bytes(setting.port) + "']";
-    }
-    if (!setting.group.empty()) {
-        path += "/" + bytes(setting.group);
-    }
-    path += "/" + bytes(setting.key);
-    if (!setting.qualifier.empty()) {
-        path += "[@A='" + bytes(setting.qualifier) + "']";
-    }
-    return path;
+    return "//Device_Configuration/DEVICE[@UID='" + QByteArray::number(uid) + "']" +
+           setting.address.planPath();
 }

@@ -23,15 +23,5 @@ const char* CUploadRow::outcomeName(Outcome outcome) {
 }
 
 QByteArray CUploadRow::placeText() const {
-    QByteArray text;
-    for (const std::string* part :
-         {&setting.port, &setting.group, &setting.key, &setting.qualifier}) {
-        if (!part->empty()) {
-            if (!text.isEmpty()) {
-                text += '.';
-            }
-            text += QByteArray::fromStdString(*part);
-        }
-    }
-    return text;
+    return setting.address.text();
 }

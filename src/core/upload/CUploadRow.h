@@ -46,6 +46,6 @@ struct CUploadRow {
     bool isSent() const { return outcome == Outcome::Differs; }
     // "match", "differs", "not reported", ...: how previews and reports name the outcome.
     static const char* outcomeName(Outcome outcome);
-    // [port "."] [group "."] key ["." qualifier], as commands and replies name the place.
+    // [port "."] [group "."] key ["." index], as commands and replies name the place.
     QByteArray placeText() const;
 };

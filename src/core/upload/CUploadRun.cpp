@@ -15,9 +15,12 @@ using namespace std::chrono_literals;
 constexpr std::chrono::milliseconds kStartPause = 700ms;
 constexpr std::chrono::milliseconds kEndPause = 2000ms;
 
-CSettingPlace placeOf(const CEnteredSetting& setting) {
-    return {CXmlText::fromWire(setting.port), CXmlText::fromWire(setting.group),
-            CXmlText::fromWire(setting.key), CXmlText::fromWire(setting.index)};
+// The address as the plan (and so the project) spells it.
+CSettingAddress inXmlText(const CSettingAddress& wire) {
+    const auto text = [](const QByteArray& part) {
+        return CXmlText::toBytes(CXmlText::fromWire(part));
+    };
+    return {text(wire.port), text(wire.group), text(wire.key), text(wire.index)};
 }
 
 }  // namespace
@@ -159,11 +162,11 @@ void CUploadRun::startRecording() {
 
 void CUploadRun::settingEntered(const CEnteredSetting& setting) {
     if (m_recording && m_current < m_devices.size() && isFromCurrent(setting)) {
-        m_reported.enter(placeOf(setting), CXmlText::fromWire(setting.value));
+        m_reported.enter(inXmlText(setting.address), CXmlText::fromWire(setting.value));
     }
     for (auto echo = m_awaitingEcho.begin(); echo != m_awaitingEcho.end();) {
         CUploadRow& row = m_summary.devices[echo->device].rows[echo->row];
-        if (!isEchoOf(setting, echo->device) || setting.path() != row.placeText()) {
+        if (!isEchoOf(setting, echo->device) || setting.address.text() != row.placeText()) {
             ++echo;
         } else if (setting.value == row.wireValue) {
             row.delivery = CUploadRow::Delivery::Confirmed;
@@ -181,7 +184,8 @@ CAwait CUploadRun::outstandingEcho() const {
     return {[this](const CEnteredSetting& setting) {
                 for (const Echo& echo : m_awaitingEcho) {
                     const CUploadRow& row = m_summary.devices[echo.device].rows[echo.row];
-                    if (isEchoOf(setting, echo.device) && setting.path() == row.placeText() &&
+                    if (isEchoOf(setting, echo.device) &&
+                        setting.address.text() == row.placeText() &&
                         setting.value == row.wireValue) {
                         return true;
                     }
@@ -227,7 +231,7 @@ void CUploadRun::handleRow(quint32 address, std::chrono::milliseconds setPause) 
         m_awaitingEcho.push_back({m_current, index});
         CAwait echo{[this, device = m_current, place = row.placeText(),
                      wire = row.wireValue](const CEnteredSetting& setting) {
-                        return isEchoOf(setting, device) && setting.path() == place &&
+                        return isEchoOf(setting, device) && setting.address.text() == place &&
                                setting.value == wire;
                     },
                     std::chrono::milliseconds(0)};

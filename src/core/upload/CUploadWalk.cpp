@@ -17,10 +17,9 @@ void forEachElement(const pugi::xml_node& parent, Visit visit) {
     }
 }
 
-CTemplateSetting member(const pugi::xml_node& setting, const std::string& port,
-                        const std::string& group) {
-    const pugi::xml_attribute qualifier = setting.first_attribute();
-    return {port, group, setting.name(), qualifier ? qualifier.value() : std::string(),
+CTemplateSetting member(const pugi::xml_node& setting, const QByteArray& port,
+                        const QByteArray& group) {
+    return {{port, group, setting.name(), setting.first_attribute().value()},
             CUploadWalk::ownText(setting)};
 }
 
@@ -34,16 +33,16 @@ std::vector<CTemplateSetting> CUploadWalk::walk(const pugi::xml_node& device) {
     std::vector<CTemplateSetting> settings;
     forEachElement(device, [&](const pugi::xml_node& top) {
         if (startsWithText(top)) {
-            settings.push_back({{}, {}, top.name(), {}, ownText(top)});
+            settings.push_back({{{}, {}, top.name(), {}}, ownText(top)});
         } else if (!top.first_attribute()) {
             forEachElement(top, [&](const pugi::xml_node& setting) {
                 settings.push_back(member(setting, {}, top.name()));
             });
         } else {
-            const std::string port = top.first_attribute().value();
+            const QByteArray port = top.first_attribute().value();
             forEachElement(top, [&](const pugi::xml_node& group) {
                 if (startsWithText(group)) {
-                    settings.push_back({port, {}, group.name(), {}, ownText(group)});
+                    settings.push_back({{port, {}, group.name(), {}}, ownText(group)});
                     return;
                 }
                 forEachElement(group, [&](const pugi::xml_node& setting) {
