@@ -13,10 +13,31 @@ class CSequenceRun;
 struct CPacedStep {
     using Action = std::function<bool(CSequenceRun& run)>;
 
+    // A step whose answer may be lost on the way: when the pause is over and the answer is
+    // not in, the action runs again (at most times more), followed by the same pause. Only
+    // for actions that are safe to repeat (CRetryRule).
+    struct Repeat {
+        int times = 0;
+        // Whether the answer is in; empty: whether the awaited reply came during the pause
+        // (under either pacing).
+        std::function<bool()> answered;
+    };
+
+    CPacedStep() = default;
+    CPacedStep(Action toDo, std::chrono::milliseconds pauseAfter, CAwait awaited = {})
+        : action(std::move(toDo)), pause(pauseAfter), await(std::move(awaited)) {}
+    CPacedStep(Action toDo, std::chrono::milliseconds pauseAfter, CAwait awaited,
+               Repeat repeats)
+        : action(std::move(toDo)),
+          pause(pauseAfter),
+          await(std::move(awaited)),
+          repeat(std::move(repeats)) {}
+
     Action action;
     std::chrono::milliseconds pause{0};
     // Paced by replies, the pause ends early once this has come.
     CAwait await;
+    Repeat repeat;
 
     // A step that only waits.
     static CPacedStep wait(std::chrono::milliseconds pause, CAwait await = {}) {
