@@ -221,7 +221,7 @@ QByteArray CSimControl::stats(CSimNetwork& network) {
     const CSimNetwork::Counters counters = network.counters();
     return QString::asprintf(
                "received %llu, not commands %llu, too long %llu, by TCP %llu, replies %llu, "
-               "dropped %llu, malformed %llu, sent %llu, refused %llu\n",
+               "dropped %llu, malformed %llu, sent %llu, refused %llu, commands lost %llu\n",
                static_cast<unsigned long long>(counters.site.received),
                static_cast<unsigned long long>(counters.site.invalid),
                static_cast<unsigned long long>(counters.oversize),
@@ -230,6 +230,7 @@ QByteArray CSimControl::stats(CSimNetwork& network) {
                static_cast<unsigned long long>(counters.site.dropped),
                static_cast<unsigned long long>(counters.site.malformed),
                static_cast<unsigned long long>(counters.sent),
-               static_cast<unsigned long long>(counters.refused))
+               static_cast<unsigned long long>(counters.refused),
+               static_cast<unsigned long long>(counters.site.commandsLost))
         .toLatin1();
 }

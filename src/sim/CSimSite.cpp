@@ -46,6 +46,7 @@ int CSimSite::gatewayIndex(quint32 address) const {
 void CSimSite::setFaults(const CSimFaults& faults) {
     m_faults = faults;
     m_random = CSimRandom(faults.seed);
+    m_commandLoss = CSimRandom(~faults.seed);
     m_jitter = CSimRandom(faults.seed);
     applyReportedTypes();
 }
@@ -100,6 +101,14 @@ bool CSimSite::receive(int gateway, QByteArrayView datagram, quint32 sender, qin
     }
     queue(gateway, sender, replies, nowMs,
           goesOverTheBus(command.kind) ? Path::Bus : Path::Gateway);
+    return true;
+}
+
+bool CSimSite::losesCommand() {
+    if (!m_commandLoss.chance(m_faults.commandDropShare)) {
+        return false;
+    }
+    ++m_counters.commandsLost;
     return true;
 }
 

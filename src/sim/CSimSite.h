@@ -23,6 +23,7 @@ public:
         quint64 invalid = 0;   // of those, not a command the gateway knows
         quint64 replies = 0;   // replies made (before faults)
         quint64 dropped = 0;
+        quint64 commandsLost = 0;  // datagrams a gateway never heard (each gateway counts)
         quint64 malformed = 0;
     };
 
@@ -52,6 +53,10 @@ public:
     // gateway that does not hear it there (its address or port moved) ignores it.
     bool receive(int gateway, QByteArrayView datagram, quint32 sender, qint64 nowMs,
                  const CSimArrival& arrival = {});
+    // Whether a datagram on its way to one gateway is lost (the faults' command share); a
+    // broadcast is lost or heard by each gateway on its own. Whoever carries datagrams asks
+    // before receive(); a command over a kept connection is never lost.
+    bool losesCommand();
     // The discover button of a device: false when that gateway has no such device.
     bool pressDiscoverButton(int gateway, quint32 serial, qint64 nowMs);
 
@@ -74,6 +79,7 @@ private:
     QList<CSimGateway> m_gateways;
     CSimFaults m_faults;
     CSimRandom m_random;
+    CSimRandom m_commandLoss;  // a generator of its own: lost commands move no reply's fate
     CSimLatency m_latency;
     CSimRandom m_jitter;
     QList<qint64> m_busFreeAtMs;  // by gateway: when its bus has carried all it was given

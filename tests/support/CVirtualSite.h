@@ -38,8 +38,9 @@ public:
             return false;
         }
         for (int gateway = 0; gateway < m_site.gateways().size(); ++gateway) {
-            if (address == CIpv4Address::kBroadcast ||
-                m_site.gateways()[gateway].address() == address) {
+            if ((address == CIpv4Address::kBroadcast ||
+                 m_site.gateways()[gateway].address() == address) &&
+                !m_site.losesCommand()) {
                 m_site.receive(gateway, text, kProgram, now());
             }
         }
