@@ -29,7 +29,7 @@ public:
 
     CSequenceRun* start(CPacing pacing) {
         return m_sequencer.start(QString::fromLatin1(CBusCollection::kRunName),
-                                 CBusCollection::steps(m_fixture.doc(), m_virtual.sender()),
+                                 CBusCollection::lanes(m_fixture.doc(), m_virtual.sender(), {}),
                                  pacing);
     }
     // The sends since the registration, their times counted from the collection's start.

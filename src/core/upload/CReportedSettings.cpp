@@ -1,6 +1,13 @@
 #include "CReportedSettings.h"
 
+#include "common/CXmlText.h"
+#include "plan/CEnteredSetting.h"
+
 namespace {
+
+QByteArray inXmlText(const QByteArray& wire) {
+    return CXmlText::toBytes(CXmlText::fromWire(wire));
+}
 
 bool hasElementChild(const pugi::xml_node& node) {
     for (const pugi::xml_node& child : node.children()) {
@@ -51,6 +58,20 @@ const std::string* CReportedSettings::find(const CSettingAddress& address) const
 std::optional<std::string> CReportedSettings::type() const {
     const std::string* type = find({{}, {}, "TYPE", {}});
     return type != nullptr ? std::optional<std::string>(*type) : std::nullopt;
+}
+
+void CReportedSettings::enterReply(const CEnteredSetting& setting) {
+    const CSettingAddress& wire = setting.address;
+    enter({inXmlText(wire.port), inXmlText(wire.group), inXmlText(wire.key), inXmlText(wire.index)},
+          CXmlText::fromWire(setting.value));
+}
+
+std::set<CSettingAddress> CReportedSettings::addresses() const {
+    std::set<CSettingAddress> addresses;
+    for (const auto& [address, value] : m_values) {
+        addresses.insert(addresses.end(), address);
+    }
+    return addresses;
 }
 
 CReportedSettings CReportedSettings::fromPlanElement(const pugi::xml_node& device) {

@@ -337,13 +337,17 @@ void CUbrixVorelTMap::OnCollect() {
         return;
     }
     CTransport& transport = m_context.transport;
-    CSequenceRun* run = m_context.sequencer.start(
-        runName(CBusCollection::kRunName),
-        CBusCollection::steps(m_context.doc,
-                              [&transport](QByteArrayView text, quint32 address) {
-                                  return transport.SendText(text, address);
-                              }),
-        CBusCollection::pacingOf(m_context.settings.collectPacing));
+    const CBusCollection::Options options{m_context.settings.collectConcurrent != 0,
+                                          m_context.settings.retries};
+    CSequenceRun* run =
+        m_context.sequencer.start(runName(CBusCollection::kRunName),
+                                  CBusCollection::lanes(
+                                      m_context.doc,
+                                      [&transport](QByteArrayView text, quint32 address) {
+                                          return transport.SendText(text, address);
+                                      },
+                                      options),
+                                  CBusCollection::pacingOf(m_context.settings.collectPacing));
     attachCollection(run);
 }
 
@@ -361,10 +365,14 @@ void CUbrixVorelTMap::attachCollection(CSequenceRun* run) {
 }
 
 void CUbrixVorelTMap::collectionEnded() {
+    const QString incomplete = m_collection ? m_collection->endMessage() : QString();
     m_collection = nullptr;
     m_progress->hide();
     m_stop->hide();
     m_collect->setEnabled(true);
+    if (!incomplete.isEmpty()) {
+        CDialogService::message(incomplete);
+    }
 }
 
 void CUbrixVorelTMap::showPopup(const QPoint& position) {
