@@ -144,7 +144,7 @@ void TestBusUpload::uploads() {
         }
         bench.link->replies.append(reply);
     }
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(bench.run(upload));
     QTEST(bench.link->sent, "wire");
     QTEST(bench.logLines(), "log");
@@ -165,7 +165,7 @@ void TestBusUpload::uploads() {
 void TestBusUpload::stopWhileWaitingForTheButton() {
     CUploadBench bench(twoBuses(), uid(50, "<ALIAS>Desk</ALIAS>") + uid(2));
     bench.link->replies.append({Answer::Yes, {}});
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(upload.start(bench.sequencer));
     bench.time->runUntil([] { return false; }, std::chrono::seconds(10));
     upload.stop();
@@ -191,7 +191,7 @@ void TestBusUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
     silent.silent = true;
     QVERIFY(bench.site->setDeviceFaults(0, 2, silent));
     bench.link->replies.append({Answer::Yes, {}});
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     QCOMPARE(bench.link->sent, Lines({"* #uid2=?;", "* #uid=2;", "* #uid2=?;"}));
     // Every wait ran out (by replies nothing is left to wait for at the end).
@@ -203,7 +203,7 @@ void TestBusUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
 void TestBusUpload::failedSendEndsTheUploadWithOneLine() {
     CUploadBench bench(twoBuses(), uid(1, "<ALIAS>Desk</ALIAS>") + uid(2, "<ALIAS>Hall</ALIAS>"));
     bench.link->failingSends = 1;  // the first device's query
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(bench.run(upload));
     // Every command of this upload goes the same way: after one fails, none is tried.
     QCOMPARE(bench.link->failed, Lines{"* #uid1=?;"});
@@ -234,7 +234,7 @@ void TestBusUpload::hundredDevicesTakeTheFixedTimeAndRepliesAreFaster() {
         latency.busPerSettingMs = 8;
         latency.jitterMs = 4;
         bench.site->setLatency(latency);
-        CBusUpload upload(bench.doc.doc(), *bench.link, {pacing});
+        CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(pacing));
         QVERIFY(bench.run(upload));
         elapsed[pacing == CPacing::Fixed ? 0 : 1] = bench.elapsedMs();
         const CUploadSummary::Counts counts = upload.summary().counts();

@@ -138,7 +138,7 @@ void TestGatewayUpload::uploads() {
     } else if (setup == "fail") {
         bench.link->failingSends = 1;
     }
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(bench.run(upload));
     QTEST(bench.link->sent, "wire");
     QTEST(bench.logLines(), "log");
@@ -172,7 +172,7 @@ void TestGatewayUpload::bothPacingsSendTheSameTextsAndRepliesAreFaster() {
         latency.gatewayMs = 4;
         latency.jitterMs = 2;
         bench.site->setLatency(latency);
-        CGatewayUpload upload(bench.doc.doc(), *bench.link, {pacing});
+        CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(pacing));
         QVERIFY(bench.run(upload));
         elapsed[i] = bench.elapsedMs();
         wire[i] = bench.link->sent;
@@ -193,7 +193,7 @@ void TestGatewayUpload::bothPacingsSendTheSameTextsAndRepliesAreFaster() {
 void TestGatewayUpload::stopInAPauseEndsAtOnce() {
     CUploadBench bench(twoGateways(), typed("10.0.0.2", "<NAME>Hall</NAME>") +
                                           typed("10.0.0.3", "<NAME>Lobby</NAME>"));
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(upload.start(bench.sequencer));
     bench.time->runUntil([] { return false; }, std::chrono::milliseconds(700 + 1000));
     QCOMPARE(bench.link->sent, Lines{"10.0.0.2 &=?"});
@@ -213,7 +213,7 @@ void TestGatewayUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
     CSimDeviceFaults silent;
     silent.silent = true;
     QVERIFY(bench.site->setDeviceFaults(0, std::nullopt, silent));
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     QCOMPARE(bench.link->sent, Lines{"10.0.0.2 &=?"});
     QCOMPARE(bench.link->errors,
@@ -225,7 +225,7 @@ void TestGatewayUpload::logLinesAreNeverTakenForReplies() {
     CUploadBench bench(twoGateways(), typed("10.0.0.2", "<NAME>x=1?</NAME>"));
     bench.site->gateways()[0].settings().set(CSettingAddress::parseWellFormed("NAME").value(),
                                              "A!B=C");
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     QCOMPARE(bench.logLines().back(),
              QByteArray("->Upload object miss match: A!B=C template-> x=1? device-> A!B=C"));
@@ -260,7 +260,7 @@ void TestGatewayUpload::previewDifferencesAreWhatTheRunSends() {
     QCOMPARE(dryRun.summary().counts().toSend, 4);
 
     bench.link->sent.clear();
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     Lines sets;
     for (const auto& received : bench.time->link().received()) {

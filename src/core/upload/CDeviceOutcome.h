@@ -27,9 +27,10 @@ struct CDeviceOutcome {
     Status status = Status::NotReached;
     std::optional<std::string> reportedType;
     std::vector<CUploadRow> rows;
+    int queryRepeats = 0;  // its query went again: the report came short
 
     static CDeviceOutcome of(const CUploadDevice& device, Status status) {
-        return {device.kind, device.label(), device.refusal, status, std::nullopt, {}};
+        return {device.kind, device.label(), device.refusal, status, std::nullopt, {}, 0};
     }
     // "not found", "type mismatch", ...: how reports name the status.
     static const char* statusName(Status status);

@@ -26,11 +26,7 @@ QByteArray CGatewayUpload::dotted() const {
     return CIpv4Address::toDotted(current().address);
 }
 
-bool CGatewayUpload::isFromCurrent(const CEnteredSetting& setting) const {
-    return setting.isGateway() && setting.gateway == dotted();
-}
-
-bool CGatewayUpload::isEchoOf(const CEnteredSetting& setting, size_t device) const {
+bool CGatewayUpload::isReportOf(const CEnteredSetting& setting, size_t device) const {
     return setting.isGateway() &&
            setting.gateway == CIpv4Address::toDotted(deviceAt(device).address);
 }
@@ -66,12 +62,8 @@ void CGatewayUpload::beginDevice() {
         return;
     }
     startRecording();
-    if (!sendOrFail(CCommands::gatewayFullQueryUnterminated(), gateway.address)) {
-        afterSendFailure();
-        return;
-    }
-    pauseThen(kQueryPause, CAwait::gatewayReports(dotted(), options().quietWindow),
-              [this] { afterQuery(); });
+    queryThen(CCommands::gatewayFullQueryUnterminated(), gateway.address, kQueryPause,
+              CAwait::gatewayReports(dotted(), options().quietWindow), [this] { afterQuery(); });
 }
 
 void CGatewayUpload::afterQuery() {

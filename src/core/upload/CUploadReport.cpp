@@ -38,6 +38,9 @@ QJsonObject rowObject(const CUploadRow& row, bool dryRun) {
     if (!row.refusal.isEmpty()) {
         object.insert(QStringLiteral("reason"), row.refusal);
     }
+    if (row.repeats > 0) {
+        object.insert(QStringLiteral("repeats"), row.repeats);
+    }
     return object;
 }
 
@@ -77,6 +80,9 @@ QString CUploadReport::text(const CUploadSummary& summary) {
                 line += QStringLiteral(" (device: ") + fromUtf8(*row.reported) + QLatin1Char(')');
             }
             line += QStringLiteral(": ") + rowAction(row, summary.dryRun);
+            if (row.repeats > 0) {
+                line += QStringLiteral(" (sent %1 times)").arg(row.repeats + 1);
+            }
             if (row.isSent()) {
                 line += QStringLiteral("  ") + QString::fromLatin1(row.command);
             }
@@ -105,6 +111,9 @@ QByteArray CUploadReport::json(const CUploadSummary& summary) {
         if (device.reportedType) {
             object.insert(QStringLiteral("reportedType"), fromUtf8(*device.reportedType));
         }
+        if (device.queryRepeats > 0) {
+            object.insert(QStringLiteral("queryRepeats"), device.queryRepeats);
+        }
         devices.append(object);
     }
     const CUploadSummary::Counts c = summary.counts();
@@ -120,6 +129,8 @@ QByteArray CUploadReport::json(const CUploadSummary& summary) {
         {QStringLiteral("typeMismatch"), c.typeMismatch},
         {QStringLiteral("refused"), c.refused},
         {QStringLiteral("failedSends"), c.failedSends},
+        {QStringLiteral("queriesRepeated"), c.queriesRepeated},
+        {QStringLiteral("setsRepeated"), c.setsRepeated},
     };
     QJsonObject root{{QStringLiteral("devices"), devices},
                      {QStringLiteral("counts"), counts},

@@ -42,6 +42,7 @@ struct CUploadRow {
     };
     Delivery delivery = Delivery::NotSent;
     QByteArray answered;
+    int repeats = 0;  // the command went again: no echo came in its pause
 
     bool isSent() const { return outcome == Outcome::Differs; }
     // "match", "differs", "not reported", ...: how previews and reports name the outcome.

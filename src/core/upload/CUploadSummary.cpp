@@ -109,7 +109,9 @@ CUploadSummary::Counts CUploadSummary::counts() const {
             case Status::Compared:
                 break;
         }
+        counts.queriesRepeated += device.queryRepeats;
         for (const CUploadRow& row : device.rows) {
+            counts.setsRepeated += row.repeats;
             if (row.outcome == Outcome::Match) {
                 ++counts.matched;
             } else if (keepsAnotherValue(row.outcome)) {
@@ -165,6 +167,11 @@ QStringList CUploadSummary::lines() const {
                  .arg(c.notFound)
                  .arg(c.typeMismatch)
                  .arg(c.failedSends);
+    if (c.queriesRepeated + c.setsRepeated > 0) {
+        lines << QStringLiteral("Sent again when no answer came: %1 queries, %2 settings")
+                     .arg(c.queriesRepeated)
+                     .arg(c.setsRepeated);
+    }
     if (armedUid) {
         lines << QStringLiteral(
                      "Gateways are still armed for UID %1: the next device whose discover "

@@ -27,6 +27,8 @@ struct CUploadSummary {
         int failedSends = 0;
         int otherTcpGateway = 0;
         int notReached = 0;
+        int queriesRepeated = 0;  // queries sent again: a report came short
+        int setsRepeated = 0;     // sets sent again: no echo came in their pause
     };
 
     // Exit codes of the command-line tool.

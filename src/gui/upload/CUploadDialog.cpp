@@ -67,6 +67,7 @@ void CUploadDialog::begin() {
 void CUploadDialog::startRun(bool dryRun) {
     CUploadOptions options;
     options.pacing = m_context.settings.pacing == 0 ? CPacing::Fixed : CPacing::ByReplies;
+    options.retries = m_context.settings.retries;
     options.dryRun = dryRun;
     m_phase = dryRun ? Phase::Preview : Phase::Upload;
     m_activity->setText(dryRun ? QStringLiteral("Reading the devices")
