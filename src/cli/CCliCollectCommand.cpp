@@ -5,7 +5,6 @@
 #include "CCliSession.h"
 
 #include "bus/CBusCollection.h"
-#include "common/CXPathNumber.h"
 #include "protocol/CCommands.h"
 #include "transport/CIpv4Address.h"
 
@@ -15,10 +14,7 @@
 
 namespace {
 const QString kMap = QStringLiteral("map");
-
-QString dotted(quint32 address) {
-    return QString::fromLatin1(CIpv4Address::toDotted(address));
-}
+const QString kSequential = QStringLiteral("sequential");
 }  // namespace
 
 QString CCliCollectCommand::name() const {
@@ -34,20 +30,27 @@ QString CCliCollectCommand::description() const {
         "Finds every gateway (\"&NAME=?;\") and registers the devices of its bus\n"
         "(\"#UID=REGISTER;\"): collecting is not read-only, every device of every bus is told\n"
         "to announce itself. Then collects as the program's Collect does: each gateway's\n"
-        "settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\", 1 s). With\n"
+        "settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\", 1 s), every\n"
+        "gateway's bus at the same time (--sequential: one gateway after another). With\n"
         "--pacing replies (the default) a pause ends as soon as the answers have come and\n"
-        "stopped for a moment; --pacing fixed waits every pause out. Everything is saved\n"
-        "as a map file, as the program's Save Map File does.\n"
-        "Devices that did not answer are named on stderr and the exit code is 6. When\n"
-        "interrupted, the map is saved as far as it got, said to be partial, and the exit\n"
-        "code is 130. With --json, a summary on stdout: {\"map\", \"gateways\", \"devices\",\n"
-        "\"silent\": [{\"gateway\", \"uid\"}], \"partial\"}.");
+        "stopped for a moment; --pacing fixed waits every pause out. A report that lacks a\n"
+        "setting its type has (or that it reported before) is asked again, at most --retries\n"
+        "times. Everything is saved as a map file, as the program's Save Map File does.\n"
+        "Gateways and devices that did not answer, or whose report is still incomplete, are\n"
+        "named on stderr with what they lack, and the exit code is 6. When interrupted, the\n"
+        "map is saved as far as it got, said to be partial, and the exit code is 130. With\n"
+        "--json, a summary on stdout: {\"map\", \"gateways\", \"devices\", \"silent\":\n"
+        "[{\"gateway\", \"uid\"}], \"incomplete\": [{\"gateway\", \"uid\", \"missing\": [...]}],\n"
+        "\"repeats\", \"partial\"} (no \"uid\" for a gateway's own report).");
 }
 
 QList<QCommandLineOption> CCliCollectCommand::options() const {
     return {QCommandLineOption(kMap, QStringLiteral("the map file to write (required)"),
                                QStringLiteral("FILE")),
-            CCliOptions::pacing(), CCliOptions::json()};
+            CCliOptions::pacing(),
+            QCommandLineOption(kSequential,
+                               QStringLiteral("one gateway after another, not all buses at once")),
+            CCliOptions::json()};
 }
 
 QString CCliCollectCommand::configure(const QCommandLineParser& parser,
@@ -57,6 +60,7 @@ QString CCliCollectCommand::configure(const QCommandLineParser& parser,
     }
     m_mapFile = parser.value(kMap);
     m_json = parser.isSet(CCliOptions::json().names().front());
+    m_sequential = parser.isSet(kSequential);
     const std::variant<CPacing, QString> pacing = CCliOptions::readPacing(parser);
     if (const QString* wrong = std::get_if<QString>(&pacing)) {
         return *wrong;
@@ -87,44 +91,29 @@ int CCliCollectCommand::run(CCliSession& session) {
     }
     session.waitForReplies();
 
-    const QList<Device> devices = heardDevices(session);
+    auto report = std::make_shared<CCollectionReport>();
     if (!CCliSession::interrupted()) {
-        session.progress(QStringLiteral("Collecting %1 device(s)...").arg(devices.size()));
-        session.runSequence(QString::fromLatin1(CBusCollection::kRunName),
-                            CBusCollection::steps(session.document(),
-                                                  [&session](QByteArrayView text, quint32 to) {
-                                                      return session.send(text.toByteArray(), to);
-                                                  }),
-                            m_pacing);
+        const qsizetype devices =
+            session.document()
+                .plan()
+                .select_nodes("/Plan/Network_Configuration/UBRIX/DEVICE[@UID]")
+                .size();
+        session.progress(QStringLiteral("Collecting %1 device(s)...").arg(devices));
+        const CBusCollection::Options options{!m_sequential, session.options().retries};
+        session.runLanes(QString::fromLatin1(CBusCollection::kRunName),
+                         CBusCollection::lanes(
+                             session.document(),
+                             [&session](QByteArrayView text, quint32 to) {
+                                 return session.send(text.toByteArray(), to);
+                             },
+                             options, report),
+                         m_pacing);
     }
     session.waitForReplies();
-    return finish(session, silentDevices(session, devices));
+    return finish(session, *report);
 }
 
-QList<CCliCollectCommand::Device> CCliCollectCommand::heardDevices(CCliSession& session) const {
-    QList<Device> devices;
-    for (const pugi::xpath_node& hit : session.document().plan().select_nodes(
-             "/Plan/Network_Configuration/UBRIX[@IP]/DEVICE[@UID]")) {
-        const pugi::xml_node device = hit.node();
-        devices.append(
-            {CIpv4Address::fromDotted(QByteArray(device.parent().attribute("IP").value())),
-             CXPathNumber::leadingInteger(device.attribute("UID").value())});
-    }
-    return devices;
-}
-
-QList<CCliCollectCommand::Device> CCliCollectCommand::silentDevices(
-    CCliSession& session, const QList<Device>& devices) const {
-    QList<Device> silent;
-    for (const Device& device : devices) {
-        if (!session.replies().deviceAnswered(CIpv4Address::toDotted(device.gateway), device.uid)) {
-            silent.append(device);
-        }
-    }
-    return silent;
-}
-
-int CCliCollectCommand::finish(CCliSession& session, const QList<Device>& silent) {
+int CCliCollectCommand::finish(CCliSession& session, const CCollectionReport& report) {
     const bool partial = CCliSession::interrupted();
     if (!session.document().saveMapFile(m_mapFile)) {
         return CCliExit::kFile;
@@ -136,13 +125,27 @@ int CCliCollectCommand::finish(CCliSession& session, const QList<Device>& silent
                          .arg(gateways.size())
                          .arg(devices)
                          .arg(m_mapFile));
+    if (report.repeats > 0) {
+        session.progress(QStringLiteral("Queries asked again: %1").arg(report.repeats));
+    }
     QJsonArray silentList;
-    for (const Device& device : silent) {
-        session.report(QStringLiteral("UID %1 behind %2 did not answer")
-                           .arg(device.uid)
-                           .arg(dotted(device.gateway)));
-        silentList.append(QJsonObject{{QStringLiteral("gateway"), dotted(device.gateway)},
-                                      {QStringLiteral("uid"), device.uid}});
+    QJsonArray incompleteList;
+    for (const CCollectionReport::Incomplete& incomplete : report.incomplete) {
+        session.report(incomplete.line());
+        QJsonObject entry{{QStringLiteral("gateway"), QString::fromLatin1(incomplete.gateway)}};
+        if (incomplete.uid) {
+            entry.insert(QStringLiteral("uid"), static_cast<qint64>(*incomplete.uid));
+        }
+        if (!incomplete.answered) {
+            silentList.append(entry);
+            continue;
+        }
+        QJsonArray missing;
+        for (const CSettingAddress& address : incomplete.missing) {
+            missing.append(QString::fromLatin1(address.text()));
+        }
+        entry.insert(QStringLiteral("missing"), missing);
+        incompleteList.append(entry);
     }
     if (partial) {
         session.report(
@@ -154,11 +157,13 @@ int CCliCollectCommand::finish(CCliSession& session, const QList<Device>& silent
             {QStringLiteral("gateways"), static_cast<qint64>(gateways.size())},
             {QStringLiteral("devices"), static_cast<qint64>(devices)},
             {QStringLiteral("silent"), silentList},
+            {QStringLiteral("incomplete"), incompleteList},
+            {QStringLiteral("repeats"), report.repeats},
             {QStringLiteral("partial"), partial},
         });
     }
     if (partial) {
         return CCliExit::kInterrupted;
     }
-    return silent.isEmpty() ? CCliExit::kOk : CCliExit::kIncomplete;
+    return report.isComplete() ? CCliExit::kOk : CCliExit::kIncomplete;
 }

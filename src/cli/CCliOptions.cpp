@@ -36,6 +36,9 @@ QList<QCommandLineOption> CCliOptions::common() {
         valued(QStringLiteral("pace-ms"),
                QStringLiteral("pause between commands sent in a row (20)"), QStringLiteral("N"),
                QStringLiteral("20")),
+        valued(QStringLiteral("retries"),
+               QStringLiteral("times a query or a set goes again when its answer is lost (2)"),
+               QStringLiteral("N"), QString::number(CRetryRule::kDefaultRetries)),
     };
 }
 
@@ -50,6 +53,7 @@ QString CCliOptions::read(const QCommandLineParser& parser) {
         {QStringLiteral("wait-ms"), 0, 600000, waitMs},
         {QStringLiteral("quiet-ms"), 10, 600000, quietMs},
         {QStringLiteral("pace-ms"), 0, 10000, paceMs},
+        {QStringLiteral("retries"), 0, CRetryRule::kMostRetries, retries},
     };
     for (const CCliNumberOption& number : numbers) {
         const QString error = number.read(parser);

@@ -143,7 +143,13 @@ bool CCliSession::waitUntil(const std::function<bool()>& done, std::chrono::mill
 
 CSequenceRun::Outcome CCliSession::runSequence(const QString& name, CSequenceRun::StepSource steps,
                                                CPacing pacing) {
-    CSequenceRun* run = m_sequencer.start(name, std::move(steps), pacing);
+    return runLanes(name, std::vector<CSequenceRun::StepSource>{std::move(steps)}, pacing);
+}
+
+CSequenceRun::Outcome CCliSession::runLanes(const QString& name,
+                                            std::vector<CSequenceRun::StepSource> lanes,
+                                            CPacing pacing) {
+    CSequenceRun* run = m_sequencer.start(name, std::move(lanes), pacing);
     if (const std::optional<CSequenceRun::Outcome> over = run->outcome()) {
         return *over;
     }

@@ -52,6 +52,9 @@ public:
     // Runs a sequence of the core to its end, on the program's timers; Ctrl-C stops it.
     CSequenceRun::Outcome runSequence(const QString& name, CSequenceRun::StepSource steps,
                                       CPacing pacing);
+    // The same for a run whose lanes go on at the same time.
+    CSequenceRun::Outcome runLanes(const QString& name, std::vector<CSequenceRun::StepSource> lanes,
+                                   CPacing pacing);
     // Handles the replies that are waiting now.
     void drainQueue();
     // Handles replies until the run is over; Ctrl-C stops it.
