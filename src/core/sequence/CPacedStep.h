@@ -26,8 +26,7 @@ struct CPacedStep {
     CPacedStep() = default;
     CPacedStep(Action toDo, std::chrono::milliseconds pauseAfter, CAwait awaited = {})
         : action(std::move(toDo)), pause(pauseAfter), await(std::move(awaited)) {}
-    CPacedStep(Action toDo, std::chrono::milliseconds pauseAfter, CAwait awaited,
-               Repeat repeats)
+    CPacedStep(Action toDo, std::chrono::milliseconds pauseAfter, CAwait awaited, Repeat repeats)
         : action(std::move(toDo)),
           pause(pauseAfter),
           await(std::move(awaited)),

@@ -37,8 +37,8 @@ public:
 
     CSequenceRun(QString name, StepSource steps, CPacing pacing, ITimerSource& timers,
                  QObject* parent = nullptr);
-    CSequenceRun(QString name, std::vector<StepSource> lanes, CPacing pacing,
-                 ITimerSource& timers, QObject* parent = nullptr);
+    CSequenceRun(QString name, std::vector<StepSource> lanes, CPacing pacing, ITimerSource& timers,
+                 QObject* parent = nullptr);
     ~CSequenceRun() override;
 
     static StepSource fromList(std::vector<CPacedStep> steps);
