@@ -27,21 +27,21 @@ QString CCliCollectCommand::summary() const {
 
 QString CCliCollectCommand::description() const {
     return QStringLiteral(
-        "Finds every gateway (\"&NAME=?;\") and registers the devices of its bus\n"
-        "(\"#UID=REGISTER;\"): collecting is not read-only, every device of every bus is told\n"
-        "to announce itself. Then collects as the program's Collect does: each gateway's\n"
-        "settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\", 1 s), every\n"
-        "gateway's bus at the same time (--sequential: one gateway after another). With\n"
-        "--pacing replies (the default) a pause ends as soon as the answers have come and\n"
-        "stopped for a moment; --pacing fixed waits every pause out. A report that lacks a\n"
-        "setting its type has (or that it reported before) is asked again, at most --retries\n"
-        "times. Everything is saved as a map file, as the program's Save Map File does.\n"
-        "Gateways and devices that did not answer, or whose report is still incomplete, are\n"
-        "named on stderr with what they lack, and the exit code is 6. When interrupted, the\n"
-        "map is saved as far as it got, said to be partial, and the exit code is 130. With\n"
-        "--json, a summary on stdout: {\"map\", \"gateways\", \"devices\", \"silent\":\n"
-        "[{\"gateway\", \"uid\"}], \"incomplete\": [{\"gateway\", \"uid\", \"missing\": [...]}],\n"
-        "\"repeats\", \"partial\"} (no \"uid\" for a gateway's own report).");
+        "Finds every gateway (\"&NAME=?;\") and registers the devices of every bus\n"
+        "(\"#UID=REGISTER;\", both broadcast): collecting is not read-only, every device of\n"
+        "every bus is told to announce itself. Then collects as the program's Collect does:\n"
+        "each gateway's settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\",\n"
+        "1 s), every gateway's bus at the same time (--sequential: one gateway after\n"
+        "another). With --pacing replies (the default) a pause ends as soon as the answers\n"
+        "have come and stopped for a moment; --pacing fixed waits every pause out. A report\n"
+        "that lacks a setting its type has (or that it reported before) is asked again, at\n"
+        "most --retries times. Everything is saved as a map file, as the program's Save Map\n"
+        "File does. Gateways and devices that did not answer, or whose report is still\n"
+        "incomplete, are named on stderr with what they lack, and the exit code is 6. When\n"
+        "interrupted, the map is saved as far as it got, said to be partial, and the exit\n"
+        "code is 130. With --json, a summary on stdout: {\"map\", \"gateways\", \"devices\",\n"
+        "\"silent\": [{\"gateway\", \"uid\"}], \"incomplete\": [{\"gateway\", \"uid\",\n"
+        "\"missing\": [...]}], \"repeats\", \"partial\"} (no \"uid\" for a gateway's own report).");
 }
 
 QList<QCommandLineOption> CCliCollectCommand::options() const {
@@ -73,23 +73,27 @@ int CCliCollectCommand::run(CCliSession& session) {
     if (const int failed = session.start(); failed != CCliExit::kOk) {
         return failed;
     }
-    session.progress(QStringLiteral("Looking for gateways..."));
-    if (!session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast)) {
+    session.progress(QStringLiteral("Looking for gateways and registering their buses..."));
+    // Both at once, so that the buses announce their devices while the gateways answer.
+    // A question that nobody answered may have been lost: it goes again; a registration
+    // never does.
+    if (!session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast) ||
+        !session.send(CCommands::busRegister(), CIpv4Address::kBroadcast)) {
         return CCliExit::kNetwork;
     }
     session.waitForReplies();
+    for (int again = 0; again < session.options().retries && session.gatewayAddresses().isEmpty() &&
+                        !CCliSession::interrupted();
+         ++again) {
+        session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast);
+        session.waitForReplies();
+    }
     const QList<QByteArray> gateways = session.gatewayAddresses();
     if (gateways.isEmpty() && !CCliSession::interrupted()) {
         session.progress(QStringLiteral("No gateway answered."));
         return CCliExit::kNothingAnswered;
     }
-    session.progress(
-        QStringLiteral("%1 gateway(s) found. Registering their buses...").arg(gateways.size()));
-    for (qsizetype i = 0; i < gateways.size() && !CCliSession::interrupted(); ++i) {
-        session.send(CCommands::busRegister(), CIpv4Address::fromDotted(gateways[i]));
-        session.pace();
-    }
-    session.waitForReplies();
+    session.progress(QStringLiteral("%1 gateway(s) found.").arg(gateways.size()));
 
     auto report = std::make_shared<CCollectionReport>();
     if (!CCliSession::interrupted()) {
@@ -109,7 +113,10 @@ int CCliCollectCommand::run(CCliSession& session) {
                              options, report),
                          m_pacing);
     }
-    session.waitForReplies();
+    // Every report complete: nothing is on its way any more.
+    if (!report->isComplete() || CCliSession::interrupted()) {
+        session.waitForReplies();
+    }
     return finish(session, *report);
 }
 

@@ -92,7 +92,7 @@ void TestBusCollection::pacing_data() {
     QTest::newRow("paced by replies")
         << CPacing::ByReplies
         << QStringList{"100 &=?;", "200 #UID1=?;", "300 #UID2=?;", "400 #UID3=?;", "500 #UID4=?;"}
-        << qint64(1600);
+        << qint64(600);
 }
 
 void TestBusCollection::pacing() {

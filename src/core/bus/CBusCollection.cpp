@@ -88,6 +88,7 @@ public:
     }
     void enter(const CEnteredSetting& setting) { m_received.enterReply(setting); }
     void sent() { ++m_sends; }
+    size_t received() const { return m_received.size(); }
     int repeats() const { return m_sends > 1 ? m_sends - 1 : 0; }
 
     std::vector<CSettingAddress> missing(const CValidationSchema& schema) const {
@@ -126,7 +127,7 @@ public:
     }
 
 private:
-    enum class Phase { Start, GatewayQueries, DeviceQueries, End, Over };
+    enum class Phase { Start, GatewayQueries, DeviceQueries, End, EndPause, Over };
 
     std::optional<CPacedStep> nextGatewayQuery();
     std::optional<CPacedStep> nextDeviceQuery();
@@ -144,6 +145,8 @@ private:
     QList<Device> m_devices;
     qsizetype m_deviceQueried = 0;
     std::unique_ptr<Query> m_query;
+    bool m_incomplete = false;  // a report of this lane still lacks something
+    bool m_endPause = true;
 };
 
 // What the lanes of one collection share: the way out, the report, the progress over the
@@ -232,12 +235,21 @@ std::optional<CPacedStep> Lane::next() {
         case Phase::DeviceQueries:
             return nextDeviceQuery();
         case Phase::End:
-            m_phase = Phase::Over;
-            return CPacedStep{[&collection = m_collection](CSequenceRun& run) {
-                                  collection.laneEnded(run);
+            m_phase = Phase::EndPause;
+            return CPacedStep{[this](CSequenceRun& run) {
+                                  m_collection.laneEnded(run);
+                                  // Paced by replies, the last pause is for answers still on
+                                  // their way: when every report is in, none are.
+                                  m_endPause = run.pacing() == CPacing::Fixed || m_incomplete;
                                   return true;
                               },
-                              CBusCollection::kEndPause};
+                              std::chrono::milliseconds(0)};
+        case Phase::EndPause:
+            m_phase = Phase::Over;
+            if (m_endPause) {
+                return CPacedStep::wait(CBusCollection::kEndPause);
+            }
+            break;
         case Phase::Over:
             break;
     }
@@ -309,7 +321,8 @@ CPacedStep Lane::query(QByteArray text, const Gateway& to, std::chrono::millisec
                 return send(text, address);
             },
             pause, std::move(await),
-            CPacedStep::Repeat{repeats, [asking, &schema] { return asking->isComplete(schema); }}};
+            CPacedStep::Repeat{repeats, [asking, &schema] { return asking->isComplete(schema); },
+                               [asking] { return asking->received(); }}};
 }
 
 void Lane::conclude() {
@@ -321,6 +334,7 @@ void Lane::conclude() {
     report.repeats += m_query->repeats();
     CCollectionReport::Incomplete incomplete = m_query->incompleteness(schema);
     if (!incomplete.missing.empty()) {
+        m_incomplete = true;
         report.incomplete.push_back(std::move(incomplete));
     }
     m_query.reset();

@@ -2,9 +2,14 @@
 
 #include "plan/CValidationSchema.h"
 
+#include <algorithm>
+
 namespace {
 
 using Addresses = CReportCheck::Addresses;
+
+// Indices past this are not counted up to: a device's numbers stay small.
+constexpr int kHighestIndex = 256;
 
 bool isSettingEntry(const pugi::xml_node& node) {
     return node.type() == pugi::node_element && !node.first_attribute().empty();
@@ -27,20 +32,31 @@ public:
 
     void entry(const pugi::xml_node& setting, const QByteArray& group) {
         const QByteArray key(setting.name());
+        std::set<QByteArray> homes;
         if (const pugi::xml_attribute bound = setting.attribute("p")) {
-            const QByteArray port(bound.value());
-            if (reportsPort(port)) {
+            if (reportsPort(QByteArray(bound.value()))) {
+                homes.insert(QByteArray(bound.value()));
+            }
+        } else {
+            homes = homesOf(group);
+        }
+        // An indexed key has every index from 1 to the highest one seen on any of its homes.
+        const int highest = highestIndex(homes, group, key);
+        for (const QByteArray& port : homes) {
+            if (highest == 0) {
                 want({port, group, key, {}});
             }
-            return;
-        }
-        for (const QByteArray& port : homesOf(group)) {
-            want({port, group, key, {}});
+            for (int index = 1; index <= highest; ++index) {
+                want({port, group, key, QByteArray::number(index)});
+            }
         }
     }
 
+    // The address itself, or, without an index, the key with any index.
     void want(const CSettingAddress& address) {
-        if (!holdsKey(m_received, address)) {
+        const bool held =
+            address.index.isEmpty() ? holdsKey(m_received, address) : m_received.count(address) > 0;
+        if (!held) {
             m_missing.insert(address);
         }
     }
@@ -66,6 +82,24 @@ private:
             return false;
         };
         return has(m_received) || has(m_earlier);
+    }
+
+    int highestIndex(const std::set<QByteArray>& homes, const QByteArray& group,
+                     const QByteArray& key) const {
+        int highest = 0;
+        for (const Addresses* addresses : {&m_received, &m_earlier}) {
+            for (const QByteArray& port : homes) {
+                for (auto at = addresses->lower_bound({port, group, key, {}});
+                     at != addresses->end() && at->sameKey({port, group, key, {}}); ++at) {
+                    bool number = false;
+                    const int index = at->index.toInt(&number);
+                    if (number && index <= kHighestIndex) {
+                        highest = std::max(highest, index);
+                    }
+                }
+            }
+        }
+        return highest;
     }
 
     // Where a group stands: the ports (empty: the device itself) under which any of its

@@ -12,8 +12,9 @@ class CValidationSchema;
 // reports each setting in a datagram of its own and sends no end marker, so a lost reply
 // leaves a hole that nothing else notices. Expected are: the TYPE; every setting that the
 // schema entry of its type lists (an entry bound to a port only for a port it reports, an
-// unbound member of a group wherever the group stands, any index of an indexed key); and
-// every setting it reported before (the plan's, exactly).
+// unbound member of a group wherever the group stands, an indexed key with every index
+// from 1 to the highest one seen); and every setting it reported before (the plan's,
+// exactly).
 class CReportCheck {
 public:
     using Addresses = std::set<CSettingAddress>;

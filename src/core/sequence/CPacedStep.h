@@ -14,13 +14,18 @@ struct CPacedStep {
     using Action = std::function<bool(CSequenceRun& run)>;
 
     // A step whose answer may be lost on the way: when the pause is over and the answer is
-    // not in, the action runs again (at most times more), followed by the same pause. Only
-    // for actions that are safe to repeat (CRetryRule).
+    // not in, the action runs again, followed by the same pause. Only for actions that are
+    // safe to repeat (CRetryRule).
     struct Repeat {
+        // Repeats after a pause that brought nothing new, at most: a report with holes is
+        // asked again for as long as asking brings something, and times more when it no
+        // longer does (0: never repeated).
         int times = 0;
         // Whether the answer is in; empty: whether the awaited reply came during the pause
         // (under either pacing).
         std::function<bool()> answered;
+        // How much of the answer has come so far (it only grows); empty: every repeat counts.
+        std::function<size_t()> received;
     };
 
     CPacedStep() = default;

@@ -61,9 +61,14 @@ bool CSequenceLane::carryOut() {
     return true;
 }
 
+size_t CSequenceLane::receivedSoFar() const {
+    return m_step->repeat.received ? m_step->repeat.received() : 0;
+}
+
 void CSequenceLane::startPause() {
     ++m_pauseNumber;
     m_awaitMet = false;
+    m_receivedBefore = receivedSoFar();
     m_pauseTimer->start(m_step->pause);
 }
 
@@ -73,13 +78,18 @@ void CSequenceLane::endPause() {
     if (m_over || !m_run.isRunning()) {
         return;
     }
-    if (m_repeated < m_step->repeat.times && !answered()) {
-        ++m_repeated;
-        m_run.countRepeat();
-        if (carryOut()) {
-            startPause();
+    const CPacedStep::Repeat& repeat = m_step->repeat;
+    if (repeat.times > 0 && !answered()) {
+        const size_t received = receivedSoFar();
+        const bool brought = received > m_receivedBefore;
+        if (brought || m_repeated < repeat.times) {
+            m_repeated += brought ? 0 : 1;
+            m_run.countRepeat();
+            if (carryOut()) {
+                startPause();
+            }
+            return;
         }
-        return;
     }
     runUntilPause();
 }

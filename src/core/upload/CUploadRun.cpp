@@ -252,24 +252,31 @@ bool CUploadRun::reportIsShort() const {
 
 void CUploadRun::queryThen(const QByteArray& text, quint32 address, std::chrono::milliseconds pause,
                            CAwait await, Next next) {
-    askAgainThen(text, address, pause, await, next,
-                 CRetryRule::repeatsFor(text, m_options.retries));
+    const Asking asking{text,
+                        address,
+                        pause,
+                        std::move(await),
+                        std::move(next),
+                        CRetryRule::repeatsFor(text, m_options.retries)};
+    askAgain(asking, asking.repeats);
 }
 
-void CUploadRun::askAgainThen(const QByteArray& text, quint32 address,
-                              std::chrono::milliseconds pause, const CAwait& await,
-                              const Next& next, int repeatsLeft) {
-    if (!sendOrFail(text, address)) {
+// A repeat after a pause that brought more of the report does not count against the
+// retries: a report with holes is asked again for as long as asking brings something.
+void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
+    if (!sendOrFail(asking.text, asking.address)) {
         afterSendFailure();
         return;
     }
-    pauseThen(pause, await, [this, text, address, pause, await, next, repeatsLeft] {
-        if (repeatsLeft > 0 && reportIsShort()) {
+    const size_t reportedBefore = reported().size();
+    pauseThen(asking.pause, asking.await, [this, asking, repeatsLeft, reportedBefore] {
+        const bool brought = reported().size() > reportedBefore;
+        if (asking.repeats > 0 && (brought || repeatsLeft > 0) && reportIsShort()) {
             ++outcome().queryRepeats;
-            askAgainThen(text, address, pause, await, next, repeatsLeft - 1);
+            askAgain(asking, brought ? repeatsLeft : repeatsLeft - 1);
             return;
         }
-        next();
+        asking.next();
     });
 }
 

@@ -103,7 +103,8 @@ protected:
     const CReportedSettings& reported() const { return lane().reported; }
     // Sends the query, then next after the pause (ended early by await). While the report
     // leaves the upload short of something, the query goes again (each time with the same
-    // pause) as often as the retries allow. A send that fails ends in afterSendFailure().
+    // pause) as often as the retries allow; a repeat that brought more of the report does
+    // not count. A send that fails ends in afterSendFailure().
     void queryThen(const QByteArray& text, quint32 address, std::chrono::milliseconds pause,
                    CAwait await, Next next);
     // Walks the compared rows of the current device: logs each, sends the differences (each
@@ -140,8 +141,16 @@ private:
     // Whether the current device's report leaves the upload short: no TYPE, or (of the
     // project's type) a setting of the project that it did not report.
     bool reportIsShort() const;
-    void askAgainThen(const QByteArray& text, quint32 address, std::chrono::milliseconds pause,
-                      const CAwait& await, const Next& next, int repeatsLeft);
+    // A query that is out, and what comes after it.
+    struct Asking {
+        QByteArray text;
+        quint32 address = 0;
+        std::chrono::milliseconds pause{0};
+        CAwait await;
+        Next next;
+        int repeats = 0;  // repeats after a pause that brought nothing new, at most
+    };
+    void askAgain(const Asking& asking, int repeatsLeft);
     void handleRow(quint32 address, std::chrono::milliseconds setPause);
     void sendRow(size_t index, quint32 address, std::chrono::milliseconds setPause,
                  int repeatsLeft);
