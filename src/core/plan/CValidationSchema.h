@@ -5,11 +5,13 @@
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Look-ups in the validation schema: which settings a device type has and how each one is
 // edited. Reads the document it is given (the document keeps owning it) and changes
-// nothing, so it is cheap to make one wherever a look-up is needed.
+// nothing, so it is cheap to make one wherever a look-up is needed; one that is kept
+// remembers what it found.
 //
 // Layout read: Validate > DEVICE[@TYPE] > (setting | group > setting); a setting's first
 // attribute is its control word, an optional p binds it to one port.
@@ -55,6 +57,14 @@ public:
 private:
     // The device itself for an empty group, else its groups of that name.
     std::vector<pugi::xml_node> containers(std::string_view type, std::string_view group) const;
+    pugi::xml_node lookUp(std::string_view type, std::string_view port, std::string_view group,
+                          std::string_view key) const;
 
     const pugi::xml_document& m_schema;
+    // What this look-up has found so far: a comparison of a whole site asks the same few
+    // hundred places a million times.
+    mutable std::string m_lastType;
+    mutable pugi::xml_node m_lastDevice;
+    mutable std::unordered_map<std::string, pugi::xml_node> m_settings;
+    mutable std::string m_place;  // room for the key of a look-up
 };
