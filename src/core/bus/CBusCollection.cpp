@@ -158,8 +158,7 @@ public:
         : m_doc(doc),
           m_send(std::move(send)),
           m_options(options),
-          m_report(report ? std::move(report) : std::make_shared<CCollectionReport>()),
-          m_schema(doc.schema()) {
+          m_report(report ? std::move(report) : std::make_shared<CCollectionReport>()) {
         const QList<Gateway> gateways = gatewaysOf(doc.plan());
         for (const Gateway& gateway : gateways) {
             const qsizetype devices = devicesOf(doc.plan(), gateway.text).size();
@@ -188,7 +187,8 @@ public:
     Lane& lane(size_t index) { return *m_lanes[index]; }
     const CUbrixVorelDoc& doc() const { return m_doc; }
     const CBusCollection::Send& send() const { return m_send; }
-    const CValidationSchema& schema() const { return m_schema; }
+    // Made afresh for each look-up: a new plan brings a new schema document.
+    CValidationSchema schema() const { return CValidationSchema(m_doc.schema()); }
     int retries() const { return m_options.retries; }
     CCollectionReport& report() { return *m_report; }
 
@@ -215,7 +215,6 @@ private:
     CBusCollection::Send m_send;
     CBusCollection::Options m_options;
     std::shared_ptr<CCollectionReport> m_report;
-    CValidationSchema m_schema;
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::map<QByteArray, qsizetype> m_devicesOf;
     qsizetype m_devicesTotal = 0;
@@ -314,25 +313,25 @@ CPacedStep Lane::query(QByteArray text, const Gateway& to, std::chrono::millisec
                        CAwait await) {
     Query* asking = m_query.get();
     const CBusCollection::Send& send = m_collection.send();
-    const CValidationSchema& schema = m_collection.schema();
+    const Collection* collection = &m_collection;
     const int repeats = CRetryRule::repeatsFor(text, m_collection.retries());
     return {[send, asking, text = std::move(text), address = to.address](CSequenceRun&) {
                 asking->sent();
                 return send(text, address);
             },
             pause, std::move(await),
-            CPacedStep::Repeat{repeats, [asking, &schema] { return asking->isComplete(schema); },
-                               [asking] { return asking->received(); }}};
+            CPacedStep::Repeat{
+                repeats, [asking, collection] { return asking->isComplete(collection->schema()); },
+                [asking] { return asking->received(); }}};
 }
 
 void Lane::conclude() {
     if (!m_query) {
         return;
     }
-    const CValidationSchema& schema = m_collection.schema();
     CCollectionReport& report = m_collection.report();
     report.repeats += m_query->repeats();
-    CCollectionReport::Incomplete incomplete = m_query->incompleteness(schema);
+    CCollectionReport::Incomplete incomplete = m_query->incompleteness(m_collection.schema());
     if (!incomplete.missing.empty()) {
         m_incomplete = true;
         report.incomplete.push_back(std::move(incomplete));

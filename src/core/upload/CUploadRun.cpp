@@ -294,7 +294,7 @@ void CUploadRun::handleRow(quint32 address, std::chrono::milliseconds setPause) 
         const size_t index = lane().row++;
         CUploadRow& row = rows[index];
         visitOne();
-        log(row.logLine);
+        log(CUploadCompare::logLine(current(), row));
         if (!row.isSent() || isDryRun()) {
             continue;
         }
