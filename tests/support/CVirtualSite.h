@@ -2,11 +2,13 @@
 
 #include "CSimSite.h"
 #include "common/CManualTimerSource.h"
+#include "protocol/CTrafficLine.h"
 #include "support/CDocFixture.h"
 #include "transport/CIpv4Address.h"
 
 #include <QCoreApplication>
 #include <QList>
+#include <QTime>
 #include <chrono>
 #include <functional>
 
@@ -77,7 +79,8 @@ private:
     void deliverDue() {
         QList<QByteArray> lines;
         for (const CSimOutgoing& reply : m_site.takeDue(now())) {
-            lines.append("[00:00:00] (" + CIpv4Address::toDotted(reply.from) + ") " + reply.bytes);
+            // As the receive thread makes it: the text up to its first CR or LF.
+            lines.append(CTrafficLine::build(QTime(0, 0), reply.from, reply.bytes));
         }
         if (!lines.isEmpty()) {
             m_fixture.receive(lines);

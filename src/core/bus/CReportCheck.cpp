@@ -30,7 +30,9 @@ public:
     Expectation(const Addresses& received, const Addresses& earlier)
         : m_received(received), m_earlier(earlier) {}
 
-    void entry(const pugi::xml_node& setting, const QByteArray& group) {
+    // sharing: the keys whose index counts the same things as this one's (itself too).
+    void entry(const pugi::xml_node& setting, const QByteArray& group,
+               const std::vector<QByteArray>& sharing) {
         const QByteArray key(setting.name());
         std::set<QByteArray> homes;
         if (const pugi::xml_attribute bound = setting.attribute("p")) {
@@ -40,8 +42,12 @@ public:
         } else {
             homes = homesOf(group);
         }
-        // An indexed key has every index from 1 to the highest one seen on any of its homes.
-        const int highest = highestIndex(homes, group, key);
+        // An indexed key has every index from 1 to the highest one seen on any of its homes,
+        // for it or for any key that shares its index.
+        int highest = 0;
+        for (const QByteArray& indexedLikeIt : sharing) {
+            highest = std::max(highest, highestIndex(homes, group, indexedLikeIt));
+        }
         for (const QByteArray& port : homes) {
             if (highest == 0) {
                 want({port, group, key, {}});
@@ -116,7 +122,7 @@ private:
             }
         }
         if (homes.empty()) {
-            homes.insert({});
+            homes.insert(QByteArray());
         }
         return homes;
     }
@@ -125,6 +131,16 @@ private:
     const Addresses& m_earlier;
     std::set<CSettingAddress> m_missing;
 };
+
+std::vector<QByteArray> sharingIndex(const std::vector<std::vector<QByteArray>>& sets,
+                                     const QByteArray& key) {
+    for (const std::vector<QByteArray>& keys : sets) {
+        if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+            return keys;
+        }
+    }
+    return {key};
+}
 
 }  // namespace
 
@@ -136,11 +152,14 @@ std::vector<CSettingAddress> CReportCheck::missing(const CValidationSchema& sche
     const pugi::xml_node device = type.empty() ? pugi::xml_node() : schema.device(type);
     for (const pugi::xml_node& entry : device.children()) {
         if (isSettingEntry(entry)) {
-            expected.entry(entry, {});
+            expected.entry(entry, {}, {QByteArray(entry.name())});
         } else if (isGroupEntry(entry)) {
+            const std::vector<std::vector<QByteArray>> together =
+                CValidationSchema::indexedAlike(entry);
             for (const pugi::xml_node& member : entry.children()) {
                 if (isSettingEntry(member)) {
-                    expected.entry(member, QByteArray(entry.name()));
+                    const QByteArray key(member.name());
+                    expected.entry(member, QByteArray(entry.name()), sharingIndex(together, key));
                 }
             }
         }

@@ -13,8 +13,9 @@ class CValidationSchema;
 // leaves a hole that nothing else notices. Expected are: the TYPE; every setting that the
 // schema entry of its type lists (an entry bound to a port only for a port it reports, an
 // unbound member of a group wherever the group stands, an indexed key with every index
-// from 1 to the highest one seen); and every setting it reported before (the plan's,
-// exactly).
+// from 1 to the highest one seen for it or for a key the schema indexes alike: "Indexed:
+// ACTION and TARGET with A = key number"); and every setting it reported before (the
+// plan's, exactly).
 class CReportCheck {
 public:
     using Addresses = std::set<CSettingAddress>;

@@ -1,5 +1,7 @@
 #include "CValidationSchema.h"
 
+#include <QList>
+
 namespace {
 
 bool isNamed(const pugi::xml_node& node, std::string_view name) {
@@ -154,6 +156,27 @@ int CValidationSchema::lastOptionIndex(const pugi::xml_node& setting, std::strin
         ++index;
     }
     return last;
+}
+
+std::vector<std::vector<QByteArray>> CValidationSchema::indexedAlike(const pugi::xml_node& group) {
+    std::vector<std::vector<QByteArray>> alike;
+    for (const pugi::xml_node& note : group.children()) {
+        const QByteArray text = QByteArray(note.value()).trimmed();
+        if (note.type() != pugi::node_comment || !text.startsWith("Indexed:")) {
+            continue;
+        }
+        std::vector<QByteArray> keys;
+        for (const QByteArray& word : text.mid(8).simplified().split(' ')) {
+            if (word == "with") {
+                break;
+            }
+            if (CSettingAddress::isName(word)) {
+                keys.push_back(word);
+            }
+        }
+        alike.push_back(std::move(keys));
+    }
+    return alike;
 }
 
 bool CValidationSchema::allows(const pugi::xml_node& setting, std::string_view value) {

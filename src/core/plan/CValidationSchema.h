@@ -2,6 +2,8 @@
 
 #include "address/CSettingAddress.h"
 
+#include <QByteArray>
+
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -49,6 +51,11 @@ public:
 
     // Index of the last option equal to value (case matters); -1 when none is.
     static int lastOptionIndex(const pugi::xml_node& setting, std::string_view value);
+
+    // The members of a group whose index (A) counts the same things, as the schema's
+    // comments name them: "Indexed: ACTION and TARGET with A = key number" gives
+    // {ACTION, TARGET}. One list per comment.
+    static std::vector<std::vector<QByteArray>> indexedAlike(const pugi::xml_node& group);
 
     // Whether a user may give the setting this value: any text for EDIT, one of the options
     // for COMBO, nothing for a read-only or missing setting.

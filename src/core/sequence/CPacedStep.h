@@ -17,9 +17,9 @@ struct CPacedStep {
     // not in, the action runs again, followed by the same pause. Only for actions that are
     // safe to repeat (CRetryRule).
     struct Repeat {
-        // Repeats after a pause that brought nothing new, at most: a report with holes is
-        // asked again for as long as asking brings something, and times more when it no
-        // longer does (0: never repeated).
+        // Repeats in a row after pauses that brought nothing new, at most: a report with
+        // holes is asked again for as long as asking brings something, and times more when
+        // it no longer does (0: never repeated).
         int times = 0;
         // Whether the answer is in; empty: whether the awaited reply came during the pause
         // (under either pacing).

@@ -83,7 +83,7 @@ void CSequenceLane::endPause() {
         const size_t received = receivedSoFar();
         const bool brought = received > m_receivedBefore;
         if (brought || m_repeated < repeat.times) {
-            m_repeated += brought ? 0 : 1;
+            m_repeated = brought ? 0 : m_repeated + 1;
             m_run.countRepeat();
             if (carryOut()) {
                 startPause();

@@ -47,7 +47,7 @@ private:
     std::unique_ptr<ITickTimer> m_pauseTimer;
     std::unique_ptr<ITickTimer> m_quietTimer;
     std::optional<CPacedStep> m_step;  // the step whose action ran last
-    int m_repeated = 0;                // repeats of that step that counted
+    int m_repeated = 0;                // repeats in a row after pauses that brought nothing
     size_t m_receivedBefore = 0;       // how much of its answer had come when the pause began
     bool m_awaitMet = false;           // its awaited reply came during this pause
     // Counts pauses, so that an early end queued for one pause never ends the next.

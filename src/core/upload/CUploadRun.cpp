@@ -261,8 +261,9 @@ void CUploadRun::queryThen(const QByteArray& text, quint32 address, std::chrono:
     askAgain(asking, asking.repeats);
 }
 
-// A repeat after a pause that brought more of the report does not count against the
-// retries: a report with holes is asked again for as long as asking brings something.
+// A pause that brought more of the report starts the retries afresh: a report with holes is
+// asked again for as long as asking brings something, and retries more times when it does
+// not.
 void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
     if (!sendOrFail(asking.text, asking.address)) {
         afterSendFailure();
@@ -273,7 +274,7 @@ void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
         const bool brought = reported().size() > reportedBefore;
         if (asking.repeats > 0 && (brought || repeatsLeft > 0) && reportIsShort()) {
             ++outcome().queryRepeats;
-            askAgain(asking, brought ? repeatsLeft : repeatsLeft - 1);
+            askAgain(asking, brought ? asking.repeats : repeatsLeft - 1);
             return;
         }
         asking.next();

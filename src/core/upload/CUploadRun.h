@@ -103,8 +103,8 @@ protected:
     const CReportedSettings& reported() const { return lane().reported; }
     // Sends the query, then next after the pause (ended early by await). While the report
     // leaves the upload short of something, the query goes again (each time with the same
-    // pause) as often as the retries allow; a repeat that brought more of the report does
-    // not count. A send that fails ends in afterSendFailure().
+    // pause) as often as the retries allow in a row: a pause that brought more of the
+    // report starts them afresh. A send that fails ends in afterSendFailure().
     void queryThen(const QByteArray& text, quint32 address, std::chrono::milliseconds pause,
                    CAwait await, Next next);
     // Walks the compared rows of the current device: logs each, sends the differences (each
@@ -148,7 +148,7 @@ private:
         std::chrono::milliseconds pause{0};
         CAwait await;
         Next next;
-        int repeats = 0;  // repeats after a pause that brought nothing new, at most
+        int repeats = 0;  // repeats in a row after pauses that brought nothing new, at most
     };
     void askAgain(const Asking& asking, int repeatsLeft);
     void handleRow(quint32 address, std::chrono::milliseconds setPause);
