@@ -46,6 +46,7 @@ private slots:
     void deviceLeftInThePlanIsNotFoundWhenSilent();
     void failedSendEndsTheUploadWithOneLine();
     void hundredDevicesTakeTheFixedTimeAndRepliesAreFaster();
+    void lossInBothDirections();
 };
 
 void TestBusUpload::uploads_data() {
@@ -247,6 +248,38 @@ void TestBusUpload::hundredDevicesTakeTheFixedTimeAndRepliesAreFaster() {
     }
     QCOMPARE(elapsed[0], qint64(700 + 100 * (3000 + 10 * 1000) + 2000));
     QVERIFY2(elapsed[1] * 8 < elapsed[0], qPrintable(QString::number(elapsed[1])));
+}
+
+void TestBusUpload::lossInBothDirections() {
+    QByteArray project;
+    for (const int number : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11}) {
+        project += uid(number, tenLumetChanges());
+    }
+    CUploadBench bench(twoBuses(), project);
+    CSimFaults faults;
+    faults.dropShare = 0.05;
+    faults.commandDropShare = 0.05;
+    faults.seed = 5;
+    bench.site->setFaults(faults);
+    // A device that does not answer in the end is passed over; none should be.
+    bench.link->replies = {{Answer::No, {}}, {Answer::No, {}}};
+    CBusUpload upload(bench.doc.doc(), *bench.link, CUploadOptions());
+    QVERIFY(bench.run(upload));
+    const CUploadSummary::Counts counts = upload.summary().counts();
+    QCOMPARE(counts.sent, 100);
+    QCOMPARE(counts.confirmed, 100);
+    QCOMPARE(counts.notFound + counts.passedOver, 0);
+    QVERIFY(counts.queriesRepeated > 0 && counts.setsRepeated > 0);
+    QVERIFY(bench.link->prompts.isEmpty());
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+    // Nothing but the queries and the project's sets went out, all of them broadcast.
+    for (const QByteArray& sent : bench.link->sent) {
+        QVERIFY2((sent.startsWith("* #uid") && sent.endsWith("=?;")) || sent.startsWith("* #UID"),
+                 sent.constData());
+    }
+    const CSimBusDevice* last = bench.site->gateways()[1].deviceByUid(11);
+    QCOMPARE(last->settings().value(CSettingAddress::parseWellFormed("A.LED.PRESET.4").value()),
+             QByteArray("4.4.4"));
 }
 
 QTEST_GUILESS_MAIN(TestBusUpload)

@@ -42,6 +42,10 @@ private slots:
     void deviceLeftInThePlanIsNotFoundWhenSilent();
     void logLinesAreNeverTakenForReplies();
     void previewDifferencesAreWhatTheRunSends();
+    void repeatsAndTheSummary_data();
+    void repeatsAndTheSummary();
+    void gatewaysAreUploadedAtTheSameTime();
+    void lossInBothDirections();
 };
 
 void TestGatewayUpload::uploads_data() {
@@ -271,6 +275,112 @@ void TestGatewayUpload::previewDifferencesAreWhatTheRunSends() {
     }
     QCOMPARE(sets, previewed);
     QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+}
+
+void TestGatewayUpload::repeatsAndTheSummary_data() {
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<int>("retries");
+    QTest::addColumn<Lines>("wire");
+    QTest::addColumn<QStringList>("summary");  // lines the end summary holds
+
+    const QByteArray query = "10.0.0.2 &=?";
+    const QByteArray set = "10.0.0.2 &NAME=Hall";
+    QTest::newRow("silent: asked thrice, then not found")
+        << QByteArray("silent") << 2 << Lines{query, query, query}
+        << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0",
+                       "Sent again when no answer came: 2 queries, 0 settings",
+                       "IP 10.0.0.2: not found"};
+    QTest::newRow("silent, no retries: asked once")
+        << QByteArray("silent") << 0 << Lines{query}
+        << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0", "IP 10.0.0.2: not found"};
+    QTest::newRow("no echo: the set goes thrice, then said to have none")
+        << QByteArray("refuses-sets") << 2 << Lines{query, set, set, set}
+        << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
+                       "Sent again when no answer came: 0 queries, 2 settings",
+                       "IP 10.0.0.2 NAME: sent, no echo"};
+    QTest::newRow("no echo, one retry")
+        << QByteArray("refuses-sets") << 1 << Lines{query, set, set}
+        << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
+                       "Sent again when no answer came: 0 queries, 1 settings"};
+    QTest::newRow("nothing lost: nothing sent again")
+        << QByteArray() << 2 << Lines{query, set}
+        << QStringList{"Sent: 1, confirmed by echo: 1, without echo: 0"};
+}
+
+void TestGatewayUpload::repeatsAndTheSummary() {
+    QFETCH(QByteArray, fault);
+    QFETCH(int, retries);
+    QFETCH(QStringList, summary);
+    CUploadBench bench(twoGateways(), typed("10.0.0.2", "<NAME>Hall</NAME>"));
+    CSimDeviceFaults faults;
+    faults.silent = fault == "silent";
+    faults.refusesSets = fault == "refuses-sets";
+    QVERIFY(bench.site->setDeviceFaults(0, std::nullopt, faults));
+    CUploadOptions options;
+    options.retries = retries;
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, options);
+    QVERIFY(bench.run(upload));
+    QTEST(bench.link->sent, "wire");
+    const QStringList lines = upload.summary().lines();
+    for (const QString& line : summary) {
+        QVERIFY2(lines.contains(line), qPrintable(lines.join(QLatin1Char('\n'))));
+    }
+    // The repeats are named when there were any, and only then.
+    const bool repeated = summary.join(QLatin1Char('\n')).contains(QStringLiteral("Sent again"));
+    QCOMPARE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("Sent again")), repeated);
+}
+
+void TestGatewayUpload::gatewaysAreUploadedAtTheSameTime() {
+    const QByteArray project =
+        typed("10.0.0.2", "<NAME>Hall</NAME><TELNET><TIMEOUT>60</TIMEOUT></TELNET>") +
+        typed("10.0.0.3", "<NAME>Lobby</NAME>");
+    CUploadBench bench(twoGateways(), project);
+    CUploadOptions options;
+    options.pacing = CPacing::Fixed;
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, options);
+    QVERIFY(bench.run(upload));
+    // Both queries go out together and each gateway's texts keep their order; the run
+    // takes as long as its slowest gateway, not the sum.
+    QCOMPARE(bench.link->sent.mid(0, 2), Lines({"10.0.0.2 &=?", "10.0.0.3 &=?"}));
+    Lines first;
+    for (const QByteArray& sent : bench.link->sent) {
+        if (sent.startsWith("10.0.0.2 ")) {
+            first.append(sent);
+        }
+    }
+    QCOMPARE(first, Lines({"10.0.0.2 &=?", "10.0.0.2 &NAME=Hall", "10.0.0.2 &TELNET.TIMEOUT=60"}));
+    QCOMPARE(bench.elapsedMs(), qint64(700 + 3000 + 2 * 100 + 2000));
+    QCOMPARE(bench.logLines().count(kStart), 1);
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+}
+
+void TestGatewayUpload::lossInBothDirections() {
+    const QByteArray changes =
+        "<NAME>Hall</NAME><TELNET><TIMEOUT>60</TIMEOUT><LOGIN>ENABLE</LOGIN></TELNET>"
+        "<PORT P='C'><SERIAL><TYPE>RS485</TYPE></SERIAL></PORT>"
+        "<PORT P='A'><SERIAL><POWER>DISABLE</POWER></SERIAL></PORT>";
+    CUploadBench bench(twoGateways(), typed("10.0.0.2", changes) + typed("10.0.0.3", changes));
+    CSimFaults faults;
+    faults.dropShare = 0.1;
+    faults.commandDropShare = 0.1;
+    faults.seed = 3;
+    bench.site->setFaults(faults);
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, CUploadOptions());
+    QVERIFY(bench.run(upload));
+    const CUploadSummary::Counts counts = upload.summary().counts();
+    QCOMPARE(counts.sent, 10);
+    QCOMPARE(counts.confirmed, 10);
+    QVERIFY(counts.queriesRepeated + counts.setsRepeated > 0);
+    QVERIFY(bench.site->counters().dropped > 0 && bench.site->counters().commandsLost > 0);
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+    for (const CSimGateway& gateway : bench.site->gateways()) {
+        QCOMPARE(
+            gateway.settings().value(CSettingAddress::parseWellFormed("TELNET.TIMEOUT").value()),
+            QByteArray("60"));
+        QCOMPARE(
+            gateway.settings().value(CSettingAddress::parseWellFormed("C.SERIAL.TYPE").value()),
+            QByteArray("RS485"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGatewayUpload)
