@@ -72,6 +72,9 @@ void TestReportCheck::missing_data() {
         << QStringList(lamp).replaceInStrings(QStringLiteral("B.LED.PRESET.2"),
                                               QStringLiteral("TYPE"))
         << QStringList() << QStringList{"B.LED.PRESET.2"};
+    QTest::newRow("a member of the device's own beside its ports is no home for the others")
+        << "LAMP" << QStringList(lamp) + QStringList{"LED.PRESET.1"} << QStringList()
+        << QStringList();
     QTest::newRow("the type lost: the plan's type tells")
         << "LAMP" << QStringList(lamp).mid(1) << QStringList{"TYPE"} << QStringList{"TYPE"};
     QTest::newRow("reported before and not now")

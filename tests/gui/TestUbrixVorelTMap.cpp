@@ -485,6 +485,8 @@ void TestUbrixVorelTMap::deleteAndRefresh() {
 void TestUbrixVorelTMap::collectionOnTheTestClock() {
     CGuiHarness harness;
     harness.settings().collectPacing = QStringLiteral("fixed");
+    // Nobody answers here: the queries go once each, as without retries they always have.
+    harness.settings().retries = 0;
     auto view = openView(harness);
     CDialogService::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(view->collectButton(), Qt::LeftButton);
@@ -524,14 +526,23 @@ void TestUbrixVorelTMap::collectionOnTheTestClock() {
     QCOMPARE(progress.mid(1), (QList<int>{16384, 32768, 49152, 65536}));
     harness.timers().advance(1999ms);
     QVERIFY(!view->progressBar()->isHidden());
+    // The end says who did not answer.
+    CDialogService::setNextAnswer(QMessageBox::Ok);
     harness.timers().advance(1ms);
     QVERIFY(view->progressBar()->isHidden());
     QVERIFY(view->collectButton()->isEnabled());
+    const QString end = CDialogService::askedTexts().back();
+    QVERIFY2(end.startsWith(QStringLiteral("Collected 1 gateway(s) and 4 bus device(s); 5 of them "
+                                           "did not report everything")),
+             qPrintable(end));
+    QVERIFY(end.contains(QStringLiteral("gateway 127.0.0.5 did not answer")));
+    QVERIFY(end.contains(QStringLiteral("UID 4 behind 127.0.0.5 did not answer")));
 }
 
 void TestUbrixVorelTMap::collectionOutlivesTheView() {
     CGuiHarness harness;
     harness.settings().collectPacing = QStringLiteral("fixed");
+    harness.settings().retries = 0;
     harness.fixture().receive(
         {CGuiHarness::line("127.0.0.5", "+UID1;"), CGuiHarness::line("127.0.0.5", "+UID2;")});
     auto view = openView(harness);
@@ -546,6 +557,7 @@ void TestUbrixVorelTMap::collectionOutlivesTheView() {
     QVERIFY(!view->collectButton()->isEnabled());
     harness.timers().advance(1000ms);
     QCOMPARE(view->progressBar()->value(), 65536);
+    CDialogService::setNextAnswer(QMessageBox::Ok);  // nobody answered
     harness.timers().advance(2000ms);
     QVERIFY(view->progressBar()->isHidden());
     QVERIFY(harness.sequencer().run(QString::fromLatin1(CBusCollection::kRunName)) == nullptr);

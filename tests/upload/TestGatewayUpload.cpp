@@ -293,15 +293,19 @@ void TestGatewayUpload::repeatsAndTheSummary_data() {
     QTest::newRow("silent, no retries: asked once")
         << QByteArray("silent") << 0 << Lines{query}
         << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0", "IP 10.0.0.2: not found"};
-    QTest::newRow("no echo: the set goes thrice, then said to have none")
-        << QByteArray("refuses-sets") << 2 << Lines{query, set, set, set}
+    // The gateway keeps its value: asked again, it still reports the old one.
+    QTest::newRow("no echo: the set goes thrice, the gateway is asked again, none")
+        << QByteArray("refuses-sets") << 2 << Lines{query, set, set, set, query}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
-                       "Sent again when no answer came: 0 queries, 2 settings",
-                       "IP 10.0.0.2 NAME: sent, no echo"};
+                       "Sent again when no answer came: 1 queries, 2 settings",
+                       "IP 10.0.0.2 NAME: sent, the device answered Ubrix 1"};
     QTest::newRow("no echo, one retry")
-        << QByteArray("refuses-sets") << 1 << Lines{query, set, set}
+        << QByteArray("refuses-sets") << 1 << Lines{query, set, set, query}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
-                       "Sent again when no answer came: 0 queries, 1 settings"};
+                       "Sent again when no answer came: 1 queries, 1 settings"};
+    QTest::newRow("no echo, no retries: not asked again")
+        << QByteArray("refuses-sets") << 0 << Lines{query, set}
+        << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1"};
     QTest::newRow("nothing lost: nothing sent again")
         << QByteArray() << 2 << Lines{query, set}
         << QStringList{"Sent: 1, confirmed by echo: 1, without echo: 0"};

@@ -112,7 +112,8 @@ private:
 
 class Collection;
 
-// One lane: the Part's order over its gateways (one of them, or all in turn).
+// One lane: the collection's order over its gateways (one of them, or all in turn): each
+// gateway's query, then the devices of each gateway.
 class Lane {
 public:
     Lane(Collection& collection, QList<Gateway> gateways)

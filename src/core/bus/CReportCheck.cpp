@@ -108,8 +108,10 @@ private:
         return highest;
     }
 
-    // Where a group stands: the ports (empty: the device itself) under which any of its
-    // settings came, now or before; the device itself when none did.
+    // Where a group stands: the ports under which any of its settings came, now or before;
+    // the device itself when none did. A group that stands under ports may have a few
+    // settings of the device's own beside them (a preset for every port at once): those
+    // do not make the device a home of every member.
     std::set<QByteArray> homesOf(const QByteArray& group) const {
         std::set<QByteArray> homes;
         if (!group.isEmpty()) {
@@ -120,6 +122,9 @@ private:
                     }
                 }
             }
+        }
+        if (homes.size() > 1) {
+            homes.erase(QByteArray());
         }
         if (homes.empty()) {
             homes.insert(QByteArray());

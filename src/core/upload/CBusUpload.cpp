@@ -70,6 +70,10 @@ void CBusUpload::query(std::chrono::milliseconds pause, Next next) {
               std::move(reports), std::move(next));
 }
 
+void CBusUpload::queryAgainThen(Next next) {
+    query(kRepeatedQueryPause, std::move(next));
+}
+
 void CBusUpload::afterFirstQuery() {
     if (reported().type()) {
         checkType();

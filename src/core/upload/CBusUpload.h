@@ -26,6 +26,7 @@ protected:
     void beginDevice() override;
     bool isReportOf(const CEnteredSetting& setting, size_t device) const override;
     void afterSendFailure() override;
+    void queryAgainThen(Next next) override;
 
 private:
     // Broadcasts the query, then next after the pause (ended once the device reported); it

@@ -62,8 +62,12 @@ void CGatewayUpload::beginDevice() {
         return;
     }
     startRecording();
-    queryThen(CCommands::gatewayFullQueryUnterminated(), gateway.address, kQueryPause,
-              CAwait::gatewayReports(dotted(), options().quietWindow), [this] { afterQuery(); });
+    queryAgainThen([this] { afterQuery(); });
+}
+
+void CGatewayUpload::queryAgainThen(Next next) {
+    queryThen(CCommands::gatewayFullQueryUnterminated(), current().address, kQueryPause,
+              CAwait::gatewayReports(dotted(), options().quietWindow), std::move(next));
 }
 
 void CGatewayUpload::afterQuery() {

@@ -22,6 +22,7 @@ protected:
     void beginDevice() override;
     bool isReportOf(const CEnteredSetting& setting, size_t device) const override;
     void afterSendFailure() override;
+    void queryAgainThen(Next next) override;
 
 private:
     void afterQuery();

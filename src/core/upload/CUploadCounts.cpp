@@ -4,6 +4,7 @@ CUploadCounts& CUploadCounts::operator+=(const CUploadCounts& other) {
     toSend += other.toSend;
     sent += other.sent;
     confirmed += other.confirmed;
+    confirmedWhenAsked += other.confirmedWhenAsked;
     unconfirmed += other.unconfirmed;
     matched += other.matched;
     notApplied += other.notApplied;

@@ -6,7 +6,8 @@ struct CUploadCounts {
     int toSend = 0;  // differences a preview found (nothing was sent)
     int sent = 0;
     int confirmed = 0;
-    int unconfirmed = 0;  // sent, but no echo with the value came
+    int confirmedWhenAsked = 0;  // of those, no echo came but asked again the device has it
+    int unconfirmed = 0;         // sent, but no echo with the value came
     int matched = 0;
     int notApplied = 0;  // the device keeps another value: not an option, read-only,
                          // unsafe value

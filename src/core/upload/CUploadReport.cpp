@@ -129,6 +129,8 @@ QString CUploadReport::rowAction(const CUploadRow& row, bool dryRun) {
             return QStringLiteral("sent, no echo");
         case Delivery::Confirmed:
             return QStringLiteral("sent, confirmed");
+        case Delivery::ReportedWhenAsked:
+            return QStringLiteral("sent, confirmed when asked again");
         case Delivery::AnsweredOther:
             return QStringLiteral("sent, the device answered ") + QString::fromLatin1(row.answered);
         case Delivery::SendFailed:
@@ -216,6 +218,7 @@ QByteArray CUploadReport::endJsonMembers(const CUploadSummary& summary) {
     std::string counts = "{";
     const std::pair<const char*, int> members[] = {
         {"confirmed", c.confirmed},
+        {"confirmedWhenAsked", c.confirmedWhenAsked},
         {"failedSends", c.failedSends},
         {"matched", c.matched},
         {"notApplied", c.notApplied},

@@ -33,9 +33,11 @@ struct CUploadRow {
 
     // What became of a Differs row in a run.
     enum class Delivery {
-        NotSent,        // a preview, or the upload ended first
-        Sent,           // no echo came
-        Confirmed,      // the device echoed the value
+        NotSent,    // a preview, or the upload ended first
+        Sent,       // no echo came
+        Confirmed,  // the device echoed the value
+        // No echo came, but asked again afterwards the device reports the value.
+        ReportedWhenAsked,
         AnsweredOther,  // the device echoed another value (in answered)
         SendFailed,
     };

@@ -302,7 +302,39 @@ void CUploadRun::handleRow(quint32 address, std::chrono::milliseconds setPause) 
         sendRow(index, address, setPause, CRetryRule::repeatsFor(row.command, m_options.retries));
         return;
     }
-    nextDevice();
+    afterRows();
+}
+
+// A set whose echo never came may still have been taken (the echo was lost): before it
+// counts as not applied, the device is asked once more, and what it reports then decides.
+void CUploadRun::afterRows() {
+    const std::vector<CUploadRow>& rows = outcome().rows;
+    const bool withoutEcho = std::any_of(rows.begin(), rows.end(), [](const CUploadRow& row) {
+        return row.delivery == CUploadRow::Delivery::Sent;
+    });
+    if (isDryRun() || m_options.retries == 0 || !withoutEcho) {
+        nextDevice();
+        return;
+    }
+    ++outcome().queryRepeats;
+    queryAgainThen([this] {
+        const size_t device = currentIndex();
+        for (CUploadRow& row : outcome().rows) {
+            const std::optional<std::string_view> now = reported().find(row.setting.address);
+            if (row.delivery == CUploadRow::Delivery::Sent && now && *now == row.setting.value) {
+                row.delivery = CUploadRow::Delivery::ReportedWhenAsked;
+            }
+        }
+        m_awaitingEcho.erase(
+            std::remove_if(m_awaitingEcho.begin(), m_awaitingEcho.end(),
+                           [this, device](const Echo& echo) {
+                               return echo.device == device &&
+                                      m_summary.devices[device].rows[echo.row].delivery !=
+                                          CUploadRow::Delivery::Sent;
+                           }),
+            m_awaitingEcho.end());
+        nextDevice();
+    });
 }
 
 void CUploadRun::sendRow(size_t index, quint32 address, std::chrono::milliseconds setPause,

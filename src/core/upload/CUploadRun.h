@@ -73,6 +73,8 @@ protected:
     virtual bool isReportOf(const CEnteredSetting& setting, size_t device) const = 0;
     // A command of the current device could not go out (its line is written).
     virtual void afterSendFailure() = 0;
+    // Asks the current device for all its settings again (as its first query), then next.
+    virtual void queryAgainThen(Next next) = 0;
 
     // Plumbing of the continuations: the next thing to do now, or after a pause that the
     // awaited replies may end early when pacing by replies.
@@ -108,8 +110,8 @@ protected:
     void queryThen(const QByteArray& text, quint32 address, std::chrono::milliseconds pause,
                    CAwait await, Next next);
     // Walks the compared rows of the current device: logs each, sends the differences (each
-    // followed by setPause, ended early by its echo, and sent again while no echo came) and
-    // goes on with the next device.
+    // followed by setPause, ended early by its echo, and sent again while no echo came),
+    // asks the device again when an echo never came, and goes on with the next device.
     void compareAndSend(const CValidationSchema& schema, quint32 address,
                         std::chrono::milliseconds setPause);
     // Sends; a failure writes the line, marks the device and returns false.
@@ -152,6 +154,7 @@ private:
     };
     void askAgain(const Asking& asking, int repeatsLeft);
     void handleRow(quint32 address, std::chrono::milliseconds setPause);
+    void afterRows();
     void sendRow(size_t index, quint32 address, std::chrono::milliseconds setPause,
                  int repeatsLeft);
     void runFinished();

@@ -74,9 +74,12 @@ QString skippedReasons(const CUploadCounts& counts) {
     return reasons.join(QStringLiteral(", "));
 }
 
+bool isConfirmed(const CUploadRow& row) {
+    return row.delivery == Delivery::Confirmed || row.delivery == Delivery::ReportedWhenAsked;
+}
+
 bool isNamedAtTheEnd(const CUploadRow& row) {
-    const bool unconfirmed =
-        row.isSent() && row.delivery != Delivery::Confirmed && row.delivery != Delivery::NotSent;
+    const bool unconfirmed = row.isSent() && !isConfirmed(row) && row.delivery != Delivery::NotSent;
     return keepsAnotherValue(row.outcome) || unconfirmed;
 }
 
@@ -91,9 +94,10 @@ void countRow(const CUploadRow& row, bool dryRun, CUploadCounts& counts) {
         counts.notReported += row.outcome == Outcome::NotReported ? 1 : 0;
         counts.notInSchema += row.outcome == Outcome::NotInSchema ? 1 : 0;
         counts.emptyValue += row.outcome == Outcome::EmptyValue ? 1 : 0;
-    } else if (row.delivery == Delivery::Confirmed) {
+    } else if (isConfirmed(row)) {
         ++counts.sent;
         ++counts.confirmed;
+        counts.confirmedWhenAsked += row.delivery == Delivery::ReportedWhenAsked ? 1 : 0;
     } else if (row.delivery == Delivery::NotSent) {
         ++(dryRun ? counts.toSend : counts.notApplied);
     } else if (row.delivery != Delivery::SendFailed) {
@@ -188,10 +192,14 @@ QStringList CUploadSummary::lines() const {
     if (dryRun) {
         lines << QStringLiteral("To send: %1").arg(c.toSend);
     } else {
-        lines << QStringLiteral("Sent: %1, confirmed by echo: %2, without echo: %3")
-                     .arg(c.sent)
-                     .arg(c.confirmed)
-                     .arg(c.unconfirmed);
+        QString sent = QStringLiteral("Sent: %1, confirmed by echo: %2, without echo: %3")
+                           .arg(c.sent)
+                           .arg(c.confirmed - c.confirmedWhenAsked)
+                           .arg(c.unconfirmed);
+        if (c.confirmedWhenAsked > 0) {
+            sent += QStringLiteral(", confirmed when asked again: %1").arg(c.confirmedWhenAsked);
+        }
+        lines << sent;
     }
     QString matched = QStringLiteral("Matched: %1, not applied: %2, skipped: %3")
                           .arg(c.matched)
