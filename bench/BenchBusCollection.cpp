@@ -21,6 +21,7 @@
 #include "protocol/CCommands.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
 #include "support/CVirtualSite.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"

@@ -1,7 +1,7 @@
-#include "common/CManualTimerSource.h"
 #include "protocol/CRetryRule.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CSimSite.h"
-#include "common/CManualTimerSource.h"
 #include "protocol/CTrafficLine.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
 #include "transport/CIpv4Address.h"
 
 #include <QCoreApplication>
