@@ -214,12 +214,18 @@ void checkSetting(const pugi::xml_node& setting, const QString& where, QStringLi
         problems << where + QStringLiteral(": the first attribute is not a control word c");
         return;
     }
-    const pugi::xml_attribute bound = control.next_attribute();
+    pugi::xml_attribute bound = control.next_attribute();
+    if (bound && text(bound.name()) == u"secret") {
+        if (text(bound.value()) != u"YES") {
+            problems << where + QStringLiteral(": secret is not YES");
+        }
+        bound = bound.next_attribute();
+    }
     if (bound && (text(bound.name()) != u"p" || !port.match(text(bound.value())).hasMatch())) {
-        problems << where + QStringLiteral(": second attribute is not a port letter p");
+        problems << where + QStringLiteral(": after c (and secret) comes no port letter p");
     }
     if (bound && bound.next_attribute()) {
-        problems << where + QStringLiteral(": more than c and p");
+        problems << where + QStringLiteral(": more than c, secret and p");
     }
     if (text(control.value()) == u"COMBO") {
         checkOptions(setting, where, problems);
