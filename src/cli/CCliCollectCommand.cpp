@@ -4,9 +4,12 @@
 #include "CCliOptions.h"
 #include "CCliSession.h"
 
+#include "Version.h"
+
 #include "bus/CBusCollection.h"
 #include "common/CXPathNumber.h"
 #include "protocol/CCommands.h"
+#include "site/CSnapshotStamp.h"
 #include "transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
@@ -37,7 +40,9 @@ QString CCliCollectCommand::description() const {
         "settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\", 1 s). With\n"
         "--pacing replies (the default) a pause ends as soon as the answers have come and\n"
         "stopped for a moment; --pacing fixed waits every pause out. Everything is saved\n"
-        "as a map file, as the program's Save Map File does.\n"
+        "as a map file, as the program's Save Map File does, marked as a snapshot: when,\n"
+        "through which adapter and by which version it was taken ('compare' and 'report'\n"
+        "read it; the program loads it as any map file).\n"
         "Devices that did not answer are named on stderr and the exit code is 6. When\n"
         "interrupted, the map is saved as far as it got, said to be partial, and the exit\n"
         "code is 130. With --json, a summary on stdout: {\"map\", \"gateways\", \"devices\",\n"
@@ -124,9 +129,22 @@ QList<CCliCollectCommand::Device> CCliCollectCommand::silentDevices(
     return silent;
 }
 
+// A map file from collect is a snapshot: it says when, through which adapter and by
+// which version it was taken.
+CSnapshotStamp CCliCollectCommand::snapshotStamp(CCliSession& session) {
+    const CAdapterEntry adapter = session.transport().adapters().selectedEntry();
+    CSnapshotStamp stamp;
+    stamp.taken = QDateTime::currentDateTimeUtc();
+    stamp.adapter = (adapter.name + QLatin1Char(' ') + dotted(adapter.address)).trimmed();
+    stamp.version = QLatin1String(vorel::version::kText);
+    return stamp;
+}
+
 int CCliCollectCommand::finish(CCliSession& session, const QList<Device>& silent) {
     const bool partial = CCliSession::interrupted();
-    if (!session.document().saveMapFile(m_mapFile)) {
+    QString reason;
+    if (!snapshotStamp(session).save(session.document().plan(), m_mapFile, reason)) {
+        session.report(QStringLiteral("Failed to save template:\n%1\n").arg(reason));
         return CCliExit::kFile;
     }
     const QList<QByteArray> gateways = session.gatewayAddresses();

@@ -3,6 +3,7 @@
 #include "CCliCommand.h"
 
 #include "sequence/CPacing.h"
+#include "site/CSnapshotStamp.h"
 
 // "collect": every gateway and bus device with all their settings, into a map file.
 // Collecting is not read-only: each bus is told to register, so that its devices announce
@@ -24,6 +25,7 @@ private:
     QList<Device> heardDevices(CCliSession& session) const;
     QList<Device> silentDevices(CCliSession& session, const QList<Device>& devices) const;
     int finish(CCliSession& session, const QList<Device>& silent);
+    static CSnapshotStamp snapshotStamp(CCliSession& session);
 
     QString m_mapFile;
     bool m_json = false;
