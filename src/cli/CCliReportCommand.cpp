@@ -7,6 +7,7 @@
 #include "Version.h"
 #include "common/CXmlFile.h"
 #include "journal/CJournalFile.h"
+#include "report/CReportHtml.h"
 #include "report/CSiteReport.h"
 
 #include <QCommandLineParser>
@@ -113,13 +114,14 @@ int CCliReportCommand::run(CCliSession& session) {
     input.written = QDateTime::currentDateTimeUtc();
     input.version = QLatin1String(vorel::version::kText);
     input.withSecrets = m_withSecrets;
-    const QByteArray html = CSiteReport::html(input);
+    const CReportDocument report = CSiteReport::document(input);
 
     QString reason;
     bool written = false;
     if (m_pdf) {
-        written = CReportPdf::write(html, m_title, m_out, reason);
+        written = CReportPdf::write(report, m_out, reason);
     } else {
+        const QByteArray html = CReportHtml::of(report);
         QSaveFile file(m_out);
         written =
             file.open(QIODevice::WriteOnly) && file.write(html) == html.size() && file.commit();

@@ -1,5 +1,6 @@
 #include "CSiteReport.h"
 
+#include "CReportHtml.h"
 #include "plan/CValidationSchema.h"
 #include "site/CSiteInventory.h"
 #include "site/CSnapshotStamp.h"
@@ -12,15 +13,6 @@
 namespace {
 
 using Outcome = CUploadRow::Outcome;
-
-const char* const kStyle =
-    "body{font-family:sans-serif;font-size:10pt;color:#000;margin:1.5em}"
-    "h1{font-size:18pt}h2{font-size:14pt;margin-top:1.5em}h3{font-size:11pt;margin-bottom:2pt}"
-    "table{border-collapse:collapse;margin:2pt 0 10pt 0}"
-    "th,td{border:1px solid #999;padding:1pt 5pt;text-align:left;vertical-align:top}"
-    "th{background:#e8e8e8}"
-    ".device{page-break-inside:avoid}"
-    "@media print{body{margin:0}h2{page-break-after:avoid}}";
 
 QByteArray bytes(const std::string& text) {
     return QByteArray::fromStdString(text);
@@ -65,42 +57,6 @@ private:
     std::map<std::pair<std::string, CSettingAddress>, bool> m_known;
 };
 
-class Writer {
-public:
-    QByteArray out;
-
-    void raw(const char* text) { out += text; }
-    void text(QByteArrayView value) { out += CSiteReport::escape(value); }
-    void element(const char* tag, QByteArrayView value) {
-        out += '<';
-        out += tag;
-        out += '>';
-        text(value);
-        out += "</";
-        out += tag;
-        out += ">\n";
-    }
-    void beginTable(std::initializer_list<const char*> headings) {
-        raw("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>");
-        for (const char* heading : headings) {
-            raw("<th>");
-            raw(heading);
-            raw("</th>");
-        }
-        raw("</tr>\n");
-    }
-    void row(std::initializer_list<QByteArrayView> cells) {
-        raw("<tr>");
-        for (const QByteArrayView cell : cells) {
-            raw("<td>");
-            text(cell);
-            raw("</td>");
-        }
-        raw("</tr>\n");
-    }
-    void endTable() { raw("</table>\n"); }
-};
-
 QByteArray deviceHeading(const CSiteDevice& device) {
     QByteArray heading = device.label();
     if (device.isGateway() && device.name) {
@@ -112,102 +68,89 @@ QByteArray deviceHeading(const CSiteDevice& device) {
     return heading;
 }
 
-void titleBlock(Writer& w, const CSiteReport::Input& input,
+void titleBlock(CReportDocument& report, const CSiteReport::Input& input,
                 const std::optional<CSnapshotStamp>& stamp) {
-    w.element("h1", bytes(input.title));
-    w.beginTable({"", ""});
-    w.row({"Written", bytes(input.written.toUTC().toString(Qt::ISODate))});
-    w.row({"Program version", bytes(input.version)});
+    report.table({});
+    report.row({"Written", bytes(input.written.toUTC().toString(Qt::ISODate))});
+    report.row({"Program version", bytes(input.version)});
     if (stamp) {
-        w.row({"Snapshot taken", bytes(stamp->taken.toString(Qt::ISODate))});
-        w.row({"Through adapter", bytes(stamp->adapter)});
-        w.row({"Taken by version", bytes(stamp->version)});
+        report.row({"Snapshot taken", bytes(stamp->taken.toString(Qt::ISODate))});
+        report.row({"Through adapter", bytes(stamp->adapter)});
+        report.row({"Taken by version", bytes(stamp->version)});
     }
     if (input.project != nullptr) {
-        w.row({"Project", bytes(input.projectName)});
+        report.row({"Project", bytes(input.projectName)});
     }
-    w.endTable();
 }
 
-void summary(Writer& w, const CSiteInventory& site) {
-    w.raw("<h2>Summary</h2>\n");
-    w.element("p", QByteArray::number(site.gateways().size()) + " gateway(s), " +
-                       QByteArray::number(site.devices().size()) + " bus device(s)");
+void summary(CReportDocument& report, const CSiteInventory& site) {
+    report.heading("Summary");
+    report.paragraph(QByteArray::number(site.gateways().size()) + " gateway(s), " +
+                     QByteArray::number(site.devices().size()) + " bus device(s)");
     std::map<std::string, int> behind;
     std::map<std::string, int> byType;
     for (const CSiteDevice& device : site.devices()) {
         ++behind[device.gateway];
         ++byType[device.type.value_or("(unknown)")];
     }
-    w.raw("<h3>Gateways</h3>\n");
-    w.beginTable({"Address", "Name", "Type", "Firmware", "Bus devices"});
+    report.subheading("Gateways", true);
+    report.table({"Address", "Name", "Type", "Firmware", "Bus devices"});
     for (const CSiteDevice& gateway : site.gateways()) {
         ++byType[gateway.type.value_or("(unknown)")];
-        w.row({bytes(gateway.number), orDash(gateway.name), orDash(gateway.type),
-               orDash(gateway.firmware), QByteArray::number(behind[gateway.number])});
+        report.row({bytes(gateway.number), orDash(gateway.name), orDash(gateway.type),
+                    orDash(gateway.firmware), QByteArray::number(behind[gateway.number])});
     }
-    w.endTable();
-    w.raw("<h3>Devices by type</h3>\n");
-    w.beginTable({"Type", "Count"});
+    report.subheading("Devices by type", true);
+    report.table({"Type", "Count"});
     for (const auto& [type, count] : byType) {
-        w.row({bytes(type), QByteArray::number(count)});
+        report.row({bytes(type), QByteArray::number(count)});
     }
-    w.endTable();
-
     const std::string* gateway = nullptr;
     for (const CSiteDevice& device : site.devices()) {
         if (gateway == nullptr || *gateway != device.gateway) {
-            if (gateway != nullptr) {
-                w.endTable();
-            }
             gateway = &device.gateway;
-            w.element("h3", device.gateway.empty()
-                                ? QByteArray("Bus devices behind no known gateway")
-                                : "Bus devices behind " + bytes(device.gateway));
-            w.beginTable({"UID", "Serial number", "Type", "Alias", "Firmware"});
+            report.subheading(device.gateway.empty()
+                                  ? QByteArray("Bus devices behind no known gateway")
+                                  : "Bus devices behind " + bytes(device.gateway),
+                              true);
+            report.table({"UID", "Serial number", "Type", "Alias", "Firmware"});
         }
-        w.row({device.hasUid() ? bytes(device.number) : QByteArray("-"), orDash(device.serial),
-               orDash(device.type), orDash(device.name), orDash(device.firmware)});
-    }
-    if (gateway != nullptr) {
-        w.endTable();
+        report.row({device.hasUid() ? bytes(device.number) : QByteArray("-"), orDash(device.serial),
+                    orDash(device.type), orDash(device.name), orDash(device.firmware)});
     }
 }
 
-void settings(Writer& w, const CSiteInventory& site, Secrets& secrets) {
-    w.raw("<h2>Settings</h2>\n");
+void settings(CReportDocument& report, const CSiteInventory& site, Secrets& secrets) {
+    report.heading("Settings");
     for (const std::vector<CSiteDevice>* devices : {&site.gateways(), &site.devices()}) {
         for (const CSiteDevice& device : *devices) {
-            w.raw("<div class=\"device\">");
-            w.element("h3", deviceHeading(device));
+            report.subheading(deviceHeading(device), true);
             if (device.settings.empty()) {
-                w.element("p", "No settings were reported.");
-                w.raw("</div>\n");
+                report.paragraph("No settings were reported.");
                 continue;
             }
-            w.beginTable({"Setting", "Value"});
+            report.table({"Setting", "Value"});
             for (const CTemplateSetting& setting : device.settings) {
-                w.row({setting.address.text(),
-                       secrets.shown(device.type, setting.address, setting.value)});
+                report.row({setting.address.text(),
+                            secrets.shown(device.type, setting.address, setting.value)});
             }
-            w.endTable();
-            w.raw("</div>\n");
         }
     }
 }
 
-void projectDifferences(Writer& w, const CSiteReport::Input& input, Secrets& secrets) {
-    w.element("h2", "Differences from the project " + bytes(input.projectName));
-    w.beginTable({"Device", "Setting", "Project", "Site", "An upload would"});
-    int shown = 0;
+void projectDifferences(CReportDocument& report, const CSiteReport::Input& input,
+                        Secrets& secrets) {
+    report.heading("Differences from the project " + bytes(input.projectName));
+    report.table({"Device", "Setting", "Project", "Site", "An upload would"});
+    size_t shown = 0;
     for (const CUploadDevice::Kind kind :
          {CUploadDevice::Kind::Gateway, CUploadDevice::Kind::BusDevice}) {
         const CUploadSummary summary =
             CUploadOffline::compare(*input.project, *input.map, *input.schema, kind);
         for (const CDeviceOutcome& device : summary.devices) {
             if (device.status != CDeviceOutcome::Status::Compared) {
-                w.row({device.label, "", "", orDash(device.reportedType),
-                       CDeviceOutcome::statusName(device.status)});
+                report.row({device.label, "", "", orDash(device.reportedType),
+                            CDeviceOutcome::statusName(device.status)});
                 ++shown;
                 continue;
             }
@@ -216,84 +159,54 @@ void projectDifferences(Writer& w, const CSiteReport::Input& input, Secrets& sec
                     continue;
                 }
                 const CSettingAddress& place = row.setting.address;
-                w.row({device.label, row.placeText(),
-                       secrets.shown(device.reportedType, place, row.setting.value),
-                       row.reported ? secrets.shown(device.reportedType, place, *row.reported)
-                                    : QByteArray("-"),
-                       bytes(CUploadReport::rowAction(row, true))});
+                report.row({device.label, row.placeText(),
+                            secrets.shown(device.reportedType, place, row.setting.value),
+                            row.reported ? secrets.shown(device.reportedType, place, *row.reported)
+                                         : QByteArray("-"),
+                            bytes(CUploadReport::rowAction(row, true))});
                 ++shown;
             }
         }
     }
-    w.endTable();
     if (shown == 0) {
-        w.element("p", "The site holds every value of the project.");
+        report.blocks.pop_back();
+        report.paragraph("The site holds every value of the project.");
     }
 }
 
-void journal(Writer& w, const std::vector<CJournalEntry>& entries) {
-    w.raw("<h2>Changes made</h2>\n");
+void journal(CReportDocument& report, const std::vector<CJournalEntry>& entries) {
+    report.heading("Changes made");
     if (entries.empty()) {
-        w.element("p", "The journal holds no changes.");
+        report.paragraph("The journal holds no changes.");
         return;
     }
-    w.beginTable({"Time (UTC)", "Tool", "Action", "Gateway", "Device", "Command", "Outcome"});
+    report.table({"Time (UTC)", "Tool", "Action", "Gateway", "Device", "Command", "Outcome"});
     for (const CJournalEntry& entry : entries) {
-        w.row({bytes(entry.time.toString(Qt::ISODate)), bytes(entry.tool), bytes(entry.action),
-               bytes(entry.gateway), bytes(entry.device), bytes(entry.command),
-               CJournalEntry::outcomeName(entry.outcome)});
+        report.row({bytes(entry.time.toString(Qt::ISODate)), bytes(entry.tool), bytes(entry.action),
+                    bytes(entry.gateway), bytes(entry.device), bytes(entry.command),
+                    CJournalEntry::outcomeName(entry.outcome)});
     }
-    w.endTable();
 }
 
 }  // namespace
 
-QByteArray CSiteReport::escape(QByteArrayView text) {
-    QByteArray escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            case '\'':
-                escaped += "&#39;";
-                break;
-            default:
-                escaped += c;
-        }
+CReportDocument CSiteReport::document(const Input& input) {
+    const CSiteInventory site = CSiteInventory::of(*input.map);
+    Secrets secrets(*input.schema, input.withSecrets);
+    CReportDocument report;
+    report.title = bytes(input.title);
+    titleBlock(report, input, CSnapshotStamp::of(*input.map));
+    summary(report, site);
+    if (input.project != nullptr) {
+        projectDifferences(report, input, secrets);
     }
-    return escaped;
+    if (input.journal != nullptr) {
+        journal(report, *input.journal);
+    }
+    settings(report, site, secrets);
+    return report;
 }
 
 QByteArray CSiteReport::html(const Input& input) {
-    const CSiteInventory site = CSiteInventory::of(*input.map);
-    Secrets secrets(*input.schema, input.withSecrets);
-    Writer w;
-    w.out.reserve(1 << 20);
-    w.raw("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">\n");
-    w.element("title", bytes(input.title));
-    w.raw("<style>");
-    w.raw(kStyle);
-    w.raw("</style></head>\n<body>\n");
-    titleBlock(w, input, CSnapshotStamp::of(*input.map));
-    summary(w, site);
-    if (input.project != nullptr) {
-        projectDifferences(w, input, secrets);
-    }
-    if (input.journal != nullptr) {
-        journal(w, *input.journal);
-    }
-    settings(w, site, secrets);
-    w.raw("</body></html>\n");
-    return w.out;
+    return CReportHtml::of(document(input));
 }

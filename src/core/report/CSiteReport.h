@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CReportDocument.h"
 #include "journal/CJournalEntry.h"
 
 #include <QByteArray>
@@ -8,14 +9,12 @@
 #include <pugixml.hpp>
 #include <vector>
 
-// The hand-over report of a site as one HTML file with nothing outside it (styles inline,
-// no scripts, no images), so that it opens anywhere and prints well; the PDF is the same
-// HTML laid out by Qt's own printing classes (CReportPdf). It holds a title block, a
-// summary (the gateways, the bus devices behind each, the counts by type), every device's
-// settings, and, when given, what differs from a project (the rows an upload preview
-// shows) and the changes of a journal in order. Every text that came from a device or a
-// file is escaped. The values of credentials (the schema's secret settings) read "(set)"
-// or "(empty)" unless the secrets are asked for.
+// The hand-over report of a site: a title block, a summary (the gateways, the bus devices
+// behind each, the counts by type), when given what differs from a project (the rows an
+// upload preview shows) and the changes of a journal in order, and last every device's
+// settings. Built as content (CReportDocument) that CReportHtml writes as one HTML file and
+// CReportPdf paints as a PDF. The values of credentials (the schema's secret settings) read
+// "(set)" or "(empty)" unless the secrets are asked for.
 class CSiteReport {
 public:
     struct Input {
@@ -30,7 +29,6 @@ public:
         bool withSecrets = false;
     };
 
+    static CReportDocument document(const Input& input);
     static QByteArray html(const Input& input);
-    // "&lt;script&gt;": text that can stand anywhere in the HTML.
-    static QByteArray escape(QByteArrayView text);
 };
