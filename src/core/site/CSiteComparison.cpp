@@ -54,6 +54,11 @@ public:
             add(Kind::Silent, after, {}, std::to_string(before.settings.size()), {});
             return;
         }
+        // Heard but never read before (a device without UID reports nothing): there is
+        // nothing its settings could have changed from.
+        if (before.settings.empty()) {
+            return;
+        }
         changed(Kind::Type, after, before.type, after.type);
         changed(Kind::Firmware, after, before.firmware, after.firmware);
         settings(before, after);

@@ -10,7 +10,8 @@
 // (so that a device given another UID is one device readdressed), then what is left by UID
 // (the same UID with another serial number is a device replaced); then each pair's type,
 // firmware and every setting, old -> new. Identity and versions are not counted again
-// among the settings.
+// among the settings; a device that reported nothing on one side (silent, or without UID)
+// is said to be silent, or has nothing to compare.
 class CSiteComparison {
 public:
     static std::vector<CSiteDifference> compare(const CSiteInventory& before,
