@@ -26,16 +26,6 @@ const QString kDryRun = QStringLiteral("dry-run");
 constexpr int kMaxUid = 999999;
 constexpr auto kLongestRun = std::chrono::hours(1);
 
-// What the dry run of a bus device shows: the rows its upload may send at most.
-CUploadSummary previewOf(const CReplacementProject& project, const pugi::xml_document& schema) {
-    CUploadSummary summary;
-    summary.dryRun = true;
-    CDeviceOutcome device = CDeviceOutcome::of(project.device(), CDeviceOutcome::Status::Compared);
-    device.rows = project.preview(schema);
-    summary.devices.push_back(std::move(device));
-    return summary;
-}
-
 }  // namespace
 
 QString CCliReplaceCommand::name() const {
@@ -139,11 +129,6 @@ QString CCliReplaceCommand::configureBusDevice(const QCommandLineParser& parser)
     return {};
 }
 
-QString CCliReplaceCommand::who() const {
-    return m_isGateway ? QStringLiteral("the gateway at %1").arg(m_gateway)
-                       : QStringLiteral("UID %1").arg(m_uid);
-}
-
 int CCliReplaceCommand::run(CCliSession& session) {
     const std::optional<quint32> gateway = session.address(m_gateway);
     if (!gateway) {
@@ -202,50 +187,28 @@ int CCliReplaceCommand::run(CCliSession& session) {
 
 int CCliReplaceCommand::finish(CCliSession& session, const CReplacement& replacement,
                                const CReplacementProject& project) const {
-    const std::string& type = *project.device().type;
-    const std::optional<std::string> reportedType =
-        replacement.summary().devices.empty() ? std::nullopt
-                                              : replacement.summary().devices.front().reportedType;
+    const QString said = replacement.describe();
     switch (*replacement.outcome()) {
         case Outcome::Replaced:
             session.print(CUploadReport::text(replacement.summary()));
-            session.progress(
-                QStringLiteral("%1 is replaced: every setting sent was echoed.").arg(who()));
+            session.progress(said);
             return CCliExit::kOk;
         case Outcome::Previewed:
-            session.print(
-                CUploadReport::text(m_isGateway ? replacement.summary()
-                                                : previewOf(project, session.document().schema())));
+            session.print(CUploadReport::text(m_isGateway
+                                                  ? replacement.summary()
+                                                  : project.preview(session.document().schema())));
+            session.progress(said);
             return CCliExit::kOk;
         case Outcome::StillAnswering:
-            session.report(QStringLiteral("UID %1 still answers (behind %2): a device still "
-                                          "answering is never replaced")
-                               .arg(m_uid)
-                               .arg(QString::fromLatin1(replacement.answeredThrough())));
-            return CCliExit::kNotTaken;
         case Outcome::TypeRefused:
-            session.report(
-                QStringLiteral("%1 reports type %2, not %3 as in %4: nothing was sent%5")
-                    .arg(m_isGateway ? who() : QStringLiteral("the new device"),
-                         QString::fromStdString(reportedType.value_or("?")),
-                         QString::fromStdString(type), m_from,
-                         m_isGateway ? QString() : QStringLiteral("; it keeps UID %1").arg(m_uid)));
+            session.report(said);
             return CCliExit::kNotTaken;
         case Outcome::NotFound:
-            if (m_isGateway) {
-                session.report(QStringLiteral("%1 did not answer").arg(who()));
-            } else if (m_serial) {
-                session.report(QStringLiteral("SN %1 behind %2 did not take UID %3")
-                                   .arg(*m_serial)
-                                   .arg(m_gateway)
-                                   .arg(m_uid));
-            } else {
-                session.report(QStringLiteral("no device took UID %1").arg(m_uid));
-            }
+            session.report(said);
             return CCliExit::kNothingAnswered;
         case Outcome::Incomplete:
             session.print(CUploadReport::text(replacement.summary()));
-            session.report(QStringLiteral("%1 did not take every setting").arg(who()));
+            session.report(said);
             return CCliExit::kIncomplete;
         case Outcome::Failed:
             return CCliExit::kNetwork;

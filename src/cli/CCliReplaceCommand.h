@@ -25,7 +25,6 @@ private:
     QString configureBusDevice(const QCommandLineParser& parser);
     int finish(CCliSession& session, const CReplacement& replacement,
                const CReplacementProject& project) const;
-    QString who() const;
 
     QString m_from;
     QString m_gateway;  // the gateway replaced, or the bus device's (--via)

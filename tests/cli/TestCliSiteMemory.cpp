@@ -202,7 +202,9 @@ void TestCliSiteMemory::replacementsRefused_data() {
     QTest::newRow("the new device is of another type")
         << QList<QByteArray>{"remove 1 1", "add 1 LUMET_BC"}
         << QStringList{"--uid", "1", "--serial", "100005"} << 7
-        << QByteArray("the new device reports type LUMET_BC, not LUMET_AM as in");
+        << QByteArray(
+               "The new device reports type LUMET_BC, not LUMET_AM as in the file: "
+               "nothing was sent; it keeps UID 1.");
     QTest::newRow("it keeps the UID it was given")
         << QList<QByteArray>{} << QStringList{"--uid", "1", "--serial", "100005"} << 7
         << QByteArray("UID 1 still answers");

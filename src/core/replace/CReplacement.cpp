@@ -201,3 +201,52 @@ void CReplacement::finish(Outcome outcome) {
     m_outcome = outcome;
     emit finished();
 }
+
+QString CReplacement::describe() const {
+    const CUploadDevice& device = m_project.device();
+    const QString label = QString::fromUtf8(device.label());
+    const bool isGateway = m_target.kind == CUploadDevice::Kind::Gateway;
+    const QString address = QString::fromLatin1(CIpv4Address::toDotted(m_target.gateway));
+    const std::optional<std::string> reported =
+        m_summary.devices.empty() ? std::nullopt : m_summary.devices.front().reportedType;
+    switch (m_outcome.value_or(Outcome::Stopped)) {
+        case Outcome::Replaced:
+            return QStringLiteral("%1 is replaced: every setting sent was echoed.").arg(label);
+        case Outcome::Previewed:
+            return isGateway
+                       ? QStringLiteral("The gateway at %1 answered: nothing was changed.")
+                             .arg(address)
+                       : QStringLiteral("UID %1 is silent: nothing was changed.").arg(device.uid);
+        case Outcome::StillAnswering:
+            return QStringLiteral(
+                       "UID %1 still answers (behind %2): a device still answering "
+                       "is never replaced.")
+                .arg(device.uid)
+                .arg(QString::fromLatin1(m_answeredThrough));
+        case Outcome::TypeRefused:
+            return QStringLiteral("%1 reports type %2, not %3 as in the file: nothing was sent%4.")
+                .arg(isGateway ? QStringLiteral("The gateway at %1").arg(address)
+                               : QStringLiteral("The new device"),
+                     QString::fromStdString(reported.value_or("?")),
+                     QString::fromStdString(device.type.value_or("?")),
+                     isGateway ? QString() : QStringLiteral("; it keeps UID %1").arg(device.uid));
+        case Outcome::NotFound:
+            if (isGateway) {
+                return QStringLiteral("The gateway at %1 did not answer.").arg(address);
+            }
+            if (m_target.serial) {
+                return QStringLiteral("SN %1 behind %2 did not take UID %3.")
+                    .arg(*m_target.serial)
+                    .arg(address)
+                    .arg(device.uid);
+            }
+            return QStringLiteral("No device took UID %1.").arg(device.uid);
+        case Outcome::Incomplete:
+            return QStringLiteral("%1 did not take every setting.").arg(label);
+        case Outcome::Failed:
+            return QStringLiteral("A command could not be sent.");
+        case Outcome::Stopped:
+            break;
+    }
+    return QStringLiteral("The replacement was stopped.");
+}

@@ -63,6 +63,9 @@ public:
     const QByteArray& answeredThrough() const { return m_answeredThrough; }
     // The upload's own account, once it ran.
     const CUploadSummary& summary() const { return m_summary; }
+    // How it ended, in one sentence for the user: "UID 12 is replaced: every setting sent
+    // was echoed.", "SN 812 behind 10.0.0.2 did not take UID 12.", ...
+    QString describe() const;
 
 signals:
     // A stage begins: "Checking that UID 12 is silent...".

@@ -123,17 +123,20 @@ std::unique_ptr<CReplacementProject> CReplacementProject::build(const pugi::xml_
     return replacement;
 }
 
-std::vector<CUploadRow> CReplacementProject::preview(const pugi::xml_document& schema) const {
+CUploadSummary CReplacementProject::preview(const pugi::xml_document& schema) const {
     CReportedSettings holdsNone;
     for (const CTemplateSetting& setting : m_device.settings) {
         holdsNone.enter(setting.address, std::string());
     }
-    std::vector<CUploadRow> rows =
-        CUploadCompare::rows(m_device, CValidationSchema(schema), holdsNone);
-    std::erase_if(rows, [](const CUploadRow& row) { return isType(row.setting.address); });
-    for (CUploadRow& row : rows) {
+    CDeviceOutcome device = CDeviceOutcome::of(m_device, CDeviceOutcome::Status::Compared);
+    device.rows = CUploadCompare::rows(m_device, CValidationSchema(schema), holdsNone);
+    std::erase_if(device.rows, [](const CUploadRow& row) { return isType(row.setting.address); });
+    for (CUploadRow& row : device.rows) {
         row.reported.reset();
         row.logLine.clear();
     }
-    return rows;
+    CUploadSummary summary;
+    summary.dryRun = true;
+    summary.devices.push_back(std::move(device));
+    return summary;
 }

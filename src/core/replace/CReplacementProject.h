@@ -1,7 +1,7 @@
 #pragma once
 
 #include "upload/CUploadDevice.h"
-#include "upload/CUploadRow.h"
+#include "upload/CUploadSummary.h"
 
 #include <QString>
 #include <memory>
@@ -27,9 +27,10 @@ public:
 
     const pugi::xml_document& project() const { return m_project; }
     const CUploadDevice& device() const { return m_device; }
-    // The rows an upload may send at most: each setting compared with a device that holds
-    // none of its values, so every one that can go out reads "differs", with its command.
-    std::vector<CUploadRow> preview(const pugi::xml_document& schema) const;
+    // What an upload may send at most, as a preview: the device's settings compared with a
+    // device that holds none of its values, so every one that can go out reads "to send",
+    // with its command, and the others why not.
+    CUploadSummary preview(const pugi::xml_document& schema) const;
 
 private:
     static std::unique_ptr<CReplacementProject> build(const pugi::xml_node& element,
