@@ -114,8 +114,7 @@ QString CCliReplaceCommand::configureBusDevice(const QCommandLineParser& parser)
     if (m_gateway.isEmpty()) {
         return QStringLiteral("replace --uid needs --via IP, the gateway of the device's bus");
     }
-    if (const QString error = CCliNumberOption{uid, 1, kMaxUid, m_uid}.read(parser);
-        !error.isEmpty()) {
+    if (QString error = CCliNumberOption{uid, 1, kMaxUid, m_uid}.read(parser); !error.isEmpty()) {
         return error;
     }
     if (parser.isSet(serial)) {

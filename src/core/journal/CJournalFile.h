@@ -13,7 +13,7 @@
 class CJournalFile {
 public:
     static constexpr const char* kFileName = "journal.jsonl";
-    static constexpr qint64 kLimitBytes = 4 * 1024 * 1024;
+    static constexpr qint64 kLimitBytes = qint64{4} * 1024 * 1024;
 
     // The journal in a data folder (CDataFolder).
     static QString pathIn(const QString& dataFolder);

@@ -97,8 +97,8 @@ std::optional<CPacedStep> CReplacement::nextStep() {
                              return !setting.isGateway() && setting.number == uidText;
                          },
                          std::chrono::milliseconds(0)};
-    const auto sendStep = [this](QByteArray text, quint32 to, std::chrono::milliseconds pause,
-                                 CAwait await) {
+    const auto sendStep = [this](const QByteArray& text, quint32 to,
+                                 std::chrono::milliseconds pause, CAwait await) {
         return CPacedStep{[this, text, to](CSequenceRun&) { return m_link.send(text, to); }, pause,
                           std::move(await)};
     };
