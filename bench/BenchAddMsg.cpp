@@ -2,11 +2,11 @@
 // formatting and evaluating an XPath text for every look-up.
 #include "support/CNaiveReplyWriter.h"
 
-#include "common/CManualClock.h"
-#include "common/CRecordingNotifier.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
 #include "settings/CSettings.h"
+#include "support/CManualClock.h"
+#include "support/CRecordingNotifier.h"
 
 #include <benchmark/benchmark.h>
 #include <QRandomGenerator>

@@ -5,11 +5,11 @@
 //
 // It opens sockets, so it makes a network namespace of its own first and refuses to run
 // where it cannot.
-#include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
 #include "settings/CSettings.h"
+#include "support/CRecordingNotifier.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CUDPListener.h"
 

@@ -5,11 +5,11 @@
 // take. Beside it the same drain without logging, and the log file alone.
 //
 // Usage: BenchTrafficLog [limit in MB, default 50] [lines, default enough for 3 moves]
-#include "common/CRecordingNotifier.h"
 #include "common/CSystemClock.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
 #include "settings/CSettings.h"
+#include "support/CRecordingNotifier.h"
 #include "traffic/CTrafficLog.h"
 
 #include <QCoreApplication>

@@ -2,14 +2,14 @@
 // well-formed and must come back the same after a save and a load. Inputs of plain
 // printable text also go through the plain XPath way of entering replies on a fresh plan,
 // which must build the very same plan as the document's indexed way.
-#include "common/CManualClock.h"
-#include "common/CRecordingNotifier.h"
 #include "common/CXmlBlankText.h"
 #include "common/CXmlFile.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
 #include "settings/CSettings.h"
+#include "support/CManualClock.h"
 #include "support/CNaiveReplyWriter.h"
+#include "support/CRecordingNotifier.h"
 
 #include "FuzzRequire.h"
 

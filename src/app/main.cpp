@@ -14,10 +14,32 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <string_view>
 
 namespace {
 
-CUbrixVorelApp::Options parseCommandLine(const QApplication& application) {
+void nameTheProgram() {
+    QCoreApplication::setOrganizationName(QLatin1String(CSettings::kOrganisation));
+    QCoreApplication::setApplicationName(QLatin1String(CSettings::kApplication));
+    QCoreApplication::setApplicationVersion(QLatin1String(vorel::version::kText));
+}
+
+// --help and --version print and stop. They need no window, so they are answered without
+// one: in a terminal with no display, and in the build, which makes the manual page.
+bool asksForTextOnly(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        for (const std::string_view option :
+             {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (argument == option) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+CUbrixVorelApp::Options parseCommandLine(const QCoreApplication& application) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Set up and control Ubrix gateways and the devices on their KV bus."));
@@ -77,10 +99,15 @@ void showDemoSiteInTheLanView(CUbrixVorelApp& program, const std::shared_ptr<CSi
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (asksForTextOnly(argc, argv)) {
+        // Parsing prints and exits here, unless the word was an option's value after all
+        // ("--settings --help"): then the program starts as usual.
+        const QCoreApplication textOnly(argc, argv);
+        nameTheProgram();
+        parseCommandLine(textOnly);
+    }
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QLatin1String(CSettings::kOrganisation));
-    QApplication::setApplicationName(QLatin1String(CSettings::kApplication));
-    QApplication::setApplicationVersion(QLatin1String(vorel::version::kText));
+    nameTheProgram();
     // The desktop entry the package installs: the window's icon and name in the menu.
     QApplication::setDesktopFileName(QStringLiteral("ubrix-vorel"));
 

@@ -7,7 +7,6 @@
 #include "CCliSession.h"
 
 #include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 
@@ -88,28 +87,21 @@ QString CCliAddressCommand::configure(const QCommandLineParser& parser,
 }
 
 int CCliAddressCommand::run(CCliSession& session) {
-    const std::optional<quint32> given = session.destination(m_via);
-    if (!given) {
-        return CCliExit::kUsage;
-    }
-    const quint32 address = *given;
-    if (const int failed = session.start(); failed != CCliExit::kOk) {
+    if (const int failed = session.startTowards(m_via); failed != CCliExit::kOk) {
         return failed;
     }
-    const QByteArray from =
-        address == CIpv4Address::kBroadcast ? QByteArray() : CIpv4Address::toDotted(address);
     std::optional<CCliAnnouncement> confirmed;
     session.onTrafficLine([&](const QByteArray& line) {
         const std::optional<CCliAnnouncement> announced = CCliAnnouncement::of(line);
         if (announced && announced->attribute == "UID" &&
             announced->number == static_cast<quint32>(m_uid) &&
-            (from.isEmpty() || announced->gateway == from)) {
+            session.isFromDestination(announced->gateway)) {
             confirmed = announced;
         }
     });
     const QByteArray command =
         m_serial ? CCommands::busAssignSerial(*m_serial, m_uid) : CCommands::busAssignNext(m_uid);
-    if (!session.send(command, address)) {
+    if (!session.send(command, session.destination())) {
         return CCliExit::kNetwork;
     }
     if (!m_serial) {

@@ -21,6 +21,17 @@ QCommandLineOption versionOption() {
     return QCommandLineOption(kVersionName, QStringLiteral("print the version and stop"));
 }
 
+// One row of a help table: the term, then its text from column 26; a term too wide for
+// the column puts its text on the next line, so a reader (or help2man) still sees two
+// columns.
+QString tableRow(const QString& term, const QString& text) {
+    constexpr int kTermWidth = 24;
+    const QString gap = term.size() < kTermWidth
+                            ? QString(kTermWidth + 1 - term.size(), QLatin1Char(' '))
+                            : QLatin1Char('\n') + QString(kTermWidth + 1, QLatin1Char(' '));
+    return term + gap + text + QLatin1Char('\n');
+}
+
 QString optionLines(const QList<QCommandLineOption>& options) {
     QString text;
     for (const QCommandLineOption& option : options) {
@@ -32,8 +43,7 @@ QString optionLines(const QList<QCommandLineOption>& options) {
         if (!option.valueName().isEmpty()) {
             left += QLatin1Char(' ') + option.valueName();
         }
-        text +=
-            left.leftJustified(24) + QLatin1Char(' ') + option.description() + QLatin1Char('\n');
+        text += tableRow(left, option.description());
     }
     return text;
 }
@@ -147,8 +157,7 @@ QString CCliCommandLine::helpText() {
         if (!command->arguments().isEmpty()) {
             left += QLatin1Char(' ') + command->arguments();
         }
-        commands +=
-            left.leftJustified(24) + QLatin1Char(' ') + command->summary() + QLatin1Char('\n');
+        commands += tableRow(left, command->summary());
     }
     return QStringLiteral(
                "Usage: vorel-cli COMMAND [OPTIONS]\n"

@@ -17,15 +17,19 @@ struct CCliExit {
 
     // The list that --help ends with.
     static constexpr const char* kHelp =
-        "Exit codes: 0 done, 2 wrong command line, 3 nothing answered,\n"
-        "            4 network failure, 5 file not written,\n"
-        "            6 some devices did not answer (named on stderr) or, for upload\n"
-        "              and diff, do not hold every value of the project,\n"
-        "            7 a gateway or device did not take a setting, or a replacement\n"
-        "              was refused (a device still answers, or is of another type),\n"
-        "            8 the project refused the change, or an input file could not\n"
-        "              be read or was refused (why on stderr),\n"
-        "            9 the project check found settings an upload would skip, or\n"
-        "              the compared snapshots differ,\n"
-        "            130 interrupted (a map written so far is partial).\n";
+        "Exit codes:\n"
+        "  0    done\n"
+        "  2    wrong command line\n"
+        "  3    nothing answered\n"
+        "  4    network failure\n"
+        "  5    file not written\n"
+        "  6    some devices did not answer (named on stderr) or, for upload and diff,\n"
+        "       do not hold every value of the project\n"
+        "  7    a gateway or device did not take a setting, or a replacement was refused\n"
+        "       (a device still answers, or is of another type)\n"
+        "  8    the project refused the change, or an input file could not be read or\n"
+        "       was refused (why on stderr)\n"
+        "  9    the project check found settings an upload would skip, or the compared\n"
+        "       snapshots differ\n"
+        "  130  interrupted (a map written so far is partial)\n";
 };

@@ -5,7 +5,6 @@
 #include "CCliSession.h"
 
 #include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 #include <QSet>
@@ -44,12 +43,7 @@ QString CCliRegisterCommand::configure(const QCommandLineParser& parser,
 }
 
 int CCliRegisterCommand::run(CCliSession& session) {
-    const std::optional<quint32> given = session.destination(m_to);
-    if (!given) {
-        return CCliExit::kUsage;
-    }
-    const quint32 address = *given;
-    if (const int failed = session.start(); failed != CCliExit::kOk) {
+    if (const int failed = session.startTowards(m_to); failed != CCliExit::kOk) {
         return failed;
     }
     QSet<QByteArray> heard;
@@ -60,7 +54,7 @@ int CCliRegisterCommand::run(CCliSession& session) {
             session.printBytes(announced->text() + '\n');
         }
     });
-    if (!session.send(CCommands::busRegister(), address)) {
+    if (!session.send(CCommands::busRegister(), session.destination())) {
         return CCliExit::kNetwork;
     }
     session.waitForReplies();

@@ -5,7 +5,6 @@
 #include "CCliSession.h"
 
 #include "protocol/CTrafficLineParts.h"
-#include "transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 
@@ -58,23 +57,16 @@ QString CCliSendCommand::configure(const QCommandLineParser& parser, const QStri
 int CCliSendCommand::sendAndPrint(CCliSession& session, const QByteArray& text,
                                   const QString& destination, CCliTrafficPrinter& printer,
                                   const LineFilter& wanted, int& printed) {
-    const std::optional<quint32> given = session.destination(destination);
-    if (!given) {
-        return CCliExit::kUsage;
-    }
-    const quint32 address = *given;
-    if (const int failed = session.start(); failed != CCliExit::kOk) {
+    if (const int failed = session.startTowards(destination); failed != CCliExit::kOk) {
         return failed;
     }
-    const QByteArray from =
-        address == CIpv4Address::kBroadcast ? QByteArray() : CIpv4Address::toDotted(address);
     session.onTrafficLine([&](const QByteArray& line) {
         const CTrafficLineParts parts = CTrafficLineParts::of(line);
-        if ((from.isEmpty() || parts.sender == from) && wanted(parts)) {
+        if (session.isFromDestination(parts.sender) && wanted(parts)) {
             printed += printer.print(session, line) ? 1 : 0;
         }
     });
-    if (!session.send(text, address)) {
+    if (!session.send(text, session.destination())) {
         return CCliExit::kNetwork;
     }
     session.waitForReplies();

@@ -213,8 +213,20 @@ std::optional<quint32> CCliSession::address(const QString& text) {
     return address;
 }
 
-std::optional<quint32> CCliSession::destination(const QString& text) {
-    return text.isEmpty() ? std::optional<quint32>(CIpv4Address::kBroadcast) : address(text);
+int CCliSession::startTowards(const QString& destination) {
+    const std::optional<quint32> given = destination.isEmpty()
+                                             ? std::optional<quint32>(CIpv4Address::kBroadcast)
+                                             : address(destination);
+    if (!given) {
+        return CCliExit::kUsage;
+    }
+    m_destination = *given;
+    return start();
+}
+
+bool CCliSession::isFromDestination(QByteArrayView sender) const {
+    return m_destination == CIpv4Address::kBroadcast ||
+           sender == CIpv4Address::toDotted(m_destination);
 }
 
 QList<QByteArray> CCliSession::gatewayAddresses() const {

@@ -13,6 +13,7 @@
 #include "transport/CTransport.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QObject>
 #include <chrono>
@@ -68,8 +69,13 @@ public:
 
     // An IPv4 address given on the command line; nothing (and a message) when it is not one.
     std::optional<quint32> address(const QString& text);
-    // Where a command goes: every gateway when no address was given, else that address.
-    std::optional<quint32> destination(const QString& text);
+    // The start of a command to the gateway given on the command line, or to every gateway
+    // when none was: reads the address, then starts. kOk or the code to exit with.
+    int startTowards(const QString& destination);
+    // Where startTowards aimed (CIpv4Address::kBroadcast: every gateway).
+    quint32 destination() const { return m_destination; }
+    // Whether a reply from sender ("a.b.c.d") answers a command sent there.
+    bool isFromDestination(QByteArrayView sender) const;
     // The gateways of the plan, "a.b.c.d" each, in document order.
     QList<QByteArray> gatewayAddresses() const;
 
@@ -96,4 +102,5 @@ private:
     std::function<void(const QByteArray&)> m_trafficHandler;
     std::chrono::steady_clock::time_point m_lastReply;
     CChangeJournal m_journal;
+    quint32 m_destination = 0;
 };

@@ -255,7 +255,17 @@ void TestBusTree::modelStaysConsistent() {
     QCOMPARE(dump(model.root()),
              QByteArray("[10.0.0.8] 1\n  [UID 3 ] 2\n[10.0.0.7] 1\n  [Desk] 6\n"
                         "    [PORT (A) Kitchen] 29\n      [LED] 10\n  [UID 30 ] 2\n"));
-    model.removeItem(model.gateway("10.0.0.8"));
+    // A rebuild brings the tree to the plan: SN 5 comes back, the gateway that left the
+    // plan goes, and the items that stay are the items they were.
+    const QPersistentModelIndex desk(model.indexOf(model.device("10.0.0.7", "UID", 5)));
+    fixture.doc().removeGateway("10.0.0.8");
+    model.rebuild(fixture.doc().plan());
+    CBusTreeModel fresh;
+    fresh.update(fixture.doc().plan());
+    QCOMPARE(dump(model.root()), dump(fresh.root()));
+    QVERIFY(dump(model.root()).contains("[SN 5 ]"));
+    QCOMPARE(desk.data().toString(), QStringLiteral("Desk"));
+    model.removeItem(model.gateway("10.0.0.7"));
     model.reset();
     QCOMPARE(model.rowCount(model.indexOf(model.root())), 0);
 }

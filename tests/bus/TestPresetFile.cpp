@@ -1,6 +1,6 @@
 #include "bus/CPresetFile.h"
-#include "common/CManualTimerSource.h"
 #include "sequence/CSequencer.h"
+#include "support/CManualTimerSource.h"
 
 #include <QDir>
 #include <QFile>

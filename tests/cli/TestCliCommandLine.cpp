@@ -107,7 +107,7 @@ void TestCliCommandLine::printed_data() {
     QTest::addColumn<QStringList>("contains");
     QTest::newRow("help") << QStringList{"--help"}
                           << QStringList{"adapters", "discover", "query IP",   "send TEXT",
-                                         "monitor",  "collect",  "Exit codes", "130 interrupted"};
+                                         "monitor",  "collect",  "Exit codes", "130  interrupted"};
     QTest::newRow("help after a wrong word")
         << QStringList{"bogus", "--help"} << QStringList{"Usage: vorel-cli COMMAND"};
     QTest::newRow("help of collect") << QStringList{"collect", "--help"}

@@ -2,13 +2,15 @@
 
 #include "app/CViewContext.h"
 #include "app/CViewState.h"
-#include "common/CManualTimerSource.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
+#include "support/NamedChild.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
 
+#include <QAction>
 #include <QByteArray>
 
 // What the frame and the views are given: a document with a new plan (CDocFixture), a
@@ -41,6 +43,10 @@ public:
 
     static quint32 loopback(quint32 last) {
         return CIpv4Address::fromHostOrder(0x7F000000u | last);
+    }
+    // The frame's action of a command, found by the name the frame gives it.
+    static QAction* command(const QObject& frame, int command) {
+        return namedChild<QAction>(frame, QStringLiteral("command%1").arg(command));
     }
     // A traffic line as the receive thread queues it (the fixture's clock reads 14:03:09).
     static QByteArray line(const char* sender, const char* text) {

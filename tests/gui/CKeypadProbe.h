@@ -1,9 +1,9 @@
 #pragma once
 
-#include "controls/CManualTimerSource.h"
 #include "controls/CmyButton.h"
 #include "keypads/CBeep.h"
 #include "keypads/CKeypadWindow.h"
+#include "support/CManualTimerSource.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

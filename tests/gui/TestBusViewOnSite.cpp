@@ -122,6 +122,8 @@ void TestBusViewOnSite::commissionTheBuses() {
     }),
                  50u);
     QTRY_COMPARE(childLabels(gateway(1)), (QStringList{"UID 1 ", "UID 2 ", "UID 3 ", "UID 50 "}));
+    // It answered under its new UID: it is the selection again.
+    QCOMPARE(m_view->tree()->currentIndex().data().toString(), QStringLiteral("UID 50 "));
 
     // 4. It identifies itself, and so does gateway 2.
     m_view->select(child(gateway(1), QStringLiteral("UID 50 ")));

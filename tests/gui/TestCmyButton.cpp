@@ -1,5 +1,5 @@
-#include "common/CManualTimerSource.h"
 #include "controls/CmyButton.h"
+#include "support/CManualTimerSource.h"
 
 #include <QMetaEnum>
 #include <QMouseEvent>

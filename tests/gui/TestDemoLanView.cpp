@@ -4,6 +4,7 @@
 #include "address/CSettingAddress.h"
 #include "lan/CLanScanner.h"
 #include "support/CTestLan.h"
+#include "support/NamedChild.h"
 #include "views/CLanScanModel.h"
 #include "views/CUbrixVorelNet.h"
 
@@ -42,7 +43,8 @@ QStringList rowTexts(const QAbstractItemModel& model) {
 }
 
 bool scanIsOver(const CUbrixVorelNet& view) {
-    return view.statusField()->text() == QStringLiteral(" ") && view.progressBar()->isHidden();
+    return namedChild<QLineEdit>(view, "status")->text() == QStringLiteral(" ") &&
+           namedChild<QProgressBar>(view, "progress")->isHidden();
 }
 
 }  // namespace
@@ -64,11 +66,11 @@ void TestDemoLanView::rescanListsTheDemoGateways() {
     std::unique_ptr<CUbrixVorelNet> view(
         CUbrixVorelNet::create(CSimLanScanner::create(site), harness.transport()));
 
-    view->rescanButton()->click();
+    namedChild<QPushButton>(*view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(*view), kWatchdogMs);
 
     const QString self = QHostInfo::localHostName();
-    QCOMPARE(rowTexts(*view->scanModel()),
+    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(*view, "scanModel")),
              QStringList({"1|127.0.0.1|[00:00:00:00:00:00]|" + self,
                           "2|127.0.0.2|[00:1B:C5:00:00:02]|Ubrix 1",
                           "3|127.0.0.3|[00:1B:C5:00:00:03]|Ubrix 2",
@@ -81,9 +83,9 @@ void TestDemoLanView::rescanListsTheDemoGateways() {
         demo.gateways()[2].settings().set(
             CSettingAddress::parseWellFormed("NETWORK.MAC_ADD").value(), "00:1b:c5:aa:bb:cc");
     });
-    view->rescanButton()->click();
+    namedChild<QPushButton>(*view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(*view), kWatchdogMs);
-    QCOMPARE(rowTexts(*view->scanModel()).mid(2),
+    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(*view, "scanModel")).mid(2),
              QStringList({"3|127.0.0.3|[00:1B:C5:00:00:03]|Stairs",
                           "4|127.0.0.4|[00:1B:C5:AA:BB:CC]|Ubrix 3"}));
 }

@@ -1,6 +1,7 @@
 #include "CGuiHarness.h"
 #include "CPropertyListDriver.h"
 #include "CSimNetwork.h"
+#include "CTreeDriver.h"
 #include "app/CDialogService.h"
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
@@ -9,7 +10,6 @@
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelUbrix.h"
 
-#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
@@ -19,21 +19,8 @@ namespace {
 
 constexpr qint64 kRestartSilenceMs = 300;
 
-QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& label) {
-    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0) == label) {
-            return parent->child(i);
-        }
-    }
-    return nullptr;
-}
-
-QStringList childLabels(const QTreeWidgetItem* item) {
-    QStringList labels;
-    for (int i = 0; i < item->childCount(); ++i) {
-        labels << item->child(i)->text(0);
-    }
-    return labels;
+QStringList childLabels(const QModelIndex& item) {
+    return treeview::childLabels(item);
 }
 
 }  // namespace
@@ -54,7 +41,8 @@ private:
     CSimNetwork* m_site = nullptr;
     CGuiHarness* m_harness = nullptr;
 
-    QTreeWidgetItem* root() const { return m_view->tree()->topLevelItem(0); }
+    QModelIndex root() const { return at({}); }
+    QModelIndex at(const QStringList& path) const { return treeview::at(*m_view->tree(), path); }
     void refresh();
     void typeInto(const QStringList& path, const QString& row, const QString& text);
     QByteArray simulated(int gateway, const char* path) const;
@@ -77,11 +65,8 @@ void TestGatewayViewOnSite::refresh() {
 
 void TestGatewayViewOnSite::typeInto(const QStringList& path, const QString& row,
                                      const QString& text) {
-    QTreeWidgetItem* item = root();
-    for (const QString& label : path) {
-        item = child(item, label);
-    }
-    QVERIFY2(item != nullptr, qPrintable(path.join(u'/')));
+    const QModelIndex item = at(path);
+    QVERIFY2(item.isValid(), qPrintable(path.join(u'/')));
     m_view->OnNMClickTree2(item);
     CPropertyList* list = m_view->propertyList();
     const int found = propertylist::rowLabelled(*list, row);
@@ -109,16 +94,15 @@ void TestGatewayViewOnSite::commissionTheDemoSite() {
     frame.runCommand(vorel::cmd::kViewUbrixs);
     m_view = qobject_cast<CUbrixVorelUbrix*>(frame.activeView());
     QVERIFY(m_view != nullptr);
-    QCOMPARE(root()->text(0), QStringLiteral("LAN network"));
+    QCOMPARE(root().data().toString(), QStringLiteral("LAN network"));
 
     // 1. Refresh: every gateway with its sections; our own probe came back, so no box.
     refresh();
     QTRY_COMPARE(childLabels(root()), (QStringList{"Ubrix 1", "Ubrix 2", "Ubrix 3"}));
-    QCOMPARE(root()->text(0), QStringLiteral("KV network"));
-    QTreeWidgetItem* third = child(root(), QStringLiteral("Ubrix 3"));
-    QTRY_VERIFY(child(child(third, QStringLiteral("PORT (A)")), QStringLiteral("SERIAL")));
+    QCOMPARE(root().data().toString(), QStringLiteral("KV network"));
+    QTRY_VERIFY(at({"Ubrix 3", "PORT (A)", "SERIAL"}).isValid());
     for (const char* section : {"NETWORK", "UDP", "TELNET"}) {
-        QVERIFY2(child(third, QLatin1String(section)) != nullptr, section);
+        QVERIFY2(at({"Ubrix 3", QLatin1String(section)}).isValid(), section);
     }
     harness.timers().advance(4000ms);
     QVERIFY(CDialogService::askedTexts().isEmpty());
@@ -148,8 +132,7 @@ void TestGatewayViewOnSite::commissionTheDemoSite() {
                  QByteArray("NONE"));
 
     // 5. Restart gateway 3 from one of its sections.
-    m_view->tree()->setCurrentItem(
-        child(child(root(), QStringLiteral("Ubrix 3")), QStringLiteral("NETWORK")));
+    m_view->tree()->setCurrentIndex(at({"Ubrix 3", "NETWORK"}));
     m_view->OnUbrixReset();
     QTRY_COMPARE(site->withSite([](CSimSite& s) { return s.gateways()[2].restartCount(); }), 1);
     QCOMPARE(childLabels(root()), (QStringList{"ip= \"127.0.0.2\" ", "Hall"}));

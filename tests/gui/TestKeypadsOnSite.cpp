@@ -13,6 +13,7 @@
 #include "keypads/Cvpad_motor.h"
 #include "protocol/CCommands.h"
 #include "support/CTestLan.h"
+#include "support/NamedChild.h"
 #include "support/TestSupport.h"
 #include "views/CDestinationList.h"
 
@@ -127,19 +128,22 @@ void TestKeypadsOnSite::ledKeypadDrivesTheLightsAndShowsTheirStatus() {
     QTRY_COMPARE(heardBy(*m_site, 1), ramp);  // broadcast
     // Every channel of the group reports its new level.
     QTRY_COMPARE(pad->slider(LedLevel::Fade)->value(), 24);
-    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("10%"));
+    QCOMPARE(
+        namedChild<QLineEdit>(*pad, QStringLiteral("value%1").arg(static_cast<int>(LedLevel::Fade)))
+            ->text(),
+        QStringLiteral("10%"));
 
     // Once the gateways have told their names, one can be chosen: the next command goes
     // to it alone.
     m_harness->transport().SendText(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast);
     QTRY_COMPARE(CDestinationList::gatewaysOf(m_harness->doc().plan()).size(), 2);
-    pad->targetList()->refill();
-    const int first = pad->targetList()->findText(QStringLiteral("Ubrix 1 (..002)"));
+    auto* targets = namedChild<CKeypadTargetList>(*pad, "targets");
+    targets->refill();
+    const int first = targets->findText(QStringLiteral("Ubrix 1 (..002)"));
     QVERIFY(first >= 0);
-    pad->targetList()->setCurrentIndex(first);
+    targets->setCurrentIndex(first);
     CKeypadProbe::click(pad->key(Key::On));
-    pad->targetList()->setCurrentIndex(
-        pad->targetList()->findText(QString::fromLatin1(CKeypadTargetList::kBroadcast)));
+    targets->setCurrentIndex(targets->findText(QString::fromLatin1(CKeypadTargetList::kBroadcast)));
     CKeypadProbe::click(pad->key(Key::Off));
     QTRY_COMPARE(heardBy(*m_site, 0), (ramp + Texts{"#2.1.0.LED=ON\r", "#2.1.0.LED=OFF\r"}));
     QTRY_COMPARE(heardBy(*m_site, 1), (ramp + Texts{"#2.1.0.LED=OFF\r"}));
@@ -162,7 +166,8 @@ void TestKeypadsOnSite::motorKeypadDrivesAMotorAndShowsItsPosition() {
     auto* pad = qobject_cast<Cvpad_motor*>(m_frame->childWindow(vorel::umw::kMotorKeypad));
     QVERIFY(pad != nullptr);
     CKeypadProbe probe(pad);
-    CmySlider* mask = pad->positionSlider(CMotorKeypad::kSecondSlider);
+    CmySlider* mask =
+        namedChild<CmySlider>(*pad, QStringLiteral("slider%1").arg(CMotorKeypad::kSecondSlider));
 
     // The mask let go at the bottom, by keyboard; the slider is then put back by hand, so
     // that only the site's report can bring it to 100 %.
@@ -172,8 +177,13 @@ void TestKeypadsOnSite::motorKeypadDrivesAMotorAndShowsItsPosition() {
     mask->setValue(0);
     QTRY_COMPARE(heardBy(*m_site, 0), Texts{"#1.1.2.MOTOR=GOTO,100.00\r"});
     QTRY_COMPARE(mask->value(), 10000);
-    QCOMPARE(pad->positionBox(CMotorKeypad::kSecondSlider)->text(), QStringLiteral("100.00%"));
-    QCOMPARE(pad->positionSlider(CMotorKeypad::kFirstSlider)->value(), 0);
+    QCOMPARE(
+        namedChild<QLineEdit>(*pad, QStringLiteral("position%1").arg(CMotorKeypad::kSecondSlider))
+            ->text(),
+        QStringLiteral("100.00%"));
+    QCOMPARE(namedChild<CmySlider>(*pad, QStringLiteral("slider%1").arg(CMotorKeypad::kFirstSlider))
+                 ->value(),
+             0);
 
     CKeypadProbe::click(pad->key(Key::RightUp));
     QTRY_COMPARE(mask->value(), 0);
@@ -184,8 +194,8 @@ void TestKeypadsOnSite::sunDialogSetsTheColour() {
     m_frame->runCommand(vorel::cmd::kToggleSun);
     auto* sun = qobject_cast<CSun*>(m_frame->childWindow(vorel::umw::kSunDialog));
     QVERIFY(sun != nullptr);
-    sun->slider()->setValue(199);  // level 41
-    sun->upButton()->click();      // level 42
+    namedChild<CmySlider>(*sun, "slider")->setValue(199);  // level 41
+    namedChild<QPushButton>(*sun, "up")->click();          // level 42
     QTRY_COMPARE(heardBy(*m_site, 0), Texts{"#2.1.1.LED.VALUE=56.33.118"});
     QTRY_COMPARE(colourAt211(*m_site), QStringLiteral("56.33.118"));
 }
@@ -210,8 +220,9 @@ void TestKeypadsOnSite::tcpModeNeverSendsOverAnotherGatewaysConnection() {
     m_frame->runCommand(vorel::cmd::kKeypadLighting);
     auto* pad = qobject_cast<Cvpad*>(m_frame->childWindow(vorel::umw::kLedKeypad));
     CKeypadProbe probe(pad);
-    QCOMPARE(entriesOf(pad->targetList()), (QStringList{"Broadcast (UDP)", "Ubrix 1 (..002)"}));
-    pad->targetList()->setCurrentIndex(1);
+    auto* targets = namedChild<CKeypadTargetList>(*pad, "targets");
+    QCOMPARE(entriesOf(targets), (QStringList{"Broadcast (UDP)", "Ubrix 1 (..002)"}));
+    targets->setCurrentIndex(1);
     CKeypadProbe::click(pad->key(Key::On));
     QTRY_VERIFY(transport.isTcpConnected());
     QTRY_VERIFY(!heardBy(*m_site, 0).isEmpty());
@@ -224,8 +235,8 @@ void TestKeypadsOnSite::tcpModeNeverSendsOverAnotherGatewaysConnection() {
     CKeypadProbe::click(pad->key(Key::Off));
     QCOMPARE(probe.texts(), Texts{"#2.1.0.LED=ON\r"});
     QCOMPARE(probe.beeps, 1);
-    pad->targetList()->refill();
-    QCOMPARE(entriesOf(pad->targetList()), (QStringList{"Broadcast (UDP)", "Ubrix 2 (..003)"}));
+    targets->refill();
+    QCOMPARE(entriesOf(targets), (QStringList{"Broadcast (UDP)", "Ubrix 2 (..003)"}));
     transport.CloseTcp();
 }
 

@@ -10,6 +10,7 @@
 #include "settings/CSettings.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
+#include "support/NamedChild.h"
 #include "transport/CUDPListener.h"
 #include "views/CTrafficListModel.h"
 #include "views/CUbrixVorelNet.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHostInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTcpServer>
@@ -143,8 +145,8 @@ void TestMainFrameCommands::everyViewCommandBuildsAFreshView() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(first.isNull());
     // The fresh view is filled from the document.
-    QCOMPARE(trafficView(frame)->trafficModel()->rowCount(), 1);
-    QCOMPARE(trafficView(frame)->gatewayList()->count(), 1);
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->rowCount(), 1);
+    QCOMPARE(namedChild<QListWidget>(*trafficView(frame), "gateways")->count(), 1);
 }
 
 void TestMainFrameCommands::oldViewIsDetachedFromTheDocument() {
@@ -185,26 +187,27 @@ void TestMainFrameCommands::timeStampAndShowIpToggleAndRerender() {
     CMainFrame frame(harness.context(), false);
     harness.fixture().takeHints();
 
-    frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->trigger();
     QCOMPARE(harness.settings().showTime, 0);
-    QVERIFY(!frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked());
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
     // The open view keeps the lines it shows until it is opened again.
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray("[14:03:09] (192.168.1.20) &NAME=Lobby;"));
     frame.runCommand(vorel::cmd::kViewTraffic);
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray(" (192.168.1.20) &NAME=Lobby;"));
 
-    frame.commandAction(vorel::cmd::kShowIp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kShowIp)->trigger();
     QCOMPARE(harness.settings().showIp, 0);
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
     frame.runCommand(vorel::cmd::kViewTraffic);
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0), QByteArray("  &NAME=Lobby;"));
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
+             QByteArray("  &NAME=Lobby;"));
 
-    frame.commandAction(vorel::cmd::kTimeStamp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->trigger();
     QCOMPARE(harness.settings().showTime, 1);
-    QVERIFY(frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked());
 }
 
 void TestMainFrameCommands::udpChosenInUsbModeStartsReceiving() {
@@ -213,7 +216,7 @@ void TestMainFrameCommands::udpChosenInUsbModeStartsReceiving() {
     CMainFrame frame(harness.context(), false);
     QVERIFY(harness.transport().listener() == nullptr);
 
-    frame.commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kInterfaceUdp)->trigger();
 
     QVERIFY(harness.transport().listener() != nullptr);
     QVERIFY(harness.transport().listener()->isRunning());
@@ -239,12 +242,13 @@ void TestMainFrameCommands::udpClosesTheTcpConnection() {
     QVERIFY(harness.transport().isTcpConnected());
     harness.fixture().takeHints();
 
-    frame.commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kInterfaceUdp)->trigger();
 
     QCOMPARE(harness.transport().mode(), CTransport::kModeUdp);
     QVERIFY(!harness.transport().isTcpConnected());
     QCOMPARE(harness.fixture().takeHints(), QList<quint32>{CUbrixVorelDoc::kHintNone});
-    QCOMPARE(trafficView(frame)->sendGroup()->title(), QStringLiteral("Send UDP"));
+    QCOMPARE(namedChild<QGroupBox>(*trafficView(frame), "sendGroup")->title(),
+             QStringLiteral("Send UDP"));
     // The next command goes by datagram.
     QVERIFY(harness.transport().SendText("&TYPE=?;", CGuiHarness::loopback(20)));
     const auto datagram = gatewayUdp.receive(kWatchdogMs);
@@ -259,7 +263,7 @@ void TestMainFrameCommands::saveMapFileThroughTheDialog() {
     const QString path = harness.fixture().path(QStringLiteral("site"));
     CDialogService::setNextFileName(path);
 
-    frame.commandAction(vorel::cmd::kSaveMapFile)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kSaveMapFile)->trigger();
 
     const QList<CDialogService::FileRequest> asked = CDialogService::askedFileDialogs();
     QCOMPARE(asked.size(), 1);
@@ -300,7 +304,7 @@ void TestMainFrameCommands::loadMapIsTheHiddenCommand() {
     harness.settings().mapFilename = QStringLiteral("before.xml");
     CDialogService::setNextFileName(path);
 
-    frame.commandAction(vorel::cmd::kLoadMap)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoadMap)->trigger();
 
     const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(0);
     QCOMPARE(asked.mode, CDialogService::FileMode::Open);
@@ -309,7 +313,8 @@ void TestMainFrameCommands::loadMapIsTheHiddenCommand() {
     QCOMPARE(asked.filter, QStringLiteral("Xml Files (*.xml)|*.xml||"));
     QCOMPARE(harness.settings().mapFilename, path);
     QVERIFY(harness.doc().plan().select_node("//UBRIX[@IP='10.0.0.7']"));
-    QCOMPARE(trafficView(frame)->gatewayList()->item(0)->text(), QStringLiteral("Loaded"));
+    QCOMPARE(namedChild<QListWidget>(*trafficView(frame), "gateways")->item(0)->text(),
+             QStringLiteral("Loaded"));
 }
 
 void TestMainFrameCommands::loadProjectRemembersThePathAndShowsTheProject() {
@@ -389,17 +394,17 @@ void TestMainFrameCommands::loggingStopAndStartLogWhatArrivesWhileOn() {
     }
     harness.fixture().receive(lines.mid(0, 3));
 
-    frame.commandAction(vorel::cmd::kLoggingStop)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->trigger();
     QVERIFY(!harness.doc().isLogging());
-    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStop)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->isChecked());
     QCOMPARE(readFile(log), logged(lines.mid(0, 3)));
 
     harness.fixture().receive({lines.at(3)});
-    frame.commandAction(vorel::cmd::kLoggingStart)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoggingStart)->trigger();
     QVERIFY(harness.doc().isLogging());
-    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStart)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kLoggingStart)->isChecked());
     harness.fixture().receive({lines.at(4)});
-    frame.commandAction(vorel::cmd::kLoggingStop)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->trigger();
 
     // Each line is logged once, as it arrives; what came while logging was off is not.
     QCOMPARE(readFile(log), logged(lines.mid(0, 3)) + logged({lines.at(4)}));
@@ -414,7 +419,7 @@ void TestMainFrameCommands::loggingStartWithAFileThatWillNotOpenStaysOff() {
     frame.runCommand(vorel::cmd::kLoggingStart);
 
     QVERIFY(!harness.doc().isLogging());
-    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStop)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->isChecked());
     QVERIFY(CDialogService::askedTexts().isEmpty());
     QVERIFY(harness.fixture().notifier().messages().isEmpty());
 }
@@ -464,10 +469,12 @@ void TestMainFrameCommands::networkSetupShowsTheCurrentValues() {
     QStringList seen;
     CModalRunner::setTestRunner([&seen](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        seen << setup.windowTitle() << setup.hostNameField()->text()
-             << QString::number(setup.adapterList()->count()) << setup.adapterList()->currentText()
-             << setup.sendPortField()->text() << setup.listenPortField()->text()
-             << setup.defaultIpField()->text();
+        seen << setup.windowTitle() << namedChild<QLineEdit>(setup, "hostName")->text()
+             << QString::number(namedChild<QComboBox>(setup, "adapters")->count())
+             << namedChild<QComboBox>(setup, "adapters")->currentText()
+             << namedChild<QLineEdit>(setup, "sendPort")->text()
+             << namedChild<QLineEdit>(setup, "listenPort")->text()
+             << namedChild<QLineEdit>(setup, "defaultIp")->text();
         return int(QDialog::Rejected);
     });
 
@@ -486,9 +493,9 @@ void TestMainFrameCommands::networkSetupConfirmedRestartsReception() {
     harness.fixture().takeHints();
     CModalRunner::setTestRunner([](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        setup.sendPortField()->setText(QStringLiteral("5100"));
-        setup.listenPortField()->setText(QStringLiteral("4100"));
-        setup.defaultIpField()->setText(QStringLiteral("10.0.0.9"));
+        namedChild<QLineEdit>(setup, "sendPort")->setText(QStringLiteral("5100"));
+        namedChild<QLineEdit>(setup, "listenPort")->setText(QStringLiteral("4100"));
+        namedChild<QLineEdit>(setup, "defaultIp")->setText(QStringLiteral("10.0.0.9"));
         return int(QDialog::Accepted);
     });
 
@@ -507,8 +514,8 @@ void TestMainFrameCommands::networkSetupConfirmedRestartsReception() {
     CUdpPeer gateway;
     QVERIFY(gateway.bind(CGuiHarness::loopback(20), 0));
     QVERIFY(gateway.send("!NAME=Lobby;\r\n", CGuiHarness::loopback(1), 4100));
-    QTRY_COMPARE(trafficView(frame)->gatewayList()->count(), 1);
-    QCOMPARE(trafficView(frame)->trafficModel()->line(0),
+    QTRY_COMPARE(namedChild<QListWidget>(*trafficView(frame), "gateways")->count(), 1);
+    QCOMPARE(namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel")->line(0),
              QByteArray("[14:03:09] (127.0.0.20) !NAME=Lobby;"));
 }
 
@@ -536,7 +543,7 @@ void TestMainFrameCommands::networkSetupCancelledChangesNothing() {
     const CUDPListener* before = harness.transport().listener();
     harness.fixture().takeHints();
     CModalRunner::setTestRunner([](QDialog& dialog) {
-        static_cast<CNetworkConfig&>(dialog).listenPortField()->setText(QStringLiteral("4100"));
+        namedChild<QLineEdit>(dialog, "listenPort")->setText(QStringLiteral("4100"));
         return int(QDialog::Rejected);
     });
 
@@ -598,9 +605,9 @@ void TestMainFrameCommands::networkSetupChecksItsFields() {
     }
     CModalRunner::setTestRunner([&](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        setup.sendPortField()->setText(sendPort);
-        setup.listenPortField()->setText(listenPort);
-        setup.defaultIpField()->setText(defaultIp);
+        namedChild<QLineEdit>(setup, "sendPort")->setText(sendPort);
+        namedChild<QLineEdit>(setup, "listenPort")->setText(listenPort);
+        namedChild<QLineEdit>(setup, "defaultIp")->setText(defaultIp);
         // OK, then Cancel when the form was refused.
         setup.accept();
         return setup.result();
@@ -627,14 +634,14 @@ void TestMainFrameCommands::networkSetupChoosesTheAdapter() {
     second.ipv4Addresses = {CIpv4Address::fromDotted("10.2.0.1")};
     harness.transport().setAdapters(CAdapterTable::fromCandidates({first, second}));
     CMainFrame frame(harness.context(), false);
-    QCOMPARE(trafficView(frame)->nicField()->text(), QStringLiteral("eth-a"));
+    QCOMPARE(namedChild<QLineEdit>(*trafficView(frame), "nic")->text(), QStringLiteral("eth-a"));
     QStringList offered;
     CModalRunner::setTestRunner([&offered](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        for (int index = 0; index < setup.adapterList()->count(); ++index) {
-            offered.append(setup.adapterList()->itemText(index));
+        for (int index = 0; index < namedChild<QComboBox>(setup, "adapters")->count(); ++index) {
+            offered.append(namedChild<QComboBox>(setup, "adapters")->itemText(index));
         }
-        setup.adapterList()->setCurrentIndex(1);
+        namedChild<QComboBox>(setup, "adapters")->setCurrentIndex(1);
         return int(QDialog::Accepted);
     });
 
@@ -642,7 +649,7 @@ void TestMainFrameCommands::networkSetupChoosesTheAdapter() {
 
     QCOMPARE(offered, (QStringList{"eth-a", "eth-b"}));
     QCOMPARE(harness.transport().adapters().selected(), 1);
-    QCOMPARE(trafficView(frame)->nicField()->text(), QStringLiteral("eth-b"));
+    QCOMPARE(namedChild<QLineEdit>(*trafficView(frame), "nic")->text(), QStringLiteral("eth-b"));
 }
 
 void TestMainFrameCommands::aboutShowsTheBuildVersion() {
@@ -654,8 +661,8 @@ void TestMainFrameCommands::aboutShowsTheBuildVersion() {
     CModalRunner::setTestRunner([&](QDialog& dialog) {
         auto& about = static_cast<CAboutDlg&>(dialog);
         title = about.windowTitle();
-        version = about.versionField()->text();
-        notice = about.noticeField()->text();
+        version = namedChild<QLabel>(about, "version")->text();
+        notice = namedChild<QLabel>(about, "notice")->text();
         return int(QDialog::Accepted);
     });
 

@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "settings/CSettings.h"
+#include "support/NamedChild.h"
 #include "views/CUbrixVorelTMap.h"
 
 #include <QAction>
@@ -186,7 +187,7 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators() {
     QCOMPARE(describe(found), items);
     for (const QAction* action : found->actions()) {
         if (!action->isSeparator() && action->menu() == nullptr) {
-            QCOMPARE(frame.commandAction(action->data().toInt()), action);
+            QCOMPARE(CGuiHarness::command(frame, action->data().toInt()), action);
         }
     }
 }
@@ -199,7 +200,7 @@ void TestMainFrameMenus::onlyTheStateCommandsCarryChecks() {
                                vorel::cmd::kTimeStamp,    vorel::cmd::kShowIp,
                                vorel::cmd::kKeypadSun};
     for (const int command : allMenuCommands(frame)) {
-        QCOMPARE(frame.commandAction(command)->isCheckable(), checkable.contains(command));
+        QCOMPARE(CGuiHarness::command(frame, command)->isCheckable(), checkable.contains(command));
     }
 }
 
@@ -228,13 +229,13 @@ void TestMainFrameMenus::checkMarksFollowTheState() {
     CMainFrame frame(harness.context(), false);
     frame.updateCommandUi();
 
-    QCOMPARE(frame.commandAction(vorel::cmd::kInterfaceUdp)->isChecked(), mode == 0);
-    QCOMPARE(frame.commandAction(vorel::cmd::kInterfaceTcp)->isChecked(), mode == 1);
-    QVERIFY(!frame.commandAction(vorel::cmd::kInterfaceUsb)->isChecked());
-    QCOMPARE(frame.commandAction(vorel::cmd::kLoggingStart)->isChecked(), logging);
-    QCOMPARE(frame.commandAction(vorel::cmd::kLoggingStop)->isChecked(), !logging);
-    QCOMPARE(frame.commandAction(vorel::cmd::kTimeStamp)->isChecked(), showTime != 0);
-    QCOMPARE(frame.commandAction(vorel::cmd::kShowIp)->isChecked(), showIp != 0);
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kInterfaceUdp)->isChecked(), mode == 0);
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kInterfaceTcp)->isChecked(), mode == 1);
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kInterfaceUsb)->isChecked());
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kLoggingStart)->isChecked(), logging);
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->isChecked(), !logging);
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked(), showTime != 0);
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kShowIp)->isChecked(), showIp != 0);
 }
 
 void TestMainFrameMenus::enabledAndDisabledCommands_data() {
@@ -280,7 +281,7 @@ void TestMainFrameMenus::enabledAndDisabledCommands() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
     frame.updateCommandUi();
-    QAction* action = frame.commandAction(command);
+    QAction* action = CGuiHarness::command(frame, command);
     QVERIFY(action != nullptr);
     QCOMPARE(action->isEnabled(), enabled);
     QCOMPARE(frame.isCommandEnabled(command), enabled);
@@ -289,15 +290,15 @@ void TestMainFrameMenus::enabledAndDisabledCommands() {
 void TestMainFrameMenus::checksAreUpdatedWhenAMenuOpens() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
-    QVERIFY(frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked());
 
     harness.settings().showTime = 0;
     harness.doc().startLogging();
     emit topMenu(frame, QStringLiteral("View"))->aboutToShow();
-    QVERIFY(!frame.commandAction(vorel::cmd::kTimeStamp)->isChecked());
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked());
     emit topMenu(frame, QStringLiteral("Logging"))->aboutToShow();
-    QVERIFY(frame.commandAction(vorel::cmd::kLoggingStart)->isChecked());
-    QVERIFY(!frame.commandAction(vorel::cmd::kLoggingStop)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kLoggingStart)->isChecked());
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->isChecked());
 }
 
 void TestMainFrameMenus::disabledCommandsDoNothing() {
@@ -305,25 +306,25 @@ void TestMainFrameMenus::disabledCommandsDoNothing() {
     CMainFrame frame(harness.context(), false);
     frame.runCommand(vorel::cmd::kInterfaceTcp);
     QCOMPARE(harness.transport().mode(), CTransport::kModeUdp);
-    frame.commandAction(vorel::cmd::kInterfaceUsb)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kInterfaceUsb)->trigger();
     QCOMPARE(harness.transport().mode(), CTransport::kModeUdp);
-    QVERIFY(frame.commandAction(vorel::cmd::kInterfaceUdp)->isChecked());
-    QVERIFY(!frame.commandAction(vorel::cmd::kInterfaceTcp)->isChecked());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kInterfaceUdp)->isChecked());
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kInterfaceTcp)->isChecked());
 }
 
 void TestMainFrameMenus::registeredViewEnablesItsCommand() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
     // The frame registers the bus view for View > Map; a view registered later replaces it.
-    QVERIFY(frame.commandAction(vorel::cmd::kViewMap)->isEnabled());
-    frame.commandAction(vorel::cmd::kViewMap)->trigger();
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kViewMap)->isEnabled());
+    CGuiHarness::command(frame, vorel::cmd::kViewMap)->trigger();
     QVERIFY(qobject_cast<CUbrixVorelTMap*>(frame.activeView()) != nullptr);
 
     frame.registerView(vorel::cmd::kViewMap,
                        [](const CViewContext&, QWidget* parent) { return new CFormView(parent); });
 
-    QVERIFY(frame.commandAction(vorel::cmd::kViewMap)->isEnabled());
-    frame.commandAction(vorel::cmd::kViewMap)->trigger();
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kViewMap)->isEnabled());
+    CGuiHarness::command(frame, vorel::cmd::kViewMap)->trigger();
     QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewMap));
     QVERIFY(qobject_cast<CUbrixVorelTMap*>(frame.activeView()) == nullptr);
 }
@@ -334,16 +335,16 @@ void TestMainFrameMenus::uploadCmsFileBelongsToTheViewThatHandlesIt() {
     frame.registerView(vorel::cmd::kViewMap, [](const CViewContext&, QWidget* parent) {
         return new CUploadingView(parent);
     });
-    QVERIFY(!frame.commandAction(vorel::cmd::kUploadCmsFile)->isEnabled());
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kUploadCmsFile)->isEnabled());
 
     frame.runCommand(vorel::cmd::kViewMap);
-    QVERIFY(frame.commandAction(vorel::cmd::kUploadCmsFile)->isEnabled());
-    frame.commandAction(vorel::cmd::kUploadCmsFile)->trigger();
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kUploadCmsFile)->isEnabled());
+    CGuiHarness::command(frame, vorel::cmd::kUploadCmsFile)->trigger();
     auto* view = qobject_cast<CFormView*>(frame.activeView());
     QCOMPARE(static_cast<CUploadingView*>(view)->commands, QList<int>{vorel::cmd::kUploadCmsFile});
 
     frame.runCommand(vorel::cmd::kViewTraffic);
-    QVERIFY(!frame.commandAction(vorel::cmd::kUploadCmsFile)->isEnabled());
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kUploadCmsFile)->isEnabled());
 }
 
 void TestMainFrameMenus::hiddenCommandsAreOnTheWindowOnly() {
@@ -352,12 +353,12 @@ void TestMainFrameMenus::hiddenCommandsAreOnTheWindowOnly() {
     const QList<int> inMenus = allMenuCommands(frame);
     for (const int hidden : {vorel::cmd::kLoadMap, vorel::cmd::kToggleSun}) {
         QVERIFY(!inMenus.contains(hidden));
-        QVERIFY(frame.actions().contains(frame.commandAction(hidden)));
+        QVERIFY(frame.actions().contains(CGuiHarness::command(frame, hidden)));
     }
-    QVERIFY(!frame.commandAction(vorel::cmd::kLoadMap)->shortcut().isEmpty());
-    QCOMPARE(frame.commandAction(vorel::cmd::kToggleSun)->shortcut(),
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kLoadMap)->shortcut().isEmpty());
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kToggleSun)->shortcut(),
              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    QVERIFY(frame.commandAction(vorel::cmd::kToggleSun)->isCheckable());
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kToggleSun)->isCheckable());
 }
 
 void TestMainFrameMenus::titles_data() {
@@ -401,24 +402,24 @@ void TestMainFrameMenus::statusBarHasItsFourPanes() {
     CMainFrame frame(harness.context(), false);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QCOMPARE(frame.messagePane()->text(), QStringLiteral("Ready"));
-    CLockKeyPanes* locks = frame.lockKeyPanes();
+    QCOMPARE(namedChild<QLabel>(frame, "messagePane")->text(), QStringLiteral("Ready"));
+    CLockKeyPanes* locks = namedChild<CLockKeyPanes>(frame, "lockKeys");
     const QList<QLabel*> panes = frame.statusBar()->findChildren<QLabel*>();
-    QVERIFY(panes.contains(frame.messagePane()));
-    QVERIFY(panes.contains(locks->capsPane()));
-    QVERIFY(panes.contains(locks->numPane()));
-    QVERIFY(panes.contains(locks->scrollPane()));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "messagePane")));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "caps")));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "num")));
+    QVERIFY(panes.contains(namedChild<QLabel>(frame, "scroll")));
 
     locks->setStates(true, false, true);
-    QCOMPARE(locks->capsPane()->text(), QStringLiteral("CAP"));
-    QCOMPARE(locks->numPane()->text(), QString());
-    QCOMPARE(locks->scrollPane()->text(), QStringLiteral("SCRL"));
+    QCOMPARE(namedChild<QLabel>(frame, "caps")->text(), QStringLiteral("CAP"));
+    QCOMPARE(namedChild<QLabel>(frame, "num")->text(), QString());
+    QCOMPARE(namedChild<QLabel>(frame, "scroll")->text(), QStringLiteral("SCRL"));
 
     // Scroll Lock is followed by its key: one press, one toggle.
     QTest::keyClick(frame.windowHandle(), Qt::Key_ScrollLock);
-    QCOMPARE(locks->scrollPane()->text(), QString());
+    QCOMPARE(namedChild<QLabel>(frame, "scroll")->text(), QString());
     QTest::keyClick(frame.windowHandle(), Qt::Key_ScrollLock);
-    QCOMPARE(locks->scrollPane()->text(), QStringLiteral("SCRL"));
+    QCOMPARE(namedChild<QLabel>(frame, "scroll")->text(), QStringLiteral("SCRL"));
 }
 
 QTEST_MAIN(TestMainFrameMenus)

@@ -7,6 +7,7 @@
 #include "app/WindowMessages.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
+#include "support/NamedChild.h"
 #include "support/TestSupport.h"
 #include "views/CTrafficListModel.h"
 #include "views/CUbrixVorelView.h"
@@ -117,10 +118,10 @@ void TestMainFrameMessages::keypadOpensOnceAndAgainAfterItClosed() {
     CMainFrame frame(harness.context(), false);
     ChildMaker maker;
     frame.setChildFactory(slot, maker.factory());
-    QVERIFY(frame.commandAction(command)->isEnabled());
+    QVERIFY(CGuiHarness::command(frame, command)->isEnabled());
 
-    frame.commandAction(command)->trigger();
-    frame.commandAction(command)->trigger();
+    CGuiHarness::command(frame, command)->trigger();
+    CGuiHarness::command(frame, command)->trigger();
     QCOMPARE(maker.made.size(), 1);
     QCOMPARE(frame.childWindow(slot), maker.made.at(0).data());
     QVERIFY(maker.made.at(0)->isVisible());
@@ -178,7 +179,7 @@ void TestMainFrameMessages::sunCommandTogglesTheSunDialog() {
     CMainFrame frame(harness.context(), false);
     ChildMaker maker;
     frame.setChildFactory(vorel::umw::kSunDialog, maker.factory());
-    QAction* sun = frame.commandAction(vorel::cmd::kToggleSun);
+    QAction* sun = CGuiHarness::command(frame, vorel::cmd::kToggleSun);
     QVERIFY(!sun->isChecked());
 
     sun->trigger();
@@ -319,12 +320,14 @@ void TestMainFrameMessages::receivedDatagramsReachViewsAndKeypads() {
     QVERIFY(gateway.send("!1.1.0.LED.VALUE=50;\r\n", CGuiHarness::loopback(1), 4000));
 
     CUbrixVorelView* view = trafficView(frame);
-    QTRY_COMPARE(view->trafficModel()->rowCount(), 2);
-    QCOMPARE(view->trafficModel()->line(0), QByteArray("[14:03:09] (127.0.0.20) !NAME=Lobby;"));
-    QCOMPARE(view->trafficModel()->line(1),
+    QTRY_COMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 2);
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->line(0),
+             QByteArray("[14:03:09] (127.0.0.20) !NAME=Lobby;"));
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->line(1),
              QByteArray("[14:03:09] (127.0.0.20) !1.1.0.LED.VALUE=50;"));
-    QCOMPARE(itemsOf(view->gatewayList()), QStringList{"Lobby"});
-    QCOMPARE(view->destinationList()->itemText(1), QStringLiteral("Lobby (..020)"));
+    QCOMPARE(itemsOf(namedChild<QListWidget>(*view, "gateways")), QStringList{"Lobby"});
+    QCOMPARE(namedChild<QComboBox>(*view, "destinations")->itemText(1),
+             QStringLiteral("Lobby (..020)"));
     QTRY_COMPARE(childOf(frame, vorel::umw::kLedKeypad)->statuses,
                  QList<QByteArray>{"!1.1.0.LED.VALUE=50;\r\n"});
     QTRY_COMPARE(childOf(frame, vorel::umw::kTraceWindow)->traces,
@@ -367,11 +370,12 @@ void TestMainFrameMessages::demoGatewaysAnswerRefresh() {
 
     view->OnGatewaysRefresh();
 
-    QTRY_COMPARE(view->gatewayList()->count(), 3);
-    QCOMPARE(itemsOf(view->gatewayList()), (QStringList{"Ubrix 1", "Ubrix 2", "Ubrix 3"}));
+    QTRY_COMPARE(namedChild<QListWidget>(*view, "gateways")->count(), 3);
+    QCOMPARE(itemsOf(namedChild<QListWidget>(*view, "gateways")),
+             (QStringList{"Ubrix 1", "Ubrix 2", "Ubrix 3"}));
     QStringList destinations;
-    for (int index = 0; index < view->destinationList()->count(); ++index) {
-        destinations.append(view->destinationList()->itemText(index));
+    for (int index = 0; index < namedChild<QComboBox>(*view, "destinations")->count(); ++index) {
+        destinations.append(namedChild<QComboBox>(*view, "destinations")->itemText(index));
     }
     destinations.sort();
     QCOMPARE(destinations,

@@ -5,13 +5,14 @@
 #include "app/CDialogService.h"
 #include "controls/CPropertyList.h"
 #include "project/CProjectLookup.h"
+#include "project/CProjectTreeModel.h"
 #include "views/CUbrixVorelMap.h"
 
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -33,20 +34,25 @@ QByteArray runCli(const QStringList& arguments, int* exitCode = nullptr) {
     return cli.readAllStandardOutput() + cli.readAllStandardError();
 }
 
+QModelIndex deviceAt(const CUbrixVorelMap& view, int row) {
+    const QAbstractItemModel* tree = view.tree()->model();
+    return tree->index(row, 0, tree->index(0, 0));
+}
+
 // Clicks the item and every section below it; returns how many rows they listed.
-int listAll(CUbrixVorelMap& view, QTreeWidgetItem* item) {
+int listAll(CUbrixVorelMap& view, const QModelIndex& item) {
     view.OnNMClickTree1(item);
     int rows = view.propertyList()->rowCount();
-    for (int i = 0; i < item->childCount(); ++i) {
-        rows += listAll(view, item->child(i));
+    for (int row = 0; row < item.model()->rowCount(item); ++row) {
+        rows += listAll(view, item.model()->index(row, 0, item));
     }
     return rows;
 }
 
 // Renames the device item at row of the root through its in-place editor, as a user does.
 void rename(CUbrixVorelMap& view, int row, const QString& typed) {
-    QTreeWidgetItem* item = view.tree()->topLevelItem(0)->child(row);
-    QVERIFY(item != nullptr);
+    const QModelIndex item = deviceAt(view, row);
+    QVERIFY(item.isValid());
     view.OnNMClickTree1(item);
     view.OnMapChangeAddress();
     auto* editor = view.tree()->viewport()->findChild<QLineEdit*>();
@@ -125,21 +131,22 @@ void TestProjectFromSite::everyDeviceListsAndRenames() {
     view.resize(700, 500);
     view.show();
     view.OnInitialUpdate();
-    QTreeWidgetItem* root = view.tree()->topLevelItem(0);
-    QCOMPARE(root->childCount(), kGateways * kDevices);
+    const QModelIndex root = view.tree()->model()->index(0, 0);
+    QCOMPARE(view.tree()->model()->rowCount(root), kGateways * kDevices);
 
     QStringList types;
-    const int devices = root->childCount();
+    const int devices = view.tree()->model()->rowCount(root);
     for (int row = 0; row < devices; ++row) {
-        const QTreeWidgetItem* device = view.tree()->topLevelItem(0)->child(row);
-        const CProjectDevice before = CUbrixVorelMap::placeOf(device).device;
+        const CProjectDevice before{
+            CProjectDevice::Role::BusDevice,
+            deviceAt(view, row).data(CProjectTreeModel::kAddressRole).toString().toStdString()};
         types << QString::fromStdString(CProjectLookup::typeOf(
             CProjectLookup::find(*harness.doc().templateDocument(), before)));
         // Every setting it reported lists on some page of it.
         const pugi::xml_node element =
             CProjectLookup::find(*harness.doc().templateDocument(), before);
         const int settings = static_cast<int>(element.select_nodes(".//*[not(*)]").size());
-        QCOMPARE(listAll(view, view.tree()->topLevelItem(0)->child(row)), settings);
+        QCOMPARE(listAll(view, deviceAt(view, row)), settings);
         rename(view, row, QString::number(1000 + row));
         QVERIFY2(!CProjectLookup::find(*harness.doc().templateDocument(), before),
                  before.id.c_str());
@@ -167,7 +174,7 @@ void TestProjectFromSite::everyGatewayRenames() {
     view.show();
     view.OnInitialUpdate();
     QVERIFY(view.ubrixButton()->isChecked());
-    QCOMPARE(view.tree()->topLevelItem(0)->childCount(), kGateways);
+    QCOMPARE(view.tree()->model()->rowCount(view.tree()->model()->index(0, 0)), kGateways);
     for (int row = 0; row < kGateways; ++row) {
         rename(view, row, QStringLiteral("10.0.0.%1").arg(row + 9));
     }

@@ -6,6 +6,7 @@
 #include "app/WindowMessages.h"
 #include "controls/CmySlider.h"
 #include "keypads/CSun.h"
+#include "support/NamedChild.h"
 #include "transport/CIpv4Address.h"
 
 #include <QAction>
@@ -20,12 +21,14 @@ using Texts = QList<QByteArray>;
 namespace {
 
 QString colourOf(const CSun& sun) {
-    return sun.componentBox(0)->text() + '.' + sun.componentBox(1)->text() + '.' +
-           sun.componentBox(2)->text();
+    return namedChild<QLineEdit>(sun, "component0")->text() + '.' +
+           namedChild<QLineEdit>(sun, "component1")->text() + '.' +
+           namedChild<QLineEdit>(sun, "component2")->text();
 }
 
 void letGo(CSun& sun) {
-    emit sun.slider()->positionReleased(sun.slider()->value());
+    emit namedChild<CmySlider>(sun, "slider")
+        ->positionReleased(namedChild<CmySlider>(sun, "slider")->value());
 }
 
 }  // namespace
@@ -52,19 +55,21 @@ void TestSunDialog::init() {
 void TestSunDialog::opensAtDaylightAndSendsOnRelease() {
     CSun sun;
     CKeypadProbe probe(&sun);
-    QCOMPARE(sun.slider()->value(), 0);
-    QCOMPARE(sun.slider()->orientation(), Qt::Vertical);
-    QVERIFY(sun.slider()->invertedAppearance());  // position 0 at the top
-    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("240"));
+    QCOMPARE(namedChild<CmySlider>(sun, "slider")->value(), 0);
+    QCOMPARE(namedChild<CmySlider>(sun, "slider")->orientation(), Qt::Vertical);
+    QVERIFY(namedChild<CmySlider>(sun, "slider")->invertedAppearance());  // position 0 at the top
+    QCOMPARE(namedChild<QLabel>(sun, "level")->text(), QStringLiteral("240"));
     QCOMPARE(colourOf(sun), QStringLiteral("240.210.153"));
-    QCOMPARE(sun.addressBox(0)->text() + sun.addressBox(1)->text() + sun.addressBox(2)->text(),
+    QCOMPARE(namedChild<QLineEdit>(sun, "address0")->text() +
+                 namedChild<QLineEdit>(sun, "address1")->text() +
+                 namedChild<QLineEdit>(sun, "address2")->text(),
              QStringLiteral("211"));
 
     // The thumb released where it is.
-    sun.slider()->resize(30, 260);
-    CKeypadProbe::mouse(sun.slider(), QEvent::MouseButtonPress, {15, 3});
-    CKeypadProbe::mouse(sun.slider(), QEvent::MouseButtonRelease, {15, 3});
-    QCOMPARE(sun.slider()->value(), 0);
+    namedChild<CmySlider>(sun, "slider")->resize(30, 260);
+    CKeypadProbe::mouse(namedChild<CmySlider>(sun, "slider"), QEvent::MouseButtonPress, {15, 3});
+    CKeypadProbe::mouse(namedChild<CmySlider>(sun, "slider"), QEvent::MouseButtonRelease, {15, 3});
+    QCOMPARE(namedChild<CmySlider>(sun, "slider")->value(), 0);
     QCOMPARE(
         probe.sent,
         (QList<CKeypadProbe::Sent>{{CIpv4Address::kBroadcast, "#2.1.1.LED.VALUE=240.210.153"}}));
@@ -73,27 +78,27 @@ void TestSunDialog::opensAtDaylightAndSendsOnRelease() {
 void TestSunDialog::stepButtonsSendEachStepAndStopAtTheEnds() {
     CSun sun;
     CKeypadProbe probe(&sun);
-    sun.upButton()->click();  // already at the top: sent again
-    sun.downButton()->click();
-    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("239"));
-    sun.slider()->setValue(240);
-    sun.downButton()->click();
-    QCOMPARE(sun.slider()->value(), 240);
-    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("0"));
-    sun.upButton()->click();
+    namedChild<QPushButton>(sun, "up")->click();  // already at the top: sent again
+    namedChild<QPushButton>(sun, "down")->click();
+    QCOMPARE(namedChild<QLabel>(sun, "level")->text(), QStringLiteral("239"));
+    namedChild<CmySlider>(sun, "slider")->setValue(240);
+    namedChild<QPushButton>(sun, "down")->click();
+    QCOMPARE(namedChild<CmySlider>(sun, "slider")->value(), 240);
+    QCOMPARE(namedChild<QLabel>(sun, "level")->text(), QStringLiteral("0"));
+    namedChild<QPushButton>(sun, "up")->click();
     QCOMPARE(probe.texts(), (Texts{"#2.1.1.LED.VALUE=240.210.153", "#2.1.1.LED.VALUE=240.209.150",
                                    "#2.1.1.LED.VALUE=0.0.0", "#2.1.1.LED.VALUE=1.0.3"}));
     // The keyboard: the arrows move the thumb the way they point.
     CKeypadProbe::tap(&sun, Qt::Key_Up);
-    QCOMPARE(sun.slider()->value(), 238);
+    QCOMPARE(namedChild<CmySlider>(sun, "slider")->value(), 238);
     QCOMPARE(probe.texts().constLast(), QByteArray("#2.1.1.LED.VALUE=2.1.6"));
 }
 
 void TestSunDialog::draggingShowsButDoesNotSend() {
     CSun sun;
     CKeypadProbe probe(&sun);
-    sun.slider()->setValue(199);  // level 41
-    QCOMPARE(sun.levelLabel()->text(), QStringLiteral("41"));
+    namedChild<CmySlider>(sun, "slider")->setValue(199);  // level 41
+    QCOMPARE(namedChild<QLabel>(sun, "level")->text(), QStringLiteral("41"));
     QCOMPARE(colourOf(sun), QStringLiteral("52.32.120"));
     QVERIFY(probe.sent.isEmpty());
 }
@@ -116,22 +121,26 @@ void TestSunDialog::incompleteAddressSendsNothing() {
     QFETCH(Texts, sent);
     CSun sun;
     CKeypadProbe probe(&sun);
-    sun.addressBox(box)->setText(text);
-    sun.upButton()->click();
+    namedChild<QLineEdit>(sun, QStringLiteral("address%1").arg(box))->setText(text);
+    namedChild<QPushButton>(sun, "up")->click();
     letGo(sun);
     QCOMPARE(probe.texts(), (sent.isEmpty() ? Texts{} : Texts{sent.at(0), sent.at(0)}));
     QCOMPARE(probe.beeps, sent.isEmpty() ? 2 : 0);
     // What can be typed is digits only.
-    QVERIFY(sun.addressBox(box)->validator() != nullptr);
+    QVERIFY(namedChild<QLineEdit>(sun, QStringLiteral("address%1").arg(box))->validator() !=
+            nullptr);
     int position = 0;
     QString typed = QStringLiteral("1;");
-    QCOMPARE(sun.addressBox(box)->validator()->validate(typed, position), QValidator::Invalid);
+    QCOMPARE(namedChild<QLineEdit>(sun, QStringLiteral("address%1").arg(box))
+                 ->validator()
+                 ->validate(typed, position),
+             QValidator::Invalid);
 }
 
 void TestSunDialog::toggleAndCloseBox() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
-    QAction* toggle = frame.commandAction(vorel::cmd::kToggleSun);
+    QAction* toggle = CGuiHarness::command(frame, vorel::cmd::kToggleSun);
     frame.show();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
 
@@ -157,7 +166,7 @@ void TestSunDialog::toggleAndCloseBox() {
     QVERIFY(!toggle->isChecked());
 
     // View > Virtual Keypad > Sun runs the same toggle, its check mark following the dialog.
-    QAction* menuItem = frame.commandAction(vorel::cmd::kKeypadSun);
+    QAction* menuItem = CGuiHarness::command(frame, vorel::cmd::kKeypadSun);
     menuItem->trigger();
     sun = frame.childWindow(vorel::umw::kSunDialog);
     QVERIFY(qobject_cast<CSun*>(sun.data()) != nullptr);

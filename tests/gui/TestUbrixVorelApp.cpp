@@ -1,15 +1,17 @@
+#include "CGuiHarness.h"
 #include "app/CDialogService.h"
 #include "app/CMainFrame.h"
 #include "app/CModalRunner.h"
 #include "app/CNetworkConfig.h"
 #include "app/CUbrixVorelApp.h"
 #include "app/CommandIds.h"
-#include "common/CRecordingNotifier.h"
 #include "document/CUbrixVorelDoc.h"
 #include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
+#include "support/CRecordingNotifier.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
+#include "support/NamedChild.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
@@ -314,10 +316,10 @@ void TestUbrixVorelApp::runTimeChangesAreWrittenAtExit() {
     CMainFrame* frame = app->mainFrame();
     CModalRunner::setTestRunner([](QDialog& dialog) {
         auto& setup = static_cast<CNetworkConfig&>(dialog);
-        setup.adapterList()->setCurrentIndex(1);
-        setup.sendPortField()->setText(QStringLiteral("5100"));
-        setup.listenPortField()->setText(QStringLiteral("4100"));
-        setup.defaultIpField()->setText(QStringLiteral("10.0.0.9"));
+        namedChild<QComboBox>(setup, "adapters")->setCurrentIndex(1);
+        namedChild<QLineEdit>(setup, "sendPort")->setText(QStringLiteral("5100"));
+        namedChild<QLineEdit>(setup, "listenPort")->setText(QStringLiteral("4100"));
+        namedChild<QLineEdit>(setup, "defaultIp")->setText(QStringLiteral("10.0.0.9"));
         return int(QDialog::Accepted);
     });
     frame->runCommand(vorel::cmd::kInterfaceNetwork);
@@ -359,7 +361,7 @@ void TestUbrixVorelApp::usbModeWithoutGatewayFallsBackToUdp() {
     QVERIFY(app->transport().listener() != nullptr);
     QVERIFY(app->transport().listener()->isRunning());
     auto* view = qobject_cast<CUbrixVorelView*>(app->mainFrame()->activeView());
-    QCOMPARE(view->sendGroup()->title(), QStringLiteral("Send UDP"));
+    QCOMPARE(namedChild<QGroupBox>(*view, "sendGroup")->title(), QStringLiteral("Send UDP"));
     app->ExitInstance();
     QCOMPARE(storedSetting(QStringLiteral("Transport/Mode")).toInt(), 0);
 }
@@ -371,14 +373,14 @@ void TestUbrixVorelApp::tcpModeFromTheSettingsIsCheckedButCannotBeChosen() {
     CMainFrame* frame = app->mainFrame();
     frame->updateCommandUi();
 
-    QVERIFY(frame->commandAction(vorel::cmd::kInterfaceTcp)->isChecked());
-    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceTcp)->isEnabled());
-    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceUdp)->isChecked());
-    QVERIFY(frame->commandAction(vorel::cmd::kInterfaceUdp)->isEnabled());
+    QVERIFY(CGuiHarness::command(*frame, vorel::cmd::kInterfaceTcp)->isChecked());
+    QVERIFY(!CGuiHarness::command(*frame, vorel::cmd::kInterfaceTcp)->isEnabled());
+    QVERIFY(!CGuiHarness::command(*frame, vorel::cmd::kInterfaceUdp)->isChecked());
+    QVERIFY(CGuiHarness::command(*frame, vorel::cmd::kInterfaceUdp)->isEnabled());
 
-    frame->commandAction(vorel::cmd::kInterfaceUdp)->trigger();
+    CGuiHarness::command(*frame, vorel::cmd::kInterfaceUdp)->trigger();
     QCOMPARE(app->transport().mode(), CTransport::kModeUdp);
-    QVERIFY(!frame->commandAction(vorel::cmd::kInterfaceTcp)->isChecked());
+    QVERIFY(!CGuiHarness::command(*frame, vorel::cmd::kInterfaceTcp)->isChecked());
     app->ExitInstance();
 }
 

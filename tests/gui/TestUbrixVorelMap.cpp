@@ -1,4 +1,6 @@
 #include "CGuiHarness.h"
+#include "CTreeDriver.h"
+#include "support/NamedChild.h"
 
 #include "app/CDialogService.h"
 #include "app/CMainFrame.h"
@@ -11,6 +13,7 @@
 #include "views/CTemplateAdd.h"
 #include "views/CUbrixVorelMap.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -18,7 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <memory>
 
@@ -34,42 +37,29 @@ void writeProject(const QString& path, const QByteArray& devices) {
 }
 
 // The tree's labels, depth first, indented by depth.
-QStringList treeText(const QTreeWidget* tree) {
-    QStringList lines;
-    std::function<void(const QTreeWidgetItem*, int)> walk = [&](const QTreeWidgetItem* item,
-                                                                int depth) {
-        lines << QString(depth * 2, QLatin1Char(' ')) + item->text(0);
-        for (int i = 0; i < item->childCount(); ++i) {
-            walk(item->child(i), depth + 1);
-        }
-    };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        walk(tree->topLevelItem(i), 0);
-    }
-    return lines;
+QStringList treeText(const QTreeView* tree) {
+    return treeview::lines(*tree);
 }
 
-QTreeWidgetItem* findItem(const QTreeWidget* tree, const QString& label) {
-    const QList<QTreeWidgetItem*> found =
-        tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
+// The first item with that label, anywhere; invalid when there is none.
+QModelIndex findItem(const QTreeView* tree, const QString& label) {
+    const QModelIndexList found =
+        tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, label, 1,
+                             Qt::MatchExactly | Qt::MatchRecursive);
     return found.value(0);
 }
 
-QLineEdit* labelEditor(const QTreeWidget* tree) {
+QLineEdit* labelEditor(const QTreeView* tree) {
     return tree->viewport()->findChild<QLineEdit*>();
 }
 
 // The item at the end of a path of labels from the root.
-QTreeWidgetItem* itemAt(const QTreeWidget* tree, const QStringList& path) {
-    QTreeWidgetItem* item = tree->topLevelItem(0);
-    for (const QString& label : path) {
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; item != nullptr && i < item->childCount() && next == nullptr; ++i) {
-            next = item->child(i)->text(0) == label ? item->child(i) : nullptr;
-        }
-        item = next;
-    }
-    return item;
+QModelIndex itemAt(const QTreeView* tree, const QStringList& path) {
+    return treeview::at(*tree, path);
+}
+
+QStringList deviceLabels(const QTreeView* tree) {
+    return treeview::childLabels(itemAt(tree, {}));
 }
 
 // One line per listed row: label, value, text colour, editor and a combo's options.
@@ -168,20 +158,28 @@ void TestUbrixVorelMap::hints() {
     QFETCH(bool, copyShown);
 
     const auto view = openView(*m_harness, false);
+    QAbstractItemModelTester tester(view->tree()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(treeText(view->tree()),
              (QStringList{"KV network", "  5 ", "    PORT (A)", "      LED", "  6 "}));
+    view->tree()->expand(itemAt(view->tree(), {"5 "}));
+    view->tree()->expand(itemAt(view->tree(), {"5 ", "PORT (A)"}));
+    view->OnNMClickTree1(itemAt(view->tree(), {"5 ", "PORT (A)", "LED"}));
     QVERIFY(m_harness->doc().copyTemplateDevice({CProjectDevice::Role::BusDevice, "5"}));
     view->OnUpdate(hint);
-    QCOMPARE(findItem(view->tree(), QStringLiteral("7 ")) != nullptr, copyShown);
-    QVERIFY(findItem(view->tree(), QStringLiteral("5 ")) != nullptr);
+    QCOMPARE(findItem(view->tree(), QStringLiteral("7 ")).isValid(), copyShown);
+    QVERIFY(findItem(view->tree(), QStringLiteral("5 ")).isValid());
+    // What the tree showed stays open and selected, through a rebuild too.
+    QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"5 ", "5 /PORT (A)"}));
+    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("5 /PORT (A)/LED"));
 }
 
 void TestUbrixVorelMap::announcedDeviceIsSelected() {
     const auto view = openView(*m_harness);
     view->OnUpdate((6u << 16) + 1);
-    QCOMPARE(view->tree()->currentItem()->text(0), QStringLiteral("6 "));
+    QCOMPARE(view->tree()->currentIndex().data().toString(), QStringLiteral("6 "));
     view->OnUpdate((9u << 16) + 1);
-    QCOMPARE(view->tree()->currentItem()->text(0), QStringLiteral("6 "));
+    QCOMPARE(view->tree()->currentIndex().data().toString(), QStringLiteral("6 "));
 }
 
 void TestUbrixVorelMap::modesShowDevicesOrGateways() {
@@ -192,7 +190,7 @@ void TestUbrixVorelMap::modesShowDevicesOrGateways() {
     QCOMPARE(treeText(view->tree()), (QStringList{"LAN network", "  0.0.0.1", "    NETWORK"}));
     view->devicesButton()->click();
     QCOMPARE(m_harness->state().mapMode, 0);
-    QCOMPARE(view->tree()->topLevelItem(0)->text(0), QStringLiteral("KV network"));
+    QCOMPARE(itemAt(view->tree(), {}).data().toString(), QStringLiteral("KV network"));
     QCOMPARE(view->fileNameField()->text(), QStringLiteral("project.xml"));
 }
 
@@ -201,19 +199,24 @@ void TestUbrixVorelMap::renameKeys_data() {
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("devices");  // the root's children afterwards
+    // Device 5's items were open: they stay open under its address, and the renamed device
+    // stays selected.
+    QTest::addColumn<QStringList>("expanded");
 
     const QList<int> none;
+    const QStringList open{"5 ", "5 /PORT (A)"};
     QTest::newRow("Enter commits")
-        << "LED" << QList<int>{Qt::Key_Return} << "40" << QStringList{"40 ", "6 "};
+        << "LED" << QList<int>{Qt::Key_Return} << "40" << QStringList{"40 ", "6 "}
+        << QStringList{"40 ", "40 /PORT (A)"};
     QTest::newRow("Escape cancels")
-        << "5 " << QList<int>{Qt::Key_Escape} << "40" << QStringList{"5 ", "6 "};
+        << "5 " << QList<int>{Qt::Key_Escape} << "40" << QStringList{"5 ", "6 "} << open;
     QTest::newRow("Delete edits the text, never the project")
         << "5 " << QList<int>{Qt::Key_Home, Qt::Key_Delete, Qt::Key_Return} << "45"
-        << QStringList{"5 ", "6 "};
+        << QStringList{"5 ", "6 "} << open;
     QTest::newRow("a device without a type")
-        << "6 " << QList<int>{Qt::Key_Return} << "60" << QStringList{"5 ", "60 "};
+        << "6 " << QList<int>{Qt::Key_Return} << "60" << QStringList{"5 ", "60 "} << open;
     QTest::newRow("12x changes nothing")
-        << "5 " << QList<int>{Qt::Key_Return} << "12x" << QStringList{"5 ", "6 "};
+        << "5 " << QList<int>{Qt::Key_Return} << "12x" << QStringList{"5 ", "6 "} << open;
 }
 
 void TestUbrixVorelMap::renameKeys() {
@@ -221,8 +224,11 @@ void TestUbrixVorelMap::renameKeys() {
     QFETCH(QList<int>, keys);
     QFETCH(QString, typed);
     QFETCH(QStringList, devices);
+    QFETCH(QStringList, expanded);
 
     const auto view = openView(*m_harness);
+    view->tree()->expand(itemAt(view->tree(), {"5 "}));
+    view->tree()->expand(itemAt(view->tree(), {"5 ", "PORT (A)"}));
     view->OnNMClickTree1(findItem(view->tree(), label));
     view->OnMapChangeAddress();
     QLineEdit* editor = labelEditor(view->tree());
@@ -236,12 +242,11 @@ void TestUbrixVorelMap::renameKeys() {
     }
     QTRY_VERIFY(labelEditor(view->tree()) == nullptr || !labelEditor(view->tree())->isVisible());
     QCoreApplication::processEvents();
-    QStringList shown;
-    for (int i = 0; i < view->tree()->topLevelItem(0)->childCount(); ++i) {
-        shown << view->tree()->topLevelItem(0)->child(i)->text(0);
-    }
-    QCOMPARE(shown, devices);
+    QCOMPARE(deviceLabels(view->tree()), devices);
     QCOMPARE(m_harness->doc().isTemplateModified(), devices != QStringList({"5 ", "6 "}));
+    QCOMPARE(treeview::expanded(*view->tree()), expanded);
+    const int renamed = label.startsWith(QLatin1Char('6')) ? 1 : 0;
+    QCOMPARE(treeview::selected(*view->tree()), devices[renamed]);
 }
 
 void TestUbrixVorelMap::deviceGoneBehindTheTreeIsLogged() {
@@ -293,8 +298,8 @@ void TestUbrixVorelMap::listing() {
     QVERIFY(m_harness->doc().openProject(file));
     m_harness->state().mapMode = mode;
     const auto view = openView(*m_harness);
-    QTreeWidgetItem* item = itemAt(view->tree(), path);
-    QVERIFY(item != nullptr);
+    const QModelIndex item = itemAt(view->tree(), path);
+    QVERIFY(item.isValid());
     view->OnNMClickTree1(item);
     QCOMPARE(rowsOf(view->propertyList()), rows);
     QVERIFY(m_harness->fixture().errorLogText().isEmpty());
@@ -332,17 +337,24 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     for (const int model : {0, 3, 7}) {  // Ubrix A, Lumet AC, Motra AC
         CModalRunner::setTestRunner([model](QDialog& dialog) {
             auto& add = dynamic_cast<CTemplateAdd&>(dialog);
-            add.modelList()->setCurrentIndex(model);
+            namedChild<QComboBox>(add, QStringLiteral("control%1").arg(CTemplateAdd::kModelList))
+                ->setCurrentIndex(model);
             add.accept();
             return dialog.result();
         });
         view->addButton()->click();
+        if (model == 3) {
+            view->OnNMClickTree1(itemAt(view->tree(), {"1 ", "PORT (B)", "LED"}));
+        }
     }
     CModalRunner::clearTestRunner();
     QCOMPARE(treeText(view->tree()),
              (QStringList{"KV network", "  1 ", "    PORT (A)", "      LED", "    PORT (B)",
                           "      LED", "    VOLTAGE", "  2 ", "    PORT (A)", "      MOTOR",
                           "    PORT (B)", "      MOTOR", "    VOLTAGE"}));
+    // The last add rebuilt the tree; what was open and selected stays so.
+    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("1 /PORT (B)/LED"));
+    QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"1 ", "1 /PORT (B)"}));
     QCOMPARE(view->fileNameField()->text(), QStringLiteral("Template"));
     QVERIFY(frame.windowTitle().endsWith(QLatin1String(" *")));
 
@@ -351,10 +363,14 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     view->OnMapChangeAddress();
     labelEditor(view->tree())->setText(QStringLiteral("20"));
     QTest::keyClick(labelEditor(view->tree()), Qt::Key_Return);
-    QTRY_VERIFY(itemAt(view->tree(), {"20 "}) != nullptr);
+    QTRY_VERIFY(itemAt(view->tree(), {"20 "}).isValid());
+    view->tree()->expand(itemAt(view->tree(), {"20 "}));
     view->OnNMClickTree1(itemAt(view->tree(), {"1 ", "PORT (B)"}));
     view->copyButton()->click();
-    QVERIFY(itemAt(view->tree(), {"2 "}) != nullptr);
+    QVERIFY(itemAt(view->tree(), {"2 "}).isValid());
+    // The copy rebuilt the tree; what was open and selected stays so.
+    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("1 /PORT (B)"));
+    QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"1 ", "1 /PORT (B)", "20 "}));
 
     // The gateway gets its address, and its port C a serial protocol from port C's options.
     view->ubrixButton()->click();
@@ -362,7 +378,7 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     view->OnMapChangeAddress();
     labelEditor(view->tree())->setText(QStringLiteral("10.0.0.9"));
     QTest::keyClick(labelEditor(view->tree()), Qt::Key_Return);
-    QTRY_VERIFY(itemAt(view->tree(), {"10.0.0.9"}) != nullptr);
+    QTRY_VERIFY(itemAt(view->tree(), {"10.0.0.9"}).isValid());
     view->OnNMClickTree1(itemAt(view->tree(), {"10.0.0.9", "PORT (C)", "SERIAL"}));
     CPropertyList* list = view->propertyList();
     list->edit(list->model()->index(0, 1));

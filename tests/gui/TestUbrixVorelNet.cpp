@@ -1,9 +1,10 @@
 #include "lan/CFakeHostNameResolver.h"
 #include "lan/CFakeNeighbourProbe.h"
+#include "support/NamedChild.h"
 
-#include "common/CManualClock.h"
 #include "common/CSystemClock.h"
 #include "lan/CLanScanner.h"
+#include "support/CManualClock.h"
 #include "transport/CIpv4Address.h"
 #include "views/CLanScanModel.h"
 #include "views/CUbrixVorelNet.h"
@@ -75,7 +76,8 @@ QStringList rowTexts(const QAbstractItemModel& model) {
 }
 
 bool scanIsOver(const CUbrixVorelNet& view) {
-    return view.statusField()->text() == QStringLiteral(" ") && view.progressBar()->isHidden();
+    return namedChild<QLineEdit>(view, "status")->text() == QStringLiteral(" ") &&
+           namedChild<QProgressBar>(view, "progress")->isHidden();
 }
 
 }  // namespace
@@ -106,15 +108,15 @@ void TestUbrixVorelNet::formAtOpen() {
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-    QCOMPARE(view.rescanButton()->text(), QStringLiteral("Rescan"));
-    QVERIFY(view.progressBar()->isHidden());
-    QCOMPARE(view.progressBar()->minimum(), 0);
-    QCOMPARE(view.progressBar()->maximum(), 256);
-    QCOMPARE(view.progressBar()->value(), 0);
-    QVERIFY(view.statusField()->isReadOnly());
-    QVERIFY(view.statusField()->text().isEmpty());
+    QCOMPARE(namedChild<QPushButton>(view, "rescan")->text(), QStringLiteral("Rescan"));
+    QVERIFY(namedChild<QProgressBar>(view, "progress")->isHidden());
+    QCOMPARE(namedChild<QProgressBar>(view, "progress")->minimum(), 0);
+    QCOMPARE(namedChild<QProgressBar>(view, "progress")->maximum(), 256);
+    QCOMPARE(namedChild<QProgressBar>(view, "progress")->value(), 0);
+    QVERIFY(namedChild<QLineEdit>(view, "status")->isReadOnly());
+    QVERIFY(namedChild<QLineEdit>(view, "status")->text().isEmpty());
 
-    const QTableView* list = view.scanList();
+    const QTableView* list = namedChild<QTableView>(view, "scan");
     QVERIFY(list->showGrid());
     QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
     QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -154,19 +156,21 @@ void TestUbrixVorelNet::rescanListsTheHosts() {
     auto record = lan.record;
     CUbrixVorelNet view(std::move(lan.scanner), [] { return address("192.168.5.77"); });
     view.show();
-    QSignalSpy inserted(view.scanModel(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy inserted(namedChild<CLanScanModel>(view, "scanModel"),
+                        &QAbstractItemModel::rowsInserted);
 
-    QTest::mouseClick(view.rescanButton(), Qt::LeftButton);
-    QVERIFY(view.progressBar()->isVisible());
+    QTest::mouseClick(namedChild<QPushButton>(view, "rescan"), Qt::LeftButton);
+    QVERIFY(namedChild<QProgressBar>(view, "progress")->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
 
-    QCOMPARE(rowTexts(*view.scanModel()), (QStringList{
-                                              "1|192.168.5.1|[00:1A:2B:3C:4D:01]|router",
-                                              "2|192.168.5.77|[00:1A:2B:3C:4D:4D]|",
-                                              "3|192.168.5.130|[00:1A:2B:3C:4D:82]|",
-                                              "4|192.168.5.254|[00:1A:2B:3C:4D:FE]|",
-                                          }));
-    QCOMPARE(view.progressBar()->value(), 254);
+    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
+             (QStringList{
+                 "1|192.168.5.1|[00:1A:2B:3C:4D:01]|router",
+                 "2|192.168.5.77|[00:1A:2B:3C:4D:4D]|",
+                 "3|192.168.5.130|[00:1A:2B:3C:4D:82]|",
+                 "4|192.168.5.254|[00:1A:2B:3C:4D:FE]|",
+             }));
+    QCOMPARE(namedChild<QProgressBar>(view, "progress")->value(), 254);
     QCOMPARE(record->sourcesCopy(), QList<quint32>{address("192.168.5.77")});
     // Rows arrive in batches, not one insertion per address.
     QVERIFY(inserted.size() <= 4);
@@ -181,12 +185,12 @@ void TestUbrixVorelNet::rescanTwiceLeavesOneFreshList() {
     view.show();
 
     // The first scan's reports are still queued when the second starts.
-    view.rescanButton()->click();
-    view.rescanButton()->click();
+    namedChild<QPushButton>(view, "rescan")->click();
+    namedChild<QPushButton>(view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
     QCoreApplication::processEvents();
     QCOMPARE(record->beginCount(), 2);
-    QCOMPARE(rowTexts(*view.scanModel()),
+    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
              (QStringList{"1|10.0.0.2|[00:1A:2B:3C:4D:02]|", "2|10.0.0.3|[00:1A:2B:3C:4D:03]|"}));
 }
 
@@ -195,16 +199,17 @@ void TestUbrixVorelNet::rescanAfterAScanStartsAfresh() {
     lan.probe->addHost(address("10.0.0.9"), macOf(9));
     CUbrixVorelNet view(std::move(lan.scanner), [] { return address("10.0.0.1"); });
     view.show();
-    view.rescanButton()->click();
+    namedChild<QPushButton>(view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
-    QCOMPARE(view.scanModel()->rowCount(), 1);
+    QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->rowCount(), 1);
 
-    view.rescanButton()->click();
-    QCOMPARE(view.scanModel()->rowCount(), 0);  // emptied at once
-    QVERIFY(view.progressBar()->isVisible());
-    QCOMPARE(view.progressBar()->value(), 0);
+    namedChild<QPushButton>(view, "rescan")->click();
+    QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->rowCount(), 0);  // emptied at once
+    QVERIFY(namedChild<QProgressBar>(view, "progress")->isVisible());
+    QCOMPARE(namedChild<QProgressBar>(view, "progress")->value(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
-    QCOMPARE(rowTexts(*view.scanModel()), QStringList{"1|10.0.0.9|[00:1A:2B:3C:4D:09]|"});
+    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
+             QStringList{"1|10.0.0.9|[00:1A:2B:3C:4D:09]|"});
 }
 
 void TestUbrixVorelNet::adapterIsAskedAtEachRescan() {
@@ -213,10 +218,10 @@ void TestUbrixVorelNet::adapterIsAskedAtEachRescan() {
     quint32 selected = address("10.0.0.1");
     CUbrixVorelNet view(std::move(lan.scanner), [&selected] { return selected; });
     view.show();
-    view.rescanButton()->click();
+    namedChild<QPushButton>(view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
     selected = address("172.16.9.40");  // Network Setup chose another adapter meanwhile
-    view.rescanButton()->click();
+    namedChild<QPushButton>(view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
     QCOMPARE(record->sourcesCopy(), (QList<quint32>{address("10.0.0.1"), address("172.16.9.40")}));
     QCOMPARE(CIpv4Address::toDotted(record->sentCopy().back().address), QByteArray("172.16.9.254"));
@@ -228,8 +233,8 @@ void TestUbrixVorelNet::nameColumnTakesTheRestOfTheWidth() {
     view.resize(700, 400);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QHeaderView* header = view.scanList()->horizontalHeader();
-    const QWidget* viewport = view.scanList()->viewport();
+    QHeaderView* header = namedChild<QTableView>(view, "scan")->horizontalHeader();
+    const QWidget* viewport = namedChild<QTableView>(view, "scan")->viewport();
     QCOMPARE(header->sectionSize(3), viewport->width() - 380);
 
     view.resize(1000, 400);
@@ -238,7 +243,7 @@ void TestUbrixVorelNet::nameColumnTakesTheRestOfTheWidth() {
 
     // A widened first column: the name column gives way after the next probe.
     header->resizeSection(0, 80);
-    view.rescanButton()->click();
+    namedChild<QPushButton>(view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
     QCOMPARE(header->sectionSize(3), viewport->width() - 430);
 
@@ -252,14 +257,14 @@ void TestUbrixVorelNet::documentUpdatesAreIgnored() {
     lan.probe->addHost(address("10.0.0.4"), macOf(4));
     CUbrixVorelNet view(std::move(lan.scanner), [] { return address("10.0.0.1"); });
     view.show();
-    view.rescanButton()->click();
+    namedChild<QPushButton>(view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
-    const QStringList before = rowTexts(*view.scanModel());
+    const QStringList before = rowTexts(*namedChild<CLanScanModel>(view, "scanModel"));
     for (const quint32 hint : {0u, 1u, 2u, 8u, 16u, 32u}) {
         view.OnUpdate(hint);
     }
-    QCOMPARE(rowTexts(*view.scanModel()), before);
-    QCOMPARE(view.statusField()->text(), QStringLiteral(" "));
+    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")), before);
+    QCOMPARE(namedChild<QLineEdit>(view, "status")->text(), QStringLiteral(" "));
 }
 
 void TestUbrixVorelNet::leavingTheViewMidScan() {
@@ -268,8 +273,9 @@ void TestUbrixVorelNet::leavingTheViewMidScan() {
     auto record = lan.record;
     auto* view = new CUbrixVorelNet(std::move(lan.scanner), [] { return address("10.0.0.1"); });
     view->show();
-    view->rescanButton()->click();
-    QTRY_COMPARE_WITH_TIMEOUT(view->statusField()->text(), QStringLiteral("10.0.0.1"), kWatchdogMs);
+    namedChild<QPushButton>(*view, "rescan")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(namedChild<QLineEdit>(*view, "status")->text(),
+                              QStringLiteral("10.0.0.1"), kWatchdogMs);
     QCOMPARE(record->endCount(), 0);  // still scanning: nobody else answers for an hour
 
     delete view;  // a view switch
@@ -286,7 +292,7 @@ void TestUbrixVorelNet::leavingTheViewByDeleteLaterMidScan() {
     QPointer<CUbrixVorelNet> view =
         new CUbrixVorelNet(std::move(lan.scanner), [] { return address("10.0.0.1"); });
     view->show();
-    view->rescanButton()->click();
+    namedChild<QPushButton>(*view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!record->sentCopy().isEmpty(), kWatchdogMs);
     view->deleteLater();
     QTRY_VERIFY_WITH_TIMEOUT(view.isNull(), kWatchdogMs);
@@ -318,13 +324,15 @@ void TestUbrixVorelNet::modelIsAProperModel() {
                            std::chrono::milliseconds(host * 7));
     }
     CUbrixVorelNet view(std::move(lan.scanner), [] { return address("10.0.0.1"); });
-    QAbstractItemModelTester viewTester(view.scanModel(),
+    QAbstractItemModelTester viewTester(namedChild<CLanScanModel>(view, "scanModel"),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-    view.rescanButton()->click();
+    namedChild<QPushButton>(view, "rescan")->click();
     QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
-    QCOMPARE(view.scanModel()->rowCount(), 85);
-    QCOMPARE(view.scanModel()->index(84, 0).data().toString(), QStringLiteral("85"));
-    QCOMPARE(view.scanModel()->index(84, 1).data().toString(), QStringLiteral("10.0.0.253"));
+    QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->rowCount(), 85);
+    QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->index(84, 0).data().toString(),
+             QStringLiteral("85"));
+    QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->index(84, 1).data().toString(),
+             QStringLiteral("10.0.0.253"));
 }
 
 QTEST_MAIN(TestUbrixVorelNet)

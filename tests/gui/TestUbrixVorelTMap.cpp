@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "CTreeDriver.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
@@ -293,34 +294,38 @@ void TestUbrixVorelTMap::addressing_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("fieldAfter");
     QTest::addColumn<bool>("serialGone");
+    // The selection once the device answered under its new UID.
+    QTest::addColumn<QString>("selected");
 
     const QStringList none;
     const QString press = QString::fromLatin1(CUbrixVorelTMap::kPressDiscovery);
     const QString duplicate =
         QString::fromLatin1(CUbrixVorelTMap::kConfirmDuplicateUid).arg(5).arg("127.0.0.5");
     QTest::newRow("zero") << QStringList{"Hall"} << "0" << 0 << false << QByteArray() << none << "0"
-                          << false;
+                          << false << "Hall";
     QTest::newRow("letters") << QStringList{"Hall"} << "ab" << 0 << false << QByteArray() << none
-                             << "ab" << false;
+                             << "ab" << false << "Hall";
     QTest::newRow("nothing selected")
         << QStringList() << "7" << 0 << false << QByteArray()
-        << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectFirst)} << "7" << false;
+        << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectFirst)} << "7" << false << "-";
     QTest::newRow("a gateway arms its bus")
         << QStringList{"Hall"} << "70" << 0 << false << QByteArray("#UID=70;") << QStringList{press}
-        << "70" << false;
+        << "70" << false << "Hall";
     QTest::newRow("a serial number takes its UID")
         << QStringList{"Hall", "SN 812 "} << "70" << 0 << false << QByteArray("#SN812.UID=70;")
-        << none << "71" << true;
+        << none << "71" << true << "Hall/UID 70 ";
     QTest::newRow("a UID the bus already has is asked about")
         << QStringList{"Hall", "SN 812 "} << "5" << int(QMessageBox::No) << false << QByteArray()
-        << QStringList{duplicate} << "5" << false;
+        << QStringList{duplicate} << "5" << false << "Hall/SN 812 ";
     QTest::newRow("and given when the user says so")
         << QStringList{"Hall", "SN 812 "} << "5" << int(QMessageBox::Yes) << false
-        << QByteArray("#SN812.UID=5;") << QStringList{duplicate} << "6" << true;
-    QTest::newRow("a failed send changes nothing") << QStringList{"Hall", "SN 812 "} << "70" << 0
-                                                   << true << QByteArray() << none << "70" << false;
-    QTest::newRow("a section of a device") << QStringList{"Hall", "lamp", "LED"} << "7" << 0
-                                           << false << QByteArray() << none << "7" << false;
+        << QByteArray("#SN812.UID=5;") << QStringList{duplicate} << "6" << true << "Hall/lamp";
+    QTest::newRow("a failed send changes nothing")
+        << QStringList{"Hall", "SN 812 "} << "70" << 0 << true << QByteArray() << none << "70"
+        << false << "Hall/SN 812 ";
+    QTest::newRow("a section of a device")
+        << QStringList{"Hall", "lamp", "LED"} << "7" << 0 << false << QByteArray() << none << "7"
+        << false << "Hall/lamp/LED";
 }
 
 void TestUbrixVorelTMap::addressing() {
@@ -332,6 +337,7 @@ void TestUbrixVorelTMap::addressing() {
     QFETCH(QStringList, messages);
     QFETCH(QString, fieldAfter);
     QFETCH(bool, serialGone);
+    QFETCH(QString, selected);
 
     CGuiHarness harness;
     CUdpPeer hall;
@@ -363,6 +369,14 @@ void TestUbrixVorelTMap::addressing() {
     // The device of UID 812 is another device: it stays whatever happened to SN 812.
     QVERIFY(itemAt(*view, {"Hall", "UID 812 "}) != nullptr);
     QVERIFY(planText(harness).contains("UID=\"812\""));
+
+    // The device announces itself under its new UID (and nothing under its serial number):
+    // it is the selection, not the item that stood above it.
+    if (sent.startsWith("#SN")) {
+        const QByteArray announcement = "+UID" + field.toLatin1() + ";";
+        harness.fixture().receive({CGuiHarness::line("127.0.0.5", announcement.constData())});
+    }
+    QTRY_COMPARE(treeview::selected(*view->tree()), selected);
 }
 
 void TestUbrixVorelTMap::identify_data() {

@@ -1,19 +1,22 @@
 #include "CGuiHarness.h"
 #include "CPropertyListDriver.h"
+#include "CTreeDriver.h"
 #include "app/CDialogService.h"
 #include "app/CommandIds.h"
 #include "controls/CPropertyList.h"
-#include "plan/CGatewaySections.h"
+#include "plan/CGatewayPage.h"
 #include "protocol/CValueValidator.h"
+#include "sequence/CBroadcastQuery.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "transport/CUDPListener.h"
 #include "views/CUbrixVorelUbrix.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <memory>
 
@@ -37,33 +40,20 @@ const QList<QByteArray> kSite{
 };
 
 // The tree in one line per item, indented by depth: label, kind, and "*" with an icon.
-QStringList describe(const QTreeWidgetItem* item, int depth = 0) {
-    QStringList lines{QString(depth * 2, QLatin1Char(' ')) + item->text(0) + " " +
-                      QString::number(item->data(0, CUbrixVorelUbrix::kKindData).toInt()) +
-                      (item->icon(0).isNull() ? "" : "*")};
-    for (int i = 0; i < item->childCount(); ++i) {
-        lines += describe(item->child(i), depth + 1);
-    }
-    return lines;
-}
-
 QStringList describe(const CUbrixVorelUbrix& view) {
-    return describe(view.tree()->topLevelItem(0));
+    return treeview::lines(*view.tree(), [](const QModelIndex& index) {
+        return " " + QString::number(index.data(CTreeModel::kKindRole).toInt()) +
+               (index.data(Qt::DecorationRole).value<QIcon>().isNull() ? "" : "*");
+    });
 }
 
 // The item at a path of labels below the root.
-QTreeWidgetItem* itemAt(const CUbrixVorelUbrix& view, const QStringList& labels) {
-    QTreeWidgetItem* item = view.tree()->topLevelItem(0);
-    for (const QString& label : labels) {
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; item != nullptr && i < item->childCount(); ++i) {
-            if (item->child(i)->text(0) == label) {
-                next = item->child(i);
-            }
-        }
-        item = next;
-    }
-    return item;
+QModelIndex itemAt(const CUbrixVorelUbrix& view, const QStringList& labels) {
+    return treeview::at(*view.tree(), labels);
+}
+
+QStringList gatewayLabels(const CUbrixVorelUbrix& view) {
+    return treeview::childLabels(itemAt(view, {}));
 }
 
 // Every send fails from now on: the only adapter has an address this machine lacks.
@@ -128,44 +118,57 @@ void TestUbrixVorelUbrix::treeOfThePlan() {
     QCOMPARE(describe(*view),
              (QStringList{"LAN network 0*", "  Lobby 1*", "    NETWORK 21*", "    LUTRON 25*",
                           "    PORT (A) 12*", "      SERIAL 26*", "    WIFI 30", "  Attic 1*"}));
-    QCOMPARE(view->tree()->topLevelItem(0)->isExpanded(), true);
+    QCOMPARE(view->tree()->isExpanded(itemAt(*view, {})), true);
 }
 
 void TestUbrixVorelUbrix::updatesByHint_data() {
     QTest::addColumn<quint32>("hint");
     QTest::addColumn<QStringList>("gateways");
+    QTest::addColumn<bool>("udpAdded");
 
     const QStringList unchanged{"Lobby", "Attic"};
-    QTest::newRow("none") << quint32(0) << unchanged;
-    QTest::newRow("device announced") << quint32(1) << unchanged;
-    QTest::newRow("traffic line") << quint32(32) << unchanged;
+    QTest::newRow("none") << quint32(0) << unchanged << false;
+    QTest::newRow("device announced") << quint32(1) << unchanged << false;
+    QTest::newRow("traffic line") << quint32(32) << unchanged << false;
     // The tree only grows on these: the removed gateway stays until a rebuild.
-    QTest::newRow("settings") << quint32(2) << QStringList{"Lobby", "Attic", "Cellar"};
-    QTest::newRow("gateway added") << quint32(8) << QStringList{"Lobby", "Attic", "Cellar"};
+    QTest::newRow("settings: a reply adding a section")
+        << quint32(2) << QStringList{"Lobby", "Attic", "Cellar"} << true;
+    QTest::newRow("gateway added") << quint32(8) << QStringList{"Lobby", "Attic", "Cellar"} << true;
     QTest::newRow("announcement and settings in one drain")
-        << quint32((5u << 16) + 3) << QStringList{"Lobby", "Attic", "Cellar"};
-    QTest::newRow("a map file was loaded") << quint32(16) << QStringList{"Lobby", "Cellar"};
+        << quint32((5u << 16) + 3) << QStringList{"Lobby", "Attic", "Cellar"} << true;
+    QTest::newRow("a map file was loaded") << quint32(16) << QStringList{"Lobby", "Cellar"} << true;
 }
 
 void TestUbrixVorelUbrix::updatesByHint() {
     QFETCH(quint32, hint);
     QFETCH(QStringList, gateways);
+    QFETCH(bool, udpAdded);
 
     CGuiHarness harness;
     harness.fixture().receive(kSite);
     // Not connected: the hint under test is the only one the view hears.
     CUbrixVorelUbrix view(harness.context());
+    QAbstractItemModelTester tester(view.tree()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
     view.OnInitialUpdate();
     view.OnUpdate(CUbrixVorelDoc::kHintGatewayAdded);
+    for (const QStringList& path : {QStringList{"Lobby"}, {"Lobby", "PORT (A)"}, {"Attic"}}) {
+        view.tree()->expand(itemAt(view, path));
+    }
+    view.OnNMClickTree2(itemAt(view, {"Lobby", "LUTRON"}));
+    const QStringList expanded = treeview::expanded(*view.tree());
+    QCOMPARE(expanded, (QStringList{"Lobby", "Lobby/PORT (A)", "Attic"}));
     harness.doc().removeGateway("127.0.0.6");
-    harness.fixture().receive({CGuiHarness::line("127.0.0.7", "!NAME=Cellar;")});
+    harness.fixture().receive({CGuiHarness::line("127.0.0.7", "!NAME=Cellar;"),
+                               CGuiHarness::line("127.0.0.5", "!UDP.LISTEN_PORT=4000;")});
 
     view.OnUpdate(hint);
-    QStringList labels;
-    for (int i = 0; i < view.tree()->topLevelItem(0)->childCount(); ++i) {
-        labels << view.tree()->topLevelItem(0)->child(i)->text(0);
-    }
-    QCOMPARE(labels, gateways);
+    QCOMPARE(gatewayLabels(view), gateways);
+    QCOMPARE(itemAt(view, {"Lobby", "UDP"}).isValid(), udpAdded);
+    // What stays stays open and selected.
+    QCOMPARE(treeview::selected(*view.tree()), QStringLiteral("Lobby/LUTRON"));
+    QCOMPARE(treeview::expanded(*view.tree()),
+             gateways.contains("Attic") ? expanded : expanded.mid(0, 2));
 }
 
 void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
@@ -178,12 +181,12 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     auto view = openView(harness);
 
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "NETWORK"}));
-    QCOMPARE(view->restartNote()->text(), QString::fromLatin1(CGatewaySections::kRestartNeeded));
+    QCOMPARE(view->restartNote()->text(), QString::fromLatin1(CGatewayPage::kRestartNeeded));
     // A note wider than its field is read from its beginning.
     QCOMPARE(view->restartNote()->cursorPosition(), 0);
     QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP: 127.0.0.5"));
     // The selection moves on (arrow keys) without a click: the page shown stays Lobby's.
-    view->tree()->setCurrentItem(itemAt(*view, {"Attic"}));
+    view->tree()->setCurrentIndex(itemAt(*view, {"Attic"}));
     const int dhcp = propertylist::rowLabelled(*view->propertyList(), QStringLiteral("DHCP"));
     QVERIFY(dhcp >= 0);
     auto* list = view->propertyList();
@@ -204,7 +207,7 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     // Port pages carry the port; the LUTRON note is its own.
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "LUTRON"}));
     QCOMPARE(view->restartNote()->text(),
-             QString::fromLatin1(CGatewaySections::kConnectionRestartNeeded));
+             QString::fromLatin1(CGatewayPage::kConnectionRestartNeeded));
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "PORT (A)", "SERIAL"}));
     const int type = propertylist::rowLabelled(*list, QStringLiteral("TYPE"));
     QVERIFY(type >= 0);
@@ -273,9 +276,9 @@ void TestUbrixVorelUbrix::restart() {
     auto view = openView(harness);
     const QStringList before = describe(*view);
     if (selection == QStringList{""}) {
-        view->tree()->setCurrentItem(view->tree()->topLevelItem(0));
+        view->tree()->setCurrentIndex(itemAt(*view, {}));
     } else if (!selection.isEmpty()) {
-        view->tree()->setCurrentItem(itemAt(*view, selection));
+        view->tree()->setCurrentIndex(itemAt(*view, selection));
     }
 
     QTest::mouseClick(view->restartButton(), Qt::LeftButton);
@@ -297,7 +300,7 @@ void TestUbrixVorelUbrix::restart() {
                  return QByteArray(node.name()) == "UBRIX" && ip == node.attribute("IP").value();
              })),
              "<UBRIX IP=\"" + ip + "\"/>");
-    QCOMPARE(view->tree()->topLevelItem(0)->childCount(), 1);
+    QCOMPARE(gatewayLabels(*view).size(), 1);
 }
 
 void TestUbrixVorelUbrix::failedRestartKeepsTheGateway() {
@@ -305,14 +308,14 @@ void TestUbrixVorelUbrix::failedRestartKeepsTheGateway() {
     harness.fixture().receive(kSite);
     auto view = openView(harness);
     const QByteArray plan = harness.fixture().planText();
-    view->tree()->setCurrentItem(itemAt(*view, {"Attic"}));
+    view->tree()->setCurrentIndex(itemAt(*view, {"Attic"}));
     breakSends(harness);
 
     view->OnUbrixReset();
 
     QCOMPARE(harness.fixture().notifier().messages().size(), 1);
     QCOMPARE(harness.fixture().planText(), plan);
-    QVERIFY(itemAt(*view, {"Attic"}) != nullptr);
+    QVERIFY(itemAt(*view, {"Attic"}).isValid());
 }
 
 void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking_data() {
@@ -320,8 +323,7 @@ void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::newRow("our own broadcast comes back") << true << QStringList();
     QTest::newRow("blocked") << false
-                             << QStringList{
-                                    QString::fromLatin1(CUbrixVorelUbrix::kFirewallBlocked)};
+                             << QStringList{QString::fromLatin1(CBroadcastQuery::kFirewallBlocked)};
 }
 
 void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking() {
@@ -378,7 +380,7 @@ void TestUbrixVorelUbrix::refreshOutlivesTheView() {
     QCOMPARE(refresh->text(), QStringLiteral("Refresh"));
     QCOMPARE(refresh->data().toInt(), int(vorel::cmd::kUbrixRefresh));
     refresh->trigger();
-    QCOMPARE(view->tree()->topLevelItem(0)->text(0), QStringLiteral("KV network"));
+    QCOMPARE(itemAt(*view, {}).data().toString(), QStringLiteral("KV network"));
     // The user switches views within the pause: the query still goes, and no message comes
     // from a view that is gone.
     view.reset();

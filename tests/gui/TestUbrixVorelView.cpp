@@ -4,6 +4,7 @@
 #include "controls/MyEdit.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
+#include "support/NamedChild.h"
 #include "views/CTrafficListModel.h"
 #include "views/CUbrixVorelView.h"
 
@@ -118,20 +119,23 @@ void TestUbrixVorelView::initialUpdateFillsTheForm() {
 
     const QString host = QHostInfo::localHostName();
     QVERIFY(!host.isEmpty());
-    QCOMPARE(view->thisComputerField()->text(), host + QStringLiteral(" (127.0.0.1)"));
-    QVERIFY(view->thisComputerField()->isReadOnly());
-    QCOMPARE(view->nicField()->text(), QStringLiteral("Demo (loopback)"));
-    QCOMPARE(view->sendGroup()->title(), QStringLiteral("Send UDP"));
-    QCOMPARE(itemsOf(view->gatewayList()), (QStringList{"Garage", "Lobby"}));
-    QCOMPARE(itemsOf(view->destinationList()),
+    QCOMPARE(namedChild<QLineEdit>(*view, "thisComputer")->text(),
+             host + QStringLiteral(" (127.0.0.1)"));
+    QVERIFY(namedChild<QLineEdit>(*view, "thisComputer")->isReadOnly());
+    QCOMPARE(namedChild<QLineEdit>(*view, "nic")->text(), QStringLiteral("Demo (loopback)"));
+    QCOMPARE(namedChild<QGroupBox>(*view, "sendGroup")->title(), QStringLiteral("Send UDP"));
+    QCOMPARE(itemsOf(namedChild<QListWidget>(*view, "gateways")), (QStringList{"Garage", "Lobby"}));
+    QCOMPARE(itemsOf(namedChild<QComboBox>(*view, "destinations")),
              (QStringList{"Broadcast", "Lobby (..020)", "Garage (..005)"}));
-    QCOMPARE(view->destinationList()->currentIndex(), 0);
-    QCOMPARE(view->destinationList()->itemData(2).toUInt(), CIpv4Address::fromDotted("10.0.0.5"));
+    QCOMPARE(namedChild<QComboBox>(*view, "destinations")->currentIndex(), 0);
+    QCOMPARE(namedChild<QComboBox>(*view, "destinations")->itemData(2).toUInt(),
+             CIpv4Address::fromDotted("10.0.0.5"));
     QCOMPARE(view->rememberedDestination(), QString());
-    QCOMPARE(rowsOf(view->trafficModel()), (QStringList{"[14:03:09] (10.0.0.20) !NAME=Lobby;",
-                                                        "[14:03:09] (10.0.0.5) !NAME=Garage;",
-                                                        "[14:03:09] (10.0.0.5) !TYPE=UBRIXA;"}));
-    QCOMPARE(view->sendButton()->text(), QStringLiteral("Send"));
+    QCOMPARE(
+        rowsOf(namedChild<CTrafficListModel>(*view, "trafficModel")),
+        (QStringList{"[14:03:09] (10.0.0.20) !NAME=Lobby;", "[14:03:09] (10.0.0.5) !NAME=Garage;",
+                     "[14:03:09] (10.0.0.5) !TYPE=UBRIXA;"}));
+    QCOMPARE(namedChild<QPushButton>(*view, "send")->text(), QStringLiteral("Send"));
 }
 
 void TestUbrixVorelView::sendCaptionAndDestinationsFollowTheMode_data() {
@@ -169,9 +173,10 @@ void TestUbrixVorelView::sendCaptionAndDestinationsFollowTheMode() {
     harness.transport().setDefaultIp(CIpv4Address::fromDotted(defaultIp.toLatin1()));
     harness.doc().notifyViews(CUbrixVorelDoc::kHintNone);
 
-    QCOMPARE(view->sendGroup()->title(), caption);
-    QCOMPARE(itemsOf(view->destinationList()), destinations);
-    QCOMPARE(view->destinationList()->currentIndex(), destinations.isEmpty() ? -1 : 0);
+    QCOMPARE(namedChild<QGroupBox>(*view, "sendGroup")->title(), caption);
+    QCOMPARE(itemsOf(namedChild<QComboBox>(*view, "destinations")), destinations);
+    QCOMPARE(namedChild<QComboBox>(*view, "destinations")->currentIndex(),
+             destinations.isEmpty() ? -1 : 0);
 }
 
 void TestUbrixVorelView::historyIsShownByTheViewOptions_data() {
@@ -207,7 +212,7 @@ void TestUbrixVorelView::historyIsShownByTheViewOptions() {
 
     auto view = openView(harness);
 
-    QCOMPARE(rowsOf(view->trafficModel()), QStringList{shown});
+    QCOMPARE(rowsOf(namedChild<CTrafficListModel>(*view, "trafficModel")), QStringList{shown});
     // The history itself keeps the line as it came.
     QCOMPARE(harness.doc().trafficHistory().back(), line);
 }
@@ -220,18 +225,20 @@ void TestUbrixVorelView::renderingOptionsApplyToNewLinesAndOnReopen() {
     harness.settings().showTime = 0;
     harness.doc().notifyViews(CUbrixVorelDoc::kHintNone);
     harness.fixture().receive({CGuiHarness::line("192.168.1.20", "!NAME=Hall;")});
-    QTRY_COMPARE(view->trafficModel()->rowCount(), 2);
+    QTRY_COMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 2);
     // Lines already in the list keep their form; new ones take the options of the moment.
-    QCOMPARE(rowsOf(view->trafficModel()), (QStringList{"[14:03:09] (192.168.1.20) &NAME=Lobby;",
-                                                        " (192.168.1.20) !NAME=Hall;"}));
+    QCOMPARE(
+        rowsOf(namedChild<CTrafficListModel>(*view, "trafficModel")),
+        (QStringList{"[14:03:09] (192.168.1.20) &NAME=Lobby;", " (192.168.1.20) !NAME=Hall;"}));
 
     harness.settings().showIp = 0;
     auto reopened = openView(harness);
-    QCOMPARE(rowsOf(reopened->trafficModel()), (QStringList{"  &NAME=Lobby;", "  !NAME=Hall;"}));
+    QCOMPARE(rowsOf(namedChild<CTrafficListModel>(*reopened, "trafficModel")),
+             (QStringList{"  &NAME=Lobby;", "  !NAME=Hall;"}));
 
     harness.settings().showTime = 1;
     auto third = openView(harness);
-    QCOMPARE(rowsOf(third->trafficModel()),
+    QCOMPARE(rowsOf(namedChild<CTrafficListModel>(*third, "trafficModel")),
              (QStringList{"[14:03:09]  &NAME=Lobby;", "[14:03:09]  !NAME=Hall;"}));
 }
 
@@ -239,7 +246,7 @@ void TestUbrixVorelView::rememberedDestinationSurvivesRebuilds() {
     CGuiHarness harness;
     harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")});
     auto view = openView(harness);
-    QComboBox* destinations = view->destinationList();
+    QComboBox* destinations = namedChild<QComboBox>(*view, "destinations");
 
     destinations->setCurrentIndex(1);
     emit destinations->activated(1);
@@ -263,14 +270,14 @@ void TestUbrixVorelView::sendPutsUpperCaseTextAndCarriageReturnOnTheWire() {
     QVERIFY(gateway.bind(CIpv4Address::kAny, kSendPort));
     auto view = openView(harness);
 
-    QTest::keyClicks(view->messageEdit(), QStringLiteral("&name=?;"));
-    QTest::mouseClick(view->sendButton(), Qt::LeftButton);
+    QTest::keyClicks(namedChild<MyEdit>(*view, "message"), QStringLiteral("&name=?;"));
+    QTest::mouseClick(namedChild<QPushButton>(*view, "send"), Qt::LeftButton);
 
     const auto datagram = gateway.receive(kWatchdogMs);
     QVERIFY(datagram.has_value());
     QCOMPARE(datagram->bytes, QByteArray("&NAME=?;\r"));
     QCOMPARE(datagram->sender, CGuiHarness::loopback(1));
-    QCOMPARE(view->messageEdit()->text(), QStringLiteral("&NAME=?;"));
+    QCOMPARE(namedChild<MyEdit>(*view, "message")->text(), QStringLiteral("&NAME=?;"));
     QCOMPARE(view->rememberedDestination(), QStringLiteral("Broadcast"));
     QVERIFY(!gateway.receive(200).has_value());
 }
@@ -280,7 +287,7 @@ void TestUbrixVorelView::enterSendsAndEscapeClears() {
     CUdpPeer gateway;
     QVERIFY(gateway.bind(CIpv4Address::kAny, kSendPort));
     auto view = openView(harness);
-    MyEdit* edit = view->messageEdit();
+    MyEdit* edit = namedChild<MyEdit>(*view, "message");
 
     QTest::keyClicks(edit, QStringLiteral("&version_hw=?;"));
     QTest::keyClick(edit, Qt::Key_Return);
@@ -304,8 +311,8 @@ void TestUbrixVorelView::sendGoesToTheChosenGateway() {
     harness.fixture().receive({CGuiHarness::line("127.0.0.20", "!NAME=Lobby;")});
     auto view = openView(harness);
 
-    view->destinationList()->setCurrentIndex(1);
-    QTest::keyClicks(view->messageEdit(), QStringLiteral("&=identify"));
+    namedChild<QComboBox>(*view, "destinations")->setCurrentIndex(1);
+    QTest::keyClicks(namedChild<MyEdit>(*view, "message"), QStringLiteral("&=identify"));
     view->OnViewSend();
 
     const auto datagram = lobby.receive(kWatchdogMs);
@@ -320,9 +327,9 @@ void TestUbrixVorelView::sendWithoutDestinationBroadcastsByUdp() {
     QVERIFY(gateway.bind(CIpv4Address::kAny, kSendPort));
     harness.transport().setMode(CTransport::kModeTcp);
     auto view = openView(harness);
-    QCOMPARE(view->destinationList()->count(), 0);
+    QCOMPARE(namedChild<QComboBox>(*view, "destinations")->count(), 0);
 
-    QTest::keyClicks(view->messageEdit(), QStringLiteral("&name=?;"));
+    QTest::keyClicks(namedChild<MyEdit>(*view, "message"), QStringLiteral("&name=?;"));
     view->OnViewSend();
 
     const auto datagram = gateway.receive(kWatchdogMs);
@@ -337,11 +344,11 @@ void TestUbrixVorelView::clearEmptiesListAndHistoryAndLogsNothingMore() {
     harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;"),
                                CGuiHarness::line("10.0.0.20", "!TYPE=UBRIXA;")});
     auto view = openView(harness);
-    QCOMPARE(view->trafficModel()->rowCount(), 2);
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 2);
 
-    triggerPopup(*view, view->trafficList(), vorel::cmd::kTrafficClear);
+    triggerPopup(*view, namedChild<QListView>(*view, "traffic"), vorel::cmd::kTrafficClear);
 
-    QCOMPARE(view->trafficModel()->rowCount(), 0);
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 0);
     QVERIFY(harness.doc().trafficHistory().empty());
     harness.doc().stopLogging();
     QFile log(harness.fixture().path(QStringLiteral("logfile.txt")));
@@ -350,7 +357,7 @@ void TestUbrixVorelView::clearEmptiesListAndHistoryAndLogsNothingMore() {
     QCOMPARE(log.readAll(), CGuiHarness::line("10.0.0.20", "!NAME=Lobby;") + '\n' +
                                 CGuiHarness::line("10.0.0.20", "!TYPE=UBRIXA;") + '\n');
     // The plan keeps what the cleared lines brought.
-    QCOMPARE(view->gatewayList()->count(), 1);
+    QCOMPARE(namedChild<QListWidget>(*view, "gateways")->count(), 1);
 }
 
 void TestUbrixVorelView::refreshForgetsGatewaysAndBroadcastsTheNameQuery() {
@@ -363,11 +370,11 @@ void TestUbrixVorelView::refreshForgetsGatewaysAndBroadcastsTheNameQuery() {
     // Even in TCP mode the query is a broadcast datagram.
     harness.transport().setMode(CTransport::kModeTcp);
     auto view = openView(harness);
-    QCOMPARE(view->gatewayList()->count(), 1);
+    QCOMPARE(namedChild<QListWidget>(*view, "gateways")->count(), 1);
 
-    triggerPopup(*view, view->gatewayList(), vorel::cmd::kGatewaysRefresh);
+    triggerPopup(*view, namedChild<QListWidget>(*view, "gateways"), vorel::cmd::kGatewaysRefresh);
 
-    QCOMPARE(view->gatewayList()->count(), 0);
+    QCOMPARE(namedChild<QListWidget>(*view, "gateways")->count(), 0);
     QVERIFY(!harness.doc().plan().select_node("//Device_Configuration/UBRIX"));
     QVERIFY(!harness.doc().plan().select_node("//Network_Configuration/UBRIX"));
     QVERIFY(harness.doc().plan().select_node("/Plan/Device_Configuration"));
@@ -378,8 +385,8 @@ void TestUbrixVorelView::refreshForgetsGatewaysAndBroadcastsTheNameQuery() {
 
     // The answers rebuild the lists.
     harness.fixture().receive({CGuiHarness::line("10.0.0.21", "!NAME=Hall;")});
-    QCOMPARE(itemsOf(view->gatewayList()), QStringList{"Hall"});
-    QCOMPARE(itemsOf(view->destinationList()), QStringList{"Hall (..021)"});
+    QCOMPARE(itemsOf(namedChild<QListWidget>(*view, "gateways")), QStringList{"Hall"});
+    QCOMPARE(itemsOf(namedChild<QComboBox>(*view, "destinations")), QStringList{"Hall (..021)"});
 }
 
 void TestUbrixVorelView::listKeepsThousandLinesAndReopenShowsHistory() {
@@ -393,32 +400,37 @@ void TestUbrixVorelView::listKeepsThousandLinesAndReopenShowsHistory() {
     for (const QByteArray& line : lines) {
         harness.fixture().receive({line});
     }
-    QTRY_COMPARE(view->trafficModel()->rowCount(), CTrafficListModel::kMaxRows);
-    QCOMPARE(view->trafficModel()->line(0), lines.at(100));
-    QCOMPARE(view->trafficModel()->line(CTrafficListModel::kMaxRows - 1), lines.last());
+    QTRY_COMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(),
+                 CTrafficListModel::kMaxRows);
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->line(0), lines.at(100));
+    QCOMPARE(
+        namedChild<CTrafficListModel>(*view, "trafficModel")->line(CTrafficListModel::kMaxRows - 1),
+        lines.last());
 
     auto reopened = openView(harness);
-    const int rows = reopened->trafficModel()->rowCount();
+    const int rows = namedChild<CTrafficListModel>(*reopened, "trafficModel")->rowCount();
     QVERIFY2(rows >= 181 && rows <= 200, qPrintable(QString::number(rows)));
     QCOMPARE(rows, static_cast<int>(harness.doc().trafficHistory().size()));
-    QCOMPARE(reopened->trafficModel()->line(rows - 1), lines.last());
+    QCOMPARE(namedChild<CTrafficListModel>(*reopened, "trafficModel")->line(rows - 1),
+             lines.last());
 }
 
 void TestUbrixVorelView::trafficListFollowsTheRightAndBottomEdges() {
     CGuiHarness harness;
     auto view = openView(harness);
     view->resize(800, 600);
-    const QRect first = view->trafficList()->geometry();
+    const QRect first = namedChild<QListView>(*view, "traffic")->geometry();
     QCOMPARE(800 - (first.x() + first.width()), CUbrixVorelView::kRightGap);
     QCOMPARE(600 - (first.y() + first.height()), CUbrixVorelView::kBottomGap);
 
     view->resize(1000, 700);
-    const QRect second = view->trafficList()->geometry();
+    const QRect second = namedChild<QListView>(*view, "traffic")->geometry();
     QCOMPARE(second.topLeft(), first.topLeft());
     QCOMPARE(1000 - (second.x() + second.width()), CUbrixVorelView::kRightGap);
     QCOMPARE(700 - (second.y() + second.height()), CUbrixVorelView::kBottomGap);
     // The list stays below the form's controls.
-    QVERIFY(second.top() > view->sendGroup()->mapTo(view.get(), QPoint(0, 0)).y());
+    QVERIFY(second.top() >
+            namedChild<QGroupBox>(*view, "sendGroup")->mapTo(view.get(), QPoint(0, 0)).y());
 }
 
 // The list's own tools as a user drives them: the filter hides lines but not from the
@@ -431,37 +443,45 @@ void TestUbrixVorelView::filterPauseFindCopyAndExport() {
     harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;"),
                                CGuiHarness::line("10.0.0.5", "!NAME=Garage;"),
                                CGuiHarness::line("10.0.0.20", "!TYPE=UBRIXA;")});
-    QTRY_COMPARE(view->trafficModel()->rowCount(), 3);
+    QTRY_COMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 3);
 
-    QTest::keyClicks(view->filterField(), QStringLiteral("0.0.20"));
-    QCOMPARE(rowsOf(view->trafficModel()), (QStringList{"[14:03:09] (10.0.0.20) !NAME=Lobby;",
-                                                        "[14:03:09] (10.0.0.20) !TYPE=UBRIXA;"}));
+    QTest::keyClicks(namedChild<QLineEdit>(*view, "filter"), QStringLiteral("0.0.20"));
+    QCOMPARE(rowsOf(namedChild<CTrafficListModel>(*view, "trafficModel")),
+             (QStringList{"[14:03:09] (10.0.0.20) !NAME=Lobby;",
+                          "[14:03:09] (10.0.0.20) !TYPE=UBRIXA;"}));
 
-    QTest::mouseClick(view->pauseButton(), Qt::LeftButton);
-    QCOMPARE(view->pauseButton()->text(), QStringLiteral("Resume"));
+    QTest::mouseClick(namedChild<QPushButton>(*view, "pause"), Qt::LeftButton);
+    QCOMPARE(namedChild<QPushButton>(*view, "pause")->text(), QStringLiteral("Resume"));
     harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Hall;"),
                                CGuiHarness::line("10.0.0.5", "!NAME=Shed;")});
     QTRY_COMPARE(harness.doc().trafficHistory().size(), std::size_t{5});
     QCoreApplication::processEvents();
-    QCOMPARE(view->trafficModel()->rowCount(), 2);
-    QTest::mouseClick(view->pauseButton(), Qt::LeftButton);
-    QCOMPARE(view->pauseButton()->text(), QStringLiteral("Pause"));
-    QCOMPARE(view->trafficModel()->rowCount(), 3);
-    QCOMPARE(view->trafficModel()->line(2), QByteArray("[14:03:09] (10.0.0.20) !NAME=Hall;"));
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 2);
+    QTest::mouseClick(namedChild<QPushButton>(*view, "pause"), Qt::LeftButton);
+    QCOMPARE(namedChild<QPushButton>(*view, "pause")->text(), QStringLiteral("Pause"));
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 3);
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->line(2),
+             QByteArray("[14:03:09] (10.0.0.20) !NAME=Hall;"));
 
-    QTest::keyClicks(view->findField(), QStringLiteral("name="));
-    QTest::mouseClick(view->findNextButton(), Qt::LeftButton);
-    QCOMPARE(view->trafficList()->currentIndex().row(), 0);
-    QTest::mouseClick(view->findNextButton(), Qt::LeftButton);
-    QCOMPARE(view->trafficList()->currentIndex().row(), 2);
-    QTest::mouseClick(view->findPreviousButton(), Qt::LeftButton);
-    QCOMPARE(view->trafficList()->currentIndex().row(), 0);
+    QTest::keyClicks(namedChild<QLineEdit>(*view, "find"), QStringLiteral("name="));
+    QTest::mouseClick(namedChild<QPushButton>(*view, "findNext"), Qt::LeftButton);
+    QCOMPARE(namedChild<QListView>(*view, "traffic")->currentIndex().row(), 0);
+    QTest::mouseClick(namedChild<QPushButton>(*view, "findNext"), Qt::LeftButton);
+    QCOMPARE(namedChild<QListView>(*view, "traffic")->currentIndex().row(), 2);
+    QTest::mouseClick(namedChild<QPushButton>(*view, "findPrevious"), Qt::LeftButton);
+    QCOMPARE(namedChild<QListView>(*view, "traffic")->currentIndex().row(), 0);
 
-    QTest::mouseClick(view->trafficList()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view->trafficList()->visualRect(view->trafficModel()->index(2)).center());
-    QTest::mouseClick(view->trafficList()->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      view->trafficList()->visualRect(view->trafficModel()->index(0)).center());
-    QTest::keyClick(view->trafficList(), Qt::Key_C, Qt::ControlModifier);
+    QTest::mouseClick(
+        namedChild<QListView>(*view, "traffic")->viewport(), Qt::LeftButton, Qt::NoModifier,
+        namedChild<QListView>(*view, "traffic")
+            ->visualRect(namedChild<CTrafficListModel>(*view, "trafficModel")->index(2))
+            .center());
+    QTest::mouseClick(
+        namedChild<QListView>(*view, "traffic")->viewport(), Qt::LeftButton, Qt::ControlModifier,
+        namedChild<QListView>(*view, "traffic")
+            ->visualRect(namedChild<CTrafficListModel>(*view, "trafficModel")->index(0))
+            .center());
+    QTest::keyClick(namedChild<QListView>(*view, "traffic"), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(),
              QStringLiteral("[14:03:09] (10.0.0.20) !NAME=Lobby;\n"
                             "[14:03:09] (10.0.0.20) !NAME=Hall;\n"));
@@ -491,8 +511,8 @@ void TestUbrixVorelView::filterPauseFindCopyAndExport() {
     QVERIFY(!QFile::exists(nowhere));
 
     // Clearing the filter shows every kept line again; the history was never touched.
-    view->filterField()->clear();
-    QCOMPARE(view->trafficModel()->rowCount(), 5);
+    namedChild<QLineEdit>(*view, "filter")->clear();
+    QCOMPARE(namedChild<CTrafficListModel>(*view, "trafficModel")->rowCount(), 5);
     QCOMPARE(harness.doc().trafficHistory().size(), std::size_t{5});
     CDialogService::disableTestHook();
 }

@@ -12,6 +12,7 @@
 #include "settings/CSettings.h"
 #include "support/CDocFixture.h"
 #include "support/CTestLan.h"
+#include "support/NamedChild.h"
 #include "support/TestSupport.h"
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"
@@ -44,7 +45,7 @@ const quint32 kGateway3 = CIpv4Address::fromDotted("127.0.0.4");
 // The texts of a preview's rows: "device | setting | what happens".
 QStringList previewRows(const CUploadPreviewDlg& preview) {
     QStringList rows;
-    QTreeWidget* tree = preview.rows();
+    QTreeWidget* tree = namedChild<QTreeWidget>(preview, "rows");
     for (int d = 0; d < tree->topLevelItemCount(); ++d) {
         const QTreeWidgetItem* device = tree->topLevelItem(d);
         rows.append(device->text(0) + " | " + device->text(3));
@@ -59,7 +60,7 @@ QStringList previewRows(const CUploadPreviewDlg& preview) {
 // The commands a preview says will be sent, in order.
 QList<QByteArray> previewCommands(const CUploadPreviewDlg& preview) {
     QList<QByteArray> commands;
-    QTreeWidget* tree = preview.rows();
+    QTreeWidget* tree = namedChild<QTreeWidget>(preview, "rows");
     for (int d = 0; d < tree->topLevelItemCount(); ++d) {
         for (int s = 0; s < tree->topLevelItem(d)->childCount(); ++s) {
             const QString command = tree->topLevelItem(d)->child(s)->text(4);
@@ -209,9 +210,11 @@ int TestUploadDialogs::openUpload(int previewAnswer) {
         if (auto* preview = qobject_cast<CUploadPreviewDlg*>(&dialog)) {
             m_preview = previewRows(*preview);
             m_previewCommands = previewCommands(*preview);
-            m_offeredPacedByReplies = preview->pacingChoice()->isChecked();
+            m_offeredPacedByReplies =
+                namedChild<QCheckBox>(*preview, "pacedByReplies")->isChecked();
             if (m_choosePacedByReplies) {
-                preview->pacingChoice()->setChecked(*m_choosePacedByReplies);
+                namedChild<QCheckBox>(*preview, "pacedByReplies")
+                    ->setChecked(*m_choosePacedByReplies);
             }
             return previewAnswer;
         }

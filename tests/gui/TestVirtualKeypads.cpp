@@ -13,6 +13,7 @@
 #include "keypads/Cvpad_basic.h"
 #include "keypads/Cvpad_motor.h"
 #include "protocol/CKeypadCommands.h"
+#include "support/NamedChild.h"
 #include "transport/CIpv4Address.h"
 
 #include <QLabel>
@@ -46,6 +47,11 @@ std::unique_ptr<Cvpad_motor> motorKeypad(CGuiHarness& harness) {
         std::make_unique<Cvpad_motor>(harness.doc(), harness.transport(), harness.state().keypads);
     pad->setAttribute(Qt::WA_DeleteOnClose, false);
     return pad;
+}
+
+// The box beside a level's slider on the LED keypad.
+QLineEdit* valueBox(const Cvpad& pad, LedLevel level) {
+    return namedChild<QLineEdit>(pad, QStringLiteral("value%1").arg(static_cast<int>(level)));
 }
 
 QStringList entriesOf(const QComboBox* list) {
@@ -172,9 +178,9 @@ void TestVirtualKeypads::ledEffectsAndSliders() {
     auto pad = ledKeypad(harness);
     CKeypadProbe probe(pad.get());
     for (int number = 1; number <= 6; ++number) {
-        pad->effectButton(number)->click();
+        namedChild<QPushButton>(*pad, QStringLiteral("effect%1").arg(number))->click();
     }
-    pad->effectButton(0)->click();
+    namedChild<QPushButton>(*pad, "effect0")->click();
     QCOMPARE(probe.takeTexts(),
              (Texts{"#2.1.0.LED=EFFECT,1\r", "#2.1.0.LED=EFFECT,2\r", "#2.1.0.LED=EFFECT,3\r",
                     "#2.1.0.LED=EFFECT,4\r", "#2.1.0.LED=EFFECT,5\r", "#2.1.0.LED=EFFECT,6\r",
@@ -182,11 +188,11 @@ void TestVirtualKeypads::ledEffectsAndSliders() {
 
     // Moving a slider shows the level at once; only letting go of it sends.
     CmySlider* fade = pad->slider(LedLevel::Fade);
-    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("0%"));
-    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("1700"));
+    QCOMPARE(valueBox(*pad, LedLevel::Fade)->text(), QStringLiteral("0%"));
+    QCOMPARE(valueBox(*pad, LedLevel::Cct)->text(), QStringLiteral("1700"));
     fade->resize(300, 30);
     fade->setValue(120);
-    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("50%"));
+    QCOMPARE(valueBox(*pad, LedLevel::Fade)->text(), QStringLiteral("50%"));
     QVERIFY(probe.sent.isEmpty());
     CKeypadProbe::mouse(fade, QEvent::MouseButtonPress, handleAt(fade, 120));
     CKeypadProbe::mouse(fade, QEvent::MouseButtonRelease, handleAt(fade, 120));
@@ -198,7 +204,7 @@ void TestVirtualKeypads::ledEffectsAndSliders() {
     CKeypadProbe::mouse(cct, QEvent::MouseButtonPress, handleAt(cct, 6500));
     CKeypadProbe::mouse(cct, QEvent::MouseButtonRelease, handleAt(cct, 6500));
     QCOMPARE(probe.takeTexts(), Texts{"#2.1.0.LED=CCT,6500\r"});
-    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("6500"));
+    QCOMPARE(valueBox(*pad, LedLevel::Cct)->text(), QStringLiteral("6500"));
     QCOMPARE(pad->selectedSlider(), cct);
 }
 
@@ -208,14 +214,14 @@ void TestVirtualKeypads::ledStatusMovesSlidersAndSendsNothing() {
     CKeypadProbe probe(pad.get());
     pad->OnKeypadStatus("!3.4.9.LED.COLOR=120.240.60");
     QCOMPARE(pad->slider(LedLevel::Hue)->value(), 120);
-    QCOMPARE(pad->valueBox(LedLevel::Hue)->text(), QStringLiteral("50%"));
-    QCOMPARE(pad->valueBox(LedLevel::Saturation)->text(), QStringLiteral("100%"));
-    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("25%"));
+    QCOMPARE(valueBox(*pad, LedLevel::Hue)->text(), QStringLiteral("50%"));
+    QCOMPARE(valueBox(*pad, LedLevel::Saturation)->text(), QStringLiteral("100%"));
+    QCOMPARE(valueBox(*pad, LedLevel::Fade)->text(), QStringLiteral("25%"));
     pad->OnKeypadStatus("!3.4.1.LED.VALUE=10.20;\r\n");
     QCOMPARE(pad->slider(LedLevel::Red)->value(), 10);
     QCOMPARE(pad->slider(LedLevel::Green)->value(), 20);
     pad->OnKeypadStatus("!3.4.1.LED.STATUS=100.4000");
-    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("4000"));
+    QCOMPARE(valueBox(*pad, LedLevel::Cct)->text(), QStringLiteral("4000"));
     QVERIFY(probe.sent.isEmpty());
 
     auto node = ledKeypad(harness, {3, 4, 2});
@@ -228,14 +234,14 @@ void TestVirtualKeypads::ledStatusMovesSlidersAndSendsNothing() {
     pad->resize(pad->minimumSizeHint());
     QVERIFY(QTest::qWaitForWindowExposed(pad.get()));
     for (const LedLevel level : CLedLevels::kAll) {
-        const QLineEdit* box = pad->valueBox(level);
+        const QLineEdit* box = valueBox(*pad, level);
         const int frame = 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
         // QLineEdit keeps 2 pixels beside the text on either side.
         QVERIFY2(box->fontMetrics().horizontalAdvance(box->text()) <= box->width() - frame - 4,
                  qPrintable(box->text()));
     }
-    QCOMPARE(pad->valueBox(LedLevel::Cct)->text(), QStringLiteral("9000"));
-    QCOMPARE(pad->valueBox(LedLevel::Sun)->text(), QStringLiteral("100%"));
+    QCOMPARE(valueBox(*pad, LedLevel::Cct)->text(), QStringLiteral("9000"));
+    QCOMPARE(valueBox(*pad, LedLevel::Sun)->text(), QStringLiteral("100%"));
 }
 
 void TestVirtualKeypads::addressBox_data() {
@@ -267,15 +273,15 @@ void TestVirtualKeypads::addressBox() {
     CKeypadProbe probe(pad.get());
     QSignalSpy closed(pad.get(), &CKeypadWindow::childClosed);
     // Typed while the keys never take the focus: no focus change tells the box.
-    pad->addressBox()->setText(typed);
+    namedChild<CKeypadAddressBox>(*pad, "address")->setText(typed);
     if (byEnter) {
         // Enter in the box applies the address; it does not close the keypad.
-        QTest::keyClick(pad->addressBox(), Qt::Key_Return);
+        QTest::keyClick(namedChild<CKeypadAddressBox>(*pad, "address"), Qt::Key_Return);
         QCOMPARE(closed.size(), 0);
     }
     CKeypadProbe::click(pad->key(Key::On));
 
-    QTEST(pad->addressBox()->text(), "shown");
+    QTEST(namedChild<CKeypadAddressBox>(*pad, "address")->text(), "shown");
     QTEST(probe.texts(), "sent");
     QCOMPARE(probe.beeps, beeps);
 }
@@ -287,7 +293,7 @@ void TestVirtualKeypads::targetList() {
                                CGuiHarness::line("10.0.0.9", "!NAME=atrium;")});
     auto pad = ledKeypad(harness);
     CKeypadProbe probe(pad.get());
-    CKeypadTargetList* list = pad->targetList();
+    CKeypadTargetList* list = namedChild<CKeypadTargetList>(*pad, "targets");
     QCOMPARE(entriesOf(list), (QStringList{"atrium (..009)", "Broadcast (UDP)", "Hall (..007)"}));
     // The first entry is the one chosen at opening, as sorted.
     QCOMPARE(list->currentIndex(), 0);
@@ -340,7 +346,7 @@ void TestVirtualKeypads::ledKeyboard() {
     for (int repeat = 0; repeat < 3; ++repeat) {
         CKeypadProbe::key(pad.get(), QEvent::KeyPress, Qt::Key_Right, repeat > 0);
     }
-    QCOMPARE(pad->valueBox(LedLevel::Fade)->text(), QStringLiteral("1%"));
+    QCOMPARE(valueBox(*pad, LedLevel::Fade)->text(), QStringLiteral("1%"));
     QVERIFY(probe.sent.isEmpty());
     CKeypadProbe::key(pad.get(), QEvent::KeyRelease, Qt::Key_Right);
     QCOMPARE(probe.takeTexts(), Texts{"#2.1.0.LED=SET,3\r"});
@@ -362,20 +368,20 @@ void TestVirtualKeypads::basicKeypad() {
     Cvpad_basic pad;
     CKeypadProbe probe(&pad);
     QCOMPARE(pad.windowTitle(), QStringLiteral("Tavo A"));
-    QCOMPARE(pad.addressBox()->text(), QStringLiteral("2.1.0"));
+    QCOMPARE(namedChild<CKeypadAddressBox>(pad, "address")->text(), QStringLiteral("2.1.0"));
     CKeypadProbe::click(pad.key(Key::Key6));
     CKeypadProbe::click(pad.key(Key::Toolbox));
     CKeypadProbe::press(pad.key(Key::Key4));
     probe.time.advance(2s);
     CKeypadProbe::release(pad.key(Key::Key4));
-    pad.addressBox()->setText(QStringLiteral("300.1.1"));
+    namedChild<CKeypadAddressBox>(pad, "address")->setText(QStringLiteral("300.1.1"));
     CKeypadProbe::click(pad.key(Key::On));
-    pad.addressBox()->setText(QStringLiteral("-1.1.1"));
+    namedChild<CKeypadAddressBox>(pad, "address")->setText(QStringLiteral("-1.1.1"));
     CKeypadProbe::click(pad.key(Key::Off));
 
     QCOMPARE(probe.texts(), (Texts{"#2.1.0.LED=RECALL,6", "#2.1.0.LED=FADE_DOWN", "#2.1.0.LED=STOP",
                                    "#300.1.1.LED=ON"}));
-    QCOMPARE(pad.addressBox()->text(), QStringLiteral("300.1.1"));
+    QCOMPARE(namedChild<CKeypadAddressBox>(pad, "address")->text(), QStringLiteral("300.1.1"));
     QCOMPARE(probe.beeps, 1);
     for (const CKeypadProbe::Sent& sent : probe.sent) {
         QCOMPARE(sent.first, kBroadcast);
@@ -387,13 +393,17 @@ void TestVirtualKeypads::motorKeysAndBank() {
     auto pad = motorKeypad(harness);
     CKeypadProbe probe(pad.get());
     QCOMPARE(pad->windowTitle(), QStringLiteral("Tavo MX"));
-    QCOMPARE(pad->addressBox()->text(), QStringLiteral("1.1.1"));
-    QCOMPARE(pad->columnLabel(0)->text() + pad->columnLabel(1)->text(), QStringLiteral("AB"));
+    QCOMPARE(namedChild<CKeypadAddressBox>(*pad, "address")->text(), QStringLiteral("1.1.1"));
+    QCOMPARE(
+        namedChild<QLabel>(*pad, "column0")->text() + namedChild<QLabel>(*pad, "column1")->text(),
+        QStringLiteral("AB"));
     CKeypadProbe::press(pad->key(Key::LeftUp));
     QVERIFY(probe.sent.isEmpty());  // nothing at a press
     CKeypadProbe::release(pad->key(Key::LeftUp));
     CKeypadProbe::click(pad->key(Key::Star));
-    QCOMPARE(pad->columnLabel(0)->text() + pad->columnLabel(1)->text(), QStringLiteral("CD"));
+    QCOMPARE(
+        namedChild<QLabel>(*pad, "column0")->text() + namedChild<QLabel>(*pad, "column1")->text(),
+        QStringLiteral("CD"));
     CKeypadProbe::click(pad->key(Key::RightUp));
     CKeypadProbe::click(pad->key(Key::LeftDown));
 
@@ -412,7 +422,7 @@ void TestVirtualKeypads::motorKeysAndBank() {
     CKeypadProbe::press(pad->key(Key::Key3));
     probe.time.advance(2s);
     CKeypadProbe::release(pad->key(Key::Key3));
-    pad->stopButton()->click();
+    namedChild<QPushButton>(*pad, "stop")->click();
     CKeypadProbe::tap(pad.get(), Qt::Key_Space);
 
     QCOMPARE(probe.texts(),
@@ -425,11 +435,13 @@ void TestVirtualKeypads::motorSlidersHaveZeroAtTheTop() {
     CGuiHarness harness;
     auto pad = motorKeypad(harness);
     CKeypadProbe probe(pad.get());
-    CmySlider* screen = pad->positionSlider(CMotorKeypad::kFirstSlider);
-    CmySlider* mask = pad->positionSlider(CMotorKeypad::kSecondSlider);
+    CmySlider* screen =
+        namedChild<CmySlider>(*pad, QStringLiteral("slider%1").arg(CMotorKeypad::kFirstSlider));
+    CmySlider* mask =
+        namedChild<CmySlider>(*pad, QStringLiteral("slider%1").arg(CMotorKeypad::kSecondSlider));
     screen->resize(30, 300);
     QCOMPARE(screen->value(), 0);
-    QCOMPARE(pad->positionBox(0)->text(), QStringLiteral("0.00%"));
+    QCOMPARE(namedChild<QLineEdit>(*pad, "position0")->text(), QStringLiteral("0.00%"));
     QVERIFY(handleAt(screen, 0).y() < handleAt(screen, 10000).y());
 
     // A click on the track above the thumb moves it up, towards 0 %, and sends that.
@@ -445,7 +457,7 @@ void TestVirtualKeypads::motorSlidersHaveZeroAtTheTop() {
     mask->setValue(9900);
     CKeypadProbe::tap(pad.get(), Qt::Key_Down);
     QCOMPARE(mask->value(), 10000);
-    QCOMPARE(pad->positionBox(1)->text(), QStringLiteral("100.00%"));
+    QCOMPARE(namedChild<QLineEdit>(*pad, "position1")->text(), QStringLiteral("100.00%"));
     CKeypadProbe::tap(pad.get(), Qt::Key_Up);
     QCOMPARE(probe.takeTexts(), (Texts{"#1.1.2.MOTOR=GOTO,100.00\r", "#1.1.2.MOTOR=GOTO,99.00\r"}));
 }
@@ -455,18 +467,18 @@ void TestVirtualKeypads::motorStatus() {
     auto pad = motorKeypad(harness);
     CKeypadProbe probe(pad.get());
     pad->OnKeypadStatus("!1.1.2.MOTOR.POSITION=37.5\r\n");
-    QCOMPARE(pad->positionSlider(1)->value(), 3750);
-    QCOMPARE(pad->positionBox(1)->text(), QStringLiteral("37.50%"));
+    QCOMPARE(namedChild<CmySlider>(*pad, "slider1")->value(), 3750);
+    QCOMPARE(namedChild<QLineEdit>(*pad, "position1")->text(), QStringLiteral("37.50%"));
     pad->OnKeypadStatus("!2.1.1.MOTOR.POSITION=50.00");
-    QCOMPARE(pad->positionSlider(0)->value(), 0);
+    QCOMPARE(namedChild<CmySlider>(*pad, "slider0")->value(), 0);
 
     // The sliders follow the keypad's own nodes.
-    pad->addressBox()->setText(QStringLiteral("1.1.3"));
-    QTest::keyClick(pad->addressBox(), Qt::Key_Return);
+    namedChild<CKeypadAddressBox>(*pad, "address")->setText(QStringLiteral("1.1.3"));
+    QTest::keyClick(namedChild<CKeypadAddressBox>(*pad, "address"), Qt::Key_Return);
     pad->OnKeypadStatus("!1.1.3.MOTOR.POSITION=12.34");
     pad->OnKeypadStatus("!1.1.1.MOTOR.POSITION=99.00");
-    QCOMPARE(pad->positionSlider(0)->value(), 1234);
-    QCOMPARE(pad->positionSlider(1)->value(), 3750);
+    QCOMPARE(namedChild<CmySlider>(*pad, "slider0")->value(), 1234);
+    QCOMPARE(namedChild<CmySlider>(*pad, "slider1")->value(), 3750);
     QVERIFY(probe.sent.isEmpty());
 }
 
@@ -511,14 +523,14 @@ void TestVirtualKeypads::motorKeypadMovesWhereTheLedKeypadStarts() {
     CMainFrame frame(harness.context(), false);
     frame.runCommand(vorel::cmd::kKeypadLighting);
     auto* led = qobject_cast<Cvpad*>(frame.childWindow(vorel::umw::kLedKeypad));
-    QCOMPARE(led->addressBox()->text(), QStringLiteral("2.1.0"));
+    QCOMPARE(namedChild<CKeypadAddressBox>(*led, "address")->text(), QStringLiteral("2.1.0"));
     led->close();
     QCoreApplication::sendPostedEvents();
 
     frame.runCommand(vorel::cmd::kKeypadMotor);
     frame.runCommand(vorel::cmd::kKeypadLighting);
     led = qobject_cast<Cvpad*>(frame.childWindow(vorel::umw::kLedKeypad));
-    QCOMPARE(led->addressBox()->text(), QStringLiteral("1.1.1"));
+    QCOMPARE(namedChild<CKeypadAddressBox>(*led, "address")->text(), QStringLiteral("1.1.1"));
 }
 
 QTEST_MAIN(TestVirtualKeypads)

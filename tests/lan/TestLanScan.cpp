@@ -1,8 +1,8 @@
 #include "lan/CFakeHostNameResolver.h"
 #include "lan/CFakeNeighbourProbe.h"
 
-#include "common/CManualClock.h"
 #include "lan/CLanScan.h"
+#include "support/CManualClock.h"
 #include "transport/CIpv4Address.h"
 
 #include <QSet>

@@ -1,5 +1,5 @@
-#include "common/CManualClock.h"
 #include "plan/CErrorLog.h"
+#include "support/CManualClock.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,12 @@
-#include "plan/CGatewayOutline.h"
 #include "plan/CGatewayPage.h"
-#include "plan/CGatewaySections.h"
+#include "plan/CGatewayTreeModel.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CValueValidator.h"
 #include "support/CDocFixture.h"
 #include "transport/CIpv4Address.h"
+#include "tree/CNodeKind.h"
 
+#include <QAbstractItemModelTester>
 #include <QTest>
 
 namespace {
@@ -26,14 +27,17 @@ const QList<QByteArray> kGateway{
     line("10.0.0.7", "!DAYTIME.TIME=12:00;"),
 };
 
-// The outline in one line per gateway: label, then sections with kinds and subsections.
-QStringList describe(const std::vector<CGatewayOutline::Gateway>& gateways) {
+// The tree in one line per gateway: label, then sections with kinds and subsections.
+QStringList describe(const CGatewayTreeItem& root) {
     QStringList lines;
-    for (const CGatewayOutline::Gateway& gateway : gateways) {
+    for (int row = 0; row < root.childCount(); ++row) {
+        const CGatewayTreeItem& gateway = *root.child(row);
         QString text = CIpv4Address::toDotted(gateway.address) + " \"" + gateway.label + "\"";
-        for (const CGatewayOutline::Section& section : gateway.sections) {
+        for (int at = 0; at < gateway.childCount(); ++at) {
+            const CGatewayTreeItem& section = *gateway.child(at);
             text += QStringLiteral(" | %1=%2").arg(section.label).arg(section.kind);
-            for (const CGatewayOutline::Subsection& subsection : section.subsections) {
+            for (int below = 0; below < section.childCount(); ++below) {
+                const CGatewayTreeItem& subsection = *section.child(below);
                 text += QStringLiteral(" > %1=%2").arg(subsection.label).arg(subsection.kind);
             }
         }
@@ -84,19 +88,18 @@ void TestGatewayPages::sectionKinds_data() {
 void TestGatewayPages::sectionKinds() {
     QFETCH(QString, label);
     QFETCH(int, kind);
-    QCOMPARE(CGatewaySections::kindOf(label), kind);
+    QCOMPARE(CNodeKind::of(label.toStdString(), CNodeKind::Tree::Gateways), kind);
 }
 
 void TestGatewayPages::restartNotes_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("note");
-    const QString restart = QString::fromLatin1(CGatewaySections::kRestartNeeded);
+    const QString restart = QString::fromLatin1(CGatewayPage::kRestartNeeded);
     QTest::newRow("NETWORK") << 21 << restart;
     QTest::newRow("UDP") << 22 << restart;
     QTest::newRow("TELNET") << 24 << restart;
     QTest::newRow("SERIAL") << 26 << restart;
-    QTest::newRow("LUTRON") << 25
-                            << QString::fromLatin1(CGatewaySections::kConnectionRestartNeeded);
+    QTest::newRow("LUTRON") << 25 << QString::fromLatin1(CGatewayPage::kConnectionRestartNeeded);
     QTest::newRow("DAYTIME") << 23 << QString();
     QTest::newRow("gateway") << 1 << QString();
     QTest::newRow("port") << 12 << QString();
@@ -106,7 +109,7 @@ void TestGatewayPages::restartNotes_data() {
 void TestGatewayPages::restartNotes() {
     QFETCH(int, kind);
     QFETCH(QString, note);
-    QCOMPARE(CGatewaySections::restartNote(kind), note);
+    QCOMPARE(CGatewayPage::restartNote(kind), note);
 }
 
 void TestGatewayPages::outline_data() {
@@ -134,8 +137,16 @@ void TestGatewayPages::outline() {
     QFETCH(QList<QByteArray>, replies);
     QFETCH(QStringList, outline);
     CDocFixture fixture;
-    fixture.receive(replies);
-    QCOMPARE(describe(CGatewayOutline::read(fixture.doc().plan())), outline);
+    CGatewayTreeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    // Reply by reply, as the view hears them, then the whole plan again: the same tree.
+    for (const QByteArray& reply : replies) {
+        fixture.receive({reply});
+        model.addMissing(fixture.doc().plan());
+    }
+    QCOMPARE(describe(*model.root()), outline);
+    model.rebuild(fixture.doc().plan());
+    QCOMPARE(describe(*model.root()), outline);
 }
 
 void TestGatewayPages::commands_data() {

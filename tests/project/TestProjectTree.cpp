@@ -1,21 +1,22 @@
 #include "project/CProjectLookup.h"
-#include "project/CProjectTree.h"
+#include "project/CProjectTreeModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QTest>
 
 namespace {
 
-const char* roleName(CProjectItem::Role role) {
+const char* roleName(CTreeItem::Role role) {
     switch (role) {
-        case CProjectItem::Role::Root:
+        case CTreeItem::Role::Root:
             return "root";
-        case CProjectItem::Role::Gateway:
+        case CTreeItem::Role::Gateway:
             return "gateway";
-        case CProjectItem::Role::Device:
+        case CTreeItem::Role::Device:
             return "device";
-        case CProjectItem::Role::Group:
+        case CTreeItem::Role::Section:
             return "group";
-        case CProjectItem::Role::Port:
+        case CTreeItem::Role::Port:
             return "port";
     }
     return "?";
@@ -23,14 +24,14 @@ const char* roleName(CProjectItem::Role role) {
 
 // One line per item, depth first: indentation, role, icon kind, label, and the section's
 // port and group.
-void flatten(const CProjectItem& item, int depth, QStringList& lines) {
+void flatten(const CProjectTreeItem& item, int depth, QStringList& lines) {
     lines << QStringLiteral("%1%2 %3 '%4' %5/%6")
-                 .arg(QString(depth * 2, QLatin1Char(' ')), QLatin1String(roleName(item.role)))
+                 .arg(QString(depth * 2, QLatin1Char(' ')), QLatin1String(roleName(item.role())))
                  .arg(item.kind)
                  .arg(item.label, QString::fromStdString(item.place.port()),
                       QString::fromStdString(item.place.group()));
-    for (const CProjectItem& child : item.children) {
-        flatten(child, depth + 1, lines);
+    for (int row = 0; row < item.childCount(); ++row) {
+        flatten(*item.child(row), depth + 1, lines);
     }
 }
 
@@ -62,7 +63,7 @@ void TestProjectTree::build_data() {
     QTest::addColumn<bool>("withProject");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("bus devices") << CProjectTree::kDeviceMode << true
+    QTest::newRow("bus devices") << CProjectTreeModel::kDeviceMode << true
                                  << QStringList{
                                         "root 0 'KV network' /",
                                         "  device 6 '12 ' /",
@@ -79,7 +80,7 @@ void TestProjectTree::build_data() {
                                         "    group 12 'REPORT' /REPORT",
                                         "      group 12 'PORT' /PORT",
                                     };
-    QTest::newRow("gateways") << CProjectTree::kGatewayMode << true
+    QTest::newRow("gateways") << CProjectTreeModel::kGatewayMode << true
                               << QStringList{
                                      "root 0 'LAN network' /",
                                      "  gateway 1 '0.0.0.1' /",
@@ -88,7 +89,7 @@ void TestProjectTree::build_data() {
                                      "    port 12 'PORT (C)' C/",
                                      "      group 26 'SERIAL' C/SERIAL",
                                  };
-    QTest::newRow("no project") << CProjectTree::kGatewayMode << false
+    QTest::newRow("no project") << CProjectTreeModel::kGatewayMode << false
                                 << QStringList{"root 0 'LAN network' /"};
 }
 
@@ -99,16 +100,24 @@ void TestProjectTree::build() {
 
     pugi::xml_document project;
     QVERIFY(project.load_string(kProject));
-    QStringList lines;
-    flatten(CProjectTree::build(withProject ? &project : nullptr, mode), 0, lines);
-    QCOMPARE(lines, expected);
+    CProjectTreeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    // Built over the other mode's tree, and again over itself: the same tree.
+    for (const int over : {1 - mode, mode}) {
+        model.rebuild(&project, over);
+        model.rebuild(withProject ? &project : nullptr, mode);
+        QStringList lines;
+        flatten(*model.root(), 0, lines);
+        QCOMPARE(lines, expected);
+    }
 }
 
 void TestProjectTree::placesFindTheirSections() {
     pugi::xml_document project;
     QVERIFY(project.load_string(kProject));
-    const CProjectItem root = CProjectTree::build(&project, CProjectTree::kDeviceMode);
-    const CProjectItem& led = root.children.at(0).children.at(0).children.at(0);
+    CProjectTreeModel model;
+    model.rebuild(&project, CProjectTreeModel::kDeviceMode);
+    const CProjectTreeItem& led = *model.root()->child(0)->child(0)->child(0);
     const pugi::xml_node section = CProjectLookup::section(project, led.place);
     QCOMPARE(QString::fromUtf8(section.child_value("DISSOLVE")), QStringLiteral("10"));
     QCOMPARE(led.place.device, (CProjectDevice{CProjectDevice::Role::BusDevice, "12"}));

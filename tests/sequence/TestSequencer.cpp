@@ -1,6 +1,6 @@
-#include "common/CManualTimerSource.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
 
 #include <QSignalSpy>
 #include <QTest>

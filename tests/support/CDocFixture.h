@@ -1,10 +1,10 @@
 #pragma once
 
-#include "common/CManualClock.h"
-#include "common/CRecordingNotifier.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
 #include "settings/CSettings.h"
+#include "support/CManualClock.h"
+#include "support/CRecordingNotifier.h"
 
 #include <QList>
 #include <QTemporaryDir>

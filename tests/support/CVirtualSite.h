@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CSimSite.h"
-#include "common/CManualTimerSource.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
 #include "transport/CIpv4Address.h"
 
 #include <QCoreApplication>

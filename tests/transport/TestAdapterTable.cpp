@@ -2,7 +2,7 @@
 #include "transport/CAdapterTable.h"
 #include "transport/CIpv4Address.h"
 
-#include "common/CRecordingNotifier.h"
+#include "support/CRecordingNotifier.h"
 
 #include <QTest>
 

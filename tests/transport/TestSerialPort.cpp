@@ -1,5 +1,5 @@
-#include "common/CManualClock.h"
-#include "common/CRecordingNotifier.h"
+#include "support/CManualClock.h"
+#include "support/CRecordingNotifier.h"
 #include "transport/CInboundQueue.h"
 #include "transport/CSerialPort.h"
 #include "transport/CTransport.h"

@@ -1,6 +1,6 @@
-#include "common/CManualClock.h"
-#include "common/CRecordingNotifier.h"
 #include "settings/CSettings.h"
+#include "support/CManualClock.h"
+#include "support/CRecordingNotifier.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "transport/CInboundQueue.h"

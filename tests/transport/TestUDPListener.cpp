@@ -1,4 +1,4 @@
-#include "common/CManualClock.h"
+#include "support/CManualClock.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "transport/CInboundQueue.h"

@@ -1,5 +1,5 @@
-#include "common/CRecordingNotifier.h"
 #include "settings/CSettings.h"
+#include "support/CRecordingNotifier.h"
 #include "support/CTestLan.h"
 #include "update/CDownloadIndex.h"
 #include "update/CUpdateCheck.h"

@@ -6,11 +6,11 @@
 // minutes of device time takes a moment.
 
 #include "CSimSiteBuilder.h"
-#include "CSimVirtualTime.h"
-#include "common/CManualTimerSource.h"
 #include "sequence/CSequencer.h"
 #include "support/CDocFixture.h"
+#include "support/CManualTimerSource.h"
 #include "support/TestSupport.h"
+#include "support/sim/CSimVirtualTime.h"
 #include "transport/CIpv4Address.h"
 #include "upload/IUploadLink.h"
 

@@ -1,11 +1,11 @@
 #include "CBusPage.h"
 
-#include "CBusKind.h"
 #include "CBusPlan.h"
 #include "CBusTreeItem.h"
 #include "plan/CPropertyLabel.h"
 #include "protocol/CCommands.h"
 #include "protocol/CValueValidator.h"
+#include "tree/CNodeKind.h"
 
 #include <QList>
 
@@ -13,6 +13,31 @@ namespace {
 
 QString uidHeader(quint32 uid) {
     return QStringLiteral("UID: %1").arg(uid);
+}
+
+// Sections listed under a device or a port: their rows are the section's settings.
+bool isListedSection(int kind) {
+    switch (kind) {
+        case 9:
+        case 10:
+        case 11:
+        case 13:
+        case 14:
+        case 15:
+        case 16:
+        case 18:
+        case 19:
+        case 20:
+        case 27:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Ports of motor and LED controllers, whose rows are the port's own settings.
+bool isListedPort(int kind) {
+    return kind == CNodeKind::kMotorPort || kind == CNodeKind::kLedPort;
 }
 
 }  // namespace
@@ -44,10 +69,10 @@ CBusPage CBusPage::forItem(const pugi::xml_document& plan, const CBusTreeItem& i
             return page;
         }
         page.element = configuration;
-    } else if (CBusKind::isListedSection(item.kind)) {
+    } else if (isListedSection(item.kind)) {
         page.section = {item.port, item.element, {}, {}};
         page.place.group = item.element.toStdString();
-    } else if (CBusKind::isListedPort(item.kind) && item.isPort()) {
+    } else if (isListedPort(item.kind) && item.isPort()) {
         page.section.port = item.port;
     } else {
         return page;

@@ -2,34 +2,36 @@
 
 const CBusTreeItem* CBusTreeItem::gatewayItem() const {
     const CBusTreeItem* item = this;
-    while (item != nullptr && item->m_role != Role::Gateway) {
-        item = item->m_parent;
+    while (item != nullptr && item->role() != Role::Gateway) {
+        item = item->parent();
     }
     return item;
 }
 
 const CBusTreeItem* CBusTreeItem::deviceItem() const {
     const CBusTreeItem* item = this;
-    while (item != nullptr && item->m_role == Role::Section) {
-        item = item->m_parent;
+    while (item != nullptr && (item->role() == Role::Section || item->role() == Role::Port)) {
+        item = item->parent();
     }
-    return item != nullptr && item->m_role == Role::Device ? item : nullptr;
+    return item != nullptr && item->role() == Role::Device ? item : nullptr;
 }
 
-CBusTreeItem* CBusTreeItem::insertChild(int row, std::unique_ptr<CBusTreeItem> item) {
-    CBusTreeItem* inserted = item.get();
-    m_children.insert(m_children.begin() + row, std::move(item));
-    renumberFrom(row);
-    return inserted;
-}
-
-void CBusTreeItem::removeChild(int row) {
-    m_children.erase(m_children.begin() + row);
-    renumberFrom(row);
-}
-
-void CBusTreeItem::renumberFrom(int row) {
-    for (auto at = static_cast<size_t>(row); at < m_children.size(); ++at) {
-        m_children[at]->m_row = static_cast<int>(at);
+bool CBusTreeItem::isSameAs(const CTreeItem& other) const {
+    if (other.role() != role()) {
+        return false;
     }
+    const auto& same = static_cast<const CBusTreeItem&>(other);
+    switch (role()) {
+        case Role::Root:
+            return true;
+        case Role::Gateway:
+            return same.gatewayText == gatewayText;
+        case Role::Device:
+            return same.deviceNumber == deviceNumber && same.deviceAttribute == deviceAttribute;
+        case Role::Section:
+        case Role::Port:
+            break;
+    }
+    return same.element == element && same.hasElementAttribute == hasElementAttribute &&
+           same.elementAttribute == elementAttribute;
 }

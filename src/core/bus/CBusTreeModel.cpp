@@ -1,10 +1,10 @@
 #include "CBusTreeModel.h"
 
-#include "CBusKind.h"
 #include "CBusPlan.h"
 #include "plan/CPropertyLabel.h"
 #include "plan/CPropertyRows.h"
 #include "transport/CIpv4Address.h"
+#include "tree/CNodeKind.h"
 
 #include <algorithm>
 
@@ -22,35 +22,21 @@ QString numberLabel(QByteArrayView attribute, quint32 number) {
 
 }  // namespace
 
-CBusTreeModel::CBusTreeModel(QObject* parent) : QAbstractItemModel(parent) {
-    m_root = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Root, nullptr);
-    m_root->label = QString::fromLatin1(kRootLabel);
+CBusTreeModel::CBusTreeModel(QObject* parent)
+    : CTreeModelOf(std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Root), parent) {
+    rootItem()->label = QString::fromLatin1(kRootLabel);
 }
 
 CBusTreeModel::~CBusTreeModel() = default;
 
 void CBusTreeModel::reset() {
-    beginResetModel();
-    m_root->clearChildren();
-    endResetModel();
-}
-
-const CBusTreeItem* CBusTreeModel::item(const QModelIndex& index) const {
-    return index.isValid() ? static_cast<const CBusTreeItem*>(index.internalPointer()) : nullptr;
-}
-
-QModelIndex CBusTreeModel::indexOf(const CBusTreeItem* item) const {
-    if (item == nullptr) {
-        return {};
-    }
-    // The items are the model's own; the index only carries the pointer back to them.
-    return createIndex(item->row(), 0, const_cast<CBusTreeItem*>(item));
+    clear(QString::fromLatin1(kRootLabel));
 }
 
 const CBusTreeItem* CBusTreeModel::gateway(QByteArrayView address) const {
-    for (int row = 0; row < m_root->childCount(); ++row) {
-        if (m_root->child(row)->gatewayText == address) {
-            return m_root->child(row);
+    for (int row = 0; row < root()->childCount(); ++row) {
+        if (root()->child(row)->gatewayText == address) {
+            return root()->child(row);
         }
     }
     return nullptr;
@@ -71,57 +57,18 @@ const CBusTreeItem* CBusTreeModel::device(QByteArrayView address, QByteArrayView
     return nullptr;
 }
 
-QModelIndex CBusTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (column != 0 || row < 0) {
-        return {};
-    }
-    if (!parent.isValid()) {
-        return row == 0 ? indexOf(m_root.get()) : QModelIndex();
-    }
-    const CBusTreeItem* parentItem = item(parent);
-    return row < parentItem->childCount() ? indexOf(parentItem->child(row)) : QModelIndex();
-}
-
-QModelIndex CBusTreeModel::parent(const QModelIndex& child) const {
-    const CBusTreeItem* childItem = item(child);
-    return childItem != nullptr ? indexOf(childItem->parent()) : QModelIndex();
-}
-
-int CBusTreeModel::rowCount(const QModelIndex& parent) const {
-    if (!parent.isValid()) {
-        return 1;
-    }
-    return parent.column() == 0 ? item(parent)->childCount() : 0;
-}
-
-int CBusTreeModel::columnCount(const QModelIndex& parent) const {
-    Q_UNUSED(parent);
-    return 1;
-}
-
-QVariant CBusTreeModel::data(const QModelIndex& index, int role) const {
-    const CBusTreeItem* shown = item(index);
-    if (shown == nullptr) {
-        return {};
-    }
-    switch (role) {
-        case Qt::DisplayRole:
-            return shown->label;
-        case kKindRole:
-            return shown->kind;
-        case kItemRole:
-            return static_cast<int>(shown->role());
-        default:
-            return {};
-    }
-}
-
 void CBusTreeModel::update(const pugi::xml_document& plan) {
     update(plan, nullptr);
 }
 
 void CBusTreeModel::update(const pugi::xml_document& plan, const DeviceKeys& changed) {
     update(plan, &changed);
+}
+
+void CBusTreeModel::rebuild(const pugi::xml_document& plan) {
+    CBusTreeModel fresh;
+    fresh.update(plan);
+    merge(*fresh.rootItem(), Merge::Replace);
 }
 
 void CBusTreeModel::update(const pugi::xml_document& plan, const DeviceKeys* changed) {
@@ -180,8 +127,8 @@ CBusTreeItem* CBusTreeModel::findOrAddGateway(const pugi::xml_node& entry, const
     if (const CBusTreeItem* known = gateway(address)) {
         return const_cast<CBusTreeItem*>(known);
     }
-    auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Gateway, m_root.get());
-    added->kind = CBusKind::kGateway;
+    auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Gateway);
+    added->kind = CNodeKind::kGateway;
     added->gatewayText = address;
     added->gatewayAddress = CIpv4Address::fromDotted(address);
     added->label = QString::fromLatin1(address);
@@ -193,7 +140,7 @@ CBusTreeItem* CBusTreeModel::findOrAddGateway(const pugi::xml_node& entry, const
             added->label = fromXml(name);
         }
     }
-    return insert(m_root.get(), m_root->childCount(), std::move(added));
+    return insert(rootItem(), rootItem()->childCount(), std::move(added));
 }
 
 std::pair<CBusTreeItem*, bool> CBusTreeModel::findOrAddDevice(CBusTreeItem* gateway,
@@ -210,8 +157,8 @@ std::pair<CBusTreeItem*, bool> CBusTreeModel::findOrAddDevice(CBusTreeItem* gate
             return {candidate, false};
         }
     }
-    auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Device, gateway);
-    added->kind = CBusKind::kUntypedDevice;
+    auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Device);
+    added->kind = CNodeKind::kUntypedDevice;
     added->gatewayText = gateway->gatewayText;
     added->gatewayAddress = gateway->gatewayAddress;
     added->deviceAttribute = attribute;
@@ -225,7 +172,7 @@ void CBusTreeModel::updateDevice(CBusTreeItem* device, const pugi::xml_node& con
     // among its settings.
     int deviceKind = device->kind;
     if (const pugi::xml_node type = configuration.child("TYPE")) {
-        deviceKind = CBusKind::of(type.child_value(), CBusKind::kRoot);
+        deviceKind = CNodeKind::of(type.child_value(), CNodeKind::Tree::Bus);
     }
     const bool deviceKindChanged = deviceKind != device->kind;
     const char* alias = configuration.child("ALIAS").child_value();
@@ -257,14 +204,18 @@ CBusTreeItem* CBusTreeModel::findOrAddSection(CBusTreeItem* parent, const pugi::
             if (deviceKindChanged) {
                 // A port's kind follows its device's, which may have come after it.
                 setLabelAndKind(candidate, candidate->label,
-                                CBusKind::of(candidate->baseLabel.toStdString(), deviceKind));
+                                CNodeKind::of(candidate->baseLabel.toStdString(),
+                                              CNodeKind::Tree::Bus, deviceKind));
             }
             return candidate;
         }
     }
     const QString baseLabel = CPropertyLabel::make(name, attributeValue, named);
-    auto added = std::make_unique<CBusTreeItem>(CBusTreeItem::Role::Section, parent);
-    added->kind = CBusKind::of(baseLabel.toStdString(), topLevel ? deviceKind : CBusKind::kRoot);
+    const bool isPort = topLevel && std::string_view(name) == "PORT" && named;
+    auto added = std::make_unique<CBusTreeItem>(isPort ? CBusTreeItem::Role::Port
+                                                       : CBusTreeItem::Role::Section);
+    added->kind = CNodeKind::of(baseLabel.toStdString(), CNodeKind::Tree::Bus,
+                                topLevel ? deviceKind : CNodeKind::kRoot);
     added->label = baseLabel;
     added->baseLabel = baseLabel;
     added->gatewayText = parent->gatewayText;
@@ -289,36 +240,12 @@ void CBusTreeModel::updateSection(CBusTreeItem* section, const pugi::xml_node& e
                                            : section->baseLabel,
                             section->kind);
         } else if (CPropertyRows::isSection(child)) {
-            findOrAddSection(section, child, CBusKind::kRoot, false);
+            findOrAddSection(section, child, CNodeKind::kRoot, false);
         }
     }
 }
 
 CBusTreeItem* CBusTreeModel::insert(CBusTreeItem* parent, int row,
                                     std::unique_ptr<CBusTreeItem> item) {
-    beginInsertRows(indexOf(parent), row, row);
-    CBusTreeItem* inserted = parent->insertChild(row, std::move(item));
-    endInsertRows();
-    return inserted;
-}
-
-void CBusTreeModel::setLabelAndKind(CBusTreeItem* item, const QString& label, int kind) {
-    if (item->label == label && item->kind == kind) {
-        return;
-    }
-    item->label = label;
-    item->kind = kind;
-    const QModelIndex changed = indexOf(item);
-    emit dataChanged(changed, changed, {Qt::DisplayRole, kKindRole});
-}
-
-void CBusTreeModel::removeItem(const CBusTreeItem* item) {
-    if (item == nullptr || item->parent() == nullptr) {
-        return;
-    }
-    CBusTreeItem* parentItem = item->parent();
-    const int row = item->row();
-    beginRemoveRows(indexOf(parentItem), row, row);
-    parentItem->removeChild(row);
-    endRemoveRows();
+    return static_cast<CBusTreeItem*>(CTreeModel::insert(parent, row, std::move(item)));
 }

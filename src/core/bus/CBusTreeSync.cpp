@@ -12,15 +12,14 @@ CBusTreeSync::CBusTreeSync(const CUbrixVorelDoc& doc, CBusTreeModel& model, QObj
 }
 
 void CBusTreeSync::settingEntered(const CEnteredSetting& setting) {
-    if (!setting.isGateway() && !m_wholePlan) {
+    if (!setting.isGateway() && m_pass == Pass::ChangedDevices) {
         m_changed.insert(CBusPlan::deviceKey(setting.attribute, setting.number.toStdString()));
     }
 }
 
 void CBusTreeSync::documentUpdated(quint32 hint) {
     if ((hint & CUbrixVorelDoc::kHintRestructured) != 0) {
-        m_model.reset();
-        m_wholePlan = true;
+        m_pass = Pass::Rebuild;
         m_changed.clear();
         schedule();
     } else if ((hint & (CUbrixVorelDoc::kHintDeviceAnnounced | CUbrixVorelDoc::kHintSettings)) !=
@@ -42,12 +41,18 @@ void CBusTreeSync::syncNow() {
         return;
     }
     m_pending = false;
-    if (m_wholePlan) {
-        m_model.update(m_doc.plan());
-    } else {
-        m_model.update(m_doc.plan(), m_changed);
+    switch (m_pass) {
+        case Pass::Rebuild:
+            m_model.rebuild(m_doc.plan());
+            break;
+        case Pass::WholePlan:
+            m_model.update(m_doc.plan());
+            break;
+        case Pass::ChangedDevices:
+            m_model.update(m_doc.plan(), m_changed);
+            break;
     }
-    m_wholePlan = false;
+    m_pass = Pass::ChangedDevices;
     m_changed.clear();
     emit synced();
 }

@@ -18,7 +18,8 @@ public:
     CBusTreeSync(const CUbrixVorelDoc& doc, CBusTreeModel& model, QObject* parent = nullptr);
 
     // A hint of the document's: new devices or settings (bits 0 and 1) bring a pass, a plan
-    // replaced or restructured (16) starts the tree again from the plan.
+    // replaced or restructured (16) a pass that brings the tree to the plan, dropping what
+    // the plan no longer has.
     void documentUpdated(quint32 hint);
     // The pass that is due, now.
     void syncNow();
@@ -28,13 +29,18 @@ signals:
     void synced();
 
 private:
+    enum class Pass {
+        Rebuild,         // the plan was replaced or restructured
+        WholePlan,       // the tree never read the plan
+        ChangedDevices,  // only what the drains since the last pass entered
+    };
+
     void schedule();
     void settingEntered(const CEnteredSetting& setting);
 
     const CUbrixVorelDoc& m_doc;
     CBusTreeModel& m_model;
     bool m_pending = false;
-    // The next pass reads every device: the tree starts again, or it never read the plan.
-    bool m_wholePlan = true;
+    Pass m_pass = Pass::WholePlan;
     CBusTreeModel::DeviceKeys m_changed;
 };

@@ -1,6 +1,5 @@
 #include "CGatewayPage.h"
 
-#include "CGatewaySections.h"
 #include "CPropertyLabel.h"
 #include "CPropertyRows.h"
 #include "CSchemaPlace.h"
@@ -8,6 +7,7 @@
 #include "protocol/CCommands.h"
 #include "protocol/CValueValidator.h"
 #include "transport/CIpv4Address.h"
+#include "tree/CNodeKind.h"
 
 namespace {
 
@@ -53,26 +53,56 @@ Nodes childrenOf(const pugi::xml_node& element) {
     return Nodes(children.begin(), children.end());
 }
 
+// Kinds whose page lists a section's settings (SERIAL lists one under a port).
+bool isSectionPage(int kind) {
+    switch (kind) {
+        case CNodeKind::kNetwork:
+        case CNodeKind::kUdp:
+        case CNodeKind::kDaytime:
+        case CNodeKind::kTelnet:
+        case CNodeKind::kLutron:
+        case CNodeKind::kWifi:
+        case CNodeKind::kSerial:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 CGatewayPage CGatewayPage::list(const pugi::xml_document& plan, const CValidationSchema& schema,
                                 const Item& item) {
     CGatewayPage page;
     page.m_address = item.address;
-    page.m_restartNote = CGatewaySections::restartNote(item.kind);
+    page.m_restartNote = restartNote(item.kind);
     page.m_header =
         QString::fromLatin1(kHeader).arg(QString::fromLatin1(CIpv4Address::toDotted(item.address)));
     const Nodes children = gatewayChildren(plan, item.address);
     const std::string type = typeOf(children);
-    if (item.kind == CGatewaySections::kGateway) {
+    if (item.kind == CNodeKind::kGateway) {
         page.m_listed = true;
         page.m_rows = CPropertyRows::list(children, schema, {type, "", ""}, {});
-    } else if (item.kind == CGatewaySections::kSerial) {
+    } else if (item.kind == CNodeKind::kSerial) {
         page.listPortSection(children, schema, type, item);
-    } else if (CGatewaySections::isSectionPage(item.kind)) {
+    } else if (isSectionPage(item.kind)) {
         page.listSection(children, schema, type, item.label);
     }
     return page;
+}
+
+QString CGatewayPage::restartNote(int kind) {
+    switch (kind) {
+        case CNodeKind::kNetwork:
+        case CNodeKind::kUdp:
+        case CNodeKind::kTelnet:
+        case CNodeKind::kSerial:
+            return QString::fromLatin1(kRestartNeeded);
+        case CNodeKind::kLutron:
+            return QString::fromLatin1(kConnectionRestartNeeded);
+        default:
+            return QString();
+    }
 }
 
 void CGatewayPage::listSection(const Nodes& children, const CValidationSchema& schema,

@@ -18,6 +18,9 @@ class CValidationSchema;
 class CGatewayPage {
 public:
     static constexpr const char* kHeader = "IP: %1";
+    static constexpr const char* kRestartNeeded = "Changes on this page requires an Ubrix restart";
+    static constexpr const char* kConnectionRestartNeeded =
+        "Changes to connection parameters requires an Ubrix restart";
 
     // The clicked item: its gateway's address, its kind, its label and its parent's label.
     struct Item {
@@ -29,6 +32,8 @@ public:
 
     static CGatewayPage list(const pugi::xml_document& plan, const CValidationSchema& schema,
                              const Item& item);
+    // What the restart note says while a page of that kind is shown.
+    static QString restartNote(int kind);
 
     // Whether the page shows settings that can be sent (some kinds list nothing).
     bool isListed() const { return m_listed; }

@@ -65,6 +65,9 @@ public:
     // Not stored: the folder that relative file names ("Log Filename", the error log) are
     // resolved against, set by the program at start-up; empty: the working folder.
     QString dataFolder;
+    // Not stored: the file these settings are kept in, set by the program at start-up
+    // (the About box shows it); empty when they are kept elsewhere.
+    QString settingsFile;
 
     // "Log Filename" resolved against the data folder (made when missing); an absolute
     // name as it is.

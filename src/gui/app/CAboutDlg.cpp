@@ -4,9 +4,36 @@
 #include "Version.h"
 
 #include <QDialogButtonBox>
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
+#include <QDir>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kIconSize = 64;
+// Between the groups of the dialog: the name and version, the notice and licence, the files.
+constexpr int kGroupGap = 12;
+
+// Read-only text a user can select and copy, as a dialog shows it: no box around it.
+QLabel* textLabel(const QString& text, const QString& name, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QLabel* titleLabel(QWidget* parent) {
+    auto* title = new QLabel(QStringLiteral("Ubrix Vorel"), parent);
+    title->setObjectName(QStringLiteral("product"));
+    QFont font = title->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    title->setFont(font);
+    return title;
+}
+
+}  // namespace
 
 CAboutDlg::Version CAboutDlg::buildVersion() {
     return Version{static_cast<unsigned>(vorel::version::kMajor),
@@ -22,26 +49,46 @@ QString CAboutDlg::versionText(const std::optional<Version>& version) {
                              version->build);
 }
 
-CAboutDlg::CAboutDlg(std::optional<Version> version, QWidget* parent)
+CAboutDlg::CAboutDlg(std::optional<Version> version, const Locations& locations, QWidget* parent)
     : QDialog(parent),
-      m_version(new QLineEdit(versionText(version), this)),
-      m_notice(new QLineEdit(QString::fromLatin1(kNotice), this)) {
+      m_version(textLabel(versionText(version), QStringLiteral("version"), this)),
+      m_notice(textLabel(QString::fromLatin1(kNotice), QStringLiteral("notice"), this)) {
     setWindowTitle(QStringLiteral("About Ubrix Vorel"));
-    m_version->setReadOnly(true);
-    m_notice->setReadOnly(true);
-    m_version->setFrame(false);
-    m_notice->setFrame(false);
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(CProgramIcon::icon().pixmap(48, 48));
+    icon->setPixmap(CProgramIcon::icon().pixmap(kIconSize, kIconSize));
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(titleLabel(this));
+    text->addWidget(m_version);
+    text->addSpacing(kGroupGap);
+    text->addWidget(m_notice);
+    text->addWidget(textLabel(QString::fromUtf8(kLicence), QStringLiteral("licence"), this));
+
+    auto* files = new QFormLayout;
+    if (!locations.settingsFile.isEmpty()) {
+        files->addRow(QStringLiteral("Settings:"),
+                      textLabel(QDir::toNativeSeparators(locations.settingsFile),
+                                QStringLiteral("settingsFile"), this));
+    }
+    if (!locations.logFolder.isEmpty()) {
+        files->addRow(QStringLiteral("Logs:"),
+                      textLabel(QDir::toNativeSeparators(locations.logFolder),
+                                QStringLiteral("logFolder"), this));
+    }
+    text->addSpacing(kGroupGap);
+    text->addLayout(files);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addSpacing(kGroupGap);
+    top->addLayout(text, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
-    layout->addWidget(m_version, 0, 1);
-    layout->addWidget(m_notice, 1, 1);
-    layout->addWidget(buttons, 0, 2, Qt::AlignTop);
-    m_notice->setMinimumWidth(m_notice->fontMetrics().horizontalAdvance(m_notice->text()) + 12);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 // A view the main frame shows in its client area. The frame builds a fresh one at every
 // view switch, connects it to the document's updates, runs its initial update and routes
@@ -21,4 +22,9 @@ public:
         return false;
     }
     virtual void OnCommand(int command) { Q_UNUSED(command); }
+
+protected:
+    // What a run that outlives a view switch calls to tell the user something: the message
+    // box shows only while this view is still the one shown.
+    std::function<void()> messageWhileShown(const char* text);
 };

@@ -19,6 +19,10 @@ CLockKeyPanes::CLockKeyPanes(QStatusBar* statusBar)
       m_caps(addPane(statusBar, kCapsText)),
       m_num(addPane(statusBar, kNumText)),
       m_scroll(addPane(statusBar, kScrollText)) {
+    setObjectName(QStringLiteral("lockKeys"));
+    m_caps->setObjectName(QStringLiteral("caps"));
+    m_num->setObjectName(QStringLiteral("num"));
+    m_scroll->setObjectName(QStringLiteral("scroll"));
     qApp->installEventFilter(this);
 }
 

@@ -20,9 +20,6 @@ public:
     explicit CLockKeyPanes(QStatusBar* statusBar);
 
     void setStates(bool caps, bool num, bool scroll);
-    QLabel* capsPane() const { return m_caps; }
-    QLabel* numPane() const { return m_num; }
-    QLabel* scrollPane() const { return m_scroll; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -12,6 +12,7 @@
 #include "WindowMessages.h"
 #include "document/CUbrixVorelDoc.h"
 #include "keypads/CKeypadWindows.h"
+#include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
 #include "site/CSiteReportDlg.h"
 #include "site/CSnapshotCompareDlg.h"
@@ -25,6 +26,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QLabel>
 #include <QMenu>
@@ -213,9 +215,10 @@ void CMainFrame::buildHiddenCommands() {
 }
 
 void CMainFrame::buildStatusBar() {
-    m_messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
-    statusBar()->addWidget(m_messagePane, 1);
-    m_lockKeys = new CLockKeyPanes(statusBar());
+    auto* messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
+    messagePane->setObjectName(QStringLiteral("messagePane"));
+    statusBar()->addWidget(messagePane, 1);
+    new CLockKeyPanes(statusBar());  // the status bar owns it
 }
 
 void CMainFrame::connectTransport() {
@@ -243,10 +246,6 @@ QAction* CMainFrame::addCommand(QMenu* menu, const char* text, int command, bool
     QAction* action = makeCommand(text, command, checkable);
     menu->addAction(action);
     return action;
-}
-
-QAction* CMainFrame::commandAction(int command) const {
-    return m_commands.value(command, nullptr);
 }
 
 void CMainFrame::registerView(int command, const ViewFactory& factory) {
@@ -597,6 +596,10 @@ void CMainFrame::OnToggleSun() {
 }
 
 void CMainFrame::OnAbout() {
-    CAboutDlg about(CAboutDlg::buildVersion(), this);
+    const CSettings& settings = m_context.settings;
+    const CAboutDlg::Locations locations{
+        settings.settingsFile,
+        QFileInfo(CDataFolder::resolve(settings.dataFolder, settings.logFilename)).absolutePath()};
+    CAboutDlg about(CAboutDlg::buildVersion(), locations, this);
     CModalRunner::exec(about);
 }

@@ -11,9 +11,7 @@
 #include <functional>
 #include <map>
 
-class CLockKeyPanes;
 class QAction;
-class QLabel;
 class QMenu;
 
 // The program's only top-level window: one view at a time in its client area, the menus,
@@ -54,8 +52,6 @@ public:
     // Tool windows by their number (vorel::umw::ChildWindow).
     void setChildFactory(int child, ChildFactory factory);
 
-    // The menu command's action (hidden commands included), or null.
-    QAction* commandAction(int command) const;
     bool isCommandEnabled(int command) const;
     // Carries out a command as the menu does; a disabled command does nothing.
     void runCommand(int command);
@@ -73,8 +69,6 @@ public:
     void openChildWindow(int child);
 
     QString projectFilename() const { return m_projectFilename; }
-    QLabel* messagePane() const { return m_messagePane; }
-    CLockKeyPanes* lockKeyPanes() const { return m_lockKeys; }
 
 public slots:
     // UMW_RX_QUEUED: the receive thread queued lines.
@@ -141,6 +135,4 @@ private:
     QList<QMenu*> m_menus;
     int m_activeViewCommand = 0;
     QString m_projectFilename;
-    QLabel* m_messagePane = nullptr;
-    CLockKeyPanes* m_lockKeys = nullptr;
 };

@@ -34,6 +34,11 @@ CNetworkConfig::CNetworkConfig(const QString& hostName, const QStringList& adapt
       m_defaultIp(
           new QLineEdit(QString::fromLatin1(CIpv4Address::toDotted(current.defaultIp)), this)) {
     setWindowTitle(QStringLiteral("Network Setup"));
+    m_hostName->setObjectName(QStringLiteral("hostName"));
+    m_adapters->setObjectName(QStringLiteral("adapters"));
+    m_sendPort->setObjectName(QStringLiteral("sendPort"));
+    m_listenPort->setObjectName(QStringLiteral("listenPort"));
+    m_defaultIp->setObjectName(QStringLiteral("defaultIp"));
     m_hostName->setReadOnly(true);
     m_adapters->addItems(adapterNames);
     m_adapters->setCurrentIndex(

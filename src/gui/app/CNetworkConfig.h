@@ -36,12 +36,6 @@ public:
     static quint32 portFromText(const QString& text);
     static quint32 addressFromText(const QString& text);
 
-    QLineEdit* hostNameField() const { return m_hostName; }
-    QComboBox* adapterList() const { return m_adapters; }
-    QLineEdit* sendPortField() const { return m_sendPort; }
-    QLineEdit* listenPortField() const { return m_listenPort; }
-    QLineEdit* defaultIpField() const { return m_defaultIp; }
-
 private:
     QLineEdit* m_hostName;
     QComboBox* m_adapters;

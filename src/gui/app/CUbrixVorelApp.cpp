@@ -101,6 +101,7 @@ bool CUbrixVorelApp::InitInstance() {
 void CUbrixVorelApp::readSettings() {
     m_settings->load(*m_store);
     m_settings->dataFolder = m_dataFolder;
+    m_settings->settingsFile = m_store->fileName();
     m_transport->applySettings(*m_settings);
     m_sequencer->setDefaultPacing(m_settings->pacing == 0 ? CPacing::Fixed : CPacing::ByReplies);
 }

@@ -47,8 +47,6 @@ public:
     void setValueHeader(const QString& text);
     QString valueHeader() const;
 
-    CPropertyListModel* propertyModel() const { return m_model; }
-
 signals:
     void editEnded(int row, int column);
     void comboSelected(int row, int column);

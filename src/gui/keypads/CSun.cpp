@@ -40,6 +40,7 @@ QWidget* CSun::buildAddress() {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), group);
     for (int part = 0; part < 3; ++part) {
         m_address.at(part) = new QLineEdit(initial.at(part), group);
+        m_address.at(part)->setObjectName(QStringLiteral("address%1").arg(part));
         m_address.at(part)->setValidator(digits);
         m_address.at(part)->setMaximumWidth(50);
         grid->addWidget(new QLabel(captions.at(part), group), 0, part);
@@ -52,10 +53,14 @@ QWidget* CSun::buildSlider() {
     auto* group = new QWidget(this);
     auto* grid = new QGridLayout(group);
     m_level = new QLabel(group);
+    m_level->setObjectName(QStringLiteral("level"));
     m_level->setAlignment(Qt::AlignCenter);
     m_up = new QPushButton(QStringLiteral("\u25B2"), group);
+    m_up->setObjectName(QStringLiteral("up"));
     m_down = new QPushButton(QStringLiteral("\u25BC"), group);
+    m_down->setObjectName(QStringLiteral("down"));
     m_slider = new CmySlider(Qt::Vertical, group);
+    m_slider->setObjectName(QStringLiteral("slider"));
     m_slider->setRange(0, CSunColours::kTopLevel);
     m_slider->setMinimumAtTop();
     m_slider->setValue(0);
@@ -83,6 +88,7 @@ QWidget* CSun::buildComponents() {
                                           QStringLiteral("Blue")};
     for (int component = 0; component < 3; ++component) {
         m_components.at(component) = new QLineEdit(group);
+        m_components.at(component)->setObjectName(QStringLiteral("component%1").arg(component));
         m_components.at(component)->setReadOnly(true);
         m_components.at(component)->setFocusPolicy(Qt::NoFocus);
         m_components.at(component)->setMaximumWidth(50);

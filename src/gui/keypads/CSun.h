@@ -23,15 +23,6 @@ public:
 
     explicit CSun(QWidget* parent = nullptr);
 
-    CmySlider* slider() const { return m_slider; }
-    QPushButton* upButton() const { return m_up; }
-    QPushButton* downButton() const { return m_down; }
-    QLabel* levelLabel() const { return m_level; }
-    // Zone, group, node.
-    QLineEdit* addressBox(int part) const { return m_address.at(part); }
-    // Red, green, blue.
-    QLineEdit* componentBox(int component) const { return m_components.at(component); }
-
     int level() const;
     // The address of the boxes, when every box holds a number from 0 to 255.
     std::optional<CKeypadAddress> address() const;
@@ -51,6 +42,6 @@ private:
     QPushButton* m_up = nullptr;
     QPushButton* m_down = nullptr;
     QLabel* m_level = nullptr;
-    std::array<QLineEdit*, 3> m_address{};
-    std::array<QLineEdit*, 3> m_components{};
+    std::array<QLineEdit*, 3> m_address{};     // zone, group, node
+    std::array<QLineEdit*, 3> m_components{};  // red, green, blue
 };

@@ -56,7 +56,9 @@ Cvpad::Cvpad(const CUbrixVorelDoc& doc, const CTransport& transport,
                        CLedKeyDispatch::Endings::LedKeypad, parent) {
     m_addressBox = new CKeypadAddressBox(CKeypadAddressBox::Range::Bytes,
                                          block.start(CKeypadAddressBlock::kKeypadEntry), this);
+    m_addressBox->setObjectName(QStringLiteral("address"));
     m_targets = new CKeypadTargetList(doc, transport, this);
+    m_targets->setObjectName(QStringLiteral("targets"));
     connect(m_addressBox, &CKeypadAddressBox::entered, this, [this] { setFocus(); });
 
     auto* top = new QHBoxLayout;
@@ -88,7 +90,8 @@ QWidget* Cvpad::buildEffects() {
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, number] { sendEffect(number); });
-        m_effects.insert(number, button);
+        // Effects "1" to "6"; 0 is "Stop".
+        button->setObjectName(QStringLiteral("effect%1").arg(number));
         // The numbers in a row, "Stop" after them.
         grid->addWidget(button, number == 0 ? 1 : 0, number == 0 ? 0 : number - 1, 1,
                         number == 0 ? 6 : 1);
@@ -108,6 +111,7 @@ QWidget* Cvpad::buildSliders() {
         slider->setKind(scaleOf(level));
         slider->setMinimumWidth(240);
         auto* value = new QLineEdit(group);
+        value->setObjectName(QStringLiteral("value%1").arg(static_cast<int>(level)));
         value->setReadOnly(true);
         value->setFocusPolicy(Qt::NoFocus);
         // Wide enough for "100%" and "9000" whatever room the window leaves.
@@ -126,14 +130,6 @@ QWidget* Cvpad::buildSliders() {
 
 CmySlider* Cvpad::slider(LedLevel level) const {
     return m_levels.value(static_cast<int>(level)).slider;
-}
-
-QLineEdit* Cvpad::valueBox(LedLevel level) const {
-    return m_levels.value(static_cast<int>(level)).value;
-}
-
-QPushButton* Cvpad::effectButton(int number) const {
-    return m_effects.value(number, nullptr);
 }
 
 std::optional<CKeypadAddress> Cvpad::commandAddress() {

@@ -4,14 +4,13 @@
 
 #include <QHash>
 
-class CKeypadAddressBlock;
+struct CKeypadAddressBlock;
 class CKeypadAddressBox;
 class CKeypadTargetList;
 class CTransport;
 class CUbrixVorelDoc;
 class CmySlider;
 class QLineEdit;
-class QPushButton;
 
 // The LED virtual keypad ("Tavo LX"): the wall keypad's keys, an effects group and nine
 // colour sliders for the address shown, sent to every gateway or to the one chosen. The
@@ -26,12 +25,7 @@ public:
     Cvpad(const CUbrixVorelDoc& doc, const CTransport& transport, const CKeypadAddressBlock& block,
           QWidget* parent = nullptr);
 
-    CKeypadAddressBox* addressBox() const { return m_addressBox; }
-    CKeypadTargetList* targetList() const { return m_targets; }
     CmySlider* slider(vorel::keypad::LedLevel level) const;
-    QLineEdit* valueBox(vorel::keypad::LedLevel level) const;
-    // Effects "1" to "6"; 0 is "Stop".
-    QPushButton* effectButton(int number) const;
 
     // UMW_KEYPAD_STATUS.
     void OnKeypadStatus(const QByteArray& text) override;
@@ -56,5 +50,4 @@ private:
     CKeypadAddressBox* m_addressBox = nullptr;
     CKeypadTargetList* m_targets = nullptr;
     QHash<int, LevelRow> m_levels;  // by vorel::keypad::LedLevel
-    QHash<int, QPushButton*> m_effects;
 };

@@ -12,6 +12,7 @@ Cvpad_basic::Cvpad_basic(QWidget* parent)
     : CLedKeypadWindow(vorel::umw::kBasicKeypad, QString::fromLatin1(kCaption),
                        CLedKeyDispatch::Endings::None, parent) {
     m_addressBox = new CKeypadAddressBox(CKeypadAddressBox::Range::Wide, {2, 1, 0}, this);
+    m_addressBox->setObjectName(QStringLiteral("address"));
     connect(m_addressBox, &CKeypadAddressBox::entered, this, [this] { setFocus(); });
     auto* address = new QHBoxLayout;
     address->addWidget(new QLabel(QStringLiteral("Address"), this));

@@ -15,8 +15,6 @@ public:
 
     explicit Cvpad_basic(QWidget* parent = nullptr);
 
-    CKeypadAddressBox* addressBox() const { return m_addressBox; }
-
 protected:
     std::optional<CKeypadAddress> commandAddress() override;
     CKeypadAddress shownAddress() const override;

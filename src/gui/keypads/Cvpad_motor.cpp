@@ -21,7 +21,9 @@ Cvpad_motor::Cvpad_motor(const CUbrixVorelDoc& doc, const CTransport& transport,
     : CKeypadWindow(vorel::umw::kMotorKeypad, QString::fromLatin1(kCaption), parent),
       m_motor(block.start(CKeypadAddressBlock::kKeypadEntry)) {
     m_addressBox = new CKeypadAddressBox(CKeypadAddressBox::Range::Bytes, m_motor.address(), this);
+    m_addressBox->setObjectName(QStringLiteral("address"));
     m_targets = new CKeypadTargetList(doc, transport, this);
+    m_targets->setObjectName(QStringLiteral("targets"));
     connect(m_addressBox, &CKeypadAddressBox::entered, this, [this] {
         takeAddress();
         setFocus();
@@ -52,6 +54,7 @@ QWidget* Cvpad_motor::buildKeys() {
     }
     for (int column = 0; column < 2; ++column) {
         m_columns.at(column) = new QLabel(group);
+        m_columns.at(column)->setObjectName(QStringLiteral("column%1").arg(column));
         m_columns.at(column)->setAlignment(Qt::AlignCenter);
         grid->addWidget(m_columns.at(column), 2, column * 2);
     }
@@ -60,11 +63,12 @@ QWidget* Cvpad_motor::buildKeys() {
     grid->addWidget(addKey(Key::LeftDown, QStringLiteral("DN")), 4, 0);
     grid->addWidget(addKey(Key::RightDown, QStringLiteral("DN")), 4, 2);
     grid->addWidget(addKey(Key::Star, QStringLiteral("*")), 5, 0);
-    m_stop = new QPushButton(QStringLiteral("STOP"), group);
-    m_stop->setFocusPolicy(Qt::NoFocus);
-    m_stop->setAutoDefault(false);
-    connect(m_stop, &QPushButton::clicked, this, [this] { stop(); });
-    grid->addWidget(m_stop, 5, 2);
+    auto* stopButton = new QPushButton(QStringLiteral("STOP"), group);
+    stopButton->setObjectName(QStringLiteral("stop"));
+    stopButton->setFocusPolicy(Qt::NoFocus);
+    stopButton->setAutoDefault(false);
+    connect(stopButton, &QPushButton::clicked, this, [this] { stop(); });
+    grid->addWidget(stopButton, 5, 2);
     return group;
 }
 
@@ -87,6 +91,8 @@ QWidget* Cvpad_motor::buildSliders() {
         box->setMaximumWidth(70);
         connect(slider, &QAbstractSlider::valueChanged, this, [this] { refreshPositionBoxes(); });
         addSlider(slider, caption);
+        slider->setObjectName(QStringLiteral("slider%1").arg(index));
+        box->setObjectName(QStringLiteral("position%1").arg(index));
         m_sliders.at(index) = slider;
         m_boxes.at(index) = box;
         grid->addWidget(caption, 0, index, Qt::AlignCenter);

@@ -5,7 +5,7 @@
 
 #include <array>
 
-class CKeypadAddressBlock;
+struct CKeypadAddressBlock;
 class CKeypadAddressBox;
 class CKeypadTargetList;
 class CTransport;
@@ -13,7 +13,6 @@ class CUbrixVorelDoc;
 class CmySlider;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // The motor virtual keypad ("Tavo MX"): preset keys, UP and DN for two motor channels at a
 // time (A and B, or C and D after "*"), STOP, and two position sliders for the screen (the
@@ -29,13 +28,6 @@ public:
     Cvpad_motor(const CUbrixVorelDoc& doc, const CTransport& transport,
                 const CKeypadAddressBlock& block, QWidget* parent = nullptr);
 
-    CKeypadAddressBox* addressBox() const { return m_addressBox; }
-    CKeypadTargetList* targetList() const { return m_targets; }
-    // CMotorKeypad::kFirstSlider ("Screen") or kSecondSlider ("Mask").
-    CmySlider* positionSlider(int slider) const { return m_sliders.at(slider); }
-    QLineEdit* positionBox(int slider) const { return m_boxes.at(slider); }
-    QLabel* columnLabel(int column) const { return m_columns.at(column); }
-    QPushButton* stopButton() const { return m_stop; }
     int bank() const { return m_motor.bank(); }
 
     // UMW_KEYPAD_STATUS.
@@ -59,8 +51,8 @@ private:
     CMotorKeypad m_motor;
     CKeypadAddressBox* m_addressBox = nullptr;
     CKeypadTargetList* m_targets = nullptr;
+    // By CMotorKeypad::kFirstSlider ("Screen") and kSecondSlider ("Mask").
     std::array<CmySlider*, 2> m_sliders{};
     std::array<QLineEdit*, 2> m_boxes{};
     std::array<QLabel*, 2> m_columns{};
-    QPushButton* m_stop = nullptr;
 };

@@ -33,9 +33,6 @@ public:
 
     Phase phase() const { return m_phase; }
     CUploadRun* run() const { return m_run.get(); }
-    QLineEdit* deviceField() const { return m_device; }
-    QProgressBar* progressBar() const { return m_progress; }
-    QPushButton* stopButton() const { return m_stop; }
 
     // Starts the preview; the dialog runs modally through CModalRunner from here.
     void begin();

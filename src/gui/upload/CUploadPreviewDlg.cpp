@@ -19,6 +19,8 @@ CUploadPreviewDlg::CUploadPreviewDlg(const CUploadSummary& preview, bool pacedBy
           QStringLiteral("Go on as soon as each device has answered (else wait every pause out)"),
           this)) {
     setWindowTitle(QStringLiteral("Upload preview"));
+    m_rows->setObjectName(QStringLiteral("rows"));
+    m_pacedByReplies->setObjectName(QStringLiteral("pacedByReplies"));
     m_rows->setColumnCount(5);
     m_rows->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("Project"),
                              QStringLiteral("Device"), QStringLiteral("What happens"),

@@ -18,8 +18,6 @@ public:
     CUploadPreviewDlg(const CUploadSummary& preview, bool pacedByReplies,
                       QWidget* parent = nullptr);
 
-    QTreeWidget* rows() const { return m_rows; }
-    QCheckBox* pacingChoice() const { return m_pacedByReplies; }
     bool pacedByReplies() const;
 
 private:

@@ -1,15 +1,12 @@
 #include "CMapLabelDelegate.h"
 
-#include <QLineEdit>
+#include "project/CProjectTreeModel.h"
 
-QSize CMapLabelDelegate::sizeHint(const QStyleOptionViewItem& option,
-                                  const QModelIndex& index) const {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight};
-}
+#include <QLineEdit>
 
 void CMapLabelDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        line->setText(index.data(kAddressRole).toString());
+        line->setText(index.data(CProjectTreeModel::kAddressRole).toString());
     }
 }
 

@@ -16,8 +16,6 @@ public:
 
     CTemplateAdd(CUbrixVorelDoc& doc, const QString& programFolder, QWidget* parent = nullptr);
 
-    QComboBox* modelList() const { return m_models; }
-
 public slots:
     void accept() override;
 

@@ -1,7 +1,7 @@
 #include "CUbrixVorelMap.h"
 
+#include "CConfigTree.h"
 #include "CMapLabelDelegate.h"
-#include "CNodeIcons.h"
 #include "CTemplateAdd.h"
 #include "app/CModalRunner.h"
 #include "app/CPopupMenus.h"
@@ -15,9 +15,8 @@
 #include "plan/CPropertyLabel.h"
 #include "plan/CPropertyRows.h"
 #include "plan/CValidationSchema.h"
-#include "project/CMapKeywords.h"
 #include "project/CProjectLookup.h"
-#include "project/CProjectTree.h"
+#include "tree/CNodeKind.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -29,9 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
-#include <QTreeWidget>
-
-Q_DECLARE_METATYPE(CProjectPlace)
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -45,15 +42,6 @@ constexpr int kComboRows = 4;
 constexpr int kRightGap = 24;
 constexpr int kBottomGap = 17;
 
-// The map's image list holds the first 27 kinds.
-QIcon mapIcon(int kind) {
-    return CNodeIcons::icon(kind, CMapKeywords::kKinds);
-}
-
-bool isDevice(CProjectItem::Role role) {
-    return role == CProjectItem::Role::Gateway || role == CProjectItem::Role::Device;
-}
-
 }  // namespace
 
 CUbrixVorelMap::CUbrixVorelMap(const CViewContext& context, UploadStarter upload, QWidget* parent)
@@ -62,15 +50,21 @@ CUbrixVorelMap::CUbrixVorelMap(const CViewContext& context, UploadStarter upload
     connectForm();
 }
 
-CUbrixVorelMap::~CUbrixVorelMap() = default;
+CUbrixVorelMap::~CUbrixVorelMap() {
+    m_tree->release();
+}
+
+QTreeView* CUbrixVorelMap::tree() const {
+    return m_tree;
+}
 
 void CUbrixVorelMap::buildForm() {
     setObjectName(QStringLiteral("form%1").arg(kForm));
     m_devices = new QRadioButton(QStringLiteral("Devices"), this);
     m_ubrix = new QRadioButton(QStringLiteral("Ubrix"), this);
     m_modes = new QButtonGroup(this);
-    m_modes->addButton(m_devices, CProjectTree::kDeviceMode);
-    m_modes->addButton(m_ubrix, CProjectTree::kGatewayMode);
+    m_modes->addButton(m_devices, CProjectTreeModel::kDeviceMode);
+    m_modes->addButton(m_ubrix, CProjectTreeModel::kGatewayMode);
     m_add = new QPushButton(QStringLiteral("Add"), this);
     m_copy = new QPushButton(QStringLiteral("Copy"), this);
     m_delete = new QPushButton(QStringLiteral("Delete"), this);
@@ -86,14 +80,12 @@ void CUbrixVorelMap::buildForm() {
     m_upload->setGeometry(362, 6, 64, 24);
     m_fileName->setGeometry(436, 7, 200, 22);
 
-    m_tree = new QTreeWidget(this);
-    m_tree->setHeaderHidden(true);
-    m_tree->setColumnCount(1);
-    m_tree->setIconSize(QSize(16, 16));
-    m_tree->setUniformRowHeights(true);
+    m_tree =
+        new CConfigTree(m_model, CNodeKind::iconCount(CNodeKind::Tree::Project), kRowHeight, this);
+    // A device joining the project shows at once.
+    m_tree->expandOnInsert({CTreeItem::Role::Root});
     m_tree->setItemDelegate(new CMapLabelDelegate(m_tree));
     m_tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->setGeometry(kMargin, kTop, kTreeWidth, 300);
 
     m_list = new CPropertyList(this);
@@ -115,18 +107,17 @@ void CUbrixVorelMap::buildForm() {
 
 void CUbrixVorelMap::connectForm() {
     connect(m_devices, &QRadioButton::clicked, this,
-            [this] { selectMode(CProjectTree::kDeviceMode); });
+            [this] { selectMode(CProjectTreeModel::kDeviceMode); });
     connect(m_ubrix, &QRadioButton::clicked, this,
-            [this] { selectMode(CProjectTree::kGatewayMode); });
+            [this] { selectMode(CProjectTreeModel::kGatewayMode); });
     connect(m_add, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonAdd);
     connect(m_copy, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonCopy);
     connect(m_delete, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonDelete);
     connect(m_upload, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonUpload);
     connect(m_undo, &QAction::triggered, this, &CUbrixVorelMap::OnEditUndo);
     connect(m_redo, &QAction::triggered, this, &CUbrixVorelMap::OnEditRedo);
-    connect(m_tree, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item) { OnNMClickTree1(item); });
-    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CUbrixVorelMap::onContextMenu);
+    connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelMap::OnNMClickTree1);
+    connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelMap::onContextMenu);
     connect(CPopupMenus::action(m_menu, vorel::cmd::kMapDelete), &QAction::triggered, this,
             &CUbrixVorelMap::OnBnClickedButtonDelete);
     connect(CPopupMenus::action(m_menu, vorel::cmd::kMapChangeAddress), &QAction::triggered, this,
@@ -141,8 +132,8 @@ void CUbrixVorelMap::connectForm() {
 
 void CUbrixVorelMap::OnInitialUpdate() {
     const int mode = m_context.state.mapMode;
-    m_devices->setChecked(mode == CProjectTree::kDeviceMode);
-    m_ubrix->setChecked(mode == CProjectTree::kGatewayMode);
+    m_devices->setChecked(mode == CProjectTreeModel::kDeviceMode);
+    m_ubrix->setChecked(mode == CProjectTreeModel::kGatewayMode);
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
 }
 
@@ -155,6 +146,9 @@ void CUbrixVorelMap::selectMode(int mode) {
 }
 
 void CUbrixVorelMap::OnUpdate(quint32 hint) {
+    if (m_readdressing) {
+        return;
+    }
     m_fileName->setText(QFileInfo(m_context.doc.templatePath()).fileName());
     try {
         rebuildTree(hint);
@@ -166,101 +160,49 @@ void CUbrixVorelMap::OnUpdate(quint32 hint) {
     updateCommands();
 }
 
+// A rebuild brings the tree to the project: the items that stay keep their place, so the
+// tree stays open and selected where it was.
 void CUbrixVorelMap::rebuildTree(quint32 hint) {
     const int mode = m_context.state.mapMode;
-    if ((hint & CUbrixVorelDoc::kHintRestructured) != 0 || m_root == nullptr) {
-        m_tree->clear();
+    const pugi::xml_document* project = m_context.doc.templateDocument();
+    if ((hint & CUbrixVorelDoc::kHintRestructured) != 0) {
         m_list->clearRows();
         m_listed.reset();
-        CProjectItem root;
-        root.label = CProjectTree::rootLabel(mode);
-        m_root = makeItem(root);
-        m_tree->addTopLevelItem(m_root);
-    }
-    constexpr quint32 kAdds = CUbrixVorelDoc::kHintDeviceAnnounced | CUbrixVorelDoc::kHintSettings |
-                              CUbrixVorelDoc::kHintRestructured;
-    if ((hint & kAdds) == 0 || !m_context.doc.hasTemplate()) {
+        m_model.rebuild(m_context.doc.hasTemplate() ? project : nullptr, mode);
+    } else if ((hint & (CUbrixVorelDoc::kHintDeviceAnnounced | CUbrixVorelDoc::kHintSettings)) !=
+                   0 &&
+               m_context.doc.hasTemplate()) {
+        m_model.addMissing(*project, mode);
+    } else {
         return;
     }
-    addMissing(m_root, CProjectTree::build(m_context.doc.templateDocument(), mode));
     selectAnnounced(hint);
 }
 
-QTreeWidgetItem* CUbrixVorelMap::makeItem(const CProjectItem& item) const {
-    auto* made = new QTreeWidgetItem(QStringList{item.label});
-    made->setIcon(0, mapIcon(item.kind));
-    made->setData(0, kRoleData, static_cast<int>(item.role));
-    made->setData(0, kPlaceData, QVariant::fromValue(item.place));
-    made->setData(0, CMapLabelDelegate::kAddressRole, QString::fromStdString(item.place.device.id));
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (item.isDevice()) {
-        flags |= Qt::ItemIsEditable;
-    }
-    made->setFlags(flags);
-    return made;
-}
-
-// Items are found by their device, or by their label below it; what is there stays, so
-// that only a rebuild removes anything.
-void CUbrixVorelMap::addMissing(QTreeWidgetItem* parent, const CProjectItem& item) {
-    for (const CProjectItem& child : item.children) {
-        QTreeWidgetItem* found = nullptr;
-        for (int i = 0; i < parent->childCount() && found == nullptr; ++i) {
-            QTreeWidgetItem* candidate = parent->child(i);
-            const bool same = child.isDevice() ? isDevice(roleOf(candidate)) &&
-                                                     placeOf(candidate).device == child.place.device
-                                               : candidate->text(0) == child.label;
-            found = same ? candidate : nullptr;
-        }
-        if (found == nullptr) {
-            found = makeItem(child);
-            parent->addChild(found);
-            if (parent == m_root) {
-                m_root->setExpanded(true);
-            }
-        } else if (child.isDevice()) {
-            found->setIcon(0, mapIcon(child.kind));
-        }
-        addMissing(found, child);
-    }
-}
-
 void CUbrixVorelMap::selectAnnounced(quint32 hint) {
-    if (m_context.state.mapMode != CProjectTree::kDeviceMode ||
+    if (m_context.state.mapMode != CProjectTreeModel::kDeviceMode ||
         (hint & CUbrixVorelDoc::kHintDeviceAnnounced) == 0) {
         return;
     }
-    const long long uid = hint >> 16;
-    for (int i = 0; i < m_root->childCount(); ++i) {
-        QTreeWidgetItem* device = m_root->child(i);
-        if (CXPathNumber::leadingInteger(placeOf(device).device.id) == uid) {
-            m_tree->setCurrentItem(device);
-            return;
-        }
+    if (const CProjectTreeItem* device = m_model.deviceNumbered(hint >> 16)) {
+        m_tree->setCurrentItem(device);
     }
 }
 
-CProjectItem::Role CUbrixVorelMap::roleOf(const QTreeWidgetItem* item) {
-    return static_cast<CProjectItem::Role>(item->data(0, kRoleData).toInt());
-}
-
-CProjectPlace CUbrixVorelMap::placeOf(const QTreeWidgetItem* item) {
-    return item->data(0, kPlaceData).value<CProjectPlace>();
-}
-
-void CUbrixVorelMap::OnNMClickTree1(QTreeWidgetItem* item) {
+void CUbrixVorelMap::OnNMClickTree1(const QModelIndex& index) {
+    const CProjectTreeItem* item = m_model.item(m_tree->toModel(index));
     if (item == nullptr) {
         return;
     }
     m_tree->setFocus();
-    m_tree->setCurrentItem(item);
+    m_tree->setCurrentIndex(index);
     m_list->clearRows();
     m_listed.reset();
-    if (roleOf(item) == CProjectItem::Role::Root || !m_context.doc.hasTemplate()) {
+    if (item->role() == CTreeItem::Role::Root || !m_context.doc.hasTemplate()) {
         return;
     }
     try {
-        listPage(placeOf(item));
+        listPage(item->place);
     } catch (const CXmlError&) {
         logError("OnNMClickTree1()");
     }
@@ -318,9 +260,9 @@ void CUbrixVorelMap::OnListEditEnd(int row, int column) {
     OnUpdate(CUbrixVorelDoc::kHintDeviceAnnounced);
 }
 
-QTreeWidgetItem* CUbrixVorelMap::selectedDeviceItem() const {
-    QTreeWidgetItem* item = m_tree->currentItem();
-    while (item != nullptr && !isDevice(roleOf(item))) {
+const CProjectTreeItem* CUbrixVorelMap::selectedDeviceItem() const {
+    const CProjectTreeItem* item = m_model.item(m_tree->currentModelIndex());
+    while (item != nullptr && !item->isDevice()) {
         item = item->parent();
     }
     return item;
@@ -334,24 +276,24 @@ void CUbrixVorelMap::OnBnClickedButtonAdd() {
 }
 
 void CUbrixVorelMap::OnBnClickedButtonCopy() {
-    const QTreeWidgetItem* device = selectedDeviceItem();
+    const CProjectTreeItem* device = selectedDeviceItem();
     if (device == nullptr) {
         return;
     }
     try {
-        m_context.doc.copyTemplateDevice(placeOf(device).device);
+        m_context.doc.copyTemplateDevice(device->place.device);
     } catch (const CXmlError&) {
         logError("OnBnClickedButtonDelete()");
     }
 }
 
 void CUbrixVorelMap::OnBnClickedButtonDelete() {
-    const QTreeWidgetItem* device = selectedDeviceItem();
+    const CProjectTreeItem* device = selectedDeviceItem();
     if (device == nullptr) {
         return;
     }
     try {
-        m_context.doc.deleteTemplateDevice(placeOf(device).device);
+        m_context.doc.deleteTemplateDevice(device->place.device);
     } catch (const CXmlError&) {
         logError("OnBnClickedButtonDelete()");
     }
@@ -364,30 +306,43 @@ void CUbrixVorelMap::OnBnClickedButtonUpload() {
 }
 
 void CUbrixVorelMap::OnMapChangeAddress() {
-    QTreeWidgetItem* device = selectedDeviceItem();
+    const CProjectTreeItem* device = selectedDeviceItem();
     if (device == nullptr) {
         return;
     }
     m_tree->setCurrentItem(device);
-    m_tree->editItem(device, 0);
+    m_tree->edit(m_tree->currentIndex());
 }
 
 void CUbrixVorelMap::onAddressTyped(const QModelIndex& index, const QString& text) {
-    const CProjectDevice device = index.data(kPlaceData).value<CProjectPlace>().device;
+    const CProjectTreeItem* item = m_model.item(m_tree->toModel(index));
+    if (item == nullptr) {
+        return;
+    }
     // Later: the editor is still closing, and the change rebuilds the tree under it.
     QMetaObject::invokeMethod(
-        this,
-        [this, device, text] {
-            try {
-                if (!m_context.doc.changeTemplateAddress(device, text)) {
-                    // Nothing changed; the tree shows the project's address again.
-                    m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
-                }
-            } catch (const CXmlError&) {
-                logError("OnTvnEndlabeleditTree1()");
-            }
-        },
+        this, [this, device = item->place.device, text] { changeAddress(device, text); },
         Qt::QueuedConnection);
+}
+
+void CUbrixVorelMap::changeAddress(const CProjectDevice& device, const QString& typed) {
+    std::optional<CProjectDevice> changed;
+    try {
+        // The change rebuilds the trees: this one waits until the device's item goes by its
+        // new address, so that it stays where it is, open and selected as it was.
+        const QScopedValueRollback<bool> readdressing(m_readdressing, true);
+        changed = m_context.doc.changeTemplateAddress(device, typed);
+    } catch (const CXmlError&) {
+        logError("OnTvnEndlabeleditTree1()");
+        return;
+    }
+    if (!changed) {
+        // Nothing changed; the tree shows the project's address again.
+        m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
+        return;
+    }
+    m_model.readdress(device, *changed);
+    OnUpdate(CUbrixVorelDoc::kHintRestructured);
 }
 
 void CUbrixVorelMap::onContextMenu(const QPoint& position) {

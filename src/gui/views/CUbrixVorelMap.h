@@ -2,13 +2,14 @@
 
 #include "app/CFormView.h"
 #include "app/CViewContext.h"
-#include "project/CProjectItem.h"
+#include "project/CProjectTreeModel.h"
 
 #include <QPointer>
 #include <QtGlobal>
 #include <functional>
 #include <optional>
 
+class CConfigTree;
 class CPropertyList;
 class QAction;
 class QButtonGroup;
@@ -16,8 +17,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 // The device map view (View > Project): the editor of the project. The tree shows its
 // bus devices ("Devices") or its gateways ("Ubrix"); a click lists the settings of a
@@ -35,9 +35,6 @@ public:
 
     static constexpr int kForm = 132;
     static constexpr int kRowHeight = 17;
-    // The item data of a tree item: its role, and its place (CProjectPlace).
-    static constexpr int kRoleData = Qt::UserRole;
-    static constexpr int kPlaceData = Qt::UserRole + 1;
 
     CUbrixVorelMap(const CViewContext& context, UploadStarter upload = {},
                    QWidget* parent = nullptr);
@@ -54,7 +51,7 @@ public:
     void OnEditUndo();
     void OnEditRedo();
 
-    QTreeWidget* tree() const { return m_tree; }
+    QTreeView* tree() const;
     CPropertyList* propertyList() const { return m_list; }
     QRadioButton* devicesButton() const { return m_devices; }
     QRadioButton* ubrixButton() const { return m_ubrix; }
@@ -67,10 +64,9 @@ public:
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
 
-    // Selects the item and lists its settings, as a left click on it does.
-    void OnNMClickTree1(QTreeWidgetItem* item);
-    static CProjectItem::Role roleOf(const QTreeWidgetItem* item);
-    static CProjectPlace placeOf(const QTreeWidgetItem* item);
+    // Selects the item (an index of the tree's own model) and lists its settings, as a left
+    // click on it does.
+    void OnNMClickTree1(const QModelIndex& index);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -80,11 +76,10 @@ private:
     void connectForm();
     void selectMode(int mode);
     void rebuildTree(quint32 hint);
-    void addMissing(QTreeWidgetItem* parent, const CProjectItem& item);
-    QTreeWidgetItem* makeItem(const CProjectItem& item) const;
     void selectAnnounced(quint32 hint);
     // The device item of the selection; null for the root or no selection.
-    QTreeWidgetItem* selectedDeviceItem() const;
+    const CProjectTreeItem* selectedDeviceItem() const;
+    void changeAddress(const CProjectDevice& device, const QString& typed);
     void onAddressTyped(const QModelIndex& index, const QString& text);
     void onContextMenu(const QPoint& position);
     void onTemplateChanged();
@@ -97,9 +92,9 @@ private:
 
     CViewContext m_context;
     UploadStarter m_startUpload;
-    QTreeWidget* m_tree = nullptr;
+    CProjectTreeModel m_model;
+    CConfigTree* m_tree = nullptr;
     CPropertyList* m_list = nullptr;
-    QTreeWidgetItem* m_root = nullptr;
     QRadioButton* m_devices = nullptr;
     QRadioButton* m_ubrix = nullptr;
     QButtonGroup* m_modes = nullptr;
@@ -114,4 +109,7 @@ private:
     // The page the property list shows: where its values are written, whatever the tree's
     // selection has become since.
     std::optional<CProjectPlace> m_listed;
+    // While an address changes: the tree is brought to the project once the device's item
+    // has its new address.
+    bool m_readdressing = false;
 };

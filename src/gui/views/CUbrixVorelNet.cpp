@@ -45,13 +45,18 @@ CUbrixVorelNet* CUbrixVorelNet::create(std::unique_ptr<CLanScanner> scanner,
 
 void CUbrixVorelNet::buildForm() {
     m_rescan = new QPushButton(QStringLiteral("Rescan"), this);
+    m_rescan->setObjectName(QStringLiteral("rescan"));
     m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setTextVisible(false);
     m_progress->hide();
     m_status = new QLineEdit(this);
+    m_status->setObjectName(QStringLiteral("status"));
     m_status->setReadOnly(true);
     m_model = new CLanScanModel(this);
+    m_model->setObjectName(QStringLiteral("scanModel"));
     m_list = new QTableView(this);
+    m_list->setObjectName(QStringLiteral("scan"));
     m_list->setModel(m_model);
     m_list->viewport()->installEventFilter(this);
 

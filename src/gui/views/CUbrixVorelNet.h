@@ -48,12 +48,6 @@ public:
 
     void OnBnClickedRescan();
 
-    QPushButton* rescanButton() const { return m_rescan; }
-    QProgressBar* progressBar() const { return m_progress; }
-    QLineEdit* statusField() const { return m_status; }
-    QTableView* scanList() const { return m_list; }
-    CLanScanModel* scanModel() const { return m_model; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,17 +1,15 @@
 #include "CUbrixVorelTMap.h"
 
-#include "CBusTreeIcons.h"
+#include "CConfigTree.h"
+#include "CValueCommit.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "bus/CBusCollection.h"
-#include "bus/CBusKind.h"
 #include "bus/CPresetFile.h"
 #include "common/CXPathNumber.h"
 #include "common/CXPathQuery.h"
 #include "common/CXmlError.h"
-#include "common/ITickTimer.h"
-#include "common/ITimerSource.h"
 #include "controls/CPropertyList.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CPropertyRows.h"
@@ -24,6 +22,7 @@
 #include "site/CReplaceDeviceDlg.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
+#include "tree/CNodeKind.h"
 #include "update/CFirmwareUpdater.h"
 #include "update/CProcessLauncher.h"
 
@@ -34,7 +33,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -48,48 +46,48 @@ QString runName(const char* name) {
 }  // namespace
 
 CUbrixVorelTMap::CUbrixVorelTMap(const CViewContext& context, QWidget* parent)
-    : CFormView(parent),
-      m_context(context),
-      m_sync(context.doc, m_model),
-      m_firewallTimer(context.sequencer.timers().createTimer()) {
+    : CFormView(parent), m_context(context), m_sync(context.doc, m_model) {
     buildForm();
-    m_firewallTimer->setTickHandler([this] { onFirewallTimer(); });
     // A collection started before this view was made goes on; this view shows it.
     attachCollection(m_context.sequencer.run(runName(CBusCollection::kRunName)));
 }
 
 CUbrixVorelTMap::~CUbrixVorelTMap() {
-    // The tree and its icons are widgets of this view and outlive its members by a moment.
-    m_icons->setSourceModel(nullptr);
+    // The tree is a widget of this view and outlives its members by a moment.
+    m_tree->release();
+}
+
+QTreeView* CUbrixVorelTMap::tree() const {
+    return m_tree;
 }
 
 void CUbrixVorelTMap::buildForm() {
-    m_icons = new CBusTreeIcons(this);
-    m_icons->setSourceModel(&m_model);
-    m_tree = new QTreeView(this);
-    m_tree->setModel(m_icons);
-    m_tree->setHeaderHidden(true);
-    m_tree->setIconSize(QSize(16, 16));
-    m_tree->setUniformRowHeights(true);
+    m_tree = new CConfigTree(m_model, CNodeKind::iconCount(CNodeKind::Tree::Bus), kRowHeight, this);
     m_tree->setFixedWidth(kTreeWidth);
-    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // New gateways and devices show at once below their parent, as they always have.
+    m_tree->expandOnInsert({CTreeItem::Role::Root, CTreeItem::Role::Gateway});
     connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelTMap::OnNMClickTree3);
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelTMap::showPopup);
-    // New gateways and devices show at once below their parent, as they always have.
-    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
-        const CBusTreeItem* item = m_model.item(parent);
-        if (item != nullptr && item->role() != CBusTreeItem::Role::Device &&
-            item->role() != CBusTreeItem::Role::Section) {
-            m_tree->expand(m_icons->mapFromSource(parent));
-        }
-    });
+    connect(&m_sync, &CBusTreeSync::synced, this, &CUbrixVorelTMap::selectAwaited);
+    // The user chose another item: the device that comes back does not take it.
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) {
+                    m_awaited.reset();
+                }
+            });
 
     m_list = new CPropertyList(this);
+    // The page the list shows says where its values go, wherever the selection has moved;
+    // a device always gets its values in upper case.
+    m_commit = std::make_unique<CValueCommit>(
+        *m_list, m_page,
+        [this](const QByteArray& command) { return send(command, m_page->gatewayAddress); },
+        &CValueValidator::busDeviceForm);
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelTMap::commit);
 
-    auto makeButton = [this](const char* caption, QWidget* parent) {
+    auto makeButton = [](const char* caption, QWidget* parent) {
         auto* button = new QPushButton(QString::fromLatin1(caption), parent);
         button->setAutoDefault(false);
         return button;
@@ -149,7 +147,7 @@ void CUbrixVorelTMap::OnInitialUpdate() {
         m_stop->hide();
     }
     m_uid->setText(QStringLiteral("1"));
-    m_tree->expand(m_icons->mapFromSource(m_model.indexOf(m_model.root())));
+    m_tree->expandItem(m_model.root());
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintDeviceAnnounced);
 }
 
@@ -163,28 +161,44 @@ void CUbrixVorelTMap::OnUpdate(quint32 hint) {
 }
 
 const CBusTreeItem* CUbrixVorelTMap::selection() const {
-    return m_model.item(m_icons->mapToSource(m_tree->currentIndex()));
+    return m_model.item(m_tree->currentModelIndex());
 }
 
 void CUbrixVorelTMap::select(const CBusTreeItem* item) {
-    m_tree->setCurrentIndex(m_icons->mapFromSource(m_model.indexOf(item)));
+    m_tree->setCurrentItem(item);
+}
+
+void CUbrixVorelTMap::awaitDevice(Awaited device) {
+    m_awaited = std::move(device);
+    selectAwaited();
+}
+
+void CUbrixVorelTMap::selectAwaited() {
+    if (!m_awaited) {
+        return;
+    }
+    if (const CBusTreeItem* device =
+            m_model.device(m_awaited->gateway, m_awaited->attribute, m_awaited->number)) {
+        select(device);
+    }
 }
 
 void CUbrixVorelTMap::clearPage() {
     m_page.reset();
+    m_commit->pageCleared();
     m_list->setValueHeader(QString());
 }
 
 void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
     m_list->setValueHeader(QString());
-    const CBusTreeItem* item = m_model.item(m_icons->mapToSource(index));
+    const CBusTreeItem* item = m_model.item(m_tree->toModel(index));
     if (item == nullptr) {
         return;
     }
     m_tree->setFocus();
     m_tree->setCurrentIndex(index);
     m_list->clearRows();
-    m_page.reset();
+    clearPage();
     try {
         CBusPage page = CBusPage::forItem(m_context.doc.plan(), *item);
         m_list->setValueHeader(page.header);
@@ -200,12 +214,9 @@ void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
             case CBusPage::Action::List:
                 m_list->setRows(CPropertyRows::list(
                     page.element, CValidationSchema(m_context.doc.schema()), page.place));
-                m_shown.clear();
-                for (int row = 0; row < m_list->rowCount(); ++row) {
-                    m_shown.append(m_list->row(row).value);
-                }
                 page.element = {};  // the plan moves on; the page keeps only where values go
                 m_page = std::move(page);
+                m_commit->pageListed();
                 break;
         }
     } catch (const CXmlError&) {
@@ -214,63 +225,20 @@ void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
 }
 
 void CUbrixVorelTMap::commit(int row, int column) {
-    if (row < 0 || column != CPropertyList::kValueColumn) {
-        return;
-    }
-    // A device always gets its values in upper case.
-    const QString value = CValueValidator::busDeviceForm(m_list->cellText(row, column));
-    if (!m_list->takeModified(row)) {
-        return;
-    }
-    m_list->setCellText(row, value);
-    if (!m_page) {
-        return;
-    }
-    QString refusal;
-    const QByteArray command = m_page->command(m_list->cellText(row, 0), value, refusal);
-    if (command.isEmpty()) {
-        if (!refusal.isEmpty()) {
-            CDialogService::message(refusal);
-        }
-        putBack(row);
-        return;
-    }
-    // The plan changes when the device's echo comes back; a value that did not leave is put
-    // back, so the list never shows what the device did not get.
-    if (!send(command, m_page->gatewayAddress)) {
-        putBack(row);
-    } else if (row < m_shown.size()) {
-        m_shown[row] = value;
-    }
-}
-
-void CUbrixVorelTMap::putBack(int row) {
-    if (row < m_shown.size()) {
-        m_list->setCellText(row, m_shown[row]);
-    }
+    m_commit->commit(row, column);
 }
 
 void CUbrixVorelTMap::OnDiscover() {
     m_list->clearRows();
     clearPage();
     m_model.reset();
-    m_tree->expand(m_icons->mapFromSource(m_model.indexOf(m_model.root())));
+    m_awaited.reset();
+    m_tree->expandItem(m_model.root());
     // The run belongs to the sequencer: a view switch in the pause after the probe does
     // not lose the question.
-    const bool probeFirst = m_context.doc.firewallSuspect().load();
-    if (probeFirst) {
-        m_firewallTimer->start(kFirewallWait);
-    }
-    std::vector<CPacedStep> steps =
-        CBroadcastQuery::steps(m_context.transport, probeFirst, CCommands::gatewayNameQuery());
-    m_context.sequencer.start(runName(kDiscoveryRun), CSequenceRun::fromList(std::move(steps)));
-}
-
-void CUbrixVorelTMap::onFirewallTimer() {
-    m_firewallTimer->stop();
-    if (m_context.doc.firewallSuspect().load()) {
-        CDialogService::message(QString::fromLatin1(kFirewallBlocked));
-    }
+    CBroadcastQuery::start(m_context.sequencer, runName(kDiscoveryRun), m_context.transport,
+                           m_context.doc.firewallSuspect(), CCommands::gatewayNameQuery(),
+                           messageWhileShown(CBroadcastQuery::kFirewallBlocked));
 }
 
 void CUbrixVorelTMap::OnRegister() {
@@ -313,6 +281,8 @@ void CUbrixVorelTMap::OnSetUid() {
     m_list->clearRows();
     clearPage();
     m_uid->setText(QString::number(uid + 1));
+    // The device answers under its new UID, and is the selection again.
+    awaitDevice({gatewayText, "UID", static_cast<quint32>(uid)});
 }
 
 bool CUbrixVorelTMap::confirmUid(int uid, const CBusTreeItem& gateway) {
@@ -439,12 +409,14 @@ void CUbrixVorelTMap::OnTmapRefresh() {
     // UID for all its settings. Its answers rebuild it, so it goes once the question left.
     const QByteArray attribute = device->deviceAttribute;
     const quint32 number = device->deviceNumber;
+    const QByteArray gatewayText = gateway->gatewayText;
     const QByteArray question =
         device->isSerialDevice() ? CCommands::busRegister() : CCommands::busDeviceQuery(number);
     if (send(question, gateway->gatewayAddress)) {
         m_list->clearRows();
         clearPage();
         deleteDevice(attribute, number);
+        awaitDevice({gatewayText, attribute, number});
     }
 }
 
@@ -459,6 +431,7 @@ void CUbrixVorelTMap::OnTmapDelete() {
                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
                 m_context.doc.clearAll();
                 m_model.reset();
+                m_awaited.reset();
             }
         } else if (item->role() == CBusTreeItem::Role::Gateway) {
             const QByteArray address = item->gatewayText;
@@ -529,7 +502,7 @@ void CUbrixVorelTMap::OnUploadCmsFile() {
     const CBusTreeItem* item = selection();
     const CBusTreeItem* device = item != nullptr ? item->deviceItem() : nullptr;
     if (device == nullptr || item->role() != CBusTreeItem::Role::Section ||
-        item->kind != CBusKind::kLed || device->isSerialDevice()) {
+        item->kind != CNodeKind::kLed || device->isSerialDevice()) {
         CDialogService::message(QString::fromLatin1(kSelectLed));
         return;
     }

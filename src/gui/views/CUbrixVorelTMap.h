@@ -12,10 +12,10 @@
 #include <memory>
 #include <optional>
 
-class CBusTreeIcons;
+class CConfigTree;
 class CPropertyList;
 class CSequenceRun;
-class ITickTimer;
+class CValueCommit;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -40,7 +40,6 @@ public:
     static constexpr const char* kPressDiscovery = "Press Discovery Button on device to set";
     static constexpr const char* kSelectLed = "Select an LED";
     static constexpr const char* kSelectDevice = "Select the device to replace (one with a UID)";
-    static constexpr const char* kFirewallBlocked = "UDP Ports are blocked by firewall";
     static constexpr const char* kConfirmDeleteAll =
         "Remove every gateway and device from the map? Nothing is saved until you save the map "
         "file.";
@@ -48,7 +47,7 @@ public:
     static constexpr const char* kConfirmDuplicateUid =
         "A device behind %2 already has UID %1. Give it to another device all the same?";
     static constexpr int kUidFieldLength = 6;
-    static constexpr std::chrono::milliseconds kFirewallWait{4000};
+    static constexpr int kRowHeight = 18;
     // The discovery's run, which outlives a view switch in its pause.
     static constexpr const char* kDiscoveryRun = "bus.discover";
 
@@ -80,7 +79,7 @@ public:
     void OnTmapReplace();
     void OnUploadCmsFile();
 
-    QTreeView* tree() const { return m_tree; }
+    QTreeView* tree() const;
     const CBusTreeModel& model() const { return m_model; }
     CBusTreeSync& treeSync() { return m_sync; }
     CPropertyList* propertyList() const { return m_list; }
@@ -96,17 +95,25 @@ public:
     // Makes the item the tree's selection, as a click does (without listing it).
     void select(const CBusTreeItem* item);
 
+    // A device that this view took out of the tree and that its own answers bring back: a
+    // device given its UID, or one refreshed. When it is back, it is the selection again.
+    struct Awaited {
+        QByteArray gateway;
+        QByteArray attribute;
+        quint32 number = 0;
+    };
+
 private:
     void buildForm();
     const CBusTreeItem* selection() const;
     void clearPage();
-    void putBack(int row);
     void showPopup(const QPoint& position);
-    void onFirewallTimer();
     void attachCollection(CSequenceRun* run);
     void collectionEnded();
     // Removes the device from the plan and from the tree, under every gateway.
     void deleteDevice(QByteArrayView attribute, quint32 number);
+    void awaitDevice(Awaited device);
+    void selectAwaited();
     bool confirmUid(int uid, const CBusTreeItem& gateway);
     bool send(QByteArrayView text, quint32 address);
     void logError(const char* handler) const;
@@ -114,8 +121,7 @@ private:
     CViewContext m_context;
     CBusTreeModel m_model;
     CBusTreeSync m_sync;
-    CBusTreeIcons* m_icons = nullptr;
-    QTreeView* m_tree = nullptr;
+    CConfigTree* m_tree = nullptr;
     CPropertyList* m_list = nullptr;
     QPushButton* m_ubrixs = nullptr;
     QPushButton* m_devices = nullptr;
@@ -126,9 +132,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPointer<QMenu> m_popup;
     QPointer<CSequenceRun> m_collection;
-    std::unique_ptr<ITickTimer> m_firewallTimer;
+    std::unique_ptr<CValueCommit> m_commit;
     std::optional<CBusPage> m_page;
-    // The values the page's rows show: as listed, then as last sent. A value that is
-    // refused or does not leave is replaced by its row's.
-    QStringList m_shown;
+    std::optional<Awaited> m_awaited;
 };

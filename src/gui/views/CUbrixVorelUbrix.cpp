@@ -1,22 +1,20 @@
 #include "CUbrixVorelUbrix.h"
 
-#include "CNodeIcons.h"
+#include "CConfigTree.h"
+#include "CValueCommit.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
-#include "common/ITickTimer.h"
-#include "common/ITimerSource.h"
 #include "controls/CPropertyList.h"
 #include "document/CUbrixVorelDoc.h"
-#include "plan/CGatewayOutline.h"
-#include "plan/CGatewaySections.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
 #include "sequence/CBroadcastQuery.h"
 #include "sequence/CSequencer.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
+#include "tree/CNodeKind.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -25,46 +23,41 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kTreeWidth = 220;
 
-CUbrixVorelUbrix::Role roleOf(const QTreeWidgetItem* item) {
-    return static_cast<CUbrixVorelUbrix::Role>(item->data(0, CUbrixVorelUbrix::kRoleData).toInt());
-}
-
-quint32 addressOf(const QTreeWidgetItem* item) {
-    return item->data(0, CUbrixVorelUbrix::kAddressData).toUInt();
-}
-
 }  // namespace
 
 CUbrixVorelUbrix::CUbrixVorelUbrix(const CViewContext& context, QWidget* parent)
-    : CFormView(parent),
-      m_context(context),
-      m_firewallTimer(context.sequencer.timers().createTimer()) {
+    : CFormView(parent), m_context(context) {
     buildForm();
-    m_firewallTimer->setTickHandler([this] { onFirewallTimer(); });
 }
 
-CUbrixVorelUbrix::~CUbrixVorelUbrix() = default;
+CUbrixVorelUbrix::~CUbrixVorelUbrix() {
+    m_tree->release();
+}
+
+QTreeView* CUbrixVorelUbrix::tree() const {
+    return m_tree;
+}
 
 void CUbrixVorelUbrix::buildForm() {
-    m_tree = new QTreeWidget(this);
-    m_tree->setHeaderHidden(true);
-    m_tree->setColumnCount(1);
-    m_tree->setIconSize(QSize(16, 16));
-    m_tree->setUniformRowHeights(true);
+    m_tree =
+        new CConfigTree(m_model, CNodeKind::iconCount(CNodeKind::Tree::Gateways), kRowHeight, this);
     m_tree->setFixedWidth(kTreeWidth);
-    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_tree, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item) { OnNMClickTree2(item); });
-    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CUbrixVorelUbrix::showPopup);
+    // A gateway joining the plan shows at once.
+    m_tree->expandOnInsert({CTreeItem::Role::Root});
+    connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelUbrix::OnNMClickTree2);
+    connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelUbrix::showPopup);
 
     m_list = new CPropertyList(this);
+    // The page the list shows says where its values go, wherever the selection has moved.
+    m_commit = std::make_unique<CValueCommit>(*m_list, m_page, [this](const QByteArray& command) {
+        return m_context.transport.SendText(command, m_page->address());
+    });
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelUbrix::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelUbrix::commit);
 
@@ -100,7 +93,7 @@ void CUbrixVorelUbrix::showNote(const QString& note) {
 }
 
 void CUbrixVorelUbrix::OnInitialUpdate() {
-    resetTree(kLanRoot);
+    m_model.reset(CGatewayTreeModel::kLanRoot);
     m_note->clear();
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintGatewayAdded);
 }
@@ -111,124 +104,56 @@ void CUbrixVorelUbrix::OnUpdate(quint32 hint) {
             rebuild();
         } else if ((hint & (CUbrixVorelDoc::kHintSettings | CUbrixVorelDoc::kHintGatewayAdded)) !=
                    0) {
-            addMissingItems();
+            m_model.addMissing(m_context.doc.plan());
         }
     } catch (const CXmlError&) {
         logError("OnUpdate");
     }
 }
 
-void CUbrixVorelUbrix::resetTree(const char* rootLabel) {
-    m_tree->clear();
-    addItem(nullptr, QString::fromLatin1(rootLabel), Role::Root, 0, CGatewaySections::kRoot);
-}
-
 void CUbrixVorelUbrix::rebuild() {
-    // A whole plan was loaded: nothing of the old tree or page belongs to it.
-    const QString rootLabel = root()->text(0);
-    m_tree->clear();
-    addItem(nullptr, rootLabel, Role::Root, 0, CGatewaySections::kRoot);
+    // A whole plan was loaded: nothing of the old page belongs to it, and of the old tree
+    // only what the new plan has again.
     m_list->clearRows();
     clearPage();
-    addMissingItems();
-}
-
-void CUbrixVorelUbrix::addMissingItems() {
-    for (const CGatewayOutline::Gateway& gateway : CGatewayOutline::read(m_context.doc.plan())) {
-        QTreeWidgetItem* item = gatewayItem(gateway.address);
-        if (item == nullptr) {
-            item = addItem(root(), gateway.label, Role::Gateway, gateway.address,
-                           CGatewaySections::kGateway);
-            root()->setExpanded(true);
-        } else if (item->text(0) != gateway.label) {
-            item->setText(0, gateway.label);
-        }
-        for (const CGatewayOutline::Section& section : gateway.sections) {
-            QTreeWidgetItem* sectionItem = childLabelled(item, section.label);
-            if (sectionItem == nullptr) {
-                sectionItem =
-                    addItem(item, section.label, Role::Section, gateway.address, section.kind);
-            }
-            for (const CGatewayOutline::Subsection& subsection : section.subsections) {
-                if (childLabelled(sectionItem, subsection.label) == nullptr) {
-                    addItem(sectionItem, subsection.label, Role::Subsection, gateway.address,
-                            subsection.kind);
-                }
-            }
-        }
-    }
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::root() const {
-    return m_tree->topLevelItem(0);
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::gatewayItem(quint32 address) const {
-    const QTreeWidgetItem* top = root();
-    for (int i = 0; i < top->childCount(); ++i) {
-        if (addressOf(top->child(i)) == address) {
-            return top->child(i);
-        }
-    }
-    return nullptr;
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::childLabelled(const QTreeWidgetItem* parent,
-                                                 const QString& label) {
-    for (int i = 0; i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0) == label) {
-            return parent->child(i);
-        }
-    }
-    return nullptr;
-}
-
-QTreeWidgetItem* CUbrixVorelUbrix::addItem(QTreeWidgetItem* parent, const QString& label, Role role,
-                                           quint32 address, int kind) {
-    auto* item = new QTreeWidgetItem(QStringList{label});
-    item->setData(0, kRoleData, static_cast<int>(role));
-    item->setData(0, kAddressData, address);
-    item->setData(0, kKindData, kind);
-    item->setIcon(0, CNodeIcons::icon(kind, kIconCount));
-    item->setSizeHint(0, QSize(-1, kRowHeight));
-    if (parent == nullptr) {
-        m_tree->addTopLevelItem(item);
-    } else {
-        parent->addChild(item);
-    }
-    return item;
+    m_model.rebuild(m_context.doc.plan());
 }
 
 void CUbrixVorelUbrix::clearPage() {
     m_page.reset();
+    m_commit->pageCleared();
     m_list->setValueHeader(QString());
 }
 
-void CUbrixVorelUbrix::OnNMClickTree2(QTreeWidgetItem* item) {
+void CUbrixVorelUbrix::OnNMClickTree2(const QModelIndex& index) {
+    const CGatewayTreeItem* item = m_model.item(m_tree->toModel(index));
     if (item == nullptr) {
         return;
     }
     m_tree->setFocus();
-    m_tree->setCurrentItem(item);
+    m_tree->setCurrentIndex(index);
     m_list->clearRows();
     clearPage();
-    const Role role = roleOf(item);
-    const int kind = item->data(0, kKindData).toInt();
-    if (role == Role::Root) {
-        showNote(CGatewaySections::restartNote(kind));
+    if (item->role() == CTreeItem::Role::Root) {
+        showNote(CGatewayPage::restartNote(item->kind));
         return;
     }
     try {
-        // Only a subsection lives under a port, whose label names the port.
-        const QString parentLabel = role == Role::Subsection ? item->parent()->text(0) : QString();
+        // Only a subsection lives under a section or port, whose label names the port.
+        const CGatewayTreeItem* parent = item->parent();
+        const QString parentLabel =
+            parent->role() != CTreeItem::Role::Gateway && parent->role() != CTreeItem::Role::Root
+                ? parent->label
+                : QString();
         CGatewayPage page =
             CGatewayPage::list(m_context.doc.plan(), CValidationSchema(m_context.doc.schema()),
-                               {addressOf(item), kind, item->text(0), parentLabel});
+                               {item->address, item->kind, item->label, parentLabel});
         showNote(page.restartNote());
         m_list->setValueHeader(page.header());
         m_list->setRows(page.rows());
         if (page.isListed()) {
             m_page = std::move(page);
+            m_commit->pageListed();
         }
     } catch (const CXmlError&) {
         logError("OnNMClickTree2");
@@ -236,33 +161,7 @@ void CUbrixVorelUbrix::OnNMClickTree2(QTreeWidgetItem* item) {
 }
 
 void CUbrixVorelUbrix::commit(int row, int column) {
-    if (row < 0 || column != CPropertyList::kValueColumn) {
-        return;
-    }
-    const QString value = m_list->cellText(row, column);
-    if (!m_list->takeModified(row) || !m_page) {
-        return;
-    }
-    QString refusal;
-    const QByteArray command = m_page->command(m_list->cellText(row, 0), value, refusal);
-    if (command.isEmpty()) {
-        if (!refusal.isEmpty()) {
-            CDialogService::message(refusal);
-        }
-        putBack(row);
-        return;
-    }
-    // The plan changes when the gateway's echo comes back; a value that did not leave is
-    // put back, so the list never shows what the gateway did not get.
-    if (!m_context.transport.SendText(command, m_page->address())) {
-        putBack(row);
-    }
-}
-
-void CUbrixVorelUbrix::putBack(int row) {
-    if (m_page && row < static_cast<int>(m_page->rows().size())) {
-        m_list->setCellText(row, m_page->rows()[static_cast<size_t>(row)].value);
-    }
+    m_commit->commit(row, column);
 }
 
 void CUbrixVorelUbrix::OnUbrixRefresh() {
@@ -274,43 +173,32 @@ void CUbrixVorelUbrix::OnUbrixRefresh() {
         logError("OnUbrixRefresh");
         return;
     }
-    resetTree(kBusRoot);
+    m_model.reset(CGatewayTreeModel::kBusRoot);
 
     // The run belongs to the sequencer, not to this view: a view switch during the pause
     // after the probe does not lose the query, after the plan was already emptied.
-    const bool probeFirst = m_context.doc.firewallSuspect().load();
-    if (probeFirst) {
-        m_firewallTimer->start(kFirewallWait);
-    }
-    std::vector<CPacedStep> steps =
-        CBroadcastQuery::steps(m_context.transport, probeFirst, CCommands::gatewayFullQuery());
-    m_context.sequencer.start(QString::fromLatin1(kRefreshRun),
-                              CSequenceRun::fromList(std::move(steps)));
-}
-
-void CUbrixVorelUbrix::onFirewallTimer() {
-    m_firewallTimer->stop();
-    if (m_context.doc.firewallSuspect().load()) {
-        CDialogService::message(QString::fromLatin1(kFirewallBlocked));
-    }
+    CBroadcastQuery::start(m_context.sequencer, QString::fromLatin1(kRefreshRun),
+                           m_context.transport, m_context.doc.firewallSuspect(),
+                           CCommands::gatewayFullQuery(),
+                           messageWhileShown(CBroadcastQuery::kFirewallBlocked));
 }
 
 void CUbrixVorelUbrix::OnUbrixReset() {
     m_list->clearRows();
     clearPage();
-    QTreeWidgetItem* item = m_tree->currentItem();
-    if (item == nullptr || roleOf(item) == Role::Root) {
+    const CGatewayTreeItem* item = m_model.item(m_tree->currentModelIndex());
+    if (item == nullptr || item->role() == CTreeItem::Role::Root) {
         return;
     }
-    while (item->parent() != nullptr && roleOf(item) != Role::Gateway) {
+    while (item->parent() != nullptr && item->role() != CTreeItem::Role::Gateway) {
         item = item->parent();
     }
-    const quint32 address = addressOf(item);
+    const quint32 address = item->address;
     // Sent first: a gateway that was not told to restart keeps its settings in the plan.
     if (!m_context.transport.SendText(CCommands::gatewayRestart(), address)) {
         return;
     }
-    delete item;
+    m_model.removeItem(item);
     try {
         m_context.doc.clearGatewaySettings(CIpv4Address::toDotted(address));
     } catch (const CXmlError&) {

@@ -51,7 +51,9 @@ CUbrixVorelView::CUbrixVorelView(const CViewContext& context, QWidget* parent)
     : CFormView(parent), m_context(context) {
     m_header = buildHeader();
     m_model = new CTrafficListModel(this);
+    m_model->setObjectName(QStringLiteral("trafficModel"));
     m_traffic = new QListView(this);
+    m_traffic->setObjectName(QStringLiteral("traffic"));
     m_traffic->setModel(m_model);
     m_traffic->setUniformItemSizes(true);
     m_traffic->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -75,20 +77,27 @@ CUbrixVorelView::~CUbrixVorelView() = default;
 QWidget* CUbrixVorelView::buildHeader() {
     auto* header = new QWidget(this);
     m_thisComputer = new QLineEdit(header);
+    m_thisComputer->setObjectName(QStringLiteral("thisComputer"));
     m_thisComputer->setReadOnly(true);
     m_nic = new QLineEdit(header);
+    m_nic->setObjectName(QStringLiteral("nic"));
     m_nic->setReadOnly(true);
     m_gateways = new QListWidget(header);
+    m_gateways->setObjectName(QStringLiteral("gateways"));
     m_gateways->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_gateways, &QListWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { showPopup(vorel::cmd::kPopupGatewayList, m_gateways, at); });
 
     m_sendGroup = new QGroupBox(QStringLiteral("Send"), header);
+    m_sendGroup->setObjectName(QStringLiteral("sendGroup"));
     m_destinations = new QComboBox(m_sendGroup);
+    m_destinations->setObjectName(QStringLiteral("destinations"));
     m_destinations->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_destinations->setMinimumContentsLength(16);
     m_message = new MyEdit(m_sendGroup);
+    m_message->setObjectName(QStringLiteral("message"));
     m_send = new QPushButton(QStringLiteral("Send"), m_sendGroup);
+    m_send->setObjectName(QStringLiteral("send"));
     m_send->setAutoDefault(false);
     auto* sendRow = new QHBoxLayout(m_sendGroup);
     sendRow->addWidget(m_destinations);
@@ -124,16 +133,21 @@ QWidget* CUbrixVorelView::buildHeader() {
 QWidget* CUbrixVorelView::buildTrafficTools() {
     auto* tools = new QWidget(this);
     m_filter = new QLineEdit(tools);
+    m_filter->setObjectName(QStringLiteral("filter"));
     m_filter->setClearButtonEnabled(true);
     m_filter->setPlaceholderText(QStringLiteral("sender or text"));
     m_pause = new QPushButton(QStringLiteral("Pause"), tools);
+    m_pause->setObjectName(QStringLiteral("pause"));
     m_pause->setCheckable(true);
     m_pause->setAutoDefault(false);
     m_find = new QLineEdit(tools);
+    m_find->setObjectName(QStringLiteral("find"));
     m_find->setClearButtonEnabled(true);
     m_findNext = new QPushButton(QStringLiteral("Find next"), tools);
+    m_findNext->setObjectName(QStringLiteral("findNext"));
     m_findNext->setAutoDefault(false);
     m_findPrevious = new QPushButton(QStringLiteral("Find previous"), tools);
+    m_findPrevious->setObjectName(QStringLiteral("findPrevious"));
     m_findPrevious->setAutoDefault(false);
 
     auto* row = new QHBoxLayout(tools);

@@ -47,20 +47,6 @@ public:
     void OnCopyLines();
     void OnExportTraffic();
 
-    QLineEdit* thisComputerField() const { return m_thisComputer; }
-    QListWidget* gatewayList() const { return m_gateways; }
-    QLineEdit* nicField() const { return m_nic; }
-    QGroupBox* sendGroup() const { return m_sendGroup; }
-    QComboBox* destinationList() const { return m_destinations; }
-    MyEdit* messageEdit() const { return m_message; }
-    QPushButton* sendButton() const { return m_send; }
-    QListView* trafficList() const { return m_traffic; }
-    CTrafficListModel* trafficModel() const { return m_model; }
-    QLineEdit* filterField() const { return m_filter; }
-    QPushButton* pauseButton() const { return m_pause; }
-    QLineEdit* findField() const { return m_find; }
-    QPushButton* findNextButton() const { return m_findNext; }
-    QPushButton* findPreviousButton() const { return m_findPrevious; }
     QString rememberedDestination() const { return m_remembered; }
     // The pop-up menu shown last, while it is open.
     QMenu* popupMenu() const { return m_popup; }

@@ -1,4 +1,0 @@
-#pragma once
-
-// The timers moved to the core, where sequences use them too.
-#include "common/CManualTimerSource.h"

@@ -1,0 +1,21 @@
+#include "CTreeIcons.h"
+
+#include "CNodeIcons.h"
+#include "tree/CTreeModel.h"
+
+#include <QSize>
+
+CTreeIcons::CTreeIcons(int iconCount, int rowHeight, QObject* parent)
+    : QIdentityProxyModel(parent), m_iconCount(iconCount), m_rowHeight(rowHeight) {}
+
+QVariant CTreeIcons::data(const QModelIndex& index, int role) const {
+    switch (role) {
+        case Qt::DecorationRole:
+            return CNodeIcons::icon(QIdentityProxyModel::data(index, CTreeModel::kKindRole).toInt(),
+                                    m_iconCount);
+        case Qt::SizeHintRole:
+            return QSize(-1, m_rowHeight);
+        default:
+            return QIdentityProxyModel::data(index, role);
+    }
+}
