@@ -50,6 +50,7 @@ CReplaceDeviceDlg::CReplaceDeviceDlg(const CViewContext& context, quint32 gatewa
     m_candidates->setObjectName(QStringLiteral("candidates"));
     m_rows->setObjectName(QStringLiteral("rows"));
     m_stage->setObjectName(QStringLiteral("stage"));
+    m_replace->setObjectName(QStringLiteral("replace"));
     m_stage->setText(QStringLiteral("UID %1 (%2) behind %3: which new device takes its place?")
                          .arg(device.uid)
                          .arg(QString::fromStdString(device.type.value_or(std::string())),

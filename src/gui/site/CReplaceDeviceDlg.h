@@ -31,11 +31,6 @@ public:
                       const CReplacementProject& project, QWidget* parent = nullptr);
     ~CReplaceDeviceDlg() override;
 
-    QListWidget* candidates() const { return m_candidates; }
-    QTreeWidget* rows() const { return m_rows; }
-    QPushButton* replaceButton() const { return m_replace; }
-    CReplacement* replacement() const { return m_replacement.get(); }
-
     // Asks for the file, then shows the dialog for the device with that UID behind gateway.
     static void open(const CViewContext& context, quint32 gateway, int uid, QWidget* parent);
 

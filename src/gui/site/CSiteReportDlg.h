@@ -16,11 +16,6 @@ class CSiteReportDlg : public QDialog {
 public:
     CSiteReportDlg(const CViewContext& context, QWidget* parent = nullptr);
 
-    QLineEdit* title() const { return m_title; }
-    QCheckBox* withSecrets() const { return m_withSecrets; }
-    QCheckBox* withProject() const { return m_withProject; }
-    QCheckBox* withJournal() const { return m_withJournal; }
-
     // Asks for the options and the file, and writes the report; says what became of it.
     static void open(const CViewContext& context, QWidget* parent);
     // Writes the report as the dialog's options say; why not, or nothing.

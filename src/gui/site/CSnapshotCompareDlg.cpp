@@ -69,6 +69,7 @@ CSnapshotCompareDlg::CSnapshotCompareDlg(const std::vector<CSiteDifference>& dif
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
+    m_heading->setObjectName(QStringLiteral("heading"));
     m_heading->setWordWrap(true);
     layout->addWidget(m_heading);
     layout->addWidget(m_rows);

@@ -19,9 +19,6 @@ public:
     CSnapshotCompareDlg(const std::vector<CSiteDifference>& differences, const QString& heading,
                         QWidget* parent = nullptr);
 
-    QTreeWidget* rows() const { return m_rows; }
-    QLabel* heading() const { return m_heading; }
-
     // Asks for the snapshot, compares and shows the result; a file that cannot be read is
     // said so instead.
     static void open(const CViewContext& context, QWidget* parent);

@@ -13,6 +13,7 @@
 #include "site/CSnapshotStamp.h"
 #include "support/CSimulatedPlan.h"
 #include "support/CTestLan.h"
+#include "support/NamedChild.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -110,13 +111,13 @@ void TestSiteDialogs::compareWithSnapshotFromTheFileMenu() {
     CModalRunner::setTestRunner([&](QDialog& dialog) -> int {
         auto* compare = qobject_cast<CSnapshotCompareDlg*>(&dialog);
         if (compare != nullptr) {
-            rows = rowsOf(*compare->rows());
-            heading = compare->heading()->text();
+            rows = rowsOf(*namedChild<QTreeWidget>(*compare, "differences"));
+            heading = namedChild<QLabel>(*compare, "heading")->text();
         }
         return QDialog::Rejected;
     });
     CDialogService::setNextFileName(snapshot);
-    frame.commandAction(vorel::cmd::kCompareSnapshot)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kCompareSnapshot)->trigger();
     QCOMPARE(rows, (QStringList{"IP 10.0.0.7: NAME setting Hall -> Lobby",
                                 "UID 5: ALIAS setting DESK -> WALL"}));
     QCOMPARE(heading, QStringLiteral("2 difference(s) between the snapshot snapshot.xml (taken "
@@ -127,7 +128,7 @@ void TestSiteDialogs::compareWithSnapshotFromTheFileMenu() {
     rows.clear();
     CDialogService::setNextFileName(testsupport::dataPath(QStringLiteral("no-such-file.xml")));
     CDialogService::setNextAnswer(QMessageBox::Ok);
-    frame.commandAction(vorel::cmd::kCompareSnapshot)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kCompareSnapshot)->trigger();
     QVERIFY(rows.isEmpty());
     QVERIFY(CDialogService::askedTexts().constLast().contains(QStringLiteral("is no map file")));
 }
@@ -159,18 +160,18 @@ void TestSiteDialogs::siteReportFromTheFileMenu() {
     CMainFrame frame(context, false);
     CModalRunner::setTestRunner([&](QDialog& dialog) -> int {
         auto* options = qobject_cast<CSiteReportDlg*>(&dialog);
-        if (options == nullptr || !options->withJournal()->isChecked() ||
-            options->withProject()->isEnabled()) {
+        if (options == nullptr || !namedChild<QCheckBox>(*options, "withJournal")->isChecked() ||
+            namedChild<QCheckBox>(*options, "withProject")->isEnabled()) {
             return QDialog::Rejected;
         }
-        options->title()->setText(QStringLiteral("<Hall & Co>"));
-        options->withSecrets()->setChecked(withSecrets);
+        namedChild<QLineEdit>(*options, "title")->setText(QStringLiteral("<Hall & Co>"));
+        namedChild<QCheckBox>(*options, "withSecrets")->setChecked(withSecrets);
         return QDialog::Accepted;
     });
     const QString path = harness.fixture().path(file);
     CDialogService::setNextFileName(path);
     CDialogService::setNextAnswer(QMessageBox::Ok);
-    frame.commandAction(vorel::cmd::kSiteReport)->trigger();
+    CGuiHarness::command(frame, vorel::cmd::kSiteReport)->trigger();
     QCOMPARE(CDialogService::askedTexts(),
              QStringList{QStringLiteral("Report written to ") + path});
 
@@ -244,13 +245,13 @@ void TestSiteDialogs::replaceDeviceOnTheSite() {
         if (replace == nullptr) {
             return QDialog::Rejected;
         }
-        for (int row = 0; row < replace->candidates()->count(); ++row) {
-            candidates << replace->candidates()->item(row)->text();
+        for (int row = 0; row < namedChild<QListWidget>(*replace, "candidates")->count(); ++row) {
+            candidates << namedChild<QListWidget>(*replace, "candidates")->item(row)->text();
         }
         QEventLoop loop;
         connect(replace, &QDialog::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(kWatchdogMs, &loop, &QEventLoop::quit);
-        replace->replaceButton()->click();
+        namedChild<QPushButton>(*replace, "replace")->click();
         loop.exec();
         return replace->result();
     });
