@@ -4,8 +4,11 @@
 #include "CCliOptions.h"
 #include "CCliSession.h"
 
+#include "Version.h"
+
 #include "bus/CBusCollection.h"
 #include "protocol/CCommands.h"
+#include "site/CSnapshotStamp.h"
 #include "transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
@@ -36,7 +39,9 @@ QString CCliCollectCommand::description() const {
         "have come and stopped for a moment; --pacing fixed waits every pause out. A report\n"
         "that lacks a setting its type has (or that it reported before) is asked again, at\n"
         "most --retries times. Everything is saved as a map file, as the program's Save Map\n"
-        "File does. Gateways and devices that did not answer, or whose report is still\n"
+        "File does, marked as a snapshot: when, through which adapter and by which version\n"
+        "it was taken ('compare' and 'report' read it; the program loads it as any map\n"
+        "file). Gateways and devices that did not answer, or whose report is still\n"
         "incomplete, are named on stderr with what they lack, and the exit code is 6. When\n"
         "interrupted, the map is saved as far as it got, said to be partial, and the exit\n"
         "code is 130. With --json, a summary on stdout: {\"map\", \"gateways\", \"devices\",\n"
@@ -120,9 +125,22 @@ int CCliCollectCommand::run(CCliSession& session) {
     return finish(session, *report);
 }
 
+// A map file from collect is a snapshot: it says when, through which adapter and by
+// which version it was taken.
+CSnapshotStamp CCliCollectCommand::snapshotStamp(CCliSession& session) {
+    const CAdapterEntry adapter = session.transport().adapters().selectedEntry();
+    CSnapshotStamp stamp;
+    stamp.taken = QDateTime::currentDateTimeUtc();
+    stamp.adapter = (adapter.name + QLatin1Char(' ') + dotted(adapter.address)).trimmed();
+    stamp.version = QLatin1String(vorel::version::kText);
+    return stamp;
+}
+
 int CCliCollectCommand::finish(CCliSession& session, const CCollectionReport& report) {
     const bool partial = CCliSession::interrupted();
-    if (!session.document().saveMapFile(m_mapFile)) {
+    QString reason;
+    if (!snapshotStamp(session).save(session.document().plan(), m_mapFile, reason)) {
+        session.report(QStringLiteral("Failed to save template:\n%1\n").arg(reason));
         return CCliExit::kFile;
     }
     const QList<QByteArray> gateways = session.gatewayAddresses();

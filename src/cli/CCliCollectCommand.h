@@ -3,6 +3,7 @@
 #include "CCliCommand.h"
 
 #include "sequence/CPacing.h"
+#include "site/CSnapshotStamp.h"
 
 struct CCollectionReport;
 
@@ -20,6 +21,7 @@ public:
 
 private:
     int finish(CCliSession& session, const CCollectionReport& report);
+    static CSnapshotStamp snapshotStamp(CCliSession& session);
 
     QString m_mapFile;
     bool m_json = false;

@@ -104,3 +104,25 @@ QCommandLineOption CCliOptions::noSender() {
     return QCommandLineOption(QStringLiteral("no-sender"),
                               QStringLiteral("leave out the sender's address"));
 }
+
+QCommandLineOption CCliOptions::uid() {
+    return QCommandLineOption(QStringLiteral("uid"),
+                              QStringLiteral("the UID to give (1 to 999999)"), QStringLiteral("N"));
+}
+
+QCommandLineOption CCliOptions::serial() {
+    return QCommandLineOption(QStringLiteral("serial"),
+                              QStringLiteral("the device's serial number"), QStringLiteral("SN"));
+}
+
+QCommandLineOption CCliOptions::arm() {
+    return QCommandLineOption(
+        QStringLiteral("arm"),
+        QStringLiteral("give the UID to the next device whose discover button is pressed"));
+}
+
+QCommandLineOption CCliOptions::via() {
+    return QCommandLineOption(QStringLiteral("via"),
+                              QStringLiteral("the gateway of the device's bus"),
+                              QStringLiteral("IP"));
+}

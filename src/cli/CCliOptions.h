@@ -40,6 +40,11 @@ struct CCliOptions {
     static QCommandLineOption noSender();
     // --pacing fixed|replies, replies by default, as every sequence of the program offers.
     static QCommandLineOption pacing();
+    // The bus device options of address and replace: --uid N, --serial SN, --arm, --via IP.
+    static QCommandLineOption uid();
+    static QCommandLineOption serial();
+    static QCommandLineOption arm();
+    static QCommandLineOption via();
     // The pacing asked for; why the value is wrong when it is.
     static std::variant<CPacing, QString> readPacing(const QCommandLineParser& parser);
 };

@@ -13,7 +13,7 @@ const QString kDescription = QStringLiteral(
     "network namespace it runs in (for example: ip addr add 10.77.1.10/24 dev <link>); "
     "addresses in 127.0.0.0/8 need no setup, and a site on them answers loopback only.\n"
     "Type 'help' on standard input, or send it to the control port, for the control lines "
-    "(press a device's discover button, list, stats, quit).");
+    "(press a device's discover button, remove or add a device, list, stats, quit).");
 
 struct Parsed {
     QCommandLineParser parser;

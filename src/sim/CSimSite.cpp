@@ -217,6 +217,42 @@ void CSimSite::forgetPending(int gateway) {
         [gateway](const CSimOutgoing& outgoing) { return outgoing.gateway == gateway; });
 }
 
+bool CSimSite::removeDevice(int gateway, quint32 uid) {
+    if (gateway < 0 || gateway >= m_gateways.size()) {
+        return false;
+    }
+    return m_gateways[gateway].devices().removeIf([&](const CSimBusDevice& device) {
+        if (device.uid() != uid) {
+            return false;
+        }
+        m_removedSerials.append(device.serial());
+        return true;
+    }) > 0;
+}
+
+bool CSimSite::addDevice(int gateway, CSimBusDevice device) {
+    if (gateway < 0 || gateway >= m_gateways.size() || hasSerial(device.serial())) {
+        return false;
+    }
+    m_gateways[gateway].devices().append(std::move(device));
+    applyReportedTypes();
+    return true;
+}
+
+bool CSimSite::hasSerial(quint32 serial) const {
+    if (m_removedSerials.contains(serial)) {
+        return true;
+    }
+    for (const CSimGateway& gateway : m_gateways) {
+        for (const CSimBusDevice& device : gateway.devices()) {
+            if (device.serial() == serial) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void CSimSite::applyReportedTypes() {
     const auto reported = [this](const QByteArray& type, const CSimDeviceFaults& own) {
         return m_faults.wrongType || own.otherType ? m_models->otherTypeOfFamily(type) : type;

@@ -46,6 +46,14 @@ public:
     // false when there is no such gateway or device.
     bool setDeviceFaults(int gateway, std::optional<quint32> uid, const CSimDeviceFaults& faults);
     const CSimLatency& latency() const { return m_latency; }
+    // The device with that UID leaves the gateway's bus for good; false when there is none.
+    bool removeDevice(int gateway, quint32 uid);
+    // A new device, without UID, joins the gateway's bus; false when there is no such
+    // gateway or its serial number is taken on the site.
+    bool addDevice(int gateway, CSimBusDevice device);
+    // Whether any device of the site has that serial number, or had it before it was
+    // removed (a serial number is never given twice).
+    bool hasSerial(quint32 serial) const;
     // How long a gateway stays silent after "&VERSION_HW=RESET;".
     void setRestartSilenceMs(qint64 silence);
 
@@ -86,4 +94,5 @@ private:
     qint64 m_restartSilenceMs = kDefaultRestartSilenceMs;
     QList<CSimOutgoing> m_pending;
     Counters m_counters;
+    QList<quint32> m_removedSerials;
 };

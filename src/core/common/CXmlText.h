@@ -25,4 +25,8 @@ public:
     static bool isQuotable(std::string_view text) {
         return text.find('\'') == std::string_view::npos;
     }
+
+    static QByteArray toBytes(std::string_view text) {
+        return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+    }
 };

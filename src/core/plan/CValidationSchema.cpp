@@ -193,3 +193,19 @@ bool CValidationSchema::allows(const pugi::xml_node& setting, std::string_view v
     }
     return false;
 }
+
+bool CValidationSchema::isSecret(const pugi::xml_node& setting) {
+    return std::string_view(setting.attribute("secret").value()) == "YES";
+}
+
+bool CValidationSchema::holdsSecret(std::string_view type, const CSettingAddress& address) const {
+    if (device(type)) {
+        return isSecret(setting(type, address));
+    }
+    for (const pugi::xml_node& entry : m_schema.document_element().children("DEVICE")) {
+        if (isSecret(setting(entry.attribute("TYPE").value(), address))) {
+            return true;
+        }
+    }
+    return false;
+}

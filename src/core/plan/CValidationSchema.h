@@ -16,7 +16,8 @@
 // remembers what it found.
 //
 // Layout read: Validate > DEVICE[@TYPE] > (setting | group > setting); a setting's first
-// attribute is its control word, an optional p binds it to one port.
+// attribute is its control word, an optional secret marks a credential, an optional p binds it
+// to one port.
 class CValidationSchema {
 public:
     enum class Control { ReadOnly, Edit, Combo };
@@ -60,6 +61,14 @@ public:
     // Whether a user may give the setting this value: any text for EDIT, one of the options
     // for COMBO, nothing for a read-only or missing setting.
     static bool allows(const pugi::xml_node& setting, std::string_view value);
+
+    // Whether the entry holds a credential (secret="YES", after its control word): reports
+    // show only whether it is set, and the journal of changes never records its value.
+    static bool isSecret(const pugi::xml_node& setting);
+    // Whether the setting at address of a device of that type holds a credential. For a type
+    // the schema does not know (or an empty one), any type's entry at that place counts:
+    // when in doubt, a value stays out.
+    bool holdsSecret(std::string_view type, const CSettingAddress& address) const;
 
 private:
     // The device itself for an empty group, else its groups of that name.

@@ -30,10 +30,10 @@ CUploadRun::~CUploadRun() {
 }
 
 bool CUploadRun::start(CSequencer& sequencer) {
-    if (m_run || !m_doc.hasTemplate()) {
+    if (m_run || (m_project == nullptr && !m_doc.hasTemplate())) {
         return false;
     }
-    m_devices = devicesOf(*m_doc.templateDocument());
+    m_devices = devicesOf(m_project != nullptr ? *m_project : *m_doc.templateDocument());
     m_summary.dryRun = m_options.dryRun;
     for (const CUploadDevice& device : m_devices) {
         m_summary.devices.push_back(CDeviceOutcome::of(device, CDeviceOutcome::Status::NotReached));

@@ -40,6 +40,9 @@ public:
                QObject* parent = nullptr);
     ~CUploadRun() override;
 
+    // Uploads this project instead of the document's (a replacement's single device); it
+    // must outlive the run. Before start().
+    void uploadFrom(const pugi::xml_document& project) { m_project = &project; }
     // Starts on the sequencer. False, and nothing starts, when no project is loaded.
     bool start(CSequencer& sequencer);
     // Ends the run at once: nothing more is sent.
@@ -163,6 +166,7 @@ private:
     CUbrixVorelDoc& m_doc;
     IUploadLink& m_link;
     CUploadOptions m_options;
+    const pugi::xml_document* m_project = nullptr;
     QPointer<CSequenceRun> m_run;
 
     std::vector<CUploadDevice> m_devices;

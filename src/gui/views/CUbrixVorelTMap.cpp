@@ -19,6 +19,7 @@
 #include "sequence/CBroadcastQuery.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
+#include "site/CReplaceDeviceDlg.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
 #include "tree/CNodeKind.h"
@@ -365,6 +366,7 @@ bool CUbrixVorelTMap::handlesCommand(int command) const {
         case vorel::cmd::kTmapDelete:
         case vorel::cmd::kTmapIdentify:
         case vorel::cmd::kTmapUpdate:
+        case vorel::cmd::kTmapReplace:
             return true;
         default:
             return false;
@@ -387,6 +389,9 @@ void CUbrixVorelTMap::OnCommand(int command) {
             break;
         case vorel::cmd::kTmapUpdate:
             OnTmapUpdate();
+            break;
+        case vorel::cmd::kTmapReplace:
+            OnTmapReplace();
             break;
         default:
             break;
@@ -486,6 +491,18 @@ void CUbrixVorelTMap::OnTmapUpdate() {
     if (!failure.isEmpty()) {
         CDialogService::message(failure);
     }
+}
+
+// A device of the map, by its UID: a new one takes its place and its settings.
+void CUbrixVorelTMap::OnTmapReplace() {
+    const CBusTreeItem* item = selection();
+    const CBusTreeItem* device = item != nullptr ? item->deviceItem() : nullptr;
+    if (device == nullptr || device->isSerialDevice()) {
+        CDialogService::message(QString::fromLatin1(kSelectDevice));
+        return;
+    }
+    CReplaceDeviceDlg::open(m_context, device->gatewayAddress,
+                            static_cast<int>(device->deviceNumber), this);
 }
 
 void CUbrixVorelTMap::OnUploadCmsFile() {

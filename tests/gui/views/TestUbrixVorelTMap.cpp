@@ -1,6 +1,7 @@
 #include "CGuiHarness.h"
 #include "CTreeDriver.h"
 #include "app/CDialogService.h"
+#include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "bus/CBusCollection.h"
 #include "bus/CPresetFile.h"
@@ -154,6 +155,7 @@ private slots:
     void presets_data();
     void presets();
     void updater();
+    void replaceDevice();
 };
 
 // The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
@@ -709,6 +711,29 @@ void TestUbrixVorelTMap::updater() {
     QCOMPARE(CDialogService::askedTexts(),
              QStringList{QStringLiteral(
                  "The firmware updater /nonexistent/KV_Update could not be started")});
+}
+
+// "Replace device..." stands in the pop-up menu and takes a device of the map: it asks for
+// the file holding the old one's settings; anything else is told what to select.
+void TestUbrixVorelTMap::replaceDevice() {
+    QVERIFY(CPopupMenus::commands(vorel::cmd::kPopupBusView).contains(vorel::cmd::kTmapReplace));
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.7", "+SN812;"),
+                               CGuiHarness::line("10.0.0.7", "!UID5.LED.MODE=ON;")});
+    auto view = openView(harness);
+    QVERIFY(view->handlesCommand(vorel::cmd::kTmapReplace));
+    for (const QStringList& path :
+         {QStringList{}, QStringList{"10.0.0.7"}, QStringList{"10.0.0.7", "SN 812 "}}) {
+        view->select(itemAt(*view, path));
+        CDialogService::setNextAnswer(QMessageBox::Ok);
+        view->OnCommand(vorel::cmd::kTmapReplace);
+    }
+    QCOMPARE(CDialogService::askedTexts(),
+             QStringList(3, QString::fromLatin1(CUbrixVorelTMap::kSelectDevice)));
+    view->select(itemAt(*view, {"10.0.0.7", "UID 5 ", "LED"}));
+    CDialogService::setNextFileName(QString());
+    view->OnCommand(vorel::cmd::kTmapReplace);
+    QCOMPARE(CDialogService::askedFileDialogs().size(), 1);
 }
 
 QTEST_MAIN(TestUbrixVorelTMap)
