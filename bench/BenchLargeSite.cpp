@@ -8,7 +8,7 @@
 //   BenchLargeSite --only DIR      generate into DIR and stop (for farm-bench, the program)
 //
 // vorel-cli runs only inside a network namespace: start this with scripts/in-netns.
-#include "CSimSiteBuilder.h"
+#include "CLargeSite.h"
 #include "plan/CValidationSchema.h"
 #include "transport/CIpv4Address.h"
 
@@ -27,46 +27,9 @@
 
 namespace {
 
-constexpr int kGateways = 20;
-constexpr int kDevicesPerGateway = 256;
-constexpr int kSettingsPerDevice = 200;
 // Every this many settings that a user may edit, the project gives another value than the
 // map holds (the others it gives as they are, as a project made from a collected map has).
 constexpr int kChangeEvery = 5;
-
-// The device's settings, grown to about kSettingsPerDevice by more entries of its indexed
-// keys (more presets, more keys), as the larger models have.
-CSimSettings grown(CSimSettings settings) {
-    struct Indexed {
-        int highest = 0;
-        QByteArray value;  // the first entry's, which a new one takes too
-    };
-    std::map<CSettingAddress, Indexed> indexed;  // by key, the index left empty
-    for (const CSimSetting& setting : settings.all()) {
-        bool number = false;
-        const int index = setting.address.index.toInt(&number);
-        if (number) {
-            CSettingAddress key = setting.address;
-            key.index.clear();
-            Indexed& entry = indexed[key];
-            if (entry.highest == 0) {
-                entry.value = setting.value;
-            }
-            entry.highest = std::max(entry.highest, index);
-        }
-    }
-    while (!indexed.empty() && settings.size() < kSettingsPerDevice) {
-        for (auto& [key, entry] : indexed) {
-            CSettingAddress next = key;
-            next.index = QByteArray::number(++entry.highest);
-            settings.set(next, entry.value);
-            if (settings.size() >= kSettingsPerDevice) {
-                break;
-            }
-        }
-    }
-    return settings;
-}
 
 pugi::xml_node child(pugi::xml_node parent, const char* name, const char* attribute = nullptr,
                      const QByteArray& value = {}) {
@@ -124,15 +87,7 @@ Written generate(const QString& folder) {
     if (!models->load(QCoreApplication::applicationDirPath(), error)) {
         qFatal("models: %s", qPrintable(error));
     }
-    CSimSiteConfig config;
-    for (int g = 0; g < kGateways; ++g) {
-        config.addresses.append(CIpv4Address::fromHostOrder(0x0A000002u + (quint32(g) << 8)));
-    }
-    config.devicesPerGateway = kDevicesPerGateway;
-    std::optional<CSimSite> site = CSimSiteBuilder::build(models, config, error);
-    if (!site) {
-        qFatal("site: %s", qPrintable(error));
-    }
+    const CSimSite site = CLargeSite::build();
     const CValidationSchema schema(models->schema());
     Written written;
     for (const bool project : {false, true}) {
@@ -140,7 +95,7 @@ Written generate(const QString& folder) {
         pugi::xml_node plan = document.append_child("Plan");
         pugi::xml_node devices = plan.append_child("Device_Configuration");
         pugi::xml_node network = plan.append_child("Network_Configuration");
-        for (const CSimGateway& gateway : site->gateways()) {
+        for (const CSimGateway& gateway : site.gateways()) {
             const QByteArray ip = CIpv4Address::toDotted(gateway.address());
             pugi::xml_node element = devices.append_child("UBRIX");
             element.append_attribute("IP").set_value(ip.constData());
@@ -153,8 +108,9 @@ Written generate(const QString& folder) {
                 const QByteArray uid = QByteArray::number(device.uid().value_or(0));
                 pugi::xml_node configuration = devices.append_child("DEVICE");
                 configuration.append_attribute("UID").set_value(uid.constData());
-                const int count = writeSettings(configuration, device.type(),
-                                                grown(device.settings()), schema, project);
+                const int count =
+                    writeSettings(configuration, device.type(),
+                                  CLargeSite::grown(device.settings()), schema, project);
                 written.settings += project ? 0 : count;
                 heard.append_child("DEVICE").append_attribute("UID").set_value(uid.constData());
             }
@@ -222,7 +178,7 @@ int main(int argc, char** argv) {
     std::printf(
         "BenchLargeSite: %d gateways x %d devices, %lld settings; map %.1f MB, project %.1f MB "
         "(written in %.1f s to %s)\n",
-        kGateways, kDevicesPerGateway, written.settings,
+        CLargeSite::kGateways, CLargeSite::kDevicesPerGateway, written.settings,
         static_cast<double>(written.mapBytes) / 1e6,
         static_cast<double>(written.projectBytes) / 1e6,
         static_cast<double>(clock.elapsed()) / 1000.0, qPrintable(folder));

@@ -133,7 +133,6 @@ CUploadSummary CReplacementProject::preview(const pugi::xml_document& schema) co
     std::erase_if(device.rows, [](const CUploadRow& row) { return isType(row.setting.address); });
     for (CUploadRow& row : device.rows) {
         row.reported.reset();
-        row.logLine.clear();
     }
     CUploadSummary summary;
     summary.dryRun = true;

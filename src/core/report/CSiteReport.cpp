@@ -4,6 +4,7 @@
 #include "plan/CValidationSchema.h"
 #include "site/CSiteInventory.h"
 #include "site/CSnapshotStamp.h"
+#include "upload/CMapReports.h"
 #include "upload/CUploadOffline.h"
 #include "upload/CUploadReport.h"
 
@@ -143,30 +144,31 @@ void projectDifferences(CReportDocument& report, const CSiteReport::Input& input
     report.heading("Differences from the project " + bytes(input.projectName));
     report.table({"Device", "Setting", "Project", "Site", "An upload would"});
     size_t shown = 0;
-    for (const CUploadDevice::Kind kind :
-         {CUploadDevice::Kind::Gateway, CUploadDevice::Kind::BusDevice}) {
-        const CUploadSummary summary =
-            CUploadOffline::compare(*input.project, *input.map, *input.schema, kind);
-        for (const CDeviceOutcome& device : summary.devices) {
-            if (device.status != CDeviceOutcome::Status::Compared) {
-                report.row({device.label, "", "", orDash(device.reportedType),
-                            CDeviceOutcome::statusName(device.status)});
-                ++shown;
+    const CMapReports reported = CMapReports::of(*input.map);
+    const auto show = [&](const CDeviceOutcome& device) {
+        if (device.status != CDeviceOutcome::Status::Compared) {
+            report.row({device.label, "", "", orDash(device.reportedType),
+                        CDeviceOutcome::statusName(device.status)});
+            ++shown;
+            return;
+        }
+        for (const CUploadRow& row : device.rows) {
+            if (row.outcome == Outcome::Match) {
                 continue;
             }
-            for (const CUploadRow& row : device.rows) {
-                if (row.outcome == Outcome::Match) {
-                    continue;
-                }
-                const CSettingAddress& place = row.setting.address;
-                report.row({device.label, row.placeText(),
-                            secrets.shown(device.reportedType, place, row.setting.value),
-                            row.reported ? secrets.shown(device.reportedType, place, *row.reported)
-                                         : QByteArray("-"),
-                            bytes(CUploadReport::rowAction(row, true))});
-                ++shown;
-            }
+            const CSettingAddress& place = row.setting.address;
+            report.row({device.label, row.placeText(),
+                        secrets.shown(device.reportedType, place, row.setting.value),
+                        row.reported ? secrets.shown(device.reportedType, place, *row.reported)
+                                     : QByteArray("-"),
+                        bytes(CUploadReport::rowAction(row, true))});
+            ++shown;
         }
+    };
+    for (const CUploadDevice::Kind kind :
+         {CUploadDevice::Kind::Gateway, CUploadDevice::Kind::BusDevice}) {
+        CUploadOffline::compare(*input.project, reported, *input.schema, kind,
+                                [&show](CDeviceOutcome&& device) { show(device); });
     }
     if (shown == 0) {
         report.blocks.pop_back();
