@@ -131,7 +131,9 @@ CSnapshotStamp CCliCollectCommand::snapshotStamp(CCliSession& session) {
     const CAdapterEntry adapter = session.transport().adapters().selectedEntry();
     CSnapshotStamp stamp;
     stamp.taken = QDateTime::currentDateTimeUtc();
-    stamp.adapter = (adapter.name + QLatin1Char(' ') + dotted(adapter.address)).trimmed();
+    stamp.adapter = (adapter.name + QLatin1Char(' ') +
+                     QString::fromLatin1(CIpv4Address::toDotted(adapter.address)))
+                        .trimmed();
     stamp.version = QLatin1String(vorel::version::kText);
     return stamp;
 }
