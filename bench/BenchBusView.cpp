@@ -50,7 +50,8 @@ Report deviceReport(const QByteArray& gateway, const CSimBusDevice& device) {
     const QByteArray prefix =
         "[10:00:00] (" + gateway + ") !UID" + QByteArray::number(device.uid().value_or(0)) + ".";
     Report lines{prefix + "TYPE=" + device.type() + ";"};
-    for (const CSimSetting& setting : CLargeSite::grown(device.settings()).all()) {
+    const CSimSettings settings = CLargeSite::grown(device.settings());
+    for (const CSimSetting& setting : settings.all()) {
         lines.append(prefix + setting.address.text() + "=" + setting.value + ";");
     }
     return lines;

@@ -1,8 +1,8 @@
 #include "support/CDocFixture.h"
 
-#include "common/CManualTimerSource.h"
 #include "journal/CChangeJournal.h"
 #include "journal/CJournalFile.h"
+#include "support/CManualTimerSource.h"
 #include "transport/CIpv4Address.h"
 
 #include <QFile>
