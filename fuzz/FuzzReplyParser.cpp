@@ -40,12 +40,22 @@ QByteArray compact(const pugi::xml_node& node) {
     return collect.text;
 }
 
+// What the loader drops from every element it checks.
+void dropBlankTextBesideElements(pugi::xml_node node) {
+    CXmlBlankText::dropBeside(node);
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element) {
+            dropBlankTextBesideElements(child);
+        }
+    }
+}
+
 // Blank text beside a group's settings does not come back from a file (see CXmlBlankText);
 // everything else must.
 QByteArray savedAsAFileCanHoldIt(const pugi::xml_document& plan) {
     pugi::xml_document copy;
     copy.reset(plan);
-    CXmlBlankText::dropBesideElements(copy.root());
+    dropBlankTextBesideElements(copy.root());
     return CXmlFile::serialize(copy);
 }
 
