@@ -137,8 +137,9 @@ void TestChangeJournal::outcomes() {
     QFETCH(int, afterMs);
     CDocFixture fixture;
     CManualTimerSource timers;
-    CChangeJournal journal(fixture.doc(), timers, fixture.clock(), QStringLiteral("vorel"), {});
+    // Before the journal: what is still pending when it goes is written as it goes.
     QStringList written;
+    CChangeJournal journal(fixture.doc(), timers, fixture.clock(), QStringLiteral("vorel"), {});
     connect(&journal, &CChangeJournal::entryWritten, this,
             [&written](const CJournalEntry& entry) { written << summary(entry); });
     for (const QString& line : sent) {
