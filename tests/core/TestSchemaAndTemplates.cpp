@@ -214,11 +214,27 @@ void checkSetting(const pugi::xml_node& setting, const QString& where, QStringLi
         problems << where + QStringLiteral(": the first attribute is not a control word c");
         return;
     }
-    const pugi::xml_attribute bound = control.next_attribute();
-    if (bound && (text(bound.name()) != u"p" || !port.match(text(bound.value())).hasMatch())) {
+    const bool edit = text(control.value()) == u"EDIT";
+    // An EDIT setting names its value type after c; every other setting may be bound to a
+    // port instead.
+    const pugi::xml_attribute second = control.next_attribute();
+    if (edit) {
+        if (text(second.name()) != u"t" || !CValidationSchema::valueType(setting).isKnown()) {
+            problems << where + QStringLiteral(": an EDIT setting without a known type t");
+        }
+        for (pugi::xml_attribute more = second.next_attribute(); more;
+             more = more.next_attribute()) {
+            static const QStringList parameters{"min", "max", "decimals", "chars"};
+            if (!parameters.contains(text(more.name()))) {
+                problems << where + QStringLiteral(": %1 is no parameter of a value type")
+                                        .arg(text(more.name()));
+            }
+        }
+    } else if (second &&
+               (text(second.name()) != u"p" || !port.match(text(second.value())).hasMatch())) {
         problems << where + QStringLiteral(": second attribute is not a port letter p");
     }
-    if (bound && bound.next_attribute()) {
+    if (!edit && second && second.next_attribute()) {
         problems << where + QStringLiteral(": more than c and p");
     }
     if (text(control.value()) == u"COMBO") {
@@ -352,6 +368,12 @@ void TemplateCheck::checkSchemaEntry(const pugi::xml_node& node, const QString& 
     if (!CValidationSchema::allows(entry, value)) {
         problems << place + QStringLiteral(": the schema does not allow \"%1\"")
                                 .arg(QString::fromStdString(value));
+    }
+    if (const QString problem =
+            CValidationSchema::valueType(entry).problem(QString::fromStdString(value));
+        !problem.isEmpty()) {
+        problems << place +
+                        QStringLiteral(": \"%1\" %2").arg(QString::fromStdString(value), problem);
     }
     // The uploads and the map view look the setting up without its port.
     const pugi::xml_node upload = schema.firstSetting(type, group.toStdString(), key);

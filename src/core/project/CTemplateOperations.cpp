@@ -150,14 +150,18 @@ CTemplatePlan CTemplateOperations::setValue(const pugi::xml_document& project,
         return CTemplatePlan::refused(
             QStringLiteral("The project has no setting %1 there.").arg(path));
     }
-    const CValueValidator::Result checked = CValueValidator::check(value);
-    if (!checked.accepted()) {
-        return CTemplatePlan::refused(checked.refusal);
-    }
     const std::string type = CProjectLookup::typeOf(CProjectLookup::find(project, place.device));
     const pugi::xml_node entry =
         type.empty() ? pugi::xml_node()
                      : schema.setting(type, place.port(), place.group(), key.toStdString());
+    const CSettingAddress address{QByteArray::fromStdString(place.port()),
+                                  QByteArray::fromStdString(place.group()), key.toUtf8(),
+                                  index ? index->toUtf8() : QByteArray()};
+    const CValueValidator::Result checked = CValueValidator::check(
+        value, CValidationSchema::valueType(entry), QString::fromUtf8(address.text()));
+    if (!checked.accepted()) {
+        return CTemplatePlan::refused(checked.refusal);
+    }
     const std::string text = value.toStdString();
     if (!CValidationSchema::allows(entry, text)) {
         if (entry && CValidationSchema::control(entry) == CValidationSchema::Control::Combo) {

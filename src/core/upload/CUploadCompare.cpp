@@ -88,6 +88,16 @@ CUploadRow decide(const CUploadDevice& device, const CTemplateSetting& setting,
         row.outcome = Outcome::NotAnOption;
         return row;
     }
+    // A value of the wrong type is the project's fault whatever the device holds.
+    const QString projectValue = QString::fromStdString(setting.value);
+    if (const QString problem = CValidationSchema::valueType(entry).problem(projectValue);
+        !problem.isEmpty()) {
+        row.outcome = Outcome::InvalidValue;
+        row.refusal =
+            CValueValidator::typeRefusal(QString::fromUtf8(row.placeText()), projectValue, problem);
+        row.logLine = CUploadTexts::invalidValue(row.refusal.toUtf8());
+        return row;
+    }
     const std::string* value = reported.find(setting.address);
     if (value == nullptr) {
         row.outcome = Outcome::NotReported;
