@@ -7,6 +7,7 @@
 #include "CModalRunner.h"
 #include "CNetworkConfig.h"
 #include "CProgramIcon.h"
+#include "CViewState.h"
 #include "CommandIds.h"
 #include "IFrameChild.h"
 #include "WindowMessages.h"
@@ -212,6 +213,7 @@ void CMainFrame::buildStatusBar() {
     auto* messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
     messagePane->setObjectName(QStringLiteral("messagePane"));
     statusBar()->addWidget(messagePane, 1);
+    connect(&m_context.state.status, &CStatusLine::said, messagePane, &QLabel::setText);
     new CLockKeyPanes(statusBar());  // the status bar owns it
 }
 
