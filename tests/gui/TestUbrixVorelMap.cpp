@@ -112,6 +112,7 @@ private slots:
     void deviceGoneBehindTheTreeIsLogged();
     void listing_data();
     void listing();
+    void aRefusedValueIsPutBack_data();
     void aRefusedValueIsPutBack();
     void projectFromThreeModels();
     void unsavedChangesAreAskedAbout_data();
@@ -305,7 +306,18 @@ void TestUbrixVorelMap::listing() {
     QVERIFY(m_harness->fixture().errorLogText().isEmpty());
 }
 
+void TestUbrixVorelMap::aRefusedValueIsPutBack_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("refusal");  // empty: any
+    QTest::newRow("a text no command could carry") << "a;b" << QString();
+    const QString longName(33, QLatin1Char('x'));
+    QTest::newRow("a name longer than its type allows")
+        << longName << "NAME: " + longName + " is not a text (at most 32 characters)";
+}
+
 void TestUbrixVorelMap::aRefusedValueIsPutBack() {
+    QFETCH(QString, value);
+    QFETCH(QString, refusal);
     m_harness->state().mapMode = 1;
     const auto view = openView(*m_harness);
     view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
@@ -315,9 +327,12 @@ void TestUbrixVorelMap::aRefusedValueIsPutBack() {
     list->edit(list->model()->index(1, 1));
     auto* editor = list->viewport()->findChild<QLineEdit*>();
     QVERIFY(editor != nullptr);
-    editor->setText(QStringLiteral("a;b"));
+    editor->setText(value);
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(m_harness->fixture().notifier().messages().size(), 1);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(m_harness->fixture().notifier().messages().first(), refusal);
+    }
     QTRY_COMPARE(list->cellText(1, 1), QStringLiteral("Hall"));
     QVERIFY(!m_harness->doc().isTemplateModified());
 }

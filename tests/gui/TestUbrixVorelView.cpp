@@ -470,6 +470,12 @@ void TestUbrixVorelView::filterPauseFindCopyAndExport() {
     QCOMPARE(namedChild<QListView>(*view, "traffic")->currentIndex().row(), 2);
     QTest::mouseClick(namedChild<QPushButton>(*view, "findPrevious"), Qt::LeftButton);
     QCOMPARE(namedChild<QListView>(*view, "traffic")->currentIndex().row(), 0);
+    // Nothing matches: said so, and the line found before is no longer marked.
+    namedChild<QLineEdit>(*view, "find")->setText(QStringLiteral("DHCP"));
+    QTest::mouseClick(namedChild<QPushButton>(*view, "findNext"), Qt::LeftButton);
+    QCOMPARE(harness.state().status.text(), QStringLiteral("Find: no line holds \"DHCP\"."));
+    QVERIFY(namedChild<QListView>(*view, "traffic")->selectionModel()->selectedRows().isEmpty());
+    QVERIFY(!namedChild<QListView>(*view, "traffic")->currentIndex().isValid());
 
     QTest::mouseClick(
         namedChild<QListView>(*view, "traffic")->viewport(), Qt::LeftButton, Qt::NoModifier,

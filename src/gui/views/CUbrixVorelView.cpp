@@ -3,6 +3,7 @@
 #include "CTrafficListModel.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
 #include "controls/MyEdit.h"
@@ -227,6 +228,10 @@ void CUbrixVorelView::OnFind(bool forward) {
     const QModelIndex current = m_traffic->currentIndex();
     const int row = m_model->find(m_find->text(), current.isValid() ? current.row() : -1, forward);
     if (row < 0) {
+        // The line found before is not what was asked for now.
+        m_traffic->selectionModel()->clear();
+        m_context.state.status.say(
+            QStringLiteral("Find: no line holds \"%1\".").arg(m_find->text()));
         return;
     }
     const QModelIndex found = m_model->index(row);
