@@ -218,6 +218,10 @@ void CUbrixVorelTMap::say(const QString& text) const {
     m_context.state.status.say(text);
 }
 
+void CUbrixVorelTMap::sayNothingSent(const char* action, const QString& why) const {
+    say(QStringLiteral("%1: nothing sent, %2").arg(QLatin1String(action), why));
+}
+
 void CUbrixVorelTMap::saySent(const char* action, QByteArrayView command, bool sent,
                               const QString& to) const {
     const QString text = QString::fromLatin1(command.data(), command.size());
@@ -340,14 +344,14 @@ void CUbrixVorelTMap::OnSetUid() {
     bool number = false;
     const uint uid = typed.toUInt(&number);
     if (!number || uid < 1 || uid > CBusPlan::kMaxUid) {
-        say(QStringLiteral("Set: nothing sent, \"%1\" is not a UID (a number from 1 to %2).")
-                .arg(typed)
-                .arg(CBusPlan::kMaxUid));
+        sayNothingSent("Set", QStringLiteral("\"%1\" is not a UID (a number from 1 to %2).")
+                                  .arg(typed)
+                                  .arg(CBusPlan::kMaxUid));
         return;
     }
     const CBusTreeItem* item = selection();
     if (item == nullptr) {
-        say(QStringLiteral("Set: nothing sent, nothing is selected."));
+        sayNothingSent("Set", QStringLiteral("nothing is selected."));
         CDialogService::message(QString::fromLatin1(kSelectFirst));
         return;
     }
@@ -355,7 +359,7 @@ void CUbrixVorelTMap::OnSetUid() {
     if (item->role() == CBusTreeItem::Role::Gateway) {
         const QString to = gatewayName(item->gatewayAddress);
         if (!confirmUid(uidNumber, *item)) {
-            say(QStringLiteral("Set: nothing sent, UID %1 is taken behind %2.").arg(uid).arg(to));
+            sayNothingSent("Set", QStringLiteral("UID %1 is taken behind %2.").arg(uid).arg(to));
             return;
         }
         const bool sent = send(CCommands::busAssignNext(uidNumber), item->gatewayAddress);
@@ -366,16 +370,15 @@ void CUbrixVorelTMap::OnSetUid() {
         return;
     }
     if (item->role() == CBusTreeItem::Role::Root) {
-        say(
-            QStringLiteral("Set: nothing sent, the root is selected: select a gateway or a "
-                           "device known by its serial number."));
+        sayNothingSent("Set", QStringLiteral("the root is selected: select a gateway or a "
+                                             "device known by its serial number."));
         return;
     }
     const CBusTreeItem* device = item->deviceItem();
     if (item->role() != CBusTreeItem::Role::Device || !item->isSerialDevice()) {
-        say(QStringLiteral("Set: nothing sent, %1 is addressed already: select a gateway or a "
-                           "device known by its serial number.")
-                .arg(device != nullptr ? deviceName(*device) : item->label));
+        sayNothingSent("Set", QStringLiteral("%1 is addressed already: select a gateway or a "
+                                             "device known by its serial number.")
+                                  .arg(device != nullptr ? deviceName(*device) : item->label));
         return;
     }
     const CBusTreeItem* gateway = item->gatewayItem();
@@ -384,7 +387,7 @@ void CUbrixVorelTMap::OnSetUid() {
     const QString to = gatewayName(gateway->gatewayAddress);
     // Sent first: a device that was not told its UID stays in the plan, the field as it is.
     if (!confirmUid(uidNumber, *gateway)) {
-        say(QStringLiteral("Set: nothing sent, UID %1 is taken behind %2.").arg(uid).arg(to));
+        sayNothingSent("Set", QStringLiteral("UID %1 is taken behind %2.").arg(uid).arg(to));
         return;
     }
     const QByteArray command = CCommands::busAssignSerial(serial, uidNumber);
@@ -424,9 +427,8 @@ void CUbrixVorelTMap::OnCollect() {
         return;
     }
     if (!CBusCollection::hasDevices(m_context.doc.plan())) {
-        say(
-            QStringLiteral("Collect: nothing sent, no bus devices are known yet (Devices, or "
-                           "Refresh on a gateway, finds them)."));
+        sayNothingSent("Collect", QStringLiteral("no bus devices are known yet (Devices, or "
+                                                 "Refresh on a gateway, finds them)."));
         CDialogService::message(QString::fromLatin1(CBusCollection::kNoDevices));
         return;
     }
@@ -515,7 +517,7 @@ void CUbrixVorelTMap::OnCommand(int command) {
 void CUbrixVorelTMap::OnTmapRefresh() {
     const CBusTreeItem* item = selection();
     if (item == nullptr) {
-        say(QStringLiteral("Refresh: nothing sent, nothing is selected."));
+        sayNothingSent("Refresh", QStringLiteral("nothing is selected."));
         return;
     }
     if (item->role() == CBusTreeItem::Role::Root) {
@@ -593,13 +595,12 @@ void CUbrixVorelTMap::deleteDevice(QByteArrayView attribute, quint32 number) {
 void CUbrixVorelTMap::OnTmapIdentify() {
     const CBusTreeItem* item = selection();
     if (item == nullptr) {
-        say(QStringLiteral("Identify: nothing sent, nothing is selected."));
+        sayNothingSent("Identify", QStringLiteral("nothing is selected."));
         return;
     }
     if (item->role() == CBusTreeItem::Role::Root) {
-        say(
-            QStringLiteral("Identify: nothing sent, the root is selected: select a gateway or a "
-                           "device."));
+        sayNothingSent("Identify", QStringLiteral("the root is selected: select a gateway or a "
+                                                  "device."));
         return;
     }
     const CBusTreeItem* device = item->deviceItem();
@@ -637,9 +638,8 @@ void CUbrixVorelTMap::OnUploadCmsFile() {
     const CBusTreeItem* device = item != nullptr ? item->deviceItem() : nullptr;
     if (device == nullptr || item->role() != CBusTreeItem::Role::Section ||
         item->kind != CNodeKind::kLed || device->isSerialDevice()) {
-        say(
-            QStringLiteral("Upload CMS File: nothing sent, select the LED section of a device "
-                           "with a UID."));
+        sayNothingSent("Upload CMS File", QStringLiteral("select the LED section of a device "
+                                                         "with a UID."));
         CDialogService::message(QString::fromLatin1(kSelectLed));
         return;
     }
@@ -649,12 +649,12 @@ void CUbrixVorelTMap::OnUploadCmsFile() {
     const QString path = CDialogService::openFileName(QString(), QString(),
                                                       QString::fromLatin1(CPresetFile::kFilter));
     if (path.isEmpty()) {
-        say(QStringLiteral("Upload CMS File: nothing sent, no file was chosen."));
+        sayNothingSent("Upload CMS File", QStringLiteral("no file was chosen."));
         return;
     }
     const CPresetFile::Contents contents = CPresetFile::read(path);
     if (!contents.ok()) {
-        say(QStringLiteral("Upload CMS File: nothing sent, the file was refused."));
+        sayNothingSent("Upload CMS File", QStringLiteral("the file was refused."));
         CDialogService::message(contents.error);
         return;
     }

@@ -120,6 +120,8 @@ private:
     void followPage();
     void listPage(CBusPage page);
     void say(const QString& text) const;
+    // "Action: nothing sent, why"
+    void sayNothingSent(const char* action, const QString& why) const;
     // "Action: sent COMMAND to WHO.", or "Action: COMMAND could not be sent to WHO."
     void saySent(const char* action, QByteArrayView command, bool sent, const QString& to) const;
     QString gatewayName(quint32 address) const;
