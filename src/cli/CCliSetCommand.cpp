@@ -115,12 +115,13 @@ int CCliSetCommand::run(CCliSession& session) {
         session.report(QStringLiteral("set changes one gateway; give its own address"));
         return CCliExit::kUsage;
     }
+    if (const int failed = session.start(); failed != CCliExit::kOk) {
+        return failed;
+    }
+    // The schema is the document's, read when the session started; nothing was sent yet.
     if (const QString refusal = typeRefusal(session.document().schema()); !refusal.isEmpty()) {
         session.report(refusal);
         return CCliExit::kRefused;
-    }
-    if (const int failed = session.start(); failed != CCliExit::kOk) {
-        return failed;
     }
     const QByteArray gateway = CIpv4Address::toDotted(*address);
     const QByteArray path = m_address.text();

@@ -171,7 +171,9 @@ void TestUploadDialogs::cleanup() {
     m_transport.reset();
     m_network.reset();
     m_doc.reset();
-    m_state = CViewState{};
+    m_state.mapMode = 0;
+    m_state.keypads = CKeypadAddressBlock{};
+    m_state.status.say(QString());
 }
 
 void TestUploadDialogs::startSite(int devicesPerGateway) {
