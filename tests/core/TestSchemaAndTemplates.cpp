@@ -215,14 +215,21 @@ void checkSetting(const pugi::xml_node& setting, const QString& where, QStringLi
         return;
     }
     const bool edit = text(control.value()) == u"EDIT";
-    // An EDIT setting names its value type after c; every other setting may be bound to a
-    // port instead.
-    const pugi::xml_attribute second = control.next_attribute();
+    pugi::xml_attribute next = control.next_attribute();
+    if (next && text(next.name()) == u"secret") {
+        if (text(next.value()) != u"YES") {
+            problems << where + QStringLiteral(": secret is not YES");
+        }
+        next = next.next_attribute();
+    }
+    // An EDIT setting names its value type after c (and secret); every other setting may be
+    // bound to a port instead.
     if (edit) {
-        if (text(second.name()) != u"t" || !CValidationSchema::valueType(setting).isKnown()) {
+        if (!next || text(next.name()) != u"t" ||
+            !CValidationSchema::valueType(setting).isKnown()) {
             problems << where + QStringLiteral(": an EDIT setting without a known type t");
         }
-        for (pugi::xml_attribute more = second.next_attribute(); more;
+        for (pugi::xml_attribute more = next ? next.next_attribute() : next; more;
              more = more.next_attribute()) {
             static const QStringList parameters{"min", "max", "decimals", "chars"};
             if (!parameters.contains(text(more.name()))) {
@@ -230,12 +237,11 @@ void checkSetting(const pugi::xml_node& setting, const QString& where, QStringLi
                                         .arg(text(more.name()));
             }
         }
-    } else if (second &&
-               (text(second.name()) != u"p" || !port.match(text(second.value())).hasMatch())) {
-        problems << where + QStringLiteral(": second attribute is not a port letter p");
+    } else if (next && (text(next.name()) != u"p" || !port.match(text(next.value())).hasMatch())) {
+        problems << where + QStringLiteral(": after c (and secret) comes no port letter p");
     }
-    if (!edit && second && second.next_attribute()) {
-        problems << where + QStringLiteral(": more than c and p");
+    if (!edit && next && next.next_attribute()) {
+        problems << where + QStringLiteral(": more than c, secret and p");
     }
     if (text(control.value()) == u"COMBO") {
         checkOptions(setting, where, problems);
@@ -496,6 +502,7 @@ private slots:
     void busDeviceEntry_data() { addDeviceRows(Kind::Bus); }
     void busDeviceEntry();
     void everyFamilyIsPresent();
+    void credentialsAreSecret();
 
     void templateFolderHoldsExactlyTheModels();
     void modelTemplateLayout_data() { addTemplateRows(); }
@@ -665,6 +672,26 @@ void TestSchemaAndTemplates::gatewayEntry() {
             }
         }
     }
+}
+
+// Reports show a credential only as "(set)", the journal never: every password and
+// passphrase of every type is marked, and nothing else is.
+void TestSchemaAndTemplates::credentialsAreSecret() {
+    QStringList secret;
+    for (const pugi::xpath_node& hit : m_schema.select_nodes("//*[@secret]")) {
+        const pugi::xml_node setting = hit.node();
+        secret << QString::fromUtf8(setting.parent().name()) + QLatin1Char('.') +
+                      QString::fromUtf8(setting.name());
+        QCOMPARE(QByteArray(setting.first_attribute().name()), QByteArray("c"));
+    }
+    secret.removeDuplicates();
+    QCOMPARE(secret, (QStringList{"TELNET.PASSWORD", "WIFI.PASSPHRASE", "LUTRON.PASSWORD"}));
+    const CValidationSchema schema(m_schema);
+    QVERIFY(schema.holdsSecret("UBRIX_A", {{}, "TELNET", "PASSWORD", {}}));
+    QVERIFY(!schema.holdsSecret("UBRIX_A", {{}, "WIFI", "PASSPHRASE", {}}));
+    QVERIFY(schema.holdsSecret("", {{}, "WIFI", "PASSPHRASE", {}}));
+    QVERIFY(schema.holdsSecret("NO_SUCH_TYPE", {{}, "LUTRON", "PASSWORD", {}}));
+    QVERIFY(!schema.holdsSecret("", {{}, "TELNET", "LOGIN", {}}));
 }
 
 void TestSchemaAndTemplates::oneGatewayTypeHasBusPriority() {

@@ -176,6 +176,7 @@ bool CTransport::SendUdp(QByteArrayView text, quint32 address, int port) {
         reportError(kSendFailed, errno);
         return false;
     }
+    emit textSent(text.toByteArray(), address);
     return true;
 }
 
@@ -216,6 +217,7 @@ bool CTransport::SendTcp(QByteArrayView text, quint32 address, int port) {
         m_tcpSocket.reset();
         return false;
     }
+    emit textSent(text.toByteArray(), m_tcpPeer);
     return true;
 }
 

@@ -114,6 +114,8 @@ signals:
     void rxBang(QByteArray text);
     // The mode changed by itself (USB gateway missing: back to UDP).
     void modeChanged(int mode);
+    // A text left for address (255.255.255.255: every gateway), by UDP or TCP.
+    void textSent(const QByteArray& text, quint32 address);
 
 private:
     void report(const QString& message);

@@ -15,6 +15,8 @@
 #include "keypads/CKeypadWindows.h"
 #include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
+#include "site/CSiteReportDlg.h"
+#include "site/CSnapshotCompareDlg.h"
 #include "transport/CTransport.h"
 #include "upload/CUploadDialogs.h"
 #include "views/CUbrixVorelMap.h"
@@ -126,6 +128,8 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     addCommand(file, "Save Map File", cmd::kSaveMapFile);
+    addCommand(file, "Compare with Snapshot...", cmd::kCompareSnapshot);
+    addCommand(file, "Site Report...", cmd::kSiteReport);
     file->addSeparator();
     addCommand(file, "Load Project", cmd::kLoadProject);
     addCommand(file, "Save Project", cmd::kSaveProject);
@@ -178,6 +182,8 @@ void CMainFrame::buildMenus() {
 
     m_handlers = {
         {cmd::kSaveMapFile, [this] { OnSaveMapFile(); }},
+        {cmd::kCompareSnapshot, [this] { CSnapshotCompareDlg::open(m_context, this); }},
+        {cmd::kSiteReport, [this] { CSiteReportDlg::open(m_context, this); }},
         {cmd::kLoadProject, [this] { OnLoadProject(); }},
         {cmd::kSaveProject, [this] { OnSaveProject(); }},
         {cmd::kExit, [this] { close(); }},

@@ -129,14 +129,17 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
     QTest::addColumn<QStringList>("items");
 
     QTest::newRow("File") << "File"
-                          << "" << QStringList{"Save Map File=32805",
-                                               "-",
-                                               "Load Project=32818",
-                                               "Save Project=32819",
-                                               "Upload CMS File=32827",
-                                               "Export traffic=32840",
-                                               "-",
-                                               "Exit=32812"};
+                          << ""
+                          << QStringList{"Save Map File=32805",
+                                         "Compare with Snapshot...=32841",
+                                         "Site Report...=32842",
+                                         "-",
+                                         "Load Project=32818",
+                                         "Save Project=32819",
+                                         "Upload CMS File=32827",
+                                         "Export traffic=32840",
+                                         "-",
+                                         "Exit=32812"};
     QTest::newRow("Interface") << "Interface"
                                << ""
                                << QStringList{"UDP=32791", "TCP=32792", "USB=32828", "-",
@@ -240,6 +243,8 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::addColumn<bool>("enabled");
 
     QTest::newRow("Save Map File") << 32805 << true;
+    QTest::newRow("Compare with Snapshot") << 32841 << true;
+    QTest::newRow("Site Report") << 32842 << true;
     QTest::newRow("Load Project") << 32818 << true;
     QTest::newRow("Save Project") << 32819 << true;
     QTest::newRow("Upload CMS File, traffic view shown") << 32827 << false;
