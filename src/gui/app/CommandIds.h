@@ -7,11 +7,15 @@ namespace vorel::cmd {
 enum Command : int {
     // File
     kSaveMapFile = 32805,
+    kNewProject = 57600,
     kLoadProject = 32818,
     kSaveProject = 32819,
     kUploadCmsFile = 32827,
     kExportTraffic = 32840,
     kExit = 32812,
+    // Edit
+    kEditUndo = 57643,
+    kEditRedo = 57644,
     // Interface
     kInterfaceUdp = 32791,
     kInterfaceTcp = 32792,
@@ -34,6 +38,7 @@ enum Command : int {
     kKeypadSun = 32835,
     kTimeStamp = 32807,
     kShowIp = 32808,
+    kShowSent = 32850,
     // Help
     kAbout = 57664,
     // Carried by no menu item.
