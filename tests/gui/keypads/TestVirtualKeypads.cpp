@@ -49,6 +49,13 @@ std::unique_ptr<Cvpad_motor> motorKeypad(CGuiHarness& harness) {
     return pad;
 }
 
+std::unique_ptr<CKeypadWindow> motorOrLedKeypad(CGuiHarness& harness, bool motor) {
+    if (motor) {
+        return motorKeypad(harness);
+    }
+    return ledKeypad(harness);
+}
+
 // The box beside a level's slider on the LED keypad.
 QLineEdit* valueBox(const Cvpad& pad, LedLevel level) {
     return namedChild<QLineEdit>(pad, QStringLiteral("value%1").arg(static_cast<int>(level)));
@@ -503,12 +510,7 @@ void TestVirtualKeypads::textBoxesKeepTheirKeys() {
     QFETCH(bool, motor);
     QFETCH(QString, valueBox);
     CGuiHarness harness;
-    std::unique_ptr<CKeypadWindow> pad;
-    if (motor) {
-        pad = motorKeypad(harness);
-    } else {
-        pad = ledKeypad(harness);
-    }
+    std::unique_ptr<CKeypadWindow> pad = motorOrLedKeypad(harness, motor);
     CKeypadProbe probe(pad.get());
     QSignalSpy closed(pad.get(), &CKeypadWindow::childClosed);
     pad->show();
@@ -564,12 +566,7 @@ void TestVirtualKeypads::silenceIsSaid() {
     QFETCH(QByteArray, status);
     QFETCH(QString, silence);
     CGuiHarness harness;
-    std::unique_ptr<CKeypadWindow> pad;
-    if (motor) {
-        pad = motorKeypad(harness);
-    } else {
-        pad = ledKeypad(harness);
-    }
+    std::unique_ptr<CKeypadWindow> pad = motorOrLedKeypad(harness, motor);
     CKeypadProbe probe(pad.get());
     auto* line = namedChild<QLabel>(*pad, "status");
     const auto send = [&] { CKeypadProbe::tap(pad.get(), Qt::Key_Space); };
