@@ -1,60 +1,75 @@
-// The bus view's tree under a site that reports at full speed: 10 gateways with 100
-// devices each, every device reporting 50 settings (type, alias, sections and ports). A
-// producer thread queues the replies as fast as it can, as the receive thread does; the GUI
-// thread drains them into the plan as the main frame does and the bus view's tree follows.
-// Printed: how long after the last reply the tree was complete, and the longest stall of
-// the event loop meanwhile (a 2 ms heartbeat timer measures it).
-#include "bus/CBusTreeModel.h"
-#include "bus/CBusTreeSync.h"
+// The bus view under the collection of the largest site (CLargeSite: 20 gateways x 256
+// devices x about 200 settings, a million replies), the whole view (CUbrixVorelTMap) shown.
+// A producer thread queues the replies as the receive thread does, as a collection brings
+// them: every gateway's bus at the same time, one device after another on each, at a pace
+// set on the command line (lines a second, far above a real site's by default). The GUI
+// thread drains them into the plan as the main frame does, and the view follows.
+// Printed: how long after the last reply the tree was complete, the longest stall of the
+// event loop meanwhile (a 2 ms heartbeat measures it), the memory of the process with the
+// site in the plan and the view open, and the same site loaded again from a map file.
+//
+//   BenchBusView [LINES_PER_SECOND]     (default 100000)
+#include "CLargeSite.h"
+#include "app/CViewContext.h"
+#include "app/CViewState.h"
+#include "common/CQtTimerSource.h"
 #include "common/CSystemClock.h"
 #include "document/CReplyDrain.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CErrorLog.h"
+#include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "support/CRecordingNotifier.h"
+#include "transport/CTransport.h"
+#include "views/CUbrixVorelTMap.h"
 
+#include <malloc.h>
+#include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeView>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <thread>
 
 namespace {
 
-constexpr int kGateways = 10;
-constexpr int kDevices = 100;
-constexpr int kPorts = 4;
+using Report = QList<QByteArray>;
 
-QByteArray gatewayAddress(int gateway) {
-    return "10.0." + QByteArray::number(gateway) + ".2";
-}
-
-// 50 settings: type and alias, 8 of the device's own, 8 of its LED section and 4 ports with
-// an alias, 5 LED and 2 IR settings each.
-QList<QByteArray> deviceReport(int gateway, int uid) {
+// One device's report as its replies bring it: the type, then every setting.
+Report deviceReport(const QByteArray& gateway, const CSimBusDevice& device) {
     const QByteArray prefix =
-        "[10:00:00] (" + gatewayAddress(gateway) + ") !UID" + QByteArray::number(uid) + ".";
-    QList<QByteArray> lines{prefix + "TYPE=LUMET_AC;",
-                            prefix + "ALIAS=Lamp " + QByteArray::number(uid) + ";"};
-    for (int n = 0; n < 8; ++n) {
-        lines.append(prefix + "VALUE_" + QByteArray::number(n) + "=" + QByteArray::number(n) + ";");
-        lines.append(prefix + "LED.DISSOLVE_" + QByteArray::number(n) + "=20;");
-    }
-    for (int port = 0; port < kPorts; ++port) {
-        const QByteArray letter(1, static_cast<char>('A' + port));
-        lines.append(prefix + letter + ".ALIAS=Room " + letter + ";");
-        for (int n = 0; n < 5; ++n) {
-            lines.append(prefix + letter + ".LED.LEVEL_" + QByteArray::number(n) + "=50;");
-        }
-        lines.append(prefix + letter + ".IR.MODE=ENABLE;");
-        lines.append(prefix + letter + ".IR.CODE=12;");
+        "[10:00:00] (" + gateway + ") !UID" + QByteArray::number(device.uid().value_or(0)) + ".";
+    Report lines{prefix + "TYPE=" + device.type() + ";"};
+    for (const CSimSetting& setting : CLargeSite::grown(device.settings()).all()) {
+        lines.append(prefix + setting.address.text() + "=" + setting.value + ";");
     }
     return lines;
+}
+
+// The reports in the order a collection of every bus at once brings them: the first device
+// of every gateway, then the second of every gateway, and so on.
+QList<Report> collectionOrder(const CSimSite& site, long long& lines) {
+    QList<Report> rounds(CLargeSite::kDevicesPerGateway);
+    lines = 0;
+    for (const CSimGateway& gateway : site.gateways()) {
+        const QByteArray address = CIpv4Address::toDotted(gateway.address());
+        for (int d = 0; d < gateway.devices().size() && d < rounds.size(); ++d) {
+            const Report report = deviceReport(address, gateway.devices()[d]);
+            rounds[d].append(report);
+            lines += report.size();
+        }
+    }
+    return rounds;
 }
 
 qint64 threadCpuNs() {
@@ -63,34 +78,99 @@ qint64 threadCpuNs() {
     return static_cast<qint64>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-// Every device is there, named by its alias, with its LED section and its four ports.
-bool treeComplete(const CBusTreeModel& model) {
-    const CBusTreeItem* root = model.root();
-    if (root->childCount() != kGateways) {
+double megabytes(long kilobytes) {
+    return static_cast<double>(kilobytes) / 1024.0;
+}
+
+long peakKb() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+long residentKb() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (::sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+// Every gateway is there with every device, and every device has its sections.
+bool treeComplete(const CUbrixVorelTMap& view) {
+    const CBusTreeItem* root = view.model().root();
+    if (root->childCount() != CLargeSite::kGateways) {
         return false;
     }
-    for (int g = 0; g < kGateways; ++g) {
+    for (int g = 0; g < root->childCount(); ++g) {
         const CBusTreeItem* gateway = root->child(g);
-        if (gateway->childCount() != kDevices) {
+        if (gateway->childCount() != CLargeSite::kDevicesPerGateway ||
+            gateway->child(gateway->childCount() - 1)->childCount() == 0) {
             return false;
-        }
-        for (int d = 0; d < kDevices; ++d) {
-            const CBusTreeItem* device = gateway->child(d);
-            if (device->childCount() != kPorts + 1 || !device->label.startsWith(u"Lamp") ||
-                device->child(kPorts)->childCount() != 2) {
-                return false;
-            }
         }
     }
     return true;
 }
+
+// The event loop's longest stall, by a heartbeat every 2 ms: the longest gap between two
+// ticks, and how much of it the GUI thread itself was busy.
+class CHeartbeat {
+public:
+    CHeartbeat() {
+        m_since.start();
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(2);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+    }
+
+    void start(const std::function<void()>& onTick) {
+        m_onTick = onTick;
+        m_lastNs = m_since.nsecsElapsed();
+        m_lastCpuNs = threadCpuNs();
+        m_longestNs = 0;
+        m_longestCpuNs = 0;
+        m_timer.start();
+    }
+    void stop() { m_timer.stop(); }
+    qint64 nowNs() const { return m_since.nsecsElapsed(); }
+    double longestMs() const { return static_cast<double>(m_longestNs) / 1e6; }
+    double longestCpuMs() const { return static_cast<double>(m_longestCpuNs) / 1e6; }
+
+private:
+    void tick() {
+        const qint64 now = m_since.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        if (now - m_lastNs > m_longestNs) {
+            m_longestNs = now - m_lastNs;
+            m_longestCpuNs = cpu - m_lastCpuNs;
+        }
+        m_lastNs = now;
+        m_lastCpuNs = cpu;
+        m_onTick();
+    }
+
+    QElapsedTimer m_since;
+    QTimer m_timer;
+    std::function<void()> m_onTick;
+    qint64 m_lastNs = 0;
+    qint64 m_lastCpuNs = 0;
+    qint64 m_longestNs = 0;
+    qint64 m_longestCpuNs = 0;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    const double linesPerSecond = argc > 1 ? std::atof(argv[1]) : 100000.0;
     QTemporaryDir folder;
+
+    long long lineCount = 0;
+    QList<Report> rounds = collectionOrder(CLargeSite::build(), lineCount);
+    const long baselineKb = residentKb();
+
     CSystemClock clock;
     CSettings settings;
     settings.log = 0;
@@ -98,129 +178,102 @@ int main(int argc, char** argv) {
     CErrorLog errorLog(clock, folder.filePath(QStringLiteral("errors.txt")));
     CUbrixVorelDoc doc(settings, notifier, errorLog);
     doc.newPlan();
-
-    CBusTreeModel model;
-    CBusTreeSync sync(doc, model);
-    QObject::connect(&doc, &CUbrixVorelDoc::updateAllViews, &sync, &CBusTreeSync::documentUpdated);
-    int passes = 0;
-    QObject::connect(&sync, &CBusTreeSync::synced, [&passes] { ++passes; });
-    // How long the longest announcement of queued lines kept the GUI thread.
-    qint64 longestDrainNs = 0;
-    QTreeView view;
-    view.setModel(&model);
-    view.setUniformRowHeights(true);
-    view.expandAll();
-    view.resize(400, 600);
+    // Never started: the view is given a transport, nothing here opens a socket.
+    CTransport transport(notifier, clock, doc.inboundQueue(), doc.firewallSuspect());
+    CQtTimerSource timers;
+    CSequencer sequencer(timers);
+    sequencer.watch(doc);
+    CViewState state;
+    CUbrixVorelTMap view(CViewContext{doc, transport, settings, sequencer, state});
+    QObject::connect(&doc, &CUbrixVorelDoc::updateAllViews, &view, &CUbrixVorelTMap::OnUpdate);
+    view.OnInitialUpdate();
+    view.resize(900, 700);
     view.show();
 
-    QList<QByteArray> replies;
-    for (int g = 0; g < kGateways; ++g) {
-        // UIDs are unique on the site: the plan keeps one configuration per UID.
-        for (int uid = 1; uid <= kDevices; ++uid) {
-            replies.append(deviceReport(g, g * kDevices + uid));
-        }
-    }
-
-    // The heartbeat: the longest gap between two of its ticks is the longest stall.
-    QElapsedTimer clockSinceStart;
-    clockSinceStart.start();
-    qint64 lastTickNs = 0;
-    qint64 longestGapNs = 0;
-    // The GUI thread's own work in that gap: the rest of it the machine gave to others.
-    qint64 lastTickCpuNs = 0;
-    qint64 longestGapCpuNs = 0;
-    qint64 longestBusyNs = 0;
+    CHeartbeat heartbeat;
     std::atomic<bool> produced{false};
     std::atomic<qint64> lastReplyNs{0};
     qint64 completeNs = -1;
-    QTimer heartbeat;
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    heartbeat.setInterval(2);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const qint64 now = clockSinceStart.nsecsElapsed();
-        const qint64 cpu = threadCpuNs();
-        if (now - lastTickNs > longestGapNs) {
-            longestGapNs = now - lastTickNs;
-            longestGapCpuNs = cpu - lastTickCpuNs;
-        }
-        longestBusyNs = std::max(longestBusyNs, cpu - lastTickCpuNs);
-        lastTickNs = now;
-        lastTickCpuNs = cpu;
-        if (produced && doc.inboundQueue().isEmpty() && !sync.isPending() && treeComplete(model)) {
-            completeNs = now;
+    heartbeat.start([&] {
+        if (produced && doc.inboundQueue().isEmpty() && !view.treeSync().isPending() &&
+            treeComplete(view)) {
+            completeNs = heartbeat.nowNs();
             application.quit();
         }
     });
-    heartbeat.start();
-    lastTickNs = clockSinceStart.nsecsElapsed();
-    lastTickCpuNs = threadCpuNs();
 
     // The main frame's part: it drains in slices, letting the event loop run between them.
     CReplyDrain drain(doc);
-    // The receive thread's part: queue every line as fast as it goes, announcing the lines
-    // as the listener does (one posted announcement for all lines queued meanwhile, then
-    // one call a line).
     QObject announcer;
     std::atomic<int> unannounced{0};
+    // The receive thread's part: one posted announcement for all lines queued meanwhile.
     std::thread producer([&] {
-        for (const QByteArray& line : std::as_const(replies)) {
-            doc.inboundQueue().push(line);
-            if (unannounced.fetch_add(1) == 0) {
-                QMetaObject::invokeMethod(&announcer, [&] {
-                    for (int lines = unannounced.exchange(0); lines > 0; --lines) {
-                        QElapsedTimer slice;
-                        slice.start();
-                        drain.linesQueued();
-                        longestDrainNs = std::max(longestDrainNs, slice.nsecsElapsed());
-                    }
-                });
+        const auto start = std::chrono::steady_clock::now();
+        long long sent = 0;
+        for (const Report& round : rounds) {
+            for (const QByteArray& line : round) {
+                doc.inboundQueue().push(line);
+                if (unannounced.fetch_add(1) == 0) {
+                    QMetaObject::invokeMethod(&announcer, [&] {
+                        for (int lines = unannounced.exchange(0); lines > 0; --lines) {
+                            drain.linesQueued();
+                        }
+                    });
+                }
             }
+            sent += round.size();
+            std::this_thread::sleep_until(
+                start + std::chrono::duration<double>(static_cast<double>(sent) / linesPerSecond));
         }
-        lastReplyNs = clockSinceStart.nsecsElapsed();
+        lastReplyNs = heartbeat.nowNs();
         produced = true;
     });
-    QTimer::singleShot(120000, &application, &QApplication::quit);
+    QTimer::singleShot(600000, &application, &QApplication::quit);
     application.exec();
     producer.join();
-
+    heartbeat.stop();
     if (completeNs < 0) {
-        std::printf("BenchBusView: the tree was not complete after 120 s\n");
+        std::printf("BenchBusView: the tree was not complete after 600 s\n");
         return 1;
     }
-    std::printf("BenchBusView: %d gateways x %d devices x 50 settings = %lld replies\n", kGateways,
-                kDevices, static_cast<long long>(replies.size()));
+    const long collectedKb = residentKb();
+
+    std::printf("BenchBusView: %d gateways x %d devices, %lld replies at %.0f a second\n",
+                CLargeSite::kGateways, CLargeSite::kDevicesPerGateway, lineCount, linesPerSecond);
     std::printf("  last reply queued at        %8.1f ms\n", static_cast<double>(lastReplyNs) / 1e6);
-    std::printf("  tree complete at            %8.1f ms (%.1f ms after the last reply)\n",
-                static_cast<double>(completeNs) / 1e6,
+    std::printf("  tree complete               %8.1f ms after the last reply\n",
                 static_cast<double>(completeNs - lastReplyNs) / 1e6);
-    std::printf("  longest drain               %8.1f ms\n",
-                static_cast<double>(longestDrainNs) / 1e6);
-    std::printf("  tree passes                 %8d\n", passes);
-    // What one pass over the whole site costs: building the tree anew, and again when
-    // nothing changed.
-    QElapsedTimer pass;
-    CBusTreeModel fresh;
-    qint64 coldNs = 0;
-    for (int round = 0; round < 3; ++round) {
-        fresh.reset();
-        pass.start();
-        fresh.update(doc.plan());
-        coldNs = pass.nsecsElapsed();
-    }
-    pass.start();
-    fresh.update(doc.plan());
-    std::printf("  one pass over the site      %8.1f ms new, %.1f ms unchanged\n",
-                static_cast<double>(coldNs) / 1e6, static_cast<double>(pass.nsecsElapsed()) / 1e6);
-    // A loaded map (hint 16) brings the shown tree to the plan, keeping what stays.
-    pass.start();
-    fresh.rebuild(doc.plan());
-    std::printf("  a rebuild of the whole site %8.1f ms\n",
-                static_cast<double>(pass.nsecsElapsed()) / 1e6);
+    std::printf("  longest event-loop stall    %8.1f ms (the GUI thread busy %.1f ms of it)\n",
+                heartbeat.longestMs(), heartbeat.longestCpuMs());
     std::printf(
-        "  longest event-loop stall    %8.1f ms (heartbeat every 2 ms), the GUI thread "
-        "busy %.1f ms of it\n",
-        static_cast<double>(longestGapNs) / 1e6, static_cast<double>(longestGapCpuNs) / 1e6);
-    std::printf("  longest GUI thread work between two heartbeats %.1f ms\n",
-                static_cast<double>(longestBusyNs) / 1e6);
-    return 0;
+        "  memory with the site in the plan and the view open: %.0f MB (%.0f MB before "
+        "the program's part), peak %.0f MB\n",
+        megabytes(collectedKb), megabytes(baselineKb), megabytes(peakKb()));
+
+    // The same site from its map file, as File > Load Map File brings it (hint 16), with
+    // the replies made above given back first: what stays is the program's own.
+    rounds.clear();
+    const QString map = folder.filePath(QStringLiteral("map.xml"));
+    doc.saveMapFile(map);
+    doc.clearAll();
+    ::malloc_trim(0);
+    QElapsedTimer load;
+    load.start();
+    doc.loadMapFile(map);
+    bool loaded = false;
+    heartbeat.start([&] {
+        if (!loaded && !view.treeSync().isPending() && treeComplete(view)) {
+            loaded = true;
+            application.quit();
+        }
+    });
+    QTimer::singleShot(600000, &application, &QApplication::quit);
+    application.exec();
+    std::printf(
+        "  the map file (%.1f MB) loaded and shown in %.1f ms, longest stall %.1f ms; "
+        "memory %.0f MB, peak %.0f MB\n",
+        static_cast<double>(QFileInfo(map).size()) / 1e6,
+        static_cast<double>(load.nsecsElapsed()) / 1e6, heartbeat.longestMs(),
+        megabytes(residentKb()), megabytes(peakKb()));
+    return loaded ? 0 : 1;
 }

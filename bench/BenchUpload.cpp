@@ -4,7 +4,11 @@
 // and the site, then the paced uploads once more in real time over UDP (run it inside a
 // network namespace: scripts/in-netns build/bin/BenchUpload). Prints the figures; every run
 // also checks that the simulator holds every changed setting afterwards, and the runs on the
-// virtual clock that both pacings send the same texts to the same addresses in one order.
+// virtual clock that both pacings send the same texts to each address in one order (the
+// gateways are uploaded at the same time). Then both uploads paced by replies with the
+// simulator losing 5% and 20% of the commands and of the replies: how much was confirmed,
+// how often a query or a set went again, whether the summary tells the truth and that
+// nothing went out that the upload did not ask for.
 #include "CSimNetwork.h"
 #include "CSimSiteBuilder.h"
 #include "common/CQtTimerSource.h"
@@ -27,7 +31,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QMap>
+#include <QSet>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -189,17 +196,28 @@ struct Figures {
     qint64 wallMs = 0;    // time this program took
     CUploadSummary::Counts counts;
     int missing = 0;
+    bool summaryTrue = true;
     // What went out, in order: address and text.
     QList<QPair<quint32, QByteArray>> sent;
 };
 
+// What went to each address, in order: the gateways are uploaded at the same time, each in
+// its own order.
+QMap<quint32, QList<QByteArray>> byAddress(const QList<QPair<quint32, QByteArray>>& sent) {
+    QMap<quint32, QList<QByteArray>> texts;
+    for (const auto& [address, text] : sent) {
+        texts[address].append(text);
+    }
+    return texts;
+}
+
 void print(const char* what, const Figures& figures) {
     std::printf(
-        "%-44s %10.1f s device time  %7.2f s wall  sent %4d  confirmed %4d  "
+        "%-48s %9.1f s device time  %6.2f s wall  sent %4d  confirmed %4d  repeats %d+%d  "
         "missing on site %d\n",
         what, static_cast<double>(figures.deviceMs) / 1000.0,
         static_cast<double>(figures.wallMs) / 1000.0, figures.counts.sent, figures.counts.confirmed,
-        figures.missing);
+        figures.counts.queriesRepeated, figures.counts.setsRepeated, figures.missing);
     std::fflush(stdout);
 }
 
@@ -208,13 +226,54 @@ IUploadLink::Answer passOver(const QString& /*text*/) {
     return IUploadLink::Answer::No;
 }
 
+// Whether every text that went out is one the upload asks for: a device's query, a set
+// of a row that differs, or the arming of a device that did not answer (once at most);
+// and whether every setting said to be confirmed is on the site.
+bool summaryIsTrue(const CSimSite& site, const CUploadSummary& summary,
+                   const QList<QPair<quint32, QByteArray>>& sent, bool busDevices) {
+    QSet<QByteArray> asked;
+    for (const CDeviceOutcome& device : summary.devices) {
+        for (const CUploadRow& row : device.rows) {
+            if (row.isSent()) {
+                asked.insert(row.command);
+            }
+        }
+    }
+    QSet<QByteArray> armed;
+    for (const auto& [address, text] : sent) {
+        const bool query = text.endsWith("=?") || text.endsWith("=?;");
+        const bool arming = text.startsWith("#uid=");
+        if (arming && armed.contains(text)) {
+            return false;
+        }
+        armed.insert(text);
+        if (!query && !arming && !asked.contains(text)) {
+            return false;
+        }
+    }
+    CUploadSummary confirmedOnly = summary;
+    for (CDeviceOutcome& device : confirmedOnly.devices) {
+        device.rows.erase(std::remove_if(device.rows.begin(), device.rows.end(),
+                                         [](const CUploadRow& row) {
+                                             return row.delivery != CUploadRow::Delivery::Confirmed;
+                                         }),
+                          device.rows.end());
+    }
+    return missingOnSite(site, confirmedOnly, busDevices) == 0;
+}
+
 template <typename Upload>
-Figures virtualRun(bool busDevices, CPacing pacing) {
+Figures virtualRun(bool busDevices, CPacing pacing, double loss = 0) {
     QString error;
     std::unique_ptr<CSimSite> site = buildSite(busDevices, error);
     if (!site) {
         qFatal("%s", qPrintable(error));
     }
+    CSimFaults faults;
+    faults.dropShare = loss;
+    faults.commandDropShare = loss;
+    faults.seed = 7;
+    site->setFaults(faults);
     CDocFixture doc;
     const QString path = doc.path(QStringLiteral("project.xml"));
     QFile file(path);
@@ -257,6 +316,7 @@ Figures virtualRun(bool busDevices, CPacing pacing) {
     figures.wallMs = wall.elapsed();
     figures.counts = upload.summary().counts();
     figures.missing = missingOnSite(*site, upload.summary(), busDevices);
+    figures.summaryTrue = summaryIsTrue(*site, upload.summary(), figures.sent, busDevices);
     return figures;
 }
 
@@ -346,12 +406,27 @@ int main(int argc, char* argv[]) {
         static_cast<double>(gatewayFixed.deviceMs) / static_cast<double>(gatewayPaced.deviceMs),
         static_cast<double>(busFixed.deviceMs) / static_cast<double>(busPaced.deviceMs));
     std::printf(
-        "same texts to the same addresses in the same order with both pacings: "
+        "same texts to each address in the same order with both pacings: "
         "gateways %s (%lld commands), bus devices %s (%lld commands)\n",
-        gatewayFixed.sent == gatewayPaced.sent ? "yes" : "NO",
+        byAddress(gatewayFixed.sent) == byAddress(gatewayPaced.sent) ? "yes" : "NO",
         static_cast<long long>(gatewayFixed.sent.size()),
-        busFixed.sent == busPaced.sent ? "yes" : "NO",
+        byAddress(busFixed.sent) == byAddress(busPaced.sent) ? "yes" : "NO",
         static_cast<long long>(busFixed.sent.size()));
+    std::printf(
+        "\nwith the simulator losing commands and replies (paced by replies, virtual clock):\n");
+    for (const double loss : {0.05, 0.20}) {
+        const QByteArray share = QByteArray::number(loss * 100) + "% lost";
+        const Figures gateways = virtualRun<CGatewayUpload>(false, CPacing::ByReplies, loss);
+        print(("gateways, " + share).constData(), gateways);
+        const Figures devices = virtualRun<CBusUpload>(true, CPacing::ByReplies, loss);
+        print(("bus devices, " + share).constData(), devices);
+        std::printf(
+            "    confirmed %.1f%% of the settings sent; summaries true and nothing sent "
+            "that was not asked: %s\n",
+            100.0 * (gateways.counts.confirmed + devices.counts.confirmed) /
+                std::max(1, gateways.counts.sent + devices.counts.sent),
+            gateways.summaryTrue && devices.summaryTrue ? "yes" : "NO");
+    }
     if (virtualOnly) {
         return 0;
     }

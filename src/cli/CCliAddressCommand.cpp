@@ -3,6 +3,7 @@
 #include "CCliAnnouncement.h"
 #include "CCliExit.h"
 #include "CCliNumberOption.h"
+#include "CCliOptions.h"
 #include "CCliSession.h"
 
 #include "protocol/CCommands.h"
@@ -40,15 +41,10 @@ QString CCliAddressCommand::description() const {
 
 QList<QCommandLineOption> CCliAddressCommand::options() const {
     return {
-        QCommandLineOption(kSerial, QStringLiteral("the device's serial number"),
-                           QStringLiteral("SN")),
-        QCommandLineOption(kUid, QStringLiteral("the UID to give (1 to 999999)"),
-                           QStringLiteral("N")),
-        QCommandLineOption(kVia, QStringLiteral("the gateway of the device's bus"),
-                           QStringLiteral("IP")),
-        QCommandLineOption(kArm,
-                           QStringLiteral("give the UID to the next device whose discover button "
-                                          "is pressed")),
+        CCliOptions::serial(),
+        CCliOptions::uid(),
+        CCliOptions::via(),
+        CCliOptions::arm(),
         QCommandLineOption(kTimeout, QStringLiteral("how long to wait for the device (seconds)"),
                            QStringLiteral("S")),
     };

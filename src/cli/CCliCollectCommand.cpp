@@ -4,9 +4,11 @@
 #include "CCliOptions.h"
 #include "CCliSession.h"
 
+#include "Version.h"
+
 #include "bus/CBusCollection.h"
-#include "common/CXPathNumber.h"
 #include "protocol/CCommands.h"
+#include "site/CSnapshotStamp.h"
 #include "transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
@@ -15,10 +17,7 @@
 
 namespace {
 const QString kMap = QStringLiteral("map");
-
-QString dotted(quint32 address) {
-    return QString::fromLatin1(CIpv4Address::toDotted(address));
-}
+const QString kSequential = QStringLiteral("sequential");
 }  // namespace
 
 QString CCliCollectCommand::name() const {
@@ -31,23 +30,32 @@ QString CCliCollectCommand::summary() const {
 
 QString CCliCollectCommand::description() const {
     return QStringLiteral(
-        "Finds every gateway (\"&NAME=?;\") and registers the devices of its bus\n"
-        "(\"#UID=REGISTER;\"): collecting is not read-only, every device of every bus is told\n"
-        "to announce itself. Then collects as the program's Collect does: each gateway's\n"
-        "settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\", 1 s). With\n"
-        "--pacing replies (the default) a pause ends as soon as the answers have come and\n"
-        "stopped for a moment; --pacing fixed waits every pause out. Everything is saved\n"
-        "as a map file, as the program's Save Map File does.\n"
-        "Devices that did not answer are named on stderr and the exit code is 6. When\n"
+        "Finds every gateway (\"&NAME=?;\") and registers the devices of every bus\n"
+        "(\"#UID=REGISTER;\", both broadcast): collecting is not read-only, every device of\n"
+        "every bus is told to announce itself. Then collects as the program's Collect does:\n"
+        "each gateway's settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\",\n"
+        "1 s), every gateway's bus at the same time (--sequential: one gateway after\n"
+        "another). With --pacing replies (the default) a pause ends as soon as the answers\n"
+        "have come and stopped for a moment; --pacing fixed waits every pause out. A report\n"
+        "that lacks a setting its type has (or that it reported before) is asked again, at\n"
+        "most --retries times. Everything is saved as a map file, as the program's Save Map\n"
+        "File does, marked as a snapshot: when, through which adapter and by which version\n"
+        "it was taken ('compare' and 'report' read it; the program loads it as any map\n"
+        "file). Gateways and devices that did not answer, or whose report is still\n"
+        "incomplete, are named on stderr with what they lack, and the exit code is 6. When\n"
         "interrupted, the map is saved as far as it got, said to be partial, and the exit\n"
         "code is 130. With --json, a summary on stdout: {\"map\", \"gateways\", \"devices\",\n"
-        "\"silent\": [{\"gateway\", \"uid\"}], \"partial\"}.");
+        "\"silent\": [{\"gateway\", \"uid\"}], \"incomplete\": [{\"gateway\", \"uid\",\n"
+        "\"missing\": [...]}], \"repeats\", \"partial\"} (no \"uid\" for a gateway's own report).");
 }
 
 QList<QCommandLineOption> CCliCollectCommand::options() const {
     return {QCommandLineOption(kMap, QStringLiteral("the map file to write (required)"),
                                QStringLiteral("FILE")),
-            CCliOptions::pacing(), CCliOptions::json()};
+            CCliOptions::pacing(),
+            QCommandLineOption(kSequential,
+                               QStringLiteral("one gateway after another, not all buses at once")),
+            CCliOptions::json()};
 }
 
 QString CCliCollectCommand::configure(const QCommandLineParser& parser,
@@ -57,6 +65,7 @@ QString CCliCollectCommand::configure(const QCommandLineParser& parser,
     }
     m_mapFile = parser.value(kMap);
     m_json = parser.isSet(CCliOptions::json().names().front());
+    m_sequential = parser.isSet(kSequential);
     const std::variant<CPacing, QString> pacing = CCliOptions::readPacing(parser);
     if (const QString* wrong = std::get_if<QString>(&pacing)) {
         return *wrong;
@@ -69,64 +78,71 @@ int CCliCollectCommand::run(CCliSession& session) {
     if (const int failed = session.start(); failed != CCliExit::kOk) {
         return failed;
     }
-    session.progress(QStringLiteral("Looking for gateways..."));
-    if (!session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast)) {
+    session.progress(QStringLiteral("Looking for gateways and registering their buses..."));
+    // Both at once, so that the buses announce their devices while the gateways answer.
+    // A question that nobody answered may have been lost: it goes again; a registration
+    // never does.
+    if (!session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast) ||
+        !session.send(CCommands::busRegister(), CIpv4Address::kBroadcast)) {
         return CCliExit::kNetwork;
     }
     session.waitForReplies();
+    for (int again = 0; again < session.options().retries && session.gatewayAddresses().isEmpty() &&
+                        !CCliSession::interrupted();
+         ++again) {
+        session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast);
+        session.waitForReplies();
+    }
     const QList<QByteArray> gateways = session.gatewayAddresses();
     if (gateways.isEmpty() && !CCliSession::interrupted()) {
         session.progress(QStringLiteral("No gateway answered."));
         return CCliExit::kNothingAnswered;
     }
-    session.progress(
-        QStringLiteral("%1 gateway(s) found. Registering their buses...").arg(gateways.size()));
-    for (qsizetype i = 0; i < gateways.size() && !CCliSession::interrupted(); ++i) {
-        session.send(CCommands::busRegister(), CIpv4Address::fromDotted(gateways[i]));
-        session.pace();
-    }
-    session.waitForReplies();
+    session.progress(QStringLiteral("%1 gateway(s) found.").arg(gateways.size()));
 
-    const QList<Device> devices = heardDevices(session);
+    auto report = std::make_shared<CCollectionReport>();
     if (!CCliSession::interrupted()) {
-        session.progress(QStringLiteral("Collecting %1 device(s)...").arg(devices.size()));
-        session.runSequence(QString::fromLatin1(CBusCollection::kRunName),
-                            CBusCollection::steps(session.document(),
-                                                  [&session](QByteArrayView text, quint32 to) {
-                                                      return session.send(text.toByteArray(), to);
-                                                  }),
-                            m_pacing);
+        const qsizetype devices =
+            session.document()
+                .plan()
+                .select_nodes("/Plan/Network_Configuration/UBRIX/DEVICE[@UID]")
+                .size();
+        session.progress(QStringLiteral("Collecting %1 device(s)...").arg(devices));
+        const CBusCollection::Options options{!m_sequential, session.options().retries};
+        session.runLanes(QString::fromLatin1(CBusCollection::kRunName),
+                         CBusCollection::lanes(
+                             session.document(),
+                             [&session](QByteArrayView text, quint32 to) {
+                                 return session.send(text.toByteArray(), to);
+                             },
+                             options, report),
+                         m_pacing);
     }
-    session.waitForReplies();
-    return finish(session, silentDevices(session, devices));
+    // Every report complete: nothing is on its way any more.
+    if (!report->isComplete() || CCliSession::interrupted()) {
+        session.waitForReplies();
+    }
+    return finish(session, *report);
 }
 
-QList<CCliCollectCommand::Device> CCliCollectCommand::heardDevices(CCliSession& session) const {
-    QList<Device> devices;
-    for (const pugi::xpath_node& hit : session.document().plan().select_nodes(
-             "/Plan/Network_Configuration/UBRIX[@IP]/DEVICE[@UID]")) {
-        const pugi::xml_node device = hit.node();
-        devices.append(
-            {CIpv4Address::fromDotted(QByteArray(device.parent().attribute("IP").value())),
-             CXPathNumber::leadingInteger(device.attribute("UID").value())});
-    }
-    return devices;
+// A map file from collect is a snapshot: it says when, through which adapter and by
+// which version it was taken.
+CSnapshotStamp CCliCollectCommand::snapshotStamp(CCliSession& session) {
+    const CAdapterEntry adapter = session.transport().adapters().selectedEntry();
+    CSnapshotStamp stamp;
+    stamp.taken = QDateTime::currentDateTimeUtc();
+    stamp.adapter = (adapter.name + QLatin1Char(' ') +
+                     QString::fromLatin1(CIpv4Address::toDotted(adapter.address)))
+                        .trimmed();
+    stamp.version = QLatin1String(vorel::version::kText);
+    return stamp;
 }
 
-QList<CCliCollectCommand::Device> CCliCollectCommand::silentDevices(
-    CCliSession& session, const QList<Device>& devices) const {
-    QList<Device> silent;
-    for (const Device& device : devices) {
-        if (!session.replies().deviceAnswered(CIpv4Address::toDotted(device.gateway), device.uid)) {
-            silent.append(device);
-        }
-    }
-    return silent;
-}
-
-int CCliCollectCommand::finish(CCliSession& session, const QList<Device>& silent) {
+int CCliCollectCommand::finish(CCliSession& session, const CCollectionReport& report) {
     const bool partial = CCliSession::interrupted();
-    if (!session.document().saveMapFile(m_mapFile)) {
+    QString reason;
+    if (!snapshotStamp(session).save(session.document().plan(), m_mapFile, reason)) {
+        session.report(QStringLiteral("Failed to save template:\n%1\n").arg(reason));
         return CCliExit::kFile;
     }
     const QList<QByteArray> gateways = session.gatewayAddresses();
@@ -136,13 +152,27 @@ int CCliCollectCommand::finish(CCliSession& session, const QList<Device>& silent
                          .arg(gateways.size())
                          .arg(devices)
                          .arg(m_mapFile));
+    if (report.repeats > 0) {
+        session.progress(QStringLiteral("Queries asked again: %1").arg(report.repeats));
+    }
     QJsonArray silentList;
-    for (const Device& device : silent) {
-        session.report(QStringLiteral("UID %1 behind %2 did not answer")
-                           .arg(device.uid)
-                           .arg(dotted(device.gateway)));
-        silentList.append(QJsonObject{{QStringLiteral("gateway"), dotted(device.gateway)},
-                                      {QStringLiteral("uid"), device.uid}});
+    QJsonArray incompleteList;
+    for (const CCollectionReport::Incomplete& incomplete : report.incomplete) {
+        session.report(incomplete.line());
+        QJsonObject entry{{QStringLiteral("gateway"), QString::fromLatin1(incomplete.gateway)}};
+        if (incomplete.uid) {
+            entry.insert(QStringLiteral("uid"), static_cast<qint64>(*incomplete.uid));
+        }
+        if (!incomplete.answered) {
+            silentList.append(entry);
+            continue;
+        }
+        QJsonArray missing;
+        for (const CSettingAddress& address : incomplete.missing) {
+            missing.append(QString::fromLatin1(address.text()));
+        }
+        entry.insert(QStringLiteral("missing"), missing);
+        incompleteList.append(entry);
     }
     if (partial) {
         session.report(
@@ -154,11 +184,13 @@ int CCliCollectCommand::finish(CCliSession& session, const QList<Device>& silent
             {QStringLiteral("gateways"), static_cast<qint64>(gateways.size())},
             {QStringLiteral("devices"), static_cast<qint64>(devices)},
             {QStringLiteral("silent"), silentList},
+            {QStringLiteral("incomplete"), incompleteList},
+            {QStringLiteral("repeats"), report.repeats},
             {QStringLiteral("partial"), partial},
         });
     }
     if (partial) {
         return CCliExit::kInterrupted;
     }
-    return silent.isEmpty() ? CCliExit::kOk : CCliExit::kIncomplete;
+    return report.isComplete() ? CCliExit::kOk : CCliExit::kIncomplete;
 }

@@ -3,6 +3,9 @@
 #include "CCliCommand.h"
 
 #include "sequence/CPacing.h"
+#include "site/CSnapshotStamp.h"
+
+struct CCollectionReport;
 
 // "collect": every gateway and bus device with all their settings, into a map file.
 // Collecting is not read-only: each bus is told to register, so that its devices announce
@@ -17,15 +20,11 @@ public:
     int run(CCliSession& session) override;
 
 private:
-    struct Device {
-        quint32 gateway;
-        long long uid;
-    };
-    QList<Device> heardDevices(CCliSession& session) const;
-    QList<Device> silentDevices(CCliSession& session, const QList<Device>& devices) const;
-    int finish(CCliSession& session, const QList<Device>& silent);
+    int finish(CCliSession& session, const CCollectionReport& report);
+    static CSnapshotStamp snapshotStamp(CCliSession& session);
 
     QString m_mapFile;
     bool m_json = false;
+    bool m_sequential = false;
     CPacing m_pacing = CPacing::ByReplies;
 };

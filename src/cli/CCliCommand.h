@@ -35,4 +35,8 @@ public:
     virtual QString configure(const QCommandLineParser& parser, const QStringList& arguments) = 0;
     // Does the work; the result is the exit code (CCliExit).
     virtual int run(CCliSession& session) = 0;
+    // Whether run() needs Qt Gui (fonts, painting: a PDF), once configured. Such a command
+    // runs in a QGuiApplication on the offscreen platform; every other in a plain
+    // QCoreApplication, which needs no display and loads no platform plugin.
+    virtual bool needsGuiApplication() const { return false; }
 };

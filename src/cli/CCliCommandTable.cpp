@@ -3,15 +3,19 @@
 #include "CCliAdaptersCommand.h"
 #include "CCliAddressCommand.h"
 #include "CCliCollectCommand.h"
+#include "CCliCompareCommand.h"
 #include "CCliDiffCommand.h"
 #include "CCliDiscoverCommand.h"
 #include "CCliIdentifyCommand.h"
+#include "CCliJournalCommand.h"
 #include "CCliKeypadCommand.h"
 #include "CCliMonitorCommand.h"
 #include "CCliPresetsCommand.h"
 #include "CCliProjectCommand.h"
 #include "CCliQueryCommand.h"
 #include "CCliRegisterCommand.h"
+#include "CCliReplaceCommand.h"
+#include "CCliReportCommand.h"
 #include "CCliRestartCommand.h"
 #include "CCliSendCommand.h"
 #include "CCliSetCommand.h"
@@ -46,6 +50,10 @@ std::vector<std::unique_ptr<CCliCommand>> CCliCommandTable::commands() {
     all.push_back(std::make_unique<CCliProjectCommand>());
     all.push_back(std::make_unique<CCliUploadCommand>());
     all.push_back(std::make_unique<CCliDiffCommand>());
+    all.push_back(std::make_unique<CCliCompareCommand>());
+    all.push_back(std::make_unique<CCliReplaceCommand>());
+    all.push_back(std::make_unique<CCliReportCommand>());
+    all.push_back(std::make_unique<CCliJournalCommand>());
     return all;
 }
 

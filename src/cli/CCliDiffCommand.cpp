@@ -5,12 +5,12 @@
 #include "CCliSession.h"
 
 #include "common/CXmlFile.h"
+#include "upload/CMapReports.h"
 #include "upload/CUploadOffline.h"
 #include "upload/CUploadReport.h"
 
 #include <QCommandLineParser>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <optional>
 
 namespace {
 const QString kMap = QStringLiteral("map");
@@ -56,36 +56,74 @@ QString CCliDiffCommand::configure(const QCommandLineParser& parser, const QStri
 }
 
 int CCliDiffCommand::run(CCliSession& session) {
-    pugi::xml_document project;
-    pugi::xml_document map;
-    for (const auto& [path, document] :
-         {std::pair<const QString&, pugi::xml_document&>{m_project.project, project},
-          std::pair<const QString&, pugi::xml_document&>{m_map, map}}) {
-        QString reason;
-        if (!CXmlFile::load(path, document, reason)) {
-            session.report(QStringLiteral("cannot read %1: %2").arg(path, reason));
+    // The map is read and let go before the project is loaded: a large site's documents
+    // would not both fit in the memory a desk computer can spare.
+    std::optional<CMapReports> map;
+    {
+        pugi::xml_document document;
+        if (!load(session, m_map, document)) {
             return CCliExit::kRefused;
         }
+        map = CMapReports::of(document);
+    }
+    pugi::xml_document project;
+    if (!load(session, m_project.project, project)) {
+        return CCliExit::kRefused;
     }
     // The schema comes with a new plan; nothing is sent.
     session.document().newPlan();
-    QJsonObject json;
     int code = CCliExit::kOk;
+    if (m_json) {
+        session.printBytes("{");
+    }
     for (const CUploadDevice::Kind kind : m_project.kinds) {
-        const CUploadSummary summary =
-            CUploadOffline::compare(project, map, session.document().schema(), kind);
-        if (m_json) {
-            json.insert(QLatin1String(CCliProjectOptions::kindName(kind)),
-                        QJsonDocument::fromJson(CUploadReport::json(summary)).object());
-        } else {
-            session.print(CUploadReport::text(summary));
-        }
+        const CUploadSummary summary = compare(session, project, *map, kind);
         if (summary.exitCode() != CUploadSummary::kExitApplied) {
             code = CCliExit::kIncomplete;
         }
     }
     if (m_json) {
-        session.printJson(json);
+        session.printBytes("}\n");
     }
     return code;
+}
+
+bool CCliDiffCommand::load(CCliSession& session, const QString& path,
+                           pugi::xml_document& document) {
+    QString reason;
+    if (!CXmlFile::load(path, document, reason)) {
+        session.report(QStringLiteral("cannot read %1: %2").arg(path, reason));
+        return false;
+    }
+    return true;
+}
+
+// Written out device by device as each is compared, with only the counts and the rows the
+// end lines name kept for the summary.
+CUploadSummary CCliDiffCommand::compare(CCliSession& session, const pugi::xml_document& project,
+                                        const CMapReports& map, CUploadDevice::Kind kind) {
+    CUploadSummary summary;
+    summary.dryRun = true;
+    if (m_json) {
+        const QByteArray kindName(CCliProjectOptions::kindName(kind));
+        session.printBytes((kind == m_project.kinds.front() ? "\"" : ",\"") + kindName +
+                           "\":{\"devices\":[");
+    }
+    CUploadOffline::compare(
+        project, map, session.document().schema(), kind, [&](CDeviceOutcome&& device) {
+            if (m_json) {
+                session.printBytes((summary.devices.empty() ? QByteArray() : ",") +
+                                   CUploadReport::deviceJson(device, true));
+            } else {
+                session.printBytes(CUploadReport::deviceText(device, true));
+            }
+            CUploadSummary::letRowsGo(device, true);
+            summary.devices.push_back(std::move(device));
+        });
+    if (m_json) {
+        session.printBytes("]" + CUploadReport::endJsonMembers(summary) + "}");
+    } else {
+        session.print(CUploadReport::endText(summary));
+    }
+    return summary;
 }

@@ -3,6 +3,12 @@
 #include "CCliCommand.h"
 #include "CCliProjectOptions.h"
 
+#include "upload/CUploadSummary.h"
+
+#include <pugixml.hpp>
+
+class CMapReports;
+
 // "diff --project P --map M": the project against a collected map file, without a
 // network: the rows an upload would send, and what it would skip and why.
 class CCliDiffCommand : public CCliCommand {
@@ -15,6 +21,10 @@ public:
     int run(CCliSession& session) override;
 
 private:
+    static bool load(CCliSession& session, const QString& path, pugi::xml_document& document);
+    CUploadSummary compare(CCliSession& session, const pugi::xml_document& project,
+                           const CMapReports& map, CUploadDevice::Kind kind);
+
     CCliProjectOptions m_project;
     QString m_map;
     bool m_json = false;

@@ -36,6 +36,9 @@ QList<QCommandLineOption> CCliOptions::common() {
         valued(QStringLiteral("pace-ms"),
                QStringLiteral("pause between commands sent in a row (20)"), QStringLiteral("N"),
                QStringLiteral("20")),
+        valued(QStringLiteral("retries"),
+               QStringLiteral("times a query or a set goes again when its answer is lost (2)"),
+               QStringLiteral("N"), QString::number(CRetryRule::kDefaultRetries)),
     };
 }
 
@@ -50,6 +53,7 @@ QString CCliOptions::read(const QCommandLineParser& parser) {
         {QStringLiteral("wait-ms"), 0, 600000, waitMs},
         {QStringLiteral("quiet-ms"), 10, 600000, quietMs},
         {QStringLiteral("pace-ms"), 0, 10000, paceMs},
+        {QStringLiteral("retries"), 0, CRetryRule::kMostRetries, retries},
     };
     for (const CCliNumberOption& number : numbers) {
         const QString error = number.read(parser);
@@ -99,4 +103,26 @@ QCommandLineOption CCliOptions::noTime() {
 QCommandLineOption CCliOptions::noSender() {
     return QCommandLineOption(QStringLiteral("no-sender"),
                               QStringLiteral("leave out the sender's address"));
+}
+
+QCommandLineOption CCliOptions::uid() {
+    return QCommandLineOption(QStringLiteral("uid"),
+                              QStringLiteral("the UID to give (1 to 999999)"), QStringLiteral("N"));
+}
+
+QCommandLineOption CCliOptions::serial() {
+    return QCommandLineOption(QStringLiteral("serial"),
+                              QStringLiteral("the device's serial number"), QStringLiteral("SN"));
+}
+
+QCommandLineOption CCliOptions::arm() {
+    return QCommandLineOption(
+        QStringLiteral("arm"),
+        QStringLiteral("give the UID to the next device whose discover button is pressed"));
+}
+
+QCommandLineOption CCliOptions::via() {
+    return QCommandLineOption(QStringLiteral("via"),
+                              QStringLiteral("the gateway of the device's bus"),
+                              QStringLiteral("IP"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/CRetryRule.h"
 #include "sequence/CPacing.h"
 
 #include <QCommandLineOption>
@@ -23,6 +24,9 @@ struct CCliOptions {
     int waitMs = 2000;  // how long a reply may keep us waiting after the last one
     int quietMs = 400;  // silence that ends a wait early
     int paceMs = 20;    // pause between commands sent in a row
+    // How often a query, or a set whose echo is awaited, goes again when its answer did not
+    // come (only texts safe to repeat: CRetryRule).
+    int retries = CRetryRule::kDefaultRetries;
 
     // The option definitions, for the parser and the help.
     static QList<QCommandLineOption> common();
@@ -36,6 +40,11 @@ struct CCliOptions {
     static QCommandLineOption noSender();
     // --pacing fixed|replies, replies by default, as every sequence of the program offers.
     static QCommandLineOption pacing();
+    // The bus device options of address and replace: --uid N, --serial SN, --arm, --via IP.
+    static QCommandLineOption uid();
+    static QCommandLineOption serial();
+    static QCommandLineOption arm();
+    static QCommandLineOption via();
     // The pacing asked for; why the value is wrong when it is.
     static std::variant<CPacing, QString> readPacing(const QCommandLineParser& parser);
 };

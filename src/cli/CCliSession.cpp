@@ -4,6 +4,7 @@
 
 #include "common/CSystemClock.h"
 #include "sequence/CSequenceRun.h"
+#include "settings/CDataFolder.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CUDPListener.h"
 
@@ -38,8 +39,12 @@ CCliSession::CCliSession(const CCliOptions& options, QFile& out, QObject* parent
       m_errorLog(CSystemClock::instance()),
       m_doc(m_settings, m_notifier, m_errorLog),
       m_transport(m_notifier, CSystemClock::instance(), m_doc.inboundQueue(),
-                  m_doc.firewallSuspect()) {
+                  m_doc.firewallSuspect()),
+      m_journal(m_doc, m_timers, CSystemClock::instance(), QStringLiteral("vorel-cli"),
+                CJournalFile::pathIn(
+                    CDataFolder::forApplication(QLatin1String(CSettings::kApplication)))) {
     m_sequencer.watch(m_doc);
+    connect(&m_transport, &CTransport::textSent, &m_journal, &CChangeJournal::noteSent);
     m_settings.log = 0;
     m_settings.sendPort = options.sendPort;
     m_settings.recvPort = options.receivePort;
@@ -143,7 +148,13 @@ bool CCliSession::waitUntil(const std::function<bool()>& done, std::chrono::mill
 
 CSequenceRun::Outcome CCliSession::runSequence(const QString& name, CSequenceRun::StepSource steps,
                                                CPacing pacing) {
-    CSequenceRun* run = m_sequencer.start(name, std::move(steps), pacing);
+    return runLanes(name, std::vector<CSequenceRun::StepSource>{std::move(steps)}, pacing);
+}
+
+CSequenceRun::Outcome CCliSession::runLanes(const QString& name,
+                                            std::vector<CSequenceRun::StepSource> lanes,
+                                            CPacing pacing) {
+    CSequenceRun* run = m_sequencer.start(name, std::move(lanes), pacing);
     if (const std::optional<CSequenceRun::Outcome> over = run->outcome()) {
         return *over;
     }

@@ -6,6 +6,7 @@
 
 #include "common/CQtTimerSource.h"
 #include "document/CUbrixVorelDoc.h"
+#include "journal/CChangeJournal.h"
 #include "plan/CErrorLog.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
@@ -36,6 +37,8 @@ public:
     CTransport& transport() { return m_transport; }
     // Every reply heard since start(), as sent.
     const CCliReplyLog& replies() const { return m_replies; }
+    // Every change sent is journalled in the user's data folder.
+    CChangeJournal& journal() { return m_journal; }
 
     // Picks the adapter, makes an empty plan and starts reception; CCliExit::kOk or the
     // code to exit with (the reason is on stderr already).
@@ -53,6 +56,9 @@ public:
     // Runs a sequence of the core to its end, on the program's timers; Ctrl-C stops it.
     CSequenceRun::Outcome runSequence(const QString& name, CSequenceRun::StepSource steps,
                                       CPacing pacing);
+    // The same for a run whose lanes go on at the same time.
+    CSequenceRun::Outcome runLanes(const QString& name, std::vector<CSequenceRun::StepSource> lanes,
+                                   CPacing pacing);
     // Handles the replies that are waiting now.
     void drainQueue();
     // Handles replies until the run is over; Ctrl-C stops it.
@@ -98,5 +104,6 @@ private:
     CSequencer m_sequencer{m_timers};
     std::function<void(const QByteArray&)> m_trafficHandler;
     std::chrono::steady_clock::time_point m_lastReply;
+    CChangeJournal m_journal;
     quint32 m_destination = 0;
 };

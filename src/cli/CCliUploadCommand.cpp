@@ -23,6 +23,7 @@ namespace {
 
 const QString kDryRun = QStringLiteral("dry-run");
 const QString kMissing = QStringLiteral("missing");
+const QString kSequential = QStringLiteral("sequential");
 constexpr int kInterruptPollMs = 50;
 
 int cliExit(int uploadExit) {
@@ -52,10 +53,13 @@ QString CCliUploadCommand::description() const {
     return QStringLiteral(
         "Uploads the project as the program's UpLoad does: each gateway is asked for its\n"
         "settings (\"&=?\") and sent those that differ (\"&NAME=Hall\"), its NETWORK and UDP\n"
-        "settings last; then each bus device (\"#uid12=?;\", \"#UID12.A.LED.MODE=RGB\", all\n"
-        "broadcast). Only settings the schema lets a user edit are sent, and only values that\n"
-        "can go out safely. Paced by replies (the default) a pause ends once the device has\n"
-        "answered; --pacing fixed keeps every pause at its full length. The upload's lines\n"
+        "settings last, every gateway at the same time (--sequential: one after another);\n"
+        "then each bus device (\"#uid12=?;\", \"#UID12.A.LED.MODE=RGB\", all broadcast).\n"
+        "Only settings the schema lets a user edit are sent, and only values that can go out\n"
+        "safely. Paced by replies (the default) a pause ends once the device has answered;\n"
+        "--pacing fixed keeps every pause at its full length. A query whose report lacks a\n"
+        "setting of the project, and a set whose echo does not come, go again (at most\n"
+        "--retries times; the summary counts them). The upload's lines\n"
         "go to stderr, the rows of every device (sent, already set, skipped and why) to\n"
         "stdout at the end, as JSON with --json. --dry-run sends only the queries and prints\n"
         "the rows. A bus device that does not answer: --missing skip (the default) passes\n"
@@ -71,6 +75,8 @@ QList<QCommandLineOption> CCliUploadCommand::options() const {
             CCliProjectOptions::devicesOption(),
             QCommandLineOption(kDryRun, QStringLiteral("send only the queries, print the rows")),
             CCliOptions::pacing(),
+            QCommandLineOption(kSequential,
+                               QStringLiteral("one gateway after another, not all at once")),
             QCommandLineOption(kMissing,
                                QStringLiteral("a bus device that does not answer: skip "
                                               "(default), abort or wait"),
@@ -103,6 +109,7 @@ QString CCliUploadCommand::configure(const QCommandLineParser& parser,
         return QStringLiteral("--missing takes skip, abort or wait, not '%1'").arg(missing);
     }
     m_dryRun = parser.isSet(kDryRun);
+    m_sequential = parser.isSet(kSequential);
     m_json = parser.isSet(CCliOptions::json().names().front());
     return {};
 }
@@ -160,6 +167,8 @@ int CCliUploadCommand::upload(CCliSession& session, CUploadDevice::Kind kind,
     CUploadOptions options;
     options.pacing = m_pacing;
     options.dryRun = m_dryRun;
+    options.retries = session.options().retries;
+    options.concurrent = !m_sequential;
     std::unique_ptr<CUploadRun> upload;
     if (kind == CUploadDevice::Kind::Gateway) {
         upload = std::make_unique<CGatewayUpload>(session.document(), link, options);

@@ -28,6 +28,7 @@ private:
     CCliProjectOptions m_project;
     CPacing m_pacing = CPacing::ByReplies;
     bool m_dryRun = false;
+    bool m_sequential = false;
     bool m_json = false;
     IUploadLink::Answer m_missing = IUploadLink::Answer::No;
 };

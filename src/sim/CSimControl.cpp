@@ -1,6 +1,7 @@
 #include "CSimControl.h"
 
 #include "CSimNetwork.h"
+#include "CSimSiteBuilder.h"
 #include "transport/CIpv4Address.h"
 
 #include <QList>
@@ -13,6 +14,9 @@ const QByteArray kHelp =
     "fault <gateway> [<uid>] <kinds>\n"
     "                          make a gateway or device misbehave; kinds: none, or\n"
     "                          other-type, silent, refuses-sets (comma-separated)\n"
+    "remove <gateway> <uid>    the device with that UID leaves the bus for good\n"
+    "add <gateway> <type> [sn <serial>]\n"
+    "                          a new device without UID joins the bus\n"
     "list                      the gateways and their devices, with how often each was\n"
     "                          identified (and a gateway restarted)\n"
     "show <gateway> [<uid> | sn <serial>]\n"
@@ -106,6 +110,12 @@ CSimControl::Result CSimControl::execute(CSimNetwork& network, const QByteArray&
     if (verb == "fault") {
         return fault(network, words);
     }
+    if (verb == "remove") {
+        return remove(network, words);
+    }
+    if (verb == "add") {
+        return add(network, words);
+    }
     if (verb == "list") {
         return answer(list(network));
     }
@@ -170,6 +180,51 @@ CSimControl::Result CSimControl::fault(CSimNetwork& network, const QList<QByteAr
     return answer("fault set\n");
 }
 
+CSimControl::Result CSimControl::remove(CSimNetwork& network, const QList<QByteArray>& words) {
+    if (words.size() != 3) {
+        return answer("error: remove <gateway> <uid>\n");
+    }
+    const int gateway = gatewayIndex(network, words[1]);
+    if (gateway < 0) {
+        return answer("error: no gateway " + words[1] + "\n");
+    }
+    bool isUid = false;
+    const quint32 uid = words[2].toUInt(&isUid);
+    const bool removed =
+        isUid && network.withSite([&](CSimSite& site) { return site.removeDevice(gateway, uid); });
+    if (!removed) {
+        return answer("error: no device with UID " + words[2] + " on gateway " + words[1] + "\n");
+    }
+    return answer("removed UID " + words[2] + "\n");
+}
+
+CSimControl::Result CSimControl::add(CSimNetwork& network, const QList<QByteArray>& words) {
+    const bool withSerial = words.size() == 5 && words[3] == "sn";
+    if (words.size() != 3 && !withSerial) {
+        return answer("error: add <gateway> <type> [sn <serial>]\n");
+    }
+    const int gateway = gatewayIndex(network, words[1]);
+    if (gateway < 0) {
+        return answer("error: no gateway " + words[1] + "\n");
+    }
+    const QByteArray& type = words[2];
+    bool isSerial = true;
+    const quint32 given = withSerial ? words[4].toUInt(&isSerial) : 0;
+    if (!isSerial || (withSerial && given == 0)) {
+        return answer("error: no serial number " + words[4] + "\n");
+    }
+    return network.withSite([&](CSimSite& site) {
+        if (!site.models().hasType(type) || site.models().isGatewayType(type)) {
+            return answer("error: unknown bus device type " + type + "\n");
+        }
+        const quint32 serial = withSerial ? given : CSimSiteBuilder::freeSerial(site, gateway);
+        if (!site.addDevice(gateway, CSimSiteBuilder::newDevice(site.models(), type, serial))) {
+            return answer("error: serial number " + QByteArray::number(serial) + " is taken\n");
+        }
+        return answer("added SN " + QByteArray::number(serial) + "\n");
+    });
+}
+
 QByteArray CSimControl::list(CSimNetwork& network) {
     return network.withSite([](CSimSite& site) {
         QByteArray text;
@@ -221,7 +276,7 @@ QByteArray CSimControl::stats(CSimNetwork& network) {
     const CSimNetwork::Counters counters = network.counters();
     return QString::asprintf(
                "received %llu, not commands %llu, too long %llu, by TCP %llu, replies %llu, "
-               "dropped %llu, malformed %llu, sent %llu, refused %llu\n",
+               "dropped %llu, malformed %llu, sent %llu, refused %llu, commands lost %llu\n",
                static_cast<unsigned long long>(counters.site.received),
                static_cast<unsigned long long>(counters.site.invalid),
                static_cast<unsigned long long>(counters.oversize),
@@ -230,6 +285,7 @@ QByteArray CSimControl::stats(CSimNetwork& network) {
                static_cast<unsigned long long>(counters.site.dropped),
                static_cast<unsigned long long>(counters.site.malformed),
                static_cast<unsigned long long>(counters.sent),
-               static_cast<unsigned long long>(counters.refused))
+               static_cast<unsigned long long>(counters.refused),
+               static_cast<unsigned long long>(counters.site.commandsLost))
         .toLatin1();
 }

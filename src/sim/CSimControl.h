@@ -12,6 +12,11 @@ class CSimNetwork;
 //                              make the gateway, or the device with that UID on its bus,
 //                              misbehave: kinds are none, or any of other-type, silent and
 //                              refuses-sets, comma-separated
+//   remove <gateway> <uid>     the device with that UID leaves the bus for good
+//   add <gateway> <type> [sn <serial>]
+//                              a new device of that type, without UID, joins the bus (its
+//                              serial number the next free one of the gateway's, unless
+//                              given)
 //   list                       the gateways and their devices, with how often each was
 //                              identified (and a gateway restarted)
 //   show <gateway> [<uid> | sn <serial>]
@@ -31,6 +36,8 @@ public:
 private:
     static Result press(CSimNetwork& network, const QList<QByteArray>& words);
     static Result fault(CSimNetwork& network, const QList<QByteArray>& words);
+    static Result remove(CSimNetwork& network, const QList<QByteArray>& words);
+    static Result add(CSimNetwork& network, const QList<QByteArray>& words);
     static QByteArray list(CSimNetwork& network);
     static Result show(CSimNetwork& network, const QList<QByteArray>& words);
     static QByteArray stats(CSimNetwork& network);

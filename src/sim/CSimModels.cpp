@@ -191,26 +191,16 @@ void CSimModels::addSchemaDefaults(QByteArrayView type, CSimSettings& settings) 
     }
 }
 
-// The schema says which settings are indexed only in its comments: a comment that
-// starts with "Indexed:" names them ("Indexed: MODE and ACTION with A = input number").
+// The schema says which settings are indexed only in its comments.
 QSet<QByteArray> CSimModels::indexedKeys(const pugi::xml_node& device) const {
     QSet<QByteArray> keys;
     for (const pugi::xml_node& group : device.children()) {
         if (!isGroup(group)) {
             continue;
         }
-        for (const pugi::xml_node& note : group.children()) {
-            const QByteArray text = QByteArray(note.value()).trimmed();
-            if (note.type() != pugi::node_comment || !text.startsWith("Indexed:")) {
-                continue;
-            }
-            for (const QByteArray& word : text.mid(8).simplified().split(' ')) {
-                if (word == "with") {
-                    break;
-                }
-                if (CSettingAddress::isName(word)) {
-                    keys.insert(bytes(group.name()) + "." + word);
-                }
+        for (const std::vector<QByteArray>& alike : CValidationSchema::indexedAlike(group)) {
+            for (const QByteArray& key : alike) {
+                keys.insert(bytes(group.name()) + "." + key);
             }
         }
     }

@@ -334,9 +334,21 @@ void CSimNetwork::receiveFrom(Listener& listener) {
             ++m_oversize;
             continue;
         }
+        QList<int> hearing;
+        {
+            std::lock_guard lock(m_siteMutex);
+            for (const int gateway : listener.gateways) {
+                if (!m_site.losesCommand()) {
+                    hearing.append(gateway);
+                }
+            }
+        }
+        if (hearing.isEmpty()) {
+            continue;  // lost on the way: nobody heard it, nothing to record
+        }
         CSimCommandJournal::Entry entry =
-            journalEntry(listener, QByteArrayView(buffer, size), sender.sin_addr.s_addr);
-        for (const int gateway : listener.gateways) {
+            journalEntry(listener, hearing, QByteArrayView(buffer, size), sender.sin_addr.s_addr);
+        for (const int gateway : hearing) {
             handleCommand(gateway, QByteArrayView(buffer, size), sender.sin_addr.s_addr,
                           listener.arrival);
         }
@@ -347,6 +359,7 @@ void CSimNetwork::receiveFrom(Listener& listener) {
 // Made before the gateways handle the command (which may move them) and recorded after,
 // so that whoever reads the journal finds the command in effect.
 CSimCommandJournal::Entry CSimNetwork::journalEntry(const Listener& listener,
+                                                    const QList<int>& gateways,
                                                     QByteArrayView command, quint32 sender) {
     CSimCommandJournal::Entry entry;
     entry.sender = sender;
@@ -355,7 +368,7 @@ CSimCommandJournal::Entry CSimNetwork::journalEntry(const Listener& listener,
     entry.tcp = listener.kind == Listener::Kind::TcpConnection;
     {
         std::lock_guard lock(m_siteMutex);
-        for (const int gateway : listener.gateways) {
+        for (const int gateway : gateways) {
             entry.heardBy.append(m_site.gateways()[gateway].address());
         }
     }
@@ -471,7 +484,8 @@ void CSimNetwork::readConnection(Listener& listener) {
         const QByteArrayView command(listener.pending.constData() + start, i + 1 - start);
         if (!command.trimmed().isEmpty()) {
             ++m_tcpCommands;
-            CSimCommandJournal::Entry entry = journalEntry(listener, command, listener.peer);
+            CSimCommandJournal::Entry entry =
+                journalEntry(listener, listener.gateways, command, listener.peer);
             handleCommand(gateway, command, listener.peer);
             m_journal.record(std::move(entry));
         }
@@ -480,7 +494,8 @@ void CSimNetwork::readConnection(Listener& listener) {
     const QByteArrayView rest = QByteArrayView(listener.pending).sliced(start);
     if (!rest.trimmed().isEmpty() && rest.size() <= CSimCommand::kMaxLength) {
         ++m_tcpCommands;
-        CSimCommandJournal::Entry entry = journalEntry(listener, rest, listener.peer);
+        CSimCommandJournal::Entry entry =
+            journalEntry(listener, listener.gateways, rest, listener.peer);
         handleCommand(gateway, rest, listener.peer);
         m_journal.record(std::move(entry));
     }

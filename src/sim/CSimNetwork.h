@@ -120,8 +120,9 @@ private:
     void readConnection(Listener& listener);
     void handleCommand(int gateway, QByteArrayView command, quint32 sender,
                        const CSimArrival& arrival = {});
-    CSimCommandJournal::Entry journalEntry(const Listener& listener, QByteArrayView command,
-                                           quint32 sender);
+    // gateways: those of the listener that heard the command.
+    CSimCommandJournal::Entry journalEntry(const Listener& listener, const QList<int>& gateways,
+                                           QByteArrayView command, quint32 sender);
     // A gateway whose address or listening port moved listens there from now on (when
     // this namespace has the address); its replies leave from there too.
     void followMovedGateway(int gateway);

@@ -13,7 +13,7 @@ const QString kDescription = QStringLiteral(
     "network namespace it runs in (for example: ip addr add 10.77.1.10/24 dev <link>); "
     "addresses in 127.0.0.0/8 need no setup, and a site on them answers loopback only.\n"
     "Type 'help' on standard input, or send it to the control port, for the control lines "
-    "(press a device's discover button, list, stats, quit).");
+    "(press a device's discover button, remove or add a device, list, stats, quit).");
 
 struct Parsed {
     QCommandLineParser parser;
@@ -51,6 +51,10 @@ struct Parsed {
     QCommandLineOption drop{QStringLiteral("drop"),
                             QStringLiteral("Share of replies to lose, 0 to 1."),
                             QStringLiteral("share"), QStringLiteral("0")};
+    QCommandLineOption dropCommands{
+        QStringLiteral("drop-commands"),
+        QStringLiteral("Share of commands to lose before a gateway hears them, 0 to 1."),
+        QStringLiteral("share"), QStringLiteral("0")};
     QCommandLineOption delay{QStringLiteral("delay-ms"), QStringLiteral("Delay of every reply."),
                              QStringLiteral("ms"), QStringLiteral("0")};
     QCommandLineOption wrongType{QStringLiteral("wrong-type"),
@@ -111,7 +115,7 @@ struct Parsed {
                            delay,          wrongType,   malformed,    malformedShare, seed,
                            restartSilence, controlPort, tcpPort,      templates,      quiet,
                            gatewayMs,      busMs,       busSettingMs, jitterMs,       fault,
-                           logCommands});
+                           logCommands,    dropCommands});
     }
 };
 
@@ -245,6 +249,10 @@ std::optional<CSimOptions> CSimOptions::parse(const QStringList& arguments, QStr
     options.restartSilenceMs = silence;
     if (!readShare(p.value(parsed.drop), options.faults.dropShare)) {
         message = wrong(parsed.drop, p.value(parsed.drop));
+        return std::nullopt;
+    }
+    if (!readShare(p.value(parsed.dropCommands), options.faults.commandDropShare)) {
+        message = wrong(parsed.dropCommands, p.value(parsed.dropCommands));
         return std::nullopt;
     }
     options.faults.malformedShare = p.isSet(parsed.malformed) ? 1.0 : 0.0;

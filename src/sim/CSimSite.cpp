@@ -46,6 +46,7 @@ int CSimSite::gatewayIndex(quint32 address) const {
 void CSimSite::setFaults(const CSimFaults& faults) {
     m_faults = faults;
     m_random = CSimRandom(faults.seed);
+    m_commandLoss = CSimRandom(~faults.seed);
     m_jitter = CSimRandom(faults.seed);
     applyReportedTypes();
 }
@@ -100,6 +101,14 @@ bool CSimSite::receive(int gateway, QByteArrayView datagram, quint32 sender, qin
     }
     queue(gateway, sender, replies, nowMs,
           goesOverTheBus(command.kind) ? Path::Bus : Path::Gateway);
+    return true;
+}
+
+bool CSimSite::losesCommand() {
+    if (!m_commandLoss.chance(m_faults.commandDropShare)) {
+        return false;
+    }
+    ++m_counters.commandsLost;
     return true;
 }
 
@@ -206,6 +215,42 @@ void CSimSite::queue(int gateway, quint32 to, const QList<QByteArray>& replies, 
 void CSimSite::forgetPending(int gateway) {
     m_pending.removeIf(
         [gateway](const CSimOutgoing& outgoing) { return outgoing.gateway == gateway; });
+}
+
+bool CSimSite::removeDevice(int gateway, quint32 uid) {
+    if (gateway < 0 || gateway >= m_gateways.size()) {
+        return false;
+    }
+    return m_gateways[gateway].devices().removeIf([&](const CSimBusDevice& device) {
+        if (device.uid() != uid) {
+            return false;
+        }
+        m_removedSerials.append(device.serial());
+        return true;
+    }) > 0;
+}
+
+bool CSimSite::addDevice(int gateway, CSimBusDevice device) {
+    if (gateway < 0 || gateway >= m_gateways.size() || hasSerial(device.serial())) {
+        return false;
+    }
+    m_gateways[gateway].devices().append(std::move(device));
+    applyReportedTypes();
+    return true;
+}
+
+bool CSimSite::hasSerial(quint32 serial) const {
+    if (m_removedSerials.contains(serial)) {
+        return true;
+    }
+    for (const CSimGateway& gateway : m_gateways) {
+        for (const CSimBusDevice& device : gateway.devices()) {
+            if (device.serial() == serial) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 void CSimSite::applyReportedTypes() {

@@ -23,6 +23,7 @@ public:
         quint64 invalid = 0;   // of those, not a command the gateway knows
         quint64 replies = 0;   // replies made (before faults)
         quint64 dropped = 0;
+        quint64 commandsLost = 0;  // datagrams a gateway never heard (each gateway counts)
         quint64 malformed = 0;
     };
 
@@ -45,6 +46,14 @@ public:
     // false when there is no such gateway or device.
     bool setDeviceFaults(int gateway, std::optional<quint32> uid, const CSimDeviceFaults& faults);
     const CSimLatency& latency() const { return m_latency; }
+    // The device with that UID leaves the gateway's bus for good; false when there is none.
+    bool removeDevice(int gateway, quint32 uid);
+    // A new device, without UID, joins the gateway's bus; false when there is no such
+    // gateway or its serial number is taken on the site.
+    bool addDevice(int gateway, CSimBusDevice device);
+    // Whether any device of the site has that serial number, or had it before it was
+    // removed (a serial number is never given twice).
+    bool hasSerial(quint32 serial) const;
     // How long a gateway stays silent after "&VERSION_HW=RESET;".
     void setRestartSilenceMs(qint64 silence);
 
@@ -52,6 +61,10 @@ public:
     // gateway that does not hear it there (its address or port moved) ignores it.
     bool receive(int gateway, QByteArrayView datagram, quint32 sender, qint64 nowMs,
                  const CSimArrival& arrival = {});
+    // Whether a datagram on its way to one gateway is lost (the faults' command share); a
+    // broadcast is lost or heard by each gateway on its own. Whoever carries datagrams asks
+    // before receive(); a command over a kept connection is never lost.
+    bool losesCommand();
     // The discover button of a device: false when that gateway has no such device.
     bool pressDiscoverButton(int gateway, quint32 serial, qint64 nowMs);
 
@@ -74,10 +87,12 @@ private:
     QList<CSimGateway> m_gateways;
     CSimFaults m_faults;
     CSimRandom m_random;
+    CSimRandom m_commandLoss;  // a generator of its own: lost commands move no reply's fate
     CSimLatency m_latency;
     CSimRandom m_jitter;
     QList<qint64> m_busFreeAtMs;  // by gateway: when its bus has carried all it was given
     qint64 m_restartSilenceMs = kDefaultRestartSilenceMs;
     QList<CSimOutgoing> m_pending;
     Counters m_counters;
+    QList<quint32> m_removedSerials;
 };

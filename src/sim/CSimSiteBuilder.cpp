@@ -90,13 +90,25 @@ CSimGateway CSimSiteBuilder::makeGateway(const CSimModels& models, const QByteAr
     return CSimGateway(address, type, std::move(settings));
 }
 
-CSimBusDevice CSimSiteBuilder::makeDevice(const CSimModels& models, const CSimSiteConfig& config,
-                                          const QByteArray& type, int gateway, int index) {
-    const quint32 serial = serialNumber(gateway, index);
+CSimBusDevice CSimSiteBuilder::newDevice(const CSimModels& models, const QByteArray& type,
+                                         quint32 serial) {
     CSimSettings settings = models.settingsFor(type);
     setIfPresent(settings, path("", "SN"), QByteArray::number(serial));
     setIfPresent(settings, path("", "ALIAS"), "DEV" + QByteArray::number(serial));
-    CSimBusDevice device(serial, type, std::move(settings));
+    return CSimBusDevice(serial, type, std::move(settings));
+}
+
+quint32 CSimSiteBuilder::freeSerial(const CSimSite& site, int gateway) {
+    quint32 serial = serialNumber(gateway, 0);
+    while (site.hasSerial(serial)) {
+        ++serial;
+    }
+    return serial;
+}
+
+CSimBusDevice CSimSiteBuilder::makeDevice(const CSimModels& models, const CSimSiteConfig& config,
+                                          const QByteArray& type, int gateway, int index) {
+    CSimBusDevice device = newDevice(models, type, serialNumber(gateway, index));
     if (index < config.devicesPerGateway - config.unaddressedPerGateway) {
         device.setUid(uid(config, gateway, index));
     }

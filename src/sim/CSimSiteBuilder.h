@@ -32,6 +32,13 @@ public:
         return static_cast<quint32>(gateway * config.devicesPerGateway + device + 1);
     }
 
+    // A device of that type as it comes new: the model's settings, its serial number and
+    // an alias made of it, no UID.
+    static CSimBusDevice newDevice(const CSimModels& models, const QByteArray& type,
+                                   quint32 serial);
+    // The first serial number of the gateway's scheme that no device of the site has.
+    static quint32 freeSerial(const CSimSite& site, int gateway);
+
     // The made-up hardware address of a gateway at that address (network byte order).
     static QByteArray macAddress(quint32 address);
     // The hardware address the gateway reports (NETWORK.MAC_ADD), or the made-up one of

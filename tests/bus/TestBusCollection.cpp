@@ -3,6 +3,7 @@
 #include "common/CXPathQuery.h"
 #include "sequence/CSequencer.h"
 #include "support/CVirtualSite.h"
+#include "upload/CReportedSettings.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -16,8 +17,8 @@ namespace {
 // A site on the hand-driven clock whose devices the plan already knows (registered).
 class Site {
 public:
-    explicit Site(int devices, int unaddressed = 0)
-        : m_virtual(makeSite(devices, unaddressed), m_fixture, m_timers) {
+    explicit Site(int devices, int unaddressed = 0) : Site(makeSite(devices, unaddressed)) {}
+    explicit Site(CSimSite site) : m_virtual(std::move(site), m_fixture, m_timers) {
         m_sequencer.watch(m_fixture.doc());
         m_virtual.send("#UID=REGISTER;", CIpv4Address::kBroadcast);
         m_virtual.runUntil([] { return false; }, 50);
@@ -27,10 +28,12 @@ public:
     CDocFixture& fixture() { return m_fixture; }
     CSequencer& sequencer() { return m_sequencer; }
 
-    CSequenceRun* start(CPacing pacing) {
-        return m_sequencer.start(QString::fromLatin1(CBusCollection::kRunName),
-                                 CBusCollection::steps(m_fixture.doc(), m_virtual.sender()),
-                                 pacing);
+    CSequenceRun* start(CPacing pacing, CBusCollection::Options options = {},
+                        std::shared_ptr<CCollectionReport> report = {}) {
+        return m_sequencer.start(
+            QString::fromLatin1(CBusCollection::kRunName),
+            CBusCollection::lanes(m_fixture.doc(), m_virtual.sender(), options, std::move(report)),
+            pacing);
     }
     // The sends since the registration, their times counted from the collection's start.
     QStringList collectionSends(qint64 start) const {
@@ -76,7 +79,53 @@ private slots:
     void serialDevicesAreNotAskedByTheirNumber();
     void firstFailedSendEndsTheRun();
     void nothingToCollect();
+    void gatewaysAtTheSameTimeOrOneAfterAnother_data();
+    void gatewaysAtTheSameTimeOrOneAfterAnother();
+    void incompleteReportsAreAskedAgainAndNamed();
+    void lossInBothDirections();
 };
+
+namespace {
+
+// Two gateways of the shipped models with a few devices each.
+CSimSite shippedSite(int gateways, int devices) {
+    CSimSiteConfig config;
+    for (int g = 0; g < gateways; ++g) {
+        config.addresses.append(simtest::ip(g == 0 ? "10.0.0.2" : "10.0.0.3"));
+    }
+    config.devicesPerGateway = devices;
+    QString error;
+    auto site = CSimSiteBuilder::build(simtest::shippedModels(), config, error);
+    if (!site) {
+        qFatal("site: %s", qPrintable(error));
+    }
+    return std::move(*site);
+}
+
+// Whether the plan holds every setting the site's gateways and devices have.
+int settingsMissing(CSimSite& site, const pugi::xml_document& plan) {
+    int missing = 0;
+    const auto count = [&missing](const CSimSettings& settings, const pugi::xml_node& element) {
+        const CReportedSettings held = CReportedSettings::fromPlanElement(element);
+        for (const CSimSetting& setting : settings.all()) {
+            missing += held.find(setting.address) ? 0 : 1;
+        }
+    };
+    const pugi::xml_node configuration = plan.document_element().child("Device_Configuration");
+    for (const CSimGateway& gateway : site.gateways()) {
+        count(gateway.settings(),
+              configuration.find_child_by_attribute(
+                  "UBRIX", "IP", CIpv4Address::toDotted(gateway.address()).constData()));
+        for (const CSimBusDevice& device : gateway.devices()) {
+            count(device.settings(),
+                  configuration.find_child_by_attribute(
+                      "DEVICE", "UID", QByteArray::number(*device.uid()).constData()));
+        }
+    }
+    return missing;
+}
+
+}  // namespace
 
 void TestBusCollection::pacing_data() {
     QTest::addColumn<CPacing>("pacing");
@@ -92,7 +141,7 @@ void TestBusCollection::pacing_data() {
     QTest::newRow("paced by replies")
         << CPacing::ByReplies
         << QStringList{"100 &=?;", "200 #UID1=?;", "300 #UID2=?;", "400 #UID3=?;", "500 #UID4=?;"}
-        << qint64(1600);
+        << qint64(600);
 }
 
 void TestBusCollection::pacing() {
@@ -163,6 +212,111 @@ void TestBusCollection::nothingToCollect() {
     QCOMPARE(CBusCollection::pacingOf(QStringLiteral("Fixed")), CPacing::Fixed);
     QCOMPARE(CBusCollection::pacingOf(QStringLiteral("replies")), CPacing::ByReplies);
     QCOMPARE(CBusCollection::pacingOf(QString()), CPacing::ByReplies);
+}
+
+void TestBusCollection::gatewaysAtTheSameTimeOrOneAfterAnother_data() {
+    QTest::addColumn<bool>("concurrent");
+    QTest::addColumn<QStringList>("sends");
+    QTest::addColumn<qint64>("end");
+
+    // Fixed pauses: each gateway's texts in the order the collection always had.
+    QTest::newRow("at the same time")
+        << true
+        << QStringList{"100 10.0.0.2 &=?;",      "100 10.0.0.3 &=?;",      "2100 10.0.0.2 #UID1=?;",
+                       "2100 10.0.0.3 #UID3=?;", "3100 10.0.0.2 #UID2=?;", "3100 10.0.0.3 #UID4=?;"}
+        << qint64(5100);
+    QTest::newRow("one after another")
+        << false
+        << QStringList{"100 10.0.0.2 &=?;",      "2100 10.0.0.3 &=?;",     "4100 10.0.0.2 #UID1=?;",
+                       "5100 10.0.0.2 #UID2=?;", "6100 10.0.0.3 #UID3=?;", "7100 10.0.0.3 #UID4=?;"}
+        << qint64(9100);
+}
+
+void TestBusCollection::gatewaysAtTheSameTimeOrOneAfterAnother() {
+    QFETCH(bool, concurrent);
+    Site site(shippedSite(2, 2));
+    QStringList sends;
+    const qint64 start = site.site().now();
+    CSequenceRun* run = site.sequencer().start(
+        QString::fromLatin1(CBusCollection::kRunName),
+        CBusCollection::lanes(site.fixture().doc(),
+                              [&](QByteArrayView text, quint32 address) {
+                                  sends.append(
+                                      QStringLiteral("%1 %2 %3")
+                                          .arg(site.site().now() - start)
+                                          .arg(QString::fromLatin1(CIpv4Address::toDotted(address)))
+                                          .arg(QString::fromLatin1(text)));
+                                  return site.site().send(text, address);
+                              },
+                              {concurrent, 2}),
+        CPacing::Fixed);
+    QSignalSpy progress(run, &CSequenceRun::progress);
+    QSignalSpy finished(run, &CSequenceRun::finished);
+    QVERIFY(site.site().runUntil([&] { return !finished.isEmpty(); }, start + 60000));
+    QTEST(sends, "sends");
+    QTEST(site.site().now() - start, "end");
+    // The progress counts the devices of the whole site.
+    QCOMPARE(progress.back().front().toInt(), CBusCollection::kProgressRange);
+    QCOMPARE(progress.size(), 4);
+    QCOMPARE(settingsMissing(site.site().site(), site.fixture().doc().plan()), 0);
+}
+
+void TestBusCollection::incompleteReportsAreAskedAgainAndNamed() {
+    Site site(shippedSite(1, 2));
+    // The second device stays silent; the first loses what its report says last.
+    CSimDeviceFaults silent;
+    silent.silent = true;
+    QVERIFY(site.site().site().setDeviceFaults(0, 2, silent));
+    const QList<CSimSetting> settings =
+        site.site().site().gateways()[0].deviceByUid(1)->settings().all();
+    CSimSettings shorter;
+    for (qsizetype i = 0; i + 1 < settings.size(); ++i) {
+        shorter.set(settings[i].address, settings[i].value);
+    }
+    site.site().site().gateways()[0].deviceByUid(1)->settings() = shorter;
+    auto report = std::make_shared<CCollectionReport>();
+    const qint64 start = site.site().now();
+    CSequenceRun* run = site.start(CPacing::ByReplies, {}, report);
+    QSignalSpy finished(run, &CSequenceRun::finished);
+    QVERIFY(site.site().runUntil([&] { return !finished.isEmpty(); }, start + 60000));
+
+    // The gateway once; the shortened report again (it brought something), then twice
+    // more without anything new; the silent device thrice.
+    QCOMPARE(site.collectionSends(start).size(), 1 + 4 + 3);
+    QCOMPARE(report->repeats, 5);
+    QCOMPARE(report->devicesAsked, 2);
+    QCOMPARE(report->incomplete.size(), size_t(2));
+    const CCollectionReport::Incomplete& lacking = report->incomplete.front();
+    QCOMPARE(lacking.line(), QStringLiteral("UID 1 behind 10.0.0.2 did not report ") +
+                                 QString::fromLatin1(settings.back().address.text()));
+    QCOMPARE(report->incomplete.back().line(),
+             QStringLiteral("UID 2 behind 10.0.0.2 did not answer"));
+    QVERIFY(run->endMessage().contains(QStringLiteral("2 of them did not report everything")));
+}
+
+void TestBusCollection::lossInBothDirections() {
+    Site site(shippedSite(2, 6));
+    CSimFaults faults;
+    faults.dropShare = 0.05;
+    faults.commandDropShare = 0.05;
+    faults.seed = 11;
+    site.site().site().setFaults(faults);
+    auto report = std::make_shared<CCollectionReport>();
+    const qint64 start = site.site().now();
+    CSequenceRun* run = site.start(CPacing::ByReplies, {}, report);
+    QSignalSpy finished(run, &CSequenceRun::finished);
+    QVERIFY(site.site().runUntil([&] { return !finished.isEmpty(); }, start + 600000));
+
+    QVERIFY(site.site().site().counters().dropped > 0);
+    QVERIFY(site.site().site().counters().commandsLost > 0);
+    QVERIFY(report->repeats > 0);
+    QVERIFY(report->isComplete());
+    QCOMPARE(settingsMissing(site.site().site(), site.fixture().doc().plan()), 0);
+    // Nothing but the queries went out again.
+    for (const QString& sent : site.collectionSends(start)) {
+        QVERIFY2(sent.endsWith(QLatin1String("=?;")), qPrintable(sent));
+    }
+    QVERIFY(run->endMessage().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestBusCollection)

@@ -40,6 +40,9 @@ void TestCliCommandLine::accepted_data() {
         << QStringList{"--loopback", "--recv-port", "4001", "monitor", "--filter", "x"}
         << "monitor";
     QTest::newRow("collect") << QStringList{"collect", "--map", "site.xml"} << "collect";
+    QTest::newRow("collect one gateway after another, retries")
+        << QStringList{"--retries", "4", "collect", "--map", "site.xml", "--sequential"}
+        << "collect";
     QTest::newRow("adapters") << QStringList{"adapters"} << "adapters";
     QTest::newRow("set, value with blanks and =")
         << QStringList{"set", "10.0.0.2", "TELNET.PASSWORD=a b=c"} << "set";
@@ -56,6 +59,7 @@ void TestCliCommandLine::accepted() {
     QVERIFY2(line.outcome == Outcome::Run, qPrintable(line.text));
     QTEST(line.command->name(), "command");
     QCOMPARE(line.options.receivePort, arguments.contains("--recv-port") ? 4001 : 4000);
+    QCOMPARE(line.options.retries, arguments.contains("--retries") ? 4 : 2);
 }
 
 void TestCliCommandLine::refused_data() {
@@ -72,6 +76,12 @@ void TestCliCommandLine::refused_data() {
     QTest::newRow("send two texts")
         << QStringList{"send", "a", "b"} << "send takes one command text";
     QTest::newRow("collect without map") << QStringList{"collect"} << "collect needs --map FILE";
+    QTest::newRow("retries out of range")
+        << QStringList{"collect", "--map", "m.xml", "--retries", "11"}
+        << "--retries takes a whole number from 0 to 10";
+    QTest::newRow("sequential is no option of discover")
+        << QStringList{"discover", "--sequential"}
+        << "option '--sequential' does not go with discover";
     QTest::newRow("port out of range") << QStringList{"discover", "--send-port", "70000"}
                                        << "--send-port takes a whole number from 1 to 65535";
     QTest::newRow("port not a number") << QStringList{"discover", "--recv-port", "x"}
@@ -113,9 +123,11 @@ void TestCliCommandLine::printed_data() {
     QTest::newRow("help of collect") << QStringList{"collect", "--help"}
                                      << QStringList{"Usage: vorel-cli collect [OPTIONS]",
                                                     "registers the",
-                                                    "devices of its bus",
+                                                    "devices of every bus",
                                                     "not read-only",
                                                     "--map FILE",
+                                                    "--sequential",
+                                                    "--retries",
                                                     "--adapter"};
     QTest::newRow("help command") << QStringList{"help", "monitor"}
                                   << QStringList{"--filter TEXT", "--duration S"};

@@ -33,7 +33,7 @@ public:
     void serve(int waitMs) {
         static const QHash<QByteArray, QList<QByteArray>> kAnswers{
             {"&NAME=?;", {kNameReply}},
-            {"&=?;", {kNameReply, "!A.MODE=ON;\r\n"}},
+            {"&=?;", {kNameReply, "!TYPE=FAKE;\r\n", "!A.MODE=ON;\r\n"}},
             {"#UID=REGISTER;", {"+UID5;\r\n", "+UID6;\r\n"}},
             {"#UID5=?;", {"!UID5.TYPE=LUMET;\r\n"}},
         };
@@ -100,7 +100,7 @@ void TestCliScripting::run_data() {
     QTest::newRow("query --json")
         << QStringList{"query", "127.0.0.21", "--json"} << 0
         << exactly(R"({"gateway":"127.0.0.21","settings":{"A.MODE":"ON","NAME":")" + json +
-                   "\"}}\n")
+                   R"(","TYPE":"FAKE"}})" + "\n")
         << QString();
     QTest::newRow("query of a silent gateway")
         << QStringList{"query", "127.0.0.99"} << 3 << QString() << QString();
@@ -111,8 +111,8 @@ void TestCliScripting::run_data() {
         << QStringList{"send", "&SILENCE;"} << 3 << QString() << QString();
     QTest::newRow("collect with a silent device")
         << QStringList{"collect", "--map", "site.xml", "--json"} << 6
-        << exactly(R"({"devices":2,"gateways":1,"map":"site.xml","partial":false,)"
-                   R"("silent":[{"gateway":"127.0.0.21","uid":6}]})"
+        << exactly(R"({"devices":2,"gateways":1,"incomplete":[],"map":"site.xml",)"
+                   R"("partial":false,"repeats":2,"silent":[{"gateway":"127.0.0.21","uid":6}]})"
                    "\n")
         << "vorel-cli: UID 6 behind 127.0.0.21 did not answer";
     QTest::newRow("collect interrupted")

@@ -214,12 +214,18 @@ void checkSetting(const pugi::xml_node& setting, const QString& where, QStringLi
         problems << where + QStringLiteral(": the first attribute is not a control word c");
         return;
     }
-    const pugi::xml_attribute bound = control.next_attribute();
+    pugi::xml_attribute bound = control.next_attribute();
+    if (bound && text(bound.name()) == u"secret") {
+        if (text(bound.value()) != u"YES") {
+            problems << where + QStringLiteral(": secret is not YES");
+        }
+        bound = bound.next_attribute();
+    }
     if (bound && (text(bound.name()) != u"p" || !port.match(text(bound.value())).hasMatch())) {
-        problems << where + QStringLiteral(": second attribute is not a port letter p");
+        problems << where + QStringLiteral(": after c (and secret) comes no port letter p");
     }
     if (bound && bound.next_attribute()) {
-        problems << where + QStringLiteral(": more than c and p");
+        problems << where + QStringLiteral(": more than c, secret and p");
     }
     if (text(control.value()) == u"COMBO") {
         checkOptions(setting, where, problems);
@@ -474,6 +480,7 @@ private slots:
     void busDeviceEntry_data() { addDeviceRows(Kind::Bus); }
     void busDeviceEntry();
     void everyFamilyIsPresent();
+    void credentialsAreSecret();
 
     void templateFolderHoldsExactlyTheModels();
     void modelTemplateLayout_data() { addTemplateRows(); }
@@ -643,6 +650,26 @@ void TestSchemaAndTemplates::gatewayEntry() {
             }
         }
     }
+}
+
+// Reports show a credential only as "(set)", the journal never: every password and
+// passphrase of every type is marked, and nothing else is.
+void TestSchemaAndTemplates::credentialsAreSecret() {
+    QStringList secret;
+    for (const pugi::xpath_node& hit : m_schema.select_nodes("//*[@secret]")) {
+        const pugi::xml_node setting = hit.node();
+        secret << QString::fromUtf8(setting.parent().name()) + QLatin1Char('.') +
+                      QString::fromUtf8(setting.name());
+        QCOMPARE(QByteArray(setting.first_attribute().name()), QByteArray("c"));
+    }
+    secret.removeDuplicates();
+    QCOMPARE(secret, (QStringList{"TELNET.PASSWORD", "WIFI.PASSPHRASE", "LUTRON.PASSWORD"}));
+    const CValidationSchema schema(m_schema);
+    QVERIFY(schema.holdsSecret("UBRIX_A", {{}, "TELNET", "PASSWORD", {}}));
+    QVERIFY(!schema.holdsSecret("UBRIX_A", {{}, "WIFI", "PASSPHRASE", {}}));
+    QVERIFY(schema.holdsSecret("", {{}, "WIFI", "PASSPHRASE", {}}));
+    QVERIFY(schema.holdsSecret("NO_SUCH_TYPE", {{}, "LUTRON", "PASSWORD", {}}));
+    QVERIFY(!schema.holdsSecret("", {{}, "TELNET", "LOGIN", {}}));
 }
 
 void TestSchemaAndTemplates::oneGatewayTypeHasBusPriority() {

@@ -86,6 +86,9 @@ private slots:
     void failedStepEndsTheRun();
     void stepsAreMadeWhenTheirTurnComes();
     void sameNameReplacesTheRunningOne();
+    void lanesGoOnAtTheSameTime();
+    void aFailedStepEndsEveryLane();
+    void repeatsThatBringMoreAreNotCounted();
 };
 
 void TestSequencer::pacing_data() {
@@ -243,6 +246,64 @@ void TestSequencer::sameNameReplacesTheRunningOne() {
     QCOMPARE(bench.sequencer().run(QStringLiteral("refresh")), second);
     bench.play(3000);
     QCOMPARE(bench.sent(), (QStringList{"0 &KA=1;", "510 &KC=3;"}));
+}
+
+void TestSequencer::lanesGoOnAtTheSameTime() {
+    Bench bench;
+    CSequenceRun* run = bench.sequencer().start(
+        QStringLiteral("lanes"),
+        {CSequenceRun::fromList({bench.send("KA", "1", 50), bench.send("KB", "2", 50)}),
+         CSequenceRun::fromList({bench.send("KC", "3", -1), bench.send("KD", "4", -1)})},
+        CPacing::ByReplies);
+    QSignalSpy finished(run, &CSequenceRun::finished);
+    bench.play(3000);
+    // Each lane keeps its own order and pauses; the first is done with its echoes long
+    // before the second's pauses run out, and the run ends with the last lane.
+    QCOMPARE(bench.sent(), (QStringList{"0 &KA=1;", "0 &KC=3;", "50 &KB=2;", "1000 &KD=4;"}));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished[0].at(0).value<CSequenceRun::Outcome>(), CSequenceRun::Outcome::Completed);
+    QCOMPARE(bench.timers().activeTimerCount(), 0);
+}
+
+void TestSequencer::aFailedStepEndsEveryLane() {
+    Bench bench;
+    CSequenceRun* run = bench.sequencer().start(
+        QStringLiteral("lanes"),
+        {CSequenceRun::fromList({bench.send("KA", "1", -1), bench.send("KB", "2", -1)}),
+         CSequenceRun::fromList({{[](CSequenceRun&) { return true; }, 500ms, {}},
+                                 {[](CSequenceRun&) { return false; }, 0ms, {}}})},
+        CPacing::ByReplies);
+    QSignalSpy finished(run, &CSequenceRun::finished);
+    bench.play(3000);
+    QCOMPARE(bench.sent(), QStringList{"0 &KA=1;"});
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished[0].at(0).value<CSequenceRun::Outcome>(), CSequenceRun::Outcome::Failed);
+}
+
+void TestSequencer::repeatsThatBringMoreAreNotCounted() {
+    Bench bench;
+    // The answer to each of the first two sends comes in part, 100 ms later; the later
+    // sends bring nothing, and the answer is never whole.
+    QList<qint64> sentAt;
+    const auto received = [&]() -> size_t {
+        return static_cast<size_t>(
+            std::count_if(sentAt.begin(), sentAt.begin() + std::min<qsizetype>(sentAt.size(), 2),
+                          [&](qint64 at) { return at + 100 <= bench.now(); }));
+    };
+    bench.sequencer().start(QStringLiteral("report"),
+                            CSequenceRun::fromList({{[&](CSequenceRun&) {
+                                                         bench.record("&=?;");
+                                                         sentAt.append(bench.now());
+                                                         return true;
+                                                     },
+                                                     1000ms,
+                                                     {},
+                                                     {1, [] { return false; }, received}}}),
+                            CPacing::ByReplies);
+    bench.play(6000);
+    // The repeats after the two sends that brought something are free; one more is
+    // counted, then it stops.
+    QCOMPARE(bench.sent(), (QStringList{"0 &=?;", "1000 &=?;", "2000 &=?;", "3000 &=?;"}));
 }
 
 QTEST_GUILESS_MAIN(TestSequencer)

@@ -104,6 +104,15 @@ void TestSettings::garbageFallsBackToDefaults() {
     settings.load(*file);
     QCOMPARE(settings.pacing, 0);
     QCOMPARE(settings.keypadStarts[0].zone, 1);
+    // Set by hand: how often a lost answer is asked for again, and whether the buses are
+    // collected at the same time.
+    QCOMPARE(settings.retries, 2);
+    QCOMPARE(settings.collectConcurrent, 1);
+    file->setValue(QStringLiteral("Transport/Retries"), 0);
+    file->setValue(QStringLiteral("COLLECT/Concurrent"), 0);
+    settings.load(*file);
+    QCOMPARE(settings.retries, 0);
+    QCOMPARE(settings.collectConcurrent, 0);
 }
 
 void TestSettings::releaseCheck_data() {

@@ -37,6 +37,8 @@ private slots:
     void takenUidDisarmsEveryBus();
     void controlLines_data();
     void controlLines();
+    void removeAndAdd_data();
+    void removeAndAdd();
 };
 
 // The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
@@ -117,6 +119,65 @@ void TestSimBusControl::controlLines() {
         return 0;
     });
     QTEST(CSimControl::execute(network, line).answer, "answer");
+}
+
+void TestSimBusControl::removeAndAdd_data() {
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::addColumn<QByteArray>("answers");
+    QTest::addColumn<QByteArray>("firstBus");  // the list's lines of gateway 1 afterwards
+
+    const QByteArray untouched =
+        "  SN 100001 UID 1 LAMP_A\n  SN 100002 UID 2 DRIVE_A\n"
+        "  SN 100003 no UID LAMP_A\n";
+    QTest::newRow("a device fails, a new one comes")
+        << QList<QByteArray>{"remove 1 2", "add 10.0.0.2 DRIVE_A", "add 1 LAMP_A sn 555"}
+        << QByteArray("removed UID 2\nadded SN 100004\nadded SN 555\n")
+        << QByteArray(
+               "  SN 100001 UID 1 LAMP_A\n  SN 100003 no UID LAMP_A\n"
+               "  SN 100004 no UID DRIVE_A\n  SN 555 no UID LAMP_A\n");
+    QTest::newRow("a serial number is never given twice")
+        << QList<QByteArray>{"remove 1 1", "add 1 LAMP_A sn 100001", "add 1 LAMP_A sn 101001"}
+        << QByteArray(
+               "removed UID 1\nerror: serial number 100001 is taken\n"
+               "error: serial number 101001 is taken\n")
+        << QByteArray("  SN 100002 UID 2 DRIVE_A\n  SN 100003 no UID LAMP_A\n");
+    QTest::newRow("mistakes change nothing")
+        << QList<QByteArray>{"remove 1 5", "remove 1",        "remove 3 1",        "add 1 GATE_A",
+                             "add 1 ROCK", "add 1 LAMP_A sn", "add 1 LAMP_A sn x", "add 1"}
+        << QByteArray(
+               "error: no device with UID 5 on gateway 1\n"
+               "error: remove <gateway> <uid>\nerror: no gateway 3\n"
+               "error: unknown bus device type GATE_A\n"
+               "error: unknown bus device type ROCK\n"
+               "error: add <gateway> <type> [sn <serial>]\n"
+               "error: no serial number x\nerror: add <gateway> <type> [sn <serial>]\n")
+        << untouched;
+}
+
+// A device removed never answers again; one added answers its registration without UID.
+void TestSimBusControl::removeAndAdd() {
+    QFETCH(QList<QByteArray>, lines);
+    CSimNetwork network(twoBuses(), CSimNetwork::Options());
+    QByteArray answers;
+    for (const QByteArray& line : lines) {
+        answers += CSimControl::execute(network, line).answer;
+    }
+    QTEST(answers, "answers");
+    const QByteArray list = CSimControl::execute(network, "list").answer;
+    const qsizetype first = list.indexOf('\n') + 1;
+    QTEST(list.mid(first, list.indexOf("gateway 2") - first), "firstBus");
+
+    const QList<QByteArray> announced = network.withSite([](CSimSite& site) {
+        site.receive(0, "#UID=REGISTER;", kProgram, kNow);
+        site.receive(0, "#UID2=?;", kProgram, kNow);
+        QList<QByteArray> replies;
+        for (const CSimOutgoing& reply : site.takeDue(kNow + 60000)) {
+            replies << reply.bytes.trimmed();
+        }
+        return replies;
+    });
+    QCOMPARE(announced.count(QByteArray("+SN100004;")), list.contains("SN 100004") ? 1 : 0);
+    QCOMPARE(announced.contains("+UID2;"), list.contains("UID 2 DRIVE_A"));
 }
 
 QTEST_GUILESS_MAIN(TestSimBusControl)

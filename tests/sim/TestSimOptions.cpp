@@ -75,6 +75,8 @@ void TestSimOptions::readsEveryOption() {
                                 "2",
                                 "--drop",
                                 "0.1",
+                                "--drop-commands",
+                                "0.05",
                                 "--delay-ms",
                                 "50",
                                 "--wrong-type",
@@ -110,6 +112,7 @@ void TestSimOptions::readsEveryOption() {
     QCOMPARE(options->site.gatewayTypes, QList<QByteArray>({"UBRIX_C"}));
     QCOMPARE(options->site.unaddressedPerGateway, 2);
     QCOMPARE(options->faults.dropShare, 0.1);
+    QCOMPARE(options->faults.commandDropShare, 0.05);
     QCOMPARE(options->faults.delayMs, 50);
     QVERIFY(options->faults.wrongType);
     QCOMPARE(options->faults.malformedShare, 0.2);
@@ -170,6 +173,8 @@ void TestSimOptions::refusesWrongValues_data() {
                                << "invalid value for --recv-port: 0";
     QTest::newRow("share above one")
         << QStringList{"--drop", "1.5"} << "invalid value for --drop: 1.5";
+    QTest::newRow("share of commands below zero")
+        << QStringList{"--drop-commands", "-0.1"} << "invalid value for --drop-commands: -0.1";
     QTest::newRow("share that is no number")
         << QStringList{"--malformed-share", "some"} << "invalid value for --malformed-share: some";
     QTest::newRow("negative bus time")

@@ -13,4 +13,7 @@ struct CProgramRun {
 
     static CProgramRun of(const QString& program, const QStringList& arguments,
                           int watchdogMs = 120000);
+    // The data folder every run gets (XDG_DATA_HOME), the test program's own for its whole
+    // run: vorel-cli journals the changes it sends there, never in the user's folder.
+    static QString dataHome();
 };

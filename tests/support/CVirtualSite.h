@@ -1,12 +1,14 @@
 #pragma once
 
 #include "CSimSite.h"
+#include "protocol/CTrafficLine.h"
 #include "support/CDocFixture.h"
 #include "support/CManualTimerSource.h"
 #include "transport/CIpv4Address.h"
 
 #include <QCoreApplication>
 #include <QList>
+#include <QTime>
 #include <chrono>
 #include <functional>
 
@@ -38,8 +40,9 @@ public:
             return false;
         }
         for (int gateway = 0; gateway < m_site.gateways().size(); ++gateway) {
-            if (address == CIpv4Address::kBroadcast ||
-                m_site.gateways()[gateway].address() == address) {
+            if ((address == CIpv4Address::kBroadcast ||
+                 m_site.gateways()[gateway].address() == address) &&
+                !m_site.losesCommand()) {
                 m_site.receive(gateway, text, kProgram, now());
             }
         }
@@ -76,7 +79,8 @@ private:
     void deliverDue() {
         QList<QByteArray> lines;
         for (const CSimOutgoing& reply : m_site.takeDue(now())) {
-            lines.append("[00:00:00] (" + CIpv4Address::toDotted(reply.from) + ") " + reply.bytes);
+            // As the receive thread makes it: the text up to its first CR or LF.
+            lines.append(CTrafficLine::build(QTime(0, 0), reply.from, reply.bytes));
         }
         if (!lines.isEmpty()) {
             m_fixture.receive(lines);

@@ -46,6 +46,7 @@ private slots:
     void deviceLeftInThePlanIsNotFoundWhenSilent();
     void failedSendEndsTheUploadWithOneLine();
     void hundredDevicesTakeTheFixedTimeAndRepliesAreFaster();
+    void lossInBothDirections();
 };
 
 void TestBusUpload::uploads_data() {
@@ -144,7 +145,7 @@ void TestBusUpload::uploads() {
         }
         bench.link->replies.append(reply);
     }
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(bench.run(upload));
     QTEST(bench.link->sent, "wire");
     QTEST(bench.logLines(), "log");
@@ -165,7 +166,7 @@ void TestBusUpload::uploads() {
 void TestBusUpload::stopWhileWaitingForTheButton() {
     CUploadBench bench(twoBuses(), uid(50, "<ALIAS>Desk</ALIAS>") + uid(2));
     bench.link->replies.append({Answer::Yes, {}});
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(upload.start(bench.sequencer));
     bench.time->runUntil([] { return false; }, std::chrono::seconds(10));
     upload.stop();
@@ -191,7 +192,7 @@ void TestBusUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
     silent.silent = true;
     QVERIFY(bench.site->setDeviceFaults(0, 2, silent));
     bench.link->replies.append({Answer::Yes, {}});
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     QCOMPARE(bench.link->sent, Lines({"* #uid2=?;", "* #uid=2;", "* #uid2=?;"}));
     // Every wait ran out (by replies nothing is left to wait for at the end).
@@ -203,7 +204,7 @@ void TestBusUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
 void TestBusUpload::failedSendEndsTheUploadWithOneLine() {
     CUploadBench bench(twoBuses(), uid(1, "<ALIAS>Desk</ALIAS>") + uid(2, "<ALIAS>Hall</ALIAS>"));
     bench.link->failingSends = 1;  // the first device's query
-    CBusUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(bench.run(upload));
     // Every command of this upload goes the same way: after one fails, none is tried.
     QCOMPARE(bench.link->failed, Lines{"* #uid1=?;"});
@@ -234,7 +235,7 @@ void TestBusUpload::hundredDevicesTakeTheFixedTimeAndRepliesAreFaster() {
         latency.busPerSettingMs = 8;
         latency.jitterMs = 4;
         bench.site->setLatency(latency);
-        CBusUpload upload(bench.doc.doc(), *bench.link, {pacing});
+        CBusUpload upload(bench.doc.doc(), *bench.link, oneByOne(pacing));
         QVERIFY(bench.run(upload));
         elapsed[pacing == CPacing::Fixed ? 0 : 1] = bench.elapsedMs();
         const CUploadSummary::Counts counts = upload.summary().counts();
@@ -247,6 +248,38 @@ void TestBusUpload::hundredDevicesTakeTheFixedTimeAndRepliesAreFaster() {
     }
     QCOMPARE(elapsed[0], qint64(700 + 100 * (3000 + 10 * 1000) + 2000));
     QVERIFY2(elapsed[1] * 8 < elapsed[0], qPrintable(QString::number(elapsed[1])));
+}
+
+void TestBusUpload::lossInBothDirections() {
+    QByteArray project;
+    for (const int number : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11}) {
+        project += uid(number, tenLumetChanges());
+    }
+    CUploadBench bench(twoBuses(), project);
+    CSimFaults faults;
+    faults.dropShare = 0.05;
+    faults.commandDropShare = 0.05;
+    faults.seed = 5;
+    bench.site->setFaults(faults);
+    // A device that does not answer in the end is passed over; none should be.
+    bench.link->replies = {{Answer::No, {}}, {Answer::No, {}}};
+    CBusUpload upload(bench.doc.doc(), *bench.link, CUploadOptions());
+    QVERIFY(bench.run(upload));
+    const CUploadSummary::Counts counts = upload.summary().counts();
+    QCOMPARE(counts.sent, 100);
+    QCOMPARE(counts.confirmed, 100);
+    QCOMPARE(counts.notFound + counts.passedOver, 0);
+    QVERIFY(counts.queriesRepeated > 0 && counts.setsRepeated > 0);
+    QVERIFY(bench.link->prompts.isEmpty());
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+    // Nothing but the queries and the project's sets went out, all of them broadcast.
+    for (const QByteArray& sent : bench.link->sent) {
+        QVERIFY2((sent.startsWith("* #uid") && sent.endsWith("=?;")) || sent.startsWith("* #UID"),
+                 sent.constData());
+    }
+    const CSimBusDevice* last = bench.site->gateways()[1].deviceByUid(11);
+    QCOMPARE(last->settings().value(CSettingAddress::parseWellFormed("A.LED.PRESET.4").value()),
+             QByteArray("4.4.4"));
 }
 
 QTEST_GUILESS_MAIN(TestBusUpload)

@@ -42,6 +42,10 @@ private slots:
     void deviceLeftInThePlanIsNotFoundWhenSilent();
     void logLinesAreNeverTakenForReplies();
     void previewDifferencesAreWhatTheRunSends();
+    void repeatsAndTheSummary_data();
+    void repeatsAndTheSummary();
+    void gatewaysAreUploadedAtTheSameTime();
+    void lossInBothDirections();
 };
 
 void TestGatewayUpload::uploads_data() {
@@ -138,7 +142,7 @@ void TestGatewayUpload::uploads() {
     } else if (setup == "fail") {
         bench.link->failingSends = 1;
     }
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(bench.run(upload));
     QTEST(bench.link->sent, "wire");
     QTEST(bench.logLines(), "log");
@@ -172,7 +176,7 @@ void TestGatewayUpload::bothPacingsSendTheSameTextsAndRepliesAreFaster() {
         latency.gatewayMs = 4;
         latency.jitterMs = 2;
         bench.site->setLatency(latency);
-        CGatewayUpload upload(bench.doc.doc(), *bench.link, {pacing});
+        CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(pacing));
         QVERIFY(bench.run(upload));
         elapsed[i] = bench.elapsedMs();
         wire[i] = bench.link->sent;
@@ -193,7 +197,7 @@ void TestGatewayUpload::bothPacingsSendTheSameTextsAndRepliesAreFaster() {
 void TestGatewayUpload::stopInAPauseEndsAtOnce() {
     CUploadBench bench(twoGateways(), typed("10.0.0.2", "<NAME>Hall</NAME>") +
                                           typed("10.0.0.3", "<NAME>Lobby</NAME>"));
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::Fixed});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::Fixed));
     QVERIFY(upload.start(bench.sequencer));
     bench.time->runUntil([] { return false; }, std::chrono::milliseconds(700 + 1000));
     QCOMPARE(bench.link->sent, Lines{"10.0.0.2 &=?"});
@@ -213,7 +217,7 @@ void TestGatewayUpload::deviceLeftInThePlanIsNotFoundWhenSilent() {
     CSimDeviceFaults silent;
     silent.silent = true;
     QVERIFY(bench.site->setDeviceFaults(0, std::nullopt, silent));
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     QCOMPARE(bench.link->sent, Lines{"10.0.0.2 &=?"});
     QCOMPARE(bench.link->errors,
@@ -225,7 +229,7 @@ void TestGatewayUpload::logLinesAreNeverTakenForReplies() {
     CUploadBench bench(twoGateways(), typed("10.0.0.2", "<NAME>x=1?</NAME>"));
     bench.site->gateways()[0].settings().set(CSettingAddress::parseWellFormed("NAME").value(),
                                              "A!B=C");
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     QCOMPARE(bench.logLines().back(),
              QByteArray("->Upload object miss match: A!B=C template-> x=1? device-> A!B=C"));
@@ -260,7 +264,7 @@ void TestGatewayUpload::previewDifferencesAreWhatTheRunSends() {
     QCOMPARE(dryRun.summary().counts().toSend, 4);
 
     bench.link->sent.clear();
-    CGatewayUpload upload(bench.doc.doc(), *bench.link, {CPacing::ByReplies});
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, oneByOne(CPacing::ByReplies));
     QVERIFY(bench.run(upload));
     Lines sets;
     for (const auto& received : bench.time->link().received()) {
@@ -271,6 +275,116 @@ void TestGatewayUpload::previewDifferencesAreWhatTheRunSends() {
     }
     QCOMPARE(sets, previewed);
     QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+}
+
+void TestGatewayUpload::repeatsAndTheSummary_data() {
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<int>("retries");
+    QTest::addColumn<Lines>("wire");
+    QTest::addColumn<QStringList>("summary");  // lines the end summary holds
+
+    const QByteArray query = "10.0.0.2 &=?";
+    const QByteArray set = "10.0.0.2 &NAME=Hall";
+    QTest::newRow("silent: asked thrice, then not found")
+        << QByteArray("silent") << 2 << Lines{query, query, query}
+        << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0",
+                       "Sent again when no answer came: 2 queries, 0 settings",
+                       "IP 10.0.0.2: not found"};
+    QTest::newRow("silent, no retries: asked once")
+        << QByteArray("silent") << 0 << Lines{query}
+        << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0", "IP 10.0.0.2: not found"};
+    // The gateway keeps its value: asked again, it still reports the old one.
+    QTest::newRow("no echo: the set goes thrice, the gateway is asked again, none")
+        << QByteArray("refuses-sets") << 2 << Lines{query, set, set, set, query}
+        << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
+                       "Sent again when no answer came: 1 queries, 2 settings",
+                       "IP 10.0.0.2 NAME: sent, the device answered Ubrix 1"};
+    QTest::newRow("no echo, one retry")
+        << QByteArray("refuses-sets") << 1 << Lines{query, set, set, query}
+        << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
+                       "Sent again when no answer came: 1 queries, 1 settings"};
+    QTest::newRow("no echo, no retries: not asked again")
+        << QByteArray("refuses-sets") << 0 << Lines{query, set}
+        << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1"};
+    QTest::newRow("nothing lost: nothing sent again")
+        << QByteArray() << 2 << Lines{query, set}
+        << QStringList{"Sent: 1, confirmed by echo: 1, without echo: 0"};
+}
+
+void TestGatewayUpload::repeatsAndTheSummary() {
+    QFETCH(QByteArray, fault);
+    QFETCH(int, retries);
+    QFETCH(QStringList, summary);
+    CUploadBench bench(twoGateways(), typed("10.0.0.2", "<NAME>Hall</NAME>"));
+    CSimDeviceFaults faults;
+    faults.silent = fault == "silent";
+    faults.refusesSets = fault == "refuses-sets";
+    QVERIFY(bench.site->setDeviceFaults(0, std::nullopt, faults));
+    CUploadOptions options;
+    options.retries = retries;
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, options);
+    QVERIFY(bench.run(upload));
+    QTEST(bench.link->sent, "wire");
+    const QStringList lines = upload.summary().lines();
+    for (const QString& line : summary) {
+        QVERIFY2(lines.contains(line), qPrintable(lines.join(QLatin1Char('\n'))));
+    }
+    // The repeats are named when there were any, and only then.
+    const bool repeated = summary.join(QLatin1Char('\n')).contains(QStringLiteral("Sent again"));
+    QCOMPARE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("Sent again")), repeated);
+}
+
+void TestGatewayUpload::gatewaysAreUploadedAtTheSameTime() {
+    const QByteArray project =
+        typed("10.0.0.2", "<NAME>Hall</NAME><TELNET><TIMEOUT>60</TIMEOUT></TELNET>") +
+        typed("10.0.0.3", "<NAME>Lobby</NAME>");
+    CUploadBench bench(twoGateways(), project);
+    CUploadOptions options;
+    options.pacing = CPacing::Fixed;
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, options);
+    QVERIFY(bench.run(upload));
+    // Both queries go out together and each gateway's texts keep their order; the run
+    // takes as long as its slowest gateway, not the sum.
+    QCOMPARE(bench.link->sent.mid(0, 2), Lines({"10.0.0.2 &=?", "10.0.0.3 &=?"}));
+    Lines first;
+    for (const QByteArray& sent : bench.link->sent) {
+        if (sent.startsWith("10.0.0.2 ")) {
+            first.append(sent);
+        }
+    }
+    QCOMPARE(first, Lines({"10.0.0.2 &=?", "10.0.0.2 &NAME=Hall", "10.0.0.2 &TELNET.TIMEOUT=60"}));
+    QCOMPARE(bench.elapsedMs(), qint64(700 + 3000 + 2 * 100 + 2000));
+    QCOMPARE(bench.logLines().count(kStart), 1);
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+}
+
+void TestGatewayUpload::lossInBothDirections() {
+    const QByteArray changes =
+        "<NAME>Hall</NAME><TELNET><TIMEOUT>60</TIMEOUT><LOGIN>ENABLE</LOGIN></TELNET>"
+        "<PORT P='C'><SERIAL><TYPE>RS485</TYPE></SERIAL></PORT>"
+        "<PORT P='A'><SERIAL><POWER>DISABLE</POWER></SERIAL></PORT>";
+    CUploadBench bench(twoGateways(), typed("10.0.0.2", changes) + typed("10.0.0.3", changes));
+    CSimFaults faults;
+    faults.dropShare = 0.1;
+    faults.commandDropShare = 0.1;
+    faults.seed = 3;
+    bench.site->setFaults(faults);
+    CGatewayUpload upload(bench.doc.doc(), *bench.link, CUploadOptions());
+    QVERIFY(bench.run(upload));
+    const CUploadSummary::Counts counts = upload.summary().counts();
+    QCOMPARE(counts.sent, 10);
+    QCOMPARE(counts.confirmed, 10);
+    QVERIFY(counts.queriesRepeated + counts.setsRepeated > 0);
+    QVERIFY(bench.site->counters().dropped > 0 && bench.site->counters().commandsLost > 0);
+    QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+    for (const CSimGateway& gateway : bench.site->gateways()) {
+        QCOMPARE(
+            gateway.settings().value(CSettingAddress::parseWellFormed("TELNET.TIMEOUT").value()),
+            QByteArray("60"));
+        QCOMPARE(
+            gateway.settings().value(CSettingAddress::parseWellFormed("C.SERIAL.TYPE").value()),
+            QByteArray("RS485"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGatewayUpload)

@@ -12,6 +12,7 @@
 #include "support/TestSupport.h"
 #include "support/sim/CSimVirtualTime.h"
 #include "transport/CIpv4Address.h"
+#include "upload/CUploadOptions.h"
 #include "upload/IUploadLink.h"
 
 #include <QFile>
@@ -28,6 +29,16 @@ inline quint32 ip(const char* dotted) {
 }
 
 constexpr const char* kProgram = "10.0.0.1";
+
+// An upload as the devices have always seen it: one gateway after another, and nothing
+// sent again when an answer did not come.
+inline CUploadOptions oneByOne(CPacing pacing) {
+    CUploadOptions options;
+    options.pacing = pacing;
+    options.retries = 0;
+    options.concurrent = false;
+    return options;
+}
 
 // The way out of a run in a test: every text goes to the site (and into sent, as
 // "address text", "*" for a broadcast), boxes and prompts are answered by script.

@@ -118,16 +118,22 @@ bool CSettingAddress::isNumber(QByteArrayView text) {
 
 QByteArray CSettingAddress::text() const {
     QByteArray joined;
+    appendText(joined);
+    return joined;
+}
+
+void CSettingAddress::appendText(QByteArray& out) const {
+    bool first = true;
     for (const QByteArray* part : {&port, &group, &key, &index}) {
         if (part->isEmpty()) {
             continue;
         }
-        if (!joined.isEmpty()) {
-            joined += '.';
+        if (!first) {
+            out += '.';
         }
-        joined += *part;
+        out += *part;
+        first = false;
     }
-    return joined;
 }
 
 QByteArray CSettingAddress::planPath() const {

@@ -34,6 +34,8 @@ public:
     // "A.SERIAL.TYPE", "TELNET.LOGIN.2": the path as replies and commands carry it. The
     // empty parts are left out.
     QByteArray text() const;
+    // The same text appended to out (a report of a million rows makes no text per row).
+    void appendText(QByteArray& out) const;
     // "/PORT[@P='A']/LED/PRESET[@A='3']": the plan's elements below the device element, as
     // the bus upload names them. The parts are written as they are, not quoted.
     QByteArray planPath() const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CCollectionReport.h"
+#include "protocol/CRetryRule.h"
 #include "sequence/CPacing.h"
 #include "sequence/CSequenceRun.h"
 
@@ -7,22 +9,36 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <pugixml.hpp>
+#include <vector>
 
 class CUbrixVorelDoc;
 
-// Collecting every setting of every gateway and bus device into the plan, as a sequence of
-// steps on the GUI thread: after a short wait each gateway is asked for its settings, then
-// each gateway's devices one by one, each query followed by a pause for the answers. The
-// gateways are read from the plan when the queries begin, a gateway's devices when its turn
-// comes, so the plan is only ever read on the GUI thread between two drains.
+// Collecting every setting of every gateway and bus device into the plan, as steps on the
+// GUI thread: after a short wait each gateway is asked for its settings ("&=?;"), then each
+// of its devices one by one ("#UIDn=?;"), each query sent to that gateway and followed by a
+// pause for the answers. Every gateway has a bus of its own, so by default each gateway is
+// a lane of the run and all buses are collected at the same time, each in that order;
+// one after another, one lane asks every gateway first and then their devices. The
+// gateways are read from the plan when the collection starts, a gateway's devices when
+// its turn comes, so the plan is only ever read on the GUI thread between two drains.
 //
-// Paced by replies, a device's pause ends once its report has come and it has then been
-// quiet for kReportQuiet (never later than the full pause); fixed pacing waits every pause
-// out. Both send the same texts in the same order.
+// A report is complete when it holds what CReportCheck expects; one that is not (a reply
+// was lost) is asked again, at most retries times, and what is still missing after the
+// last try goes into the collection's report and the run's end message.
+//
+// Paced by replies, a pause ends once the report has come and been quiet for kReportQuiet
+// (never later than the full pause); fixed pacing waits every pause out. Both send the same
+// texts in the same order (the repeats aside), and nothing is repeated when nothing is lost.
 class CBusCollection {
 public:
     using Send = std::function<bool(QByteArrayView text, quint32 address)>;
+
+    struct Options {
+        bool concurrent = true;  // every gateway's bus at the same time
+        int retries = CRetryRule::kDefaultRetries;
+    };
 
     static constexpr const char* kRunName = "collect";
     static constexpr const char* kNoDevices =
@@ -32,13 +48,16 @@ public:
     static constexpr std::chrono::milliseconds kDevicePause{1000};
     static constexpr std::chrono::milliseconds kEndPause{1000};
     static constexpr std::chrono::milliseconds kReportQuiet{100};
-    // Progress runs from 0 to kProgressRange for the devices of each gateway in turn.
+    // Progress runs from 0 to kProgressRange over the devices of the whole site.
     static constexpr int kProgressRange = 65536;
 
     // Whether the plan knows any bus device to collect ("//Network_Configuration//DEVICE").
     static bool hasDevices(const pugi::xml_document& plan);
-    // The steps of one collection; send is the transport's (false: the run ends there).
-    static CSequenceRun::StepSource steps(const CUbrixVorelDoc& doc, Send send);
+    // The lanes of one collection, for CSequencer::start(); send is the transport's
+    // (false: the run ends there). report, when given, is filled as the collection goes.
+    static std::vector<CSequenceRun::StepSource> lanes(
+        const CUbrixVorelDoc& doc, Send send, Options options,
+        std::shared_ptr<CCollectionReport> report = {});
     // The pacing a setting names: "fixed", or by replies for anything else.
     static CPacing pacingOf(const QString& setting);
 };

@@ -1,10 +1,10 @@
 #include "CXmlBlankText.h"
 
-void CXmlBlankText::dropBesideElements(pugi::xml_node node) {
+void CXmlBlankText::dropBeside(pugi::xml_node node) {
     bool hasElements = false;
-    for (pugi::xml_node child : node.children()) {
-        hasElements = hasElements || child.type() == pugi::node_element;
-        dropBesideElements(child);
+    for (pugi::xml_node child = node.first_child(); child && !hasElements;
+         child = child.next_sibling()) {
+        hasElements = child.type() == pugi::node_element;
     }
     for (pugi::xml_node child = node.first_child(); hasElements && child;) {
         const pugi::xml_node next = child.next_sibling();

@@ -8,8 +8,8 @@
 // reads a group's own text. Loading drops it, so what loads is what a save keeps.
 class CXmlBlankText {
 public:
-    static void dropBesideElements(pugi::xml_node node);
-
-private:
+    // Drops the blank text among the node's own children (not below them); the loader
+    // calls it for each element that has child elements as it checks the document.
+    static void dropBeside(pugi::xml_node node);
     static bool isBlank(const char* text);
 };

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QSaveFile>
 #include <cstring>
-#include <set>
 #include <string>
 
 namespace {
@@ -51,17 +50,30 @@ qsizetype nulReference(const QByteArray& text) {
     return -1;
 }
 
-QString checkNode(const pugi::xml_node& node) {
+// Whether an attribute before this one has its name. Elements have one or two.
+bool nameSeenBefore(const pugi::xml_attribute& attribute) {
+    for (pugi::xml_attribute before = attribute.previous_attribute(); before;
+         before = before.previous_attribute()) {
+        if (std::strcmp(before.name(), attribute.name()) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the node obeys our rules, and with dropBlanks the blank text beside the child
+// elements of every element dropped on the way (CXmlBlankText): one walk over what may be
+// millions of nodes.
+QString checkNode(pugi::xml_node node, bool dropBlanks) {
     if (node.type() == pugi::node_element) {
         if (!CXmlText::isValidName(node.name())) {
             return QStringLiteral("invalid element name");
         }
-        std::set<std::string> names;
         for (const pugi::xml_attribute& attribute : node.attributes()) {
             if (!CXmlText::isValidName(attribute.name())) {
                 return QStringLiteral("invalid attribute name");
             }
-            if (!names.insert(attribute.name()).second) {
+            if (nameSeenBefore(attribute)) {
                 return QStringLiteral("duplicate attribute");
             }
             if (!CXmlText::isCleanText(attribute.value())) {
@@ -73,18 +85,25 @@ QString checkNode(const pugi::xml_node& node) {
     } else if (!CXmlText::isCleanText(node.value())) {
         return QStringLiteral("invalid character in text");
     }
-    for (const pugi::xml_node& child : node.children()) {
-        QString offence = checkNode(child);
+    bool hasElements = false;
+    bool hasBlanks = false;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        const pugi::xml_node_type type = child.type();
+        hasElements = hasElements || type == pugi::node_element;
+        hasBlanks =
+            hasBlanks || (type == pugi::node_pcdata && CXmlBlankText::isBlank(child.value()));
+        QString offence = checkNode(child, dropBlanks);
         if (!offence.isEmpty()) {
             return offence;
         }
     }
+    if (dropBlanks && hasElements && hasBlanks) {
+        CXmlBlankText::dropBeside(node);
+    }
     return {};
 }
 
-}  // namespace
-
-QString CXmlFile::checkWellFormed(const pugi::xml_document& document) {
+QString checkDocument(const pugi::xml_document& document, bool dropBlanks) {
     int elements = 0;
     int declarations = 0;
     for (const pugi::xml_node& child : document.children()) {
@@ -99,37 +118,60 @@ QString CXmlFile::checkWellFormed(const pugi::xml_document& document) {
         (declarations == 1 && document.first_child().type() != pugi::node_declaration)) {
         return QStringLiteral("misplaced XML declaration");
     }
-    for (const pugi::xml_node& child : document.children()) {
+    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
         if (child.type() == pugi::node_declaration) {
             continue;
         }
-        QString offence = checkNode(child);
+        QString offence = checkNode(child, dropBlanks);
         if (!offence.isEmpty()) {
             return offence;
         }
     }
+    if (dropBlanks) {
+        CXmlBlankText::dropBeside(document.root());
+    }
     return {};
 }
 
+}  // namespace
+
+QString CXmlFile::checkWellFormed(const pugi::xml_document& document) {
+    return checkDocument(document, false);
+}
+
 bool CXmlFile::parse(const QByteArray& text, pugi::xml_document& target, QString& reason) {
+    // pugixml takes a buffer of its own and parses it in place: no second copy of a large
+    // file is held while its nodes are made.
+    void* buffer = pugi::get_memory_allocation_function()(static_cast<size_t>(text.size()) + 1);
+    if (buffer == nullptr) {
+        reason = QStringLiteral("out of memory");
+        return false;
+    }
+    std::memcpy(buffer, text.constData(), static_cast<size_t>(text.size()));
+    return parseOwned(buffer, static_cast<size_t>(text.size()), target, reason);
+}
+
+bool CXmlFile::parseOwned(void* buffer, size_t size, pugi::xml_document& target, QString& reason) {
+    const QByteArray text =
+        QByteArray::fromRawData(static_cast<const char*>(buffer), static_cast<qsizetype>(size));
     if (const qsizetype at = nulReference(text); at >= 0) {
+        pugi::get_memory_deallocation_function()(buffer);
         reason = QStringLiteral("a reference to the character 0 at offset %1").arg(at);
         return false;
     }
     pugi::xml_document parsed;
     const pugi::xml_parse_result result =
-        parsed.load_buffer(text.constData(), static_cast<size_t>(text.size()), kParseOptions);
+        parsed.load_buffer_inplace_own(buffer, size, kParseOptions);
     if (!result) {
         reason = QStringLiteral("%1 at offset %2")
                      .arg(QString::fromLatin1(result.description()))
                      .arg(result.offset);
         return false;
     }
-    reason = checkWellFormed(parsed);
+    reason = checkDocument(parsed, true);
     if (!reason.isEmpty()) {
         return false;
     }
-    CXmlBlankText::dropBesideElements(parsed.root());
     target = std::move(parsed);
     return true;
 }
@@ -140,12 +182,23 @@ bool CXmlFile::load(const QString& path, pugi::xml_document& target, QString& re
         reason = file.errorString();
         return false;
     }
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        reason = file.errorString();
+    // Read straight into the buffer the document keeps: a map of a large site is tens of
+    // megabytes.
+    const qint64 size = file.size();
+    void* buffer = pugi::get_memory_allocation_function()(static_cast<size_t>(size) + 1);
+    if (buffer == nullptr) {
+        reason = QStringLiteral("out of memory");
         return false;
     }
-    return parse(text, target, reason);
+    const qint64 read = file.read(static_cast<char*>(buffer), size);
+    if (read != size || file.error() != QFileDevice::NoError) {
+        pugi::get_memory_deallocation_function()(buffer);
+        reason = read < 0 || file.error() != QFileDevice::NoError
+                     ? file.errorString()
+                     : QStringLiteral("the file changed while it was read");
+        return false;
+    }
+    return parseOwned(buffer, static_cast<size_t>(size), target, reason);
 }
 
 QByteArray CXmlFile::serialize(const pugi::xml_document& document) {

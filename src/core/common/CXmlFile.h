@@ -28,4 +28,9 @@ public:
     static constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration |
                                               pugi::parse_comments | pugi::parse_pi |
                                               pugi::parse_ws_pcdata_single;
+
+private:
+    // Parses a buffer made with pugixml's allocation function, which the document takes
+    // over (or which is freed when the text is refused).
+    static bool parseOwned(void* buffer, size_t size, pugi::xml_document& target, QString& reason);
 };

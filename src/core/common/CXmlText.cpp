@@ -98,6 +98,35 @@ bool isPlainAscii(std::string_view text) {
     return true;
 }
 
+// Printable ASCII, tabs and line ends: text that needs no decoding to be known clean (the
+// text of almost every setting, which a large site has a million of).
+bool isPlainAsciiOrBlank(std::string_view text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c >= 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A name of ASCII letters, digits, "_", "-" and ".", not starting with a digit, "-" or
+// ".": a valid XML name without decoding.
+bool isAsciiName(std::string_view name) {
+    const auto isLetter = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    };
+    if (!isLetter(name.front())) {
+        return false;
+    }
+    for (const char c : name) {
+        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool isValidUtf8(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size()) {
@@ -136,6 +165,9 @@ bool CXmlText::isValidName(std::string_view name) {
     if (name.empty()) {
         return false;
     }
+    if (isAsciiName(name)) {
+        return true;
+    }
     size_t pos = 0;
     bool first = true;
     while (pos < name.size()) {
@@ -149,6 +181,9 @@ bool CXmlText::isValidName(std::string_view name) {
 }
 
 bool CXmlText::isCleanText(std::string_view text) {
+    if (isPlainAsciiOrBlank(text)) {
+        return true;
+    }
     size_t pos = 0;
     while (pos < text.size()) {
         const auto c = decodeUtf8(text, pos);

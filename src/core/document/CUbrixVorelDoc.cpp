@@ -33,6 +33,7 @@ CUbrixVorelDoc::CUbrixVorelDoc(CSettings& settings, IUserNotifier& notifier, CEr
     connect(&m_plan, &CPlan::gatewayAdded, this,
             [this] { emit updateAllViews(kHintGatewayAdded); });
     connect(&m_plan, &CPlan::settingEntered, this, &CUbrixVorelDoc::settingEntered);
+    connect(&m_plan, &CPlan::deviceAnnounced, this, &CUbrixVorelDoc::deviceAnnounced);
     connect(&m_plan, &CPlan::removed, this, &CUbrixVorelDoc::planElementsRemoved);
 }
 

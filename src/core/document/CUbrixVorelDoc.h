@@ -145,6 +145,9 @@ signals:
     void updateAllViews(quint32 hint);
     // A setting reply was entered into the plan (before the drain's final update).
     void settingEntered(const CEnteredSetting& setting);
+    // A bus device announced itself (see CPlan::deviceAnnounced).
+    void deviceAnnounced(const QByteArray& gateway, const QByteArray& attribute,
+                         const QByteArray& number);
     // Elements left the plan: views drop what stood for them.
     void planElementsRemoved();
     // The project changed, was opened or saved: its content or its unsaved-changes mark.

@@ -154,6 +154,7 @@ void CPlan::announceUid(const QByteArray& line, quint32& hint) {
     insertAnnouncedDevice("UID", toText(uidText), uid);
     NetAddDevice(sender, uidText, "UID");
     hint = (static_cast<quint32>(uid) << 16) + 1;
+    emit deviceAnnounced(sender, "UID", uidText);
 }
 
 void CPlan::announceSerial(const QByteArray& line, quint32& hint) {
@@ -165,6 +166,7 @@ void CPlan::announceSerial(const QByteArray& line, quint32& hint) {
     insertAnnouncedDevice("SN", toText(serialText), serial);
     NetAddDevice(sender, serialText, "SN");
     hint = kHintDeviceAnnounced;
+    emit deviceAnnounced(sender, "SN", serialText);
 }
 
 // A device heard by announcement joins Device_Configuration in ascending order of its

@@ -73,6 +73,10 @@ signals:
     void gatewayAdded();
     // A setting reply was entered (before the drain's final update).
     void settingEntered(const CEnteredSetting& setting);
+    // A bus device announced itself ("+UID12;", "+SN812;") behind the gateway (dotted):
+    // attribute is "UID" or "SN", number its text.
+    void deviceAnnounced(const QByteArray& gateway, const QByteArray& attribute,
+                         const QByteArray& number);
     // Elements left the plan.
     void removed();
 

@@ -1,5 +1,7 @@
 #include "CValidationSchema.h"
 
+#include <QList>
+
 namespace {
 
 bool isNamed(const pugi::xml_node& node, std::string_view name) {
@@ -31,9 +33,14 @@ pugi::xml_attribute portAttribute(const pugi::xml_node& setting) {
 }  // namespace
 
 pugi::xml_node CValidationSchema::device(std::string_view type) const {
+    if (m_lastDevice && type == m_lastType) {
+        return m_lastDevice;
+    }
     for (const pugi::xml_node& entry : m_schema.document_element().children("DEVICE")) {
         const pugi::xml_attribute attribute = entry.attribute("TYPE");
         if (attribute && type == attribute.value()) {
+            m_lastType = type;
+            m_lastDevice = entry;
             return entry;
         }
     }
@@ -60,6 +67,22 @@ std::vector<pugi::xml_node> CValidationSchema::containers(std::string_view type,
 
 pugi::xml_node CValidationSchema::setting(std::string_view type, std::string_view port,
                                           std::string_view group, std::string_view key) const {
+    m_place.clear();
+    for (const std::string_view part : {type, port, group}) {
+        m_place.append(part).push_back('\x1F');
+    }
+    m_place.append(key);
+    const auto known = m_settings.find(m_place);
+    if (known != m_settings.end()) {
+        return known->second;
+    }
+    const pugi::xml_node found = lookUp(type, port, group, key);
+    m_settings.emplace(m_place, found);
+    return found;
+}
+
+pugi::xml_node CValidationSchema::lookUp(std::string_view type, std::string_view port,
+                                         std::string_view group, std::string_view key) const {
     pugi::xml_node portFree;
     for (const pugi::xml_node& container : containers(type, group)) {
         for (const pugi::xml_node& child : container.children()) {
@@ -123,13 +146,37 @@ std::vector<std::string> CValidationSchema::options(const pugi::xml_node& settin
 }
 
 int CValidationSchema::lastOptionIndex(const pugi::xml_node& setting, std::string_view value) {
-    const std::vector<std::string> texts = options(setting);
-    for (size_t i = texts.size(); i > 0; --i) {
-        if (texts[i - 1] == value) {
-            return static_cast<int>(i - 1);
+    int last = -1;
+    int index = 0;
+    for (const pugi::xml_node& child : setting.children()) {
+        const char* text = child.type() == pugi::node_element ? child.text().get() : child.value();
+        if (value == text) {
+            last = index;
         }
+        ++index;
     }
-    return -1;
+    return last;
+}
+
+std::vector<std::vector<QByteArray>> CValidationSchema::indexedAlike(const pugi::xml_node& group) {
+    std::vector<std::vector<QByteArray>> alike;
+    for (const pugi::xml_node& note : group.children()) {
+        const QByteArray text = QByteArray(note.value()).trimmed();
+        if (note.type() != pugi::node_comment || !text.startsWith("Indexed:")) {
+            continue;
+        }
+        std::vector<QByteArray> keys;
+        for (const QByteArray& word : text.mid(8).simplified().split(' ')) {
+            if (word == "with") {
+                break;
+            }
+            if (CSettingAddress::isName(word)) {
+                keys.push_back(word);
+            }
+        }
+        alike.push_back(std::move(keys));
+    }
+    return alike;
 }
 
 bool CValidationSchema::allows(const pugi::xml_node& setting, std::string_view value) {
@@ -143,6 +190,22 @@ bool CValidationSchema::allows(const pugi::xml_node& setting, std::string_view v
             return lastOptionIndex(setting, value) >= 0;
         case Control::ReadOnly:
             return false;
+    }
+    return false;
+}
+
+bool CValidationSchema::isSecret(const pugi::xml_node& setting) {
+    return std::string_view(setting.attribute("secret").value()) == "YES";
+}
+
+bool CValidationSchema::holdsSecret(std::string_view type, const CSettingAddress& address) const {
+    if (device(type)) {
+        return isSecret(setting(type, address));
+    }
+    for (const pugi::xml_node& entry : m_schema.document_element().children("DEVICE")) {
+        if (isSecret(setting(entry.attribute("TYPE").value(), address))) {
+            return true;
+        }
     }
     return false;
 }

@@ -2,17 +2,22 @@
 
 #include "address/CSettingAddress.h"
 
+#include <QByteArray>
+
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Look-ups in the validation schema: which settings a device type has and how each one is
 // edited. Reads the document it is given (the document keeps owning it) and changes
-// nothing, so it is cheap to make one wherever a look-up is needed.
+// nothing, so it is cheap to make one wherever a look-up is needed; one that is kept
+// remembers what it found.
 //
 // Layout read: Validate > DEVICE[@TYPE] > (setting | group > setting); a setting's first
-// attribute is its control word, an optional p binds it to one port.
+// attribute is its control word, an optional secret marks a credential, an optional p binds it
+// to one port.
 class CValidationSchema {
 public:
     enum class Control { ReadOnly, Edit, Combo };
@@ -48,13 +53,34 @@ public:
     // Index of the last option equal to value (case matters); -1 when none is.
     static int lastOptionIndex(const pugi::xml_node& setting, std::string_view value);
 
+    // The members of a group whose index (A) counts the same things, as the schema's
+    // comments name them: "Indexed: ACTION and TARGET with A = key number" gives
+    // {ACTION, TARGET}. One list per comment.
+    static std::vector<std::vector<QByteArray>> indexedAlike(const pugi::xml_node& group);
+
     // Whether a user may give the setting this value: any text for EDIT, one of the options
     // for COMBO, nothing for a read-only or missing setting.
     static bool allows(const pugi::xml_node& setting, std::string_view value);
 
+    // Whether the entry holds a credential (secret="YES", after its control word): reports
+    // show only whether it is set, and the journal of changes never records its value.
+    static bool isSecret(const pugi::xml_node& setting);
+    // Whether the setting at address of a device of that type holds a credential. For a type
+    // the schema does not know (or an empty one), any type's entry at that place counts:
+    // when in doubt, a value stays out.
+    bool holdsSecret(std::string_view type, const CSettingAddress& address) const;
+
 private:
     // The device itself for an empty group, else its groups of that name.
     std::vector<pugi::xml_node> containers(std::string_view type, std::string_view group) const;
+    pugi::xml_node lookUp(std::string_view type, std::string_view port, std::string_view group,
+                          std::string_view key) const;
 
     const pugi::xml_document& m_schema;
+    // What this look-up has found so far: a comparison of a whole site asks the same few
+    // hundred places a million times.
+    mutable std::string m_lastType;
+    mutable pugi::xml_node m_lastDevice;
+    mutable std::unordered_map<std::string, pugi::xml_node> m_settings;
+    mutable std::string m_place;  // room for the key of a look-up
 };

@@ -1,19 +1,20 @@
 #include "CSequenceRun.h"
 
-#include "common/ITimerSource.h"
+#include "CSequenceLane.h"
 
-#include <QMetaObject>
+#include <algorithm>
 
 CSequenceRun::CSequenceRun(QString name, StepSource steps, CPacing pacing, ITimerSource& timers,
                            QObject* parent)
-    : QObject(parent),
-      m_name(std::move(name)),
-      m_steps(std::move(steps)),
-      m_pacing(pacing),
-      m_pauseTimer(timers.createTimer()),
-      m_quietTimer(timers.createTimer()) {
-    m_pauseTimer->setTickHandler([this] { endPause(); });
-    m_quietTimer->setTickHandler([this] { endPause(); });
+    : CSequenceRun(std::move(name), std::vector<StepSource>{std::move(steps)}, pacing, timers,
+                   parent) {}
+
+CSequenceRun::CSequenceRun(QString name, std::vector<StepSource> lanes, CPacing pacing,
+                           ITimerSource& timers, QObject* parent)
+    : QObject(parent), m_name(std::move(name)), m_pacing(pacing) {
+    for (StepSource& steps : lanes) {
+        m_lanes.push_back(std::make_unique<CSequenceLane>(*this, std::move(steps), pacing, timers));
+    }
 }
 
 CSequenceRun::~CSequenceRun() = default;
@@ -33,73 +34,26 @@ void CSequenceRun::begin() {
         return;
     }
     m_state = State::Running;
-    runUntilPause();
-}
-
-void CSequenceRun::runUntilPause() {
-    while (m_state == State::Running) {
-        std::optional<CPacedStep> step = m_steps();
-        if (!step) {
-            finish(Outcome::Completed);
-            return;
-        }
-        if (step->action) {
-            ++m_stepsRun;
-            const bool carriedOut = step->action(*this);
-            if (m_state != State::Running) {
-                return;  // the action stopped the run
-            }
-            if (!carriedOut) {
-                finish(Outcome::Failed);
-                return;
-            }
-        }
-        if (step->pause.count() > 0) {
-            startPause(*step);
-            return;
-        }
+    for (size_t i = 0; i < m_lanes.size() && isRunning(); ++i) {
+        m_lanes[i]->begin();
+    }
+    if (m_lanes.empty()) {
+        finish(Outcome::Completed);
     }
 }
 
-void CSequenceRun::startPause(const CPacedStep& step) {
-    ++m_pauseNumber;
-    m_awaitMet = false;
-    m_await = m_pacing == CPacing::ByReplies ? step.await : CAwait();
-    m_pauseTimer->start(step.pause);
-}
-
-void CSequenceRun::endPause() {
-    m_pauseTimer->stop();
-    m_quietTimer->stop();
-    m_await = CAwait();
-    if (m_state == State::Running) {
-        runUntilPause();
+void CSequenceRun::laneEnded() {
+    const bool allOver = std::all_of(m_lanes.begin(), m_lanes.end(),
+                                     [](const auto& lane) { return lane->isOver(); });
+    if (allOver && isRunning()) {
+        finish(Outcome::Completed);
     }
 }
 
 void CSequenceRun::settingEntered(const CEnteredSetting& setting) {
-    if (m_state != State::Running || !m_await.isSet() || !m_await.matches(setting)) {
-        return;
+    for (size_t i = 0; i < m_lanes.size() && isRunning(); ++i) {
+        m_lanes[i]->settingEntered(setting);
     }
-    if (m_await.quietWindow.count() > 0) {
-        m_quietTimer->start(m_await.quietWindow);
-        return;
-    }
-    if (m_awaitMet) {
-        return;
-    }
-    m_awaitMet = true;
-    // Later, not inside the document's drain that entered the setting: the next step may
-    // change the plan that the drain is still walking.
-    const quint64 pause = m_pauseNumber;
-    QMetaObject::invokeMethod(
-        this,
-        [this, pause] {
-            if (pause == m_pauseNumber && m_pauseTimer->isActive()) {
-                endPause();
-            }
-        },
-        Qt::QueuedConnection);
 }
 
 void CSequenceRun::stop() {
@@ -116,8 +70,8 @@ void CSequenceRun::reportProgress(int value) {
 void CSequenceRun::finish(Outcome outcome) {
     m_state = State::Over;
     m_outcome = outcome;
-    m_pauseTimer->stop();
-    m_quietTimer->stop();
-    m_await = CAwait();
+    for (const std::unique_ptr<CSequenceLane>& lane : m_lanes) {
+        lane->halt();
+    }
     emit finished(outcome);
 }

@@ -10,14 +10,19 @@
 #include <optional>
 #include <vector>
 
-class ITickTimer;
+class CSequenceLane;
 class ITimerSource;
 
 // One run of a sequence of steps, on the GUI thread. Steps come from a source that is
 // asked for the next step only when the previous one is over, so a step may depend on
 // what the replies so far brought (the devices behind a gateway are read when that
 // gateway's turn comes). Each pause is a timer of the injected source; paced by replies,
-// the awaited settings end it early. stop() ends the run at once: no further action runs.
+// the awaited settings end it early. A step whose answer did not come is repeated as its
+// Repeat allows. stop() ends the run at once: no further action runs.
+//
+// A run may have several lanes, each a source of steps with its own pauses, that go on at
+// the same time (the gateways of a site, each with a bus of its own); the run is over
+// when every lane is, and a failed step ends them all.
 //
 // Runs are made and owned by CSequencer, which outlives every view: a view that goes
 // does not end a run, and a new view finds it again by its name.
@@ -27,10 +32,12 @@ class CSequenceRun : public QObject {
 public:
     enum class Outcome { Completed, Stopped, Failed };
     Q_ENUM(Outcome)
-    // The next step, or nothing when the sequence is over.
+    // The next step, or nothing when the sequence (or the lane) is over.
     using StepSource = std::function<std::optional<CPacedStep>()>;
 
     CSequenceRun(QString name, StepSource steps, CPacing pacing, ITimerSource& timers,
+                 QObject* parent = nullptr);
+    CSequenceRun(QString name, std::vector<StepSource> lanes, CPacing pacing, ITimerSource& timers,
                  QObject* parent = nullptr);
     ~CSequenceRun() override;
 
@@ -42,14 +49,19 @@ public:
     std::optional<Outcome> outcome() const { return m_outcome; }
     // The last value given to reportProgress(), for a view that attaches late.
     int lastProgress() const { return m_progress; }
-    // Steps whose action ran so far.
+    // Steps whose action ran so far, repeats not counted.
     int stepsRun() const { return m_stepsRun; }
+    // Actions run again because their answer did not come.
+    int repeats() const { return m_repeats; }
+    // What the run has to say at its end, for whoever shows it; empty: nothing.
+    const QString& endMessage() const { return m_endMessage; }
+    void setEndMessage(const QString& message) { m_endMessage = message; }
 
-    // Runs the first steps up to the first pause. Only CSequencer calls it.
+    // Runs the first steps of every lane up to its first pause. Only CSequencer calls it.
     void begin();
     void stop();
     void reportProgress(int value);
-    // An entered setting: ends the pause when the current step awaits it.
+    // An entered setting: ends the pause of a lane that awaits it.
     void settingEntered(const CEnteredSetting& setting);
 
 signals:
@@ -57,24 +69,22 @@ signals:
     void finished(CSequenceRun::Outcome outcome);
 
 private:
+    friend class CSequenceLane;
     enum class State { Idle, Running, Over };
 
-    void runUntilPause();
-    void startPause(const CPacedStep& step);
-    void endPause();
+    void countStep() { ++m_stepsRun; }
+    void countRepeat() { ++m_repeats; }
+    void laneEnded();
+    void laneFailed() { finish(Outcome::Failed); }
     void finish(Outcome outcome);
 
     QString m_name;
-    StepSource m_steps;
     CPacing m_pacing;
-    std::unique_ptr<ITickTimer> m_pauseTimer;
-    std::unique_ptr<ITickTimer> m_quietTimer;
+    std::vector<std::unique_ptr<CSequenceLane>> m_lanes;
     State m_state = State::Idle;
     std::optional<Outcome> m_outcome;
-    CAwait m_await;
-    // Counts pauses, so that an early end queued for one pause never ends the next.
-    quint64 m_pauseNumber = 0;
-    bool m_awaitMet = false;
     int m_progress = 0;
     int m_stepsRun = 0;
+    int m_repeats = 0;
+    QString m_endMessage;
 };

@@ -20,10 +20,15 @@ CSequenceRun* CSequencer::start(const QString& name, CSequenceRun::StepSource st
 
 CSequenceRun* CSequencer::start(const QString& name, CSequenceRun::StepSource steps,
                                 CPacing pacing) {
+    return start(name, std::vector<CSequenceRun::StepSource>{std::move(steps)}, pacing);
+}
+
+CSequenceRun* CSequencer::start(const QString& name, std::vector<CSequenceRun::StepSource> lanes,
+                                CPacing pacing) {
     if (CSequenceRun* running = run(name)) {
         running->stop();
     }
-    auto* created = new CSequenceRun(name, std::move(steps), pacing, m_timers, this);
+    auto* created = new CSequenceRun(name, std::move(lanes), pacing, m_timers, this);
     m_runs.emplace_back(created);
     connect(created, &CSequenceRun::finished, this, [this, created] { forget(created); });
     emit runStarted(created);

@@ -37,6 +37,9 @@ public:
     // The run stays valid until control returns to the event loop after it finished.
     CSequenceRun* start(const QString& name, CSequenceRun::StepSource steps);
     CSequenceRun* start(const QString& name, CSequenceRun::StepSource steps, CPacing pacing);
+    // A run whose lanes go on at the same time; it is over when all of them are.
+    CSequenceRun* start(const QString& name, std::vector<CSequenceRun::StepSource> lanes,
+                        CPacing pacing);
     // The run of that name that is still running, or null.
     CSequenceRun* run(const QString& name) const;
     void stopAll();

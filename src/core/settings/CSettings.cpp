@@ -43,9 +43,11 @@ void CSettings::load(QSettings& store) {
     recvPort = readInt(store, "UDP/Recv_Port", defaults.recvPort);
     mode = readInt(store, "Transport/Mode", defaults.mode);
     pacing = readInt(store, "Transport/Pacing", defaults.pacing);
+    retries = readInt(store, "Transport/Retries", defaults.retries);
     releaseIndexUrl = readString(store, "RELEASE/Index URL", defaults.releaseIndexUrl);
     updaterProgram = readString(store, "UPDATER/Program", defaults.updaterProgram);
     collectPacing = readString(store, "COLLECT/Pacing", defaults.collectPacing);
+    collectConcurrent = readInt(store, "COLLECT/Concurrent", defaults.collectConcurrent);
     // Stored as the registry kept it: a DWORD, so read it unsigned.
     defaultIp =
         static_cast<std::uint32_t>(store.value(QStringLiteral("TCP/DefaultIP"), 0).toLongLong());

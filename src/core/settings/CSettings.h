@@ -42,6 +42,10 @@ public:
     // fixed pauses, 1 paced by replies (a pause ends once the reply has come). The upload
     // preview offers the choice; it is kept at exit with the other settings.
     int pacing = 1;
+    // "Transport"/"Retries": how often a query, or a set whose echo is awaited, goes out
+    // again when its answer did not come in its pause (only texts safe to repeat, see
+    // CRetryRule). Set by hand, never written at exit.
+    int retries = 2;
     // "RELEASE"/"Index URL": where the update check finds the download index
     // ("http://host[:port]"); empty asks nobody. Read at start-up and, like the other
     // release keys, never written at exit: it is set by whoever installs the program.
@@ -53,6 +57,9 @@ public:
     // pause ends once its report is in) or "fixed" (every pause runs its full length). Set
     // by hand, never written at exit.
     QString collectPacing = QStringLiteral("replies");
+    // "COLLECT"/"Concurrent": 1 collects every gateway's bus at the same time, each in the
+    // order of its own; 0 one gateway after another. Set by hand, never written at exit.
+    int collectConcurrent = 1;
 
     // "Device": start addresses of the virtual keypads, read only.
     struct KeypadStart {

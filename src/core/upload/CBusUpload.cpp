@@ -29,11 +29,7 @@ std::vector<CUploadDevice> CBusUpload::devicesOf(const pugi::xml_document& proje
     return CUploadProject::busDevices(project);
 }
 
-bool CBusUpload::isFromCurrent(const CEnteredSetting& setting) const {
-    return isDeviceReportOf(setting, current().uid);
-}
-
-bool CBusUpload::isEchoOf(const CEnteredSetting& setting, size_t device) const {
+bool CBusUpload::isReportOf(const CEnteredSetting& setting, size_t device) const {
     return isDeviceReportOf(setting, deviceAt(device).uid);
 }
 
@@ -65,16 +61,17 @@ void CBusUpload::beginDevice() {
 }
 
 void CBusUpload::query(std::chrono::milliseconds pause, Next next) {
-    if (!sendOrFail(CCommands::busDeviceQueryLower(current().uid), kEveryGateway)) {
-        afterSendFailure();
-        return;
-    }
     const QByteArray uid = QByteArray::number(current().uid);
     CAwait reports{[uid](const CEnteredSetting& setting) {
                        return !setting.isGateway() && setting.number == uid;
                    },
                    options().quietWindow};
-    pauseThen(pause, std::move(reports), std::move(next));
+    queryThen(CCommands::busDeviceQueryLower(current().uid), kEveryGateway, pause,
+              std::move(reports), std::move(next));
+}
+
+void CBusUpload::queryAgainThen(Next next) {
+    query(kRepeatedQueryPause, std::move(next));
 }
 
 void CBusUpload::afterFirstQuery() {

@@ -24,12 +24,13 @@ protected:
     const char* runName() const override { return "bus upload"; }
     std::vector<CUploadDevice> devicesOf(const pugi::xml_document& project) const override;
     void beginDevice() override;
-    bool isFromCurrent(const CEnteredSetting& setting) const override;
-    bool isEchoOf(const CEnteredSetting& setting, size_t device) const override;
+    bool isReportOf(const CEnteredSetting& setting, size_t device) const override;
     void afterSendFailure() override;
+    void queryAgainThen(Next next) override;
 
 private:
-    // Broadcasts the query, then next after the pause (ended once the device reported).
+    // Broadcasts the query, then next after the pause (ended once the device reported); it
+    // goes again while the report leaves the upload short.
     void query(std::chrono::milliseconds pause, Next next);
     void afterFirstQuery();
     void waitForDiscovered();

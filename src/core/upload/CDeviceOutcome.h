@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CUploadCounts.h"
 #include "CUploadDevice.h"
 #include "CUploadRow.h"
 
@@ -27,9 +28,13 @@ struct CDeviceOutcome {
     Status status = Status::NotReached;
     std::optional<std::string> reportedType;
     std::vector<CUploadRow> rows;
+    int queryRepeats = 0;  // its query went again: the report came short
+    // What its rows counted, once the rows themselves were let go (CUploadSummary).
+    std::optional<CUploadCounts> rowCounts;
 
     static CDeviceOutcome of(const CUploadDevice& device, Status status) {
-        return {device.kind, device.label(), device.refusal, status, std::nullopt, {}};
+        return {device.kind, device.label(), device.refusal, status, std::nullopt, {},
+                0,           std::nullopt};
     }
     // "not found", "type mismatch", ...: how reports name the status.
     static const char* statusName(Status status);

@@ -26,11 +26,7 @@ QByteArray CGatewayUpload::dotted() const {
     return CIpv4Address::toDotted(current().address);
 }
 
-bool CGatewayUpload::isFromCurrent(const CEnteredSetting& setting) const {
-    return setting.isGateway() && setting.gateway == dotted();
-}
-
-bool CGatewayUpload::isEchoOf(const CEnteredSetting& setting, size_t device) const {
+bool CGatewayUpload::isReportOf(const CEnteredSetting& setting, size_t device) const {
     return setting.isGateway() &&
            setting.gateway == CIpv4Address::toDotted(deviceAt(device).address);
 }
@@ -66,12 +62,12 @@ void CGatewayUpload::beginDevice() {
         return;
     }
     startRecording();
-    if (!sendOrFail(CCommands::gatewayFullQueryUnterminated(), gateway.address)) {
-        afterSendFailure();
-        return;
-    }
-    pauseThen(kQueryPause, CAwait::gatewayReports(dotted(), options().quietWindow),
-              [this] { afterQuery(); });
+    queryAgainThen([this] { afterQuery(); });
+}
+
+void CGatewayUpload::queryAgainThen(Next next) {
+    queryThen(CCommands::gatewayFullQueryUnterminated(), current().address, kQueryPause,
+              CAwait::gatewayReports(dotted(), options().quietWindow), std::move(next));
 }
 
 void CGatewayUpload::afterQuery() {

@@ -2,11 +2,13 @@
 
 #include "CUploadRun.h"
 
-// The gateway upload: every gateway of the project in turn is asked for all its settings
-// ("&=?"), checked to be of the project's type, and sent the settings that differ
-// ("&NETWORK.DHCP=ENABLE", unterminated), its connection settings last. Pauses: 700 ms at
-// the start, 3000 ms after each query, 500 ms after a gateway without TYPE in the project
-// or one that did not answer, 100 ms after each set, 2000 ms at the end.
+// The gateway upload: every gateway of the project is asked for all its settings ("&=?"),
+// checked to be of the project's type, and sent the settings that differ
+// ("&NETWORK.DHCP=ENABLE", unterminated), its connection settings last. Each gateway's
+// texts go to it alone, so by default every gateway is a lane of its own and all are
+// uploaded at the same time, each in that order. Pauses: 700 ms at the start, 3000 ms
+// after each query, 500 ms after a gateway without TYPE in the project or one that did not
+// answer, 100 ms after each set, 2000 ms at the end.
 class CGatewayUpload : public CUploadRun {
     Q_OBJECT
 
@@ -16,10 +18,11 @@ public:
 protected:
     const char* runName() const override { return "gateway upload"; }
     std::vector<CUploadDevice> devicesOf(const pugi::xml_document& project) const override;
+    bool devicesGoInParallel() const override { return true; }
     void beginDevice() override;
-    bool isFromCurrent(const CEnteredSetting& setting) const override;
-    bool isEchoOf(const CEnteredSetting& setting, size_t device) const override;
+    bool isReportOf(const CEnteredSetting& setting, size_t device) const override;
     void afterSendFailure() override;
+    void queryAgainThen(Next next) override;
 
 private:
     void afterQuery();

@@ -12,8 +12,8 @@ namespace {
 using Outcome = CUploadRow::Outcome;
 using Control = CValidationSchema::Control;
 
-QByteArray bytes(const std::string& text) {
-    return QByteArray::fromStdString(text);
+QByteArray bytes(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 bool isPortLetter(const QByteArray& port) {
@@ -51,7 +51,7 @@ QByteArray setCommand(const CUploadDevice& device, const CTemplateSetting& setti
 }
 
 QByteArray matchLine(const CUploadDevice& device, const CTemplateSetting& setting,
-                     const std::string& reported) {
+                     std::string_view reported) {
     if (device.isGateway()) {
         return CUploadTexts::gatewayMatch(bytes(reported), bytes(setting.value));
     }
@@ -60,7 +60,7 @@ QByteArray matchLine(const CUploadDevice& device, const CTemplateSetting& settin
 }
 
 QByteArray missMatchLine(const CUploadDevice& device, const CTemplateSetting& setting,
-                         const std::string& reported) {
+                         std::string_view reported) {
     if (device.isGateway()) {
         return CUploadTexts::gatewayMissMatch(bytes(reported), bytes(setting.value));
     }
@@ -68,10 +68,11 @@ QByteArray missMatchLine(const CUploadDevice& device, const CTemplateSetting& se
                                       bytes(setting.value), bytes(reported));
 }
 
-CUploadRow decide(const CUploadDevice& device, const CTemplateSetting& setting,
+CUploadRow decide(const CUploadDevice& device, CTemplateSetting visited,
                   const CValidationSchema& schema, const CReportedSettings& reported) {
     CUploadRow row;
-    row.setting = setting;
+    row.setting = std::move(visited);
+    const CTemplateSetting& setting = row.setting;
     row.deferred = device.isGateway() && CUploadCompare::isConnectionSetting(setting);
     if (setting.value.empty()) {
         row.outcome = Outcome::EmptyValue;
@@ -88,15 +89,14 @@ CUploadRow decide(const CUploadDevice& device, const CTemplateSetting& setting,
         row.outcome = Outcome::NotAnOption;
         return row;
     }
-    const std::string* value = reported.find(setting.address);
-    if (value == nullptr) {
+    const std::optional<std::string_view> value = reported.find(setting.address);
+    if (!value) {
         row.outcome = Outcome::NotReported;
         return row;
     }
-    row.reported = *value;
+    row.reported = std::string(*value);
     if (*value == setting.value) {
         row.outcome = Outcome::Match;
-        row.logLine = matchLine(device, setting, *value);
         return row;
     }
     if (control == Control::ReadOnly) {
@@ -107,12 +107,10 @@ CUploadRow decide(const CUploadDevice& device, const CTemplateSetting& setting,
     if (!row.refusal.isEmpty()) {
         row.outcome = Outcome::UnsafeValue;
         row.wireValue.clear();
-        row.logLine = CUploadTexts::unsafeValue(row.placeText(), row.refusal.toUtf8());
         return row;
     }
     row.outcome = Outcome::Differs;
     row.command = setCommand(device, setting, row.wireValue);
-    row.logLine = missMatchLine(device, setting, *value);
     return row;
 }
 
@@ -130,14 +128,36 @@ CUploadCompare::Presence CUploadCompare::presence(const CUploadDevice& device,
 std::vector<CUploadRow> CUploadCompare::rows(const CUploadDevice& device,
                                              const CValidationSchema& schema,
                                              const CReportedSettings& reported) {
+    CUploadDevice copy = device;
+    return rows(std::move(copy), schema, reported);
+}
+
+std::vector<CUploadRow> CUploadCompare::rows(CUploadDevice&& device,
+                                             const CValidationSchema& schema,
+                                             const CReportedSettings& reported) {
     std::vector<CUploadRow> rows;
     rows.reserve(device.settings.size());
-    for (const CTemplateSetting& setting : device.settings) {
-        rows.push_back(decide(device, setting, schema, reported));
+    for (CTemplateSetting& setting : device.settings) {
+        rows.push_back(decide(device, std::move(setting), schema, reported));
     }
+    device.settings.clear();
     std::stable_partition(rows.begin(), rows.end(),
                           [](const CUploadRow& row) { return !row.deferred; });
     return rows;
+}
+
+QByteArray CUploadCompare::logLine(const CUploadDevice& device, const CUploadRow& row) {
+    const std::string_view reported = row.reported ? std::string_view(*row.reported) : "";
+    switch (row.outcome) {
+        case Outcome::Match:
+            return matchLine(device, row.setting, reported);
+        case Outcome::Differs:
+            return missMatchLine(device, row.setting, reported);
+        case Outcome::UnsafeValue:
+            return CUploadTexts::unsafeValue(row.placeText(), row.refusal.toUtf8());
+        default:
+            return {};
+    }
 }
 
 bool CUploadCompare::isConnectionSetting(const CTemplateSetting& setting) {

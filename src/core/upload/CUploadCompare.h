@@ -26,6 +26,13 @@ public:
     static std::vector<CUploadRow> rows(const CUploadDevice& device,
                                         const CValidationSchema& schema,
                                         const CReportedSettings& reported);
+    // The same for a device that is done with: its settings move into the rows.
+    static std::vector<CUploadRow> rows(CUploadDevice&& device, const CValidationSchema& schema,
+                                        const CReportedSettings& reported);
+
+    // What the upload writes for the row ("->Upload object match: ..."); empty for nothing.
+    // Made when the row is handled, not with the rows: a preview writes no lines.
+    static QByteArray logLine(const CUploadDevice& device, const CUploadRow& row);
 
     // NETWORK and UDP settings of a gateway: a change takes effect at once.
     static bool isConnectionSetting(const CTemplateSetting& setting);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/CRetryRule.h"
 #include "sequence/CPacing.h"
 
 #include <chrono>
@@ -15,4 +16,10 @@ struct CUploadOptions {
     // asked and nothing is written to the traffic.
     bool dryRun = false;
     std::chrono::milliseconds quietWindow{150};
+    // How often a query whose report leaves the upload short, or a set whose echo did not
+    // come, goes out again.
+    int retries = CRetryRule::kDefaultRetries;
+    // The gateway upload: every gateway at the same time, each in its own order (false:
+    // one after another). The bus device upload broadcasts, so it goes one device at a time.
+    bool concurrent = true;
 };

@@ -25,23 +25,38 @@ std::optional<std::string> typeOf(const pugi::xml_node& element) {
     return type ? std::optional<std::string>(CUploadWalk::ownText(type)) : std::nullopt;
 }
 
-// Every usable device whose address another usable device has as well is refused: which of
-// them the project means cannot be known, and walking both would send each setting twice.
-void refuseDuplicates(std::vector<CUploadDevice>& devices) {
-    std::map<qint64, int> seen;
-    const auto keyOf = [](const CUploadDevice& device) {
-        return device.isGateway() ? static_cast<qint64>(device.address) : device.uid;
-    };
-    for (const CUploadDevice& device : devices) {
-        if (device.refusal == Refusal::None) {
-            ++seen[keyOf(device)];
+// A device of the project without its settings: how it is addressed, its type, and why
+// it cannot take part when it cannot.
+CUploadDevice deviceOf(const pugi::xml_node& element, CUploadDevice::Kind kind) {
+    CUploadDevice device;
+    device.kind = kind;
+    device.type = typeOf(element);
+    if (kind == CUploadDevice::Kind::Gateway) {
+        device.keyText = element.attribute("IP").value();
+        bool parsed = false;
+        device.address = CIpv4Address::fromDotted(device.keyText, &parsed);
+        if (!parsed || !CUploadProject::isUsableGatewayAddress(device.address)) {
+            device.refusal = Refusal::UnusableAddress;
         }
+        return device;
     }
-    for (CUploadDevice& device : devices) {
-        if (device.refusal == Refusal::None && seen[keyOf(device)] > 1) {
-            device.refusal = Refusal::Duplicate;
-        }
+    const pugi::xml_attribute key = element.first_attribute();
+    device.keyText = key.value();
+    const std::string_view name = key.name();
+    const std::optional<int> uid =
+        name == "UID" ? CUploadProject::plainUid(device.keyText) : std::nullopt;
+    if (name == "SN") {
+        device.refusal = Refusal::SerialOnly;
+    } else if (!uid) {
+        device.refusal = Refusal::NotAUid;
+    } else {
+        device.uid = *uid;
     }
+    return device;
+}
+
+qint64 addressOf(const CUploadDevice& device) {
+    return device.isGateway() ? static_cast<qint64>(device.address) : device.uid;
 }
 
 }  // namespace
@@ -70,53 +85,49 @@ std::optional<int> CUploadProject::plainUid(const QByteArray& text) {
     return static_cast<int>(value);
 }
 
-std::vector<CUploadDevice> CUploadProject::gateways(const pugi::xml_document& project) {
-    std::vector<CUploadDevice> devices;
+void CUploadProject::forEach(const pugi::xml_document& project, CUploadDevice::Kind kind,
+                             const std::function<void(CUploadDevice&& device)>& visit) {
+    const bool gateways = kind == CUploadDevice::Kind::Gateway;
+    std::vector<pugi::xml_node> elements;
     for (const pugi::xml_node& configuration : configurations(project)) {
-        for (const pugi::xml_node& element : configuration.children("UBRIX")) {
-            const pugi::xml_attribute ip = element.attribute("IP");
-            if (!ip) {
-                continue;
+        for (const pugi::xml_node& element :
+             configuration.children(gateways ? "UBRIX" : "DEVICE")) {
+            if (!gateways || element.attribute("IP")) {
+                elements.push_back(element);
             }
-            CUploadDevice device;
-            device.kind = CUploadDevice::Kind::Gateway;
-            device.keyText = ip.value();
-            bool parsed = false;
-            device.address = CIpv4Address::fromDotted(device.keyText, &parsed);
-            if (!parsed || !isUsableGatewayAddress(device.address)) {
-                device.refusal = Refusal::UnusableAddress;
-            }
-            device.type = typeOf(element);
-            device.settings = CUploadWalk::walk(element);
-            devices.push_back(std::move(device));
         }
     }
-    refuseDuplicates(devices);
+    // Every usable device whose address another usable device has as well is refused:
+    // which of them the project means cannot be known, and walking both would send each
+    // setting twice.
+    std::map<qint64, int> seen;
+    for (const pugi::xml_node& element : elements) {
+        const CUploadDevice device = deviceOf(element, kind);
+        if (device.refusal == Refusal::None) {
+            ++seen[addressOf(device)];
+        }
+    }
+    CUploadWalk::Names names;
+    for (const pugi::xml_node& element : elements) {
+        CUploadDevice device = deviceOf(element, kind);
+        if (device.refusal == Refusal::None && seen[addressOf(device)] > 1) {
+            device.refusal = Refusal::Duplicate;
+        }
+        device.settings = CUploadWalk::walk(element, names);
+        visit(std::move(device));
+    }
+}
+
+std::vector<CUploadDevice> CUploadProject::gateways(const pugi::xml_document& project) {
+    std::vector<CUploadDevice> devices;
+    forEach(project, CUploadDevice::Kind::Gateway,
+            [&devices](CUploadDevice&& device) { devices.push_back(std::move(device)); });
     return devices;
 }
 
 std::vector<CUploadDevice> CUploadProject::busDevices(const pugi::xml_document& project) {
     std::vector<CUploadDevice> devices;
-    for (const pugi::xml_node& configuration : configurations(project)) {
-        for (const pugi::xml_node& element : configuration.children("DEVICE")) {
-            const pugi::xml_attribute key = element.first_attribute();
-            CUploadDevice device;
-            device.kind = CUploadDevice::Kind::BusDevice;
-            device.keyText = key.value();
-            const std::string_view name = key.name();
-            const std::optional<int> uid = name == "UID" ? plainUid(device.keyText) : std::nullopt;
-            if (name == "SN") {
-                device.refusal = Refusal::SerialOnly;
-            } else if (!uid) {
-                device.refusal = Refusal::NotAUid;
-            } else {
-                device.uid = *uid;
-            }
-            device.type = typeOf(element);
-            device.settings = CUploadWalk::walk(element);
-            devices.push_back(std::move(device));
-        }
-    }
-    refuseDuplicates(devices);
+    forEach(project, CUploadDevice::Kind::BusDevice,
+            [&devices](CUploadDevice&& device) { devices.push_back(std::move(device)); });
     return devices;
 }

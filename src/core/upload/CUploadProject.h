@@ -2,6 +2,7 @@
 
 #include "CUploadDevice.h"
 
+#include <functional>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -12,6 +13,9 @@ class CUploadProject {
 public:
     static std::vector<CUploadDevice> gateways(const pugi::xml_document& project);
     static std::vector<CUploadDevice> busDevices(const pugi::xml_document& project);
+    // The same, one device at a time: a site's million settings are never all copied out.
+    static void forEach(const pugi::xml_document& project, CUploadDevice::Kind kind,
+                        const std::function<void(CUploadDevice&& device)>& visit);
 
     // A gateway address that commands may go to: not in 0.0.0.0/8 (where a gateway added
     // from a model waits for its real address), not multicast, not broadcast.

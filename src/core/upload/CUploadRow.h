@@ -8,7 +8,7 @@
 #include <string>
 
 // One visited setting of a project device compared with what the device reported: what
-// the upload does with it, the line it writes, and for a difference the exact command.
+// the upload does with it and, for a difference, the exact command.
 struct CUploadRow {
     enum class Outcome {
         Match,        // the device has the value already
@@ -26,7 +26,6 @@ struct CUploadRow {
     std::optional<std::string> reported;
     QByteArray command;    // Differs: the set command, byte for byte
     QByteArray wireValue;  // Differs: the value as it goes out, which the echo repeats
-    QByteArray logLine;    // what the upload writes for the row; empty for nothing
     QString refusal;       // UnsafeValue: why, in the user's words
     // A gateway's connection setting (NETWORK, UDP): handled after all its others, so that
     // a new address or port cannot swallow the rest.
@@ -34,14 +33,17 @@ struct CUploadRow {
 
     // What became of a Differs row in a run.
     enum class Delivery {
-        NotSent,        // a preview, or the upload ended first
-        Sent,           // no echo came
-        Confirmed,      // the device echoed the value
+        NotSent,    // a preview, or the upload ended first
+        Sent,       // no echo came
+        Confirmed,  // the device echoed the value
+        // No echo came, but asked again afterwards the device reports the value.
+        ReportedWhenAsked,
         AnsweredOther,  // the device echoed another value (in answered)
         SendFailed,
     };
     Delivery delivery = Delivery::NotSent;
     QByteArray answered;
+    int repeats = 0;  // the command went again: no echo came in its pause
 
     bool isSent() const { return outcome == Outcome::Differs; }
     // "match", "differs", "not reported", ...: how previews and reports name the outcome.

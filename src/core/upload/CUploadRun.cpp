@@ -2,11 +2,14 @@
 
 #include "CUploadCompare.h"
 #include "CUploadTexts.h"
-#include "common/CXmlText.h"
 #include "document/CUbrixVorelDoc.h"
 #include "plan/CEnteredSetting.h"
+#include "plan/CValidationSchema.h"
+#include "protocol/CRetryRule.h"
 #include "sequence/CSequenceRun.h"
 #include "sequence/CSequencer.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -14,14 +17,6 @@ using namespace std::chrono_literals;
 
 constexpr std::chrono::milliseconds kStartPause = 700ms;
 constexpr std::chrono::milliseconds kEndPause = 2000ms;
-
-// The address as the plan (and so the project) spells it.
-CSettingAddress inXmlText(const CSettingAddress& wire) {
-    const auto text = [](const QByteArray& part) {
-        return CXmlText::toBytes(CXmlText::fromWire(part));
-    };
-    return {text(wire.port), text(wire.group), text(wire.key), text(wire.index)};
-}
 
 }  // namespace
 
@@ -35,33 +30,37 @@ CUploadRun::~CUploadRun() {
 }
 
 bool CUploadRun::start(CSequencer& sequencer) {
-    if (m_run || !m_doc.hasTemplate()) {
+    if (m_run || (m_project == nullptr && !m_doc.hasTemplate())) {
         return false;
     }
-    m_devices = devicesOf(*m_doc.templateDocument());
+    m_devices = devicesOf(m_project != nullptr ? *m_project : *m_doc.templateDocument());
     m_summary.dryRun = m_options.dryRun;
     for (const CUploadDevice& device : m_devices) {
         m_summary.devices.push_back(CDeviceOutcome::of(device, CDeviceOutcome::Status::NotReached));
         m_total += static_cast<int>(device.settings.size());
     }
-    connect(&m_doc, &CUbrixVorelDoc::settingEntered, this, &CUploadRun::settingEntered);
-    const Next first = [this] {
-        log(CUploadTexts::start());
-        m_current = 0;
-        if (m_devices.empty()) {
-            endRun(CUploadSummary::Ending::Completed);
-            return;
+    const bool parallel = devicesGoInParallel() && m_options.concurrent && m_devices.size() > 1;
+    for (size_t d = 0; d < m_devices.size() || m_lanes.empty(); ++d) {
+        if (m_lanes.empty() || parallel) {
+            m_lanes.push_back(std::make_unique<Lane>());
         }
-        m_doneAtDeviceStart = 0;
-        beginDevice();
-    };
-    if (isDryRun()) {
-        then(first);
-    } else {
-        pauseThen(kStartPause, first);
+        if (d < m_devices.size()) {
+            m_lanes.back()->devices.push_back(d);
+        }
     }
-    m_run = sequencer.start(
-        QString::fromLatin1(runName()), [this] { return nextStep(); }, m_options.pacing);
+    connect(&m_doc, &CUbrixVorelDoc::settingEntered, this, &CUploadRun::settingEntered);
+    std::vector<CSequenceRun::StepSource> lanes;
+    for (const std::unique_ptr<Lane>& each : m_lanes) {
+        m_lane = each.get();
+        if (isDryRun()) {
+            then([this] { beginLane(); });
+        } else {
+            pauseThen(kStartPause, [this] { beginLane(); });
+        }
+        lanes.push_back([this, strand = each.get()] { return nextStep(*strand); });
+    }
+    m_lane = nullptr;
+    m_run = sequencer.start(QString::fromLatin1(runName()), std::move(lanes), m_options.pacing);
     if (m_run && m_run->isRunning()) {
         connect(m_run, &CSequenceRun::finished, this, &CUploadRun::runFinished);
     } else {
@@ -84,38 +83,63 @@ bool CUploadRun::pacedByReplies() const {
     return m_options.pacing == CPacing::ByReplies;
 }
 
-std::optional<CPacedStep> CUploadRun::nextStep() {
-    while (!m_pending && m_continue) {
-        const Next next = std::exchange(m_continue, Next());
+// A continuation may wait in the user's answer to a message, and meanwhile other lanes go
+// on: whichever lane asks for its next step, the one asking before it is the current lane
+// again afterwards.
+std::optional<CPacedStep> CUploadRun::nextStep(Lane& asking) {
+    Lane* const before = std::exchange(m_lane, &asking);
+    while (!asking.pending && asking.next) {
+        const Next next = std::exchange(asking.next, Next());
         next();
+        m_lane = &asking;
     }
-    return std::exchange(m_pending, std::nullopt);
+    m_lane = before;
+    return std::exchange(asking.pending, std::nullopt);
 }
 
 void CUploadRun::then(Next next) {
-    m_continue = std::move(next);
+    lane().next = std::move(next);
 }
 
 void CUploadRun::pauseThen(std::chrono::milliseconds pause, CAwait await, Next next) {
-    m_pending = CPacedStep::wait(pause, std::move(await));
-    m_continue = std::move(next);
+    lane().pending = CPacedStep::wait(pause, std::move(await));
+    lane().next = std::move(next);
 }
 
-void CUploadRun::nextDevice() {
-    m_recording = false;
-    ++m_current;
-    if (m_current >= m_devices.size()) {
+void CUploadRun::beginLane() {
+    if (!std::exchange(m_started, true)) {
+        log(CUploadTexts::start());
+    }
+    Lane& strand = lane();
+    strand.position = 0;
+    if (strand.devices.empty()) {
         endRun(CUploadSummary::Ending::Completed);
         return;
     }
-    m_doneAtDeviceStart = m_done;
+    strand.current = strand.devices.front();
+    strand.visited = 0;
+    beginDevice();
+}
+
+void CUploadRun::nextDevice() {
+    Lane& strand = lane();
+    strand.recording = false;
+    ++strand.position;
+    if (strand.position >= strand.devices.size()) {
+        endRun(CUploadSummary::Ending::Completed);
+        return;
+    }
+    strand.current = strand.devices[strand.position];
+    strand.visited = 0;
     beginDevice();
 }
 
 void CUploadRun::endRun(CUploadSummary::Ending ending) {
-    m_ending = ending;
-    m_recording = false;
-    m_current = m_devices.size();
+    if (ending != CUploadSummary::Ending::Completed) {
+        m_ending = ending;
+    }
+    lane().recording = false;
+    lane().current = kNoDevice;
     if (armedUid()) {
         log(CUploadTexts::stillArmed(*armedUid()));
     }
@@ -147,26 +171,32 @@ void CUploadRun::log(const QByteArray& line) {
 
 void CUploadRun::visitOne() {
     ++m_done;
+    ++lane().visited;
     emit progress(m_done, m_total);
 }
 
 void CUploadRun::skipRemainingProgress() {
-    m_done = m_doneAtDeviceStart + static_cast<int>(current().settings.size());
+    const int size = static_cast<int>(current().settings.size());
+    m_done += std::max(0, size - lane().visited);
+    lane().visited = size;
     emit progress(m_done, m_total);
 }
 
 void CUploadRun::startRecording() {
-    m_reported.clear();
-    m_recording = true;
+    lane().reported.clear();
+    lane().recording = true;
 }
 
 void CUploadRun::settingEntered(const CEnteredSetting& setting) {
-    if (m_recording && m_current < m_devices.size() && isFromCurrent(setting)) {
-        m_reported.enter(inXmlText(setting.address), CXmlText::fromWire(setting.value));
+    for (const std::unique_ptr<Lane>& strand : m_lanes) {
+        if (strand->recording && strand->current != kNoDevice &&
+            isReportOf(setting, strand->current)) {
+            strand->reported.enterReply(setting);
+        }
     }
     for (auto echo = m_awaitingEcho.begin(); echo != m_awaitingEcho.end();) {
         CUploadRow& row = m_summary.devices[echo->device].rows[echo->row];
-        if (!isEchoOf(setting, echo->device) || setting.address.text() != row.placeText()) {
+        if (!isReportOf(setting, echo->device) || setting.address.text() != row.placeText()) {
             ++echo;
         } else if (setting.value == row.wireValue) {
             row.delivery = CUploadRow::Delivery::Confirmed;
@@ -184,7 +214,7 @@ CAwait CUploadRun::outstandingEcho() const {
     return {[this](const CEnteredSetting& setting) {
                 for (const Echo& echo : m_awaitingEcho) {
                     const CUploadRow& row = m_summary.devices[echo.device].rows[echo.row];
-                    if (isEchoOf(setting, echo.device) &&
+                    if (isReportOf(setting, echo.device) &&
                         setting.address.text() == row.placeText() &&
                         setting.value == row.wireValue) {
                         return true;
@@ -204,40 +234,137 @@ bool CUploadRun::sendOrFail(const QByteArray& text, quint32 address) {
     return false;
 }
 
+bool CUploadRun::reportIsShort() const {
+    switch (CUploadCompare::presence(current(), reported())) {
+        case CUploadCompare::Presence::NotFound:
+            return true;
+        case CUploadCompare::Presence::TypeMismatch:
+            return false;
+        case CUploadCompare::Presence::Found:
+            break;
+    }
+    const std::vector<CUploadRow> rows =
+        CUploadCompare::rows(current(), CValidationSchema(m_doc.schema()), reported());
+    return std::any_of(rows.begin(), rows.end(), [](const CUploadRow& row) {
+        return row.outcome == CUploadRow::Outcome::NotReported;
+    });
+}
+
+void CUploadRun::queryThen(const QByteArray& text, quint32 address, std::chrono::milliseconds pause,
+                           CAwait await, Next next) {
+    const Asking asking{text,
+                        address,
+                        pause,
+                        std::move(await),
+                        std::move(next),
+                        CRetryRule::repeatsFor(text, m_options.retries)};
+    askAgain(asking, asking.repeats);
+}
+
+// A pause that brought more of the report starts the retries afresh: a report with holes is
+// asked again for as long as asking brings something, and retries more times when it does
+// not.
+void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
+    if (!sendOrFail(asking.text, asking.address)) {
+        afterSendFailure();
+        return;
+    }
+    const size_t reportedBefore = reported().size();
+    pauseThen(asking.pause, asking.await, [this, asking, repeatsLeft, reportedBefore] {
+        const bool brought = reported().size() > reportedBefore;
+        if (asking.repeats > 0 && (brought || repeatsLeft > 0) && reportIsShort()) {
+            ++outcome().queryRepeats;
+            askAgain(asking, brought ? asking.repeats : repeatsLeft - 1);
+            return;
+        }
+        asking.next();
+    });
+}
+
 void CUploadRun::compareAndSend(const CValidationSchema& schema, quint32 address,
                                 std::chrono::milliseconds setPause) {
-    outcome().rows = CUploadCompare::rows(current(), schema, m_reported);
+    outcome().rows = CUploadCompare::rows(current(), schema, reported());
     outcome().status = CDeviceOutcome::Status::Compared;
-    m_row = 0;
+    lane().row = 0;
     handleRow(address, setPause);
 }
 
 void CUploadRun::handleRow(quint32 address, std::chrono::milliseconds setPause) {
     std::vector<CUploadRow>& rows = outcome().rows;
-    while (m_row < rows.size()) {
-        const size_t index = m_row++;
+    while (lane().row < rows.size()) {
+        const size_t index = lane().row++;
         CUploadRow& row = rows[index];
         visitOne();
-        log(row.logLine);
+        log(CUploadCompare::logLine(current(), row));
         if (!row.isSent() || isDryRun()) {
             continue;
         }
-        if (!sendOrFail(row.command, address)) {
-            row.delivery = CUploadRow::Delivery::SendFailed;
-            afterSendFailure();
-            return;
-        }
-        row.delivery = CUploadRow::Delivery::Sent;
-        m_awaitingEcho.push_back({m_current, index});
-        CAwait echo{[this, device = m_current, place = row.placeText(),
-                     wire = row.wireValue](const CEnteredSetting& setting) {
-                        return isEchoOf(setting, device) && setting.address.text() == place &&
-                               setting.value == wire;
-                    },
-                    std::chrono::milliseconds(0)};
-        pauseThen(setPause, std::move(echo),
-                  [this, address, setPause] { handleRow(address, setPause); });
+        sendRow(index, address, setPause, CRetryRule::repeatsFor(row.command, m_options.retries));
         return;
     }
-    nextDevice();
+    afterRows();
+}
+
+// A set whose echo never came may still have been taken (the echo was lost): before it
+// counts as not applied, the device is asked once more, and what it reports then decides.
+void CUploadRun::afterRows() {
+    const std::vector<CUploadRow>& rows = outcome().rows;
+    const bool withoutEcho = std::any_of(rows.begin(), rows.end(), [](const CUploadRow& row) {
+        return row.delivery == CUploadRow::Delivery::Sent;
+    });
+    if (isDryRun() || m_options.retries == 0 || !withoutEcho) {
+        nextDevice();
+        return;
+    }
+    ++outcome().queryRepeats;
+    queryAgainThen([this] {
+        const size_t device = currentIndex();
+        for (CUploadRow& row : outcome().rows) {
+            const std::optional<std::string_view> now = reported().find(row.setting.address);
+            if (row.delivery == CUploadRow::Delivery::Sent && now && *now == row.setting.value) {
+                row.delivery = CUploadRow::Delivery::ReportedWhenAsked;
+            }
+        }
+        m_awaitingEcho.erase(
+            std::remove_if(m_awaitingEcho.begin(), m_awaitingEcho.end(),
+                           [this, device](const Echo& echo) {
+                               return echo.device == device &&
+                                      m_summary.devices[device].rows[echo.row].delivery !=
+                                          CUploadRow::Delivery::Sent;
+                           }),
+            m_awaitingEcho.end());
+        nextDevice();
+    });
+}
+
+void CUploadRun::sendRow(size_t index, quint32 address, std::chrono::milliseconds setPause,
+                         int repeatsLeft) {
+    CUploadRow& row = outcome().rows[index];
+    if (!sendOrFail(row.command, address)) {
+        if (row.delivery == CUploadRow::Delivery::NotSent) {
+            row.delivery = CUploadRow::Delivery::SendFailed;
+        }
+        afterSendFailure();
+        return;
+    }
+    if (row.delivery == CUploadRow::Delivery::NotSent) {
+        row.delivery = CUploadRow::Delivery::Sent;
+        m_awaitingEcho.push_back({currentIndex(), index});
+    }
+    CAwait echo{[this, device = currentIndex(), place = row.placeText(),
+                 wire = row.wireValue](const CEnteredSetting& setting) {
+                    return isReportOf(setting, device) && setting.address.text() == place &&
+                           setting.value == wire;
+                },
+                std::chrono::milliseconds(0)};
+    pauseThen(setPause, std::move(echo), [this, index, address, setPause, repeatsLeft] {
+        CUploadRow& sent = outcome().rows[index];
+        // Another value echoed is an answer too: the device keeps it, asking again won't help.
+        if (repeatsLeft > 0 && sent.delivery == CUploadRow::Delivery::Sent) {
+            ++sent.repeats;
+            sendRow(index, address, setPause, repeatsLeft - 1);
+            return;
+        }
+        handleRow(address, setPause);
+    });
 }

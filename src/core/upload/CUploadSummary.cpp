@@ -59,16 +59,12 @@ QString rowLine(const CDeviceOutcome& device, const CUploadRow& row) {
 }
 
 // Why settings were skipped, as "not reported 2, empty 1", in the order of the outcomes.
-QString skippedReasons(const std::vector<CDeviceOutcome>& devices) {
+QString skippedReasons(const CUploadCounts& counts) {
     QStringList reasons;
-    for (const Outcome outcome :
-         {Outcome::NotReported, Outcome::NotInSchema, Outcome::EmptyValue}) {
-        int count = 0;
-        for (const CDeviceOutcome& device : devices) {
-            count += static_cast<int>(
-                std::count_if(device.rows.begin(), device.rows.end(),
-                              [outcome](const CUploadRow& row) { return row.outcome == outcome; }));
-        }
+    const std::pair<Outcome, int> skipped[] = {{Outcome::NotReported, counts.notReported},
+                                               {Outcome::NotInSchema, counts.notInSchema},
+                                               {Outcome::EmptyValue, counts.emptyValue}};
+    for (const auto& [outcome, count] : skipped) {
         if (count > 0) {
             reasons << QStringLiteral("%1 %2")
                            .arg(QLatin1String(CUploadRow::outcomeName(outcome)))
@@ -78,54 +74,102 @@ QString skippedReasons(const std::vector<CDeviceOutcome>& devices) {
     return reasons.join(QStringLiteral(", "));
 }
 
+bool isConfirmed(const CUploadRow& row) {
+    return row.delivery == Delivery::Confirmed || row.delivery == Delivery::ReportedWhenAsked;
+}
+
+bool isNamedAtTheEnd(const CUploadRow& row) {
+    const bool unconfirmed = row.isSent() && !isConfirmed(row) && row.delivery != Delivery::NotSent;
+    return keepsAnotherValue(row.outcome) || unconfirmed;
+}
+
+void countRow(const CUploadRow& row, bool dryRun, CUploadCounts& counts) {
+    counts.setsRepeated += row.repeats;
+    if (row.outcome == Outcome::Match) {
+        ++counts.matched;
+    } else if (keepsAnotherValue(row.outcome)) {
+        ++counts.notApplied;
+    } else if (!row.isSent()) {
+        ++counts.skipped;
+        counts.notReported += row.outcome == Outcome::NotReported ? 1 : 0;
+        counts.notInSchema += row.outcome == Outcome::NotInSchema ? 1 : 0;
+        counts.emptyValue += row.outcome == Outcome::EmptyValue ? 1 : 0;
+    } else if (isConfirmed(row)) {
+        ++counts.sent;
+        ++counts.confirmed;
+        counts.confirmedWhenAsked += row.delivery == Delivery::ReportedWhenAsked ? 1 : 0;
+    } else if (row.delivery == Delivery::NotSent) {
+        ++(dryRun ? counts.toSend : counts.notApplied);
+    } else if (row.delivery != Delivery::SendFailed) {
+        ++counts.sent;
+        ++counts.unconfirmed;
+    }
+}
+
+void countStatus(CDeviceOutcome::Status status, CUploadCounts& counts) {
+    switch (status) {
+        case Status::NotFound:
+            ++counts.notFound;
+            break;
+        case Status::TypeMismatch:
+            ++counts.typeMismatch;
+            break;
+        case Status::NoTemplateType:
+        case Status::Refused:
+            ++counts.refused;
+            break;
+        case Status::PassedOver:
+            ++counts.passedOver;
+            break;
+        case Status::SendFailed:
+            ++counts.failedSends;
+            break;
+        case Status::OtherTcpGateway:
+            ++counts.otherTcpGateway;
+            break;
+        case Status::NotReached:
+            ++counts.notReached;
+            break;
+        case Status::Compared:
+            break;
+    }
+}
+
 }  // namespace
+
+CUploadSummary::Counts CUploadSummary::countsOf(const CDeviceOutcome& device, bool dryRun) {
+    Counts counts;
+    countStatus(device.status, counts);
+    counts.queriesRepeated += device.queryRepeats;
+    if (device.rowCounts) {
+        counts += *device.rowCounts;
+        return counts;
+    }
+    for (const CUploadRow& row : device.rows) {
+        countRow(row, dryRun, counts);
+    }
+    return counts;
+}
+
+void CUploadSummary::letRowsGo(CDeviceOutcome& device, bool dryRun) {
+    if (device.rowCounts) {
+        return;
+    }
+    CUploadCounts rows;
+    for (const CUploadRow& row : device.rows) {
+        countRow(row, dryRun, rows);
+    }
+    device.rows.erase(std::remove_if(device.rows.begin(), device.rows.end(),
+                                     [](const CUploadRow& row) { return !isNamedAtTheEnd(row); }),
+                      device.rows.end());
+    device.rows.shrink_to_fit();
+    device.rowCounts = rows;
+}
 
 CUploadSummary::Counts CUploadSummary::counts() const {
     Counts counts;
     for (const CDeviceOutcome& device : devices) {
-        switch (device.status) {
-            case Status::NotFound:
-                ++counts.notFound;
-                break;
-            case Status::TypeMismatch:
-                ++counts.typeMismatch;
-                break;
-            case Status::NoTemplateType:
-            case Status::Refused:
-                ++counts.refused;
-                break;
-            case Status::PassedOver:
-                ++counts.passedOver;
-                break;
-            case Status::SendFailed:
-                ++counts.failedSends;
-                break;
-            case Status::OtherTcpGateway:
-                ++counts.otherTcpGateway;
-                break;
-            case Status::NotReached:
-                ++counts.notReached;
-                break;
-            case Status::Compared:
-                break;
-        }
-        for (const CUploadRow& row : device.rows) {
-            if (row.outcome == Outcome::Match) {
-                ++counts.matched;
-            } else if (keepsAnotherValue(row.outcome)) {
-                ++counts.notApplied;
-            } else if (!row.isSent()) {
-                ++counts.skipped;
-            } else if (row.delivery == Delivery::Confirmed) {
-                ++counts.sent;
-                ++counts.confirmed;
-            } else if (row.delivery == Delivery::NotSent) {
-                ++(dryRun ? counts.toSend : counts.notApplied);
-            } else if (row.delivery != Delivery::SendFailed) {
-                ++counts.sent;
-                ++counts.unconfirmed;
-            }
-        }
+        counts += countsOf(device, dryRun);
     }
     return counts;
 }
@@ -148,23 +192,32 @@ QStringList CUploadSummary::lines() const {
     if (dryRun) {
         lines << QStringLiteral("To send: %1").arg(c.toSend);
     } else {
-        lines << QStringLiteral("Sent: %1, confirmed by echo: %2, without echo: %3")
-                     .arg(c.sent)
-                     .arg(c.confirmed)
-                     .arg(c.unconfirmed);
+        QString sent = QStringLiteral("Sent: %1, confirmed by echo: %2, without echo: %3")
+                           .arg(c.sent)
+                           .arg(c.confirmed - c.confirmedWhenAsked)
+                           .arg(c.unconfirmed);
+        if (c.confirmedWhenAsked > 0) {
+            sent += QStringLiteral(", confirmed when asked again: %1").arg(c.confirmedWhenAsked);
+        }
+        lines << sent;
     }
     QString matched = QStringLiteral("Matched: %1, not applied: %2, skipped: %3")
                           .arg(c.matched)
                           .arg(c.notApplied)
                           .arg(c.skipped);
     if (c.skipped > 0) {
-        matched += QStringLiteral(" (") + skippedReasons(devices) + QLatin1Char(')');
+        matched += QStringLiteral(" (") + skippedReasons(c) + QLatin1Char(')');
     }
     lines << matched;
     lines << QStringLiteral("Not found: %1, type mismatch: %2, failed sends: %3")
                  .arg(c.notFound)
                  .arg(c.typeMismatch)
                  .arg(c.failedSends);
+    if (c.queriesRepeated + c.setsRepeated > 0) {
+        lines << QStringLiteral("Sent again when no answer came: %1 queries, %2 settings")
+                     .arg(c.queriesRepeated)
+                     .arg(c.setsRepeated);
+    }
     if (armedUid) {
         lines << QStringLiteral(
                      "Gateways are still armed for UID %1: the next device whose discover "
@@ -176,9 +229,7 @@ QStringList CUploadSummary::lines() const {
             lines << deviceLine(device);
         }
         for (const CUploadRow& row : device.rows) {
-            const bool unconfirmed = row.isSent() && row.delivery != Delivery::Confirmed &&
-                                     row.delivery != Delivery::NotSent;
-            if (keepsAnotherValue(row.outcome) || unconfirmed) {
+            if (isNamedAtTheEnd(row)) {
                 lines << rowLine(device, row);
             }
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDeviceOutcome.h"
+#include "CUploadCounts.h"
 
 #include <QStringList>
 #include <optional>
@@ -11,23 +12,7 @@
 struct CUploadSummary {
     enum class Ending { Completed, Cancelled, Stopped };
 
-    struct Counts {
-        int toSend = 0;  // differences a preview found (nothing was sent)
-        int sent = 0;
-        int confirmed = 0;
-        int unconfirmed = 0;  // sent, but no echo with the value came
-        int matched = 0;
-        int notApplied = 0;  // the device keeps another value: not an option, read-only,
-                             // unsafe value
-        int skipped = 0;     // not reported, not in the schema, no value
-        int notFound = 0;
-        int typeMismatch = 0;
-        int refused = 0;  // devices: no TYPE in the project, unusable address
-        int passedOver = 0;
-        int failedSends = 0;
-        int otherTcpGateway = 0;
-        int notReached = 0;
-    };
+    using Counts = CUploadCounts;
 
     // Exit codes of the command-line tool.
     static constexpr int kExitApplied = 0;
@@ -41,6 +26,13 @@ struct CUploadSummary {
     std::optional<int> armedUid;  // gateways may still hand this UID to the next device pressed
 
     Counts counts() const;
+    // The counts of one device: its status, and its rows (or what they counted before they
+    // were let go).
+    static Counts countsOf(const CDeviceOutcome& device, bool dryRun);
+    // The device's rows have been written out: they go, their counts stay, and so do the
+    // rows that the end lines name. A comparison of a whole site holds a summary this way
+    // without holding its million rows.
+    static void letRowsGo(CDeviceOutcome& device, bool dryRun);
     // The lines of the end summary: the counts, then every device that did not go through
     // and every setting that was skipped, each with why.
     QStringList lines() const;

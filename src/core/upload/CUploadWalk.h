@@ -3,6 +3,9 @@
 #include "CTemplateSetting.h"
 
 #include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The walk of one project device (a UBRIX or DEVICE element of the template): every
@@ -16,7 +19,23 @@
 // text are visited too (the upload counts them and passes them over).
 class CUploadWalk {
 public:
+    // The names met so far: a walk over thousands of devices holds one copy of each.
+    class Names {
+    public:
+        QByteArray of(const char* name);
+
+    private:
+        struct Hash {
+            using is_transparent = void;
+            size_t operator()(std::string_view text) const {
+                return std::hash<std::string_view>{}(text);
+            }
+        };
+        std::unordered_map<std::string, QByteArray, Hash, std::equal_to<>> m_known;
+    };
+
     static std::vector<CTemplateSetting> walk(const pugi::xml_node& device);
+    static std::vector<CTemplateSetting> walk(const pugi::xml_node& device, Names& names);
 
     // The element's own text: its first child when that is text, else empty.
     static std::string ownText(const pugi::xml_node& element);

@@ -16,6 +16,8 @@
 #include "protocol/CTrafficLine.h"
 #include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
+#include "site/CSiteReportDlg.h"
+#include "site/CSnapshotCompareDlg.h"
 #include "transport/CTransport.h"
 #include "upload/CUploadDialogs.h"
 #include "views/CUbrixVorelMap.h"
@@ -129,6 +131,8 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     addCommand(file, "Save Map File", cmd::kSaveMapFile);
+    addCommand(file, "Compare with Snapshot...", cmd::kCompareSnapshot);
+    addCommand(file, "Site Report...", cmd::kSiteReport);
     file->addSeparator();
     addCommand(file, "New Project", cmd::kNewProject);
     addCommand(file, "Load Project", cmd::kLoadProject);
@@ -191,6 +195,8 @@ void CMainFrame::buildMenus() {
     m_handlers = {
         {cmd::kSaveMapFile, [this] { OnSaveMapFile(); }},
         {cmd::kNewProject, [this] { OnNewProject(); }},
+        {cmd::kCompareSnapshot, [this] { CSnapshotCompareDlg::open(m_context, this); }},
+        {cmd::kSiteReport, [this] { CSiteReportDlg::open(m_context, this); }},
         {cmd::kLoadProject, [this] { OnLoadProject(); }},
         {cmd::kEditUndo, [this] { OnEditUndo(); }},
         {cmd::kEditRedo, [this] { OnEditRedo(); }},

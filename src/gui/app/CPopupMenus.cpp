@@ -24,6 +24,7 @@ constexpr std::array kItems{
     PopupItem{vorel::cmd::kPopupBusView, vorel::cmd::kTmapDelete, "Delete"},
     PopupItem{vorel::cmd::kPopupBusView, vorel::cmd::kTmapIdentify, "Identify"},
     PopupItem{vorel::cmd::kPopupBusView, vorel::cmd::kTmapUpdate, "Update"},
+    PopupItem{vorel::cmd::kPopupBusView, vorel::cmd::kTmapReplace, "Replace device..."},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "common/CQtTimerSource.h"
 #include "common/CSystemClock.h"
 #include "document/CUbrixVorelDoc.h"
+#include "journal/CChangeJournal.h"
 #include "plan/CErrorLog.h"
 #include "sequence/CSequencer.h"
 #include "settings/CDataFolder.h"
@@ -38,12 +39,16 @@ CUbrixVorelApp::CUbrixVorelApp(Options options, QObject* parent)
     m_timers = std::make_unique<CQtTimerSource>();
     m_sequencer = std::make_unique<CSequencer>(*m_timers);
     m_sequencer->watch(*m_doc);
+    m_journal = std::make_unique<CChangeJournal>(
+        *m_doc, *m_timers, m_clock, QStringLiteral("vorel"), CJournalFile::pathIn(m_dataFolder));
+    connect(m_transport.get(), &CTransport::textSent, m_journal.get(), &CChangeJournal::noteSent);
 }
 
 CUbrixVorelApp::~CUbrixVorelApp() {
     // The window goes first: its views hold on to the document and the transport.
     m_frame.reset();
     m_sequencer.reset();
+    m_journal.reset();
 }
 
 std::unique_ptr<QSettings> CUbrixVorelApp::openStore(const Options& options) {
@@ -84,7 +89,8 @@ bool CUbrixVorelApp::InitInstance() {
     }
     m_viewState = std::make_unique<CViewState>();
     m_viewState->keypads = CKeypadAddressBlock::fromSettings(*m_settings);
-    const CViewContext context{*m_doc, *m_transport, *m_settings, *m_sequencer, *m_viewState};
+    const CViewContext context{*m_doc,       *m_transport, *m_settings,
+                               *m_sequencer, *m_viewState, m_journal.get()};
     m_frame = std::make_unique<CMainFrame>(context, CSettings::newerReleaseAnnounced(*m_store));
     m_frame->show();
     m_started = true;
@@ -134,8 +140,9 @@ void CUbrixVorelApp::installUpdateCheck() {
 }
 
 int CUbrixVorelApp::ExitInstance() {
-    // Nothing more is sent once shutdown begins.
+    // Nothing more is sent once shutdown begins; what waited for an echo is journalled.
     m_sequencer->stopAll();
+    m_journal->settleAll();
     if (m_started) {
         m_doc->close();
     }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class CChangeJournal;
 class CErrorLog;
 class CMainFrame;
 class CMessageBoxNotifier;
@@ -43,8 +44,9 @@ public:
         std::function<QList<CAdapterCandidate>()> adapterCandidates;
         // The error log file; empty: the program's usual name in the data folder.
         QString errorLogPath;
-        // Where relative file names (the traffic log's, the error log) land; empty: this
-        // user's data folder for the program (the demonstration has one of its own).
+        // Where relative file names (the traffic log's, the error log) and the journal of
+        // changes land; empty: this user's data folder for the program (the demonstration
+        // has one of its own).
         QString dataFolder;
     };
 
@@ -61,6 +63,7 @@ public:
     CTransport& transport() { return *m_transport; }
     CUbrixVorelDoc& document() { return *m_doc; }
     CSequencer& sequencer() { return *m_sequencer; }
+    CChangeJournal& journal() { return *m_journal; }
     // Null before start-up has made it.
     CMainFrame* mainFrame() const { return m_frame.get(); }
     IUserNotifier& notifier() { return *m_notifier; }
@@ -88,6 +91,7 @@ private:
     std::unique_ptr<CTransport> m_transport;
     std::unique_ptr<CQtTimerSource> m_timers;
     std::unique_ptr<CSequencer> m_sequencer;
+    std::unique_ptr<CChangeJournal> m_journal;
     std::unique_ptr<CUpdateCheck> m_updateCheck;
     std::unique_ptr<CViewState> m_viewState;
     std::unique_ptr<CMainFrame> m_frame;

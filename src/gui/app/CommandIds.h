@@ -8,6 +8,8 @@ enum Command : int {
     // File
     kSaveMapFile = 32805,
     kNewProject = 57600,
+    kCompareSnapshot = 32841,
+    kSiteReport = 32842,
     kLoadProject = 32818,
     kSaveProject = 32819,
     kUploadCmsFile = 32827,
@@ -55,6 +57,7 @@ enum Command : int {
     kTmapDelete = 32817,
     kTmapIdentify = 32825,
     kTmapUpdate = 32836,
+    kTmapReplace = 32843,
 };
 
 // The pop-up menu resources.

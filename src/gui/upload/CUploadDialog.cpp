@@ -67,10 +67,15 @@ void CUploadDialog::begin() {
 void CUploadDialog::startRun(bool dryRun) {
     CUploadOptions options;
     options.pacing = m_context.settings.pacing == 0 ? CPacing::Fixed : CPacing::ByReplies;
+    options.retries = m_context.settings.retries;
     options.dryRun = dryRun;
     m_phase = dryRun ? Phase::Preview : Phase::Upload;
     m_activity->setText(dryRun ? QStringLiteral("Reading the devices")
                                : QStringLiteral("Upload in process"));
+    if (!dryRun) {
+        m_uploading =
+            std::make_unique<CChangeJournal::Activity>(m_context.journal, QStringLiteral("upload"));
+    }
     m_run = m_makeRun(options);
     connect(m_run.get(), &CUploadRun::progress, this, [this](int done, int total) {
         m_progress->setRange(0, std::max(total, 1));
@@ -89,6 +94,7 @@ void CUploadDialog::runFinished() {
     if (!m_run || !m_run->isFinished() || m_phase == Phase::Over) {
         return;
     }
+    m_uploading.reset();
     const CUploadSummary summary = m_run->summary();
     const bool stopped = summary.ending == CUploadSummary::Ending::Stopped;
     if (m_phase == Phase::Preview && !stopped && confirmPreview(summary)) {

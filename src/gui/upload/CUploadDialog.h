@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/CChangeJournal.h"
 #include "upload/CTransportUploadLink.h"
 #include "upload/CUploadOptions.h"
 
@@ -55,6 +56,8 @@ private:
     std::unique_ptr<CMessageBoxNotifier> m_notifier;
     std::unique_ptr<CTransportUploadLink> m_link;
     std::unique_ptr<CUploadRun> m_run;
+    // What the upload sends is journalled as the upload's.
+    std::unique_ptr<CChangeJournal::Activity> m_uploading;
     Phase m_phase = Phase::Preview;
     QLabel* m_activity;
     QLineEdit* m_device;

@@ -19,6 +19,7 @@
 #include "sequence/CBroadcastQuery.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
+#include "site/CReplaceDeviceDlg.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
 #include "tree/CNodeKind.h"
@@ -307,13 +308,17 @@ void CUbrixVorelTMap::OnCollect() {
         return;
     }
     CTransport& transport = m_context.transport;
-    CSequenceRun* run = m_context.sequencer.start(
-        runName(CBusCollection::kRunName),
-        CBusCollection::steps(m_context.doc,
-                              [&transport](QByteArrayView text, quint32 address) {
-                                  return transport.SendText(text, address);
-                              }),
-        CBusCollection::pacingOf(m_context.settings.collectPacing));
+    const CBusCollection::Options options{m_context.settings.collectConcurrent != 0,
+                                          m_context.settings.retries};
+    CSequenceRun* run =
+        m_context.sequencer.start(runName(CBusCollection::kRunName),
+                                  CBusCollection::lanes(
+                                      m_context.doc,
+                                      [&transport](QByteArrayView text, quint32 address) {
+                                          return transport.SendText(text, address);
+                                      },
+                                      options),
+                                  CBusCollection::pacingOf(m_context.settings.collectPacing));
     attachCollection(run);
 }
 
@@ -331,10 +336,14 @@ void CUbrixVorelTMap::attachCollection(CSequenceRun* run) {
 }
 
 void CUbrixVorelTMap::collectionEnded() {
+    const QString incomplete = m_collection ? m_collection->endMessage() : QString();
     m_collection = nullptr;
     m_progress->hide();
     m_stop->hide();
     m_collect->setEnabled(true);
+    if (!incomplete.isEmpty()) {
+        CDialogService::message(incomplete);
+    }
 }
 
 void CUbrixVorelTMap::showPopup(const QPoint& position) {
@@ -357,6 +366,7 @@ bool CUbrixVorelTMap::handlesCommand(int command) const {
         case vorel::cmd::kTmapDelete:
         case vorel::cmd::kTmapIdentify:
         case vorel::cmd::kTmapUpdate:
+        case vorel::cmd::kTmapReplace:
             return true;
         default:
             return false;
@@ -379,6 +389,9 @@ void CUbrixVorelTMap::OnCommand(int command) {
             break;
         case vorel::cmd::kTmapUpdate:
             OnTmapUpdate();
+            break;
+        case vorel::cmd::kTmapReplace:
+            OnTmapReplace();
             break;
         default:
             break;
@@ -478,6 +491,18 @@ void CUbrixVorelTMap::OnTmapUpdate() {
     if (!failure.isEmpty()) {
         CDialogService::message(failure);
     }
+}
+
+// A device of the map, by its UID: a new one takes its place and its settings.
+void CUbrixVorelTMap::OnTmapReplace() {
+    const CBusTreeItem* item = selection();
+    const CBusTreeItem* device = item != nullptr ? item->deviceItem() : nullptr;
+    if (device == nullptr || device->isSerialDevice()) {
+        CDialogService::message(QString::fromLatin1(kSelectDevice));
+        return;
+    }
+    CReplaceDeviceDlg::open(m_context, device->gatewayAddress,
+                            static_cast<int>(device->deviceNumber), this);
 }
 
 void CUbrixVorelTMap::OnUploadCmsFile() {

@@ -39,6 +39,7 @@ public:
     static constexpr const char* kSelectFirst = "Select the serial number or Ubrix first";
     static constexpr const char* kPressDiscovery = "Press Discovery Button on device to set";
     static constexpr const char* kSelectLed = "Select an LED";
+    static constexpr const char* kSelectDevice = "Select the device to replace (one with a UID)";
     static constexpr const char* kConfirmDeleteAll =
         "Remove every gateway and device from the map? Nothing is saved until you save the map "
         "file.";
@@ -75,6 +76,7 @@ public:
     void OnTmapDelete();
     void OnTmapIdentify();
     void OnTmapUpdate();
+    void OnTmapReplace();
     void OnUploadCmsFile();
 
     QTreeView* tree() const;

@@ -131,6 +131,8 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
     QTest::newRow("File") << "File"
                           << ""
                           << QStringList{"Save Map File=32805",
+                                         "Compare with Snapshot...=32841",
+                                         "Site Report...=32842",
                                          "-",
                                          "New Project=57600",
                                          "Load Project=32818",
@@ -246,6 +248,8 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
 
     QTest::newRow("Save Map File") << 32805 << true;
     QTest::newRow("New Project") << 57600 << true;
+    QTest::newRow("Compare with Snapshot") << 32841 << true;
+    QTest::newRow("Site Report") << 32842 << true;
     QTest::newRow("Load Project") << 32818 << true;
     QTest::newRow("Undo: nothing to undo") << 57643 << false;
     QTest::newRow("Redo: nothing to redo") << 57644 << false;

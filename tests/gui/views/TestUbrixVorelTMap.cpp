@@ -1,6 +1,7 @@
 #include "CGuiHarness.h"
 #include "CTreeDriver.h"
 #include "app/CDialogService.h"
+#include "app/CPopupMenus.h"
 #include "app/CommandIds.h"
 #include "bus/CBusCollection.h"
 #include "bus/CPresetFile.h"
@@ -154,6 +155,7 @@ private slots:
     void presets_data();
     void presets();
     void updater();
+    void replaceDevice();
 };
 
 // The test's sockets bind the program's fixed ports: a namespace of its own keeps them from
@@ -499,6 +501,8 @@ void TestUbrixVorelTMap::deleteAndRefresh() {
 void TestUbrixVorelTMap::collectionOnTheTestClock() {
     CGuiHarness harness;
     harness.settings().collectPacing = QStringLiteral("fixed");
+    // Nobody answers here: the queries go once each, as without retries they always have.
+    harness.settings().retries = 0;
     auto view = openView(harness);
     CDialogService::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(view->collectButton(), Qt::LeftButton);
@@ -538,14 +542,23 @@ void TestUbrixVorelTMap::collectionOnTheTestClock() {
     QCOMPARE(progress.mid(1), (QList<int>{16384, 32768, 49152, 65536}));
     harness.timers().advance(1999ms);
     QVERIFY(!view->progressBar()->isHidden());
+    // The end says who did not answer.
+    CDialogService::setNextAnswer(QMessageBox::Ok);
     harness.timers().advance(1ms);
     QVERIFY(view->progressBar()->isHidden());
     QVERIFY(view->collectButton()->isEnabled());
+    const QString end = CDialogService::askedTexts().back();
+    QVERIFY2(end.startsWith(QStringLiteral("Collected 1 gateway(s) and 4 bus device(s); 5 of them "
+                                           "did not report everything")),
+             qPrintable(end));
+    QVERIFY(end.contains(QStringLiteral("gateway 127.0.0.5 did not answer")));
+    QVERIFY(end.contains(QStringLiteral("UID 4 behind 127.0.0.5 did not answer")));
 }
 
 void TestUbrixVorelTMap::collectionOutlivesTheView() {
     CGuiHarness harness;
     harness.settings().collectPacing = QStringLiteral("fixed");
+    harness.settings().retries = 0;
     harness.fixture().receive(
         {CGuiHarness::line("127.0.0.5", "+UID1;"), CGuiHarness::line("127.0.0.5", "+UID2;")});
     auto view = openView(harness);
@@ -560,6 +573,7 @@ void TestUbrixVorelTMap::collectionOutlivesTheView() {
     QVERIFY(!view->collectButton()->isEnabled());
     harness.timers().advance(1000ms);
     QCOMPARE(view->progressBar()->value(), 65536);
+    CDialogService::setNextAnswer(QMessageBox::Ok);  // nobody answered
     harness.timers().advance(2000ms);
     QVERIFY(view->progressBar()->isHidden());
     QVERIFY(harness.sequencer().run(QString::fromLatin1(CBusCollection::kRunName)) == nullptr);
@@ -697,6 +711,29 @@ void TestUbrixVorelTMap::updater() {
     QCOMPARE(CDialogService::askedTexts(),
              QStringList{QStringLiteral(
                  "The firmware updater /nonexistent/KV_Update could not be started")});
+}
+
+// "Replace device..." stands in the pop-up menu and takes a device of the map: it asks for
+// the file holding the old one's settings; anything else is told what to select.
+void TestUbrixVorelTMap::replaceDevice() {
+    QVERIFY(CPopupMenus::commands(vorel::cmd::kPopupBusView).contains(vorel::cmd::kTmapReplace));
+    CGuiHarness harness;
+    harness.fixture().receive({CGuiHarness::line("10.0.0.7", "+SN812;"),
+                               CGuiHarness::line("10.0.0.7", "!UID5.LED.MODE=ON;")});
+    auto view = openView(harness);
+    QVERIFY(view->handlesCommand(vorel::cmd::kTmapReplace));
+    for (const QStringList& path :
+         {QStringList{}, QStringList{"10.0.0.7"}, QStringList{"10.0.0.7", "SN 812 "}}) {
+        view->select(itemAt(*view, path));
+        CDialogService::setNextAnswer(QMessageBox::Ok);
+        view->OnCommand(vorel::cmd::kTmapReplace);
+    }
+    QCOMPARE(CDialogService::askedTexts(),
+             QStringList(3, QString::fromLatin1(CUbrixVorelTMap::kSelectDevice)));
+    view->select(itemAt(*view, {"10.0.0.7", "UID 5 ", "LED"}));
+    CDialogService::setNextFileName(QString());
+    view->OnCommand(vorel::cmd::kTmapReplace);
+    QCOMPARE(CDialogService::askedFileDialogs().size(), 1);
 }
 
 QTEST_MAIN(TestUbrixVorelTMap)

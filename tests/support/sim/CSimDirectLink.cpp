@@ -13,7 +13,7 @@ void CSimDirectLink::send(QByteArrayView text, quint32 address, qint64 nowMs) {
     const bool broadcast = address == CIpv4Address::kBroadcast;
     for (int g = 0; g < m_site.gateways().size(); ++g) {
         const quint32 own = m_site.gateways()[g].address();
-        if (broadcast || own == address) {
+        if ((broadcast || own == address) && !m_site.losesCommand()) {
             m_received.append({g, text.toByteArray(), broadcast});
             m_site.receive(g, text, m_program, nowMs, {broadcast ? 0u : own, 0});
         }

@@ -30,7 +30,7 @@ public:
     // Queues the replies due by nowMs; returns how many lines were queued.
     int deliverDue(qint64 nowMs);
     std::optional<qint64> nextDueMs() const { return m_site.nextDueMs(); }
-    // Every datagram a gateway was handed, in order.
+    // Every datagram a gateway was handed (not those lost on the way), in order.
     const QList<Received>& received() const { return m_received; }
 
 private:

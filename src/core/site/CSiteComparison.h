@@ -1,0 +1,26 @@
+#pragma once
+
+#include "CSiteDifference.h"
+#include "CSiteInventory.h"
+
+#include <QByteArray>
+#include <vector>
+
+// Two snapshots of a site, compared: gateways by address; bus devices by serial number
+// (so that a device given another UID is one device readdressed), then what is left by UID
+// (the same UID with another serial number is a device replaced); then each pair's type,
+// firmware and every setting, old -> new. Identity and versions are not counted again
+// among the settings; a device that reported nothing on one side (silent, or without UID)
+// is said to be silent, or has nothing to compare.
+class CSiteComparison {
+public:
+    static std::vector<CSiteDifference> compare(const CSiteInventory& before,
+                                                const CSiteInventory& after);
+
+    // One line a difference: "UID 12: A.LED.MODE: RGBW -> RGB", "IP 10.0.0.5: added".
+    static QByteArray text(const std::vector<CSiteDifference>& differences);
+    // {"same": bool, "differences": [{"device", "change", "place", "old", "new"}]}, one line.
+    static QByteArray json(const std::vector<CSiteDifference>& differences);
+    // The line of one difference, without its device.
+    static QByteArray describe(const CSiteDifference& difference);
+};
