@@ -649,11 +649,8 @@ void CMainFrame::OnLogFileName() {
     }
     m_context.settings.logFilename = path;
     const QString howToStart = QStringLiteral("Logging > Start logs to %1").arg(path);
-    showStatus(wasLogging ? QStringLiteral("Logging stopped. ") + howToStart : howToStart);
-}
-
-void CMainFrame::showStatus(const QString& text) {
-    statusBar()->findChild<QLabel*>(QStringLiteral("messagePane"))->setText(text);
+    m_context.state.status.say(wasLogging ? QStringLiteral("Logging stopped. ") + howToStart
+                                          : howToStart);
 }
 
 void CMainFrame::OnTimeStamp() {

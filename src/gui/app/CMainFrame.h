@@ -121,7 +121,6 @@ private:
     void OnLoggingStart();
     void OnLoggingStop();
     void OnLogFileName();
-    void showStatus(const QString& text);
     void OnTimeStamp();
     void OnShowIp();
     void OnShowSent();
