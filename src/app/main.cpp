@@ -4,13 +4,18 @@
 #include "app/CMainFrame.h"
 #include "app/CUbrixVorelApp.h"
 #include "app/CViewContext.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "common/IUserNotifier.h"
+#include "document/CUbrixVorelDoc.h"
 #include "lan/CLanScanner.h"
 #include "plan/CModelTemplateFolder.h"
+#include "protocol/CCommands.h"
+#include "sequence/CBroadcastQuery.h"
 #include "settings/CSettings.h"
 #include "transport/CTransport.h"
 #include "views/CUbrixVorelNet.h"
+#include "views/CUbrixVorelUbrix.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -67,9 +72,10 @@ CUbrixVorelApp::Options parseCommandLine(const QCoreApplication& application) {
 // templates shipped with the program. Five devices a bus put the lights of the first
 // gateway at 2.1.1 and up and a motor controller at 1.1.1 and 1.1.2, where the virtual
 // keypads start.
+constexpr int kGateways = 3;
+constexpr int kDevicesPerGateway = 5;
+
 std::shared_ptr<CSimNetwork> startDemoSite(CUbrixVorelApp& program) {
-    constexpr int kGateways = 3;
-    constexpr int kDevicesPerGateway = 5;
     // One device of every bus waits for its UID, for the bus view's addressing.
     constexpr int kUnaddressedPerGateway = 1;
     CSimNetwork::Options options;
@@ -94,6 +100,24 @@ void showDemoSiteInTheLanView(CUbrixVorelApp& program, const std::shared_ptr<CSi
         vorel::cmd::kViewNetwork, [site](const CViewContext& context, QWidget* parent) {
             return CUbrixVorelNet::create(CSimLanScanner::create(site), context.transport, parent);
         });
+}
+
+// The demonstration's first minute: the site is found at once, as Refresh in the gateway
+// view finds it, and the status bar says what there is and where to look.
+void discoverDemoSite(CUbrixVorelApp& program) {
+    IUserNotifier& notifier = program.notifier();
+    CBroadcastQuery::start(
+        program.sequencer(), QString::fromLatin1(CUbrixVorelUbrix::kRefreshRun),
+        program.transport(), program.document().firewallSuspect(), CCommands::gatewayFullQuery(),
+        [&notifier] {
+            notifier.showMessage(QString::fromLatin1(CBroadcastQuery::kFirewallBlocked));
+        });
+    program.viewState().status.say(
+        QStringLiteral("Demonstration site: Ubrix 1 to Ubrix %1 on 127.0.0.2 and up, %2 bus "
+                       "devices each, found at start. Try View > Ubrixs, View > Map, View > "
+                       "Project and View > Virtual Keypad.")
+            .arg(kGateways)
+            .arg(kDevicesPerGateway));
 }
 
 }  // namespace
@@ -123,6 +147,7 @@ int main(int argc, char* argv[]) {
         demoSite = startDemoSite(program);
         if (demoSite) {
             showDemoSiteInTheLanView(program, demoSite);
+            discoverDemoSite(program);
         }
     }
     QApplication::exec();

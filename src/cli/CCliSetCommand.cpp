@@ -4,6 +4,7 @@
 #include "CCliSession.h"
 
 #include "common/CQtTimerSource.h"
+#include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
 #include "protocol/CValueValidator.h"
 #include "sequence/CSequencer.h"
@@ -37,7 +38,8 @@ QString CCliSetCommand::description() const {
         "\"PATH=VALUE\" and exits 0 only then. A gateway that stays silent is asked for the\n"
         "setting: exits 7 when it reports another value, 3 when it does not answer at all.\n"
         "A value holding \";\", a control character or a character outside Latin-1 is\n"
-        "refused before anything is sent (exit 2).\n"
+        "refused before anything is sent (exit 2); so is a value that is not of the\n"
+        "setting's type in the validation schema, a port above 65535 say (exit 8).\n"
         "With UIDn.PATH=VALUE the setting is one of the device with UID n on the gateway's\n"
         "bus: \"#UIDn.PATH=VALUE;\" is sent with the value in upper case, as the bus view\n"
         "sends it, and the device's echo is waited for.");
@@ -86,6 +88,24 @@ QString CCliSetCommand::configure(const QCommandLineParser& parser, const QStrin
     return {};
 }
 
+QString CCliSetCommand::typeRefusal(const pugi::xml_document& schema) const {
+    // The device's type is not known here: a value that one of the types that have the
+    // setting takes may go, one that none takes may not.
+    QString refusal;
+    for (const pugi::xml_node& entry : CValidationSchema(schema).everyTypesSetting(m_address)) {
+        const CValueValidator::Result checked = CValueValidator::check(
+            QString::fromLatin1(m_value), CValidationSchema::valueType(entry),
+            QString::fromLatin1(m_address.text()));
+        if (checked.accepted()) {
+            return {};
+        }
+        if (refusal.isEmpty()) {
+            refusal = checked.refusal;
+        }
+    }
+    return refusal;
+}
+
 int CCliSetCommand::run(CCliSession& session) {
     const std::optional<quint32> address = session.address(m_target);
     if (!address) {
@@ -97,6 +117,11 @@ int CCliSetCommand::run(CCliSession& session) {
     }
     if (const int failed = session.start(); failed != CCliExit::kOk) {
         return failed;
+    }
+    // The schema is the document's, read when the session started; nothing was sent yet.
+    if (const QString refusal = typeRefusal(session.document().schema()); !refusal.isEmpty()) {
+        session.report(refusal);
+        return CCliExit::kRefused;
     }
     const QByteArray gateway = CIpv4Address::toDotted(*address);
     const QByteArray path = m_address.text();

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <optional>
+#include <pugixml.hpp>
 
 // "set IP PATH=VALUE": one setting of one gateway, or with "UIDn.PATH=VALUE" of one device
 // on its bus, confirmed by the echo.
@@ -19,6 +20,9 @@ public:
     int run(CCliSession& session) override;
 
 private:
+    // Why the value is not of the setting's type in schema; empty when it may go.
+    QString typeRefusal(const pugi::xml_document& schema) const;
+
     QString m_target;
     CSettingAddress m_address;
     QByteArray m_value;

@@ -49,6 +49,19 @@ void TestPresetFile::parse_data() {
         << QStringLiteral(
                "Line 2 of the preset file: The value may not contain \";\": it ends a command. "
                "Nothing was sent.");
+    QTest::newRow("one semicolon at the end is the command's own")
+        << QByteArray("255,128,0;\r\n1,2,3\n4,5,6;")
+        << QList<QByteArray>{"255.128.0", "1.2.3", "4.5.6"} << QString();
+    QTest::newRow("two at the end are one too many")
+        << QByteArray("1,1;;\n") << QList<QByteArray>{}
+        << QStringLiteral(
+               "Line 1 of the preset file: The value may not contain \";\": it ends a command. "
+               "Nothing was sent.");
+    QTest::newRow("a semicolon before the end")
+        << QByteArray("1,1\n2;,2\n") << QList<QByteArray>{}
+        << QStringLiteral(
+               "Line 2 of the preset file: The value may not contain \";\": it ends a command. "
+               "Nothing was sent.");
     QTest::newRow("a tab is a control character")
         << QByteArray("1\t1\n") << QList<QByteArray>{}
         << QStringLiteral(

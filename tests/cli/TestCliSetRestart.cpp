@@ -94,6 +94,16 @@ void TestCliSetRestart::set_data() {
         << "127.0.0.2"
         << "NAME=a\nb" << 2 << QByteArray() << QByteArray("control character")
         << QList<QByteArray>() << QByteArray("1 NAME=Caf\xe9");
+    QTest::newRow("a port above 65535")
+        << "127.0.0.2"
+        << "UDP.LISTEN_PORT=99999" << 8 << QByteArray()
+        << QByteArray("UDP.LISTEN_PORT: 99999 is not a port (1-65535)\n") << QList<QByteArray>()
+        << QByteArray("1 UDP.LISTEN_PORT=5000");
+    QTest::newRow("a bus device's level above 255")
+        << "127.0.0.2"
+        << "UID1.LED.LEVEL_MAX=999" << 8 << QByteArray()
+        << QByteArray("LED.LEVEL_MAX: 999 is not a whole number (0-255)\n") << QList<QByteArray>()
+        << QByteArray("1 NAME=Caf\xe9");
     QTest::newRow("no path") << "127.0.0.2"
                              << "=x" << 2 << QByteArray() << QByteArray("names no setting")
                              << QList<QByteArray>() << QByteArray("1 NAME=Caf\xe9");

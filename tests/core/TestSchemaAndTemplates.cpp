@@ -214,17 +214,33 @@ void checkSetting(const pugi::xml_node& setting, const QString& where, QStringLi
         problems << where + QStringLiteral(": the first attribute is not a control word c");
         return;
     }
-    pugi::xml_attribute bound = control.next_attribute();
-    if (bound && text(bound.name()) == u"secret") {
-        if (text(bound.value()) != u"YES") {
+    const bool edit = text(control.value()) == u"EDIT";
+    pugi::xml_attribute next = control.next_attribute();
+    if (next && text(next.name()) == u"secret") {
+        if (text(next.value()) != u"YES") {
             problems << where + QStringLiteral(": secret is not YES");
         }
-        bound = bound.next_attribute();
+        next = next.next_attribute();
     }
-    if (bound && (text(bound.name()) != u"p" || !port.match(text(bound.value())).hasMatch())) {
+    // An EDIT setting names its value type after c (and secret); every other setting may be
+    // bound to a port instead.
+    if (edit) {
+        if (!next || text(next.name()) != u"t" ||
+            !CValidationSchema::valueType(setting).isKnown()) {
+            problems << where + QStringLiteral(": an EDIT setting without a known type t");
+        }
+        for (pugi::xml_attribute more = next ? next.next_attribute() : next; more;
+             more = more.next_attribute()) {
+            static const QStringList parameters{"min", "max", "decimals", "chars"};
+            if (!parameters.contains(text(more.name()))) {
+                problems << where + QStringLiteral(": %1 is no parameter of a value type")
+                                        .arg(text(more.name()));
+            }
+        }
+    } else if (next && (text(next.name()) != u"p" || !port.match(text(next.value())).hasMatch())) {
         problems << where + QStringLiteral(": after c (and secret) comes no port letter p");
     }
-    if (bound && bound.next_attribute()) {
+    if (!edit && next && next.next_attribute()) {
         problems << where + QStringLiteral(": more than c, secret and p");
     }
     if (text(control.value()) == u"COMBO") {
@@ -358,6 +374,12 @@ void TemplateCheck::checkSchemaEntry(const pugi::xml_node& node, const QString& 
     if (!CValidationSchema::allows(entry, value)) {
         problems << place + QStringLiteral(": the schema does not allow \"%1\"")
                                 .arg(QString::fromStdString(value));
+    }
+    if (const QString problem =
+            CValidationSchema::valueType(entry).problem(QString::fromStdString(value));
+        !problem.isEmpty()) {
+        problems << place +
+                        QStringLiteral(": \"%1\" %2").arg(QString::fromStdString(value), problem);
     }
     // The uploads and the map view look the setting up without its port.
     const pugi::xml_node upload = schema.firstSetting(type, group.toStdString(), key);

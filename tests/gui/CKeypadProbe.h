@@ -24,6 +24,7 @@ public:
                          [this](quint32 address, const QByteArray& text) {
                              sent.append({address, text});
                          });
+        keypad->setStatusTimer(time.createTimer());
         for (int key = 1; key <= 15; ++key) {
             if (CmyButton* button = keypad->key(static_cast<vorel::keypad::Key>(key))) {
                 button->setTickTimer(time.createTimer());

@@ -181,10 +181,14 @@ void TestGatewayPages::commands_data() {
                                       << ""
                                       << "NAME"
                                       << "" << QByteArray("&NAME=;");
-    QTest::newRow("a Latin-1 value") << 23 << "DAYTIME"
+    QTest::newRow("a Latin-1 value") << 1 << "Lobby"
                                      << ""
-                                     << "TIME"
-                                     << "caf\u00e9" << QByteArray("&DAYTIME.TIME=caf\xe9;");
+                                     << "NAME"
+                                     << "caf\u00e9" << QByteArray("&NAME=caf\xe9;");
+    QTest::newRow("a time of another form") << 23 << "DAYTIME"
+                                            << ""
+                                            << "TIME"
+                                            << "12:00" << QByteArray();
 }
 
 void TestGatewayPages::commands() {
@@ -210,7 +214,11 @@ void TestGatewayPages::commands() {
     QVERIFY2(labels.contains(row), qPrintable(labels.join(u',')));
     QString refusal;
     QCOMPARE(page.command(row, value, refusal), command);
-    QCOMPARE(refusal, QString());
+    // The page knows each row's value type: a time is HH:MM:SS.
+    QCOMPARE(refusal, command.isEmpty()
+                          ? QStringLiteral("DAYTIME.TIME: 12:00 is not a time (HH:MM:SS, "
+                                           "00:00:00 to 23:59:59)")
+                          : QString());
 }
 
 void TestGatewayPages::pagesThatListNothing_data() {

@@ -298,16 +298,21 @@ void TestUbrixVorelDoc::historyTrimsAndLogs() {
     CDocFixture fixture(true);
     QVERIFY(fixture.doc().isLogging());
     QList<QByteArray> lines;
-    for (int i = 1; i <= 201; ++i) {
+    const int total = static_cast<int>(CTrafficHistory::kLimit + CTrafficHistory::kTrim);
+    for (int i = 1; i <= total; ++i) {
         lines << line("line " + QByteArray::number(i));
     }
     fixture.receive(lines.mid(0, 3));
     // Each line is in the file as soon as the drain is through, not when it is trimmed.
     QCOMPARE(readFile(fixture.settings().logFilename), lines.mid(0, 3).join('\n') + '\n');
 
-    fixture.receive(lines.mid(3));
-    QCOMPARE(fixture.doc().trafficHistory().size(), size_t{181});
-    QCOMPARE(fixture.doc().trafficHistory().front(), line("line 21"));
+    fixture.receive(lines.mid(3, total - 4));
+    QCOMPARE(fixture.doc().trafficHistory().size(), size_t{total - 1});
+    fixture.receive(lines.mid(total - 1));
+    QCOMPARE(fixture.doc().trafficHistory().size(), CTrafficHistory::kLimit);
+    QCOMPARE(fixture.doc().trafficHistory().front(),
+             line("line " + QByteArray::number(CTrafficHistory::kTrim + 1)));
+    QCOMPARE(fixture.doc().trafficSession().firstNumber(), quint64{CTrafficHistory::kTrim});
     QCOMPARE(readFile(fixture.settings().logFilename), lines.join('\n') + '\n');
     fixture.doc().stopLogging();
     QCOMPARE(readFile(fixture.settings().logFilename), lines.join('\n') + '\n');

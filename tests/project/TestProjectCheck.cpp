@@ -33,6 +33,16 @@ void TestProjectCheck::findings_data() {
                       R"(<NAME>a;b</NAME><NETWORK><DHCP/></NETWORK></UBRIX>)")
         << QStringList{"0.0.0.1 COLOUR=red: not in the schema: not uploaded",
                        "0.0.0.1 NAME=a;b: The value may not contain \";\": it ends a command."};
+    QTest::newRow("values of the wrong type, as a device reported them")
+        << QByteArray(R"(<UBRIX IP="10.0.0.7"><TYPE>UBRIX_B</TYPE><UDP>)"
+                      R"(<LISTEN_PORT>99999</LISTEN_PORT><SEND_PORT>4000</SEND_PORT></UDP>)"
+                      R"(<DAYTIME><LATITUDE>200</LATITUDE></DAYTIME></UBRIX>)"
+                      R"(<DEVICE UID="4"><TYPE>LUMET_AC</TYPE><LED><LEVEL_MAX>999</LEVEL_MAX>)"
+                      R"(</LED></DEVICE>)")
+        << QStringList{"10.0.0.7 UDP.LISTEN_PORT=99999: is not a port (1-65535): not uploaded",
+                       "10.0.0.7 DAYTIME.LATITUDE=200: is not a latitude (-90 to 90, at most 6 "
+                       "decimals): not uploaded",
+                       "4 LED.LEVEL_MAX=999: is not a whole number (0-255): not uploaded"};
     QTest::newRow("devices without a known type")
         << QByteArray(R"(<DEVICE UID="2"><NAME>x</NAME></DEVICE>)"
                       R"(<DEVICE UID="3"><TYPE>NOVA'X</TYPE></DEVICE>)")

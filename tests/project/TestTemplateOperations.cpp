@@ -126,6 +126,7 @@ void TestTemplateOperations::changeAddress_data() {
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");  // the device's address afterwards
+    // A refusal is said: another device's address, and a text in no valid form.
     QTest::addColumn<int>("messages");
 
     QTest::newRow("gateway address") << kGateway << "0.0.0.1"
@@ -136,16 +137,16 @@ void TestTemplateOperations::changeAddress_data() {
                                       << "10.0.0.7" << 0;
     QTest::newRow("short form 10.1") << kGateway << "0.0.0.1"
                                      << "10.1"
-                                     << "0.0.0.1" << 0;
+                                     << "0.0.0.1" << 1;
     QTest::newRow("no address") << kGateway << "0.0.0.1"
                                 << "abc"
-                                << "0.0.0.1" << 0;
+                                << "0.0.0.1" << 1;
     QTest::newRow("0.0.0.0") << kGateway << "0.0.0.1"
                              << "0.0.0.0"
-                             << "0.0.0.1" << 0;
+                             << "0.0.0.1" << 1;
     QTest::newRow("broadcast") << kGateway << "0.0.0.1"
                                << "255.255.255.255"
-                               << "0.0.0.1" << 0;
+                               << "0.0.0.1" << 1;
     QTest::newRow("another gateway's") << kGateway << "0.0.0.1"
                                        << "10.0.0.2"
                                        << "0.0.0.1" << 1;
@@ -157,16 +158,16 @@ void TestTemplateOperations::changeAddress_data() {
                                             << "7" << 0;
     QTest::newRow("12x") << kBus << "5"
                          << "12x"
-                         << "5" << 0;
+                         << "5" << 1;
     QTest::newRow("0") << kBus << "5"
                        << "0"
-                       << "5" << 0;
+                       << "5" << 1;
     QTest::newRow("negative") << kBus << "5"
                               << "-3"
-                              << "5" << 0;
+                              << "5" << 1;
     QTest::newRow("above the range") << kBus << "5"
                                      << "65536"
-                                     << "5" << 0;
+                                     << "5" << 1;
     QTest::newRow("another device's") << kBus << "5"
                                       << "6"
                                       << "5" << 1;
@@ -331,13 +332,23 @@ void TestTemplateOperations::everyEditUndoesAndRedoes() {
     states << projectText(fixture);
     QVERIFY(fixture.doc().addTemplateModel(0, QStringLiteral(VOREL_RUNTIME_DIR)));
     states << projectText(fixture);
+    QVERIFY(fixture.doc().setTemplateValue(placeOf(kBus, "1", {kPortA, kLed}),
+                                           QStringLiteral("DISSOLVE"), std::nullopt,
+                                           QStringLiteral("20")));
+    states << projectText(fixture);
     QVERIFY(fixture.doc().deleteTemplateDevice({kBus, "1"}));
     states << projectText(fixture);
     QCOMPARE(QSet<QByteArray>(states.cbegin(), states.cend()).size(), states.size());
+    // Edit > Undo and Redo name the edit they take.
+    const QStringList names{"",      "Copy", "Change Address", "Add Gateway", "Change DISSOLVE",
+                            "Delete"};
+    QCOMPARE(fixture.doc().templateRedoName(), QString());
 
     QSignalSpy changed(&fixture.doc(), &CUbrixVorelDoc::templateChanged);
     for (qsizetype at = states.size() - 1; at > 0; --at) {
+        QCOMPARE(fixture.doc().templateUndoName(), names[at]);
         QVERIFY(fixture.doc().undoTemplateEdit());
+        QCOMPARE(fixture.doc().templateRedoName(), names[at]);
         QCOMPARE(projectText(fixture), states[at - 1]);
     }
     QVERIFY(!fixture.doc().undoTemplateEdit());

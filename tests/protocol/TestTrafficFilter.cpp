@@ -30,6 +30,12 @@ void TestTrafficFilter::parts_data() {
                                << QByteArray("") << QByteArray("note");
     QTest::newRow("a note of the program") << QByteArray("->Upload object match") << QByteArray("")
                                            << QByteArray("") << QByteArray("->Upload object match");
+    QTest::newRow("sent") << QByteArray("[10:00:01] -> 10.0.0.7: &NAME=A (b): x;")
+                          << QByteArray("10:00:01") << QByteArray("10.0.0.7")
+                          << QByteArray("&NAME=A (b): x;");
+    QTest::newRow("sent mark without a time is text")
+        << QByteArray("-> 10.0.0.7: &NAME=?;") << QByteArray("") << QByteArray("")
+        << QByteArray("-> 10.0.0.7: &NAME=?;");
     QTest::newRow("bracket never closed") << QByteArray("[10:00 (1.2.3.4) x") << QByteArray("")
                                           << QByteArray("") << QByteArray("[10:00 (1.2.3.4) x");
 }

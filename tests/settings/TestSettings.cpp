@@ -47,10 +47,11 @@ void TestSettings::saveCreatesEveryKey() {
     CSettings().save(*file);
     QStringList keys = file->allKeys();
     keys.sort();
-    QStringList expected{"MAP/show ubrix",       "MAP/Map file",    "MAP/Map Filename",
-                         "TRAFFIC/show time",    "TRAFFIC/show ip", "TRAFFIC/Log",
-                         "TRAFFIC/Log Filename", "UDP/Send_Port",   "UDP/Recv_Port",
-                         "TCP/DefaultIP",        "Transport/Mode",  "Transport/Pacing"};
+    QStringList expected{"MAP/show ubrix",    "MAP/Map file",         "MAP/Map Filename",
+                         "TRAFFIC/show time", "TRAFFIC/show ip",      "TRAFFIC/Log",
+                         "TRAFFIC/show sent", "TRAFFIC/Log Filename", "UDP/Send_Port",
+                         "UDP/Recv_Port",     "TCP/DefaultIP",        "Transport/Mode",
+                         "Transport/Pacing"};
     expected.sort();
     // The keypad addresses and the release marks are never written at exit.
     QCOMPARE(keys, expected);
@@ -63,6 +64,7 @@ void TestSettings::roundTrip() {
     written.mapFilename = QStringLiteral("/tmp/site map.xml");
     written.showTime = 0;
     written.showIp = 0;
+    written.showSent = 1;
     written.log = 0;
     written.logFilename = QStringLiteral("traffic.txt");
     written.sendPort = 5001;
@@ -79,6 +81,7 @@ void TestSettings::roundTrip() {
     QCOMPARE(read.mapFilename, written.mapFilename);
     QCOMPARE(read.showTime, 0);
     QCOMPARE(read.showIp, 0);
+    QCOMPARE(read.showSent, 1);
     QCOMPARE(read.log, 0);
     QCOMPARE(read.logFilename, written.logFilename);
     QCOMPARE(read.sendPort, 5001);

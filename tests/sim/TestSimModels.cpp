@@ -103,8 +103,15 @@ void TestSimModels::everyTypeStartsWithCompleteSettings() {
         QVERIFY2(!seen.contains(setting.address.text()), describe(setting).constData());
         seen.insert(setting.address.text());
     }
-    // Every setting the schema names for the type is there, on some port or none.
+    // Every setting the schema names for the type is there, on some port or none, and of
+    // its value type: the demonstration marks no value as invalid.
     const CValidationSchema schema(m_models->schema());
+    for (const CSimSetting& setting : settings.all()) {
+        const QString problem =
+            CValidationSchema::valueType(schema.setting(type.toStdString(), setting.address))
+                .problem(QString::fromLatin1(setting.value));
+        QVERIFY2(problem.isEmpty(), qPrintable(describe(setting) + ' ' + problem.toLatin1()));
+    }
     const pugi::xml_node device = schema.device(type.toStdString());
     QVERIFY(device);
     for (const pugi::xpath_node& hit : device.select_nodes(".//*[@c]")) {

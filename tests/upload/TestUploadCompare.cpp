@@ -14,7 +14,7 @@ const char* const kSchema = R"(<Validate>
     <NAME c="EDIT"/><TYPE c="READ"/>
     <NETWORK><DHCP c="COMBO"><OPTION>DISABLE</OPTION><OPTION>ENABLE</OPTION></DHCP>
       <MAC_ADD c="READ"/></NETWORK>
-    <UDP><LISTEN_PORT c="EDIT"/></UDP>
+    <UDP><LISTEN_PORT c="EDIT" t="PORT"/></UDP>
     <TELNET><LOGIN c="EDIT"/></TELNET>
     <SERIAL>
       <TYPE c="COMBO" p="A"><OPTION>KVBUS</OPTION><OPTION>NONE</OPTION></TYPE>
@@ -168,6 +168,15 @@ void TestUploadCompare::rowOutcomes_data() {
         "unsafe value", "", "");
     row("index that is no number", true, "<TELNET><LOGIN A='1;&amp;X=Y'>ON</LOGIN></TELNET>",
         "|TELNET|LOGIN|1;&X=Y=OFF", "unsafe value", "", "");
+    row("port above 65535: never sent", true, "<UDP><LISTEN_PORT>99999</LISTEN_PORT></UDP>",
+        "|UDP|LISTEN_PORT|=5000", "invalid value", "",
+        "->Upload Error: not sent: UDP.LISTEN_PORT: 99999 is not a port (1-65535)");
+    row("invalid value found when the device says nothing", true,
+        "<UDP><LISTEN_PORT>abc</LISTEN_PORT></UDP>", "", "invalid value", "",
+        "->Upload Error: not sent: UDP.LISTEN_PORT: abc is not a port (1-65535)");
+    row("a port in range goes out", true, "<UDP><LISTEN_PORT>5001</LISTEN_PORT></UDP>",
+        "|UDP|LISTEN_PORT|=5000", "differs", "&UDP.LISTEN_PORT=5001",
+        "->Upload object miss match: 5000 template-> 5001 device-> 5000");
     row("Latin-1 value goes out in Latin-1", true, "<NAME>Caf\xC3\xA9</NAME>", "||NAME|=Cafe",
         "differs", "&NAME=Caf\xE9",
         "->Upload object miss match: Cafe template-> Caf\xC3\xA9 device-> Cafe");

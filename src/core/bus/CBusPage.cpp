@@ -3,6 +3,7 @@
 #include "CBusPlan.h"
 #include "CBusTreeItem.h"
 #include "plan/CPropertyLabel.h"
+#include "plan/CPropertyRows.h"
 #include "protocol/CCommands.h"
 #include "protocol/CValueValidator.h"
 #include "tree/CNodeKind.h"
@@ -98,7 +99,7 @@ QByteArray CBusPage::command(const QString& rowLabel, const QString& value,
     }
     const CPropertyLabel::Parts parts = CPropertyLabel::split(rowLabel);
     QList<QByteArray> wire;
-    for (const QString& text : {parts.key, parts.index, value}) {
+    for (const QString& text : {parts.key, parts.index}) {
         CValueValidator::Result checked = CValueValidator::check(text);
         if (!checked.accepted()) {
             refusal = checked.refusal;
@@ -106,6 +107,12 @@ QByteArray CBusPage::command(const QString& rowLabel, const QString& value,
         }
         wire.append(std::move(checked.wire));
     }
-    return CCommands::busDeviceSetting(uid, {section.port, section.group, wire[0], wire[1]},
-                                       wire[2], ";");
+    const CSettingAddress address{section.port, section.group, wire[0], wire[1]};
+    const CValueValidator::Result checked = CValueValidator::check(
+        value, CPropertyRows::typeOf(rows, rowLabel), QString::fromLatin1(address.text()));
+    if (!checked.accepted()) {
+        refusal = checked.refusal;
+        return {};
+    }
+    return CCommands::busDeviceSetting(uid, address, checked.wire, ";");
 }

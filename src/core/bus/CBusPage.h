@@ -1,11 +1,13 @@
 #pragma once
 
 #include "address/CSettingAddress.h"
+#include "plan/CPropertyRow.h"
 #include "plan/CSchemaPlace.h"
 
 #include <QByteArray>
 #include <QString>
 #include <pugixml.hpp>
+#include <vector>
 
 class CBusTreeItem;
 
@@ -36,6 +38,9 @@ public:
     quint32 uid = 0;
     // The port and section of the listed settings; each row adds its key and index.
     CSettingAddress section;
+
+    // The rows listed (List): their value types say what a row's value must be.
+    std::vector<CPropertyRow> rows;
 
     // The set command for a row of this page, "#UIDn[.port][.section].key[.index]=value;",
     // with the key and index read from the row's label. Empty, with the reason in refusal,

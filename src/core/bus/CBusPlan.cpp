@@ -35,6 +35,31 @@ pugi::xml_node CBusPlan::deviceConfiguration(const pugi::xml_document& plan,
     return {};
 }
 
+quint32 CBusPlan::lowestFreeUid(const pugi::xml_document& plan, QByteArrayView gateway,
+                                const std::set<quint32>& alsoTaken) {
+    const std::string address(gateway.data(), static_cast<size_t>(gateway.size()));
+    std::set<quint32> taken = alsoTaken;
+    for (const pugi::xml_node& network :
+         plan.document_element().children("Network_Configuration")) {
+        for (const pugi::xml_node& entry : network.children("UBRIX")) {
+            if (address != entry.attribute("IP").value()) {
+                continue;
+            }
+            for (const pugi::xml_node& device : entry.children("DEVICE")) {
+                if (const pugi::xml_attribute uid = device.attribute("UID")) {
+                    taken.insert(deviceNumber(uid.value()));
+                }
+            }
+        }
+    }
+    for (quint32 uid = 1; uid <= kMaxUid; ++uid) {
+        if (taken.count(uid) == 0) {
+            return uid;
+        }
+    }
+    return 0;
+}
+
 pugi::xml_node CBusPlan::element(const pugi::xml_document& plan, const CBusTreeItem& item) {
     const CBusTreeItem* device = item.deviceItem();
     if (device == nullptr) {

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <pugixml.hpp>
+#include <set>
 #include <string>
 
 class CBusTreeItem;
@@ -20,6 +21,13 @@ public:
     // has none.
     static pugi::xml_node deviceConfiguration(const pugi::xml_document& plan,
                                               QByteArrayView attribute, quint32 number);
+    // The largest UID a device takes.
+    static constexpr quint32 kMaxUid = 65535;
+    // The lowest UID from 1 that no device behind the gateway (dotted) has and that is not
+    // among alsoTaken; 0 when every UID is taken.
+    static quint32 lowestFreeUid(const pugi::xml_document& plan, QByteArrayView gateway,
+                                 const std::set<quint32>& alsoTaken = {});
+
     // The element an item of the tree stands for: a device's configuration, a port, or a
     // section (under its port when it has one); null when the plan has none.
     static pugi::xml_node element(const pugi::xml_document& plan, const CBusTreeItem& item);

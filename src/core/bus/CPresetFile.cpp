@@ -50,6 +50,11 @@ CPresetFile::Contents CPresetFile::parse(QByteArrayView text) {
     int number = 0;
     for (QByteArray line : firstLines(text, kPresetCount)) {
         ++number;
+        // Files written as commands end their lines in the command's ";": the command that
+        // goes out is the same. A ";" anywhere else would end it early, and is refused.
+        if (line.endsWith(';')) {
+            line.chop(1);
+        }
         line.replace(',', '.');
         QString refusal;
         if (line.size() > kMaxLineBytes) {

@@ -11,8 +11,9 @@
 
 // An LED controller's preset file (".cms"): line n holds preset 99 + n, for the first 20
 // lines. The whole file is read and every line checked before anything is sent: a line
-// ends at CR LF, LF or a lone CR, its commas become points, and it must pass the value
-// check of every value that goes out. The presets then go out 50 ms apart.
+// ends at CR LF, LF or a lone CR, one ";" at its end is dropped, its commas become points,
+// and it must pass the value check of every value that goes out. The presets then go out 50 ms
+// apart.
 class CPresetFile {
 public:
     using Send = std::function<bool(QByteArrayView text, quint32 address)>;

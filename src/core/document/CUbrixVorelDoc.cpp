@@ -114,9 +114,29 @@ bool CUbrixVorelDoc::saveProject(const QString& path) {
         m_notifier.showMessage(QStringLiteral("Failed to save template:\n%1\n").arg(reason));
         return false;
     }
-    m_project.markSaved();
+    m_project.savedAs(path);
     emit templateChanged();
     return true;
+}
+
+void CUbrixVorelDoc::newProject() {
+    auto project = std::make_unique<pugi::xml_document>();
+    pugi::xml_node plan = project->append_child("Plan");
+    plan.append_child("Device_Configuration");
+    plan.append_child("Network_Configuration");
+    m_project.replace(std::move(project), QString::fromLatin1(CProject::kUntitled));
+    emit templateChanged();
+    emit updateAllViews(kHintRestructured);
+}
+
+QString CUbrixVorelDoc::templateUndoName() const {
+    const CTemplateEdit* edit = m_project.nextUndo();
+    return edit != nullptr ? QString::fromStdString(edit->name()) : QString();
+}
+
+QString CUbrixVorelDoc::templateRedoName() const {
+    const CTemplateEdit* edit = m_project.nextRedo();
+    return edit != nullptr ? QString::fromStdString(edit->name()) : QString();
 }
 
 const pugi::xml_document& CUbrixVorelDoc::requireProject() const {

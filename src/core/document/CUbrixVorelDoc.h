@@ -53,7 +53,11 @@ public:
     void loadMapFile(const QString& path);
     bool saveMapFile(const QString& path);
     bool openProject(const QString& path);
+    // Writes the project to path, which becomes its file.
     bool saveProject(const QString& path);
+    // An empty project without a file of its own, its history starting here.
+    void newProject();
+    bool hasProjectFile() const { return m_project.hasFile(); }
 
     // Drains the inbound queue into the traffic history and enters the replies.
     void AddMsg();
@@ -94,6 +98,7 @@ public:
     CInboundQueue& inboundQueue() { return m_traffic.inboundQueue(); }
     std::atomic<bool>& firewallSuspect() { return m_traffic.firewallSuspect(); }
     const std::deque<QByteArray>& trafficHistory() const { return m_traffic.history(); }
+    const CTrafficHistory& trafficSession() const { return m_traffic.session(); }
     void clearTrafficHistory() { m_traffic.clearHistory(); }
     const CTrafficLog& trafficLog() const { return m_traffic.log(); }
 
@@ -129,6 +134,10 @@ public:
     bool redoTemplateEdit();
     bool canUndoTemplateEdit() const { return m_project.canUndo(); }
     bool canRedoTemplateEdit() const { return m_project.canRedo(); }
+    // What an undo or a redo would take back or do again ("Change Address"); empty when
+    // there is nothing.
+    QString templateUndoName() const;
+    QString templateRedoName() const;
     // Whether the project has changes that no save has written.
     bool isTemplateModified() const { return m_project.isModified(); }
 

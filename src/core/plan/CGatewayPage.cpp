@@ -143,9 +143,8 @@ QByteArray CGatewayPage::command(const QString& rowLabel, const QString& value,
     }
     const CPropertyLabel::Parts parts = CPropertyLabel::split(rowLabel);
     QList<QByteArray> wire;
-    for (const QString& text :
-         {QString::fromUtf8(m_section.port), QString::fromUtf8(m_section.group), parts.key,
-          parts.index, value}) {
+    for (const QString& text : {QString::fromUtf8(m_section.port),
+                                QString::fromUtf8(m_section.group), parts.key, parts.index}) {
         CValueValidator::Result checked = CValueValidator::check(text);
         if (!checked.accepted()) {
             refusal = checked.refusal;
@@ -153,5 +152,12 @@ QByteArray CGatewayPage::command(const QString& rowLabel, const QString& value,
         }
         wire.append(std::move(checked.wire));
     }
-    return CCommands::gatewaySetting({wire[0], wire[1], wire[2], wire[3]}, wire[4], ";");
+    const CSettingAddress address{wire[0], wire[1], wire[2], wire[3]};
+    const CValueValidator::Result checked = CValueValidator::check(
+        value, CPropertyRows::typeOf(m_rows, rowLabel), QString::fromLatin1(address.text()));
+    if (!checked.accepted()) {
+        refusal = checked.refusal;
+        return {};
+    }
+    return CCommands::gatewaySetting(address, checked.wire, ";");
 }

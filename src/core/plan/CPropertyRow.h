@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/CValueType.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -13,6 +15,8 @@ struct CPropertyRow {
     static constexpr quint32 kGrey = 0x808080;
     static constexpr quint32 kDarkRed = 0x800000;
     static constexpr quint32 kWhite = 0xFFFFFF;
+    // Behind a value that is not of its setting's type.
+    static constexpr quint32 kInvalidBackground = 0xFFD8D8;
 
     QString label;  // "KEY", or "KEY (index)" for an element with an attribute
     QString value;
@@ -21,6 +25,10 @@ struct CPropertyRow {
     Editor editor = Editor::None;
     QStringList options;    // a combo's choices, in the schema's order
     int initialIndex = -1;  // the combo's choice that equals the value
+    CValueType valueType;   // what a text editor's value must be
+    // Why the value as it stands is not of its type (shown as it is, never changed): the
+    // row is marked and says so. Empty when it is, or has no type.
+    QString typeProblem;
 
     bool operator==(const CPropertyRow&) const = default;
 };

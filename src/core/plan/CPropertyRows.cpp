@@ -74,6 +74,13 @@ CPropertyRow CPropertyRows::row(const pugi::xml_node& leaf, const pugi::xml_node
     switch (CValidationSchema::control(entry)) {
         case CValidationSchema::Control::Edit:
             row.editor = CPropertyRow::Editor::Text;
+            row.valueType = CValidationSchema::valueType(entry);
+            if (!value.empty()) {
+                row.typeProblem = row.valueType.problem(row.value);
+            }
+            if (!row.typeProblem.isEmpty()) {
+                row.backgroundRgb = CPropertyRow::kInvalidBackground;
+            }
             break;
         case CValidationSchema::Control::Combo:
             row.initialIndex = CValidationSchema::lastOptionIndex(entry, value);
@@ -90,4 +97,13 @@ CPropertyRow CPropertyRows::row(const pugi::xml_node& leaf, const pugi::xml_node
             break;
     }
     return row;
+}
+
+CValueType CPropertyRows::typeOf(const std::vector<CPropertyRow>& rows, const QString& label) {
+    for (const CPropertyRow& row : rows) {
+        if (row.label == label) {
+            return row.valueType;
+        }
+    }
+    return {};
 }

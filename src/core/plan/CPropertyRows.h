@@ -13,7 +13,8 @@ class CValidationSchema;
 // control word. A pure function: the views only show what it returns.
 //
 // - No entry: the value in grey, read-only.
-// - "EDIT": black, a text editor.
+// - "EDIT": black, a text editor, with the entry's value type; a value that is not of
+//   that type keeps its text and is marked (kInvalidBackground, and the reason).
 // - "COMBO": black, a combo of the entry's options with the last option equal to the
 //   value (case matters) chosen. A value that is none of them is shown read-only in the
 //   page's mismatch colour (grey in the configuration views).
@@ -40,6 +41,9 @@ public:
     static bool isLeaf(const pugi::xml_node& child);
     // A child that holds further elements first: a section.
     static bool isSection(const pugi::xml_node& child);
+
+    // The value type of the row labelled label; free text when no row is.
+    static CValueType typeOf(const std::vector<CPropertyRow>& rows, const QString& label);
 
     // The row of one leaf with its schema entry (null: none).
     static CPropertyRow row(const pugi::xml_node& leaf, const pugi::xml_node& entry,

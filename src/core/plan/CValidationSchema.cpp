@@ -110,6 +110,17 @@ pugi::xml_node CValidationSchema::setting(std::string_view type,
     return setting(type, view(address.port), view(address.group), view(address.key));
 }
 
+std::vector<pugi::xml_node> CValidationSchema::everyTypesSetting(
+    const CSettingAddress& address) const {
+    std::vector<pugi::xml_node> entries;
+    for (const pugi::xml_node& entry : m_schema.document_element().children("DEVICE")) {
+        if (const pugi::xml_node found = setting(entry.attribute("TYPE").value(), address)) {
+            entries.push_back(found);
+        }
+    }
+    return entries;
+}
+
 pugi::xml_node CValidationSchema::firstSetting(std::string_view type, std::string_view group,
                                                std::string_view key) const {
     for (const pugi::xml_node& container : containers(type, group)) {
@@ -177,6 +188,17 @@ std::vector<std::vector<QByteArray>> CValidationSchema::indexedAlike(const pugi:
         alike.push_back(std::move(keys));
     }
     return alike;
+}
+
+CValueType CValidationSchema::valueType(const pugi::xml_node& setting) {
+    if (control(setting) != Control::Edit) {
+        return {};
+    }
+    const auto word = [&setting](const char* name) {
+        return std::string_view(setting.attribute(name).value());
+    };
+    return CValueType::fromWords(
+        {word("t"), word("min"), word("max"), word("decimals"), word("chars")});
 }
 
 bool CValidationSchema::allows(const pugi::xml_node& setting, std::string_view value) {

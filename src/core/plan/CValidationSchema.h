@@ -1,6 +1,7 @@
 #pragma once
 
 #include "address/CSettingAddress.h"
+#include "protocol/CValueType.h"
 
 #include <QByteArray>
 
@@ -16,8 +17,9 @@
 // remembers what it found.
 //
 // Layout read: Validate > DEVICE[@TYPE] > (setting | group > setting); a setting's first
-// attribute is its control word, an optional secret marks a credential, an optional p binds it
-// to one port.
+// attribute is its control word, an optional secret marks a credential, an optional p binds
+// it to one port, and an "EDIT" setting names its value type in t (with min, max, decimals
+// and chars as the type needs).
 class CValidationSchema {
 public:
     enum class Control { ReadOnly, Edit, Combo };
@@ -36,6 +38,10 @@ public:
     // The same for a setting's address, its port included (the index plays no part).
     pugi::xml_node setting(std::string_view type, const CSettingAddress& address) const;
 
+    // The entry of the address in every device type that has one, in the schema's order:
+    // what a setting may be when the device's type is not known.
+    std::vector<pugi::xml_node> everyTypesSetting(const CSettingAddress& address) const;
+
     // The first entry named key in the group, whatever port it is bound to. The uploads and
     // the bus view look settings up this way: their paths carry no port.
     pugi::xml_node firstSetting(std::string_view type, std::string_view group,
@@ -52,6 +58,10 @@ public:
 
     // Index of the last option equal to value (case matters); -1 when none is.
     static int lastOptionIndex(const pugi::xml_node& setting, std::string_view value);
+
+    // The value type of an "EDIT" setting, from its attributes t, min, max, decimals and
+    // chars; free text for any other setting or one without t.
+    static CValueType valueType(const pugi::xml_node& setting);
 
     // The members of a group whose index (A) counts the same things, as the schema's
     // comments name them: "Indexed: ACTION and TARGET with A = key number" gives

@@ -8,6 +8,11 @@ void CProject::replace(std::unique_ptr<pugi::xml_document> document, const QStri
     m_history.clear();
 }
 
+void CProject::savedAs(const QString& path) {
+    m_path = path;
+    m_history.markSaved();
+}
+
 void CProject::apply(const CTemplateEdit& edit) {
     if (!m_document) {
         throw CXmlError("there is no project");

@@ -17,6 +17,10 @@ public:
     bool exists() const { return m_document != nullptr; }
     const pugi::xml_document* document() const { return m_document.get(); }
     const QString& path() const { return m_path; }
+    // Whether the project was opened from or saved to a file of its own.
+    bool hasFile() const { return m_path != QLatin1String(kUntitled); }
+    // The project was saved under path, which is its file from now on.
+    void savedAs(const QString& path);
 
     // A project opened, or begun afresh: its history starts here, as saved.
     void replace(std::unique_ptr<pugi::xml_document> document, const QString& path);
@@ -29,6 +33,8 @@ public:
     const CTemplateEdit* undo();
     const CTemplateEdit* redo();
 
+    const CTemplateEdit* nextUndo() const { return m_history.nextUndo(); }
+    const CTemplateEdit* nextRedo() const { return m_history.nextRedo(); }
     bool canUndo() const { return m_history.canUndo(); }
     bool canRedo() const { return m_history.canRedo(); }
     bool isModified() const { return m_history.isModified(); }

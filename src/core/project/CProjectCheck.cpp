@@ -93,5 +93,10 @@ QString CProjectCheck::problemOf(const pugi::xml_node& setting, const std::strin
     if (!checked.accepted()) {
         return checked.refusal;
     }
+    if (const QString problem =
+            CValidationSchema::valueType(setting).problem(QString::fromStdString(value));
+        !problem.isEmpty()) {
+        return problem + QStringLiteral(": not uploaded");
+    }
     return {};
 }

@@ -10,8 +10,9 @@ class CValidationSchema;
 // Every setting of a project held against the validation schema, as an upload reads them:
 // what it would skip or could not send. A device without a type, or of a type the schema
 // does not know, is one finding; otherwise each setting that the schema has no entry for
-// (looked up with its port), each value that is none of its options, and each value that
-// the value validator refuses, which could not go out in a command.
+// (looked up with its port), each value that is none of its options, each value that
+// the value validator refuses, which could not go out in a command, and each value that
+// is not of its setting's value type.
 class CProjectCheck {
 public:
     static std::vector<CProjectFinding> run(const pugi::xml_document& project,

@@ -81,6 +81,15 @@ const CProjectTreeItem* CProjectTreeModel::deviceNumbered(long long uid) const {
     return nullptr;
 }
 
+const CProjectTreeItem* CProjectTreeModel::deviceItem(const CProjectDevice& device) const {
+    for (int row = 0; row < root()->childCount(); ++row) {
+        if (root()->child(row)->place.device == device) {
+            return root()->child(row);
+        }
+    }
+    return nullptr;
+}
+
 QVariant CProjectTreeModel::data(const QModelIndex& index, int role) const {
     if (role == kAddressRole) {
         const CProjectTreeItem* shown = item(index);

@@ -36,6 +36,8 @@ public:
     void readdress(const CProjectDevice& from, const CProjectDevice& to);
     // The device item whose UID reads as that number, or null.
     const CProjectTreeItem* deviceNumbered(long long uid) const;
+    // The device's item, or null when the tree does not show it.
+    const CProjectTreeItem* deviceItem(const CProjectDevice& device) const;
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;

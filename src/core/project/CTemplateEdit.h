@@ -22,6 +22,9 @@ public:
     static CTemplateEdit remove(const pugi::xml_node& node);
 
     Kind kind() const { return m_kind; }
+    // What the user did, as Edit > Undo names it ("Change Address").
+    const std::string& name() const { return m_label; }
+    void setName(std::string name) { m_label = std::move(name); }
     // Whether the edit adds, removes or readdresses a device, so that trees are rebuilt;
     // a setting's new text changes no tree.
     bool restructures() const { return m_kind != Kind::SetText; }
@@ -48,6 +51,7 @@ private:
     std::size_t m_position = 0;
     std::shared_ptr<const pugi::xml_document> m_content;
     std::string m_name;  // SetAttribute
+    std::string m_label;
     std::string m_before;
     std::string m_after;
 };

@@ -21,6 +21,10 @@ public:
     const CTemplateEdit* undo();
     const CTemplateEdit* redo();
 
+    // The edit undo() or redo() would take, without moving; null when there is none.
+    const CTemplateEdit* nextUndo() const { return canUndo() ? &m_edits[m_done - 1] : nullptr; }
+    const CTemplateEdit* nextRedo() const { return canRedo() ? &m_edits[m_done] : nullptr; }
+
     bool canUndo() const { return m_done > 0; }
     bool canRedo() const { return m_done < m_edits.size(); }
 

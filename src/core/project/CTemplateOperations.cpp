@@ -67,6 +67,23 @@ QString CTemplateOperations::addressTaken(const CProjectDevice& device, const QS
                      .arg(address);
 }
 
+QString CTemplateOperations::notAnAddress(const CProjectDevice& device, const QString& typed) {
+    return device.isGateway() ? QStringLiteral(
+                                    "%1 is not a gateway address: type four numbers from 0 to 255 "
+                                    "with dots between them, such as 10.0.0.7.")
+                                    .arg(typed)
+                              : QStringLiteral("%1 is not a UID: type a whole number from 1 to %2.")
+                                    .arg(typed)
+                                    .arg(CProjectAddress::kMaxUid);
+}
+
+CTemplatePlan CTemplateOperations::named(CTemplatePlan plan, std::string name) {
+    if (plan.edit) {
+        plan.edit->setName(std::move(name));
+    }
+    return plan;
+}
+
 pugi::xml_node CTemplateOperations::require(const pugi::xml_document& project,
                                             const CProjectDevice& device) {
     const pugi::xml_node element = CProjectLookup::find(project, device);
@@ -103,7 +120,7 @@ CTemplatePlan CTemplateOperations::copy(const pugi::xml_document& project,
     if (!free) {
         return CTemplatePlan::refused(noFreeAddress(device));
     }
-    return appendUnder(element.parent(), element, {device.role, *free});
+    return named(appendUnder(element.parent(), element, {device.role, *free}), "Copy");
 }
 
 CTemplatePlan CTemplateOperations::remove(const pugi::xml_document& project,
@@ -111,7 +128,7 @@ CTemplatePlan CTemplateOperations::remove(const pugi::xml_document& project,
     CTemplatePlan plan;
     plan.edit = CTemplateEdit::remove(require(project, device));
     plan.device = device;
-    return plan;
+    return named(std::move(plan), "Delete");
 }
 
 CTemplatePlan CTemplateOperations::changeAddress(const pugi::xml_document& project,
@@ -119,9 +136,12 @@ CTemplatePlan CTemplateOperations::changeAddress(const pugi::xml_document& proje
                                                  const QString& typed) {
     const pugi::xml_node element = require(project, device);
     const std::optional<std::string> address = CProjectAddress::canonical(device.role, typed);
+    if (!address) {
+        return CTemplatePlan::refused(notAnAddress(device, typed));
+    }
     CTemplatePlan plan;
     plan.device = device;
-    if (!address || *address == device.id) {
+    if (*address == device.id) {
         return plan;
     }
     const CProjectDevice renamed{device.role, *address};
@@ -130,7 +150,7 @@ CTemplatePlan CTemplateOperations::changeAddress(const pugi::xml_document& proje
     }
     plan.edit = CTemplateEdit::setAttribute(element, device.attribute(), *address);
     plan.device = renamed;
-    return plan;
+    return named(std::move(plan), "Change Address");
 }
 
 CTemplatePlan CTemplateOperations::setValue(const pugi::xml_document& project,
@@ -150,14 +170,18 @@ CTemplatePlan CTemplateOperations::setValue(const pugi::xml_document& project,
         return CTemplatePlan::refused(
             QStringLiteral("The project has no setting %1 there.").arg(path));
     }
-    const CValueValidator::Result checked = CValueValidator::check(value);
-    if (!checked.accepted()) {
-        return CTemplatePlan::refused(checked.refusal);
-    }
     const std::string type = CProjectLookup::typeOf(CProjectLookup::find(project, place.device));
     const pugi::xml_node entry =
         type.empty() ? pugi::xml_node()
                      : schema.setting(type, place.port(), place.group(), key.toStdString());
+    const CSettingAddress address{QByteArray::fromStdString(place.port()),
+                                  QByteArray::fromStdString(place.group()), key.toUtf8(),
+                                  index ? index->toUtf8() : QByteArray()};
+    const CValueValidator::Result checked = CValueValidator::check(
+        value, CValidationSchema::valueType(entry), QString::fromUtf8(address.text()));
+    if (!checked.accepted()) {
+        return CTemplatePlan::refused(checked.refusal);
+    }
     const std::string text = value.toStdString();
     if (!CValidationSchema::allows(entry, text)) {
         if (entry && CValidationSchema::control(entry) == CValidationSchema::Control::Combo) {
@@ -177,7 +201,7 @@ CTemplatePlan CTemplateOperations::setValue(const pugi::xml_document& project,
     if (text != setting.text().get()) {
         plan.edit = CTemplateEdit::setText(setting, text);
     }
-    return plan;
+    return named(std::move(plan), "Change " + path.toStdString());
 }
 
 CTemplatePlan CTemplateOperations::addModel(const pugi::xml_document& project,
@@ -197,5 +221,6 @@ CTemplatePlan CTemplateOperations::addModel(const pugi::xml_document& project,
     if (!address) {
         return CTemplatePlan::refused(QString::fromLatin1(gateway ? kNoPlaceholder : kNoUid));
     }
-    return appendUnder(configuration, offered.front(), {role, *address});
+    return named(appendUnder(configuration, offered.front(), {role, *address}),
+                 gateway ? "Add Gateway" : "Add Device");
 }

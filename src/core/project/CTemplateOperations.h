@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 #include <pugixml.hpp>
+#include <string>
 
 // The changes the device map view and the command-line tool make to a project, worked
 // out on the project as it stands (CUbrixVorelDoc carries them out). Each raises CXmlError
@@ -16,6 +17,7 @@ class CTemplateOperations {
 public:
     static QString noFreeAddress(const CProjectDevice& device);
     static QString addressTaken(const CProjectDevice& device, const QString& address);
+    static QString notAnAddress(const CProjectDevice& device, const QString& typed);
     static const char* const kModelUnusable;
     static const char* const kNoPlaceholder;
     static const char* const kNoUid;
@@ -24,7 +26,7 @@ public:
     static CTemplatePlan copy(const pugi::xml_document& project, const CProjectDevice& device);
     static CTemplatePlan remove(const pugi::xml_document& project, const CProjectDevice& device);
     // The device under the typed address in its canonical form. A text in no valid form
-    // changes nothing; an address another device of the project has is refused.
+    // and an address another device of the project has are refused.
     static CTemplatePlan changeAddress(const pugi::xml_document& project,
                                        const CProjectDevice& device, const QString& typed);
     // The setting key (with index: the one whose first attribute holds it) of a section a
@@ -40,6 +42,8 @@ public:
                                   const pugi::xml_document& model, bool gateway);
 
 private:
+    // The plan's edit under the name Edit > Undo gives it.
+    static CTemplatePlan named(CTemplatePlan plan, std::string name);
     static pugi::xml_node require(const pugi::xml_document& project, const CProjectDevice& device);
     static bool isTaken(const pugi::xml_document& project, const CProjectDevice& device);
     // A copy of element under device's address, as the last child of parent.

@@ -1,5 +1,6 @@
 #include "CTrafficExport.h"
 
+#include "CTrafficLine.h"
 #include "CTrafficLineParts.h"
 #include "CWireText.h"
 
@@ -40,8 +41,10 @@ QByteArray CTrafficExport::csv(const QList<QByteArray>& received) {
     QByteArray content = "time,sender,text\r\n";
     for (const QByteArray& line : received) {
         const CTrafficLineParts parts = CTrafficLineParts::of(line);
-        content += csvField(parts.time) + ',' + csvField(parts.sender) + ',' +
-                   csvField(parts.text) + "\r\n";
+        const QByteArray sender = parts.sent ? CTrafficLine::kSentMark + parts.sender.toByteArray()
+                                             : parts.sender.toByteArray();
+        content +=
+            csvField(parts.time) + ',' + csvField(sender) + ',' + csvField(parts.text) + "\r\n";
     }
     return content;
 }

@@ -37,6 +37,17 @@ void appendDotted(QByteArray& out, quint32 addressNetworkOrder) {
     }
 }
 
+// "[hh:mm:ss] "
+void appendTime(QByteArray& out, QTime time) {
+    out.append('[');
+    appendTwoDigits(out, time.hour());
+    out.append(':');
+    appendTwoDigits(out, time.minute());
+    out.append(':');
+    appendTwoDigits(out, time.second());
+    out.append("] ");
+}
+
 }  // namespace
 
 QByteArrayView CTrafficLine::firstLine(QByteArrayView datagram) {
@@ -60,15 +71,22 @@ QByteArray CTrafficLine::build(QTime received, quint32 senderNetworkOrder,
     const QByteArrayView text = firstLine(datagram);
     QByteArray line;
     line.reserve(28 + text.size());
-    line.append('[');
-    appendTwoDigits(line, received.hour());
-    line.append(':');
-    appendTwoDigits(line, received.minute());
-    line.append(':');
-    appendTwoDigits(line, received.second());
-    line.append("] (");
+    appendTime(line, received);
+    line.append('(');
     appendDotted(line, senderNetworkOrder);
     line.append(") ");
     line.append(text);
+    return line;
+}
+
+QByteArray CTrafficLine::sent(QTime sentAt, quint32 destinationNetworkOrder, QByteArrayView text) {
+    const QByteArrayView first = firstLine(text);
+    QByteArray line;
+    line.reserve(31 + first.size());
+    appendTime(line, sentAt);
+    line.append(kSentMark);
+    appendDotted(line, destinationNetworkOrder);
+    line.append(": ");
+    line.append(first);
     return line;
 }

@@ -1,5 +1,7 @@
 #include "CTrafficLineParts.h"
 
+#include "CTrafficLine.h"
+
 namespace {
 
 // Takes "<open>inside<close>" and one blank after it from the front of rest.
@@ -25,6 +27,14 @@ CTrafficLineParts CTrafficLineParts::of(QByteArrayView line) {
     CTrafficLineParts parts;
     QByteArrayView rest = line;
     parts.time = takeEnclosed(rest, '[', ']');
+    const qsizetype destinationEnd = rest.indexOf(": ");
+    if (!parts.time.isNull() && rest.startsWith(CTrafficLine::kSentMark) && destinationEnd > 0) {
+        const qsizetype markSize = QByteArrayView(CTrafficLine::kSentMark).size();
+        parts.sender = rest.sliced(markSize, destinationEnd - markSize);
+        parts.text = rest.sliced(destinationEnd + 2);
+        parts.sent = true;
+        return parts;
+    }
     parts.sender = takeEnclosed(rest, '(', ')');
     parts.text = rest;
     return parts;

@@ -2,12 +2,15 @@
 
 #include <QByteArrayView>
 
-// A traffic line taken apart: "[time] (sender) text". A line of another shape (a note
-// the program itself put into the history) is all text. The views point into the line.
+// A traffic line taken apart: "[time] (sender) text", or for a text the program sent
+// "[time] -> destination: text" (the destination stands in sender). A line of another
+// shape (a note the program itself put into the history) is all text. The views point
+// into the line.
 struct CTrafficLineParts {
     QByteArrayView time;
     QByteArrayView sender;
     QByteArrayView text;
+    bool sent = false;
 
     static CTrafficLineParts of(QByteArrayView line);
 };

@@ -1,5 +1,7 @@
 #include "CTrafficRendering.h"
 
+#include "CTrafficLineParts.h"
+
 namespace {
 // Deletes from the first open through the first close after it, both included. A part
 // that is never closed is not a time stamp or a sender, so it stays.
@@ -20,10 +22,16 @@ QByteArray CTrafficRendering::render(QByteArrayView line, bool showTime, bool sh
     if (!text.startsWith('[')) {
         return text;
     }
+    const CTrafficLineParts parts = CTrafficLineParts::of(line);
+    if (parts.sent && !showSender) {
+        // "-> a.b.c.d: text" keeps its mark: "-> text".
+        const qsizetype destination = parts.sender.data() - line.data();
+        text.remove(destination, parts.text.data() - parts.sender.data());
+    }
     if (!showTime) {
         removeFirstPair(text, '[', ']');
     }
-    if (!showSender) {
+    if (!showSender && !parts.sent) {
         removeFirstPair(text, '(', ')');
     }
     return text;

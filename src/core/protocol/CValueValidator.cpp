@@ -30,6 +30,25 @@ CValueValidator::Result CValueValidator::check(const QString& value) {
     return result;
 }
 
+CValueValidator::Result CValueValidator::check(const QString& value, const CValueType& type,
+                                               const QString& place) {
+    Result result = check(value);
+    if (!result.accepted()) {
+        return result;
+    }
+    if (const QString problem = type.problem(value); !problem.isEmpty()) {
+        result.wire.clear();
+        result.refusal = typeRefusal(place, value, problem);
+    }
+    return result;
+}
+
+QString CValueValidator::typeRefusal(const QString& place, const QString& value,
+                                     const QString& problem) {
+    const QString shown = value.isEmpty() ? QStringLiteral("an empty value") : value;
+    return QStringLiteral("%1: %2 %3").arg(place, shown, problem);
+}
+
 QString CValueValidator::busDeviceForm(const QString& value) {
     QString capitals = value;
     for (QChar& character : capitals) {
@@ -40,4 +59,10 @@ QString CValueValidator::busDeviceForm(const QString& value) {
 
 CValueValidator::Result CValueValidator::checkUtf8(std::string_view value) {
     return check(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}
+
+CValueValidator::Result CValueValidator::checkUtf8(std::string_view value, const CValueType& type,
+                                                   const QString& place) {
+    return check(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())), type,
+                 place);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CValueType.h"
+
 #include <QByteArray>
 #include <QString>
 #include <string_view>
@@ -8,7 +10,8 @@
 // list, a project being uploaded, a preset file or the command line. A command is one
 // 8-bit text ended by ";", so a value may hold neither ";" nor CR, LF or any other control
 // character (each would end the command or start another), nor a character that Latin-1,
-// the protocol's 8 bits, cannot carry. Nothing is mended: a refused value is not sent.
+// the protocol's 8 bits, cannot carry; and where the schema gives the setting a value
+// type, the value must be of that type. Nothing is mended: a refused value is not sent.
 class CValueValidator {
 public:
     static constexpr const char* kSemicolon = "The value may not contain \";\": it ends a command.";
@@ -26,10 +29,17 @@ public:
     };
 
     static Result check(const QString& value);
+    // The same, then the setting's value type. A refusal of the type names the setting
+    // (place, as commands name it), the value and what is allowed:
+    // "UDP.LISTEN_PORT: 99999 is not a port (1-65535)".
+    static Result check(const QString& value, const CValueType& type, const QString& place);
     // A bus device takes its values in capitals: every letter becomes its capital, one
     // character for one ("ß" has no single capital and stays), so that what is shown is what
     // goes out. Checked afterwards like any other value.
     static QString busDeviceForm(const QString& value);
     // A value held as UTF-8 (a text of an XML document).
     static Result checkUtf8(std::string_view value);
+    static Result checkUtf8(std::string_view value, const CValueType& type, const QString& place);
+    // "place: value problem", the text of a refusal by the value type.
+    static QString typeRefusal(const QString& place, const QString& value, const QString& problem);
 };

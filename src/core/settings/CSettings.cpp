@@ -35,6 +35,7 @@ void CSettings::load(QSettings& store) {
     mapFilename = readString(store, "MAP/Map Filename", defaults.mapFilename);
     showTime = readInt(store, "TRAFFIC/show time", defaults.showTime);
     showIp = readInt(store, "TRAFFIC/show ip", defaults.showIp);
+    showSent = readInt(store, "TRAFFIC/show sent", defaults.showSent);
     log = readInt(store, "TRAFFIC/Log", defaults.log);
     logFilename = readString(store, "TRAFFIC/Log Filename", defaults.logFilename);
     logLimitMb = readInt(store, "TRAFFIC/Log Limit MB", defaults.logLimitMb);
@@ -80,6 +81,7 @@ void CSettings::save(QSettings& store) const {
     store.setValue(QStringLiteral("MAP/Map Filename"), mapFilename);
     store.setValue(QStringLiteral("TRAFFIC/show time"), showTime);
     store.setValue(QStringLiteral("TRAFFIC/show ip"), showIp);
+    store.setValue(QStringLiteral("TRAFFIC/show sent"), showSent);
     store.setValue(QStringLiteral("TRAFFIC/Log"), log);
     store.setValue(QStringLiteral("TRAFFIC/Log Filename"), logFilename);
     store.setValue(QStringLiteral("UDP/Send_Port"), sendPort);

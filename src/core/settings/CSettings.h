@@ -24,6 +24,8 @@ public:
     // "TRAFFIC"
     int showTime = 1;
     int showIp = 1;
+    // Whether the texts the program sends join the traffic list and the log.
+    int showSent = 0;
     int log = 1;
     QString logFilename = QStringLiteral("logfile.txt");
     // "TRAFFIC"/"Log Limit MB": past this size the log file is moved aside to its ".1"

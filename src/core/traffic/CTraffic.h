@@ -24,6 +24,7 @@ public:
     CInboundQueue& inboundQueue() { return m_inbound; }
     std::atomic<bool>& firewallSuspect() { return m_firewallSuspect; }
     const std::deque<QByteArray>& history() const { return m_history.lines(); }
+    const CTrafficHistory& session() const { return m_history; }
     void clearHistory() { m_history.clear(); }
     const CTrafficLog& log() const { return m_log; }
 

@@ -5,14 +5,16 @@ void CTrafficHistory::push(QByteArray line) {
 }
 
 void CTrafficHistory::trimIfFull() {
-    if (m_lines.size() <= kLimit) {
+    if (m_lines.size() < kLimit + kTrim) {
         return;
     }
-    for (size_t i = 0; i < kTrim && !m_lines.empty(); ++i) {
+    for (size_t i = 0; i < kTrim; ++i) {
         m_lines.pop_front();
     }
+    m_firstNumber += kTrim;
 }
 
 void CTrafficHistory::clear() {
+    m_firstNumber += m_lines.size();
     m_lines.clear();
 }

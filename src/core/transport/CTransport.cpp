@@ -4,6 +4,7 @@
 #include "CSerialPort.h"
 #include "CUDPListener.h"
 #include "CUsbPortFinder.h"
+#include "common/IClock.h"
 #include "common/IUserNotifier.h"
 #include "settings/CSettings.h"
 
@@ -176,7 +177,7 @@ bool CTransport::SendUdp(QByteArrayView text, quint32 address, int port) {
         reportError(kSendFailed, errno);
         return false;
     }
-    emit textSent(text.toByteArray(), address);
+    emit textSent(text.toByteArray(), address, m_clock.now().time());
     return true;
 }
 
@@ -217,7 +218,7 @@ bool CTransport::SendTcp(QByteArrayView text, quint32 address, int port) {
         m_tcpSocket.reset();
         return false;
     }
-    emit textSent(text.toByteArray(), m_tcpPeer);
+    emit textSent(text.toByteArray(), m_tcpPeer, m_clock.now().time());
     return true;
 }
 

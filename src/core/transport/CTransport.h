@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
+#include <QTime>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -114,8 +115,9 @@ signals:
     void rxBang(QByteArray text);
     // The mode changed by itself (USB gateway missing: back to UDP).
     void modeChanged(int mode);
-    // A text left for address (255.255.255.255: every gateway), by UDP or TCP.
-    void textSent(const QByteArray& text, quint32 address);
+    // A text left by UDP or TCP (address: where it went, network byte order; a broadcast
+    // is 255.255.255.255), at sentAt by the transport's clock.
+    void textSent(QByteArray text, quint32 address, QTime sentAt);
 
 private:
     void report(const QString& message);

@@ -89,6 +89,15 @@ CUploadRow decide(const CUploadDevice& device, CTemplateSetting visited,
         row.outcome = Outcome::NotAnOption;
         return row;
     }
+    // A value of the wrong type is the project's fault whatever the device holds.
+    const QString projectValue = QString::fromStdString(setting.value);
+    if (const QString problem = CValidationSchema::valueType(entry).problem(projectValue);
+        !problem.isEmpty()) {
+        row.outcome = Outcome::InvalidValue;
+        row.refusal =
+            CValueValidator::typeRefusal(QString::fromUtf8(row.placeText()), projectValue, problem);
+        return row;
+    }
     const std::optional<std::string_view> value = reported.find(setting.address);
     if (!value) {
         row.outcome = Outcome::NotReported;
@@ -155,6 +164,8 @@ QByteArray CUploadCompare::logLine(const CUploadDevice& device, const CUploadRow
             return missMatchLine(device, row.setting, reported);
         case Outcome::UnsafeValue:
             return CUploadTexts::unsafeValue(row.placeText(), row.refusal.toUtf8());
+        case Outcome::InvalidValue:
+            return CUploadTexts::invalidValue(row.refusal.toUtf8());
         default:
             return {};
     }

@@ -10,7 +10,7 @@ struct CUploadCounts {
     int unconfirmed = 0;         // sent, but no echo with the value came
     int matched = 0;
     int notApplied = 0;  // the device keeps another value: not an option, read-only,
-                         // unsafe value
+                         // unsafe or invalid value
     int skipped = 0;     // not reported, not in the schema, no value
     int notFound = 0;
     int typeMismatch = 0;

@@ -18,6 +18,8 @@ const char* CUploadRow::outcomeName(Outcome outcome) {
             return "read-only";
         case Outcome::UnsafeValue:
             return "unsafe value";
+        case Outcome::InvalidValue:
+            return "invalid value";
     }
     return "";
 }

@@ -11,14 +11,15 @@
 // the upload does with it and, for a difference, the exact command.
 struct CUploadRow {
     enum class Outcome {
-        Match,        // the device has the value already
-        Differs,      // sent
-        NotReported,  // the device did not report the setting: nothing is said or sent
-        EmptyValue,   // the project gives no value
-        NotInSchema,  // the device type has no such setting
-        NotAnOption,  // not one of the setting's options
-        ReadOnly,     // the device reports another value, but nobody may set it
-        UnsafeValue,  // a value, port or index that cannot go out in a command
+        Match,         // the device has the value already
+        Differs,       // sent
+        NotReported,   // the device did not report the setting: nothing is said or sent
+        EmptyValue,    // the project gives no value
+        NotInSchema,   // the device type has no such setting
+        NotAnOption,   // not one of the setting's options
+        ReadOnly,      // the device reports another value, but nobody may set it
+        UnsafeValue,   // a value, port or index that cannot go out in a command
+        InvalidValue,  // not of the setting's value type
     };
 
     CTemplateSetting setting;
@@ -26,7 +27,7 @@ struct CUploadRow {
     std::optional<std::string> reported;
     QByteArray command;    // Differs: the set command, byte for byte
     QByteArray wireValue;  // Differs: the value as it goes out, which the echo repeats
-    QString refusal;       // UnsafeValue: why, in the user's words
+    QString refusal;       // UnsafeValue, InvalidValue: why, in the user's words
     // A gateway's connection setting (NETWORK, UDP): handled after all its others, so that
     // a new address or port cannot swallow the rest.
     bool deferred = false;

@@ -11,7 +11,7 @@ using Refusal = CUploadDevice::Refusal;
 
 bool keepsAnotherValue(Outcome outcome) {
     return outcome == Outcome::NotAnOption || outcome == Outcome::ReadOnly ||
-           outcome == Outcome::UnsafeValue;
+           outcome == Outcome::UnsafeValue || outcome == Outcome::InvalidValue;
 }
 
 QString refusalText(Refusal refusal) {

@@ -104,6 +104,10 @@ QByteArray CUploadTexts::unsafeValue(QByteArrayView place, QByteArrayView reason
     return joined({"->Upload Error: ", place, " not sent: ", reason});
 }
 
+QByteArray CUploadTexts::invalidValue(QByteArrayView refusal) {
+    return joined({"->Upload Error: not sent: ", refusal});
+}
+
 QByteArray CUploadTexts::sendFailed(QByteArrayView label) {
     return joined({"->Upload Error: send failed, upload of ", label, " ended"});
 }

@@ -38,6 +38,8 @@ public:
     static QByteArray serialOnly(QByteArrayView label);
     static QByteArray duplicate(QByteArrayView label);
     static QByteArray unsafeValue(QByteArrayView place, QByteArrayView reason);
+    // refusal names the setting, the value and what is allowed.
+    static QByteArray invalidValue(QByteArrayView refusal);
     static QByteArray sendFailed(QByteArrayView label);
     static QByteArray otherTcpGateway(QByteArrayView label, QByteArrayView connected);
     static QByteArray stillArmed(int uid);

@@ -92,6 +92,20 @@ CDialogService::Button CDialogService::message(const QString& text, Buttons butt
     request.caption = caption.isNull() ? QGuiApplication::applicationDisplayName() : caption;
     request.buttons = buttons;
     request.icon = icon;
+    return ask(request);
+}
+
+CDialogService::Button CDialogService::question(const QString& text, Button defaultButton) {
+    MessageRequest request;
+    request.text = text;
+    request.caption = QGuiApplication::applicationDisplayName();
+    request.buttons = QMessageBox::Yes | QMessageBox::No;
+    request.icon = QMessageBox::Question;
+    request.defaultButton = defaultButton;
+    return ask(request);
+}
+
+CDialogService::Button CDialogService::ask(const MessageRequest& request) {
     requireGuiThread(describe(request));
     if (isTestHookActive()) {
         return answerMessage(request);
@@ -275,6 +289,9 @@ QString CDialogService::answerFileDialog(const FileRequest& request) {
 
 CDialogService::Button CDialogService::showMessageBox(const MessageRequest& request) {
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, dialogParent());
+    if (request.defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(request.defaultButton);
+    }
     return static_cast<Button>(box.exec());
 }
 

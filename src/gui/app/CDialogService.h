@@ -37,6 +37,8 @@ public:
         QString caption;
         Buttons buttons;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        // The button Enter presses; NoButton leaves the choice to the box.
+        Button defaultButton = QMessageBox::NoButton;
     };
 
     struct FileRequest {
@@ -53,6 +55,10 @@ public:
                           const QString& caption = QString());
     static Button message(const QString& text, Buttons buttons, QMessageBox::Icon icon,
                           const QString& caption = QString());
+
+    // A question with Yes and No before something that disrupts a site: Enter answers
+    // defaultButton.
+    static Button question(const QString& text, Button defaultButton);
 
     // File dialogs. The filter comes in the form "Description|*.a;*.b|...||". The default
     // extension is added to a chosen name that has none (for opening, only when no file of
@@ -85,6 +91,7 @@ public:
     static QList<FileRequest> askedFileDialogs();
 
 private:
+    static Button ask(const MessageRequest& request);
     static Button answerMessage(const MessageRequest& request);
     static Button answerHeadless(const MessageRequest& request);
     static QString ask(const FileRequest& request);

@@ -7,11 +7,14 @@
 #include "CModalRunner.h"
 #include "CNetworkConfig.h"
 #include "CProgramIcon.h"
+#include "CViewState.h"
 #include "CommandIds.h"
 #include "IFrameChild.h"
 #include "WindowMessages.h"
+#include "common/CXmlError.h"
 #include "document/CUbrixVorelDoc.h"
 #include "keypads/CKeypadWindows.h"
+#include "protocol/CTrafficLine.h"
 #include "settings/CDataFolder.h"
 #include "settings/CSettings.h"
 #include "site/CSiteReportDlg.h"
@@ -115,6 +118,8 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
         return new CUbrixVorelTMap(viewContext, viewParent);
     });
     connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateTitle);
+    // Ctrl+Z works without the menu being opened: the commands follow the history at once.
+    connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateCommandUi);
     CKeypadWindows::registerWith(*this);
     switchView(cmd::kViewTraffic);
 }
@@ -130,12 +135,20 @@ void CMainFrame::buildMenus() {
     addCommand(file, "Compare with Snapshot...", cmd::kCompareSnapshot);
     addCommand(file, "Site Report...", cmd::kSiteReport);
     file->addSeparator();
+    addCommand(file, "New Project", cmd::kNewProject);
     addCommand(file, "Load Project", cmd::kLoadProject);
     addCommand(file, "Save Project", cmd::kSaveProject);
     addCommand(file, "Upload CMS File", cmd::kUploadCmsFile);
     addCommand(file, "Export traffic", cmd::kExportTraffic);
     file->addSeparator();
     addCommand(file, "Exit", cmd::kExit);
+
+    // The project's edits; a text box with the focus keeps Ctrl+Z for its own text.
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    addCommand(edit, "Undo", cmd::kEditUndo)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addCommand(edit, "Redo", cmd::kEditRedo)
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
     QMenu* transport = menuBar()->addMenu(QStringLiteral("Interface"));
     addCommand(transport, "UDP", cmd::kInterfaceUdp, true);
@@ -169,21 +182,25 @@ void CMainFrame::buildMenus() {
     view->addSeparator();
     addCommand(view, "Time Stamp", cmd::kTimeStamp, true);
     addCommand(view, "Show IP", cmd::kShowIp, true);
+    addCommand(view, "Show Sent", cmd::kShowSent, true);
     view->addSeparator();
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     addCommand(help, "&About Ubrix Vorel...", cmd::kAbout);
 
-    m_menus.append({file, transport, logging, view, help});
+    m_menus.append({file, edit, transport, logging, view, help});
     for (QMenu* menu : std::as_const(m_menus)) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
     }
 
     m_handlers = {
         {cmd::kSaveMapFile, [this] { OnSaveMapFile(); }},
+        {cmd::kNewProject, [this] { OnNewProject(); }},
         {cmd::kCompareSnapshot, [this] { CSnapshotCompareDlg::open(m_context, this); }},
         {cmd::kSiteReport, [this] { CSiteReportDlg::open(m_context, this); }},
         {cmd::kLoadProject, [this] { OnLoadProject(); }},
+        {cmd::kEditUndo, [this] { OnEditUndo(); }},
+        {cmd::kEditRedo, [this] { OnEditRedo(); }},
         {cmd::kSaveProject, [this] { OnSaveProject(); }},
         {cmd::kExit, [this] { close(); }},
         {cmd::kInterfaceUdp, [this] { OnSelectTransportMode(CTransport::kModeUdp, true); }},
@@ -195,6 +212,7 @@ void CMainFrame::buildMenus() {
         {cmd::kLogFileName, [this] { OnLogFileName(); }},
         {cmd::kTimeStamp, [this] { OnTimeStamp(); }},
         {cmd::kShowIp, [this] { OnShowIp(); }},
+        {cmd::kShowSent, [this] { OnShowSent(); }},
         {cmd::kAbout, [this] { OnAbout(); }},
         {cmd::kLoadMap, [this] { OnLoadMap(); }},
     };
@@ -218,6 +236,7 @@ void CMainFrame::buildStatusBar() {
     auto* messagePane = new QLabel(QString::fromLatin1(kReady), statusBar());
     messagePane->setObjectName(QStringLiteral("messagePane"));
     statusBar()->addWidget(messagePane, 1);
+    connect(&m_context.state.status, &CStatusLine::said, messagePane, &QLabel::setText);
     new CLockKeyPanes(statusBar());  // the status bar owns it
 }
 
@@ -226,6 +245,7 @@ void CMainFrame::connectTransport() {
     connect(&transport, &CTransport::rxQueued, this, &CMainFrame::OnRxQueued);
     connect(&transport, &CTransport::rxBracket, this, &CMainFrame::OnRxBracket);
     connect(&transport, &CTransport::rxBang, this, &CMainFrame::OnRxBang);
+    connect(&transport, &CTransport::textSent, this, &CMainFrame::OnTextSent);
     // The USB gateway was missing and the transport fell back to UDP: the views show the
     // mode in their captions and destination lists.
     connect(&transport, &CTransport::modeChanged, this,
@@ -273,6 +293,12 @@ bool CMainFrame::isCommandEnabled(int command) const {
     if (m_alwaysDisabled.contains(command)) {
         return false;
     }
+    if (command == cmd::kEditUndo) {
+        return m_context.doc.canUndoTemplateEdit();
+    }
+    if (command == cmd::kEditRedo) {
+        return m_context.doc.canRedoTemplateEdit();
+    }
     const auto* view = qobject_cast<const CFormView*>(activeView());
     if (view != nullptr && view->handlesCommand(command)) {
         return true;
@@ -318,12 +344,27 @@ void CMainFrame::updateCommandUi() {
         {cmd::kLoggingStop, !logging},
         {cmd::kTimeStamp, m_context.settings.showTime != 0},
         {cmd::kShowIp, m_context.settings.showIp != 0},
+        {cmd::kShowSent, m_context.settings.showSent != 0},
         {cmd::kToggleSun, childWindow(umw::kSunDialog) != nullptr},
         {cmd::kKeypadSun, childWindow(umw::kSunDialog) != nullptr},
     };
     for (auto it = checks.cbegin(); it != checks.cend(); ++it) {
         m_commands.value(it.key())->setChecked(it.value());
     }
+    nameEdits();
+}
+
+// "Undo Change Address": the menu says which edit it takes back or does again.
+void CMainFrame::nameEdits() {
+    if (!m_commands.contains(cmd::kEditUndo)) {
+        return;
+    }
+    const QString undo = m_context.doc.templateUndoName();
+    const QString redo = m_context.doc.templateRedoName();
+    m_commands.value(cmd::kEditUndo)
+        ->setText(undo.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undo);
+    m_commands.value(cmd::kEditRedo)
+        ->setText(redo.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redo);
 }
 
 QWidget* CMainFrame::activeView() const {
@@ -491,6 +532,14 @@ void CMainFrame::OnSaveMapFile() {
     m_context.settings.mapFilename = path;
 }
 
+void CMainFrame::OnNewProject() {
+    if (!mayDropProjectChanges()) {
+        return;
+    }
+    m_context.doc.newProject();
+    switchView(cmd::kViewProject);
+}
+
 void CMainFrame::OnLoadProject() {
     if (!mayDropProjectChanges()) {
         return;
@@ -499,15 +548,36 @@ void CMainFrame::OnLoadProject() {
                                                       QString::fromLatin1(kXmlFilter));
     if (!path.isEmpty()) {
         m_context.doc.openProject(path);
-        m_projectFilename = path;
     }
     switchView(cmd::kViewProject);
 }
 
+// Into the project's own file; a project without one is given a name first, and a name
+// that is taken is asked about before its file is written over.
 bool CMainFrame::OnSaveProject() {
-    const QString path = CDialogService::saveFileName(QStringLiteral("xml"), m_projectFilename,
-                                                      QString::fromLatin1(kXmlFilter));
+    if (m_context.doc.hasProjectFile()) {
+        return m_context.doc.saveProject(m_context.doc.templatePath());
+    }
+    const QString path = CDialogService::saveFileName(QStringLiteral("xml"), QString(),
+                                                      QString::fromLatin1(kXmlFilter),
+                                                      CDialogService::OverwritePrompt::Yes);
     return !path.isEmpty() && m_context.doc.saveProject(path);
+}
+
+void CMainFrame::OnEditUndo() {
+    try {
+        m_context.doc.undoTemplateEdit();
+    } catch (const CXmlError&) {
+        m_context.doc.writeErrorLog("Error in CMainFrame::OnEditUndo");
+    }
+}
+
+void CMainFrame::OnEditRedo() {
+    try {
+        m_context.doc.redoTemplateEdit();
+    } catch (const CXmlError&) {
+        m_context.doc.writeErrorLog("Error in CMainFrame::OnEditRedo");
+    }
 }
 
 void CMainFrame::OnLoadMap() {
@@ -565,16 +635,22 @@ void CMainFrame::OnLoggingStop() {
 }
 
 void CMainFrame::OnLogFileName() {
-    if (m_context.doc.isLogging()) {
-        m_context.doc.stopLogging();
-    }
     // A save dialog, because the name may be a new one (Start makes the file). It opens on
-    // the current log, which for a relative name is in the user's data folder.
+    // the current log, which for a relative name is in the user's data folder. Cancelled,
+    // logging goes on as it was.
     const QString path = CDialogService::saveFileName(QStringLiteral("txt"),
                                                       m_context.settings.logFilePath(), QString());
-    if (!path.isEmpty()) {
-        m_context.settings.logFilename = path;
+    if (path.isEmpty()) {
+        return;
     }
+    const bool wasLogging = m_context.doc.isLogging();
+    if (wasLogging) {
+        m_context.doc.stopLogging();
+    }
+    m_context.settings.logFilename = path;
+    const QString howToStart = QStringLiteral("Logging > Start logs to %1").arg(path);
+    m_context.state.status.say(wasLogging ? QStringLiteral("Logging stopped. ") + howToStart
+                                          : howToStart);
 }
 
 void CMainFrame::OnTimeStamp() {
@@ -585,6 +661,17 @@ void CMainFrame::OnTimeStamp() {
 void CMainFrame::OnShowIp() {
     m_context.settings.showIp = m_context.settings.showIp != 0 ? 0 : 1;
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintNone);
+}
+
+void CMainFrame::OnShowSent() {
+    m_context.settings.showSent = m_context.settings.showSent != 0 ? 0 : 1;
+}
+
+// Both sides of the conversation in one list and one log, as a packet monitor shows them.
+void CMainFrame::OnTextSent(const QByteArray& text, quint32 address, QTime sentAt) {
+    if (m_context.settings.showSent != 0) {
+        m_context.doc.addLogEntry(CTrafficLine::sent(sentAt, address, text));
+    }
 }
 
 void CMainFrame::OnToggleSun() {

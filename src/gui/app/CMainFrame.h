@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QSet>
+#include <QTime>
 #include <functional>
 #include <map>
 
@@ -68,8 +69,6 @@ public:
     bool isChildSlotOccupied(int child) const;
     void openChildWindow(int child);
 
-    QString projectFilename() const { return m_projectFilename; }
-
 public slots:
     // UMW_RX_QUEUED: the receive thread queued lines.
     void OnRxQueued();
@@ -109,7 +108,11 @@ private:
     void destroyChild(int child);
 
     void OnSaveMapFile();
+    void OnNewProject();
     void OnLoadProject();
+    void OnEditUndo();
+    void OnEditRedo();
+    void nameEdits();
     // False when nothing was saved (cancelled or failed).
     bool OnSaveProject();
     void OnLoadMap();
@@ -120,6 +123,8 @@ private:
     void OnLogFileName();
     void OnTimeStamp();
     void OnShowIp();
+    void OnShowSent();
+    void OnTextSent(const QByteArray& text, quint32 address, QTime sentAt);
     void OnToggleSun();
     void OnAbout();
 
@@ -134,5 +139,4 @@ private:
     std::map<int, ChildSlot> m_children;
     QList<QMenu*> m_menus;
     int m_activeViewCommand = 0;
-    QString m_projectFilename;
 };

@@ -63,6 +63,7 @@ public:
     CTransport& transport() { return *m_transport; }
     CUbrixVorelDoc& document() { return *m_doc; }
     CSequencer& sequencer() { return *m_sequencer; }
+    CViewState& viewState() { return *m_viewState; }
     CChangeJournal& journal() { return *m_journal; }
     // Null before start-up has made it.
     CMainFrame* mainFrame() const { return m_frame.get(); }

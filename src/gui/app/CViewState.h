@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CStatusLine.h"
+
 #include "keypads/CKeypadAddressBlock.h"
 
 // What the views remember between view switches: a view is made anew at every switch,
@@ -9,4 +11,6 @@ struct CViewState {
     int mapMode = 0;
     // Where keypads opened later start (the motor keypad moves its entry to 1.1.1).
     CKeypadAddressBlock keypads;
+    // The status bar's line, which the views' actions write.
+    CStatusLine status;
 };

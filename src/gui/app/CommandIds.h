@@ -7,6 +7,7 @@ namespace vorel::cmd {
 enum Command : int {
     // File
     kSaveMapFile = 32805,
+    kNewProject = 57600,
     kCompareSnapshot = 32841,
     kSiteReport = 32842,
     kLoadProject = 32818,
@@ -14,6 +15,9 @@ enum Command : int {
     kUploadCmsFile = 32827,
     kExportTraffic = 32840,
     kExit = 32812,
+    // Edit
+    kEditUndo = 57643,
+    kEditRedo = 57644,
     // Interface
     kInterfaceUdp = 32791,
     kInterfaceTcp = 32792,
@@ -36,6 +40,7 @@ enum Command : int {
     kKeypadSun = 32835,
     kTimeStamp = 32807,
     kShowIp = 32808,
+    kShowSent = 32850,
     // Help
     kAbout = 57664,
     // Carried by no menu item.

@@ -93,3 +93,7 @@ void CPropertyList::onEditorClosed(QWidget* editor) {
         emit editEnded(cell.row(), cell.column());
     }
 }
+
+bool CPropertyList::isEditing() const {
+    return state() == QAbstractItemView::EditingState;
+}

@@ -44,6 +44,8 @@ public:
     // How many rows a combo cell's drop-down list shows; 0 (the default): all its options.
     void setComboRows(int rows);
 
+    // Whether an editor is open in a cell: the list is not to be listed anew under it.
+    bool isEditing() const;
     void setValueHeader(const QString& text);
     QString valueHeader() const;
 

@@ -15,7 +15,14 @@ void CPropertyListModel::setRows(std::vector<CPropertyRow> rows) {
 }
 
 void CPropertyListModel::setValue(int row, const QString& value) {
-    m_rows.at(static_cast<size_t>(row)).row.value = value;
+    CPropertyRow& shown = m_rows.at(static_cast<size_t>(row)).row;
+    shown.value = value;
+    // The mark follows the value: one put back keeps it, a good one sent loses it.
+    if (shown.editor == CPropertyRow::Editor::Text) {
+        shown.typeProblem = value.isEmpty() ? QString() : shown.valueType.problem(value);
+        shown.backgroundRgb =
+            shown.typeProblem.isEmpty() ? CPropertyRow::kWhite : CPropertyRow::kInvalidBackground;
+    }
     const QModelIndex cell = index(row, kValueColumn);
     emit dataChanged(cell, cell);
 }
@@ -66,6 +73,11 @@ QVariant CPropertyListModel::valueData(const CPropertyRow& row, int role) const 
             return row.options;
         case kInitialIndexRole:
             return row.initialIndex;
+        case Qt::ToolTipRole:
+            return row.typeProblem.isEmpty()
+                       ? QVariant()
+                       : QVariant(QStringLiteral("Invalid value, as reported: %1 %2")
+                                      .arg(row.value, row.typeProblem));
         default:
             return {};
     }

@@ -34,5 +34,11 @@ void CKeypadAddressBox::keyPressEvent(QKeyEvent* event) {
         emit entered();
         return;
     }
+    if (event->key() == Qt::Key_Escape) {
+        // Takes back what was typed; the keypad stays open.
+        setText(QString::fromLatin1(m_address.text()));
+        event->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
 }

@@ -10,6 +10,7 @@
 // before a key is clicked counts even when the keys never take the focus. A text that
 // names no address the keypad can use is refused with a beep and the box shows the address
 // in use again; an accepted one is shown as the address it became ("3.4" shows 3.4.0).
+// Enter takes the address and Esc takes back what was typed: neither closes the keypad.
 class CKeypadAddressBox : public QLineEdit {
     Q_OBJECT
 

@@ -1,10 +1,12 @@
 #include "CKeypadWindow.h"
 
+#include "common/CQtTickTimer.h"
 #include "controls/CmySlider.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 using namespace vorel::keypad;
 
@@ -15,6 +17,46 @@ CKeypadWindow::CKeypadWindow(int child, const QString& caption, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     // The window itself takes the keys; its buttons and sliders never take the focus.
     setFocusPolicy(Qt::StrongFocus);
+    setStatusTimer(std::make_unique<CQtTickTimer>());
+}
+
+void CKeypadWindow::setStatusTimer(std::unique_ptr<ITickTimer> timer) {
+    m_statusTimer = std::move(timer);
+    m_statusTimer->setTickHandler([this] {
+        m_statusTimer->stop();
+        if (m_statusLine != nullptr) {
+            m_statusLine->setText(silenceText());
+        }
+    });
+}
+
+void CKeypadWindow::makeValueBox(QLineEdit* box) {
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    // The colours of a box that cannot be typed into.
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
+    box->setPalette(palette);
+}
+
+QLabel* CKeypadWindow::addStatusLine() {
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("status"));
+    return m_statusLine;
+}
+
+void CKeypadWindow::awaitStatus() {
+    if (m_statusLine != nullptr) {
+        m_statusTimer->start(kStatusWait);
+    }
+}
+
+void CKeypadWindow::statusArrived() {
+    m_statusTimer->stop();
+    if (m_statusLine != nullptr) {
+        m_statusLine->clear();
+    }
 }
 
 CmyButton* CKeypadWindow::key(Key which) const {
@@ -132,9 +174,23 @@ int CKeypadWindow::arrowSteps(int qtKey) {
     }
 }
 
+bool CKeypadWindow::textBoxHasFocus() const {
+    const QWidget* focused = focusWidget();
+    return focused != this && qobject_cast<const QLineEdit*>(focused) != nullptr;
+}
+
+bool CKeypadWindow::isClosingKey(int qtKey) const {
+    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter || qtKey == Qt::Key_Escape;
+}
+
 void CKeypadWindow::keyPressEvent(QKeyEvent* event) {
     const int qtKey = event->key();
-    if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) {
+    // What a text box leaves over is not the keypad's either.
+    if (textBoxHasFocus() || (isClosingKey(qtKey) && !m_closedByKeys)) {
+        event->accept();
+        return;
+    }
+    if (isClosingKey(qtKey)) {
         close();
         return;
     }
@@ -160,7 +216,7 @@ void CKeypadWindow::keyPressEvent(QKeyEvent* event) {
 
 void CKeypadWindow::keyReleaseEvent(QKeyEvent* event) {
     const int qtKey = event->key();
-    if (event->isAutoRepeat()) {
+    if (event->isAutoRepeat() || textBoxHasFocus()) {
         event->accept();
         return;
     }

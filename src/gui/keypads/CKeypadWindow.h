@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/IFrameChild.h"
+#include "common/ITickTimer.h"
 #include "controls/CmyButton.h"
 #include "controls/CmySlider.h"
 #include "protocol/KeypadTypes.h"
@@ -8,16 +9,22 @@
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <chrono>
+#include <memory>
 #include <optional>
 
 class QLabel;
+class QLineEdit;
 
 // What the virtual keypads and the sun dialog share: a modeless window of the main frame
-// that goes away when closed (close box, Esc or Enter) and then tells the frame its number;
-// the press-and-hold keys; and the keyboard, so that a tester walking the site with the
-// laptop on one arm can drive the keypad without the mouse: the digits 1 to 6 hold the
-// numbered keys as long as they are held, Space is the keypad's own (On and Off in turn,
-// say), and the arrow keys move the selected slider, which is sent when the key is let go.
+// that goes away when closed (close box, Esc or Enter, unless it is closed by its own
+// toggle only) and then tells the frame its number; the press-and-hold keys; and the
+// keyboard, so that a tester walking the site with the laptop on one arm can drive the
+// keypad without the mouse: the digits 1 to 6 hold the numbered keys as long as they are
+// held, Space is the keypad's own (On and Off in turn, say), and the arrow keys move the
+// selected slider, which is sent when the key is let go. While a text box has the focus
+// the keys are the box's: typing an address never presses a keypad key. A keypad with a
+// status line says there when a command it sent heard no status back within kStatusWait.
 class CKeypadWindow : public QDialog, public IFrameChild {
     Q_OBJECT
 
@@ -31,6 +38,12 @@ public:
     void selectSlider(CmySlider* slider);
 
     static std::optional<vorel::keypad::KeyEvent> keyEventOf(CmyButton::Notification code);
+
+    static constexpr std::chrono::milliseconds kStatusWait{1000};
+    // The timer that waits for a status (the event loop's unless a test hands one in).
+    void setStatusTimer(std::unique_ptr<ITickTimer> timer);
+    // A value box that shows and never takes the focus nor a key, and looks it.
+    static void makeValueBox(QLineEdit* box);
 
 signals:
     // A command text for the frame to send (UMW_SEND_TEXT_FREE); all bits set: broadcast.
@@ -54,6 +67,16 @@ protected:
     virtual void onSpace(bool pressed);
     // The keyboard help shown as the keys' tooltip.
     static QString keyboardHelp(const QString& spaceDoes);
+    // Esc and Enter leave the window open (it has a toggle of its own).
+    void keepOpenOnKeys() { m_closedByKeys = false; }
+
+    // The status line; null until made.
+    QLabel* addStatusLine();
+    // A command went out: when no status arrives within kStatusWait, the status line says
+    // silence (what silence means, from silenceText()).
+    void awaitStatus();
+    void statusArrived();
+    virtual QString silenceText() const { return {}; }
 
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -65,10 +88,15 @@ private:
     static std::optional<vorel::keypad::Key> numberedKeyOf(int qtKey);
     static int arrowSteps(int qtKey);
     void letGoOfEverything();
+    bool textBoxHasFocus() const;
+    bool isClosingKey(int qtKey) const;
 
     int m_child;
     QHash<int, CmyButton*> m_keys;  // by vorel::keypad::Key
     QHash<CmySlider*, QLabel*> m_captions;
     QPointer<CmySlider> m_selected;
     bool m_spaceHeld = false;
+    bool m_closedByKeys = true;
+    QLabel* m_statusLine = nullptr;
+    std::unique_ptr<ITickTimer> m_statusTimer;
 };

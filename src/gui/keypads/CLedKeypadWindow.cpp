@@ -47,6 +47,7 @@ void CLedKeypadWindow::sendCommand(const QByteArray& text) {
         return;
     }
     emit sendRequested(*target, text);
+    awaitStatus();
 }
 
 void CLedKeypadWindow::onKey(Key key, KeyEvent event) {

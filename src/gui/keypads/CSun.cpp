@@ -18,6 +18,8 @@
 CSun::CSun(QWidget* parent) : CKeypadWindow(0, QString::fromLatin1(kCaption), parent) {
     setToolTip(QStringLiteral(
         "Keyboard: the arrow keys move the slider and send the colour when let go."));
+    // Closed by its toggle and its close box only: Enter in an address box must not lose it.
+    keepOpenOnKeys();
     auto* layout = new QHBoxLayout(this);
     auto* right = new QVBoxLayout;
     right->addWidget(buildAddress());
@@ -89,8 +91,7 @@ QWidget* CSun::buildComponents() {
     for (int component = 0; component < 3; ++component) {
         m_components.at(component) = new QLineEdit(group);
         m_components.at(component)->setObjectName(QStringLiteral("component%1").arg(component));
-        m_components.at(component)->setReadOnly(true);
-        m_components.at(component)->setFocusPolicy(Qt::NoFocus);
+        makeValueBox(m_components.at(component));
         m_components.at(component)->setMaximumWidth(50);
         grid->addWidget(new QLabel(captions.at(component), group), component, 0);
         grid->addWidget(m_components.at(component), component, 1);

@@ -78,7 +78,13 @@ Cvpad::Cvpad(const CUbrixVorelDoc& doc, const CTransport& transport,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(body);
+    layout->addWidget(addStatusLine());
     refreshValueBoxes();
+}
+
+QString Cvpad::silenceText() const {
+    return QStringLiteral("No light at %1 answered within a second.")
+        .arg(QString::fromLatin1(m_addressBox->address().text()));
 }
 
 QWidget* Cvpad::buildEffects() {
@@ -112,14 +118,16 @@ QWidget* Cvpad::buildSliders() {
         slider->setMinimumWidth(240);
         auto* value = new QLineEdit(group);
         value->setObjectName(QStringLiteral("value%1").arg(static_cast<int>(level)));
-        value->setReadOnly(true);
-        value->setFocusPolicy(Qt::NoFocus);
+        makeValueBox(value);
         // Wide enough for "100%" and "9000" whatever room the window leaves.
         value->setFixedWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("9000%")) +
                              kValueBoxPadding);
-        connect(slider, &QAbstractSlider::valueChanged, this, [this] { refreshValueBoxes(); });
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, level] {
+            m_levels[static_cast<int>(level)].known = true;
+            refreshValueBoxes();
+        });
         addSlider(slider, caption);
-        m_levels.insert(static_cast<int>(level), {slider, value});
+        m_levels.insert(static_cast<int>(level), {slider, value, false});
         grid->addWidget(caption, row, 0);
         grid->addWidget(slider, row, 1);
         grid->addWidget(value, row, 2);
@@ -161,6 +169,8 @@ void Cvpad::onSliderLetGo(CmySlider* letGo) {
         if (slider(level) != letGo) {
             continue;
         }
+        m_levels[static_cast<int>(level)].known = true;
+        refreshValueBoxes();
         if (const std::optional<CKeypadAddress> address = commandAddress()) {
             sendCommand(CKeypadCommands::ledLevel(*address, level, letGo->value()));
         }
@@ -170,8 +180,10 @@ void Cvpad::onSliderLetGo(CmySlider* letGo) {
 
 void Cvpad::refreshValueBoxes() {
     for (const LedLevel level : CLedLevels::kAll) {
+        // Blank until the light reports it or the user sets it: 0 would be a guess.
         const LevelRow row = m_levels.value(static_cast<int>(level));
-        row.value->setText(CLedLevels::valueText(level, row.slider->value()));
+        row.value->setText(row.known ? CLedLevels::valueText(level, row.slider->value())
+                                     : QString());
     }
 }
 
@@ -180,8 +192,10 @@ void Cvpad::OnKeypadStatus(const QByteArray& text) {
     for (const CLedStatus::Update& update : updates) {
         // Moving a slider from here only shows the level; nothing is sent.
         slider(update.level)->setValue(update.value);
+        m_levels[static_cast<int>(update.level)].known = true;
     }
     if (!updates.isEmpty()) {
+        statusArrived();
         refreshValueBoxes();
     }
 }

@@ -35,11 +35,14 @@ protected:
     CKeypadAddress shownAddress() const override;
     std::optional<quint32> commandTarget() const override;
     void onSliderLetGo(CmySlider* slider) override;
+    QString silenceText() const override;
 
 private:
     struct LevelRow {
         CmySlider* slider = nullptr;
         QLineEdit* value = nullptr;
+        // The level was reported or set here: until then the box stays blank.
+        bool known = false;
     };
 
     QWidget* buildEffects();

@@ -40,6 +40,7 @@ Cvpad_motor::Cvpad_motor(const CUbrixVorelDoc& doc, const CTransport& transport,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(body);
+    layout->addWidget(addStatusLine());
     refreshLabels();
     refreshPositionBoxes();
 }
@@ -86,10 +87,12 @@ QWidget* Cvpad_motor::buildSliders() {
         slider->setValue(0);
         slider->setMinimumHeight(200);
         auto* box = new QLineEdit(group);
-        box->setReadOnly(true);
-        box->setFocusPolicy(Qt::NoFocus);
+        makeValueBox(box);
         box->setMaximumWidth(70);
-        connect(slider, &QAbstractSlider::valueChanged, this, [this] { refreshPositionBoxes(); });
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, index] {
+            m_known.at(index) = true;
+            refreshPositionBoxes();
+        });
         addSlider(slider, caption);
         slider->setObjectName(QStringLiteral("slider%1").arg(index));
         box->setObjectName(QStringLiteral("position%1").arg(index));
@@ -117,6 +120,12 @@ void Cvpad_motor::send(const QByteArray& text) {
         return;
     }
     emit sendRequested(*target, text);
+    awaitStatus();
+}
+
+QString Cvpad_motor::silenceText() const {
+    return QStringLiteral("No motor at %1 answered within a second.")
+        .arg(QString::fromLatin1(m_motor.address().text()));
 }
 
 void Cvpad_motor::onKey(Key key, KeyEvent event) {
@@ -154,6 +163,8 @@ void Cvpad_motor::onSliderLetGo(CmySlider* slider) {
     const int index = slider == m_sliders.at(CMotorKeypad::kSecondSlider)
                           ? CMotorKeypad::kSecondSlider
                           : CMotorKeypad::kFirstSlider;
+    m_known.at(index) = true;
+    refreshPositionBoxes();
     if (takeAddress()) {
         send(m_motor.gotoCommand(index, slider->value()));
     }
@@ -165,8 +176,11 @@ void Cvpad_motor::refreshLabels() {
 }
 
 void Cvpad_motor::refreshPositionBoxes() {
+    // Blank until the motor reports it or the user sets it: 0 % would be a guess.
     for (int index = 0; index < 2; ++index) {
-        m_boxes.at(index)->setText(CMotorKeypad::positionText(m_sliders.at(index)->value()));
+        m_boxes.at(index)->setText(m_known.at(index)
+                                       ? CMotorKeypad::positionText(m_sliders.at(index)->value())
+                                       : QString());
     }
 }
 
@@ -174,6 +188,8 @@ void Cvpad_motor::OnKeypadStatus(const QByteArray& text) {
     if (const auto position = m_motor.status(text)) {
         // Moving a slider from here only shows the position; nothing is sent.
         m_sliders.at(position->slider)->setValue(position->hundredths);
+        m_known.at(position->slider) = true;
+        statusArrived();
         refreshPositionBoxes();
     }
 }

@@ -37,6 +37,7 @@ protected:
     void onKey(vorel::keypad::Key key, vorel::keypad::KeyEvent event) override;
     void onSliderLetGo(CmySlider* slider) override;
     void onSpace(bool pressed) override;
+    QString silenceText() const override;
 
 private:
     QWidget* buildKeys();
@@ -55,4 +56,6 @@ private:
     std::array<CmySlider*, 2> m_sliders{};
     std::array<QLineEdit*, 2> m_boxes{};
     std::array<QLabel*, 2> m_columns{};
+    // A position was reported or set here: until then its box stays blank.
+    std::array<bool, 2> m_known{};
 };

@@ -5,6 +5,7 @@
 #include "app/CMessageBoxNotifier.h"
 #include "app/CModalRunner.h"
 #include "app/CViewContext.h"
+#include "app/CViewState.h"
 #include "sequence/CSequencer.h"
 #include "settings/CSettings.h"
 #include "upload/CUploadRun.h"
@@ -102,6 +103,11 @@ void CUploadDialog::runFinished() {
         return;
     }
     m_phase = Phase::Over;
+    const QStringList lines = summary.lines();
+    m_context.state.status.say(
+        summary.dryRun
+            ? QStringLiteral("%1: nothing sent, the preview was not confirmed.").arg(windowTitle())
+            : QStringLiteral("%1: %2 %3").arg(windowTitle(), lines.value(0), lines.value(1)));
     if (!summary.dryRun) {
         showSummary(summary);
     }

@@ -27,7 +27,8 @@ CTemplateAdd::CTemplateAdd(CUbrixVorelDoc& doc, const QString& programFolder, QW
 
 void CTemplateAdd::accept() {
     try {
-        if (m_doc.addTemplateModel(m_models->currentIndex(), m_programFolder)) {
+        m_added = m_doc.addTemplateModel(m_models->currentIndex(), m_programFolder);
+        if (m_added) {
             QDialog::accept();
         }
     } catch (const CXmlError&) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "project/CProjectDevice.h"
+
 #include <QDialog>
+#include <optional>
 
 class CUbrixVorelDoc;
 class QComboBox;
@@ -16,10 +19,14 @@ public:
 
     CTemplateAdd(CUbrixVorelDoc& doc, const QString& programFolder, QWidget* parent = nullptr);
 
+    // The device OK added, once it has.
+    const std::optional<CProjectDevice>& added() const { return m_added; }
+
 public slots:
     void accept() override;
 
 private:
+    std::optional<CProjectDevice> m_added;
     CUbrixVorelDoc& m_doc;
     QString m_programFolder;
     QComboBox* m_models = nullptr;

@@ -2,8 +2,12 @@
 
 #include "protocol/CTrafficRendering.h"
 #include "protocol/CWireText.h"
+#include "traffic/CTrafficHistory.h"
 
-CTrafficListModel::CTrafficListModel(QObject* parent) : QAbstractListModel(parent) {}
+#include <algorithm>
+
+CTrafficListModel::CTrafficListModel(const CTrafficHistory& session, QObject* parent)
+    : QAbstractListModel(parent), m_session(session) {}
 
 int CTrafficListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
@@ -24,9 +28,13 @@ void CTrafficListModel::setRendering(bool showTime, bool showSender) {
     m_showSender = showSender;
 }
 
-CTrafficListModel::Line CTrafficListModel::made(QByteArray received) const {
-    QByteArray shown = CTrafficRendering::render(received, m_showTime, m_showSender);
-    return {std::move(received), std::move(shown)};
+CTrafficListModel::Line CTrafficListModel::made(quint64 number) const {
+    const QByteArray& received = m_session.at(number);
+    return {received, CTrafficRendering::render(received, m_showTime, m_showSender), number};
+}
+
+bool CTrafficListModel::passes(quint64 number) const {
+    return m_filter.matches(m_session.at(number));
 }
 
 QList<CTrafficListModel::Line> CTrafficListModel::passing(const QList<Line>& lines) const {
@@ -42,26 +50,31 @@ QList<CTrafficListModel::Line> CTrafficListModel::passing(const QList<Line>& lin
     return passed;
 }
 
-void CTrafficListModel::setLines(const QList<QByteArray>& received) {
+void CTrafficListModel::reload() {
     beginResetModel();
     m_pending.clear();
-    m_kept.clear();
-    const qsizetype first = qMax<qsizetype>(0, received.size() - kMaxRows);
-    for (qsizetype at = first; at < received.size(); ++at) {
-        m_kept.append(made(received.at(at)));
+    m_rows.clear();
+    for (quint64 number = m_session.endNumber();
+         number > m_session.firstNumber() && m_rows.size() < kMaxRows; --number) {
+        if (passes(number - 1)) {
+            m_rows.append(made(number - 1));
+        }
     }
-    m_rows = passing(m_kept);
+    std::reverse(m_rows.begin(), m_rows.end());
     endResetModel();
 }
 
-void CTrafficListModel::append(QByteArray received) {
+void CTrafficListModel::appendNewest() {
+    if (m_session.lines().empty()) {
+        return;
+    }
     // A flood can hold the GUI thread in the document's drain, appending line after line
     // before the next turn comes: only the newest kMaxRows could ever be shown, so no more
     // wait.
     if (m_pending.size() >= kMaxRows) {
         m_pending.removeFirst();
     }
-    m_pending.append(made(std::move(received)));
+    m_pending.append(made(m_session.endNumber() - 1));
     if (m_flushScheduled || m_paused) {
         return;
     }
@@ -74,25 +87,19 @@ void CTrafficListModel::flushPending() {
     if (m_pending.isEmpty() || m_paused) {
         return;
     }
-    const QList<Line> arrived = std::exchange(m_pending, {});
-    dropOldest(m_kept.size() + arrived.size() - kMaxRows);
-    m_kept.append(arrived);
-    appendRows(passing(arrived));
+    const QList<Line> arrived = passing(std::exchange(m_pending, {}));
+    dropFirstRows(m_rows.size() + arrived.size() - kMaxRows);
+    appendRows(arrived);
 }
 
-// The oldest kept lines go, and with them the rows they were shown in, which are the
-// first rows, in the same order.
-void CTrafficListModel::dropOldest(qsizetype count) {
+void CTrafficListModel::dropFirstRows(qsizetype count) {
+    count = qMin(count, m_rows.size());
     if (count <= 0) {
         return;
     }
-    const qsizetype shownRows = passing(m_kept.first(count)).size();
-    m_kept.remove(0, count);
-    if (shownRows > 0) {
-        beginRemoveRows(QModelIndex(), 0, static_cast<int>(shownRows) - 1);
-        m_rows.remove(0, shownRows);
-        endRemoveRows();
-    }
+    beginRemoveRows(QModelIndex(), 0, static_cast<int>(count) - 1);
+    m_rows.remove(0, count);
+    endRemoveRows();
 }
 
 void CTrafficListModel::appendRows(const QList<Line>& lines) {
@@ -108,7 +115,6 @@ void CTrafficListModel::appendRows(const QList<Line>& lines) {
 
 void CTrafficListModel::clear() {
     beginResetModel();
-    m_kept.clear();
     m_rows.clear();
     m_pending.clear();
     endResetModel();
@@ -118,16 +124,23 @@ void CTrafficListModel::setFilter(const QString& text) {
     if (text == m_filter.text()) {
         return;
     }
-    beginResetModel();
     m_filter = CTrafficFilter(text);
-    m_rows = passing(m_kept);
-    endResetModel();
+    reload();
 }
 
 void CTrafficListModel::setPaused(bool paused) {
+    const bool resumed = m_paused && !paused;
     m_paused = paused;
-    if (!paused) {
+    if (!resumed) {
+        return;
+    }
+    // The list may show an older part of the session: resuming goes back to the newest.
+    const bool showsNewest =
+        m_rows.isEmpty() || m_rows.last().number + 1 + m_pending.size() >= m_session.endNumber();
+    if (showsNewest) {
         flushPending();
+    } else {
+        reload();
     }
 }
 
@@ -139,28 +152,87 @@ QList<QByteArray> CTrafficListModel::shownLines() const {
     return lines;
 }
 
-QList<QByteArray> CTrafficListModel::receivedLines() const {
+QList<QByteArray> CTrafficListModel::sessionLines() const {
     QList<QByteArray> lines;
-    for (const Line& line : m_rows) {
-        lines.append(line.received);
+    for (const QByteArray& line : m_session.lines()) {
+        if (m_filter.matches(line)) {
+            lines.append(line);
+        }
     }
     return lines;
 }
 
-int CTrafficListModel::find(const QString& text, int from, bool forward) const {
-    const int rows = rowCount();
-    if (text.isEmpty() || rows == 0) {
-        return -1;
+QList<QByteArray> CTrafficListModel::sessionShownLines() const {
+    QList<QByteArray> lines = sessionLines();
+    for (QByteArray& line : lines) {
+        line = CTrafficRendering::render(line, m_showTime, m_showSender);
     }
-    const int step = forward ? 1 : -1;
-    int row = from < 0 ? (forward ? -1 : rows) : from;
-    for (int tried = 0; tried < rows; ++tried) {
-        row = (row + step + rows) % rows;
-        if (displayText(m_rows.at(row).shown).contains(text, Qt::CaseInsensitive)) {
-            return row;
+    return lines;
+}
+
+std::optional<quint64> CTrafficListModel::findNumber(const QString& text, int from,
+                                                     bool forward) const {
+    const qsizetype count = static_cast<qsizetype>(m_session.lines().size());
+    if (text.isEmpty() || count == 0) {
+        return std::nullopt;
+    }
+    const qsizetype step = forward ? 1 : -1;
+    qsizetype at = forward ? -1 : count;
+    if (from >= 0 && from < m_rows.size() && m_rows.at(from).number >= m_session.firstNumber()) {
+        at = static_cast<qsizetype>(m_rows.at(from).number - m_session.firstNumber());
+    }
+    for (qsizetype tried = 0; tried < count; ++tried) {
+        at = (at + step + count) % count;
+        const QByteArray& received = m_session.lines()[static_cast<size_t>(at)];
+        if (m_filter.matches(received) &&
+            displayText(CTrafficRendering::render(received, m_showTime, m_showSender))
+                .contains(text, Qt::CaseInsensitive)) {
+            return m_session.firstNumber() + static_cast<quint64>(at);
         }
     }
-    return -1;
+    return std::nullopt;
+}
+
+int CTrafficListModel::find(const QString& text, int from, bool forward) {
+    const std::optional<quint64> number = findNumber(text, from, forward);
+    if (!number) {
+        return -1;
+    }
+    if (rowOf(*number) < 0) {
+        showAround(*number);
+    }
+    return rowOf(*number);
+}
+
+int CTrafficListModel::rowOf(quint64 number) const {
+    const auto found =
+        std::lower_bound(m_rows.begin(), m_rows.end(), number,
+                         [](const Line& line, quint64 wanted) { return line.number < wanted; });
+    return found != m_rows.end() && found->number == number
+               ? static_cast<int>(found - m_rows.begin())
+               : -1;
+}
+
+// Half a list of the lines before it, and the rest after it, as far as the session has them.
+void CTrafficListModel::showAround(quint64 number) {
+    beginResetModel();
+    m_paused = true;
+    m_pending.clear();
+    m_rows.clear();
+    for (quint64 before = number; before > m_session.firstNumber() && m_rows.size() < kMaxRows / 2;
+         --before) {
+        if (passes(before - 1)) {
+            m_rows.append(made(before - 1));
+        }
+    }
+    std::reverse(m_rows.begin(), m_rows.end());
+    for (quint64 after = number; after < m_session.endNumber() && m_rows.size() < kMaxRows;
+         ++after) {
+        if (passes(after)) {
+            m_rows.append(made(after));
+        }
+    }
+    endResetModel();
 }
 
 QString CTrafficListModel::displayText(const QByteArray& line) {

@@ -93,16 +93,6 @@ void CUbrixVorelMap::buildForm() {
     m_list->setGeometry(kListLeft, kTop, 400, 300);
 
     m_menu = CPopupMenus::create(vorel::cmd::kPopupDeviceMap, this);
-
-    m_undo = new QAction(QStringLiteral("Undo"), this);
-    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    m_redo = new QAction(QStringLiteral("Redo"), this);
-    m_redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    for (QAction* action : {m_undo, m_redo}) {
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(action);
-    }
 }
 
 void CUbrixVorelMap::connectForm() {
@@ -114,8 +104,6 @@ void CUbrixVorelMap::connectForm() {
     connect(m_copy, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonCopy);
     connect(m_delete, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonDelete);
     connect(m_upload, &QPushButton::clicked, this, &CUbrixVorelMap::OnBnClickedButtonUpload);
-    connect(m_undo, &QAction::triggered, this, &CUbrixVorelMap::OnEditUndo);
-    connect(m_redo, &QAction::triggered, this, &CUbrixVorelMap::OnEditRedo);
     connect(m_tree, &QTreeView::clicked, this, &CUbrixVorelMap::OnNMClickTree1);
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelMap::onContextMenu);
     connect(CPopupMenus::action(m_menu, vorel::cmd::kMapDelete), &QAction::triggered, this,
@@ -268,22 +256,44 @@ const CProjectTreeItem* CUbrixVorelMap::selectedDeviceItem() const {
     return item;
 }
 
+// The tree turns to the mode that shows the new device, and selects it.
 void CUbrixVorelMap::OnBnClickedButtonAdd() {
     CTemplateAdd dialog(m_context.doc,
                         CModelTemplateFolder::find(QCoreApplication::applicationDirPath()), this);
     CModalRunner::exec(dialog);
+    if (const std::optional<CProjectDevice>& added = dialog.added()) {
+        const int mode =
+            added->isGateway() ? CProjectTreeModel::kGatewayMode : CProjectTreeModel::kDeviceMode;
+        m_context.state.mapMode = mode;
+        m_devices->setChecked(mode == CProjectTreeModel::kDeviceMode);
+        m_ubrix->setChecked(mode == CProjectTreeModel::kGatewayMode);
+    }
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintRestructured);
+    if (dialog.added()) {
+        selectDevice(*dialog.added());
+    }
 }
 
+// The copy is selected, so that Copy again copies it.
 void CUbrixVorelMap::OnBnClickedButtonCopy() {
     const CProjectTreeItem* device = selectedDeviceItem();
     if (device == nullptr) {
         return;
     }
     try {
-        m_context.doc.copyTemplateDevice(device->place.device);
+        if (const std::optional<CProjectDevice> copy =
+                m_context.doc.copyTemplateDevice(device->place.device)) {
+            selectDevice(*copy);
+        }
     } catch (const CXmlError&) {
-        logError("OnBnClickedButtonDelete()");
+        logError("OnBnClickedButtonCopy()");
+    }
+}
+
+void CUbrixVorelMap::selectDevice(const CProjectDevice& device) {
+    if (const CProjectTreeItem* item = m_model.deviceItem(device)) {
+        m_tree->setCurrentItem(item);
+        OnNMClickTree1(m_tree->currentIndex());
     }
 }
 
@@ -349,23 +359,9 @@ void CUbrixVorelMap::onContextMenu(const QPoint& position) {
     m_menu->popup(m_tree->viewport()->mapToGlobal(position));
 }
 
-void CUbrixVorelMap::OnEditUndo() {
-    try {
-        m_context.doc.undoTemplateEdit();
-    } catch (const CXmlError&) {
-        logError("OnEditUndo()");
-    }
-}
-
-void CUbrixVorelMap::OnEditRedo() {
-    try {
-        m_context.doc.redoTemplateEdit();
-    } catch (const CXmlError&) {
-        logError("OnEditRedo()");
-    }
-}
-
 void CUbrixVorelMap::onTemplateChanged() {
+    // A save may have given the project its file.
+    m_fileName->setText(QFileInfo(m_context.doc.templatePath()).fileName());
     updateCommands();
     // Later, and only while the page is still listed: an undone or redone value shows, and
     // the list is never refilled under its own closing editor.
@@ -382,8 +378,6 @@ void CUbrixVorelMap::onTemplateChanged() {
 }
 
 void CUbrixVorelMap::updateCommands() {
-    m_undo->setEnabled(m_context.doc.canUndoTemplateEdit());
-    m_redo->setEnabled(m_context.doc.canRedoTemplateEdit());
     m_upload->setEnabled(static_cast<bool>(m_startUpload));
 }
 

@@ -22,8 +22,8 @@ class QTreeView;
 // The device map view (View > Project): the editor of the project. The tree shows its
 // bus devices ("Devices") or its gateways ("Ubrix"); a click lists the settings of a
 // section beside it, where they can be changed. Add, Copy, Delete, Change Address and the
-// settings change the project only, through the document, and each can be undone with
-// Ctrl+Z and done again with Ctrl+Y; nothing is sent from here. "UpLoad" starts the upload
+// settings change the project only, through the document, and each can be undone by the
+// frame's Edit menu; nothing is sent from here. "UpLoad" starts the upload
 // of the shown mode once the program has one.
 class CUbrixVorelMap : public CFormView {
     Q_OBJECT
@@ -48,8 +48,6 @@ public:
     void OnBnClickedButtonDelete();
     void OnBnClickedButtonUpload();
     void OnMapChangeAddress();
-    void OnEditUndo();
-    void OnEditRedo();
 
     QTreeView* tree() const;
     CPropertyList* propertyList() const { return m_list; }
@@ -61,8 +59,6 @@ public:
     QPushButton* uploadButton() const { return m_upload; }
     QLineEdit* fileNameField() const { return m_fileName; }
     QMenu* contextMenu() const { return m_menu; }
-    QAction* undoAction() const { return m_undo; }
-    QAction* redoAction() const { return m_redo; }
 
     // Selects the item (an index of the tree's own model) and lists its settings, as a left
     // click on it does.
@@ -79,6 +75,8 @@ private:
     void selectAnnounced(quint32 hint);
     // The device item of the selection; null for the root or no selection.
     const CProjectTreeItem* selectedDeviceItem() const;
+    // Selects the device's item and lists its settings.
+    void selectDevice(const CProjectDevice& device);
     void changeAddress(const CProjectDevice& device, const QString& typed);
     void onAddressTyped(const QModelIndex& index, const QString& text);
     void onContextMenu(const QPoint& position);
@@ -104,8 +102,6 @@ private:
     QPushButton* m_upload = nullptr;
     QLineEdit* m_fileName = nullptr;
     QMenu* m_menu = nullptr;
-    QAction* m_undo = nullptr;
-    QAction* m_redo = nullptr;
     // The page the property list shows: where its values are written, whatever the tree's
     // selection has become since.
     std::optional<CProjectPlace> m_listed;

@@ -4,14 +4,17 @@
 #include "CValueCommit.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "bus/CBusCollection.h"
+#include "bus/CBusPlan.h"
 #include "bus/CPresetFile.h"
 #include "common/CXPathNumber.h"
 #include "common/CXPathQuery.h"
 #include "common/CXmlError.h"
 #include "controls/CPropertyList.h"
 #include "document/CUbrixVorelDoc.h"
+#include "plan/CGatewayName.h"
 #include "plan/CPropertyRows.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
@@ -84,6 +87,11 @@ void CUbrixVorelTMap::buildForm() {
         *m_list, m_page,
         [this](const QByteArray& command) { return send(command, m_page->gatewayAddress); },
         &CValueValidator::busDeviceForm);
+    m_commit->reportTo(m_context.state.status, [this] {
+        return QStringLiteral("UID %1 behind %2")
+            .arg(m_page->uid)
+            .arg(gatewayName(m_page->gatewayAddress));
+    });
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelTMap::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelTMap::commit);
 
@@ -122,6 +130,8 @@ void CUbrixVorelTMap::buildForm() {
     connect(m_ubrixs, &QPushButton::clicked, this, &CUbrixVorelTMap::OnDiscover);
     connect(m_devices, &QPushButton::clicked, this, &CUbrixVorelTMap::OnRegister);
     connect(m_set, &QPushButton::clicked, this, &CUbrixVorelTMap::OnSetUid);
+    // Enter in the field presses Set.
+    connect(m_uid, &QLineEdit::returnPressed, this, &CUbrixVorelTMap::OnSetUid);
     connect(m_collect, &QPushButton::clicked, this, &CUbrixVorelTMap::OnCollect);
     connect(m_stop, &QPushButton::clicked, this, [this] {
         if (m_collection) {
@@ -147,6 +157,7 @@ void CUbrixVorelTMap::OnInitialUpdate() {
         m_stop->hide();
     }
     m_uid->setText(QStringLiteral("1"));
+    proposeUid(selection());
     m_tree->expandItem(m_model.root());
     m_context.doc.notifyViews(CUbrixVorelDoc::kHintDeviceAnnounced);
 }
@@ -158,6 +169,80 @@ void CUbrixVorelTMap::OnUpdate(quint32 hint) {
         clearPage();
     }
     m_sync.documentUpdated(hint);
+    if ((hint & (CUbrixVorelDoc::kHintSettings | CUbrixVorelDoc::kHintDeviceAnnounced)) != 0) {
+        followPage();
+    }
+}
+
+void CUbrixVorelTMap::followPage() {
+    const CBusTreeItem* item = selection();
+    if (item == nullptr || m_list->isEditing()) {
+        return;
+    }
+    try {
+        CBusPage page = CBusPage::forItem(m_context.doc.plan(), *item);
+        if (page.action != CBusPage::Action::List) {
+            return;
+        }
+        page.rows = CPropertyRows::list(page.element, CValidationSchema(m_context.doc.schema()),
+                                        page.place);
+        if (m_page && m_page->uid == page.uid && m_page->section == page.section &&
+            m_page->rows == page.rows) {
+            return;
+        }
+        m_list->setValueHeader(page.header);
+        listPage(std::move(page));
+    } catch (const CXmlError&) {
+        logError("OnUpdate");
+    }
+}
+
+void CUbrixVorelTMap::listPage(CBusPage page) {
+    m_list->setRows(page.rows);
+    page.element = {};  // the plan moves on; the page keeps only where values go
+    m_page = std::move(page);
+    m_commit->pageListed();
+}
+
+void CUbrixVorelTMap::proposeUid(const CBusTreeItem* item, const std::set<quint32>& alsoTaken) {
+    const CBusTreeItem* gateway = item != nullptr ? item->gatewayItem() : nullptr;
+    if (gateway == nullptr) {
+        return;
+    }
+    if (const quint32 free =
+            CBusPlan::lowestFreeUid(m_context.doc.plan(), gateway->gatewayText, alsoTaken)) {
+        m_uid->setText(QString::number(free));
+    }
+}
+
+void CUbrixVorelTMap::say(const QString& text) const {
+    m_context.state.status.say(text);
+}
+
+void CUbrixVorelTMap::sayNothingSent(const char* action, const QString& why) const {
+    say(QStringLiteral("%1: nothing sent, %2").arg(QLatin1String(action), why));
+}
+
+void CUbrixVorelTMap::saySent(const char* action, QByteArrayView command, bool sent,
+                              const QString& to) const {
+    const QString text = QString::fromLatin1(command.data(), command.size());
+    say(sent ? QStringLiteral("%1: sent %2 to %3.").arg(QLatin1String(action), text, to)
+             : QStringLiteral("%1: %2 could not be sent to %3.")
+                   .arg(QLatin1String(action), text, to));
+}
+
+QString CUbrixVorelTMap::gatewayName(quint32 address) const {
+    if (address == CIpv4Address::kBroadcast) {
+        return QStringLiteral("every gateway");
+    }
+    return CGatewayName::of(m_context.doc.plan(), address);
+}
+
+QString CUbrixVorelTMap::deviceName(const CBusTreeItem& device) const {
+    return QStringLiteral("%1 %2 behind %3")
+        .arg(QString::fromLatin1(device.deviceAttribute))
+        .arg(device.deviceNumber)
+        .arg(gatewayName(device.gatewayAddress));
 }
 
 const CBusTreeItem* CUbrixVorelTMap::selection() const {
@@ -180,6 +265,8 @@ void CUbrixVorelTMap::selectAwaited() {
     if (const CBusTreeItem* device =
             m_model.device(m_awaited->gateway, m_awaited->attribute, m_awaited->number)) {
         select(device);
+        // As a click on it: its settings are listed, or asked for when the plan has none.
+        OnNMClickTree3(m_tree->currentIndex());
     }
 }
 
@@ -207,21 +294,23 @@ void CUbrixVorelTMap::OnNMClickTree3(const QModelIndex& index) {
                 break;
             case CBusPage::Action::QueryDevice:
                 send(CCommands::busDeviceQuery(page.uid), page.gatewayAddress);
+                say(QStringLiteral("Asked UID %1 behind %2 for its settings.")
+                        .arg(page.uid)
+                        .arg(gatewayName(page.gatewayAddress)));
                 break;
             case CBusPage::Action::NoType:
                 logError("OnNMClickTree3");
                 break;
             case CBusPage::Action::List:
-                m_list->setRows(CPropertyRows::list(
-                    page.element, CValidationSchema(m_context.doc.schema()), page.place));
-                page.element = {};  // the plan moves on; the page keeps only where values go
-                m_page = std::move(page);
-                m_commit->pageListed();
+                page.rows = CPropertyRows::list(
+                    page.element, CValidationSchema(m_context.doc.schema()), page.place);
+                listPage(std::move(page));
                 break;
         }
     } catch (const CXmlError&) {
         logError("OnNMClickTree3");
     }
+    proposeUid(item);
 }
 
 void CUbrixVorelTMap::commit(int row, int column) {
@@ -239,48 +328,83 @@ void CUbrixVorelTMap::OnDiscover() {
     CBroadcastQuery::start(m_context.sequencer, runName(kDiscoveryRun), m_context.transport,
                            m_context.doc.firewallSuspect(), CCommands::gatewayNameQuery(),
                            messageWhileShown(CBroadcastQuery::kFirewallBlocked));
+    say(QStringLiteral("Discovery: asked every gateway for its name (%1 to all).")
+            .arg(QString::fromLatin1(CCommands::gatewayNameQuery())));
 }
 
 void CUbrixVorelTMap::OnRegister() {
     const CBusTreeItem* item = selection();
     const CBusTreeItem* gateway = item != nullptr ? item->gatewayItem() : nullptr;
-    send(CCommands::busRegister(),
-         gateway != nullptr ? gateway->gatewayAddress : CIpv4Address::kBroadcast);
+    const quint32 address = gateway != nullptr ? gateway->gatewayAddress : CIpv4Address::kBroadcast;
+    const bool sent = send(CCommands::busRegister(), address);
+    saySent("Register", CCommands::busRegister(), sent, gatewayName(address));
 }
 
 void CUbrixVorelTMap::OnSetUid() {
-    const auto uid = static_cast<int>(
-        CXPathNumber::leadingInteger(m_uid->text().left(kUidFieldLength).toStdString()));
-    if (uid <= 0) {
+    const QString typed = m_uid->text().left(kUidFieldLength);
+    bool number = false;
+    const uint uid = typed.toUInt(&number);
+    if (!number || uid < 1 || uid > CBusPlan::kMaxUid) {
+        sayNothingSent("Set", QStringLiteral("\"%1\" is not a UID (a number from 1 to %2).")
+                                  .arg(typed)
+                                  .arg(CBusPlan::kMaxUid));
         return;
     }
     const CBusTreeItem* item = selection();
     if (item == nullptr) {
+        sayNothingSent("Set", QStringLiteral("nothing is selected."));
         CDialogService::message(QString::fromLatin1(kSelectFirst));
         return;
     }
+    const auto uidNumber = static_cast<int>(uid);
     if (item->role() == CBusTreeItem::Role::Gateway) {
-        if (confirmUid(uid, *item) && send(CCommands::busAssignNext(uid), item->gatewayAddress)) {
+        const QString to = gatewayName(item->gatewayAddress);
+        if (!confirmUid(uidNumber, *item)) {
+            sayNothingSent("Set", QStringLiteral("UID %1 is taken behind %2.").arg(uid).arg(to));
+            return;
+        }
+        const bool sent = send(CCommands::busAssignNext(uidNumber), item->gatewayAddress);
+        saySent("Set", CCommands::busAssignNext(uidNumber), sent, to);
+        if (sent) {
             CDialogService::message(QString::fromLatin1(kPressDiscovery));
         }
         return;
     }
+    if (item->role() == CBusTreeItem::Role::Root) {
+        sayNothingSent("Set", QStringLiteral("the root is selected: select a gateway or a "
+                                             "device known by its serial number."));
+        return;
+    }
+    const CBusTreeItem* device = item->deviceItem();
     if (item->role() != CBusTreeItem::Role::Device || !item->isSerialDevice()) {
+        sayNothingSent("Set", QStringLiteral("%1 is addressed already: select a gateway or a "
+                                             "device known by its serial number.")
+                                  .arg(device != nullptr ? deviceName(*device) : item->label));
         return;
     }
     const CBusTreeItem* gateway = item->gatewayItem();
     const quint32 serial = item->deviceNumber;
     const QByteArray gatewayText = gateway->gatewayText;
+    const QString to = gatewayName(gateway->gatewayAddress);
     // Sent first: a device that was not told its UID stays in the plan, the field as it is.
-    if (!confirmUid(uid, *gateway) ||
-        !send(CCommands::busAssignSerial(serial, uid), gateway->gatewayAddress)) {
+    if (!confirmUid(uidNumber, *gateway)) {
+        sayNothingSent("Set", QStringLiteral("UID %1 is taken behind %2.").arg(uid).arg(to));
+        return;
+    }
+    const QByteArray command = CCommands::busAssignSerial(serial, uidNumber);
+    const bool sent = send(command, gateway->gatewayAddress);
+    saySent("Set", command, sent, to);
+    if (!sent) {
         return;
     }
     m_model.removeItem(item);
     m_context.doc.removeBusDevice(gatewayText, QByteArray::number(serial), "SN");
     m_list->clearRows();
     clearPage();
-    m_uid->setText(QString::number(uid + 1));
+    // The device is out of the plan until it answers under its new UID.
+    if (const quint32 free = CBusPlan::lowestFreeUid(m_context.doc.plan(), gatewayText, {uid})) {
+        m_uid->setText(QString::number(free));
+    }
     // The device answers under its new UID, and is the selection again.
     awaitDevice({gatewayText, "UID", static_cast<quint32>(uid)});
 }
@@ -293,10 +417,10 @@ bool CUbrixVorelTMap::confirmUid(int uid, const CBusTreeItem& gateway) {
     if (!taken.first(m_context.doc.plan())) {
         return true;
     }
-    return CDialogService::message(QString::fromLatin1(kConfirmDuplicateUid)
-                                       .arg(uid)
-                                       .arg(QString::fromLatin1(gateway.gatewayText)),
-                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return CDialogService::question(QString::fromLatin1(kConfirmDuplicateUid)
+                                        .arg(uid)
+                                        .arg(QString::fromLatin1(gateway.gatewayText)),
+                                    QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CUbrixVorelTMap::OnCollect() {
@@ -304,9 +428,14 @@ void CUbrixVorelTMap::OnCollect() {
         return;
     }
     if (!CBusCollection::hasDevices(m_context.doc.plan())) {
+        sayNothingSent("Collect", QStringLiteral("no bus devices are known yet (Devices, or "
+                                                 "Refresh on a gateway, finds them)."));
         CDialogService::message(QString::fromLatin1(CBusCollection::kNoDevices));
         return;
     }
+    say(
+        QStringLiteral("Collect: asking every gateway and each of its devices for their "
+                       "settings."));
     CTransport& transport = m_context.transport;
     const CBusCollection::Options options{m_context.settings.collectConcurrent != 0,
                                           m_context.settings.retries};
@@ -401,6 +530,7 @@ void CUbrixVorelTMap::OnCommand(int command) {
 void CUbrixVorelTMap::OnTmapRefresh() {
     const CBusTreeItem* item = selection();
     if (item == nullptr) {
+        sayNothingSent("Refresh", QStringLiteral("nothing is selected."));
         return;
     }
     if (item->role() == CBusTreeItem::Role::Root) {
@@ -410,7 +540,8 @@ void CUbrixVorelTMap::OnTmapRefresh() {
     const CBusTreeItem* gateway = item->gatewayItem();
     const CBusTreeItem* device = item->deviceItem();
     if (device == nullptr) {
-        send(CCommands::busRegister(), gateway->gatewayAddress);
+        const bool sent = send(CCommands::busRegister(), gateway->gatewayAddress);
+        saySent("Refresh", CCommands::busRegister(), sent, gatewayName(gateway->gatewayAddress));
         return;
     }
     // A device known by its serial number is asked to announce itself again; one with a
@@ -420,7 +551,9 @@ void CUbrixVorelTMap::OnTmapRefresh() {
     const QByteArray gatewayText = gateway->gatewayText;
     const QByteArray question =
         device->isSerialDevice() ? CCommands::busRegister() : CCommands::busDeviceQuery(number);
-    if (send(question, gateway->gatewayAddress)) {
+    const bool sent = send(question, gateway->gatewayAddress);
+    saySent("Refresh", question, sent, gatewayName(gateway->gatewayAddress));
+    if (sent) {
         m_list->clearRows();
         clearPage();
         deleteDevice(attribute, number);
@@ -440,14 +573,24 @@ void CUbrixVorelTMap::OnTmapDelete() {
                 m_context.doc.clearAll();
                 m_model.reset();
                 m_awaited.reset();
+                say(
+                    QStringLiteral("Delete: every gateway and device left the map; nothing was "
+                                   "sent."));
+            } else {
+                say(QStringLiteral("Delete: the map is kept."));
             }
         } else if (item->role() == CBusTreeItem::Role::Gateway) {
             const QByteArray address = item->gatewayText;
+            const QString name = gatewayName(item->gatewayAddress);
             m_model.removeItem(item);
             m_context.doc.removeGateway(address);
+            say(QStringLiteral("Delete: %1 left the map with its devices; nothing was sent.")
+                    .arg(name));
         } else {
             const CBusTreeItem* device = item->deviceItem();
+            const QString name = deviceName(*device);
             deleteDevice(device->deviceAttribute, device->deviceNumber);
+            say(QStringLiteral("Delete: %1 left the map; nothing was sent.").arg(name));
         }
     } catch (const CXmlError&) {
         logError("OnTmapDelete");
@@ -464,17 +607,26 @@ void CUbrixVorelTMap::deleteDevice(QByteArrayView attribute, quint32 number) {
 
 void CUbrixVorelTMap::OnTmapIdentify() {
     const CBusTreeItem* item = selection();
-    if (item == nullptr || item->role() == CBusTreeItem::Role::Root) {
+    if (item == nullptr) {
+        sayNothingSent("Identify", QStringLiteral("nothing is selected."));
+        return;
+    }
+    if (item->role() == CBusTreeItem::Role::Root) {
+        sayNothingSent("Identify", QStringLiteral("the root is selected: select a gateway or a "
+                                                  "device."));
         return;
     }
     const CBusTreeItem* device = item->deviceItem();
+    QByteArray command;
     if (device == nullptr) {
-        send(CCommands::gatewayIdentify(), item->gatewayAddress);
+        command = CCommands::gatewayIdentify();
     } else if (device->isSerialDevice()) {
-        send(CCommands::busIdentifySerial(device->deviceNumber), device->gatewayAddress);
+        command = CCommands::busIdentifySerial(device->deviceNumber);
     } else {
-        send(CCommands::busIdentifyUid(device->deviceNumber), device->gatewayAddress);
+        command = CCommands::busIdentifyUid(device->deviceNumber);
     }
+    const quint32 address = device == nullptr ? item->gatewayAddress : device->gatewayAddress;
+    saySent("Identify", command, send(command, address), gatewayName(address));
 }
 
 void CUbrixVorelTMap::OnTmapUpdate() {
@@ -511,21 +663,29 @@ void CUbrixVorelTMap::OnUploadCmsFile() {
     const CBusTreeItem* device = item != nullptr ? item->deviceItem() : nullptr;
     if (device == nullptr || item->role() != CBusTreeItem::Role::Section ||
         item->kind != CNodeKind::kLed || device->isSerialDevice()) {
+        sayNothingSent("Upload CMS File", QStringLiteral("select the LED section of a device "
+                                                         "with a UID."));
         CDialogService::message(QString::fromLatin1(kSelectLed));
         return;
     }
+    const QString to = deviceName(*device);
     const quint32 uid = device->deviceNumber;
     const quint32 gateway = device->gatewayAddress;
     const QString path = CDialogService::openFileName(QString(), QString(),
                                                       QString::fromLatin1(CPresetFile::kFilter));
     if (path.isEmpty()) {
+        sayNothingSent("Upload CMS File", QStringLiteral("no file was chosen."));
         return;
     }
     const CPresetFile::Contents contents = CPresetFile::read(path);
     if (!contents.ok()) {
+        sayNothingSent("Upload CMS File", QStringLiteral("the file was refused."));
         CDialogService::message(contents.error);
         return;
     }
+    say(QStringLiteral("Upload CMS File: sending %1 preset(s) to %2.")
+            .arg(contents.presets.size())
+            .arg(to));
     CTransport& transport = m_context.transport;
     CSequenceRun* run = m_context.sequencer.start(
         runName(CPresetFile::kRunName),

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <set>
 
 class CConfigTree;
 class CPropertyList;
@@ -115,6 +116,19 @@ private:
     void awaitDevice(Awaited device);
     void selectAwaited();
     bool confirmUid(int uid, const CBusTreeItem& gateway);
+    // The UID field proposes the lowest UID free behind the gateway of item.
+    void proposeUid(const CBusTreeItem* item, const std::set<quint32>& alsoTaken = {});
+    // The plan changed: the page of the selection follows it.
+    void followPage();
+    void listPage(CBusPage page);
+    void say(const QString& text) const;
+    // "Action: nothing sent, why"
+    void sayNothingSent(const char* action, const QString& why) const;
+    // "Action: sent COMMAND to WHO.", or "Action: COMMAND could not be sent to WHO."
+    void saySent(const char* action, QByteArrayView command, bool sent, const QString& to) const;
+    QString gatewayName(quint32 address) const;
+    // "UID 5 behind Hall North (10.0.0.7)"
+    QString deviceName(const CBusTreeItem& device) const;
     bool send(QByteArrayView text, quint32 address);
     void logError(const char* handler) const;
 

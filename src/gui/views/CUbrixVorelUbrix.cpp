@@ -4,13 +4,16 @@
 #include "CValueCommit.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
 #include "controls/CPropertyList.h"
 #include "document/CUbrixVorelDoc.h"
+#include "plan/CGatewayName.h"
 #include "plan/CValidationSchema.h"
 #include "protocol/CCommands.h"
 #include "sequence/CBroadcastQuery.h"
+#include "sequence/CGatewayReturn.h"
 #include "sequence/CSequencer.h"
 #include "transport/CIpv4Address.h"
 #include "transport/CTransport.h"
@@ -57,6 +60,9 @@ void CUbrixVorelUbrix::buildForm() {
     // The page the list shows says where its values go, wherever the selection has moved.
     m_commit = std::make_unique<CValueCommit>(*m_list, m_page, [this](const QByteArray& command) {
         return m_context.transport.SendText(command, m_page->address());
+    });
+    m_commit->reportTo(m_context.state.status, [this] {
+        return CGatewayName::of(m_context.doc.plan(), m_page->address());
     });
     connect(m_list, &CPropertyList::editEnded, this, &CUbrixVorelUbrix::commit);
     connect(m_list, &CPropertyList::comboSelected, this, &CUbrixVorelUbrix::commit);
@@ -105,6 +111,7 @@ void CUbrixVorelUbrix::OnUpdate(quint32 hint) {
         } else if ((hint & (CUbrixVorelDoc::kHintSettings | CUbrixVorelDoc::kHintGatewayAdded)) !=
                    0) {
             m_model.addMissing(m_context.doc.plan());
+            followPage();
         }
     } catch (const CXmlError&) {
         logError("OnUpdate");
@@ -123,6 +130,28 @@ void CUbrixVorelUbrix::clearPage() {
     m_page.reset();
     m_commit->pageCleared();
     m_list->setValueHeader(QString());
+}
+
+void CUbrixVorelUbrix::followPage() {
+    if (!m_page || m_list->isEditing()) {
+        return;
+    }
+    CGatewayPage page = CGatewayPage::list(m_context.doc.plan(),
+                                           CValidationSchema(m_context.doc.schema()), m_pageItem);
+    if (page.isListed() && page.rows() == m_page->rows()) {
+        return;
+    }
+    m_list->setRows(page.rows());
+    if (page.isListed()) {
+        m_page = std::move(page);
+        m_commit->pageListed();
+    } else {
+        clearPage();
+    }
+}
+
+void CUbrixVorelUbrix::say(const QString& text) const {
+    m_context.state.status.say(text);
 }
 
 void CUbrixVorelUbrix::OnNMClickTree2(const QModelIndex& index) {
@@ -145,9 +174,9 @@ void CUbrixVorelUbrix::OnNMClickTree2(const QModelIndex& index) {
             parent->role() != CTreeItem::Role::Gateway && parent->role() != CTreeItem::Role::Root
                 ? parent->label
                 : QString();
-        CGatewayPage page =
-            CGatewayPage::list(m_context.doc.plan(), CValidationSchema(m_context.doc.schema()),
-                               {item->address, item->kind, item->label, parentLabel});
+        m_pageItem = {item->address, item->kind, item->label, parentLabel};
+        CGatewayPage page = CGatewayPage::list(
+            m_context.doc.plan(), CValidationSchema(m_context.doc.schema()), m_pageItem);
         showNote(page.restartNote());
         m_list->setValueHeader(page.header());
         m_list->setRows(page.rows());
@@ -181,21 +210,35 @@ void CUbrixVorelUbrix::OnUbrixRefresh() {
                            m_context.transport, m_context.doc.firewallSuspect(),
                            CCommands::gatewayFullQuery(),
                            messageWhileShown(CBroadcastQuery::kFirewallBlocked));
+    say(QStringLiteral("Refresh: asked every gateway for its settings (%1 to all)")
+            .arg(QString::fromLatin1(CCommands::gatewayFullQuery())));
 }
 
 void CUbrixVorelUbrix::OnUbrixReset() {
     m_list->clearRows();
     clearPage();
     const CGatewayTreeItem* item = m_model.item(m_tree->currentModelIndex());
-    if (item == nullptr || item->role() == CTreeItem::Role::Root) {
+    if (item == nullptr) {
+        say(QStringLiteral("Restart: nothing sent, no gateway is selected."));
+        return;
+    }
+    if (item->role() == CTreeItem::Role::Root) {
+        say(QStringLiteral("Restart: nothing sent, select a gateway rather than the root."));
         return;
     }
     while (item->parent() != nullptr && item->role() != CTreeItem::Role::Gateway) {
         item = item->parent();
     }
     const quint32 address = item->address;
+    const QString name = CGatewayName::of(m_context.doc.plan(), address);
+    if (CDialogService::question(QString::fromLatin1(kConfirmRestart).arg(name), QMessageBox::No) !=
+        QMessageBox::Yes) {
+        say(QStringLiteral("Restart: nothing sent, %1 keeps running.").arg(name));
+        return;
+    }
     // Sent first: a gateway that was not told to restart keeps its settings in the plan.
     if (!m_context.transport.SendText(CCommands::gatewayRestart(), address)) {
+        say(QStringLiteral("Restart: the command could not be sent to %1.").arg(name));
         return;
     }
     m_model.removeItem(item);
@@ -204,6 +247,32 @@ void CUbrixVorelUbrix::OnUbrixReset() {
     } catch (const CXmlError&) {
         logError("OnUbrixReset");
     }
+    say(QStringLiteral("Restart sent to %1.").arg(name));
+    awaitReturn(address, name);
+}
+
+void CUbrixVorelUbrix::awaitReturn(quint32 address, const QString& name) {
+    CTransport& transport = m_context.transport;
+    const CUbrixVorelDoc& doc = m_context.doc;
+    CStatusLine& status = m_context.state.status;
+    CSequenceRun* run = m_context.sequencer.start(
+        QStringLiteral("%1.%2").arg(QLatin1String(CGatewayReturn::kRunName),
+                                    QString::fromLatin1(CIpv4Address::toDotted(address))),
+        CGatewayReturn::steps(doc, address, [&transport](QByteArrayView text, quint32 to) {
+            return transport.SendText(text, to);
+        }));
+    // The run and the status line outlive this view: the user may have moved on.
+    connect(run, &CSequenceRun::finished, &m_context.sequencer,
+            [&doc, &status, address, name](CSequenceRun::Outcome outcome) {
+                if (outcome == CSequenceRun::Outcome::Stopped) {
+                    return;
+                }
+                status.say(CGatewayReturn::isBack(doc, address)
+                               ? QStringLiteral("%1 is back.").arg(name)
+                               : QStringLiteral("%1 did not come back within %2 s.")
+                                     .arg(name)
+                                     .arg(CGatewayReturn::limitSeconds()));
+            });
 }
 
 void CUbrixVorelUbrix::showPopup(const QPoint& position) {

@@ -34,6 +34,9 @@ public:
     static constexpr int kRowHeight = 18;
     // The refresh's run, which outlives a view switch in its pause.
     static constexpr const char* kRefreshRun = "gateways.refresh";
+    // "%1" names the gateway: "Hall North (10.0.0.7)".
+    static constexpr const char* kConfirmRestart =
+        "Restart %1? Its bus devices stop answering until it is back.";
 
     explicit CUbrixVorelUbrix(const CViewContext& context, QWidget* parent = nullptr);
     ~CUbrixVorelUbrix() override;
@@ -62,6 +65,12 @@ private:
     void buildForm();
     void rebuild();
     void clearPage();
+    // The plan changed: the page shown follows it (a list being edited waits for the next
+    // change, so that nobody's typing is lost).
+    void followPage();
+    void say(const QString& text) const;
+    // After a restart: the gateway is asked for its name until it is back.
+    void awaitReturn(quint32 address, const QString& name);
     void showNote(const QString& note);
     void showPopup(const QPoint& position);
     void logError(const char* handler) const;
@@ -77,4 +86,6 @@ private:
     QPointer<QMenu> m_popup;
     std::unique_ptr<CValueCommit> m_commit;
     std::optional<CGatewayPage> m_page;
+    // The item the page was listed for, to list it again when the plan changes.
+    CGatewayPage::Item m_pageItem;
 };

@@ -3,6 +3,7 @@
 #include "CTrafficListModel.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
+#include "app/CViewState.h"
 #include "app/CommandIds.h"
 #include "common/CXmlError.h"
 #include "controls/MyEdit.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -50,7 +52,7 @@ QString sendCaption(int mode) {
 CUbrixVorelView::CUbrixVorelView(const CViewContext& context, QWidget* parent)
     : CFormView(parent), m_context(context) {
     m_header = buildHeader();
-    m_model = new CTrafficListModel(this);
+    m_model = new CTrafficListModel(m_context.doc.trafficSession(), this);
     m_model->setObjectName(QStringLiteral("trafficModel"));
     m_traffic = new QListView(this);
     m_traffic->setObjectName(QStringLiteral("traffic"));
@@ -177,8 +179,7 @@ void CUbrixVorelView::OnInitialUpdate() {
     fillThisComputer();
     m_destinations->setCurrentIndex(m_destinations->count() > 0 ? 0 : -1);
     m_remembered.clear();
-    const auto& history = m_context.doc.trafficHistory();
-    m_model->setLines(QList<QByteArray>(history.begin(), history.end()));
+    m_model->reload();
     m_traffic->scrollToBottom();
 }
 
@@ -199,10 +200,7 @@ void CUbrixVorelView::followRendering() {
 }
 
 void CUbrixVorelView::appendNewestLine() {
-    const auto& history = m_context.doc.trafficHistory();
-    if (!history.empty()) {
-        m_model->append(history.back());
-    }
+    m_model->appendNewest();
 }
 
 bool CUbrixVorelView::handlesCommand(int command) const {
@@ -215,8 +213,14 @@ void CUbrixVorelView::OnCommand(int command) {
     }
 }
 
-void CUbrixVorelView::OnPauseToggled(bool paused) {
+void CUbrixVorelView::showPaused(bool paused) {
+    const QSignalBlocker quiet(m_pause);
+    m_pause->setChecked(paused);
     m_pause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+}
+
+void CUbrixVorelView::OnPauseToggled(bool paused) {
+    showPaused(paused);
     m_model->setPaused(paused);
     if (!paused) {
         m_traffic->scrollToBottom();
@@ -226,7 +230,13 @@ void CUbrixVorelView::OnPauseToggled(bool paused) {
 void CUbrixVorelView::OnFind(bool forward) {
     const QModelIndex current = m_traffic->currentIndex();
     const int row = m_model->find(m_find->text(), current.isValid() ? current.row() : -1, forward);
+    // A line older than the list holds the list on the part of the session around it.
+    showPaused(m_model->isPaused());
     if (row < 0) {
+        // The line found before is not what was asked for now.
+        m_traffic->selectionModel()->clear();
+        m_context.state.status.say(
+            QStringLiteral("Find: no line holds \"%1\".").arg(m_find->text()));
         return;
     }
     const QModelIndex found = m_model->index(row);
@@ -246,7 +256,8 @@ void CUbrixVorelView::OnCopyLines() {
     }
 }
 
-// The lines the list shows (filtered, as rendered); a name ending in .csv gives columns.
+// The session's lines that pass the filter, as the list would show them now; a name ending
+// in .csv gives columns.
 void CUbrixVorelView::OnExportTraffic() {
     const QString path = CDialogService::saveFileName(QStringLiteral("txt"), QString(),
                                                       QString::fromLatin1(kExportFilter),
@@ -255,8 +266,8 @@ void CUbrixVorelView::OnExportTraffic() {
         return;
     }
     const QByteArray content = CTrafficExport::formatFor(path) == CTrafficExport::Format::Csv
-                                   ? CTrafficExport::csv(m_model->receivedLines())
-                                   : CTrafficExport::text(m_model->shownLines());
+                                   ? CTrafficExport::csv(m_model->sessionLines())
+                                   : CTrafficExport::text(m_model->sessionShownLines());
     const QString error = CTrafficExport::save(path, content);
     if (!error.isEmpty()) {
         CDialogService::message(QStringLiteral("Cannot write %1: %2").arg(path, error));

@@ -19,7 +19,8 @@ class QPushButton;
 // The traffic view: every received line, a command box that sends to one gateway or to
 // all, the gateways of the plan, and their rediscovery. The program's first view. For
 // watching a busy site the list has tools of its own: a filter, Pause, Find, copying the
-// selected lines (Ctrl+C) and File > Export traffic.
+// selected lines (Ctrl+C) and File > Export traffic; the filter, Find and Export go
+// through the whole session the document keeps, not only the lines the list shows.
 class CUbrixVorelView : public CFormView {
     Q_OBJECT
 
@@ -58,6 +59,7 @@ private:
     QWidget* buildHeader();
     QWidget* buildTrafficTools();
     void appendNewestLine();
+    void showPaused(bool paused);
     void rebuildLists();
     void fillThisComputer();
     void followRendering();

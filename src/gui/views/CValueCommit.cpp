@@ -1,6 +1,7 @@
 #include "CValueCommit.h"
 
 #include "app/CDialogService.h"
+#include "app/CStatusLine.h"
 #include "controls/CPropertyList.h"
 
 CValueCommit::CValueCommit(CPropertyList& list, Command command, Send send, Form form)
@@ -8,6 +9,17 @@ CValueCommit::CValueCommit(CPropertyList& list, Command command, Send send, Form
       m_command(std::move(command)),
       m_send(std::move(send)),
       m_form(std::move(form)) {}
+
+void CValueCommit::reportTo(CStatusLine& status, std::function<QString()> target) {
+    m_status = &status;
+    m_target = std::move(target);
+}
+
+void CValueCommit::say(const QString& text) const {
+    if (m_status != nullptr) {
+        m_status->say(text);
+    }
+}
 
 void CValueCommit::pageListed() {
     m_listed = true;
@@ -36,19 +48,26 @@ void CValueCommit::commit(int row, int column) {
         m_list.setCellText(row, value);
     }
     if (!m_listed) {
+        say(QStringLiteral("Nothing sent: the list shows no device's settings."));
         return;
     }
     QString refusal;
     const QByteArray command = m_command(m_list.cellText(row, 0), value, refusal);
+    const QString target = m_target ? m_target() : QString();
     if (command.isEmpty()) {
+        putBack(row);
+        say(QStringLiteral("Nothing sent: ") +
+            (refusal.isEmpty() ? QStringLiteral("%1 cannot be set.").arg(m_list.cellText(row, 0))
+                               : refusal));
         if (!refusal.isEmpty()) {
             CDialogService::message(refusal);
         }
-        putBack(row);
     } else if (!m_send(command)) {
         putBack(row);
-    } else if (row < m_shown.size()) {
-        m_shown[row] = value;
+        say(QStringLiteral("Nothing sent: %1 could not be sent to %2.")
+                .arg(QString::fromLatin1(command), target));
+    } else {
+        say(QStringLiteral("Sent %1 to %2.").arg(QString::fromLatin1(command), target));
     }
 }
 

@@ -88,15 +88,16 @@ private slots:
     void networkViewIsBuiltForTheSelectedAdapter();
     void timeStampAndShowIpToggleAndRerender();
     void udpClosesTheTcpConnection();
+    void showSentMarksOurTextsInTheListAndTheLog();
     void saveMapFileThroughTheDialog();
     void saveMapFileCancelledChangesNothing();
     void loadMapIsTheHiddenCommand();
     void loadProjectRemembersThePathAndShowsTheProject();
     void loadProjectCancelledStillShowsTheProject();
-    void saveProjectOffersTheProjectPath();
+    void saveProjectWritesTheProjectsOwnFile();
     void loggingStopAndStartLogWhatArrivesWhileOn();
     void loggingStartWithAFileThatWillNotOpenStaysOff();
-    void logFileNameStopsLoggingAndDoesNotRestart();
+    void logFileNameStopsLoggingOnlyWhenConfirmed();
     void networkSetupShowsTheCurrentValues();
     void networkSetupConfirmedRestartsReception();
     void networkSetupUnchangedStillRestarts();
@@ -208,6 +209,39 @@ void TestMainFrameCommands::timeStampAndShowIpToggleAndRerender() {
     CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->trigger();
     QCOMPARE(harness.settings().showTime, 1);
     QVERIFY(CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked());
+}
+
+// View > Show Sent: what the program sends joins the list and the log beside what it
+// hears, marked as sent; off (the default) none of it does.
+void TestMainFrameCommands::showSentMarksOurTextsInTheListAndTheLog() {
+    CGuiHarness harness(true);
+    CMainFrame frame(harness.context(), false);
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kShowSent)->isChecked());
+    QVERIFY(harness.transport().SendText("&NAME=?;", CGuiHarness::loopback(7)));
+    QVERIFY(harness.doc().trafficHistory().empty());
+
+    CGuiHarness::command(frame, vorel::cmd::kShowSent)->trigger();
+    QCOMPARE(harness.settings().showSent, 1);
+    QVERIFY(CGuiHarness::command(frame, vorel::cmd::kShowSent)->isChecked());
+    QVERIFY(harness.transport().SendText("&LED.VALUE=(5);\r", CGuiHarness::loopback(7)));
+    QVERIFY(harness.transport().SendUdp("&NAME=?;", CIpv4Address::kBroadcast, 5000));
+    harness.fixture().receive({CGuiHarness::line("127.0.0.7", "!LED.VALUE=5;")});
+    QCoreApplication::processEvents();
+
+    const QList<QByteArray> expected{"[14:03:09] -> 127.0.0.7: &LED.VALUE=(5);",
+                                     "[14:03:09] -> 255.255.255.255: &NAME=?;",
+                                     CGuiHarness::line("127.0.0.7", "!LED.VALUE=5;")};
+    auto* model = namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel");
+    QCOMPARE(model->shownLines(), expected);
+    // Without the sender the mark stays; a filter on the gateway shows both sides.
+    CGuiHarness::command(frame, vorel::cmd::kShowIp)->trigger();
+    frame.runCommand(vorel::cmd::kViewTraffic);
+    model = namedChild<CTrafficListModel>(*trafficView(frame), "trafficModel");
+    namedChild<QLineEdit>(*trafficView(frame), "filter")->setText(QStringLiteral("127.0.0.7"));
+    QCOMPARE(model->shownLines(),
+             (QList<QByteArray>{"[14:03:09] -> &LED.VALUE=(5);", "[14:03:09]  !LED.VALUE=5;"}));
+    harness.doc().stopLogging();
+    QCOMPARE(readFile(harness.fixture().path(QStringLiteral("logfile.txt"))), logged(expected));
 }
 
 void TestMainFrameCommands::udpChosenInUsbModeStartsReceiving() {
@@ -338,7 +372,6 @@ void TestMainFrameCommands::loadProjectRemembersThePathAndShowsTheProject() {
     QCOMPARE(asked.initialName, QString());
     QCOMPARE(asked.defaultExtension, QStringLiteral("xml"));
     QCOMPARE(asked.filter, QStringLiteral("Xml Files (*.xml)|*.xml||"));
-    QCOMPARE(frame.projectFilename(), path);
     QVERIFY(harness.doc().hasTemplate());
     QCOMPARE(harness.doc().templatePath(), path);
     QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewProject));
@@ -356,32 +389,48 @@ void TestMainFrameCommands::loadProjectCancelledStillShowsTheProject() {
 
     frame.runCommand(vorel::cmd::kLoadProject);
 
-    QCOMPARE(frame.projectFilename(), QString());
     QVERIFY(!harness.doc().hasTemplate());
     QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewProject));
 }
 
-void TestMainFrameCommands::saveProjectOffersTheProjectPath() {
+// Save writes a project into its own file without asking; a new project is given a name
+// first, through a dialog that asks before it lets a file be written over, and that name
+// is its file from then on.
+void TestMainFrameCommands::saveProjectWritesTheProjectsOwnFile() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
     const QString path = harness.fixture().path(QStringLiteral("project.xml"));
     QVERIFY(writeFile(path,
-                      "<?xml version=\"1.0\"?><Plan><Device_Configuration/>"
-                      "<Network_Configuration/></Plan>"));
+                      "<?xml version=\"1.0\"?><Plan><Device_Configuration>"
+                      "<DEVICE UID=\"5\"><NAME>Hall</NAME></DEVICE>"
+                      "</Device_Configuration><Network_Configuration/></Plan>"));
     CDialogService::setNextFileName(path);
     frame.runCommand(vorel::cmd::kLoadProject);
+    QVERIFY(harness.doc().copyTemplateDevice({CProjectDevice::Role::BusDevice, "5"}));
 
-    const QString copy = harness.fixture().path(QStringLiteral("copy.xml"));
-    CDialogService::setNextFileName(copy);
+    frame.runCommand(vorel::cmd::kSaveProject);
+
+    QCOMPARE(CDialogService::askedFileDialogs().size(), 1);
+    QVERIFY(readFile(path).contains("UID=\"6\""));
+    QVERIFY(!harness.doc().isTemplateModified());
+
+    frame.runCommand(vorel::cmd::kNewProject);
+    QVERIFY(harness.doc().hasTemplate());
+    QVERIFY(!harness.doc().hasProjectFile());
+    QCOMPARE(frame.activeViewCommand(), static_cast<int>(vorel::cmd::kViewProject));
+    const QString named = harness.fixture().path(QStringLiteral("new.xml"));
+    CDialogService::setNextFileName(named);
     frame.runCommand(vorel::cmd::kSaveProject);
 
     const CDialogService::FileRequest asked = CDialogService::askedFileDialogs().value(1);
     QCOMPARE(asked.mode, CDialogService::FileMode::Save);
-    QCOMPARE(asked.initialName, path);
-    QCOMPARE(asked.overwritePrompt, CDialogService::OverwritePrompt::No);
-    QVERIFY(readFile(copy).contains("<Device_Configuration"));
-    // Saving elsewhere does not change the project's path.
-    QCOMPARE(frame.projectFilename(), path);
+    QCOMPARE(asked.overwritePrompt, CDialogService::OverwritePrompt::Yes);
+    QCOMPARE(asked.defaultExtension, QStringLiteral("xml"));
+    QVERIFY(readFile(named).contains("<Device_Configuration"));
+    QVERIFY(!readFile(named).contains("DEVICE"));
+    QCOMPARE(harness.doc().templatePath(), named);
+    frame.runCommand(vorel::cmd::kSaveProject);
+    QCOMPARE(CDialogService::askedFileDialogs().size(), 2);
 }
 
 void TestMainFrameCommands::loggingStopAndStartLogWhatArrivesWhileOn() {
@@ -424,7 +473,7 @@ void TestMainFrameCommands::loggingStartWithAFileThatWillNotOpenStaysOff() {
     QVERIFY(harness.fixture().notifier().messages().isEmpty());
 }
 
-void TestMainFrameCommands::logFileNameStopsLoggingAndDoesNotRestart() {
+void TestMainFrameCommands::logFileNameStopsLoggingOnlyWhenConfirmed() {
     CGuiHarness harness;
     const QString dataFolder = harness.fixture().path(QStringLiteral("data"));
     harness.settings().dataFolder = dataFolder;
@@ -450,14 +499,21 @@ void TestMainFrameCommands::logFileNameStopsLoggingAndDoesNotRestart() {
     QCOMPARE(readFile(dataFolder + QStringLiteral("/logfile.txt")),
              logged({CGuiHarness::line("10.0.0.20", "!NAME=Lobby;")}));
 
+    QCOMPARE(namedChild<QLabel>(frame, "messagePane")->text(),
+             QStringLiteral("Logging stopped. Logging > Start logs to ") + chosen);
+
     frame.runCommand(vorel::cmd::kLoggingStart);
     QVERIFY(harness.doc().isLogging());
     QVERIFY(QFile::exists(chosen));
 
-    // Cancelled: the name stays.
+    // Cancelled: the name stays and logging goes on, into the same file.
     CDialogService::setNextFileName(QString());
     frame.runCommand(vorel::cmd::kLogFileName);
     QCOMPARE(harness.settings().logFilename, chosen);
+    QVERIFY(harness.doc().isLogging());
+    harness.fixture().receive({CGuiHarness::line("10.0.0.20", "!NAME=Hall;")});
+    harness.doc().stopLogging();
+    QCOMPARE(readFile(chosen), logged({CGuiHarness::line("10.0.0.20", "!NAME=Hall;")}));
 }
 
 void TestMainFrameCommands::networkSetupShowsTheCurrentValues() {

@@ -120,7 +120,7 @@ void TestMainFrameMenus::menuBarTitlesInOrder() {
     for (QAction* action : frame.menuBar()->actions()) {
         titles.append(action->text());
     }
-    QCOMPARE(titles, (QStringList{"File", "Interface", "Logging", "View", "&Help"}));
+    QCOMPARE(titles, (QStringList{"File", "Edit", "Interface", "Logging", "View", "&Help"}));
 }
 
 void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
@@ -134,12 +134,15 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
                                          "Compare with Snapshot...=32841",
                                          "Site Report...=32842",
                                          "-",
+                                         "New Project=57600",
                                          "Load Project=32818",
                                          "Save Project=32819",
                                          "Upload CMS File=32827",
                                          "Export traffic=32840",
                                          "-",
                                          "Exit=32812"};
+    QTest::newRow("Edit") << "Edit"
+                          << "" << QStringList{"Undo=57643", "Redo=57644"};
     QTest::newRow("Interface") << "Interface"
                                << ""
                                << QStringList{"UDP=32791", "TCP=32792", "USB=32828", "-",
@@ -148,7 +151,7 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
                              << ""
                              << QStringList{"Start=32786", "Stop=32787", "-",
                                             "Log File name=32788"};
-    // The last separator stands after "Show IP", with nothing after it.
+    // The last separator stands after "Show Sent", with nothing after it.
     QTest::newRow("View") << "View"
                           << ""
                           << QStringList{"Traffic=32771",
@@ -162,6 +165,7 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
                                          "-",
                                          "Time Stamp=32807",
                                          "Show IP=32808",
+                                         "Show Sent=32850",
                                          "-"};
     QTest::newRow("Virtual Keypad")
         << "View"
@@ -198,7 +202,7 @@ void TestMainFrameMenus::onlyTheStateCommandsCarryChecks() {
     const QList<int> checkable{vorel::cmd::kInterfaceUdp, vorel::cmd::kInterfaceTcp,
                                vorel::cmd::kLoggingStart, vorel::cmd::kLoggingStop,
                                vorel::cmd::kTimeStamp,    vorel::cmd::kShowIp,
-                               vorel::cmd::kKeypadSun};
+                               vorel::cmd::kShowSent,     vorel::cmd::kKeypadSun};
     for (const int command : allMenuCommands(frame)) {
         QCOMPARE(CGuiHarness::command(frame, command)->isCheckable(), checkable.contains(command));
     }
@@ -243,9 +247,12 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::addColumn<bool>("enabled");
 
     QTest::newRow("Save Map File") << 32805 << true;
+    QTest::newRow("New Project") << 57600 << true;
     QTest::newRow("Compare with Snapshot") << 32841 << true;
     QTest::newRow("Site Report") << 32842 << true;
     QTest::newRow("Load Project") << 32818 << true;
+    QTest::newRow("Undo: nothing to undo") << 57643 << false;
+    QTest::newRow("Redo: nothing to redo") << 57644 << false;
     QTest::newRow("Save Project") << 32819 << true;
     QTest::newRow("Upload CMS File, traffic view shown") << 32827 << false;
     QTest::newRow("Export traffic, traffic view shown") << 32840 << true;
@@ -265,6 +272,7 @@ void TestMainFrameMenus::enabledAndDisabledCommands_data() {
     QTest::newRow("Keypad Sun: the sun dialog's toggle") << 32835 << true;
     QTest::newRow("Time Stamp") << 32807 << true;
     QTest::newRow("Show IP") << 32808 << true;
+    QTest::newRow("Show Sent") << 32850 << true;
     QTest::newRow("About") << 57664 << true;
     QTest::newRow("Load Map") << 32821 << true;
     QTest::newRow("View Map") << 32813 << true;

@@ -196,6 +196,7 @@ void TestUbrixVorelApp::firstStartUsesDefaultsAndWritesEveryKeyAtExit() {
         {"MAP/Map Filename", "Results.xml"},
         {"TRAFFIC/show time", 1},
         {"TRAFFIC/show ip", 1},
+        {"TRAFFIC/show sent", 0},
         {"TRAFFIC/Log", 1},
         {"TRAFFIC/Log Filename", "logfile.txt"},
         {"UDP/Send_Port", 5000},

@@ -151,6 +151,21 @@ void TestSunDialog::toggleAndCloseBox() {
     QVERIFY(sun->isVisible());
     QVERIFY(toggle->isChecked());
 
+    // Enter and Esc, in an address box or not, leave it open.
+    QVERIFY(QTest::qWaitForWindowActive(sun.data()));
+    auto* zone = namedChild<QLineEdit>(*sun, "address0");
+    zone->setFocus();
+    QTest::keyClick(zone, Qt::Key_Return);
+    QTest::keyClick(zone, Qt::Key_Escape);
+    sun->setFocus();
+    QTest::keyClick(sun.data(), Qt::Key_Return);
+    QTest::keyClick(sun.data(), Qt::Key_Escape);
+    QVERIFY(sun->isVisible());
+    QVERIFY(toggle->isChecked());
+    const auto* red = namedChild<QLineEdit>(*sun, "component0");
+    QVERIFY(red->isReadOnly());
+    QCOMPARE(red->focusPolicy(), Qt::NoFocus);
+
     // Closed by its close box, it goes and frees its slot.
     sun->close();
     QTRY_VERIFY(sun.isNull());

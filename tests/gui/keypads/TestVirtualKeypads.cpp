@@ -49,6 +49,13 @@ std::unique_ptr<Cvpad_motor> motorKeypad(CGuiHarness& harness) {
     return pad;
 }
 
+std::unique_ptr<CKeypadWindow> motorOrLedKeypad(CGuiHarness& harness, bool motor) {
+    if (motor) {
+        return motorKeypad(harness);
+    }
+    return ledKeypad(harness);
+}
+
 // The box beside a level's slider on the LED keypad.
 QLineEdit* valueBox(const Cvpad& pad, LedLevel level) {
     return namedChild<QLineEdit>(pad, QStringLiteral("value%1").arg(static_cast<int>(level)));
@@ -103,6 +110,10 @@ private slots:
     void motorKeysAndBank();
     void motorSlidersHaveZeroAtTheTop();
     void motorStatus();
+    void textBoxesKeepTheirKeys_data();
+    void textBoxesKeepTheirKeys();
+    void silenceIsSaid_data();
+    void silenceIsSaid();
     void frameOpensEachKeypadOnceAndClosesIt_data();
     void frameOpensEachKeypadOnceAndClosesIt();
     void motorKeypadMovesWhereTheLedKeypadStarts();
@@ -186,10 +197,11 @@ void TestVirtualKeypads::ledEffectsAndSliders() {
                     "#2.1.0.LED=EFFECT,4\r", "#2.1.0.LED=EFFECT,5\r", "#2.1.0.LED=EFFECT,6\r",
                     "#2.1.0.LED=STOP\r"}));
 
-    // Moving a slider shows the level at once; only letting go of it sends.
+    // Blank until a level is known; moving a slider shows the level at once; only letting
+    // go of it sends.
     CmySlider* fade = pad->slider(LedLevel::Fade);
-    QCOMPARE(valueBox(*pad, LedLevel::Fade)->text(), QStringLiteral("0%"));
-    QCOMPARE(valueBox(*pad, LedLevel::Cct)->text(), QStringLiteral("1700"));
+    QCOMPARE(valueBox(*pad, LedLevel::Fade)->text(), QString());
+    QCOMPARE(valueBox(*pad, LedLevel::Cct)->text(), QString());
     fade->resize(300, 30);
     fade->setValue(120);
     QCOMPARE(valueBox(*pad, LedLevel::Fade)->text(), QStringLiteral("50%"));
@@ -441,7 +453,8 @@ void TestVirtualKeypads::motorSlidersHaveZeroAtTheTop() {
         namedChild<CmySlider>(*pad, QStringLiteral("slider%1").arg(CMotorKeypad::kSecondSlider));
     screen->resize(30, 300);
     QCOMPARE(screen->value(), 0);
-    QCOMPARE(namedChild<QLineEdit>(*pad, "position0")->text(), QStringLiteral("0.00%"));
+    // No position is shown before the motor reports one or the user sets one.
+    QCOMPARE(namedChild<QLineEdit>(*pad, "position0")->text(), QString());
     QVERIFY(handleAt(screen, 0).y() < handleAt(screen, 10000).y());
 
     // A click on the track above the thumb moves it up, towards 0 %, and sends that.
@@ -469,6 +482,7 @@ void TestVirtualKeypads::motorStatus() {
     pad->OnKeypadStatus("!1.1.2.MOTOR.POSITION=37.5\r\n");
     QCOMPARE(namedChild<CmySlider>(*pad, "slider1")->value(), 3750);
     QCOMPARE(namedChild<QLineEdit>(*pad, "position1")->text(), QStringLiteral("37.50%"));
+    QCOMPARE(namedChild<QLineEdit>(*pad, "position0")->text(), QString());
     pad->OnKeypadStatus("!2.1.1.MOTOR.POSITION=50.00");
     QCOMPARE(namedChild<CmySlider>(*pad, "slider0")->value(), 0);
 
@@ -480,6 +494,97 @@ void TestVirtualKeypads::motorStatus() {
     QCOMPARE(namedChild<CmySlider>(*pad, "slider0")->value(), 1234);
     QCOMPARE(namedChild<CmySlider>(*pad, "slider1")->value(), 3750);
     QVERIFY(probe.sent.isEmpty());
+}
+
+// Typing an address never presses a keypad key, not even the arrows that move the cursor;
+// Enter takes the address and Esc takes back the typing, and neither closes the keypad;
+// the value boxes never take the focus. Away from the box, Esc closes it.
+void TestVirtualKeypads::textBoxesKeepTheirKeys_data() {
+    QTest::addColumn<bool>("motor");
+    QTest::addColumn<QString>("valueBox");
+    QTest::newRow("LED") << false << "value0";
+    QTest::newRow("motor") << true << "position0";
+}
+
+void TestVirtualKeypads::textBoxesKeepTheirKeys() {
+    QFETCH(bool, motor);
+    QFETCH(QString, valueBox);
+    CGuiHarness harness;
+    std::unique_ptr<CKeypadWindow> pad = motorOrLedKeypad(harness, motor);
+    CKeypadProbe probe(pad.get());
+    QSignalSpy closed(pad.get(), &CKeypadWindow::childClosed);
+    pad->show();
+    QVERIFY(QTest::qWaitForWindowActive(pad.get()));
+    auto* box = namedChild<CKeypadAddressBox>(*pad, "address");
+    box->setFocus();
+    box->selectAll();
+
+    QTest::keyClicks(box, QStringLiteral("50.25"));
+    for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Space, Qt::Key_Backspace}) {
+        QTest::keyClick(box, key);
+    }
+    QTest::keyClick(box, Qt::Key_Escape);
+
+    QVERIFY(probe.sent.isEmpty());
+    for (int key = 1; key <= 6; ++key) {
+        QVERIFY(!pad->key(static_cast<Key>(key))->isDown());
+    }
+    QCOMPARE(box->text(), motor ? QStringLiteral("1.1.1") : QStringLiteral("2.1.0"));
+    QVERIFY(pad->isVisible());
+    box->setText(QStringLiteral("5.0.2"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(box->text(), QStringLiteral("5.0.2"));
+    QVERIFY(pad->isVisible());
+    QCOMPARE(closed.size(), 0);
+    QVERIFY(probe.sent.isEmpty());
+
+    auto* value = namedChild<QLineEdit>(*pad, valueBox);
+    QVERIFY(value->isReadOnly());
+    QCOMPARE(value->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(value->palette().color(QPalette::Base), value->palette().color(QPalette::Window));
+
+    // Enter gave the keys back to the keypad.
+    QCOMPARE(QApplication::focusWidget(), pad.get());
+    QTest::keyClick(pad.get(), Qt::Key_Escape);
+    QCOMPARE(closed.size(), 1);
+}
+
+// A command that hears no status within a second says so in the keypad's status line, on
+// the keypad's clock; a status in time says nothing, and a late one clears the line.
+void TestVirtualKeypads::silenceIsSaid_data() {
+    QTest::addColumn<bool>("motor");
+    QTest::addColumn<QByteArray>("status");
+    QTest::addColumn<QString>("silence");
+    QTest::newRow("LED") << false << QByteArray("!2.1.1.LED.VALUE=10.20.30")
+                         << "No light at 2.1.0 answered within a second.";
+    QTest::newRow("motor") << true << QByteArray("!1.1.1.MOTOR.POSITION=50.00")
+                           << "No motor at 1.1.1 answered within a second.";
+}
+
+void TestVirtualKeypads::silenceIsSaid() {
+    QFETCH(bool, motor);
+    QFETCH(QByteArray, status);
+    QFETCH(QString, silence);
+    CGuiHarness harness;
+    std::unique_ptr<CKeypadWindow> pad = motorOrLedKeypad(harness, motor);
+    CKeypadProbe probe(pad.get());
+    auto* line = namedChild<QLabel>(*pad, "status");
+    const auto send = [&] { CKeypadProbe::tap(pad.get(), Qt::Key_Space); };
+
+    send();
+    QVERIFY(!probe.takeTexts().isEmpty());
+    probe.time.advance(999ms);
+    QCOMPARE(line->text(), QString());
+    probe.time.advance(1ms);
+    QCOMPARE(line->text(), silence);
+
+    pad->OnKeypadStatus(status);
+    QCOMPARE(line->text(), QString());
+    send();
+    probe.time.advance(500ms);
+    pad->OnKeypadStatus(status);
+    probe.time.advance(2s);
+    QCOMPARE(line->text(), QString());
 }
 
 void TestVirtualKeypads::frameOpensEachKeypadOnceAndClosesIt_data() {

@@ -174,7 +174,9 @@ void TestUploadDialogs::cleanup() {
     m_transport.reset();
     m_network.reset();
     m_doc.reset();
-    m_state = CViewState{};
+    m_state.mapMode = 0;
+    m_state.keypads = CKeypadAddressBlock{};
+    m_state.status.say(QString());
 }
 
 void TestUploadDialogs::startSite(int devicesPerGateway) {
@@ -268,6 +270,7 @@ void TestUploadDialogs::gatewayUploadPreviewsThenUploads() {
     setProject(
         "<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME>"
         "<TELNET><TIMEOUT>60</TIMEOUT><STATE>MAYBE</STATE></TELNET>"
+        "<UDP><LISTEN_PORT>99999</LISTEN_PORT></UDP>"
         "<PORT P='C'><SERIAL><TYPE>RS485</TYPE></SERIAL></PORT></UBRIX>"
         "<UBRIX IP='127.0.0.3'><TYPE>UBRIX_A</TYPE><NAME>Lobby</NAME></UBRIX>"
         "<UBRIX IP='127.0.0.4'><TYPE>UBRIX_A</TYPE><NAME>Gone</NAME></UBRIX>");
@@ -280,13 +283,19 @@ void TestUploadDialogs::gatewayUploadPreviewsThenUploads() {
     QVERIFY(m_preview.contains("IP 127.0.0.2 | NAME | to send"));
     QVERIFY(m_preview.contains("IP 127.0.0.2 | TELNET.STATE | skipped: not an option"));
     QVERIFY(m_preview.contains("IP 127.0.0.2 | C.SERIAL.TYPE | to send"));
+    QVERIFY(
+        m_preview.contains("IP 127.0.0.2 | UDP.LISTEN_PORT | skipped: invalid value "
+                           "(UDP.LISTEN_PORT: 99999 is not a port (1-65535))"));
     QVERIFY(m_preview.contains("IP 127.0.0.4 | not found"));
     const QStringList asked = CDialogService::askedTexts();
     QCOMPARE(asked.size(), 2);
     QCOMPARE(asked[0], QStringLiteral("Upload Error: Ubrix 127.0.0.4  not found on network\n"));
     QVERIFY2(asked[1].startsWith("Upload complete.\nSent: 4, confirmed by echo: 4, without echo: "
-                                 "0\nMatched: 2, not applied: 1"),
+                                 "0\nMatched: 2, not applied: 2"),
              qPrintable(asked[1]));
+    QVERIFY2(m_state.status.text().endsWith(
+                 ": Upload complete. Sent: 4, confirmed by echo: 4, without echo: 0"),
+             qPrintable(m_state.status.text()));
     QVERIFY(asked[1].contains("IP 127.0.0.4: not found"));
     // The preview's commands are exactly what the gateways received (all at the same time,
     // each in its order).
@@ -365,6 +374,7 @@ void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
     QCOMPARE(m_preview, QStringList({"IP 127.0.0.2 | compared", "IP 127.0.0.2 | TYPE | already set",
                                      "IP 127.0.0.2 | NAME | to send"}));
     QVERIFY(CDialogService::askedTexts().isEmpty());
+    QVERIFY(m_state.status.text().endsWith(": nothing sent, the preview was not confirmed."));
     QCOMPARE(value(*m_network, 0, std::nullopt, "NAME"), QByteArray("Ubrix 1"));
     QVERIFY(m_logAtEnd.isEmpty());
 }

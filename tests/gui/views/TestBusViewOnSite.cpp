@@ -116,17 +116,21 @@ void TestBusViewOnSite::commissionTheBuses() {
     m_view->select(child(gateway(1), QStringLiteral("SN 100004 ")));
     m_view->uidField()->setText(QStringLiteral("50"));
     QTest::mouseClick(m_view->setButton(), Qt::LeftButton);
-    QCOMPARE(m_view->uidField()->text(), QStringLiteral("51"));
+    // The field proposes the lowest UID no device of that bus has.
+    QCOMPARE(m_view->uidField()->text(), QStringLiteral("4"));
     QTRY_COMPARE(site->withSite([](CSimSite& s) {
         return s.gateways()[0].deviceBySerial(kUnaddressed)->uid().value_or(0);
     }),
                  50u);
-    QTRY_COMPARE(childLabels(gateway(1)), (QStringList{"UID 1 ", "UID 2 ", "UID 3 ", "UID 50 "}));
-    // It answered under its new UID: it is the selection again.
-    QCOMPARE(m_view->tree()->currentIndex().data().toString(), QStringLiteral("UID 50 "));
+    // It answered under its new UID: it is the selection again, asked for its settings,
+    // which its list shows (and its alias names it).
+    QTRY_COMPARE(childLabels(gateway(1)), (QStringList{"UID 1 ", "UID 2 ", "UID 3 ", "DEV100004"}));
+    QCOMPARE(m_view->tree()->currentIndex().data().toString(), QStringLiteral("DEV100004"));
+    QTRY_COMPARE(m_view->propertyList()->valueHeader(), QStringLiteral("UID: 50"));
+    QVERIFY(m_view->propertyList()->rowCount() > 0);
 
     // 4. It identifies itself, and so does gateway 2.
-    m_view->select(child(gateway(1), QStringLiteral("UID 50 ")));
+    m_view->select(child(gateway(1), QStringLiteral("DEV100004")));
     m_view->OnCommand(vorel::cmd::kTmapIdentify);
     m_view->select(gateway(2));
     m_view->OnCommand(vorel::cmd::kTmapIdentify);

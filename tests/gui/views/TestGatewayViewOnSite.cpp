@@ -6,6 +6,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "controls/CPropertyList.h"
+#include "sequence/CGatewayReturn.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelUbrix.h"
@@ -131,16 +132,21 @@ void TestGatewayViewOnSite::commissionTheDemoSite() {
                                 .get()),
                  QByteArray("NONE"));
 
-    // 5. Restart gateway 3 from one of its sections.
+    // 5. Restart gateway 3 from one of its sections, once the user said Yes.
     m_view->tree()->setCurrentIndex(at({"Ubrix 3", "NETWORK"}));
+    CDialogService::setNextAnswer(QMessageBox::Yes);
     m_view->OnUbrixReset();
     QTRY_COMPARE(site->withSite([](CSimSite& s) { return s.gateways()[2].restartCount(); }), 1);
     QCOMPARE(childLabels(root()), (QStringList{"ip= \"127.0.0.2\" ", "Hall"}));
+    QCOMPARE(harness.state().status.text(), QStringLiteral("Restart sent to Ubrix 3 (127.0.0.4)."));
 
-    // 6. Once it is back, a refresh finds it again.
+    // 6. Once it is back it answers the program's question for its name, and is in the tree
+    // again by itself.
     QTest::qWait(static_cast<int>(kRestartSilenceMs) + 100);
-    refresh();
+    harness.timers().advance(CGatewayReturn::kPause);
     QTRY_COMPARE(childLabels(root()), (QStringList{"ip= \"127.0.0.2\" ", "Hall", "Ubrix 3"}));
+    harness.timers().advance(CGatewayReturn::kPause);
+    QCOMPARE(harness.state().status.text(), QStringLiteral("Ubrix 3 (127.0.0.4) is back."));
     QVERIFY(harness.fixture().notifier().messages().isEmpty());
     QCOMPARE(harness.fixture().errorLogText(), QByteArray());
     harness.transport().StopReceiver();

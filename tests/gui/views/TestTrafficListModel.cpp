@@ -1,4 +1,5 @@
 #include "protocol/CTrafficExport.h"
+#include "traffic/CTrafficHistory.h"
 #include "views/CTrafficListModel.h"
 
 #include <QAbstractItemModelTester>
@@ -6,6 +7,26 @@
 #include <QtTest>
 
 namespace {
+
+// The list on a session of its own, fed as the document feeds it: the line goes into the
+// session, the list is told, then the session trims.
+struct TrafficSession {
+    CTrafficHistory history;
+    CTrafficListModel model{history};
+
+    void setLines(const QList<QByteArray>& lines) {
+        history.clear();
+        for (const QByteArray& line : lines) {
+            history.push(line);
+        }
+        model.reload();
+    }
+    void append(const QByteArray& line) {
+        history.push(line);
+        model.appendNewest();
+        history.trimIfFull();
+    }
+};
 
 QList<QByteArray> numberedLines(int first, int count) {
     QList<QByteArray> lines;
@@ -49,19 +70,21 @@ private slots:
     void testerFindsNoFault();
     void filterPauseAndExport_data();
     void filterPauseAndExport();
-    void filteredRowsFollowTheKeptLines();
+    void filterGoesThroughTheWholeSession();
+    void findReachesBackIntoTheSession();
     void pausedLinesWaitTheNewestThousand();
     void findGoesRoundBothWays_data();
     void findGoesRoundBothWays();
 };
 
 void TestTrafficListModel::appendsWaitForTheNextTurnAndGoInAtOnce() {
-    CTrafficListModel model;
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy appended(&model, &CTrafficListModel::linesAppended);
 
     for (const QByteArray& line : numberedLines(1, 500)) {
-        model.append(line);
+        session.append(line);
     }
     QCOMPARE(model.rowCount(), 0);
     QCOMPARE(model.pendingCount(), 500);
@@ -91,11 +114,12 @@ void TestTrafficListModel::keepsTheNewestThousand() {
     QFETCH(int, before);
     QFETCH(int, added);
 
-    CTrafficListModel model;
-    model.setLines(numberedLines(1, before));
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.setLines(numberedLines(1, before));
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     for (const QByteArray& line : numberedLines(before + 1, added)) {
-        model.append(line);
+        session.append(line);
     }
     model.flushPending();
 
@@ -107,10 +131,11 @@ void TestTrafficListModel::keepsTheNewestThousand() {
 }
 
 void TestTrafficListModel::aBurstLargerThanTheListWaitsOnlyForItsTail() {
-    CTrafficListModel model;
-    model.setLines(numberedLines(1, 10));
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.setLines(numberedLines(1, 10));
     for (const QByteArray& line : numberedLines(11, 5000)) {
-        model.append(line);
+        session.append(line);
         QVERIFY(model.pendingCount() <= CTrafficListModel::kMaxRows);
     }
     QCOMPARE(model.pendingCount(), CTrafficListModel::kMaxRows);
@@ -122,29 +147,32 @@ void TestTrafficListModel::aBurstLargerThanTheListWaitsOnlyForItsTail() {
 }
 
 void TestTrafficListModel::setLinesKeepsTheNewestThousand() {
-    CTrafficListModel model;
-    model.setLines(numberedLines(1, 1200));
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.setLines(numberedLines(1, 1200));
     QCOMPARE(model.rowCount(), CTrafficListModel::kMaxRows);
     QCOMPARE(model.line(0), QByteArray("line 201"));
 }
 
 void TestTrafficListModel::clearDropsWaitingLines() {
-    CTrafficListModel model;
-    model.setLines(numberedLines(1, 3));
-    model.append("waiting");
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.setLines(numberedLines(1, 3));
+    session.append("waiting");
     model.clear();
     QCoreApplication::processEvents();
     QCOMPARE(model.rowCount(), 0);
 
-    model.append("after clear");
+    session.append("after clear");
     QCoreApplication::processEvents();
     QCOMPARE(shownLines(model), QStringList{"after clear"});
 }
 
 void TestTrafficListModel::setLinesDropsWaitingLines() {
-    CTrafficListModel model;
-    model.append("waiting");
-    model.setLines(numberedLines(1, 2));
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.append("waiting");
+    session.setLines(numberedLines(1, 2));
     QCoreApplication::processEvents();
     QCOMPARE(shownLines(model), asText(numberedLines(1, 2)));
 }
@@ -170,28 +198,30 @@ void TestTrafficListModel::textIsUtf8WhenValidElseLatin1() {
     QFETCH(QByteArray, line);
     QFETCH(QString, text);
 
-    CTrafficListModel model;
-    model.setLines({line});
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.setLines({line});
     QCOMPARE(model.data(model.index(0)).toString(), text);
     QCOMPARE(model.data(model.index(0), Qt::EditRole), QVariant());
     QCOMPARE(model.data(model.index(1)), QVariant());
 }
 
 void TestTrafficListModel::testerFindsNoFault() {
-    CTrafficListModel model;
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
-    model.setLines(numberedLines(1, 990));
+    session.setLines(numberedLines(1, 990));
     for (int burst = 0; burst < 5; ++burst) {
         for (const QByteArray& line : numberedLines(1000 + burst * 100, 100)) {
-            model.append(line);
+            session.append(line);
         }
         QCoreApplication::processEvents();
     }
-    model.append("one more");
+    session.append("one more");
     model.flushPending();
     model.clear();
-    model.append("last");
+    session.append("last");
     QCoreApplication::processEvents();
     QCOMPARE(model.rowCount(), 1);
 }
@@ -257,16 +287,17 @@ void TestTrafficListModel::filterPauseAndExport() {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, csv);
 
-    CTrafficListModel model;
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.setRendering(showTime, true);
-    model.setLines({"[10:00:01] (10.0.0.7) !NAME=Lobby;", "[10:00:02] (10.0.0.8) !NAME=Hall;",
-                    "->Upload object match"});
+    session.setLines({"[10:00:01] (10.0.0.7) !NAME=Lobby;", "[10:00:02] (10.0.0.8) !NAME=Hall;",
+                      "->Upload object match"});
     model.setFilter(filter);
     QCOMPARE(model.filterText(), filter);
     model.setPaused(true);
     for (const QByteArray& line : arrivingWhilePaused) {
-        model.append(line);
+        session.append(line);
     }
     QCoreApplication::processEvents();
     QTEST(shownLines(model), "shownWhilePaused");
@@ -275,43 +306,78 @@ void TestTrafficListModel::filterPauseAndExport() {
     model.setPaused(false);
 
     QCOMPARE(model.pendingCount(), 0);
-    QCOMPARE(CTrafficExport::text(model.shownLines()), text);
-    QCOMPARE(CTrafficExport::csv(model.receivedLines()), csv);
+    QCOMPARE(CTrafficExport::text(model.sessionShownLines()), text);
+    QCOMPARE(CTrafficExport::csv(model.sessionLines()), csv);
     // The filter only hides: cleared, every kept line is back.
     model.setFilter(QString());
     QCOMPARE(model.rowCount(), 3 + arrivingWhilePaused.size());
 }
 
-// Under a filter the oldest kept lines still go first, and with them only their own rows.
-void TestTrafficListModel::filteredRowsFollowTheKeptLines() {
-    CTrafficListModel model;
+// Under a filter the list holds the newest lines that pass, however far back in the
+// session they are; the filter cleared, the newest lines are back.
+void TestTrafficListModel::filterGoesThroughTheWholeSession() {
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.setFilter(QStringLiteral("line 1"));
-    model.setLines(numberedLines(1, CTrafficListModel::kMaxRows));
-    // line 1, 10-19, 100-199, 1000.
-    QCOMPARE(model.rowCount(), 1 + 10 + 100 + 1);
+    session.setLines(numberedLines(1, 3000));
+    model.setFilter(QStringLiteral("line 29"));
+    // line 29, 290-299, 2900-2999.
+    QCOMPARE(model.rowCount(), 1 + 10 + 100);
+    QCOMPARE(model.line(0), QByteArray("line 29"));
 
-    for (const QByteArray& line : numberedLines(1001, 150)) {
-        model.append(line);
+    for (const QByteArray& line : numberedLines(3001, 1000)) {
+        session.append(line);
     }
+    session.append("line 29 again");
     model.flushPending();
 
-    // Kept: lines 151-1150; passing: 151-199, 1000-1150.
-    QCOMPARE(model.rowCount(), 49 + 151);
-    QCOMPARE(model.line(0), QByteArray("line 151"));
-    QCOMPARE(model.line(model.rowCount() - 1), QByteArray("line 1150"));
+    QCOMPARE(model.rowCount(), 1 + 10 + 100 + 1);
+    QCOMPARE(model.line(0), QByteArray("line 29"));
+    QCOMPARE(model.sessionLines().size(), 1 + 10 + 100 + 1);
     model.setFilter(QString());
     QCOMPARE(model.rowCount(), CTrafficListModel::kMaxRows);
-    QCOMPARE(model.line(0), QByteArray("line 151"));
+    QCOMPARE(model.line(0), QByteArray("line 3002"));
+    QCOMPARE(model.sessionLines().size(), 4001);
+}
+
+// A match older than the list brings the part of the session around it into the list and
+// holds it there; arrivals wait, and Resume goes back to the newest lines.
+void TestTrafficListModel::findReachesBackIntoTheSession() {
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QList<QByteArray> lines = numberedLines(1, 5000);
+    lines[99] = "!NAME=Needle;";
+    session.setLines(lines);
+
+    const int row = model.find(QStringLiteral("needle"), -1, false);
+
+    QCOMPARE(row, 99);
+    QCOMPARE(model.line(row), QByteArray("!NAME=Needle;"));
+    QCOMPARE(model.line(0), QByteArray("line 1"));
+    QCOMPARE(model.rowCount(), CTrafficListModel::kMaxRows);
+    QVERIFY(model.isPaused());
+    // From there the next match goes round to the same line.
+    QCOMPARE(model.find(QStringLiteral("needle"), row, true), row);
+
+    session.append("line 5001");
+    QCoreApplication::processEvents();
+    QCOMPARE(model.line(row), QByteArray("!NAME=Needle;"));
+    model.setPaused(false);
+    QCOMPARE(model.rowCount(), CTrafficListModel::kMaxRows);
+    QCOMPARE(model.line(CTrafficListModel::kMaxRows - 1), QByteArray("line 5001"));
+    QCOMPARE(model.find(QStringLiteral("line 5001"), -1, false), CTrafficListModel::kMaxRows - 1);
+    QVERIFY(!model.isPaused());
 }
 
 void TestTrafficListModel::pausedLinesWaitTheNewestThousand() {
-    CTrafficListModel model;
-    model.setLines(numberedLines(1, 5));
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.setLines(numberedLines(1, 5));
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     model.setPaused(true);
     for (const QByteArray& line : numberedLines(6, 2500)) {
-        model.append(line);
+        session.append(line);
     }
     QCoreApplication::processEvents();
     model.flushPending();
@@ -346,8 +412,9 @@ void TestTrafficListModel::findGoesRoundBothWays() {
     QFETCH(QString, text);
     QFETCH(int, from);
     QFETCH(bool, forward);
-    CTrafficListModel model;
-    model.setLines({"!NAME=Lobby;", "!NAME=Hall;", "!NAME=Caf\xe9;", "!NAME=Hall 2;"});
+    TrafficSession session;
+    CTrafficListModel& model = session.model;
+    session.setLines({"!NAME=Lobby;", "!NAME=Hall;", "!NAME=Caf\xe9;", "!NAME=Hall 2;"});
     QTEST(model.find(text, from, forward), "found");
 }
 

@@ -112,6 +112,7 @@ private slots:
     void deviceGoneBehindTheTreeIsLogged();
     void listing_data();
     void listing();
+    void aRefusedValueIsPutBack_data();
     void aRefusedValueIsPutBack();
     void projectFromThreeModels();
     void unsavedChangesAreAskedAbout_data();
@@ -202,21 +203,26 @@ void TestUbrixVorelMap::renameKeys_data() {
     // Device 5's items were open: they stay open under its address, and the renamed device
     // stays selected.
     QTest::addColumn<QStringList>("expanded");
+    QTest::addColumn<QString>("told");  // what the user is told, if anything
 
     const QList<int> none;
     const QStringList open{"5 ", "5 /PORT (A)"};
     QTest::newRow("Enter commits")
         << "LED" << QList<int>{Qt::Key_Return} << "40" << QStringList{"40 ", "6 "}
-        << QStringList{"40 ", "40 /PORT (A)"};
+        << QStringList{"40 ", "40 /PORT (A)"} << "";
     QTest::newRow("Escape cancels")
-        << "5 " << QList<int>{Qt::Key_Escape} << "40" << QStringList{"5 ", "6 "} << open;
+        << "5 " << QList<int>{Qt::Key_Escape} << "40" << QStringList{"5 ", "6 "} << open << "";
     QTest::newRow("Delete edits the text, never the project")
         << "5 " << QList<int>{Qt::Key_Home, Qt::Key_Delete, Qt::Key_Return} << "45"
-        << QStringList{"5 ", "6 "} << open;
+        << QStringList{"5 ", "6 "} << open << "";
     QTest::newRow("a device without a type")
-        << "6 " << QList<int>{Qt::Key_Return} << "60" << QStringList{"5 ", "60 "} << open;
-    QTest::newRow("12x changes nothing")
-        << "5 " << QList<int>{Qt::Key_Return} << "12x" << QStringList{"5 ", "6 "} << open;
+        << "6 " << QList<int>{Qt::Key_Return} << "60" << QStringList{"5 ", "60 "} << open << "";
+    QTest::newRow("12x is refused, and said so")
+        << "5 " << QList<int>{Qt::Key_Return} << "12x" << QStringList{"5 ", "6 "} << open
+        << "12x is not a UID: type a whole number from 1 to 65535.";
+    QTest::newRow("a UID out of range is refused")
+        << "5 " << QList<int>{Qt::Key_Return} << "70000" << QStringList{"5 ", "6 "} << open
+        << "70000 is not a UID: type a whole number from 1 to 65535.";
 }
 
 void TestUbrixVorelMap::renameKeys() {
@@ -247,6 +253,9 @@ void TestUbrixVorelMap::renameKeys() {
     QCOMPARE(treeview::expanded(*view->tree()), expanded);
     const int renamed = label.startsWith(QLatin1Char('6')) ? 1 : 0;
     QCOMPARE(treeview::selected(*view->tree()), devices[renamed]);
+    QFETCH(QString, told);
+    QCOMPARE(m_harness->fixture().notifier().messages(),
+             told.isEmpty() ? QStringList() : QStringList{told});
 }
 
 void TestUbrixVorelMap::deviceGoneBehindTheTreeIsLogged() {
@@ -256,8 +265,11 @@ void TestUbrixVorelMap::deviceGoneBehindTheTreeIsLogged() {
     view->copyButton()->click();
     view->deleteButton()->click();
     QCOMPARE(m_harness->fixture().errorLogText().count("Error in CUbrixVorelMap::"
+                                                       "OnBnClickedButtonCopy()"),
+             1);
+    QCOMPARE(m_harness->fixture().errorLogText().count("Error in CUbrixVorelMap::"
                                                        "OnBnClickedButtonDelete()"),
-             2);
+             1);
 }
 
 void TestUbrixVorelMap::listing_data() {
@@ -305,7 +317,18 @@ void TestUbrixVorelMap::listing() {
     QVERIFY(m_harness->fixture().errorLogText().isEmpty());
 }
 
+void TestUbrixVorelMap::aRefusedValueIsPutBack_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("refusal");  // empty: any
+    QTest::newRow("a text no command could carry") << "a;b" << QString();
+    const QString longName(33, QLatin1Char('x'));
+    QTest::newRow("a name longer than its type allows")
+        << longName << "NAME: " + longName + " is not a text (at most 32 characters)";
+}
+
 void TestUbrixVorelMap::aRefusedValueIsPutBack() {
+    QFETCH(QString, value);
+    QFETCH(QString, refusal);
     m_harness->state().mapMode = 1;
     const auto view = openView(*m_harness);
     view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
@@ -315,9 +338,12 @@ void TestUbrixVorelMap::aRefusedValueIsPutBack() {
     list->edit(list->model()->index(1, 1));
     auto* editor = list->viewport()->findChild<QLineEdit*>();
     QVERIFY(editor != nullptr);
-    editor->setText(QStringLiteral("a;b"));
+    editor->setText(value);
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(m_harness->fixture().notifier().messages().size(), 1);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(m_harness->fixture().notifier().messages().first(), refusal);
+    }
     QTRY_COMPARE(list->cellText(1, 1), QStringLiteral("Hall"));
     QVERIFY(!m_harness->doc().isTemplateModified());
 }
@@ -334,7 +360,10 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     QVERIFY(view != nullptr);
     frame.show();
 
-    for (const int model : {0, 3, 7}) {  // Ubrix A, Lumet AC, Motra AC
+    // Each new device is shown, in the mode that shows it, and selected.
+    const QList<std::tuple<int, bool, QString>> adds{
+        {0, true, "0.0.0.1"}, {3, false, "1 "}, {7, false, "2 "}};  // Ubrix A, Lumet AC, Motra AC
+    for (const auto& [model, gateway, selected] : adds) {
         CModalRunner::setTestRunner([model](QDialog& dialog) {
             auto& add = dynamic_cast<CTemplateAdd&>(dialog);
             namedChild<QComboBox>(add, QStringLiteral("control%1").arg(CTemplateAdd::kModelList))
@@ -343,8 +372,13 @@ void TestUbrixVorelMap::projectFromThreeModels() {
             return dialog.result();
         });
         view->addButton()->click();
+        QCOMPARE(view->ubrixButton()->isChecked(), gateway);
+        QCOMPARE(harness.state().mapMode,
+                 gateway ? CProjectTreeModel::kGatewayMode : CProjectTreeModel::kDeviceMode);
+        QCOMPARE(treeview::selected(*view->tree()), selected);
         if (model == 3) {
-            view->OnNMClickTree1(itemAt(view->tree(), {"1 ", "PORT (B)", "LED"}));
+            view->tree()->expand(itemAt(view->tree(), {"1 "}));
+            view->tree()->expand(itemAt(view->tree(), {"1 ", "PORT (B)"}));
         }
     }
     CModalRunner::clearTestRunner();
@@ -352,8 +386,7 @@ void TestUbrixVorelMap::projectFromThreeModels() {
              (QStringList{"KV network", "  1 ", "    PORT (A)", "      LED", "    PORT (B)",
                           "      LED", "    VOLTAGE", "  2 ", "    PORT (A)", "      MOTOR",
                           "    PORT (B)", "      MOTOR", "    VOLTAGE"}));
-    // The last add rebuilt the tree; what was open and selected stays so.
-    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("1 /PORT (B)/LED"));
+    // The last add rebuilt the tree; what was open stays so.
     QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"1 ", "1 /PORT (B)"}));
     QCOMPARE(view->fileNameField()->text(), QStringLiteral("Template"));
     QVERIFY(frame.windowTitle().endsWith(QLatin1String(" *")));
@@ -364,13 +397,25 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     labelEditor(view->tree())->setText(QStringLiteral("20"));
     QTest::keyClick(labelEditor(view->tree()), Qt::Key_Return);
     QTRY_VERIFY(itemAt(view->tree(), {"20 "}).isValid());
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditUndo)->text(),
+             QStringLiteral("Undo Change Address"));
+    QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kEditRedo)->isEnabled());
     view->tree()->expand(itemAt(view->tree(), {"20 "}));
     view->OnNMClickTree1(itemAt(view->tree(), {"1 ", "PORT (B)"}));
     view->copyButton()->click();
     QVERIFY(itemAt(view->tree(), {"2 "}).isValid());
-    // The copy rebuilt the tree; what was open and selected stays so.
-    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("1 /PORT (B)"));
+    // The copy is selected, and what was open stays so.
+    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("2 "));
     QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"1 ", "1 /PORT (B)", "20 "}));
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditUndo)->text(),
+             QStringLiteral("Undo Copy"));
+    // A second Copy copies the copy, under the next free UID.
+    view->copyButton()->click();
+    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("3 "));
+    CGuiHarness::command(frame, vorel::cmd::kEditUndo)->trigger();
+    QVERIFY(!itemAt(view->tree(), {"3 "}).isValid());
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditRedo)->text(),
+             QStringLiteral("Redo Copy"));
 
     // The gateway gets its address, and its port C a serial protocol from port C's options.
     view->ubrixButton()->click();
@@ -398,6 +443,8 @@ void TestUbrixVorelMap::projectFromThreeModels() {
         view->tree()->setFocus();
         QTest::keyClick(view->tree(), key, Qt::ControlModifier);
     };
+    QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditUndo)->text(),
+             QStringLiteral("Undo Change TYPE"));
     pressInTree(Qt::Key_Z);
     QTRY_COMPARE(list->cellText(0, 1), QStringLiteral("NONE"));
     pressInTree(Qt::Key_Y);
@@ -407,6 +454,7 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     CDialogService::setNextFileName(saved);
     frame.runCommand(vorel::cmd::kSaveProject);
     QCOMPARE(frame.windowTitle(), QString::fromLatin1(CMainFrame::kTitle));
+    QCOMPARE(view->fileNameField()->text(), QStringLiteral("site.xml"));
 
     // The same project made by hand from the model files.
     pugi::xml_document expected;
@@ -435,26 +483,32 @@ void TestUbrixVorelMap::projectFromThreeModels() {
 }
 
 void TestUbrixVorelMap::unsavedChangesAreAskedAbout_data() {
-    QTest::addColumn<int>("command");  // 0: the window is closed
+    QTest::addColumn<int>("command");   // 0: the window is closed
+    QTest::addColumn<bool>("ownFile");  // the project was opened from a file
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("saveAs");  // the save dialog's answer, when asked
     QTest::addColumn<bool>("goesOn");     // the window closes, or another project is asked for
     QTest::addColumn<bool>("saved");
 
-    QTest::newRow("close, Cancel") << 0 << int(QMessageBox::Cancel) << "" << false << false;
-    QTest::newRow("close, No") << 0 << int(QMessageBox::No) << "" << true << false;
-    QTest::newRow("close, Yes saves first")
-        << 0 << int(QMessageBox::Yes) << "saved.xml" << true << true;
-    QTest::newRow("close, Yes but the save is cancelled")
-        << 0 << int(QMessageBox::Yes) << "" << false << false;
-    QTest::newRow("Load Project, Cancel")
-        << int(vorel::cmd::kLoadProject) << int(QMessageBox::Cancel) << "" << false << false;
+    QTest::newRow("close, Cancel") << 0 << true << int(QMessageBox::Cancel) << "" << false << false;
+    QTest::newRow("close, No") << 0 << true << int(QMessageBox::No) << "" << true << false;
+    QTest::newRow("close, Yes saves into the project's file")
+        << 0 << true << int(QMessageBox::Yes) << "" << true << true;
+    QTest::newRow("close, Yes names a new project and saves it")
+        << 0 << false << int(QMessageBox::Yes) << "saved.xml" << true << true;
+    QTest::newRow("close, Yes but the name is not given")
+        << 0 << false << int(QMessageBox::Yes) << "" << false << false;
+    QTest::newRow("Load Project, Cancel") << int(vorel::cmd::kLoadProject) << true
+                                          << int(QMessageBox::Cancel) << "" << false << false;
     QTest::newRow("Load Project, No")
-        << int(vorel::cmd::kLoadProject) << int(QMessageBox::No) << "" << true << false;
+        << int(vorel::cmd::kLoadProject) << true << int(QMessageBox::No) << "" << true << false;
+    QTest::newRow("New Project, Cancel")
+        << int(vorel::cmd::kNewProject) << true << int(QMessageBox::Cancel) << "" << false << false;
 }
 
 void TestUbrixVorelMap::unsavedChangesAreAskedAbout() {
     QFETCH(int, command);
+    QFETCH(bool, ownFile);
     QFETCH(int, answer);
     QFETCH(QString, saveAs);
     QFETCH(bool, goesOn);
@@ -463,12 +517,19 @@ void TestUbrixVorelMap::unsavedChangesAreAskedAbout() {
     CMainFrame frame(m_harness->context(), false);
     frame.show();
     QCOMPARE(frame.windowTitle(), QString::fromLatin1(CMainFrame::kTitle));
-    QVERIFY(m_harness->doc().copyTemplateDevice({CProjectDevice::Role::BusDevice, "5"}));
+    if (ownFile) {
+        QVERIFY(m_harness->doc().copyTemplateDevice({CProjectDevice::Role::BusDevice, "5"}));
+    } else {
+        m_harness->doc().newProject();
+        QVERIFY(m_harness->doc().addTemplateModel(3, kProgramFolder));
+    }
     QCOMPARE(frame.windowTitle(), QStringLiteral("Ubrix VOREL *"));
+    const QByteArray before = CXmlFile::serialize(*m_harness->doc().templateDocument());
 
     CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
     const QString path = m_harness->fixture().path(saveAs);
-    if (answer == QMessageBox::Yes) {
+    const bool named = answer == QMessageBox::Yes && !ownFile;
+    if (named) {
         CDialogService::setNextFileName(saveAs.isEmpty() ? QString() : path);
     }
     if (command == vorel::cmd::kLoadProject && goesOn) {
@@ -482,9 +543,16 @@ void TestUbrixVorelMap::unsavedChangesAreAskedAbout() {
     QCOMPARE(CDialogService::askedTexts().value(0),
              QString::fromLatin1(CMainFrame::kUnsavedProject));
     QCOMPARE(CDialogService::askedFileDialogs().size(),
-             (answer == QMessageBox::Yes ? 1 : 0) + (command != 0 && goesOn ? 1 : 0));
-    QCOMPARE(QFile::exists(path) && !saveAs.isEmpty(), saved);
+             (named ? 1 : 0) + (command != 0 && goesOn ? 1 : 0));
     QCOMPARE(m_harness->doc().isTemplateModified(), !saved);
+    const QString file = ownFile ? m_harness->fixture().path(QStringLiteral("project.xml")) : path;
+    QByteArray written;
+    pugi::xml_document read;
+    QString reason;
+    if (!file.endsWith(QLatin1Char('/')) && CXmlFile::load(file, read, reason)) {
+        written = CXmlFile::serialize(read);
+    }
+    QCOMPARE(written == before, saved);
 }
 
 void TestUbrixVorelMap::uploadWaitsForAnUpload() {

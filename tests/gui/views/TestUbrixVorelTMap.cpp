@@ -142,6 +142,8 @@ private slots:
     void treeFollowsThePlan();
     void commit_data();
     void commit();
+    void typedValueRefused();
+    void uidField();
     void clickOnUntypedDevice();
     void addressing_data();
     void addressing();
@@ -239,6 +241,7 @@ void TestUbrixVorelTMap::commit() {
     CPropertyList& list = *view->propertyList();
     const int found = rowLabelled(list, row);
     QVERIFY(found >= 0);
+    const QString planValue = list.cellText(found, 1);
 
     changeValue(list, found, value);
 
@@ -246,21 +249,88 @@ void TestUbrixVorelTMap::commit() {
     QVERIFY(datagram.has_value());
     QCOMPARE(datagram->bytes, sent);
     QCOMPARE(list.cellText(found, 1), value.toUpper());
+    QCOMPARE(harness.state().status.text(),
+             QStringLiteral("Sent %1 to UID %2 behind Hall (127.0.0.5).")
+                 .arg(QString::fromLatin1(sent), item[1] == "UID 6 " ? "6" : "5"));
     // Nothing changed in the plan before the echo.
     QVERIFY(!planText(harness).contains(value.toUpper().toLatin1() + "<"));
 
-    // A refused value is put back and not sent; so is one whose send failed.
+    // A refused value is not sent, and the cell goes back to what the plan holds (the
+    // device did not echo the value sent); so does one whose send failed.
     if (list.row(found).editor == CPropertyRow::Editor::Text) {
-        const QString before = list.cellText(found, 1);
         CDialogService::setNextAnswer(QMessageBox::Ok);
         changeValue(list, found, QStringLiteral("a;b"));
-        QCOMPARE(list.cellText(found, 1), before);
+        QCOMPARE(list.cellText(found, 1), planValue);
         QVERIFY(!hall.receive(kQuietMs).has_value());
+        QVERIFY(harness.state().status.text().startsWith("Nothing sent: "));
         harness.transport().setAdapters(CAdapterTable::fromCandidates({kGoneAdapter}));
-        changeValue(list, found, QStringLiteral("other"));
-        QCOMPARE(list.cellText(found, 1), before);
+        changeValue(list, found, QStringLiteral("12"));
+        QCOMPARE(list.cellText(found, 1), planValue);
         QCOMPARE(harness.fixture().notifier().messages().size(), 1);
     }
+}
+
+void TestUbrixVorelTMap::typedValueRefused() {
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    // A level the device reports out of its range is shown as it came, and marked.
+    harness.fixture().receive({CGuiHarness::line("127.0.0.5", "!UID5.LED.LEVEL_MAX=999;")});
+    auto view = openView(harness);
+    click(*view, {"Hall", "lamp", "LED"});
+    CPropertyList& list = *view->propertyList();
+    const int level = rowLabelled(list, QStringLiteral("LEVEL_MAX"));
+    QVERIFY(level >= 0);
+    QCOMPARE(list.cellText(level, 1), QStringLiteral("999"));
+    QCOMPARE(list.row(level).backgroundRgb, CPropertyRow::kInvalidBackground);
+    QCOMPARE(list.model()->index(level, 1).data(Qt::ToolTipRole).toString(),
+             QStringLiteral("Invalid value, as reported: 999 is not a whole number (0-255)"));
+
+    const int dissolve = rowLabelled(list, QStringLiteral("DISSOLVE"));
+    const QString refusal = QStringLiteral("LED.DISSOLVE: 999 is not a whole number (0-255)");
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+    changeValue(list, dissolve, QStringLiteral("999"));
+    QCOMPARE(CDialogService::askedTexts(), QStringList{refusal});
+    QCOMPARE(list.cellText(dissolve, 1), QStringLiteral("10"));
+    QCOMPARE(harness.state().status.text(), QStringLiteral("Nothing sent: ") + refusal);
+    QVERIFY(!hall.receive(kQuietMs).has_value());
+    QCOMPARE(list.row(level).backgroundRgb, CPropertyRow::kInvalidBackground);
+}
+
+void TestUbrixVorelTMap::uidField() {
+    CGuiHarness harness;
+    CUdpPeer hall;
+    QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    harness.fixture().receive({CGuiHarness::line("127.0.0.5", "+UID1;"),
+                               CGuiHarness::line("127.0.0.5", "+UID2;"),
+                               CGuiHarness::line("127.0.0.6", "+UID3;")});
+    auto view = openView(harness);
+    // The field proposes the lowest UID that no device behind the item's gateway has.
+    click(*view, {"Hall"});
+    QCOMPARE(view->uidField()->text(), QStringLiteral("3"));
+    click(*view, {"127.0.0.6"});
+    QCOMPARE(view->uidField()->text(), QStringLiteral("1"));
+    // Enter in the field presses Set.
+    click(*view, {"Hall", "SN 812 "});
+    view->uidField()->setText(QStringLiteral("70"));
+    QTest::keyClick(view->uidField(), Qt::Key_Return);
+    const auto datagram = hall.receive(kQuietMs * 10);
+    QVERIFY(datagram.has_value());
+    QCOMPARE(datagram->bytes, QByteArray("#SN812.UID=70;"));
+    // Answered under its new UID, the device is the selection and is asked for its settings,
+    // which its list then shows.
+    harness.fixture().receive({CGuiHarness::line("127.0.0.5", "+UID70;")});
+    QTRY_COMPARE(treeview::selected(*view->tree()), QStringLiteral("Hall/UID 70 "));
+    const auto query = hall.receive(kQuietMs * 10);
+    QVERIFY(query.has_value());
+    QCOMPARE(query->bytes, QByteArray("#UID70=?;"));
+    harness.fixture().receive({CGuiHarness::line("127.0.0.5", "!UID70.TYPE=LUMET_AC;"),
+                               CGuiHarness::line("127.0.0.5", "!UID70.ALIAS=Desk;")});
+    view->treeSync().syncNow();
+    QTRY_VERIFY(view->propertyList()->rowCount() > 0);
+    QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("UID: 70"));
 }
 
 void TestUbrixVorelTMap::clickOnUntypedDevice() {
@@ -296,36 +366,48 @@ void TestUbrixVorelTMap::addressing_data() {
     QTest::addColumn<bool>("serialGone");
     // The selection once the device answered under its new UID.
     QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("said");  // in the status bar
 
     const QStringList none;
     const QString press = QString::fromLatin1(CUbrixVorelTMap::kPressDiscovery);
     const QString duplicate =
         QString::fromLatin1(CUbrixVorelTMap::kConfirmDuplicateUid).arg(5).arg("127.0.0.5");
     QTest::newRow("zero") << QStringList{"Hall"} << "0" << 0 << false << QByteArray() << none << "0"
-                          << false << "Hall";
-    QTest::newRow("letters") << QStringList{"Hall"} << "ab" << 0 << false << QByteArray() << none
-                             << "ab" << false << "Hall";
+                          << false << "Hall"
+                          << "Set: nothing sent, \"0\" is not a UID (a number from 1 to 65535).";
+    QTest::newRow("letters")
+        << QStringList{"Hall"} << "ab" << 0 << false << QByteArray() << none << "ab" << false
+        << "Hall"
+        << "Set: nothing sent, \"ab\" is not a UID (a number from 1 to 65535).";
     QTest::newRow("nothing selected")
         << QStringList() << "7" << 0 << false << QByteArray()
-        << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectFirst)} << "7" << false << "-";
+        << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectFirst)} << "7" << false << "-"
+        << "Set: nothing sent, nothing is selected.";
     QTest::newRow("a gateway arms its bus")
         << QStringList{"Hall"} << "70" << 0 << false << QByteArray("#UID=70;") << QStringList{press}
-        << "70" << false << "Hall";
+        << "70" << false << "Hall"
+        << "Set: sent #UID=70; to Hall (127.0.0.5).";
     QTest::newRow("a serial number takes its UID")
         << QStringList{"Hall", "SN 812 "} << "70" << 0 << false << QByteArray("#SN812.UID=70;")
-        << none << "71" << true << "Hall/UID 70 ";
+        << none << "1" << true << "Hall/UID 70 "
+        << "Set: sent #SN812.UID=70; to Hall (127.0.0.5).";
     QTest::newRow("a UID the bus already has is asked about")
         << QStringList{"Hall", "SN 812 "} << "5" << int(QMessageBox::No) << false << QByteArray()
-        << QStringList{duplicate} << "5" << false << "Hall/SN 812 ";
+        << QStringList{duplicate} << "5" << false << "Hall/SN 812 "
+        << "Set: nothing sent, UID 5 is taken behind Hall (127.0.0.5).";
     QTest::newRow("and given when the user says so")
         << QStringList{"Hall", "SN 812 "} << "5" << int(QMessageBox::Yes) << false
-        << QByteArray("#SN812.UID=5;") << QStringList{duplicate} << "6" << true << "Hall/lamp";
+        << QByteArray("#SN812.UID=5;") << QStringList{duplicate} << "1" << true << "Hall/lamp"
+        << "Set: sent #SN812.UID=5; to Hall (127.0.0.5).";
     QTest::newRow("a failed send changes nothing")
         << QStringList{"Hall", "SN 812 "} << "70" << 0 << true << QByteArray() << none << "70"
-        << false << "Hall/SN 812 ";
+        << false << "Hall/SN 812 "
+        << "Set: #SN812.UID=70; could not be sent to Hall (127.0.0.5).";
     QTest::newRow("a section of a device")
         << QStringList{"Hall", "lamp", "LED"} << "7" << 0 << false << QByteArray() << none << "7"
-        << false << "Hall/lamp/LED";
+        << false << "Hall/lamp/LED"
+        << "Set: nothing sent, UID 5 behind Hall (127.0.0.5) is addressed already: select a "
+           "gateway or a device known by its serial number.";
 }
 
 void TestUbrixVorelTMap::addressing() {
@@ -359,6 +441,12 @@ void TestUbrixVorelTMap::addressing() {
     view->uidField()->setText(field);
 
     QTest::mouseClick(view->setButton(), Qt::LeftButton);
+    QFETCH(QString, said);
+    QCOMPARE(harness.state().status.text(), said);
+    // A UID given twice is never the default: Enter answers No.
+    if (answer != 0) {
+        QCOMPARE(CDialogService::askedMessages().first().defaultButton, QMessageBox::No);
+    }
 
     const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
     QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
@@ -382,16 +470,23 @@ void TestUbrixVorelTMap::addressing() {
 void TestUbrixVorelTMap::identify_data() {
     QTest::addColumn<QStringList>("item");
     QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("said");  // in the status bar
 
+    const QString toHall = QStringLiteral("Identify: sent %1 to Hall (127.0.0.5).");
     QTest::newRow("a gateway, without semicolon")
-        << QStringList{"Hall"} << QByteArray("&=IDENTIFY");
+        << QStringList{"Hall"} << QByteArray("&=IDENTIFY") << toHall.arg("&=IDENTIFY");
     QTest::newRow("a serial number")
-        << QStringList{"Hall", "SN 812 "} << QByteArray("#SN812=IDENTIFY;");
+        << QStringList{"Hall", "SN 812 "} << QByteArray("#SN812=IDENTIFY;")
+        << toHall.arg("#SN812=IDENTIFY;");
     QTest::newRow("a section of UID 5")
-        << QStringList{"Hall", "lamp", "PORT (A)", "IR"} << QByteArray("#UID5=IDENTIFY;");
+        << QStringList{"Hall", "lamp", "PORT (A)", "IR"} << QByteArray("#UID5=IDENTIFY;")
+        << toHall.arg("#UID5=IDENTIFY;");
     QTest::newRow("a device of a family no keyword names")
-        << QStringList{"Hall", "UID 9 "} << QByteArray("#UID9=IDENTIFY;");
-    QTest::newRow("the root") << QStringList{} << QByteArray();
+        << QStringList{"Hall", "UID 9 "} << QByteArray("#UID9=IDENTIFY;")
+        << toHall.arg("#UID9=IDENTIFY;");
+    QTest::newRow("the root") << QStringList{} << QByteArray()
+                              << "Identify: nothing sent, the root is selected: select a gateway "
+                                 "or a device.";
 }
 
 void TestUbrixVorelTMap::identify() {
@@ -407,6 +502,8 @@ void TestUbrixVorelTMap::identify() {
     view->OnCommand(vorel::cmd::kTmapIdentify);
     const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
     QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
+    QFETCH(QString, said);
+    QCOMPARE(harness.state().status.text(), said);
 }
 
 void TestUbrixVorelTMap::deleteAndRefresh_data() {

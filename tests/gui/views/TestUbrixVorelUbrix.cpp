@@ -7,6 +7,7 @@
 #include "plan/CGatewayPage.h"
 #include "protocol/CValueValidator.h"
 #include "sequence/CBroadcastQuery.h"
+#include "sequence/CGatewayReturn.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "transport/CUDPListener.h"
@@ -90,11 +91,15 @@ private slots:
     void updatesByHint_data();
     void updatesByHint();
     void commitGoesToTheListedPage();
+    void refusedValueIsPutBackAndNotSent_data();
     void refusedValueIsPutBackAndNotSent();
+    void listFollowsTheReplies();
     void failedSendPutsTheValueBack();
     void restart_data();
     void restart();
     void failedRestartKeepsTheGateway();
+    void restartedGatewayIsAskedUntilBack_data();
+    void restartedGatewayIsAskedUntilBack();
     void refreshAsksAfterThePauseWithoutBlocking_data();
     void refreshAsksAfterThePauseWithoutBlocking();
     void refreshOutlivesTheView();
@@ -218,23 +223,88 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     QCOMPARE(port->bytes, QByteArray("&A.SERIAL.TYPE=KVBUS;"));
 }
 
+void TestUbrixVorelUbrix::refusedValueIsPutBackAndNotSent_data() {
+    QTest::addColumn<QStringList>("page");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("planValue");
+
+    QTest::newRow("a second command")
+        << QStringList{"Lobby"} << "NAME"
+        << "Hall;&VERSION_HW=RESET" << QString::fromLatin1(CValueValidator::kSemicolon) << "Lobby";
+    QTest::newRow("a port above 65535") << QStringList{"Lobby", "UDP"} << "LISTEN_PORT"
+                                        << "99999"
+                                        << "UDP.LISTEN_PORT: 99999 is not a port (1-65535)"
+                                        << "5000";
+    QTest::newRow("a port that is no number") << QStringList{"Lobby", "UDP"} << "LISTEN_PORT"
+                                              << "abc"
+                                              << "UDP.LISTEN_PORT: abc is not a port (1-65535)"
+                                              << "5000";
+    QTest::newRow("a netmask with a byte above 255")
+        << QStringList{"Lobby", "NETWORK"} << "NETMASK"
+        << "300.1.2.3"
+        << "NETWORK.NETMASK: 300.1.2.3 is not a netmask (contiguous ones, as 255.255.255.0)"
+        << "255.255.255.0";
+    QTest::newRow("a latitude of 200")
+        << QStringList{"Lobby", "DAYTIME"} << "LATITUDE"
+        << "200"
+        << "DAYTIME.LATITUDE: 200 is not a latitude (-90 to 90, at most 6 decimals)"
+        << "52.37";
+}
+
 void TestUbrixVorelUbrix::refusedValueIsPutBackAndNotSent() {
+    QFETCH(QStringList, page);
+    QFETCH(QString, row);
+    QFETCH(QString, value);
+    QFETCH(QString, refusal);
+    QFETCH(QString, planValue);
+
+    CGuiHarness harness;
+    CUdpPeer lobby;
+    QVERIFY(lobby.bind(CGuiHarness::loopback(5), kSendPort));
+    harness.fixture().receive(kSite);
+    harness.fixture().receive({CGuiHarness::line("127.0.0.5", "!UDP.LISTEN_PORT=5000;"),
+                               CGuiHarness::line("127.0.0.5", "!NETWORK.NETMASK=255.255.255.0;"),
+                               CGuiHarness::line("127.0.0.5", "!DAYTIME.LATITUDE=52.37;")});
+    auto view = openView(harness);
+    view->OnNMClickTree2(itemAt(*view, page));
+    const int found = propertylist::rowLabelled(*view->propertyList(), row);
+    QVERIFY(found >= 0);
+    CDialogService::setNextAnswer(QMessageBox::Ok);
+
+    propertylist::enter(*view->propertyList(), found, value);
+
+    QCOMPARE(CDialogService::askedTexts(), QStringList{refusal});
+    QCOMPARE(harness.state().status.text(), QStringLiteral("Nothing sent: ") + refusal);
+    QCOMPARE(view->propertyList()->cellText(found, 1), planValue);
+    QVERIFY(!view->propertyList()->isModified(found));
+    QVERIFY(!lobby.receive(kQuietMs).has_value());
+}
+
+void TestUbrixVorelUbrix::listFollowsTheReplies() {
     CGuiHarness harness;
     CUdpPeer lobby;
     QVERIFY(lobby.bind(CGuiHarness::loopback(5), kSendPort));
     harness.fixture().receive(kSite);
     auto view = openView(harness);
     view->OnNMClickTree2(itemAt(*view, {"Lobby"}));
-    const int name = propertylist::rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
-    QVERIFY(name >= 0);
+    auto* list = view->propertyList();
+    const int name = propertylist::rowLabelled(*list, QStringLiteral("NAME"));
+    propertylist::enter(*list, name, QStringLiteral("Hall"));
+    QCOMPARE(lobby.receive(kQuietMs * 10)->bytes, QByteArray("&NAME=Hall;"));
+    QCOMPARE(harness.state().status.text(),
+             QStringLiteral("Sent &NAME=Hall; to Lobby (127.0.0.5)."));
+    // The gateway takes another name than the one sent: the list and the tree follow it, and
+    // the selection stays on the gateway.
+    harness.fixture().receive({CGuiHarness::line("127.0.0.5", "!NAME=Foyer;")});
+    QCOMPARE(list->cellText(name, 1), QStringLiteral("Foyer"));
+    QVERIFY(itemAt(*view, {"Foyer"}).isValid());
+    QCOMPARE(view->tree()->currentIndex(), itemAt(*view, {"Foyer"}));
+    // A refused edit goes back to what the plan holds now, not to the value sent before.
     CDialogService::setNextAnswer(QMessageBox::Ok);
-
-    propertylist::enter(*view->propertyList(), name, QStringLiteral("Hall;&VERSION_HW=RESET"));
-
-    QCOMPARE(CDialogService::askedTexts(),
-             QStringList{QString::fromLatin1(CValueValidator::kSemicolon)});
-    QCOMPARE(view->propertyList()->cellText(name, 1), QStringLiteral("Lobby"));
-    QVERIFY(!view->propertyList()->isModified(name));
+    propertylist::enter(*list, name, QStringLiteral("a;b"));
+    QCOMPARE(list->cellText(name, 1), QStringLiteral("Foyer"));
     QVERIFY(!lobby.receive(kQuietMs).has_value());
 }
 
@@ -255,17 +325,30 @@ void TestUbrixVorelUbrix::failedSendPutsTheValueBack() {
 void TestUbrixVorelUbrix::restart_data() {
     QTest::addColumn<QStringList>("selection");  // empty: none; {""}: the root
     QTest::addColumn<int>("restarted");          // the gateway's last address byte; 0: none
+    QTest::addColumn<int>("answer");             // to the question first; 0: none asked
+    QTest::addColumn<QString>("said");           // in the status bar
 
-    QTest::newRow("nothing selected") << QStringList() << 0;
-    QTest::newRow("the root") << QStringList{""} << 0;
-    QTest::newRow("a gateway") << QStringList{"Attic"} << 6;
-    QTest::newRow("a section restarts its gateway") << QStringList{"Lobby", "NETWORK"} << 5;
-    QTest::newRow("a subsection too") << QStringList{"Lobby", "PORT (A)", "SERIAL"} << 5;
+    const int yes = QMessageBox::Yes;
+    QTest::newRow("nothing selected")
+        << QStringList() << 0 << 0 << "Restart: nothing sent, no gateway is selected.";
+    QTest::newRow("the root") << QStringList{""} << 0 << 0
+                              << "Restart: nothing sent, select a gateway rather than the root.";
+    QTest::newRow("a gateway") << QStringList{"Attic"} << 6 << yes
+                               << "Restart sent to Attic (127.0.0.6).";
+    QTest::newRow("a gateway, and the user says No")
+        << QStringList{"Attic"} << 0 << int(QMessageBox::No)
+        << "Restart: nothing sent, Attic (127.0.0.6) keeps running.";
+    QTest::newRow("a section restarts its gateway")
+        << QStringList{"Lobby", "NETWORK"} << 5 << yes << "Restart sent to Lobby (127.0.0.5).";
+    QTest::newRow("a subsection too") << QStringList{"Lobby", "PORT (A)", "SERIAL"} << 5 << yes
+                                      << "Restart sent to Lobby (127.0.0.5).";
 }
 
 void TestUbrixVorelUbrix::restart() {
     QFETCH(QStringList, selection);
     QFETCH(int, restarted);
+    QFETCH(int, answer);
+    QFETCH(QString, said);
 
     CGuiHarness harness;
     CUdpPeer lobby;
@@ -281,8 +364,20 @@ void TestUbrixVorelUbrix::restart() {
         view->tree()->setCurrentIndex(itemAt(*view, selection));
     }
 
+    if (answer != 0) {
+        CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    }
+
     QTest::mouseClick(view->restartButton(), Qt::LeftButton);
 
+    QCOMPARE(harness.state().status.text(), said);
+    if (answer != 0) {
+        const CDialogService::MessageRequest asked = CDialogService::askedMessages().first();
+        QCOMPARE(asked.text, QString::fromLatin1(CUbrixVorelUbrix::kConfirmRestart)
+                                 .arg(selection.first() == "Attic" ? "Attic (127.0.0.6)"
+                                                                   : "Lobby (127.0.0.5)"));
+        QCOMPARE(asked.defaultButton, QMessageBox::No);
+    }
     CUdpPeer* gateway = restarted == 5 ? &lobby : &attic;
     CUdpPeer* other = restarted == 5 ? &attic : &lobby;
     if (restarted == 0) {
@@ -310,12 +405,59 @@ void TestUbrixVorelUbrix::failedRestartKeepsTheGateway() {
     const QByteArray plan = harness.fixture().planText();
     view->tree()->setCurrentIndex(itemAt(*view, {"Attic"}));
     breakSends(harness);
+    CDialogService::setNextAnswer(QMessageBox::Yes);
 
     view->OnUbrixReset();
 
     QCOMPARE(harness.fixture().notifier().messages().size(), 1);
     QCOMPARE(harness.fixture().planText(), plan);
     QVERIFY(itemAt(*view, {"Attic"}).isValid());
+}
+
+void TestUbrixVorelUbrix::restartedGatewayIsAskedUntilBack_data() {
+    QTest::addColumn<int>("answeredQuestion");  // 0: never
+    QTest::newRow("back at the first question") << 1;
+    QTest::newRow("never back") << 0;
+}
+
+void TestUbrixVorelUbrix::restartedGatewayIsAskedUntilBack() {
+    QFETCH(int, answeredQuestion);
+
+    CGuiHarness harness;
+    CUdpPeer attic;
+    QVERIFY(attic.bind(CGuiHarness::loopback(6), kSendPort));
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    view->tree()->setCurrentIndex(itemAt(*view, {"Attic"}));
+    CDialogService::setNextAnswer(QMessageBox::Yes);
+    view->OnUbrixReset();
+    QCOMPARE(attic.receive(kQuietMs * 10)->bytes, QByteArray("&VERSION_HW=RESET;"));
+    // The user moves on; the questions go on without the view.
+    view.reset();
+    // A first pause lets the gateway go down; then a question after every pause.
+    QVERIFY(!attic.receive(kQuietMs).has_value());
+    int questions = 0;
+    for (int pause = 0; pause < CGatewayReturn::kAttempts + 2; ++pause) {
+        harness.timers().advance(CGatewayReturn::kPause);
+        if (const auto question = attic.receive(kQuietMs)) {
+            QCOMPARE(question->bytes, QByteArray("&NAME=?;"));
+            ++questions;
+            if (questions == answeredQuestion) {
+                harness.fixture().receive({CGuiHarness::line("127.0.0.6", "!NAME=Attic;")});
+            }
+        }
+    }
+    if (answeredQuestion != 0) {
+        QCOMPARE(questions, answeredQuestion);
+        QCOMPARE(harness.state().status.text(), QStringLiteral("Attic (127.0.0.6) is back."));
+        // Back in the tree by itself.
+        view = openView(harness);
+        QVERIFY(itemAt(*view, {"Attic"}).isValid());
+    } else {
+        QCOMPARE(questions, CGatewayReturn::kAttempts);
+        QCOMPARE(harness.state().status.text(),
+                 QStringLiteral("Attic (127.0.0.6) did not come back within 60 s."));
+    }
 }
 
 void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking_data() {

@@ -97,7 +97,7 @@ private slots:
     void sendWithoutDestinationBroadcastsByUdp();
     void clearEmptiesListAndHistoryAndLogsNothingMore();
     void refreshForgetsGatewaysAndBroadcastsTheNameQuery();
-    void listKeepsThousandLinesAndReopenShowsHistory();
+    void listKeepsThousandLinesReopenAndExportKeepTheSession();
     void trafficListFollowsTheRightAndBottomEdges();
     void filterPauseFindCopyAndExport();
 };
@@ -389,7 +389,7 @@ void TestUbrixVorelView::refreshForgetsGatewaysAndBroadcastsTheNameQuery() {
     QCOMPARE(itemsOf(namedChild<QComboBox>(*view, "destinations")), QStringList{"Hall (..021)"});
 }
 
-void TestUbrixVorelView::listKeepsThousandLinesAndReopenShowsHistory() {
+void TestUbrixVorelView::listKeepsThousandLinesReopenAndExportKeepTheSession() {
     CGuiHarness harness;
     auto view = openView(harness);
     QList<QByteArray> lines;
@@ -407,12 +407,20 @@ void TestUbrixVorelView::listKeepsThousandLinesAndReopenShowsHistory() {
         namedChild<CTrafficListModel>(*view, "trafficModel")->line(CTrafficListModel::kMaxRows - 1),
         lines.last());
 
+    // Reopened, the list is rebuilt from the session, and Export writes all of it.
     auto reopened = openView(harness);
-    const int rows = namedChild<CTrafficListModel>(*reopened, "trafficModel")->rowCount();
-    QVERIFY2(rows >= 181 && rows <= 200, qPrintable(QString::number(rows)));
-    QCOMPARE(rows, static_cast<int>(harness.doc().trafficHistory().size()));
-    QCOMPARE(namedChild<CTrafficListModel>(*reopened, "trafficModel")->line(rows - 1),
-             lines.last());
+    CTrafficListModel* model = namedChild<CTrafficListModel>(*reopened, "trafficModel");
+    QCOMPARE(model->rowCount(), CTrafficListModel::kMaxRows);
+    QCOMPARE(model->line(0), lines.at(100));
+    QCOMPARE(model->line(CTrafficListModel::kMaxRows - 1), lines.last());
+    CDialogService::enableTestHook();
+    const QString exported = harness.fixture().path(QStringLiteral("traffic.txt"));
+    CDialogService::setNextFileName(exported);
+    reopened->OnCommand(vorel::cmd::kExportTraffic);
+    CDialogService::disableTestHook();
+    QFile written(exported);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), lines.join('\n') + '\n');
 }
 
 void TestUbrixVorelView::trafficListFollowsTheRightAndBottomEdges() {
@@ -470,6 +478,12 @@ void TestUbrixVorelView::filterPauseFindCopyAndExport() {
     QCOMPARE(namedChild<QListView>(*view, "traffic")->currentIndex().row(), 2);
     QTest::mouseClick(namedChild<QPushButton>(*view, "findPrevious"), Qt::LeftButton);
     QCOMPARE(namedChild<QListView>(*view, "traffic")->currentIndex().row(), 0);
+    // Nothing matches: said so, and the line found before is no longer marked.
+    namedChild<QLineEdit>(*view, "find")->setText(QStringLiteral("DHCP"));
+    QTest::mouseClick(namedChild<QPushButton>(*view, "findNext"), Qt::LeftButton);
+    QCOMPARE(harness.state().status.text(), QStringLiteral("Find: no line holds \"DHCP\"."));
+    QVERIFY(namedChild<QListView>(*view, "traffic")->selectionModel()->selectedRows().isEmpty());
+    QVERIFY(!namedChild<QListView>(*view, "traffic")->currentIndex().isValid());
 
     QTest::mouseClick(
         namedChild<QListView>(*view, "traffic")->viewport(), Qt::LeftButton, Qt::NoModifier,

@@ -1,0 +1,6 @@
+#include "CStatusLine.h"
+
+void CStatusLine::say(const QString& text) {
+    m_text = text;
+    emit said(text);
+}
