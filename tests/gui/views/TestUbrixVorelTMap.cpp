@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "CPropertyListDriver.h"
 #include "CTreeDriver.h"
 #include "app/CDialogService.h"
 #include "app/CPopupMenus.h"
@@ -77,34 +78,6 @@ const CBusTreeItem* itemAt(const CUbrixVorelTMap& view, const QStringList& label
         item = next;
     }
     return item;
-}
-
-int rowLabelled(const CPropertyList& list, const QString& label) {
-    for (int row = 0; row < list.rowCount(); ++row) {
-        if (list.cellText(row, 0) == label) {
-            return row;
-        }
-    }
-    return -1;
-}
-
-// A user's change of a row: a choice in its combo, or a text typed and Enter.
-void changeValue(CPropertyList& list, int row, const QString& text) {
-    list.edit(list.model()->index(row, CPropertyList::kValueColumn));
-    if (auto* combo = list.viewport()->findChild<QComboBox*>()) {
-        const int option = combo->findText(text);
-        QVERIFY2(option >= 0, qPrintable(text));
-        combo->setCurrentIndex(option);
-        emit combo->activated(option);
-    } else {
-        auto* editor = list.viewport()->findChild<QLineEdit*>();
-        QVERIFY(editor != nullptr);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
-    QTRY_VERIFY(list.viewport()->findChild<QLineEdit*>() == nullptr &&
-                list.viewport()->findChild<QComboBox*>() == nullptr);
 }
 
 std::unique_ptr<CUbrixVorelTMap> openView(CGuiHarness& harness) {
@@ -239,11 +212,11 @@ void TestUbrixVorelTMap::commit() {
     // The selection moves on without a click: the value still goes to the page shown.
     view->select(itemAt(*view, {"127.0.0.6", "UID 20 "}));
     CPropertyList& list = *view->propertyList();
-    const int found = rowLabelled(list, row);
+    const int found = propertylist::rowLabelled(list, row);
     QVERIFY(found >= 0);
     const QString planValue = list.cellText(found, 1);
 
-    changeValue(list, found, value);
+    propertylist::enter(list, found, value);
 
     const auto datagram = hall.receive(kQuietMs * 10);
     QVERIFY(datagram.has_value());
@@ -259,12 +232,12 @@ void TestUbrixVorelTMap::commit() {
     // device did not echo the value sent); so does one whose send failed.
     if (list.row(found).editor == CPropertyRow::Editor::Text) {
         CDialogService::setNextAnswer(QMessageBox::Ok);
-        changeValue(list, found, QStringLiteral("a;b"));
+        propertylist::enter(list, found, QStringLiteral("a;b"));
         QCOMPARE(list.cellText(found, 1), planValue);
         QVERIFY(!hall.receive(kQuietMs).has_value());
         QVERIFY(harness.state().status.text().startsWith("Nothing sent: "));
         harness.transport().setAdapters(CAdapterTable::fromCandidates({kGoneAdapter}));
-        changeValue(list, found, QStringLiteral("12"));
+        propertylist::enter(list, found, QStringLiteral("12"));
         QCOMPARE(list.cellText(found, 1), planValue);
         QCOMPARE(harness.fixture().notifier().messages().size(), 1);
     }
@@ -280,17 +253,17 @@ void TestUbrixVorelTMap::typedValueRefused() {
     auto view = openView(harness);
     click(*view, {"Hall", "lamp", "LED"});
     CPropertyList& list = *view->propertyList();
-    const int level = rowLabelled(list, QStringLiteral("LEVEL_MAX"));
+    const int level = propertylist::rowLabelled(list, QStringLiteral("LEVEL_MAX"));
     QVERIFY(level >= 0);
     QCOMPARE(list.cellText(level, 1), QStringLiteral("999"));
     QCOMPARE(list.row(level).backgroundRgb, CPropertyRow::kInvalidBackground);
     QCOMPARE(list.model()->index(level, 1).data(Qt::ToolTipRole).toString(),
              QStringLiteral("Invalid value, as reported: 999 is not a whole number (0-255)"));
 
-    const int dissolve = rowLabelled(list, QStringLiteral("DISSOLVE"));
+    const int dissolve = propertylist::rowLabelled(list, QStringLiteral("DISSOLVE"));
     const QString refusal = QStringLiteral("LED.DISSOLVE: 999 is not a whole number (0-255)");
     CDialogService::setNextAnswer(QMessageBox::Ok);
-    changeValue(list, dissolve, QStringLiteral("999"));
+    propertylist::enter(list, dissolve, QStringLiteral("999"));
     QCOMPARE(CDialogService::askedTexts(), QStringList{refusal});
     QCOMPARE(list.cellText(dissolve, 1), QStringLiteral("10"));
     QCOMPARE(harness.state().status.text(), QStringLiteral("Nothing sent: ") + refusal);
