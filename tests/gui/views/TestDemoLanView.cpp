@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "CLanViewDriver.h"
 #include "CSimLanScanner.h"
 #include "CSimNetwork.h"
 #include "address/CSettingAddress.h"
@@ -30,23 +31,6 @@ namespace {
 
 constexpr int kWatchdogMs = 10000;
 
-QStringList rowTexts(const QAbstractItemModel& model) {
-    QStringList rows;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model.columnCount(); ++column) {
-            cells << model.index(row, column).data().toString();
-        }
-        rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
-bool scanIsOver(const CUbrixVorelNet& view) {
-    return namedChild<QLineEdit>(view, "status")->text() == QStringLiteral(" ") &&
-           namedChild<QProgressBar>(view, "progress")->isHidden();
-}
-
 }  // namespace
 
 void TestDemoLanView::initTestCase() {
@@ -67,10 +51,10 @@ void TestDemoLanView::rescanListsTheDemoGateways() {
         CUbrixVorelNet::create(CSimLanScanner::create(site), harness.transport()));
 
     namedChild<QPushButton>(*view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(*view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(*view), kWatchdogMs);
 
     const QString self = QHostInfo::localHostName();
-    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(*view, "scanModel")),
+    QCOMPARE(lanview::rowTexts(*namedChild<CLanScanModel>(*view, "scanModel")),
              QStringList({"1|127.0.0.1|[00:00:00:00:00:00]|" + self,
                           "2|127.0.0.2|[00:1B:C5:00:00:02]|Ubrix 1",
                           "3|127.0.0.3|[00:1B:C5:00:00:03]|Ubrix 2",
@@ -84,8 +68,8 @@ void TestDemoLanView::rescanListsTheDemoGateways() {
             CSettingAddress::parseWellFormed("NETWORK.MAC_ADD").value(), "00:1b:c5:aa:bb:cc");
     });
     namedChild<QPushButton>(*view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(*view), kWatchdogMs);
-    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(*view, "scanModel")).mid(2),
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(*view), kWatchdogMs);
+    QCOMPARE(lanview::rowTexts(*namedChild<CLanScanModel>(*view, "scanModel")).mid(2),
              QStringList({"3|127.0.0.3|[00:1B:C5:00:00:03]|Stairs",
                           "4|127.0.0.4|[00:1B:C5:AA:BB:CC]|Ubrix 3"}));
 }

@@ -364,10 +364,12 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     const QList<std::tuple<int, bool, QString>> adds{
         {0, true, "0.0.0.1"}, {3, false, "1 "}, {7, false, "2 "}};  // Ubrix A, Lumet AC, Motra AC
     for (const auto& [model, gateway, selected] : adds) {
-        CModalRunner::setTestRunner([model](QDialog& dialog) {
+        // A copy: a structured binding is not captured by every compiler.
+        const int modelIndex = model;
+        CModalRunner::setTestRunner([modelIndex](QDialog& dialog) {
             auto& add = dynamic_cast<CTemplateAdd&>(dialog);
             namedChild<QComboBox>(add, QStringLiteral("control%1").arg(CTemplateAdd::kModelList))
-                ->setCurrentIndex(model);
+                ->setCurrentIndex(modelIndex);
             add.accept();
             return dialog.result();
         });

@@ -63,23 +63,6 @@ struct PaperLan {
     }
 };
 
-QStringList rowTexts(const QAbstractItemModel& model) {
-    QStringList rows;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model.columnCount(); ++column) {
-            cells << model.index(row, column).data().toString();
-        }
-        rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
-bool scanIsOver(const CUbrixVorelNet& view) {
-    return namedChild<QLineEdit>(view, "status")->text() == QStringLiteral(" ") &&
-           namedChild<QProgressBar>(view, "progress")->isHidden();
-}
-
 }  // namespace
 
 // The network view: its form, Rescan, the rows, progress and status, and leaving it while
@@ -161,9 +144,9 @@ void TestUbrixVorelNet::rescanListsTheHosts() {
 
     QTest::mouseClick(namedChild<QPushButton>(view, "rescan"), Qt::LeftButton);
     QVERIFY(namedChild<QProgressBar>(view, "progress")->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
 
-    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
+    QCOMPARE(lanview::rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
              (QStringList{
                  "1|192.168.5.1|[00:1A:2B:3C:4D:01]|router",
                  "2|192.168.5.77|[00:1A:2B:3C:4D:4D]|",
@@ -187,10 +170,10 @@ void TestUbrixVorelNet::rescanTwiceLeavesOneFreshList() {
     // The first scan's reports are still queued when the second starts.
     namedChild<QPushButton>(view, "rescan")->click();
     namedChild<QPushButton>(view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
     QCoreApplication::processEvents();
     QCOMPARE(record->beginCount(), 2);
-    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
+    QCOMPARE(lanview::rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
              (QStringList{"1|10.0.0.2|[00:1A:2B:3C:4D:02]|", "2|10.0.0.3|[00:1A:2B:3C:4D:03]|"}));
 }
 
@@ -200,15 +183,15 @@ void TestUbrixVorelNet::rescanAfterAScanStartsAfresh() {
     CUbrixVorelNet view(std::move(lan.scanner), [] { return address("10.0.0.1"); });
     view.show();
     namedChild<QPushButton>(view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
     QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->rowCount(), 1);
 
     namedChild<QPushButton>(view, "rescan")->click();
     QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->rowCount(), 0);  // emptied at once
     QVERIFY(namedChild<QProgressBar>(view, "progress")->isVisible());
     QCOMPARE(namedChild<QProgressBar>(view, "progress")->value(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
-    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
+    QCOMPARE(lanview::rowTexts(*namedChild<CLanScanModel>(view, "scanModel")),
              QStringList{"1|10.0.0.9|[00:1A:2B:3C:4D:09]|"});
 }
 
@@ -219,10 +202,10 @@ void TestUbrixVorelNet::adapterIsAskedAtEachRescan() {
     CUbrixVorelNet view(std::move(lan.scanner), [&selected] { return selected; });
     view.show();
     namedChild<QPushButton>(view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
     selected = address("172.16.9.40");  // Network Setup chose another adapter meanwhile
     namedChild<QPushButton>(view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
     QCOMPARE(record->sourcesCopy(), (QList<quint32>{address("10.0.0.1"), address("172.16.9.40")}));
     QCOMPARE(CIpv4Address::toDotted(record->sentCopy().back().address), QByteArray("172.16.9.254"));
 }
@@ -244,7 +227,7 @@ void TestUbrixVorelNet::nameColumnTakesTheRestOfTheWidth() {
     // A widened first column: the name column gives way after the next probe.
     header->resizeSection(0, 80);
     namedChild<QPushButton>(view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
     QCOMPARE(header->sectionSize(3), viewport->width() - 430);
 
     // Narrower than the first three columns: nothing left for the name.
@@ -258,12 +241,12 @@ void TestUbrixVorelNet::documentUpdatesAreIgnored() {
     CUbrixVorelNet view(std::move(lan.scanner), [] { return address("10.0.0.1"); });
     view.show();
     namedChild<QPushButton>(view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
-    const QStringList before = rowTexts(*namedChild<CLanScanModel>(view, "scanModel"));
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
+    const QStringList before = lanview::rowTexts(*namedChild<CLanScanModel>(view, "scanModel"));
     for (const quint32 hint : {0u, 1u, 2u, 8u, 16u, 32u}) {
         view.OnUpdate(hint);
     }
-    QCOMPARE(rowTexts(*namedChild<CLanScanModel>(view, "scanModel")), before);
+    QCOMPARE(lanview::rowTexts(*namedChild<CLanScanModel>(view, "scanModel")), before);
     QCOMPARE(namedChild<QLineEdit>(view, "status")->text(), QStringLiteral(" "));
 }
 
@@ -308,7 +291,7 @@ void TestUbrixVorelNet::modelIsAProperModel() {
     model.appendRows({CLanScanRow{1, address("10.0.0.2"), macOf(2), QStringLiteral("a")},
                       CLanScanRow{2, address("10.0.0.7"), macOf(7), QString()}});
     model.appendRows({CLanScanRow{3, address("10.0.0.9"), macOf(9), QStringLiteral("c")}});
-    QCOMPARE(rowTexts(model),
+    QCOMPARE(lanview::rowTexts(model),
              (QStringList{"1|10.0.0.2|[00:1A:2B:3C:4D:02]|a", "2|10.0.0.7|[00:1A:2B:3C:4D:07]|",
                           "3|10.0.0.9|[00:1A:2B:3C:4D:09]|c"}));
     QVERIFY(!model.index(0, 4).isValid());
@@ -327,7 +310,7 @@ void TestUbrixVorelNet::modelIsAProperModel() {
     QAbstractItemModelTester viewTester(namedChild<CLanScanModel>(view, "scanModel"),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
     namedChild<QPushButton>(view, "rescan")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(scanIsOver(view), kWatchdogMs);
+    QTRY_VERIFY_WITH_TIMEOUT(lanview::scanIsOver(view), kWatchdogMs);
     QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->rowCount(), 85);
     QCOMPARE(namedChild<CLanScanModel>(view, "scanModel")->index(84, 0).data().toString(),
              QStringLiteral("85"));

@@ -91,6 +91,20 @@ std::unique_ptr<CUbrixVorelTMap> openView(CGuiHarness& harness) {
     return view;
 }
 
+// The site in the view, item selected and the answer given to the question that follows.
+std::unique_ptr<CUbrixVorelTMap> openSite(CGuiHarness& harness, const QStringList& item,
+                                          int answer) {
+    harness.fixture().receive(kSite);
+    auto view = openView(harness);
+    if (!item.isEmpty()) {
+        view->select(itemAt(*view, item));
+    }
+    if (answer != 0) {
+        CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    }
+    return view;
+}
+
 void click(CUbrixVorelTMap& view, const QStringList& labels) {
     const CBusTreeItem* item = itemAt(view, labels);
     QVERIFY2(item != nullptr, qPrintable(labels.join(u'/')));
@@ -397,14 +411,7 @@ void TestUbrixVorelTMap::addressing() {
     CGuiHarness harness;
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
-    harness.fixture().receive(kSite);
-    auto view = openView(harness);
-    if (!item.isEmpty()) {
-        view->select(itemAt(*view, item));
-    }
-    if (answer != 0) {
-        CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
-    }
+    auto view = openSite(harness, item, answer);
     for (qsizetype i = answer != 0 ? 1 : 0; i < messages.size(); ++i) {
         CDialogService::setNextAnswer(QMessageBox::Ok);
     }
@@ -538,14 +545,7 @@ void TestUbrixVorelTMap::deleteAndRefresh() {
     CGuiHarness harness;
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
-    harness.fixture().receive(kSite);
-    auto view = openView(harness);
-    if (!item.isEmpty()) {
-        view->select(itemAt(*view, item));
-    }
-    if (answer != 0) {
-        CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
-    }
+    auto view = openSite(harness, item, answer);
     const QStringList before = describe(view->model().root());
 
     view->OnCommand(command);
