@@ -1,3 +1,4 @@
+#include "CLanViewDriver.h"
 #include "lan/CFakeHostNameResolver.h"
 #include "lan/CFakeNeighbourProbe.h"
 #include "support/NamedChild.h"
