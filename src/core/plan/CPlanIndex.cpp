@@ -1,5 +1,12 @@
 #include "CPlanIndex.h"
 
+namespace {
+
+constexpr size_t kLargeSite = size_t{1} << 16;
+constexpr size_t kLargestSite = size_t{1} << 21;
+
+}  // namespace
+
 void CPlanIndex::ensureBuilt() {
     if (m_valid) {
         return;
@@ -110,7 +117,15 @@ pugi::xml_node CPlanIndex::cachedSetting(std::string_view path) {
 }
 
 void CPlanIndex::rememberSetting(std::string path, pugi::xml_node node) {
-    if (m_valid) {
-        m_settings.emplace(std::move(path), node);
+    if (!m_valid) {
+        return;
     }
+    // Growing a table rehashes all it holds at once: at a million settings that held the
+    // event loop for a tenth of a second while a large site reported. A site that grows
+    // past kLargeSite settings gets room for the largest sites in one step, while the step
+    // still costs little; a small site never pays for the room.
+    if (m_settings.size() == kLargeSite) {
+        m_settings.reserve(kLargestSite);
+    }
+    m_settings.emplace(std::move(path), node);
 }
