@@ -218,8 +218,7 @@ void TestUbrixVorelTMap::commit() {
     CGuiHarness harness;
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
-    harness.fixture().receive(kSite);
-    auto view = openView(harness);
+    auto view = openSite(harness, {}, 0);
     click(*view, item);
     QCOMPARE(view->propertyList()->valueHeader(),
              QString::fromLatin1(item.size() > 1 && item[1] == "UID 6 " ? "UID: 6" : "UID: 5"));
@@ -324,8 +323,7 @@ void TestUbrixVorelTMap::clickOnUntypedDevice() {
     CGuiHarness harness;
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
-    harness.fixture().receive(kSite);
-    auto view = openView(harness);
+    auto view = openSite(harness, {}, 0);
     click(*view, {"Hall", "UID 7 "});
     const auto query = hall.receive(kQuietMs * 10);
     QVERIFY(query.has_value());
@@ -476,8 +474,7 @@ void TestUbrixVorelTMap::identify() {
     CGuiHarness harness;
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
-    harness.fixture().receive(kSite);
-    auto view = openView(harness);
+    auto view = openSite(harness, {}, 0);
     view->select(itemAt(*view, item));
     view->OnCommand(vorel::cmd::kTmapIdentify);
     const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
@@ -711,8 +708,7 @@ void TestUbrixVorelTMap::presets() {
     CGuiHarness harness;
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
-    harness.fixture().receive(kSite);
-    auto view = openView(harness);
+    auto view = openSite(harness, {}, 0);
     view->select(itemAt(*view, item));
     const QString path = harness.fixture().path(QStringLiteral("presets.cms"));
     if (!file.isEmpty()) {
