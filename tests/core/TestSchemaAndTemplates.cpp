@@ -10,7 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QtTest>
+#include <QTest>
 #include <algorithm>
 #include <set>
 #include <utility>

@@ -2,7 +2,7 @@
 #include "plan/CValidationSchema.h"
 #include "support/TestSupport.h"
 
-#include <QtTest>
+#include <QTest>
 #include <string>
 
 namespace {

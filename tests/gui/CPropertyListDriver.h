@@ -4,7 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QtTest>
+#include <QTest>
 
 // A user at a property list: finds a row by its label and changes its value through the
 // list's own editors, as clicks and keys would.

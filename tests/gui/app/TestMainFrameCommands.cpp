@@ -25,7 +25,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTcpServer>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 namespace {

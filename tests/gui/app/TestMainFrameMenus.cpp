@@ -13,7 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QListWidget>
-#include <QtTest>
+#include <QTest>
 #include <atomic>
 #include <thread>
 

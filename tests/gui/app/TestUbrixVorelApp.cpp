@@ -24,10 +24,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 namespace {

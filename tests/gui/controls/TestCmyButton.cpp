@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 
 using namespace std::chrono_literals;
 

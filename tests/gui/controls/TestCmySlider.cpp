@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QVBoxLayout>
-#include <QtTest>
 
 namespace {
 

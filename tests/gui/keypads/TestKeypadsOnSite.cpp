@@ -19,7 +19,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 using vorel::keypad::Key;
 using vorel::keypad::LedLevel;

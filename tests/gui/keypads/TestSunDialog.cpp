@@ -13,8 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QValidator>
-#include <QtTest>
 
 using Texts = QList<QByteArray>;
 

@@ -21,7 +21,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleOptionSlider>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 using namespace std::chrono_literals;

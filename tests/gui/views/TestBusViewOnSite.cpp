@@ -10,12 +10,13 @@
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelTMap.h"
 
+#include <QAbstractProxyModel>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
-#include <QtTest>
 #include <memory>
 
 using namespace std::chrono_literals;

@@ -13,7 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 // The demonstration's LAN view: Rescan lists the simulated site's gateways with their

@@ -2,7 +2,7 @@
 #include "transport/CTransport.h"
 #include "views/CDestinationList.h"
 
-#include <QtTest>
+#include <QTest>
 
 using Gateway = CDestinationList::Gateway;
 using Entry = CDestinationList::Entry;

@@ -11,7 +11,7 @@
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelUbrix.h"
 
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 using namespace std::chrono_literals;

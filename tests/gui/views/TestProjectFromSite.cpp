@@ -12,8 +12,8 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
-#include <QtTest>
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTreeView>
-#include <QtTest>
 #include <memory>
 
 namespace {

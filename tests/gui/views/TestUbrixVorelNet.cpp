@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QtTest>
+#include <QTest>
 
 using namespace std::chrono_literals;
 

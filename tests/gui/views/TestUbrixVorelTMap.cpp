@@ -12,14 +12,15 @@
 #include "support/TestSupport.h"
 #include "views/CUbrixVorelTMap.h"
 
+#include <QAbstractProxyModel>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
-#include <QtTest>
 #include <memory>
 
 using namespace std::chrono_literals;

@@ -17,8 +17,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
-#include <QtTest>
 #include <memory>
 
 using namespace std::chrono_literals;
