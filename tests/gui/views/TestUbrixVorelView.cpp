@@ -19,7 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 namespace {
