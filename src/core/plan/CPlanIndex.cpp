@@ -2,8 +2,10 @@
 
 namespace {
 
-constexpr size_t kLargeSite = size_t{1} << 16;
-constexpr size_t kLargestSite = size_t{1} << 21;
+// The reply paths remembered at most. Replies repeat the paths of the last few reports (a
+// report asked again, the echoes of an upload), so remembering more helps no one, and a
+// million remembered paths took a hundred megabytes of a large site's memory.
+constexpr size_t kMostSettingsRemembered = size_t{1} << 16;
 
 }  // namespace
 
@@ -120,12 +122,10 @@ void CPlanIndex::rememberSetting(std::string path, pugi::xml_node node) {
     if (!m_valid) {
         return;
     }
-    // Growing a table rehashes all it holds at once: at a million settings that held the
-    // event loop for a tenth of a second while a large site reported. A site that grows
-    // past kLargeSite settings gets room for the largest sites in one step, while the step
-    // still costs little; a small site never pays for the room.
-    if (m_settings.size() == kLargeSite) {
-        m_settings.reserve(kLargestSite);
+    // Starting afresh costs a few milliseconds; growing the table without end cost memory,
+    // and rehashing a million entries at once held the event loop for a tenth of a second.
+    if (m_settings.size() >= kMostSettingsRemembered) {
+        m_settings.clear();
     }
     m_settings.emplace(std::move(path), node);
 }
