@@ -39,6 +39,22 @@ int cliExit(int uploadExit) {
     }
 }
 
+// Every value of the project that is not of its setting's type, named on stderr as the
+// program names it ("UDP.LISTEN_PORT: 99999 is not a port (1-65535)"); none of them was sent.
+int reportInvalidValues(CCliSession& session, const CUploadSummary& summary) {
+    int invalid = 0;
+    for (const CDeviceOutcome& device : summary.devices) {
+        for (const CUploadRow& row : device.rows) {
+            if (row.outcome == CUploadRow::Outcome::InvalidValue) {
+                session.report(
+                    QStringLiteral("%1: %2").arg(QString::fromLatin1(device.label), row.refusal));
+                ++invalid;
+            }
+        }
+    }
+    return invalid;
+}
+
 }  // namespace
 
 QString CCliUploadCommand::name() const {
@@ -66,7 +82,9 @@ QString CCliUploadCommand::description() const {
         "it over, abort ends the upload, wait arms the gateways with its UID and waits (at\n"
         "most 240 s) for its discover button. Exits 0 when every device answered and holds\n"
         "the project's values (every setting sent was echoed), 3 when none answered, 4 when\n"
-        "a command could not be sent, 6 otherwise, 8 when the project cannot be read.");
+        "a command could not be sent, 6 otherwise, 8 when the project cannot be read or\n"
+        "gives a setting a value of the wrong type (each is named on stderr, and none is\n"
+        "sent).");
 }
 
 QList<QCommandLineOption> CCliUploadCommand::options() const {
@@ -195,11 +213,13 @@ int CCliUploadCommand::upload(CCliSession& session, CUploadDevice::Kind kind,
     if (CCliSession::interrupted()) {
         return CCliExit::kInterrupted;
     }
-    return cliExit(summary.exitCode());
+    const int code = cliExit(summary.exitCode());
+    const bool refused = reportInvalidValues(session, summary) > 0;
+    return refused && code != CCliExit::kNetwork ? CCliExit::kRefused : code;
 }
 
 int CCliUploadCommand::exitCode(const QList<int>& codes) {
-    for (const int severest : {CCliExit::kInterrupted, CCliExit::kNetwork}) {
+    for (const int severest : {CCliExit::kInterrupted, CCliExit::kNetwork, CCliExit::kRefused}) {
         if (codes.contains(severest)) {
             return severest;
         }

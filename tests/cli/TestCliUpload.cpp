@@ -165,25 +165,35 @@ void TestCliUpload::exitCodes_data() {
     QTest::addColumn<QByteArray>("project");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("error");
     QTest::newRow("everything already there")
         << QByteArray(
                "<Plan><Device_Configuration><UBRIX IP='127.0.0.22'><TYPE>UBRIX_A</TYPE>"
                "<TELNET><STATE>ENABLE</STATE></TELNET></UBRIX></Device_Configuration>"
                "</Plan>")
-        << QStringList{"--gateways", "--pacing", "fixed"} << 0;
+        << QStringList{"--gateways", "--pacing", "fixed"} << 0 << QByteArray();
+    QTest::newRow("a value of the wrong type is named and never sent")
+        << QByteArray(
+               "<Plan><Device_Configuration><UBRIX IP='127.0.0.22'><TYPE>UBRIX_A</TYPE>"
+               "<UDP><LISTEN_PORT>99999</LISTEN_PORT></UDP></UBRIX></Device_Configuration>"
+               "</Plan>")
+        << QStringList{"--gateways"} << 8
+        << QByteArray("IP 127.0.0.22: UDP.LISTEN_PORT: 99999 is not a port (1-65535)");
     QTest::newRow("nobody answers")
         << QByteArray(
                "<Plan><Device_Configuration><UBRIX IP='127.0.0.29'><TYPE>UBRIX_A</TYPE>"
                "<NAME>x</NAME></UBRIX></Device_Configuration></Plan>")
-        << QStringList{"--gateways"} << 3;
+        << QStringList{"--gateways"} << 3 << QByteArray();
     QTest::newRow("a silent device aborts the bus upload")
         << QByteArray(
                "<Plan><Device_Configuration><DEVICE UID='6'><TYPE>LUMET_BC</TYPE>"
                "<ALIAS>x</ALIAS></DEVICE><DEVICE UID='5'><TYPE>LUMET_BC</TYPE>"
                "<ALIAS>y</ALIAS></DEVICE></Device_Configuration></Plan>")
-        << QStringList{"--devices", "--missing", "abort"} << 6;
-    QTest::newRow("wrong pacing") << QByteArray("<Plan/>") << QStringList{"--pacing", "slow"} << 2;
-    QTest::newRow("project that does not parse") << QByteArray("<Plan>") << QStringList{} << 8;
+        << QStringList{"--devices", "--missing", "abort"} << 6 << QByteArray();
+    QTest::newRow("wrong pacing") << QByteArray("<Plan/>") << QStringList{"--pacing", "slow"} << 2
+                                  << QByteArray();
+    QTest::newRow("project that does not parse")
+        << QByteArray("<Plan>") << QStringList{} << 8 << QByteArray();
 }
 
 void TestCliUpload::exitCodes() {
@@ -193,6 +203,8 @@ void TestCliUpload::exitCodes() {
     const CProgramRun run =
         runCli(QStringList{"upload", "--loopback", "--project", path} + options);
     QTEST(run.exitCode, "exitCode");
+    QFETCH(QByteArray, error);
+    QVERIFY2(run.err.contains(error), run.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCliUpload)
