@@ -189,7 +189,7 @@ Outcome collectOnVirtualClock(const Run& run) {
     auto report = std::make_shared<CCollectionReport>();
     CSequenceRun* started = sequencer.start(
         QString::fromLatin1(CBusCollection::kRunName),
-        CBusCollection::lanes(fixture.doc(), site.sender(), {run.concurrent, 2}, report),
+        CBusCollection::lanes(fixture.doc(), site.sender(), {run.concurrent, 2, {}}, report),
         run.pacing);
     bool finished = false;
     QObject::connect(started, &CSequenceRun::finished, [&finished] { finished = true; });

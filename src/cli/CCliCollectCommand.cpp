@@ -7,6 +7,7 @@
 #include "Version.h"
 
 #include "bus/CBusCollection.h"
+#include "bus/CRollCall.h"
 #include "protocol/CCommands.h"
 #include "site/CSnapshotStamp.h"
 #include "transport/CIpv4Address.h"
@@ -18,6 +19,7 @@
 namespace {
 const QString kMap = QStringLiteral("map");
 const QString kSequential = QStringLiteral("sequential");
+
 }  // namespace
 
 QString CCliCollectCommand::name() const {
@@ -32,21 +34,25 @@ QString CCliCollectCommand::description() const {
     return QStringLiteral(
         "Finds every gateway (\"&NAME=?;\") and registers the devices of every bus\n"
         "(\"#UID=REGISTER;\", both broadcast): collecting is not read-only, every device of\n"
-        "every bus is told to announce itself. Then collects as the program's Collect does:\n"
-        "each gateway's settings (\"&=?;\", 2 s), then each device with a UID (\"#UIDn=?;\",\n"
-        "1 s), every gateway's bus at the same time (--sequential: one gateway after\n"
-        "another). With --pacing replies (the default) a pause ends as soon as the answers\n"
-        "have come and stopped for a moment; --pacing fixed waits every pause out. A report\n"
-        "that lacks a setting its type has (or that it reported before) is asked again, at\n"
-        "most --retries times. Everything is saved as a map file, as the program's Save Map\n"
-        "File does, marked as a snapshot: when, through which adapter and by which version\n"
-        "it was taken ('compare' and 'report' read it; the program loads it as any map\n"
-        "file). Gateways and devices that did not answer, or whose report is still\n"
-        "incomplete, are named on stderr with what they lack, and the exit code is 6. When\n"
-        "interrupted, the map is saved as far as it got, said to be partial, and the exit\n"
-        "code is 130. With --json, a summary on stdout: {\"map\", \"gateways\", \"devices\",\n"
-        "\"silent\": [{\"gateway\", \"uid\"}], \"incomplete\": [{\"gateway\", \"uid\",\n"
-        "\"missing\": [...]}], \"repeats\", \"partial\"} (no \"uid\" for a gateway's own report).");
+        "every bus is told to announce itself. Then collects as the program's Collect\n"
+        "does: each gateway's settings (\"&=?;\", 2 s), then each device with a UID\n"
+        "(\"#UIDn=?;\", 1 s), every gateway's bus at the same time (--sequential: one\n"
+        "gateway after another). Meanwhile a roll call finds the devices whose announcement\n"
+        "was lost: it asks the UIDs below the highest one heard, and two above it, that\n"
+        "nobody announced (\"#UIDn=?;\", broadcast), and those that answer are collected\n"
+        "too. With --pacing replies (the default) a pause ends as soon as the answers have\n"
+        "come and stopped for a moment; --pacing fixed waits every pause out. A report that\n"
+        "lacks a setting its type has (or that it reported before) is asked again, at most\n"
+        "--retries times. Everything is saved as a map file, as the program's Save Map File\n"
+        "does, marked as a snapshot: when, through which adapter and by which version it\n"
+        "was taken ('compare' and 'report' read it; the program loads it as any map file).\n"
+        "Gateways and devices that did not answer, or whose report is still incomplete, are\n"
+        "named on stderr with what they lack, and the exit code is 6. When interrupted, the\n"
+        "map is saved as far as it got, said to be partial, and the exit code is 130. With\n"
+        "--json, a summary on stdout: {\"map\", \"gateways\", \"devices\", \"silent\":\n"
+        "[{\"gateway\", \"uid\"}], \"incomplete\": [{\"gateway\", \"uid\", \"missing\":\n"
+        "[...]}], \"repeats\", \"rollCall\" (the devices it found), \"partial\"} (no \"uid\"\n"
+        "for a gateway's own report).");
 }
 
 QList<QCommandLineOption> CCliCollectCommand::options() const {
@@ -108,15 +114,24 @@ int CCliCollectCommand::run(CCliSession& session) {
                 .select_nodes("/Plan/Network_Configuration/UBRIX/DEVICE[@UID]")
                 .size();
         session.progress(QStringLiteral("Collecting %1 device(s)...").arg(devices));
-        const CBusCollection::Options options{!m_sequential, session.options().retries};
-        session.runLanes(QString::fromLatin1(CBusCollection::kRunName),
-                         CBusCollection::lanes(
-                             session.document(),
-                             [&session](QByteArrayView text, quint32 to) {
-                                 return session.send(text.toByteArray(), to);
-                             },
-                             options, report),
-                         m_pacing);
+        // Beside the collection, a roll call finds the devices whose announcement was
+        // lost; the gateways' lanes ask them too before they end.
+        auto rollCall = std::make_shared<CRollCall>(session.options().retries);
+        const CBusCollection::Send send = [&session](QByteArrayView text, quint32 to) {
+            return session.send(text.toByteArray(), to);
+        };
+        const CBusCollection::Options options{!m_sequential, session.options().retries,
+                                              [rollCall] { return !rollCall->isOver(); }};
+        std::vector<CSequenceRun::StepSource> lanes =
+            CBusCollection::lanes(session.document(), send, options, report);
+        lanes.push_back(CRollCall::lane(rollCall, session.document(), send));
+        session.runLanes(QString::fromLatin1(CBusCollection::kRunName), std::move(lanes), m_pacing);
+        m_foundByRollCall = static_cast<qint64>(rollCall->found());
+        if (m_foundByRollCall > 0) {
+            session.progress(QStringLiteral("%1 device(s) whose announcement was lost "
+                                            "answered the roll call.")
+                                 .arg(m_foundByRollCall));
+        }
     }
     // Every report complete: nothing is on its way any more.
     if (!report->isComplete() || CCliSession::interrupted()) {
@@ -186,6 +201,7 @@ int CCliCollectCommand::finish(CCliSession& session, const CCollectionReport& re
             {QStringLiteral("silent"), silentList},
             {QStringLiteral("incomplete"), incompleteList},
             {QStringLiteral("repeats"), report.repeats},
+            {QStringLiteral("rollCall"), m_foundByRollCall},
             {QStringLiteral("partial"), partial},
         });
     }

@@ -27,4 +27,5 @@ private:
     bool m_json = false;
     bool m_sequential = false;
     CPacing m_pacing = CPacing::ByReplies;
+    qint64 m_foundByRollCall = 0;
 };

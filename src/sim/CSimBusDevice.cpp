@@ -58,7 +58,7 @@ QByteArray CSimBusDevice::announcement() const {
 }
 
 QList<QByteArray> CSimBusDevice::announcements() const {
-    if (m_faults.silent) {
+    if (m_faults.silent || m_faults.unannounced) {
         return {};
     }
     return {announcement()};

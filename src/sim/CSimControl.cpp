@@ -13,7 +13,8 @@ const QByteArray kHelp =
     "press <gateway> <serial>  press a device's discover button (gateway: number or address)\n"
     "fault <gateway> [<uid>] <kinds>\n"
     "                          make a gateway or device misbehave; kinds: none, or\n"
-    "                          other-type, silent, refuses-sets (comma-separated)\n"
+    "                          other-type, silent, refuses-sets, unannounced\n"
+    "                          (comma-separated)\n"
     "remove <gateway> <uid>    the device with that UID leaves the bus for good\n"
     "add <gateway> <type> [sn <serial>]\n"
     "                          a new device without UID joins the bus\n"
@@ -54,6 +55,8 @@ std::optional<CSimDeviceFaults> readFaults(const QByteArray& kinds) {
             faults.silent = true;
         } else if (kind == "refuses-sets") {
             faults.refusesSets = true;
+        } else if (kind == "unannounced") {
+            faults.unannounced = true;
         } else if (kind != "none") {
             return std::nullopt;
         }
@@ -72,6 +75,9 @@ QByteArray faultNote(const CSimDeviceFaults& faults) {
     }
     if (faults.refusesSets) {
         kinds.append("refuses-sets");
+    }
+    if (faults.unannounced) {
+        kinds.append("unannounced");
     }
     return kinds.isEmpty() ? QByteArray() : " (" + kinds.join(", ") + ")";
 }
@@ -170,7 +176,7 @@ CSimControl::Result CSimControl::fault(CSimNetwork& network, const QList<QByteAr
     const auto faults = readFaults(words.back());
     if (!faults) {
         return answer("error: unknown fault " + words.back() + " (none, other-type, silent, " +
-                      "refuses-sets)\n");
+                      "refuses-sets, unannounced)\n");
     }
     const bool set = network.withSite(
         [&](CSimSite& site) { return site.setDeviceFaults(gateway, uid, *faults); });

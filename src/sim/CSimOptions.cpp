@@ -83,7 +83,7 @@ struct Parsed {
     QCommandLineOption fault{QStringLiteral("fault"),
                              QStringLiteral("Make one gateway, or one device on its bus, "
                                             "misbehave: '<gateway> [<uid>] <kinds>', kinds "
-                                            "other-type, silent, refuses-sets "
+                                            "other-type, silent, refuses-sets, unannounced "
                                             "(comma-separated). Repeatable."),
                              QStringLiteral("spec")};
     QCommandLineOption restartSilence{QStringLiteral("restart-silence-ms"),

@@ -1,5 +1,6 @@
 #include "../sim/SimTestSupport.h"
 #include "bus/CBusCollection.h"
+#include "bus/CRollCall.h"
 #include "common/CXPathQuery.h"
 #include "sequence/CSequencer.h"
 #include "support/CVirtualSite.h"
@@ -11,6 +12,8 @@
 using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(CPacing)
+Q_DECLARE_METATYPE(std::vector<std::set<quint32>>)
+Q_DECLARE_METATYPE(std::vector<std::vector<quint32>>)
 
 namespace {
 
@@ -83,6 +86,8 @@ private slots:
     void gatewaysAtTheSameTimeOrOneAfterAnother();
     void incompleteReportsAreAskedAgainAndNamed();
     void lossInBothDirections();
+    void rollCallAsksWhatNobodyAnnounced_data();
+    void rollCallAsksWhatNobodyAnnounced();
 };
 
 namespace {
@@ -248,7 +253,7 @@ void TestBusCollection::gatewaysAtTheSameTimeOrOneAfterAnother() {
                                           .arg(QString::fromLatin1(text)));
                                   return site.site().send(text, address);
                               },
-                              {concurrent, 2}),
+                              {concurrent, 2, {}}),
         CPacing::Fixed);
     QSignalSpy progress(run, &CSequenceRun::progress);
     QSignalSpy finished(run, &CSequenceRun::finished);
@@ -317,6 +322,45 @@ void TestBusCollection::lossInBothDirections() {
         QVERIFY2(sent.endsWith(QLatin1String("=?;")), qPrintable(sent));
     }
     QVERIFY(run->endMessage().isEmpty());
+}
+
+namespace {
+using Uids = std::vector<quint32>;
+
+Uids uidsFrom(quint32 first, quint32 last) {
+    Uids uids;
+    for (quint32 uid = first; uid <= last; ++uid) {
+        uids.push_back(uid);
+    }
+    return uids;
+}
+}  // namespace
+
+// Each row: the UIDs known before each round (answers in between), and what each round asks.
+void TestBusCollection::rollCallAsksWhatNobodyAnnounced_data() {
+    QTest::addColumn<std::vector<std::set<quint32>>>("known");
+    QTest::addColumn<std::vector<Uids>>("rounds");
+    QTest::newRow("nothing lost: the top is asked retries + 1 times, then no more")
+        << std::vector<std::set<quint32>>{{1, 2}, {1, 2}, {1, 2}, {1, 2}}
+        << std::vector<Uids>{{3, 4}, {3, 4}, {3, 4}, {}};
+    QTest::newRow("a gap is asked, and once it answers no longer")
+        << std::vector<std::set<quint32>>{{1, 3}, {1, 2, 3}, {1, 2, 3}}
+        << std::vector<Uids>{{2, 4, 5}, {4, 5}, {4, 5}};
+    QTest::newRow("a whole bus unheard is found UID by UID")
+        << std::vector<std::set<quint32>>{{}, {1, 2}, {1, 2, 3, 4}}
+        << std::vector<Uids>{{1, 2}, {3, 4}, {5, 6}};
+    QTest::newRow("far-apart UIDs: at most 64 UIDs are ever asked")
+        << std::vector<std::set<quint32>>{{1, 1000}, {1, 1000}}
+        << std::vector<Uids>{uidsFrom(2, 65), uidsFrom(2, 65)};
+}
+
+void TestBusCollection::rollCallAsksWhatNobodyAnnounced() {
+    QFETCH(std::vector<std::set<quint32>>, known);
+    QFETCH(std::vector<Uids>, rounds);
+    CRollCall call(2);
+    for (size_t round = 0; round < rounds.size(); ++round) {
+        QCOMPARE(call.nextRound(known[round]), rounds[round]);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBusCollection)

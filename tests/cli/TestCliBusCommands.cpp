@@ -134,7 +134,7 @@ void TestCliBusCommands::commands_data() {
     QTest::newRow("collect with fixed pauses")
         << QStringList{"collect", "--map", "site.xml", "--pacing", "fixed", "--json"} << 0
         << R"(\{"devices":6,"gateways":2,"incomplete":\[\],"map":"site.xml","partial":false,)"
-           R"("repeats":0,"silent":\[\]\}\n)"
+           R"("repeats":0,"rollCall":0,"silent":\[\]\}\n)"
         << QString() << QByteArray() << QString();
     QTest::newRow("a device's setting, in capitals as the bus view sends it")
         << QStringList{"set", "127.0.0.31", QString::fromUtf8("UID1.ALIAS=desk caf\xc3\xa9")} << 0

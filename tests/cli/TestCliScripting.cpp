@@ -111,9 +111,10 @@ void TestCliScripting::run_data() {
         << QStringList{"send", "&SILENCE;"} << 3 << QString() << QString();
     QTest::newRow("collect with a silent device")
         << QStringList{"collect", "--map", "site.xml", "--json"} << 6
-        << exactly(R"({"devices":2,"gateways":1,"incomplete":[],"map":"site.xml",)"
-                   R"("partial":false,"repeats":2,"silent":[{"gateway":"127.0.0.21","uid":6}]})"
-                   "\n")
+        << exactly(
+               R"({"devices":2,"gateways":1,"incomplete":[],"map":"site.xml",)"
+               R"("partial":false,"repeats":2,"rollCall":0,"silent":[{"gateway":"127.0.0.21","uid":6}]})"
+               "\n")
         << "vorel-cli: UID 6 behind 127.0.0.21 did not answer";
     QTest::newRow("collect interrupted")
         << QStringList{"collect", "--map", "partial.xml", "--pace-ms", "5000"} << 130 << QString()

@@ -496,7 +496,8 @@ void TestSimNetwork::controlPortPressesTheButton() {
     const QList<std::pair<QByteArray, QByteArray>> faultLines = {
         {"fault 1 1 silent,refuses-sets", "fault set\n"},
         {"fault 1 99 silent", "error: no device with UID 99 on gateway 1\n"},
-        {"fault 1 loud", "error: unknown fault loud (none, other-type, silent, refuses-sets)\n"},
+        {"fault 1 loud",
+         "error: unknown fault loud (none, other-type, silent, refuses-sets, unannounced)\n"},
         {"fault 1", "error: fault <gateway> [<uid>] <kinds>\n"},
     };
     for (const auto& [line, expected] : faultLines) {

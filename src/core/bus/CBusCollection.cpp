@@ -14,6 +14,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -148,6 +150,8 @@ private:
     std::unique_ptr<Query> m_query;
     bool m_incomplete = false;  // a report of this lane still lacks something
     bool m_endPause = true;
+    bool m_lookedAgain = false;  // the devices that came meanwhile were looked for
+    std::set<std::tuple<QByteArray, QByteArray, quint32>> m_asked;  // gateway, attribute, number
 };
 
 // What the lanes of one collection share: the way out, the report, the progress over the
@@ -191,6 +195,8 @@ public:
     // Made afresh for each look-up: a new plan brings a new schema document.
     CValidationSchema schema() const { return CValidationSchema(m_doc.schema()); }
     int retries() const { return m_options.retries; }
+    bool devicesMayCome() const { return m_options.devicesMayCome && m_options.devicesMayCome(); }
+    bool devicesCanCome() const { return static_cast<bool>(m_options.devicesMayCome); }
     CCollectionReport& report() { return *m_report; }
 
     // A gateway's devices as its turn found them: the site's count follows.
@@ -235,6 +241,17 @@ std::optional<CPacedStep> Lane::next() {
         case Phase::DeviceQueries:
             return nextDeviceQuery();
         case Phase::End:
+            if (m_collection.devicesMayCome()) {
+                return CPacedStep::wait(CBusCollection::kDevicesMayComeLook);
+            }
+            if (m_collection.devicesCanCome() && !std::exchange(m_lookedAgain, true)) {
+                // Once more over the lane's gateways, for the devices that came meanwhile.
+                m_gatewayTurn = 0;
+                m_devices.clear();
+                m_deviceQueried = 0;
+                m_phase = Phase::DeviceQueries;
+                return nextDeviceQuery();
+            }
             m_phase = Phase::EndPause;
             return CPacedStep{[this](CSequenceRun& run) {
                                   m_collection.laneEnded(run);
@@ -270,18 +287,22 @@ std::optional<CPacedStep> Lane::nextGatewayQuery() {
 }
 
 std::optional<CPacedStep> Lane::nextDeviceQuery() {
-    // A gateway's devices are read when its turn comes.
-    while (m_deviceQueried >= m_devices.size()) {
-        if (m_gatewayTurn >= m_gateways.size()) {
-            m_phase = Phase::End;
-            return next();
+    Device device;
+    do {
+        // A gateway's devices are read when its turn comes.
+        while (m_deviceQueried >= m_devices.size()) {
+            if (m_gatewayTurn >= m_gateways.size()) {
+                m_phase = Phase::End;
+                return next();
+            }
+            m_turn = m_gateways[m_gatewayTurn++];
+            m_devices = devicesOf(m_collection.doc().plan(), m_turn.text);
+            m_collection.devicesRead(m_turn.text, m_devices.size());
+            m_deviceQueried = 0;
         }
-        m_turn = m_gateways[m_gatewayTurn++];
-        m_devices = devicesOf(m_collection.doc().plan(), m_turn.text);
-        m_collection.devicesRead(m_turn.text, m_devices.size());
-        m_deviceQueried = 0;
-    }
-    const Device device = m_devices[m_deviceQueried++];
+        device = m_devices[m_deviceQueried++];
+        // When the lane looks again, the devices it asked before are passed by.
+    } while (!m_asked.emplace(m_turn.text, device.attribute, device.number).second);
     Collection& collection = m_collection;
     // A device known only by its serial number has no settings to report yet, and a
     // UID query with its number would ask another device.

@@ -38,6 +38,10 @@ public:
     struct Options {
         bool concurrent = true;  // every gateway's bus at the same time
         int retries = CRetryRule::kDefaultRetries;
+        // Whether devices may still come into the plan while the collection runs (a roll
+        // call beside it): a lane waits until they no longer may, then asks the devices its
+        // gateways gained meanwhile before it ends. Empty: none come.
+        std::function<bool()> devicesMayCome;
     };
 
     static constexpr const char* kRunName = "collect";
@@ -48,6 +52,8 @@ public:
     static constexpr std::chrono::milliseconds kDevicePause{1000};
     static constexpr std::chrono::milliseconds kEndPause{1000};
     static constexpr std::chrono::milliseconds kReportQuiet{100};
+    // How often a lane at its end looks whether devices may still come.
+    static constexpr std::chrono::milliseconds kDevicesMayComeLook{50};
     // Progress runs from 0 to kProgressRange over the devices of the whole site.
     static constexpr int kProgressRange = 65536;
 

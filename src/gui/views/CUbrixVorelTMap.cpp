@@ -437,8 +437,9 @@ void CUbrixVorelTMap::OnCollect() {
         QStringLiteral("Collect: asking every gateway and each of its devices for their "
                        "settings."));
     CTransport& transport = m_context.transport;
-    const CBusCollection::Options options{m_context.settings.collectConcurrent != 0,
-                                          m_context.settings.retries};
+    CBusCollection::Options options;
+    options.concurrent = m_context.settings.collectConcurrent != 0;
+    options.retries = m_context.settings.retries;
     CSequenceRun* run =
         m_context.sequencer.start(runName(CBusCollection::kRunName),
                                   CBusCollection::lanes(
