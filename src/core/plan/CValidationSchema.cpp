@@ -201,6 +201,14 @@ CValueType CValidationSchema::valueType(const pugi::xml_node& setting) {
         {word("t"), word("min"), word("max"), word("decimals"), word("chars")});
 }
 
+const CValueType& CValidationSchema::valueTypeOf(const pugi::xml_node& setting) const {
+    const auto [found, added] = m_valueTypes.try_emplace(setting.internal_object());
+    if (added) {
+        found->second = valueType(setting);
+    }
+    return found->second;
+}
+
 bool CValidationSchema::allows(const pugi::xml_node& setting, std::string_view value) {
     if (!setting) {
         return false;

@@ -62,6 +62,9 @@ public:
     // The value type of an "EDIT" setting, from its attributes t, min, max, decimals and
     // chars; free text for any other setting or one without t.
     static CValueType valueType(const pugi::xml_node& setting);
+    // The same, remembered per entry: a comparison of a whole site checks a million values
+    // against a few hundred entries.
+    const CValueType& valueTypeOf(const pugi::xml_node& setting) const;
 
     // The members of a group whose index (A) counts the same things, as the schema's
     // comments name them: "Indexed: ACTION and TARGET with A = key number" gives
@@ -93,4 +96,5 @@ private:
     mutable pugi::xml_node m_lastDevice;
     mutable std::unordered_map<std::string, pugi::xml_node> m_settings;
     mutable std::string m_place;  // room for the key of a look-up
+    mutable std::unordered_map<const void*, CValueType> m_valueTypes;  // by entry
 };

@@ -166,16 +166,53 @@ QString CValueType::rangeText() const {
     return QString::number(m_min) + separator + QString::number(m_max);
 }
 
+namespace {
+
+// The decimals of a number written as "-?digits(.digits)?" with at most 15 digits on
+// either side; nothing for any other text.
+std::optional<qsizetype> decimalsOf(const QString& value) {
+    qsizetype at = value.startsWith(QLatin1Char('-')) ? 1 : 0;
+    const auto digits = [&value, &at] {
+        const qsizetype start = at;
+        while (at < value.size() && value[at] >= QLatin1Char('0') &&
+               value[at] <= QLatin1Char('9')) {
+            ++at;
+        }
+        return at - start;
+    };
+    constexpr qsizetype kMostDigits = 15;
+    const qsizetype whole = digits();
+    if (whole < 1 || whole > kMostDigits) {
+        return std::nullopt;
+    }
+    if (at == value.size()) {
+        return 0;
+    }
+    if (value[at++] != QLatin1Char('.')) {
+        return std::nullopt;
+    }
+    const qsizetype decimals = digits();
+    if (decimals < 1 || decimals > kMostDigits || at != value.size()) {
+        return std::nullopt;
+    }
+    return decimals;
+}
+
+}  // namespace
+
 QString CValueType::numberProblem(const QString& value, const QString& what) const {
-    static const QRegularExpression form(QStringLiteral("^-?[0-9]{1,15}(\\.([0-9]{1,15}))?$"));
-    const QRegularExpressionMatch match = form.match(value);
+    const std::optional<qsizetype> decimals = decimalsOf(value);
+    if (decimals && *decimals <= m_decimals) {
+        const double number = value.toDouble();
+        if (number >= m_min && number <= m_max) {
+            return {};
+        }
+    }
     QString allowed = rangeText();
     if (m_decimals > 0) {
         allowed += QStringLiteral(", at most ") + plural(m_decimals, "decimal", "decimals");
     }
-    const bool fits = match.hasMatch() && match.captured(2).size() <= m_decimals &&
-                      value.toDouble() >= m_min && value.toDouble() <= m_max;
-    return fits ? QString() : QStringLiteral("is not %1 (%2)").arg(what, allowed);
+    return QStringLiteral("is not %1 (%2)").arg(what, allowed);
 }
 
 bool CValueType::isAllowedCharacter(QChar character) const {

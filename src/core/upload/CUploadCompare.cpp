@@ -91,7 +91,7 @@ CUploadRow decide(const CUploadDevice& device, CTemplateSetting visited,
     }
     // A value of the wrong type is the project's fault whatever the device holds.
     const QString projectValue = QString::fromStdString(setting.value);
-    if (const QString problem = CValidationSchema::valueType(entry).problem(projectValue);
+    if (const QString problem = schema.valueTypeOf(entry).problem(projectValue);
         !problem.isEmpty()) {
         row.outcome = Outcome::InvalidValue;
         row.refusal =
