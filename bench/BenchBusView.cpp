@@ -128,6 +128,7 @@ public:
     void start(const std::function<void()>& onTick) {
         m_onTick = onTick;
         m_lastNs = m_since.nsecsElapsed();
+        m_startNs = m_lastNs;
         m_lastCpuNs = threadCpuNs();
         m_longestNs = 0;
         m_longestCpuNs = 0;
@@ -137,6 +138,8 @@ public:
     qint64 nowNs() const { return m_since.nsecsElapsed(); }
     double longestMs() const { return static_cast<double>(m_longestNs) / 1e6; }
     double longestCpuMs() const { return static_cast<double>(m_longestCpuNs) / 1e6; }
+    // When the longest stall ended, from the start.
+    double longestEndMs() const { return static_cast<double>(m_longestEndNs) / 1e6; }
 
 private:
     void tick() {
@@ -145,6 +148,7 @@ private:
         if (now - m_lastNs > m_longestNs) {
             m_longestNs = now - m_lastNs;
             m_longestCpuNs = cpu - m_lastCpuNs;
+            m_longestEndNs = now - m_startNs;
         }
         m_lastNs = now;
         m_lastCpuNs = cpu;
@@ -158,6 +162,8 @@ private:
     qint64 m_lastCpuNs = 0;
     qint64 m_longestNs = 0;
     qint64 m_longestCpuNs = 0;
+    qint64 m_startNs = 0;
+    qint64 m_longestEndNs = 0;
 };
 
 }  // namespace
@@ -244,8 +250,10 @@ int main(int argc, char** argv) {
     std::printf("  last reply queued at        %8.1f ms\n", static_cast<double>(lastReplyNs) / 1e6);
     std::printf("  tree complete               %8.1f ms after the last reply\n",
                 static_cast<double>(completeNs - lastReplyNs) / 1e6);
-    std::printf("  longest event-loop stall    %8.1f ms (the GUI thread busy %.1f ms of it)\n",
-                heartbeat.longestMs(), heartbeat.longestCpuMs());
+    std::printf(
+        "  longest event-loop stall    %8.1f ms (the GUI thread busy %.1f ms of it), ending "
+        "%.0f ms after the first reply\n",
+        heartbeat.longestMs(), heartbeat.longestCpuMs(), heartbeat.longestEndMs());
     std::printf(
         "  memory with the site in the plan and the view open: %.0f MB (%.0f MB before "
         "the program's part), peak %.0f MB\n",
