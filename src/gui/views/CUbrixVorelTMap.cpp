@@ -40,6 +40,39 @@
 
 namespace {
 
+// The status line at the end of a collection: how it ended, and what it asked again.
+QString collectionEndLine(CSequenceRun::Outcome outcome, bool incomplete, int repeats) {
+    switch (outcome) {
+        case CSequenceRun::Outcome::Stopped:
+            return QStringLiteral("Collect: stopped; what came before is in the plan.");
+        case CSequenceRun::Outcome::Failed:
+            return QStringLiteral("Collect: ended early, a query could not be sent.");
+        case CSequenceRun::Outcome::Completed:
+            break;
+    }
+    const QString again =
+        repeats > 0 ? QStringLiteral(" (%1 query(s) asked again)").arg(repeats) : QString();
+    return incomplete ? QStringLiteral(
+                            "Collect: done, but some reports are incomplete%1: see "
+                            "the message.")
+                            .arg(again)
+                      : QStringLiteral("Collect: done, every report is complete%1.").arg(again);
+}
+
+// The status line at the end of a preset upload.
+QString presetEndLine(CSequenceRun::Outcome outcome, qsizetype presets, const QString& to) {
+    switch (outcome) {
+        case CSequenceRun::Outcome::Completed:
+            return QStringLiteral("Upload CMS File: %1 preset(s) sent to %2.").arg(presets).arg(to);
+        case CSequenceRun::Outcome::Stopped:
+            return QStringLiteral("Upload CMS File: stopped before every preset was sent to %1.")
+                .arg(to);
+        case CSequenceRun::Outcome::Failed:
+            break;
+    }
+    return QStringLiteral("Upload CMS File: a preset could not be sent to %1.").arg(to);
+}
+
 constexpr int kTreeWidth = 220;
 
 QString runName(const char* name) {
@@ -465,12 +498,14 @@ void CUbrixVorelTMap::attachCollection(CSequenceRun* run) {
     connect(run, &CSequenceRun::finished, this, &CUbrixVorelTMap::collectionEnded);
 }
 
-void CUbrixVorelTMap::collectionEnded() {
+void CUbrixVorelTMap::collectionEnded(CSequenceRun::Outcome outcome) {
     const QString incomplete = m_collection ? m_collection->endMessage() : QString();
+    const int repeats = m_collection ? m_collection->repeats() : 0;
     m_collection = nullptr;
     m_progress->hide();
     m_stop->hide();
     m_collect->setEnabled(true);
+    say(collectionEndLine(outcome, !incomplete.isEmpty(), repeats));
     if (!incomplete.isEmpty()) {
         CDialogService::message(incomplete);
     }
@@ -695,7 +730,10 @@ void CUbrixVorelTMap::OnUploadCmsFile() {
                                return transport.SendText(text, address);
                            }),
         CPacing::Fixed);
-    const auto tellOutcome = [](CSequenceRun::Outcome outcome) {
+    CStatusLine& status = m_context.state.status;
+    const auto tellOutcome = [&status, presets = contents.presets.size(),
+                              to](CSequenceRun::Outcome outcome) {
+        status.say(presetEndLine(outcome, presets, to));
         if (outcome == CSequenceRun::Outcome::Completed) {
             CDialogService::message(QString::fromLatin1(CPresetFile::kComplete));
         }

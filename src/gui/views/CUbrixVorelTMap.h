@@ -5,6 +5,7 @@
 #include "bus/CBusPage.h"
 #include "bus/CBusTreeModel.h"
 #include "bus/CBusTreeSync.h"
+#include "sequence/CSequenceRun.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -110,7 +111,7 @@ private:
     void clearPage();
     void showPopup(const QPoint& position);
     void attachCollection(CSequenceRun* run);
-    void collectionEnded();
+    void collectionEnded(CSequenceRun::Outcome outcome);
     // Removes the device from the plan and from the tree, under every gateway.
     void deleteDevice(QByteArrayView attribute, quint32 number);
     void awaitDevice(Awaited device);

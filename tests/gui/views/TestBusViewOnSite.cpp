@@ -157,6 +157,8 @@ void TestBusViewOnSite::commissionTheBuses() {
     QVERIFY(lamp->kind != 2);
     QVERIFY(child(child(lamp, QStringLiteral("PORT (A)")), QStringLiteral("LED")) != nullptr);
     QVERIFY(m_view->progressBar()->isHidden());
+    QCOMPARE(harness.state().status.text(),
+             QStringLiteral("Collect: done, every report is complete."));
 
     // 6. A new alias, typed in lower case, reaches the device in upper case.
     clickOn(lamp);
@@ -194,6 +196,8 @@ void TestBusViewOnSite::commissionTheBuses() {
     }
     QTRY_COMPARE(CDialogService::askedTexts(),
                  QStringList{QString::fromLatin1(CPresetFile::kComplete)});
+    QVERIFY2(harness.state().status.text().startsWith("Upload CMS File: 3 preset(s) sent to "),
+             qPrintable(harness.state().status.text()));
     QTRY_COMPARE(
         simulated(0, 100001)->settings().value(*CSettingAddress::parseWellFormed("LED.PRESET.102")),
         QByteArray("10.20.30"));
