@@ -72,6 +72,9 @@ void TestCliProject::steps_data() {
     QTest::newRow("a value no command could carry")
         << QStringList{"set", "FILE", "1", "A.LED.PRESET.2=1;2"} << 8 << QByteArray()
         << QByteArray("vorel-cli: The value may not contain \";\": it ends a command.\n");
+    QTest::newRow("a value of the wrong type")
+        << QStringList{"set", "FILE", "0.0.0.1", "UDP.LISTEN_PORT=99999"} << 8 << QByteArray()
+        << QByteArray("vorel-cli: UDP.LISTEN_PORT: 99999 is not a port (1-65535)");
     QTest::newRow("no such device")
         << QStringList{"set", "FILE", "9", "NAME=x"} << 8 << QByteArray()
         << QByteArray(
