@@ -1,4 +1,6 @@
+#include "CDemoSite.h"
 #include "CGuiHarness.h"
+#include "CSimNetwork.h"
 #include "app/CDialogService.h"
 #include "app/CMainFrame.h"
 #include "app/CModalRunner.h"
@@ -100,6 +102,7 @@ private slots:
     void tcpModeFromTheSettingsIsCheckedButCannotBeChosen();
     void secondInstanceIsToldThePortIsInUse();
     void demoUsesTheLoopbackAdapterAlone();
+    void demoFindsItsSiteAtStart();
     void shutdownLogsWhatIsStillQueued();
     void logFileNamesAreResolvedAgainstTheDataFolder_data();
     void logFileNamesAreResolvedAgainstTheDataFolder();
@@ -427,6 +430,25 @@ void TestUbrixVorelApp::demoUsesTheLoopbackAdapterAlone() {
     QVERIFY(QFile::exists(demoData + QStringLiteral("/logfile.txt")));
     app.ExitInstance();
     QDir(demoData).removeRecursively();
+}
+
+// The demonstration's first minute: its site is found without a click, and the status line
+// says what there is and where to look.
+void TestUbrixVorelApp::demoFindsItsSiteAtStart() {
+    auto app = makeApp({}, true);
+    QVERIFY(app->InitInstance());
+    const std::shared_ptr<CSimNetwork> site = CDemoSite::open(*app);
+    QVERIFY(site != nullptr);
+    QVERIFY2(app->viewState().status.text().startsWith(
+                 QStringLiteral("Demonstration site: Ubrix 1 to Ubrix 3 on 127.0.0.2 and up")),
+             qPrintable(app->viewState().status.text()));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        app->document().plan().select_nodes("/Plan/Device_Configuration/UBRIX").size(),
+        size_t{CDemoSite::kGateways}, 10000);
+    QVERIFY(m_notifier.messages().isEmpty());
+    app->ExitInstance();
+    QDir(CDataFolder::forApplication(QLatin1String(CUbrixVorelApp::kDemoApplication)))
+        .removeRecursively();
 }
 
 void TestUbrixVorelApp::shutdownLogsWhatIsStillQueued() {
