@@ -19,8 +19,8 @@
 namespace {
 const QString kMap = QStringLiteral("map");
 const QString kSequential = QStringLiteral("sequential");
-// How long a repeated name question waits after the last answer.
-constexpr std::chrono::milliseconds kNameQuiet{150};
+// The time between the gateways' name question and its repeat.
+constexpr std::chrono::milliseconds kNameAgainAfter{150};
 
 }  // namespace
 
@@ -88,22 +88,18 @@ int CCliCollectCommand::run(CCliSession& session) {
     }
     session.progress(QStringLiteral("Looking for gateways and registering their buses..."));
     // Both at once, so that the buses announce their devices while the gateways answer.
-    // Any gateway's answer to the question may have been lost on its own, so the question
-    // goes again as often as a query may: briefly once a gateway has answered (a name
-    // comes at once), with the whole wait while none has. A registration never goes again.
+    // Any gateway's answer to the question may be lost on its own, so the question goes
+    // again as often as a query may, a moment apart while the announcements come in: a
+    // name comes at once when it comes. A registration never goes again.
     if (!session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast) ||
         !session.send(CCommands::busRegister(), CIpv4Address::kBroadcast)) {
         return CCliExit::kNetwork;
     }
-    session.waitForReplies();
     for (int again = 0; again < session.options().retries && !CCliSession::interrupted(); ++again) {
+        session.waitFor(kNameAgainAfter);
         session.send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast);
-        if (session.gatewayAddresses().isEmpty()) {
-            session.waitForReplies();
-        } else {
-            session.waitForReplies(kNameQuiet);
-        }
     }
+    session.waitForReplies();
     const QList<QByteArray> gateways = session.gatewayAddresses();
     if (gateways.isEmpty() && !CCliSession::interrupted()) {
         session.progress(QStringLiteral("No gateway answered."));

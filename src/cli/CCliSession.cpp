@@ -172,17 +172,13 @@ void CCliSession::pace() {
 }
 
 void CCliSession::waitForReplies() {
-    waitForReplies(std::chrono::milliseconds(m_options.quietMs));
-}
-
-void CCliSession::waitForReplies(std::chrono::milliseconds quiet) {
     using namespace std::chrono;
     QElapsedTimer elapsed;
     elapsed.start();
     m_lastReply = steady_clock::now();
     while (!interrupted() && elapsed.elapsed() < m_options.waitMs) {
         waitFor(milliseconds(25));
-        if (steady_clock::now() - m_lastReply >= quiet) {
+        if (steady_clock::now() - m_lastReply >= milliseconds(m_options.quietMs)) {
             break;
         }
     }

@@ -48,8 +48,6 @@ public:
     bool send(const QByteArray& text, quint32 address);
     // Handles replies until none came for the quiet time, or the longest wait is over.
     void waitForReplies();
-    // The same with a quiet time of its own, for answers that come at once when they come.
-    void waitForReplies(std::chrono::milliseconds quiet);
     // The pause between commands sent in a row; replies are handled meanwhile.
     void pace();
     void waitFor(std::chrono::milliseconds duration);

@@ -1,3 +1,4 @@
+#include "bus/CIndexSpans.h"
 #include "bus/CReportCheck.h"
 #include "common/CXmlFile.h"
 #include "plan/CValidationSchema.h"
@@ -45,6 +46,10 @@ class TestReportCheck : public QObject {
 private slots:
     void missing_data();
     void missing();
+    void portsNotShown_data();
+    void portsNotShown();
+    void indexSpans_data();
+    void indexSpans();
 };
 
 void TestReportCheck::missing_data() {
@@ -102,6 +107,66 @@ void TestReportCheck::missing() {
     const std::vector<CSettingAddress> missing = CReportCheck::missing(
         CValidationSchema(schema), type.toStdString(), addresses(received), addresses(earlier));
     QTEST(texts(missing), "missing");
+}
+
+void TestReportCheck::portsNotShown_data() {
+    QTest::addColumn<QStringList>("received");
+    QTest::addColumn<QStringList>("earlier");
+    QTest::addColumn<QStringList>("notShown");
+
+    QTest::newRow("every port shown")
+        << QStringList{"TYPE", "A.SERIAL.TYPE", "C.SERIAL.TYPE"} << QStringList() << QStringList();
+    QTest::newRow("a port whose only reply was lost")
+        << QStringList{"TYPE", "NAME", "A.SERIAL.TYPE"} << QStringList() << QStringList{"C"};
+    QTest::newRow("a port shown before")
+        << QStringList{"TYPE", "C.ALIAS"} << QStringList{"A.SERIAL.TYPE"} << QStringList();
+}
+
+// A port the type has but the report does not show is no hole (the unit may lack it),
+// yet worth asking again for.
+void TestReportCheck::portsNotShown() {
+    QFETCH(QStringList, received);
+    QFETCH(QStringList, earlier);
+
+    pugi::xml_document schema;
+    QString reason;
+    QVERIFY2(CXmlFile::parse(kSchema, schema, reason), qPrintable(reason));
+    const std::vector<QByteArray> ports = CReportCheck::portsNotShown(
+        CValidationSchema(schema), "GATE", addresses(received), addresses(earlier));
+    QStringList notShown;
+    for (const QByteArray& port : ports) {
+        notShown << QString::fromLatin1(port);
+    }
+    QTEST(notShown, "notShown");
+}
+
+void TestReportCheck::indexSpans_data() {
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QStringList>("received");
+    QTest::addColumn<QStringList>("earlier");
+    QTest::addColumn<bool>("short");
+
+    const QStringList fourPresets{"A.LED.PRESET.4", "B.LED.PRESET.4"};
+    QTest::newRow("as far as the others") << "LAMP" << fourPresets << QStringList() << false;
+    QTest::newRow("the last preset lost on both ports")
+        << "LAMP" << QStringList{"A.LED.PRESET.3", "B.LED.PRESET.3"} << QStringList() << true;
+    QTest::newRow("reported before as far")
+        << "LAMP" << QStringList{"A.LED.PRESET.3"} << QStringList{"B.LED.PRESET.4"} << false;
+    QTest::newRow("a key it does not report at all")
+        << "LAMP" << QStringList{"TYPE", "A.LED.MODE"} << QStringList() << false;
+    QTest::newRow("another type") << "PAD" << QStringList{"KEY.ACTION.1"} << QStringList() << false;
+}
+
+// The last index of a key lost on every port shows only beside the other reports of the
+// type: here one lamp reported presets up to 4.
+void TestReportCheck::indexSpans() {
+    QFETCH(QString, type);
+    QFETCH(QStringList, received);
+    QFETCH(QStringList, earlier);
+
+    CIndexSpans spans;
+    spans.learn("LAMP", addresses({"TYPE", "A.LED.PRESET.1", "A.LED.PRESET.4", "B.LED.PRESET.4"}));
+    QTEST(spans.fallsShort(type.toStdString(), addresses(received), addresses(earlier)), "short");
 }
 
 QTEST_GUILESS_MAIN(TestReportCheck)

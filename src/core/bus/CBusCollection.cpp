@@ -1,6 +1,7 @@
 #include "CBusCollection.h"
 
 #include "CBusPlan.h"
+#include "CIndexSpans.h"
 #include "CReportCheck.h"
 #include "common/CXPathQuery.h"
 #include "document/CUbrixVorelDoc.h"
@@ -94,16 +95,27 @@ public:
     int repeats() const { return m_sends > 1 ? m_sends - 1 : 0; }
 
     std::vector<CSettingAddress> missing(const CValidationSchema& schema) const {
-        const std::string type = m_received.type().value_or(m_known.type().value_or(""));
-        return CReportCheck::missing(schema, type, m_received.addresses(), m_known.addresses());
+        return CReportCheck::missing(schema, type(), m_received.addresses(), m_known.addresses());
     }
-    bool isComplete(const CValidationSchema& schema) const { return missing(schema).empty(); }
+    // Nothing missing, every port its type has shown, and every indexed key as far as in
+    // the other reports of its type: a port of one or two settings, or the last index on
+    // every port, is lost whole often enough on a lossy network to be worth asking again.
+    bool isSettled(const CValidationSchema& schema, const CIndexSpans& spans) const {
+        const std::set<CSettingAddress> received = m_received.addresses();
+        const std::set<CSettingAddress> known = m_known.addresses();
+        return CReportCheck::missing(schema, type(), received, known).empty() &&
+               CReportCheck::portsNotShown(schema, type(), received, known).empty() &&
+               !spans.fallsShort(type(), received, known);
+    }
+    void teach(CIndexSpans& spans) const { spans.learn(type(), m_received.addresses()); }
 
     CCollectionReport::Incomplete incompleteness(const CValidationSchema& schema) const {
         return {m_gateway, m_uid, !m_received.isEmpty(), missing(schema)};
     }
 
 private:
+    std::string type() const { return m_received.type().value_or(m_known.type().value_or("")); }
+
     QByteArray m_gateway;
     std::optional<quint32> m_uid;
     QByteArray m_uidText;
@@ -198,6 +210,8 @@ public:
     bool devicesMayCome() const { return m_options.devicesMayCome && m_options.devicesMayCome(); }
     bool devicesCanCome() const { return static_cast<bool>(m_options.devicesMayCome); }
     CCollectionReport& report() { return *m_report; }
+    CIndexSpans& spans() { return m_spans; }
+    const CIndexSpans& spans() const { return m_spans; }
 
     // A gateway's devices as its turn found them: the site's count follows.
     void devicesRead(const QByteArray& gateway, qsizetype count) {
@@ -222,6 +236,7 @@ private:
     CBusCollection::Send m_send;
     CBusCollection::Options m_options;
     std::shared_ptr<CCollectionReport> m_report;
+    CIndexSpans m_spans;
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::map<QByteArray, qsizetype> m_devicesOf;
     qsizetype m_devicesTotal = 0;
@@ -342,9 +357,12 @@ CPacedStep Lane::query(QByteArray text, const Gateway& to, std::chrono::millisec
                 return send(text, address);
             },
             pause, std::move(await),
-            CPacedStep::Repeat{
-                repeats, [asking, collection] { return asking->isComplete(collection->schema()); },
-                [asking] { return asking->received(); }}};
+            CPacedStep::Repeat{repeats,
+                               [asking, collection] {
+                                   return asking->isSettled(collection->schema(),
+                                                            collection->spans());
+                               },
+                               [asking] { return asking->received(); }}};
 }
 
 void Lane::conclude() {
@@ -353,6 +371,7 @@ void Lane::conclude() {
     }
     CCollectionReport& report = m_collection.report();
     report.repeats += m_query->repeats();
+    m_query->teach(m_collection.spans());
     CCollectionReport::Incomplete incomplete = m_query->incompleteness(m_collection.schema());
     if (!incomplete.missing.empty()) {
         m_incomplete = true;

@@ -25,6 +25,11 @@ bool holdsKey(const Addresses& received, const CSettingAddress& wanted) {
     return found != received.end() && found->sameKey(wanted);
 }
 
+bool showsPort(const Addresses& addresses, const QByteArray& port) {
+    return std::any_of(addresses.begin(), addresses.end(),
+                       [&port](const CSettingAddress& address) { return address.port == port; });
+}
+
 class Expectation {
 public:
     Expectation(const Addresses& received, const Addresses& earlier)
@@ -79,15 +84,7 @@ public:
 
 private:
     bool reportsPort(const QByteArray& port) const {
-        const auto has = [&port](const Addresses& addresses) {
-            for (const CSettingAddress& address : addresses) {
-                if (address.port == port) {
-                    return true;
-                }
-            }
-            return false;
-        };
-        return has(m_received) || has(m_earlier);
+        return showsPort(m_received, port) || showsPort(m_earlier, port);
     }
 
     int highestIndex(const std::set<QByteArray>& homes, const QByteArray& group,
@@ -171,4 +168,33 @@ std::vector<CSettingAddress> CReportCheck::missing(const CValidationSchema& sche
     }
     expected.earlierOnes();
     return expected.missing();
+}
+
+std::vector<QByteArray> CReportCheck::portsNotShown(const CValidationSchema& schema,
+                                                    std::string_view type,
+                                                    const Addresses& received,
+                                                    const Addresses& earlier) {
+    std::set<QByteArray> ports;
+    const auto noteBound = [&ports](const pugi::xml_node& setting) {
+        if (const pugi::xml_attribute bound = setting.attribute("p")) {
+            ports.insert(QByteArray(bound.value()));
+        }
+    };
+    const pugi::xml_node device = type.empty() ? pugi::xml_node() : schema.device(type);
+    for (const pugi::xml_node& entry : device.children()) {
+        if (isSettingEntry(entry)) {
+            noteBound(entry);
+        } else if (isGroupEntry(entry)) {
+            for (const pugi::xml_node& member : entry.children()) {
+                noteBound(member);
+            }
+        }
+    }
+    std::vector<QByteArray> notShown;
+    for (const QByteArray& port : ports) {
+        if (!showsPort(received, port) && !showsPort(earlier, port)) {
+            notShown.push_back(port);
+        }
+    }
+    return notShown;
 }

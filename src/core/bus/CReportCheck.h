@@ -25,4 +25,11 @@ public:
     static std::vector<CSettingAddress> missing(const CValidationSchema& schema,
                                                 std::string_view type, const Addresses& received,
                                                 const Addresses& earlier);
+
+    // The ports that the type's schema entry binds settings to and that neither this report
+    // nor an earlier one shows. Such a port is not missing (a unit may lack it), but its
+    // few replies may all have been lost, so the report is worth asking again.
+    static std::vector<QByteArray> portsNotShown(const CValidationSchema& schema,
+                                                 std::string_view type, const Addresses& received,
+                                                 const Addresses& earlier);
 };
