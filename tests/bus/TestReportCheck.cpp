@@ -44,13 +44,22 @@ class TestReportCheck : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void missing_data();
     void missing();
     void portsNotShown_data();
     void portsNotShown();
     void indexSpans_data();
     void indexSpans();
+
+private:
+    pugi::xml_document m_schema;
 };
+
+void TestReportCheck::initTestCase() {
+    QString reason;
+    QVERIFY2(CXmlFile::parse(kSchema, m_schema, reason), qPrintable(reason));
+}
 
 void TestReportCheck::missing_data() {
     QTest::addColumn<QString>("type");
@@ -101,11 +110,8 @@ void TestReportCheck::missing() {
     QFETCH(QStringList, received);
     QFETCH(QStringList, earlier);
 
-    pugi::xml_document schema;
-    QString reason;
-    QVERIFY2(CXmlFile::parse(kSchema, schema, reason), qPrintable(reason));
     const std::vector<CSettingAddress> missing = CReportCheck::missing(
-        CValidationSchema(schema), type.toStdString(), addresses(received), addresses(earlier));
+        CValidationSchema(m_schema), type.toStdString(), addresses(received), addresses(earlier));
     QTEST(texts(missing), "missing");
 }
 
@@ -128,11 +134,8 @@ void TestReportCheck::portsNotShown() {
     QFETCH(QStringList, received);
     QFETCH(QStringList, earlier);
 
-    pugi::xml_document schema;
-    QString reason;
-    QVERIFY2(CXmlFile::parse(kSchema, schema, reason), qPrintable(reason));
     const std::vector<QByteArray> ports = CReportCheck::portsNotShown(
-        CValidationSchema(schema), "GATE", addresses(received), addresses(earlier));
+        CValidationSchema(m_schema), "GATE", addresses(received), addresses(earlier));
     QStringList notShown;
     for (const QByteArray& port : ports) {
         notShown << QString::fromLatin1(port);
