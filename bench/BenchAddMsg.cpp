@@ -2,9 +2,9 @@
 // formatting and evaluating an XPath text for every look-up.
 #include "support/CNaiveReplyWriter.h"
 
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CErrorLog.h"
-#include "settings/CSettings.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CErrorLog.h"
+#include "core/settings/CSettings.h"
 #include "support/CManualClock.h"
 #include "support/CRecordingNotifier.h"
 

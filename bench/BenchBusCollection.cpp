@@ -11,22 +11,22 @@
 //     the queries went out.
 // Then one run paced by replies in real time over UDP on loopback, which opens sockets: run
 // it under scripts/in-netns (it is skipped when the site cannot start).
-#include "CSimNetwork.h"
-#include "CSimSiteBuilder.h"
-#include "bus/CBusCollection.h"
-#include "bus/CReportCheck.h"
-#include "common/CQtTimerSource.h"
-#include "document/CReplyDrain.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CCommands.h"
-#include "sequence/CSequencer.h"
+#include "core/bus/CBusCollection.h"
+#include "core/bus/CReportCheck.h"
+#include "core/common/CQtTimerSource.h"
+#include "core/document/CReplyDrain.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/protocol/CCommands.h"
+#include "core/sequence/CSequencer.h"
+#include "core/transport/CAdapterTable.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
+#include "core/upload/CReportedSettings.h"
+#include "sim/CSimNetwork.h"
+#include "sim/CSimSiteBuilder.h"
 #include "support/CDocFixture.h"
 #include "support/CManualTimerSource.h"
 #include "support/CVirtualSite.h"
-#include "transport/CAdapterTable.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
-#include "upload/CReportedSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

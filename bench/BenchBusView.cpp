@@ -10,18 +10,18 @@
 //
 //   BenchBusView [LINES_PER_SECOND]     (default 100000)
 #include "CLargeSite.h"
-#include "app/CViewContext.h"
-#include "app/CViewState.h"
-#include "common/CQtTimerSource.h"
-#include "common/CSystemClock.h"
-#include "document/CReplyDrain.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CErrorLog.h"
-#include "sequence/CSequencer.h"
-#include "settings/CSettings.h"
+#include "core/common/CQtTimerSource.h"
+#include "core/common/CSystemClock.h"
+#include "core/document/CReplyDrain.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CErrorLog.h"
+#include "core/sequence/CSequencer.h"
+#include "core/settings/CSettings.h"
+#include "core/transport/CTransport.h"
+#include "gui/base/CViewContext.h"
+#include "gui/base/CViewState.h"
+#include "gui/views/CUbrixVorelTMap.h"
 #include "support/CRecordingNotifier.h"
-#include "transport/CTransport.h"
-#include "views/CUbrixVorelTMap.h"
 
 #include <malloc.h>
 #include <sys/resource.h>

@@ -7,12 +7,12 @@
 // file (hint 16) makes the view rebuild its tree (brought to the plan item by item).
 //
 // No sockets: it runs anywhere; the widgets are drawn offscreen.
-#include "CSimModels.h"
-#include "CSimSite.h"
-#include "CSimSiteBuilder.h"
 #include "gui/CGuiHarness.h"
+#include "gui/views/CUbrixVorelUbrix.h"
+#include "sim/CSimModels.h"
+#include "sim/CSimSite.h"
+#include "sim/CSimSiteBuilder.h"
 #include "support/TestSupport.h"
-#include "views/CUbrixVorelUbrix.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

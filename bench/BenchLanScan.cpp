@@ -8,11 +8,11 @@
 // scan only loopback and the links it made itself may be there.
 #include "support/CTestLan.h"
 
-#include "common/CSystemClock.h"
-#include "lan/CLanScan.h"
-#include "lan/CSystemHostNameResolver.h"
-#include "lan/CUdpNeighbourProbe.h"
-#include "transport/CIpv4Address.h"
+#include "core/common/CSystemClock.h"
+#include "core/lan/CLanScan.h"
+#include "core/lan/CSystemHostNameResolver.h"
+#include "core/lan/CUdpNeighbourProbe.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <net/if.h>
 #include <QElapsedTimer>

@@ -9,8 +9,8 @@
 //
 // vorel-cli runs only inside a network namespace: start this with scripts/in-netns.
 #include "CLargeSite.h"
-#include "plan/CValidationSchema.h"
-#include "transport/CIpv4Address.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

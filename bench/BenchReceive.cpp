@@ -5,13 +5,13 @@
 //
 // It opens sockets, so it makes a network namespace of its own first and refuses to run
 // where it cannot.
-#include "common/CSystemClock.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CErrorLog.h"
-#include "settings/CSettings.h"
+#include "core/common/CSystemClock.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CErrorLog.h"
+#include "core/settings/CSettings.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CUDPListener.h"
 #include "support/CRecordingNotifier.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CUDPListener.h"
 
 #include <net/if.h>
 #include <netinet/in.h>

@@ -3,16 +3,16 @@
 // plan as collecting it would and saved) to the report on disk, with a journal of one
 // change per device. HTML five times (the fastest and the slowest are printed), then the
 // PDF three times. With a folder as its argument the files stay there to be looked at.
-#include "CReportPdf.h"
-#include "CSimSiteBuilder.h"
-#include "common/CXmlFile.h"
-#include "journal/CJournalEntry.h"
-#include "report/CReportHtml.h"
-#include "report/CSiteReport.h"
-#include "site/CSiteInventory.h"
+#include "core/common/CXmlFile.h"
+#include "core/journal/CJournalEntry.h"
+#include "core/report/CReportHtml.h"
+#include "core/report/CSiteReport.h"
+#include "core/site/CSiteInventory.h"
+#include "core/transport/CIpv4Address.h"
+#include "print/CReportPdf.h"
+#include "sim/CSimSiteBuilder.h"
 #include "support/CDocFixture.h"
 #include "support/CSimulatedPlan.h"
-#include "transport/CIpv4Address.h"
 
 #include <QDir>
 #include <QElapsedTimer>

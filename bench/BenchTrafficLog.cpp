@@ -5,12 +5,12 @@
 // take. Beside it the same drain without logging, and the log file alone.
 //
 // Usage: BenchTrafficLog [limit in MB, default 50] [lines, default enough for 3 moves]
-#include "common/CSystemClock.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CErrorLog.h"
-#include "settings/CSettings.h"
+#include "core/common/CSystemClock.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CErrorLog.h"
+#include "core/settings/CSettings.h"
+#include "core/traffic/CTrafficLog.h"
 #include "support/CRecordingNotifier.h"
-#include "traffic/CTrafficLog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -9,23 +9,23 @@
 // simulator losing 5% and 20% of the commands and of the replies: how much was confirmed,
 // how often a query or a set went again, whether the summary tells the truth and that
 // nothing went out that the upload did not ask for.
-#include "CSimNetwork.h"
-#include "CSimSiteBuilder.h"
-#include "common/CQtTimerSource.h"
-#include "common/CSystemClock.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CValidationSchema.h"
-#include "sequence/CSequencer.h"
+#include "core/common/CQtTimerSource.h"
+#include "core/common/CSystemClock.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/sequence/CSequencer.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
+#include "core/transport/CUDPListener.h"
+#include "core/upload/CBusUpload.h"
+#include "core/upload/CGatewayUpload.h"
+#include "core/upload/CTransportUploadLink.h"
+#include "sim/CSimNetwork.h"
+#include "sim/CSimSiteBuilder.h"
 #include "support/CDocFixture.h"
 #include "support/CManualTimerSource.h"
 #include "support/CRecordingNotifier.h"
 #include "support/sim/CSimVirtualTime.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
-#include "transport/CUDPListener.h"
-#include "upload/CBusUpload.h"
-#include "upload/CGatewayUpload.h"
-#include "upload/CTransportUploadLink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

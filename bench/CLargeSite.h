@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CSimModels.h"
-#include "CSimSiteBuilder.h"
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimModels.h"
+#include "sim/CSimSiteBuilder.h"
 
 #include <QCoreApplication>
 #include <map>

@@ -1,6 +1,6 @@
 // Arbitrary bytes as a map file or project: either refused, or loaded into a document
 // that obeys our rules and saves to a text that loads back to the same document.
-#include "common/CXmlFile.h"
+#include "core/common/CXmlFile.h"
 
 #include "FuzzRequire.h"
 

@@ -2,11 +2,11 @@
 // well-formed and must come back the same after a save and a load. Inputs of plain
 // printable text also go through the plain XPath way of entering replies on a fresh plan,
 // which must build the very same plan as the document's indexed way.
-#include "common/CXmlBlankText.h"
-#include "common/CXmlFile.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CErrorLog.h"
-#include "settings/CSettings.h"
+#include "core/common/CXmlBlankText.h"
+#include "core/common/CXmlFile.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CErrorLog.h"
+#include "core/settings/CSettings.h"
 #include "support/CManualClock.h"
 #include "support/CNaiveReplyWriter.h"
 #include "support/CRecordingNotifier.h"

@@ -1,8 +1,8 @@
-#include "CDemoSite.h"
-#include "CSimNetwork.h"
-#include "Version.h"
-#include "app/CUbrixVorelApp.h"
-#include "settings/CSettings.h"
+#include "app/CDemoSite.h"
+#include "core/common/Version.h"
+#include "core/settings/CSettings.h"
+#include "gui/shell/CUbrixVorelApp.h"
+#include "sim/CSimNetwork.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,10 +1,10 @@
-#include "CCliAdaptersCommand.h"
+#include "cli/CCliAdaptersCommand.h"
 
-#include "CCliExit.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliSession.h"
 
-#include "transport/CAdapterTable.h"
-#include "transport/CIpv4Address.h"
+#include "core/transport/CAdapterTable.h"
+#include "core/transport/CIpv4Address.h"
 
 QString CCliAdaptersCommand::name() const {
     return QStringLiteral("adapters");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "adapters": the network adapters the tool can use, and which one it picks.
 class CCliAdaptersCommand : public CCliCommand {

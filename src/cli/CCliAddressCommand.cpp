@@ -1,12 +1,12 @@
-#include "CCliAddressCommand.h"
+#include "cli/CCliAddressCommand.h"
 
-#include "CCliAnnouncement.h"
-#include "CCliExit.h"
-#include "CCliNumberOption.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliAnnouncement.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliNumberOption.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "protocol/CCommands.h"
+#include "core/protocol/CCommands.h"
 
 #include <QCommandLineParser>
 

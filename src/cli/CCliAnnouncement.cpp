@@ -1,6 +1,6 @@
-#include "CCliAnnouncement.h"
+#include "cli/CCliAnnouncement.h"
 
-#include "protocol/CTrafficLineParts.h"
+#include "core/protocol/CTrafficLineParts.h"
 
 std::optional<CCliAnnouncement> CCliAnnouncement::of(QByteArrayView line) {
     const CTrafficLineParts parts = CTrafficLineParts::of(line);

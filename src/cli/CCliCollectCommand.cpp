@@ -1,16 +1,16 @@
-#include "CCliCollectCommand.h"
+#include "cli/CCliCollectCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "Version.h"
+#include "core/common/Version.h"
 
-#include "bus/CBusCollection.h"
-#include "bus/CRollCall.h"
-#include "protocol/CCommands.h"
-#include "site/CSnapshotStamp.h"
-#include "transport/CIpv4Address.h"
+#include "core/bus/CBusCollection.h"
+#include "core/bus/CRollCall.h"
+#include "core/protocol/CCommands.h"
+#include "core/site/CSnapshotStamp.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
-#include "sequence/CPacing.h"
-#include "site/CSnapshotStamp.h"
+#include "core/sequence/CPacing.h"
+#include "core/site/CSnapshotStamp.h"
 
 struct CCollectionReport;
 

@@ -1,9 +1,9 @@
-#include "CCliCommandLine.h"
+#include "cli/CCliCommandLine.h"
 
-#include "CCliCommandTable.h"
-#include "CCliExit.h"
+#include "cli/CCliCommandTable.h"
+#include "cli/CCliExit.h"
 
-#include "Version.h"
+#include "core/common/Version.h"
 
 #include <QCommandLineParser>
 #include <QSet>

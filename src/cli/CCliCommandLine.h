@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CCliCommand.h"
-#include "CCliOptions.h"
+#include "cli/CCliCommand.h"
+#include "cli/CCliOptions.h"
 
 #include <QString>
 #include <QStringList>

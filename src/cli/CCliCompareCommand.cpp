@@ -1,11 +1,11 @@
-#include "CCliCompareCommand.h"
+#include "cli/CCliCompareCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "common/CXmlFile.h"
-#include "site/CSiteComparison.h"
+#include "core/common/CXmlFile.h"
+#include "core/site/CSiteComparison.h"
 
 #include <QCommandLineParser>
 

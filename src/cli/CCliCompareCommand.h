@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "compare OLD NEW": two snapshots (map files) of a site, offline: gateways and devices
 // added, removed, readdressed or replaced, type and firmware changes and every setting

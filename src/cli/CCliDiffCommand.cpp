@@ -1,13 +1,13 @@
-#include "CCliDiffCommand.h"
+#include "cli/CCliDiffCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "common/CXmlFile.h"
-#include "upload/CMapReports.h"
-#include "upload/CUploadOffline.h"
-#include "upload/CUploadReport.h"
+#include "core/common/CXmlFile.h"
+#include "core/upload/CMapReports.h"
+#include "core/upload/CUploadOffline.h"
+#include "core/upload/CUploadReport.h"
 
 #include <QCommandLineParser>
 #include <optional>

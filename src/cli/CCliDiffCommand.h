@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CCliCommand.h"
-#include "CCliProjectOptions.h"
+#include "cli/CCliCommand.h"
+#include "cli/CCliProjectOptions.h"
 
-#include "upload/CUploadSummary.h"
+#include "core/upload/CUploadSummary.h"
 
 #include <pugixml.hpp>
 

@@ -1,11 +1,11 @@
-#include "CCliDiscoverCommand.h"
+#include "cli/CCliDiscoverCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
+#include "core/protocol/CCommands.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "discover": broadcasts the name query and lists the gateways that answer.
 class CCliDiscoverCommand : public CCliCommand {

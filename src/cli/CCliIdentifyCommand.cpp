@@ -1,9 +1,9 @@
-#include "CCliIdentifyCommand.h"
+#include "cli/CCliIdentifyCommand.h"
 
-#include "CCliExit.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliSession.h"
 
-#include "protocol/CCommands.h"
+#include "core/protocol/CCommands.h"
 
 #include <QCommandLineParser>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 #include <optional>
 

@@ -1,10 +1,10 @@
-#include "CCliJournalCommand.h"
+#include "cli/CCliJournalCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "journal/CJournalFile.h"
+#include "core/journal/CJournalFile.h"
 
 #include <QCommandLineParser>
 

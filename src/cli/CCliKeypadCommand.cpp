@@ -1,12 +1,12 @@
-#include "CCliKeypadCommand.h"
+#include "cli/CCliKeypadCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSendCommand.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSendCommand.h"
+#include "cli/CCliSession.h"
 
-#include "keypads/CKeypadCommandLine.h"
-#include "protocol/CTrafficLineParts.h"
+#include "core/keypads/CKeypadCommandLine.h"
+#include "core/protocol/CTrafficLineParts.h"
 
 #include <QCommandLineParser>
 

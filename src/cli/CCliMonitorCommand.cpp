@@ -1,9 +1,9 @@
-#include "CCliMonitorCommand.h"
+#include "cli/CCliMonitorCommand.h"
 
-#include "CCliExit.h"
-#include "CCliNumberOption.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliNumberOption.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
-#include "CCliTrafficPrinter.h"
+#include "cli/CCliTrafficPrinter.h"
 
 // "monitor": the traffic as it comes in, filtered if asked.
 class CCliMonitorCommand : public CCliCommand {

@@ -1,4 +1,4 @@
-#include "CCliNumberOption.h"
+#include "cli/CCliNumberOption.h"
 
 #include <QCommandLineParser>
 

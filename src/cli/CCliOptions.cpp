@@ -1,6 +1,6 @@
-#include "CCliOptions.h"
+#include "cli/CCliOptions.h"
 
-#include "CCliNumberOption.h"
+#include "cli/CCliNumberOption.h"
 
 #include <QCommandLineParser>
 

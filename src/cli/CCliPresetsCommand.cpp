@@ -1,13 +1,13 @@
-#include "CCliPresetsCommand.h"
+#include "cli/CCliPresetsCommand.h"
 
-#include "CCliExit.h"
-#include "CCliNumberOption.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliNumberOption.h"
+#include "cli/CCliSession.h"
 
-#include "bus/CPresetFile.h"
-#include "protocol/CCommands.h"
-#include "protocol/CTrafficLineParts.h"
-#include "transport/CIpv4Address.h"
+#include "core/bus/CPresetFile.h"
+#include "core/protocol/CCommands.h"
+#include "core/protocol/CTrafficLineParts.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "presets": sends an LED preset file (".cms") to an LED controller.
 class CCliPresetsCommand : public CCliCommand {

@@ -1,16 +1,16 @@
-#include "CCliProjectCommand.h"
+#include "cli/CCliProjectCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "common/CXmlError.h"
-#include "plan/CModelTemplateFolder.h"
-#include "plan/CModelTemplates.h"
-#include "plan/CValidationSchema.h"
-#include "project/CProjectAddress.h"
-#include "project/CProjectCheck.h"
-#include "project/CProjectLookup.h"
+#include "core/common/CXmlError.h"
+#include "core/plan/CModelTemplateFolder.h"
+#include "core/plan/CModelTemplates.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/project/CProjectAddress.h"
+#include "core/project/CProjectCheck.h"
+#include "core/project/CProjectLookup.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

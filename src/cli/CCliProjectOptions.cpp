@@ -1,4 +1,4 @@
-#include "CCliProjectOptions.h"
+#include "cli/CCliProjectOptions.h"
 
 #include <QCommandLineParser>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "upload/CUploadDevice.h"
+#include "core/upload/CUploadDevice.h"
 
 #include <QCommandLineOption>
 #include <QList>

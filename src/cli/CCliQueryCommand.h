@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "query IP": every setting of one gateway.
 class CCliQueryCommand : public CCliCommand {

@@ -1,10 +1,10 @@
-#include "CCliRegisterCommand.h"
+#include "cli/CCliRegisterCommand.h"
 
-#include "CCliAnnouncement.h"
-#include "CCliExit.h"
-#include "CCliSession.h"
+#include "cli/CCliAnnouncement.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliSession.h"
 
-#include "protocol/CCommands.h"
+#include "core/protocol/CCommands.h"
 
 #include <QCommandLineParser>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "register": asks the devices of one bus, or of every bus, to announce themselves and
 // lists them.

@@ -1,18 +1,18 @@
-#include "CCliReplaceCommand.h"
+#include "cli/CCliReplaceCommand.h"
 
-#include "CCliExit.h"
-#include "CCliNumberOption.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
-#include "CStderrNotifier.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliNumberOption.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
+#include "cli/CStderrNotifier.h"
 
-#include "common/CQtTimerSource.h"
-#include "common/CXmlFile.h"
-#include "replace/CReplacement.h"
-#include "sequence/CSequencer.h"
-#include "transport/CIpv4Address.h"
-#include "upload/CTransportUploadLink.h"
-#include "upload/CUploadReport.h"
+#include "core/common/CQtTimerSource.h"
+#include "core/common/CXmlFile.h"
+#include "core/replace/CReplacement.h"
+#include "core/sequence/CSequencer.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/upload/CTransportUploadLink.h"
+#include "core/upload/CUploadReport.h"
 
 #include <QCommandLineParser>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
-#include "sequence/CPacing.h"
+#include "core/sequence/CPacing.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "CCliReplyLog.h"
+#include "cli/CCliReplyLog.h"
 
-#include "common/CXPathNumber.h"
-#include "plan/CReplySplitter.h"
+#include "core/common/CXPathNumber.h"
+#include "core/plan/CReplySplitter.h"
 
 #include <QHash>
 

@@ -1,14 +1,14 @@
-#include "CCliReportCommand.h"
+#include "cli/CCliReportCommand.h"
 
-#include "CCliExit.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliSession.h"
 
-#include "CReportPdf.h"
-#include "Version.h"
-#include "common/CXmlFile.h"
-#include "journal/CJournalFile.h"
-#include "report/CReportHtml.h"
-#include "report/CSiteReport.h"
+#include "core/common/CXmlFile.h"
+#include "core/common/Version.h"
+#include "core/journal/CJournalFile.h"
+#include "core/report/CReportHtml.h"
+#include "core/report/CSiteReport.h"
+#include "print/CReportPdf.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "report --map FILE --out OUT.html|OUT.pdf": the hand-over report of a site, from a map
 // file, with what differs from a project and the changes of a journal when given.

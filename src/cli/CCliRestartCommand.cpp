@@ -1,10 +1,10 @@
-#include "CCliRestartCommand.h"
+#include "cli/CCliRestartCommand.h"
 
-#include "CCliExit.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliSession.h"
 
-#include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
+#include "core/protocol/CCommands.h"
+#include "core/transport/CIpv4Address.h"
 
 QString CCliRestartCommand::name() const {
     return QStringLiteral("restart");

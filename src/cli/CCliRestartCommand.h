@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
 // "restart IP": one gateway restarts.
 class CCliRestartCommand : public CCliCommand {

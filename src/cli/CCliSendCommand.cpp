@@ -1,10 +1,10 @@
-#include "CCliSendCommand.h"
+#include "cli/CCliSendCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "protocol/CTrafficLineParts.h"
+#include "core/protocol/CTrafficLineParts.h"
 
 #include <QCommandLineParser>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
-#include "CCliTrafficPrinter.h"
+#include "cli/CCliTrafficPrinter.h"
 
 #include <QByteArray>
 #include <functional>

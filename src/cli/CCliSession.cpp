@@ -1,12 +1,12 @@
-#include "CCliSession.h"
+#include "cli/CCliSession.h"
 
-#include "CCliExit.h"
+#include "cli/CCliExit.h"
 
-#include "common/CSystemClock.h"
-#include "sequence/CSequenceRun.h"
-#include "settings/CDataFolder.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CUDPListener.h"
+#include "core/common/CSystemClock.h"
+#include "core/sequence/CSequenceRun.h"
+#include "core/settings/CDataFolder.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CUDPListener.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

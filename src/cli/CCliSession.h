@@ -1,16 +1,16 @@
 #pragma once
 
-#include "CCliOptions.h"
-#include "CCliReplyLog.h"
-#include "CStderrNotifier.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliReplyLog.h"
+#include "cli/CStderrNotifier.h"
 
-#include "common/CQtTimerSource.h"
-#include "document/CUbrixVorelDoc.h"
-#include "journal/CChangeJournal.h"
-#include "plan/CErrorLog.h"
-#include "sequence/CSequencer.h"
-#include "settings/CSettings.h"
-#include "transport/CTransport.h"
+#include "core/common/CQtTimerSource.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/journal/CChangeJournal.h"
+#include "core/plan/CErrorLog.h"
+#include "core/sequence/CSequencer.h"
+#include "core/settings/CSettings.h"
+#include "core/transport/CTransport.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

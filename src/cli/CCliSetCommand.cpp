@@ -1,14 +1,14 @@
-#include "CCliSetCommand.h"
+#include "cli/CCliSetCommand.h"
 
-#include "CCliExit.h"
-#include "CCliSession.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliSession.h"
 
-#include "common/CQtTimerSource.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CCommands.h"
-#include "protocol/CValueValidator.h"
-#include "sequence/CSequencer.h"
-#include "transport/CIpv4Address.h"
+#include "core/common/CQtTimerSource.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/protocol/CCommands.h"
+#include "core/protocol/CValueValidator.h"
+#include "core/sequence/CSequencer.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QRegularExpression>
 #include <chrono>

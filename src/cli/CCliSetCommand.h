@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCliCommand.h"
+#include "cli/CCliCommand.h"
 
-#include "address/CSettingAddress.h"
+#include "core/address/CSettingAddress.h"
 
 #include <QByteArray>
 #include <optional>

@@ -1,10 +1,10 @@
-#include "CCliTrafficPrinter.h"
+#include "cli/CCliTrafficPrinter.h"
 
-#include "CCliOptions.h"
-#include "CCliSession.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
 
-#include "protocol/CTrafficLineParts.h"
-#include "protocol/CTrafficRendering.h"
+#include "core/protocol/CTrafficLineParts.h"
+#include "core/protocol/CTrafficRendering.h"
 
 #include <QCommandLineParser>
 #include <QJsonObject>

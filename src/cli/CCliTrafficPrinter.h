@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/CTrafficFilter.h"
+#include "core/protocol/CTrafficFilter.h"
 
 #include <QByteArray>
 

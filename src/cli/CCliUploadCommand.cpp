@@ -1,16 +1,16 @@
-#include "CCliUploadCommand.h"
+#include "cli/CCliUploadCommand.h"
 
-#include "CCliExit.h"
-#include "CCliOptions.h"
-#include "CCliSession.h"
-#include "CStderrNotifier.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
+#include "cli/CCliSession.h"
+#include "cli/CStderrNotifier.h"
 
-#include "common/CQtTimerSource.h"
-#include "sequence/CSequencer.h"
-#include "upload/CBusUpload.h"
-#include "upload/CGatewayUpload.h"
-#include "upload/CTransportUploadLink.h"
-#include "upload/CUploadReport.h"
+#include "core/common/CQtTimerSource.h"
+#include "core/sequence/CSequencer.h"
+#include "core/upload/CBusUpload.h"
+#include "core/upload/CGatewayUpload.h"
+#include "core/upload/CTransportUploadLink.h"
+#include "core/upload/CUploadReport.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>

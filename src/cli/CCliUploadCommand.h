@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CCliCommand.h"
-#include "CCliProjectOptions.h"
-#include "sequence/CPacing.h"
-#include "upload/IUploadLink.h"
+#include "cli/CCliCommand.h"
+#include "cli/CCliProjectOptions.h"
+#include "core/sequence/CPacing.h"
+#include "core/upload/IUploadLink.h"
 
 struct CUploadSummary;
 

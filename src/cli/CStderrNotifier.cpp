@@ -1,4 +1,4 @@
-#include "CStderrNotifier.h"
+#include "cli/CStderrNotifier.h"
 
 #include <QMutexLocker>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/IUserNotifier.h"
+#include "core/common/IUserNotifier.h"
 
 #include <QMutex>
 

@@ -1,6 +1,6 @@
-#include "CCliCommandLine.h"
-#include "CCliExit.h"
-#include "CCliSession.h"
+#include "cli/CCliCommandLine.h"
+#include "cli/CCliExit.h"
+#include "cli/CCliSession.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "CReportPdf.h"
+#include "print/CReportPdf.h"
 
-#include "report/CReportDocument.h"
+#include "core/report/CReportDocument.h"
 
 #include <QFontDatabase>
 #include <QGlyphRun>

@@ -1,7 +1,7 @@
-#include "CSimBusDevice.h"
+#include "sim/CSimBusDevice.h"
 
-#include "CSimReplies.h"
-#include "CSimSettingRules.h"
+#include "sim/CSimReplies.h"
+#include "sim/CSimSettingRules.h"
 
 namespace {
 

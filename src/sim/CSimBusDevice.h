@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CSimDeviceFaults.h"
-#include "CSimKeypadChannel.h"
-#include "CSimSettings.h"
+#include "sim/CSimDeviceFaults.h"
+#include "sim/CSimKeypadChannel.h"
+#include "sim/CSimSettings.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "CSimCommand.h"
+#include "sim/CSimCommand.h"
 
 namespace {
 

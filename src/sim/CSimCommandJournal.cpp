@@ -1,6 +1,6 @@
-#include "CSimCommandJournal.h"
+#include "sim/CSimCommandJournal.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 void CSimCommandJournal::record(Entry entry) {
     Observer observer;

@@ -1,8 +1,8 @@
-#include "CSimControl.h"
+#include "sim/CSimControl.h"
 
-#include "CSimNetwork.h"
-#include "CSimSiteBuilder.h"
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimNetwork.h"
+#include "sim/CSimSiteBuilder.h"
 
 #include <QList>
 #include <QString>

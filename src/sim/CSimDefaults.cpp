@@ -1,6 +1,6 @@
-#include "CSimDefaults.h"
+#include "sim/CSimDefaults.h"
 
-#include "plan/CValidationSchema.h"
+#include "core/plan/CValidationSchema.h"
 
 #include <array>
 

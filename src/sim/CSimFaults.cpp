@@ -1,6 +1,6 @@
-#include "CSimFaults.h"
+#include "sim/CSimFaults.h"
 
-#include "CSimReplies.h"
+#include "sim/CSimReplies.h"
 
 namespace {
 

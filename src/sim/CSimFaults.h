@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSimRandom.h"
+#include "sim/CSimRandom.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,8 +1,8 @@
-#include "CSimGateway.h"
+#include "sim/CSimGateway.h"
 
-#include "CSimReplies.h"
-#include "CSimSettingRules.h"
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimReplies.h"
+#include "sim/CSimSettingRules.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CSimArrival.h"
-#include "CSimBusDevice.h"
-#include "CSimCommand.h"
-#include "CSimDeviceFaults.h"
-#include "CSimSettings.h"
+#include "sim/CSimArrival.h"
+#include "sim/CSimBusDevice.h"
+#include "sim/CSimCommand.h"
+#include "sim/CSimDeviceFaults.h"
+#include "sim/CSimSettings.h"
 
 #include <QByteArray>
 #include <QList>

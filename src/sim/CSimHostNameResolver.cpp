@@ -1,6 +1,6 @@
-#include "CSimHostNameResolver.h"
+#include "sim/CSimHostNameResolver.h"
 
-#include "CSimNetwork.h"
+#include "sim/CSimNetwork.h"
 
 #include <QHostInfo>
 #include <optional>

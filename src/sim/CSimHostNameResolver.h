@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lan/IHostNameResolver.h"
+#include "core/lan/IHostNameResolver.h"
 
 #include <memory>
 

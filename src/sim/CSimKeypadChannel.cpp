@@ -1,7 +1,7 @@
-#include "CSimKeypadChannel.h"
+#include "sim/CSimKeypadChannel.h"
 
-#include "CSimReplies.h"
-#include "address/CSettingAddress.h"
+#include "core/address/CSettingAddress.h"
+#include "sim/CSimReplies.h"
 
 #include <algorithm>
 #include <optional>

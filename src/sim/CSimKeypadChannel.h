@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSimKeypadAddress.h"
+#include "sim/CSimKeypadAddress.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,8 +1,8 @@
-#include "CSimLanScanner.h"
+#include "sim/CSimLanScanner.h"
 
-#include "CSimHostNameResolver.h"
-#include "CSimNeighbourProbe.h"
-#include "lan/CLanScanner.h"
+#include "core/lan/CLanScanner.h"
+#include "sim/CSimHostNameResolver.h"
+#include "sim/CSimNeighbourProbe.h"
 
 std::unique_ptr<CLanScanner> CSimLanScanner::create(std::shared_ptr<CSimNetwork> site) {
     CLanScanner::Parts parts;

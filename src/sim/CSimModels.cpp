@@ -1,9 +1,9 @@
-#include "CSimModels.h"
+#include "sim/CSimModels.h"
 
-#include "CSimDefaults.h"
-#include "common/CXmlFile.h"
-#include "plan/CModelTemplates.h"
-#include "plan/CValidationSchema.h"
+#include "core/common/CXmlFile.h"
+#include "core/plan/CModelTemplates.h"
+#include "core/plan/CValidationSchema.h"
+#include "sim/CSimDefaults.h"
 
 #include <QDir>
 #include <QFile>

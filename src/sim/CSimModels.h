@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSimSettings.h"
+#include "sim/CSimSettings.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "CSimNeighbourProbe.h"
+#include "sim/CSimNeighbourProbe.h"
 
-#include "CSimNetwork.h"
-#include "CSimSiteBuilder.h"
+#include "sim/CSimNetwork.h"
+#include "sim/CSimSiteBuilder.h"
 
 CSimNeighbourProbe::CSimNeighbourProbe(std::shared_ptr<CSimNetwork> site)
     : m_site(std::move(site)) {}

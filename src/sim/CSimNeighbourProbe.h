@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lan/INeighbourProbe.h"
+#include "core/lan/INeighbourProbe.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
-#include "CSimNetwork.h"
+#include "sim/CSimNetwork.h"
 
-#include "CSimControl.h"
-#include "CSimSiteBuilder.h"
-#include "common/CSystemClock.h"
-#include "transport/CIpv4Address.h"
+#include "core/common/CSystemClock.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimControl.h"
+#include "sim/CSimSiteBuilder.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CSimCommandJournal.h"
-#include "CSimNetworkOptions.h"
-#include "CSimSite.h"
-#include "transport/CFileDescriptor.h"
+#include "core/transport/CFileDescriptor.h"
+#include "sim/CSimCommandJournal.h"
+#include "sim/CSimNetworkOptions.h"
+#include "sim/CSimSite.h"
 
 #include <QByteArray>
 #include <QList>

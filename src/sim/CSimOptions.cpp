@@ -1,6 +1,6 @@
-#include "CSimOptions.h"
+#include "sim/CSimOptions.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QCommandLineParser>
 

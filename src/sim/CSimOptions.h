@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CSimFaults.h"
-#include "CSimLatency.h"
-#include "CSimNetwork.h"
-#include "CSimSiteConfig.h"
+#include "sim/CSimFaults.h"
+#include "sim/CSimLatency.h"
+#include "sim/CSimNetwork.h"
+#include "sim/CSimSiteConfig.h"
 
 #include <QString>
 #include <QStringList>

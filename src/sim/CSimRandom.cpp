@@ -1,4 +1,4 @@
-#include "CSimRandom.h"
+#include "sim/CSimRandom.h"
 
 quint64 CSimRandom::next() {
     m_state += 0x9E3779B97F4A7C15ull;

@@ -1,4 +1,4 @@
-#include "CSimReplies.h"
+#include "sim/CSimReplies.h"
 
 #include <QString>
 

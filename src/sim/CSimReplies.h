@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSimKeypadAddress.h"
-#include "address/CSettingAddress.h"
+#include "core/address/CSettingAddress.h"
+#include "sim/CSimKeypadAddress.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
-#include "CSimSettingRules.h"
+#include "sim/CSimSettingRules.h"
 
-#include "plan/CValidationSchema.h"
+#include "core/plan/CValidationSchema.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CSimSettings.h"
+#include "sim/CSimSettings.h"
 
 #include <cstring>
 

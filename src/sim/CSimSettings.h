@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSimSetting.h"
+#include "sim/CSimSetting.h"
 
 #include <QList>
 #include <pugixml.hpp>

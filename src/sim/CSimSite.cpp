@@ -1,6 +1,6 @@
-#include "CSimSite.h"
+#include "sim/CSimSite.h"
 
-#include "plan/CValidationSchema.h"
+#include "core/plan/CValidationSchema.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CSimFaults.h"
-#include "CSimGateway.h"
-#include "CSimLatency.h"
-#include "CSimModels.h"
-#include "CSimOutgoing.h"
-#include "CSimRandom.h"
+#include "sim/CSimFaults.h"
+#include "sim/CSimGateway.h"
+#include "sim/CSimLatency.h"
+#include "sim/CSimModels.h"
+#include "sim/CSimOutgoing.h"
+#include "sim/CSimRandom.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "CSimSiteBuilder.h"
+#include "sim/CSimSiteBuilder.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CSimSite.h"
-#include "CSimSiteConfig.h"
-#include "lan/CMacAddress.h"
+#include "core/lan/CMacAddress.h"
+#include "sim/CSimSite.h"
+#include "sim/CSimSiteConfig.h"
 
 #include <QString>
 #include <memory>

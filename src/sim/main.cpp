@@ -2,12 +2,12 @@
 // program and vorel-cli without hardware. Control lines come on standard input (and on
 // the control port when one is given); SIGINT or SIGTERM ends it.
 
-#include "CSimControl.h"
-#include "CSimModels.h"
-#include "CSimNetwork.h"
-#include "CSimOptions.h"
-#include "CSimSiteBuilder.h"
-#include "plan/CModelTemplateFolder.h"
+#include "core/plan/CModelTemplateFolder.h"
+#include "sim/CSimControl.h"
+#include "sim/CSimModels.h"
+#include "sim/CSimNetwork.h"
+#include "sim/CSimOptions.h"
+#include "sim/CSimSiteBuilder.h"
 
 #include <poll.h>
 #include <signal.h>

@@ -1,5 +1,5 @@
-#include "CCliCommandLine.h"
-#include "CCliCommandTable.h"
+#include "cli/CCliCommandLine.h"
+#include "cli/CCliCommandTable.h"
 
 #include <QCommandLineOption>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "CSimNetwork.h"
+#include "sim/CSimNetwork.h"
 #include "support/CProgramRun.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"

@@ -1,8 +1,8 @@
 #include "support/CProgramRun.h"
 #include "support/TestSupport.h"
 
-#include "common/CXmlFile.h"
-#include "project/CProjectLookup.h"
+#include "core/common/CXmlFile.h"
+#include "core/project/CProjectLookup.h"
 
 #include <QFile>
 #include <QProcess>

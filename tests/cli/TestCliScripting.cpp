@@ -2,7 +2,7 @@
 #include "support/CUdpPeer.h"
 #include "support/TestSupport.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QFile>
 #include <QHash>

@@ -2,9 +2,9 @@
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
-#include "CSimNetwork.h"
-#include "address/CSettingAddress.h"
-#include "transport/CIpv4Address.h"
+#include "core/address/CSettingAddress.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimNetwork.h"
 
 #include <QTest>
 #include <memory>

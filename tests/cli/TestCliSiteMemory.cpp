@@ -2,8 +2,8 @@
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
-#include "common/CXmlFile.h"
-#include "site/CSnapshotStamp.h"
+#include "core/common/CXmlFile.h"
+#include "core/site/CSnapshotStamp.h"
 
 #include <QDir>
 #include <QElapsedTimer>

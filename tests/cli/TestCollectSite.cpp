@@ -3,13 +3,13 @@
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
-#include "CSimCommand.h"
-#include "CSimModels.h"
-#include "CSimSiteBuilder.h"
-#include "address/CSettingAddress.h"
-#include "common/CXmlFile.h"
-#include "plan/CValidationSchema.h"
-#include "transport/CIpv4Address.h"
+#include "core/address/CSettingAddress.h"
+#include "core/common/CXmlFile.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimCommand.h"
+#include "sim/CSimModels.h"
+#include "sim/CSimSiteBuilder.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

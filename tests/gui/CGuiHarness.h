@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/CViewContext.h"
-#include "app/CViewState.h"
-#include "sequence/CSequencer.h"
+#include "core/sequence/CSequencer.h"
+#include "core/transport/CAdapterTable.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
+#include "gui/base/CViewContext.h"
+#include "gui/base/CViewState.h"
 #include "support/CDocFixture.h"
 #include "support/CManualTimerSource.h"
 #include "support/NamedChild.h"
-#include "transport/CAdapterTable.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
 
 #include <QAction>
 #include <QByteArray>

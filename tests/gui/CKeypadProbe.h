@@ -1,8 +1,8 @@
 #pragma once
 
-#include "controls/CmyButton.h"
-#include "keypads/CBeep.h"
-#include "keypads/CKeypadWindow.h"
+#include "gui/controls/CmyButton.h"
+#include "gui/keypads/CBeep.h"
+#include "gui/keypads/CKeypadWindow.h"
 #include "support/CManualTimerSource.h"
 
 #include <QCoreApplication>

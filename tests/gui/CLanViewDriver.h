@@ -1,7 +1,7 @@
 #pragma once
 
+#include "gui/views/CUbrixVorelNet.h"
 #include "support/NamedChild.h"
-#include "views/CUbrixVorelNet.h"
 
 #include <QAbstractItemModel>
 #include <QLineEdit>

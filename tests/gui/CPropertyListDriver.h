@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/CPropertyList.h"
+#include "gui/controls/CPropertyList.h"
 
 #include <QComboBox>
 #include <QLineEdit>

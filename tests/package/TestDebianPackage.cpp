@@ -1,5 +1,5 @@
-#include "Version.h"
-#include "plan/CModelTemplates.h"
+#include "core/common/Version.h"
+#include "core/plan/CModelTemplates.h"
 #include "support/CTestLan.h"
 
 #include <QDir>

@@ -3,11 +3,11 @@
 // What the simulator's tests share: the models (a small hand-made set from tests/data/sim,
 // whose every answer a test can spell out, or the shipped product data) and a small site.
 
-#include "CSimModels.h"
-#include "CSimSite.h"
-#include "CSimSiteBuilder.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimModels.h"
+#include "sim/CSimSite.h"
+#include "sim/CSimSiteBuilder.h"
 #include "support/TestSupport.h"
-#include "transport/CIpv4Address.h"
 
 #include <QFile>
 #include <QTest>

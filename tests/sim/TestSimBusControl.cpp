@@ -1,6 +1,6 @@
-#include "CSimControl.h"
-#include "CSimNetwork.h"
 #include "SimTestSupport.h"
+#include "sim/CSimControl.h"
+#include "sim/CSimNetwork.h"
 #include "support/CTestLan.h"
 
 #include <QTest>

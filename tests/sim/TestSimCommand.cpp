@@ -1,6 +1,6 @@
-#include "CSimCommand.h"
-#include "CSimRandom.h"
 #include "SimTestSupport.h"
+#include "sim/CSimCommand.h"
+#include "sim/CSimRandom.h"
 
 #include <QTest>
 

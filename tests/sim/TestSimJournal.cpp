@@ -1,8 +1,8 @@
-#include "CSimNetwork.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimNetwork.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "support/TestSupport.h"
-#include "transport/CIpv4Address.h"
 
 #include <QTcpSocket>
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "CSimDefaults.h"
 #include "SimTestSupport.h"
-#include "common/CXmlFile.h"
-#include "plan/CModelTemplates.h"
-#include "plan/CValidationSchema.h"
+#include "core/common/CXmlFile.h"
+#include "core/plan/CModelTemplates.h"
+#include "core/plan/CValidationSchema.h"
+#include "sim/CSimDefaults.h"
 #include "support/CDocFixture.h"
 
 #include <QDir>

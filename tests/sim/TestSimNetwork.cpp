@@ -1,12 +1,12 @@
-#include "CSimNetwork.h"
 #include "SimTestSupport.h"
+#include "core/transport/CTransport.h"
+#include "core/transport/CUDPListener.h"
+#include "sim/CSimNetwork.h"
 #include "support/CDocFixture.h"
 #include "support/CManualClock.h"
 #include "support/CRecordingNotifier.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
-#include "transport/CTransport.h"
-#include "transport/CUDPListener.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>

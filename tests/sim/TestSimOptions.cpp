@@ -1,5 +1,5 @@
-#include "CSimOptions.h"
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimOptions.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
+#include "core/transport/CIpv4Address.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "support/TestSupport.h"
-#include "transport/CIpv4Address.h"
 
 #include <QProcess>
 #include <QSet>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CErrorLog.h"
-#include "settings/CSettings.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CErrorLog.h"
+#include "core/settings/CSettings.h"
 #include "support/CManualClock.h"
 #include "support/CRecordingNotifier.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/IClock.h"
+#include "core/common/IClock.h"
 
 #include <QMutex>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CManualTimerSource.h"
-#include "common/ITickTimer.h"
+#include "core/common/ITickTimer.h"
 
 #include <memory>
 

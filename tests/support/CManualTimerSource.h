@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/ITimerSource.h"
+#include "core/common/ITimerSource.h"
 
 #include <QList>
 #include <chrono>

@@ -1,9 +1,9 @@
 #include "CNaiveReplyWriter.h"
 
-#include "common/CXPathNumber.h"
-#include "common/CXmlEdit.h"
-#include "common/CXmlText.h"
-#include "plan/CReplySplitter.h"
+#include "core/common/CXPathNumber.h"
+#include "core/common/CXmlEdit.h"
+#include "core/common/CXmlText.h"
+#include "core/plan/CReplySplitter.h"
 
 #include <cctype>
 

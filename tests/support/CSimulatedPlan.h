@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CSimSite.h"
-#include "address/CSettingAddress.h"
-#include "plan/CValidationSchema.h"
+#include "core/address/CSettingAddress.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimSite.h"
 #include "support/CDocFixture.h"
-#include "transport/CIpv4Address.h"
 
 #include <QList>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CSimSite.h"
-#include "protocol/CTrafficLine.h"
+#include "core/protocol/CTrafficLine.h"
+#include "core/transport/CIpv4Address.h"
+#include "sim/CSimSite.h"
 #include "support/CDocFixture.h"
 #include "support/CManualTimerSource.h"
-#include "transport/CIpv4Address.h"
 
 #include <QCoreApplication>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "CSettingAddress.h"
+#include "core/address/CSettingAddress.h"
 
 #include <QList>
 #include <tuple>

@@ -1,15 +1,15 @@
-#include "CBusCollection.h"
+#include "core/bus/CBusCollection.h"
 
-#include "CBusPlan.h"
-#include "CIndexSpans.h"
-#include "CReportCheck.h"
-#include "common/CXPathQuery.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CEnteredSetting.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
-#include "upload/CReportedSettings.h"
+#include "core/bus/CBusPlan.h"
+#include "core/bus/CIndexSpans.h"
+#include "core/bus/CReportCheck.h"
+#include "core/common/CXPathQuery.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CEnteredSetting.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/protocol/CCommands.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/upload/CReportedSettings.h"
 
 #include <QList>
 #include <map>

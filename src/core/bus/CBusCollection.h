@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CCollectionReport.h"
-#include "protocol/CRetryRule.h"
-#include "sequence/CPacing.h"
-#include "sequence/CSequenceRun.h"
+#include "core/bus/CCollectionReport.h"
+#include "core/protocol/CRetryRule.h"
+#include "core/sequence/CPacing.h"
+#include "core/sequence/CSequenceRun.h"
 
 #include <QByteArrayView>
 #include <QString>

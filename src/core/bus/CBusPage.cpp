@@ -1,12 +1,12 @@
-#include "CBusPage.h"
+#include "core/bus/CBusPage.h"
 
-#include "CBusPlan.h"
-#include "CBusTreeItem.h"
-#include "plan/CPropertyLabel.h"
-#include "plan/CPropertyRows.h"
-#include "protocol/CCommands.h"
-#include "protocol/CValueValidator.h"
-#include "tree/CNodeKind.h"
+#include "core/bus/CBusPlan.h"
+#include "core/bus/CBusTreeItem.h"
+#include "core/plan/CPropertyLabel.h"
+#include "core/plan/CPropertyRows.h"
+#include "core/protocol/CCommands.h"
+#include "core/protocol/CValueValidator.h"
+#include "core/tree/CNodeKind.h"
 
 #include <QList>
 

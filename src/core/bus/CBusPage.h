@@ -1,8 +1,8 @@
 #pragma once
 
-#include "address/CSettingAddress.h"
-#include "plan/CPropertyRow.h"
-#include "plan/CSchemaPlace.h"
+#include "core/address/CSettingAddress.h"
+#include "core/plan/CPropertyRow.h"
+#include "core/plan/CSchemaPlace.h"
 
 #include <QByteArray>
 #include <QString>

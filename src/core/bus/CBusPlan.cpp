@@ -1,7 +1,7 @@
-#include "CBusPlan.h"
+#include "core/bus/CBusPlan.h"
 
-#include "CBusTreeItem.h"
-#include "common/CXPathNumber.h"
+#include "core/bus/CBusTreeItem.h"
+#include "core/common/CXPathNumber.h"
 
 #include <vector>
 

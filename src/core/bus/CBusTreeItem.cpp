@@ -1,4 +1,4 @@
-#include "CBusTreeItem.h"
+#include "core/bus/CBusTreeItem.h"
 
 const CBusTreeItem* CBusTreeItem::gatewayItem() const {
     const CBusTreeItem* item = this;

@@ -1,10 +1,10 @@
-#include "CBusTreeModel.h"
+#include "core/bus/CBusTreeModel.h"
 
-#include "CBusPlan.h"
-#include "plan/CPropertyLabel.h"
-#include "plan/CPropertyRows.h"
-#include "transport/CIpv4Address.h"
-#include "tree/CNodeKind.h"
+#include "core/bus/CBusPlan.h"
+#include "core/plan/CPropertyLabel.h"
+#include "core/plan/CPropertyRows.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/tree/CNodeKind.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CBusTreeItem.h"
-#include "tree/CTreeModel.h"
+#include "core/bus/CBusTreeItem.h"
+#include "core/tree/CTreeModel.h"
 
 #include <memory>
 #include <pugixml.hpp>

@@ -1,8 +1,8 @@
-#include "CBusTreeSync.h"
+#include "core/bus/CBusTreeSync.h"
 
-#include "CBusPlan.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CEnteredSetting.h"
+#include "core/bus/CBusPlan.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CEnteredSetting.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CBusTreeModel.h"
+#include "core/bus/CBusTreeModel.h"
 
 #include <QObject>
 

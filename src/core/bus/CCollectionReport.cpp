@@ -1,4 +1,4 @@
-#include "CCollectionReport.h"
+#include "core/bus/CCollectionReport.h"
 
 namespace {
 // The end message names this many reports at most; the traffic shows the rest.

@@ -1,4 +1,4 @@
-#include "CIndexSpans.h"
+#include "core/bus/CIndexSpans.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "CPresetFile.h"
+#include "core/bus/CPresetFile.h"
 
-#include "protocol/CCommands.h"
-#include "protocol/CValueValidator.h"
+#include "core/protocol/CCommands.h"
+#include "core/protocol/CValueValidator.h"
 
 #include <QFile>
 

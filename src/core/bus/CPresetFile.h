@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sequence/CSequenceRun.h"
+#include "core/sequence/CSequenceRun.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
-#include "CReportCheck.h"
+#include "core/bus/CReportCheck.h"
 
-#include "plan/CValidationSchema.h"
+#include "core/plan/CValidationSchema.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "CRollCall.h"
+#include "core/bus/CRollCall.h"
 
-#include "CBusPlan.h"
-#include "document/CUbrixVorelDoc.h"
-#include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
+#include "core/bus/CBusPlan.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/protocol/CCommands.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "CQtTickTimer.h"
+#include "core/common/CQtTickTimer.h"
 
 CQtTickTimer::CQtTickTimer() {
     QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ITickTimer.h"
+#include "core/common/ITickTimer.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
-#include "CQtTimerSource.h"
+#include "core/common/CQtTimerSource.h"
 
-#include "CQtTickTimer.h"
+#include "core/common/CQtTickTimer.h"
 
 std::unique_ptr<ITickTimer> CQtTimerSource::createTimer() {
     return std::make_unique<CQtTickTimer>();

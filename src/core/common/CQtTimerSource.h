@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ITimerSource.h"
+#include "core/common/ITimerSource.h"
 
 // Timers of the calling thread's event loop.
 class CQtTimerSource : public ITimerSource {

@@ -1,4 +1,4 @@
-#include "CSystemClock.h"
+#include "core/common/CSystemClock.h"
 
 #include <QThread>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IClock.h"
+#include "core/common/IClock.h"
 
 class CSystemClock : public IClock {
 public:

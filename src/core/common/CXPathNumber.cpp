@@ -1,4 +1,4 @@
-#include "CXPathNumber.h"
+#include "core/common/CXPathNumber.h"
 
 #include <cmath>
 #include <limits>

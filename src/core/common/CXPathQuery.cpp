@@ -1,6 +1,6 @@
-#include "CXPathQuery.h"
+#include "core/common/CXPathQuery.h"
 
-#include "CXmlError.h"
+#include "core/common/CXmlError.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CXmlBlankText.h"
+#include "core/common/CXmlBlankText.h"
 
 void CXmlBlankText::dropBeside(pugi::xml_node node) {
     bool hasElements = false;

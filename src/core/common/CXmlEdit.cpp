@@ -1,7 +1,7 @@
-#include "CXmlEdit.h"
+#include "core/common/CXmlEdit.h"
 
-#include "CXmlError.h"
-#include "CXmlText.h"
+#include "core/common/CXmlError.h"
+#include "core/common/CXmlText.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "CXmlFile.h"
+#include "core/common/CXmlFile.h"
 
-#include "CXmlBlankText.h"
-#include "CXmlText.h"
+#include "core/common/CXmlBlankText.h"
+#include "core/common/CXmlText.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "CXmlText.h"
+#include "core/common/CXmlText.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "CReplyDrain.h"
+#include "core/document/CReplyDrain.h"
 
-#include "CUbrixVorelDoc.h"
+#include "core/document/CUbrixVorelDoc.h"
 
 #include <QTimer>
 

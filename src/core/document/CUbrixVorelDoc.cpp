@@ -1,13 +1,13 @@
-#include "CUbrixVorelDoc.h"
+#include "core/document/CUbrixVorelDoc.h"
 
-#include "common/CXmlError.h"
-#include "common/CXmlFile.h"
-#include "common/IUserNotifier.h"
-#include "plan/CErrorLog.h"
-#include "plan/CModelTemplates.h"
-#include "plan/CValidationSchema.h"
-#include "project/CProjectLookup.h"
-#include "project/CTemplateOperations.h"
+#include "core/common/CXmlError.h"
+#include "core/common/CXmlFile.h"
+#include "core/common/IUserNotifier.h"
+#include "core/plan/CErrorLog.h"
+#include "core/plan/CModelTemplates.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/project/CProjectLookup.h"
+#include "core/project/CTemplateOperations.h"
 
 #include <QFile>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "plan/CEnteredSetting.h"
-#include "plan/CPlan.h"
-#include "project/CProject.h"
-#include "project/CProjectPlace.h"
-#include "traffic/CTraffic.h"
+#include "core/plan/CEnteredSetting.h"
+#include "core/plan/CPlan.h"
+#include "core/project/CProject.h"
+#include "core/project/CProjectPlace.h"
+#include "core/traffic/CTraffic.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
-#include "CChangeCommand.h"
+#include "core/journal/CChangeCommand.h"
 
-#include "bus/CPresetFile.h"
+#include "core/bus/CPresetFile.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "CChangeJournal.h"
+#include "core/journal/CChangeJournal.h"
 
-#include "common/CXmlText.h"
-#include "common/IClock.h"
-#include "common/ITimerSource.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CEnteredSetting.h"
-#include "plan/CValidationSchema.h"
-#include "transport/CIpv4Address.h"
+#include "core/common/CXmlText.h"
+#include "core/common/IClock.h"
+#include "core/common/ITimerSource.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CEnteredSetting.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/transport/CIpv4Address.h"
 
 namespace {
 

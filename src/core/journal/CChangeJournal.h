@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CChangeCommand.h"
-#include "CJournalEntry.h"
-#include "CJournalFile.h"
+#include "core/journal/CChangeCommand.h"
+#include "core/journal/CJournalEntry.h"
+#include "core/journal/CJournalFile.h"
 
 #include <QObject>
 #include <QString>
@@ -10,7 +10,7 @@
 #include <list>
 #include <memory>
 
-#include "common/ITickTimer.h"
+#include "core/common/ITickTimer.h"
 
 class CUbrixVorelDoc;
 class IClock;

@@ -1,4 +1,4 @@
-#include "CJournalEntry.h"
+#include "core/journal/CJournalEntry.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

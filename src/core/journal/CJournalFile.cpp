@@ -1,6 +1,6 @@
-#include "CJournalFile.h"
+#include "core/journal/CJournalFile.h"
 
-#include "settings/CDataFolder.h"
+#include "core/settings/CDataFolder.h"
 
 #include <QDir>
 #include <QFile>

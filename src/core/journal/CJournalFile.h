@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CJournalEntry.h"
-#include "traffic/CTrafficLog.h"
+#include "core/journal/CJournalEntry.h"
+#include "core/traffic/CTrafficLog.h"
 
 #include <QString>
 #include <vector>

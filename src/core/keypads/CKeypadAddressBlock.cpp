@@ -1,6 +1,6 @@
-#include "CKeypadAddressBlock.h"
+#include "core/keypads/CKeypadAddressBlock.h"
 
-#include "settings/CSettings.h"
+#include "core/settings/CSettings.h"
 
 CKeypadAddressBlock CKeypadAddressBlock::fromSettings(const CSettings& settings) {
     // The kinds are fixed by the keypads that use each entry; only addresses are settings.

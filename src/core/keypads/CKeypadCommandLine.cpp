@@ -1,10 +1,10 @@
-#include "CKeypadCommandLine.h"
+#include "core/keypads/CKeypadCommandLine.h"
 
-#include "CLedLevels.h"
-#include "CSunColours.h"
-#include "protocol/CKeypadAddress.h"
-#include "protocol/CKeypadCommands.h"
-#include "protocol/CKeypadNumber.h"
+#include "core/keypads/CLedLevels.h"
+#include "core/keypads/CSunColours.h"
+#include "core/protocol/CKeypadAddress.h"
+#include "core/protocol/CKeypadCommands.h"
+#include "core/protocol/CKeypadNumber.h"
 
 #include <optional>
 

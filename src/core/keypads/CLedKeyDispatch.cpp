@@ -1,6 +1,6 @@
-#include "CLedKeyDispatch.h"
+#include "core/keypads/CLedKeyDispatch.h"
 
-#include "protocol/CKeypadCommands.h"
+#include "core/protocol/CKeypadCommands.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "CLedLevels.h"
+#include "core/keypads/CLedLevels.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/KeypadTypes.h"
+#include "core/protocol/KeypadTypes.h"
 
 #include <QString>
 #include <array>

@@ -1,8 +1,8 @@
-#include "CLedStatus.h"
+#include "core/keypads/CLedStatus.h"
 
-#include "CLedLevels.h"
-#include "CStatusValue.h"
-#include "protocol/CKeypadNumber.h"
+#include "core/keypads/CLedLevels.h"
+#include "core/keypads/CStatusValue.h"
+#include "core/protocol/CKeypadNumber.h"
 
 #include <initializer_list>
 

@@ -1,8 +1,8 @@
-#include "CMotorKeypad.h"
+#include "core/keypads/CMotorKeypad.h"
 
-#include "CStatusValue.h"
-#include "protocol/CKeypadCommands.h"
-#include "protocol/CKeypadNumber.h"
+#include "core/keypads/CStatusValue.h"
+#include "core/protocol/CKeypadCommands.h"
+#include "core/protocol/CKeypadNumber.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protocol/CKeypadAddress.h"
-#include "protocol/KeypadTypes.h"
+#include "core/protocol/CKeypadAddress.h"
+#include "core/protocol/KeypadTypes.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "CStatusValue.h"
+#include "core/keypads/CStatusValue.h"
 
 QByteArrayView CStatusValue::value(QByteArrayView afterEquals) {
     for (qsizetype i = 0; i < afterEquals.size(); ++i) {

@@ -1,4 +1,4 @@
-#include "CSunColours.h"
+#include "core/keypads/CSunColours.h"
 
 #include <algorithm>
 #include <utility>

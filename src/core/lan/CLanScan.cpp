@@ -1,10 +1,10 @@
-#include "CLanScan.h"
+#include "core/lan/CLanScan.h"
 
-#include "CReverseLookupPool.h"
-#include "CScanCollator.h"
-#include "INeighbourProbe.h"
-#include "common/IClock.h"
-#include "transport/CIpv4Address.h"
+#include "core/common/IClock.h"
+#include "core/lan/CReverseLookupPool.h"
+#include "core/lan/CScanCollator.h"
+#include "core/lan/INeighbourProbe.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QDateTime>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CLanScanBatch.h"
-#include "CLanScanOptions.h"
+#include "core/lan/CLanScanBatch.h"
+#include "core/lan/CLanScanOptions.h"
 
 #include <atomic>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CLanScanRow.h"
+#include "core/lan/CLanScanRow.h"
 
 #include <QByteArray>
 #include <QList>

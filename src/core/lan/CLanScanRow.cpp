@@ -1,6 +1,6 @@
-#include "CLanScanRow.h"
+#include "core/lan/CLanScanRow.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 QByteArray CLanScanRow::addressText() const {
     return CIpv4Address::toDotted(address);

@@ -1,9 +1,9 @@
-#include "CLanScanner.h"
+#include "core/lan/CLanScanner.h"
 
-#include "CLanScan.h"
-#include "CSystemHostNameResolver.h"
-#include "CUdpNeighbourProbe.h"
-#include "common/CSystemClock.h"
+#include "core/common/CSystemClock.h"
+#include "core/lan/CLanScan.h"
+#include "core/lan/CSystemHostNameResolver.h"
+#include "core/lan/CUdpNeighbourProbe.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "CMacAddress.h"
+#include "core/lan/CMacAddress.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CMacAddress.h"
+#include "core/lan/CMacAddress.h"
 
 #include <QByteArray>
 #include <QtGlobal>

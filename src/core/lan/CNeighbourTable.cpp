@@ -1,6 +1,6 @@
-#include "CNeighbourTable.h"
+#include "core/lan/CNeighbourTable.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QFile>
 

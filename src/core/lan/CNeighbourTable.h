@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CNeighbourEntry.h"
+#include "core/lan/CNeighbourEntry.h"
 
 #include <QByteArrayView>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "CReverseLookupPool.h"
+#include "core/lan/CReverseLookupPool.h"
 
-#include "IHostNameResolver.h"
+#include "core/lan/IHostNameResolver.h"
 
 #include <algorithm>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "CScanCollator.h"
+#include "core/lan/CScanCollator.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 CScanCollator::CScanCollator(quint32 networkAddress) : m_network(networkAddress) {}
 

@@ -1,6 +1,6 @@
-#include "CSystemHostNameResolver.h"
+#include "core/lan/CSystemHostNameResolver.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <netdb.h>
 #include <netinet/in.h>

@@ -1,7 +1,7 @@
-#include "CUdpNeighbourProbe.h"
+#include "core/lan/CUdpNeighbourProbe.h"
 
-#include "CNeighbourTable.h"
-#include "transport/CIpv4Address.h"
+#include "core/lan/CNeighbourTable.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "INeighbourProbe.h"
-#include "transport/CFileDescriptor.h"
+#include "core/lan/INeighbourProbe.h"
+#include "core/transport/CFileDescriptor.h"
 
 #include <QString>
 

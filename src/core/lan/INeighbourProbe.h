@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CMacAddress.h"
+#include "core/lan/CMacAddress.h"
 
 #include <QHash>
 #include <QtGlobal>

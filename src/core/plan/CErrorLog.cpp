@@ -1,6 +1,6 @@
-#include "CErrorLog.h"
+#include "core/plan/CErrorLog.h"
 
-#include "common/IClock.h"
+#include "core/common/IClock.h"
 
 #include <QFile>
 

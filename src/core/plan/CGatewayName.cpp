@@ -1,7 +1,7 @@
-#include "CGatewayName.h"
+#include "core/plan/CGatewayName.h"
 
-#include "common/CXPathQuery.h"
-#include "transport/CIpv4Address.h"
+#include "core/common/CXPathQuery.h"
+#include "core/transport/CIpv4Address.h"
 
 QString CGatewayName::of(const pugi::xml_document& plan, quint32 address) {
     const QString dotted = QString::fromLatin1(CIpv4Address::toDotted(address));

@@ -1,13 +1,13 @@
-#include "CGatewayPage.h"
+#include "core/plan/CGatewayPage.h"
 
-#include "CPropertyLabel.h"
-#include "CPropertyRows.h"
-#include "CSchemaPlace.h"
-#include "common/CXPathQuery.h"
-#include "protocol/CCommands.h"
-#include "protocol/CValueValidator.h"
-#include "transport/CIpv4Address.h"
-#include "tree/CNodeKind.h"
+#include "core/common/CXPathQuery.h"
+#include "core/plan/CPropertyLabel.h"
+#include "core/plan/CPropertyRows.h"
+#include "core/plan/CSchemaPlace.h"
+#include "core/protocol/CCommands.h"
+#include "core/protocol/CValueValidator.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/tree/CNodeKind.h"
 
 namespace {
 

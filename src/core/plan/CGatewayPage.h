@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CPropertyRow.h"
+#include "core/plan/CPropertyRow.h"
 
-#include "address/CSettingAddress.h"
+#include "core/address/CSettingAddress.h"
 
 #include <QByteArray>
 #include <QString>

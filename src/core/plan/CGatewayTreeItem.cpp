@@ -1,4 +1,4 @@
-#include "CGatewayTreeItem.h"
+#include "core/plan/CGatewayTreeItem.h"
 
 bool CGatewayTreeItem::isSameAs(const CTreeItem& other) const {
     if (role() != Role::Gateway || other.role() != Role::Gateway) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tree/CTreeItem.h"
+#include "core/tree/CTreeItem.h"
 
 #include <QtGlobal>
 

@@ -1,10 +1,10 @@
-#include "CGatewayTreeModel.h"
+#include "core/plan/CGatewayTreeModel.h"
 
-#include "CPropertyLabel.h"
-#include "CPropertyRows.h"
-#include "common/CXPathQuery.h"
-#include "transport/CIpv4Address.h"
-#include "tree/CNodeKind.h"
+#include "core/common/CXPathQuery.h"
+#include "core/plan/CPropertyLabel.h"
+#include "core/plan/CPropertyRows.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/tree/CNodeKind.h"
 
 namespace {
 

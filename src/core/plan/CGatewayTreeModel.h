@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CGatewayTreeItem.h"
-#include "tree/CTreeModel.h"
+#include "core/plan/CGatewayTreeItem.h"
+#include "core/tree/CTreeModel.h"
 
 #include <pugixml.hpp>
 

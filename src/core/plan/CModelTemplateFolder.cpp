@@ -1,6 +1,6 @@
-#include "CModelTemplateFolder.h"
+#include "core/plan/CModelTemplateFolder.h"
 
-#include "CModelTemplates.h"
+#include "core/plan/CModelTemplates.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "CModelTemplates.h"
+#include "core/plan/CModelTemplates.h"
 
 #include <QDir>
 

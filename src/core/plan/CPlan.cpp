@@ -1,13 +1,13 @@
-#include "CPlan.h"
+#include "core/plan/CPlan.h"
 
-#include "CErrorLog.h"
-#include "CReplySplitter.h"
-#include "common/CXPathNumber.h"
-#include "common/CXPathQuery.h"
-#include "common/CXmlEdit.h"
-#include "common/CXmlError.h"
-#include "common/CXmlFile.h"
-#include "common/CXmlText.h"
+#include "core/common/CXPathNumber.h"
+#include "core/common/CXPathQuery.h"
+#include "core/common/CXmlEdit.h"
+#include "core/common/CXmlError.h"
+#include "core/common/CXmlFile.h"
+#include "core/common/CXmlText.h"
+#include "core/plan/CErrorLog.h"
+#include "core/plan/CReplySplitter.h"
 
 #include <cstring>
 #include <string>

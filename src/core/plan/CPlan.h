@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CEnteredSetting.h"
-#include "CPlanIndex.h"
-#include "CSplitReply.h"
+#include "core/plan/CEnteredSetting.h"
+#include "core/plan/CPlanIndex.h"
+#include "core/plan/CSplitReply.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "CPlanIndex.h"
+#include "core/plan/CPlanIndex.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CPropertyLabel.h"
+#include "core/plan/CPropertyLabel.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/CValueType.h"
+#include "core/protocol/CValueType.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "CPropertyRows.h"
+#include "core/plan/CPropertyRows.h"
 
-#include "CPropertyLabel.h"
-#include "CValidationSchema.h"
+#include "core/plan/CPropertyLabel.h"
+#include "core/plan/CValidationSchema.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CPropertyRow.h"
-#include "CSchemaPlace.h"
+#include "core/plan/CPropertyRow.h"
+#include "core/plan/CSchemaPlace.h"
 
 #include <pugixml.hpp>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "CReplySplitter.h"
+#include "core/plan/CReplySplitter.h"
 
 namespace {
 

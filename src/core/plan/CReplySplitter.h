@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSplitReply.h"
+#include "core/plan/CSplitReply.h"
 
 #include <QByteArrayView>
 

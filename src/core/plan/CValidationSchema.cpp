@@ -1,4 +1,4 @@
-#include "CValidationSchema.h"
+#include "core/plan/CValidationSchema.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "address/CSettingAddress.h"
-#include "protocol/CValueType.h"
+#include "core/address/CSettingAddress.h"
+#include "core/protocol/CValueType.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "CProject.h"
+#include "core/project/CProject.h"
 
-#include "common/CXmlError.h"
+#include "core/common/CXmlError.h"
 
 void CProject::replace(std::unique_ptr<pugi::xml_document> document, const QString& path) {
     m_document = std::move(document);

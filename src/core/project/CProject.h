@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CTemplateHistory.h"
+#include "core/project/CTemplateHistory.h"
 
 #include <QString>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "CProjectAddress.h"
+#include "core/project/CProjectAddress.h"
 
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
 namespace {
 

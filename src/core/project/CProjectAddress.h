@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CProjectDevice.h"
+#include "core/project/CProjectDevice.h"
 
 #include <QString>
 #include <functional>

@@ -1,9 +1,9 @@
-#include "CProjectCheck.h"
+#include "core/project/CProjectCheck.h"
 
-#include "CProjectLookup.h"
-#include "plan/CPropertyRows.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CValueValidator.h"
+#include "core/plan/CPropertyRows.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/project/CProjectLookup.h"
+#include "core/protocol/CValueValidator.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CProjectFinding.h"
+#include "core/project/CProjectFinding.h"
 
 #include <pugixml.hpp>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "CProjectLookup.h"
+#include "core/project/CProjectLookup.h"
 
-#include "plan/CPropertyRows.h"
+#include "core/plan/CPropertyRows.h"
 
 namespace {
 

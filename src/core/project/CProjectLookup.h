@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CProjectPlace.h"
+#include "core/project/CProjectPlace.h"
 
 #include <optional>
 #include <pugixml.hpp>

@@ -1,4 +1,4 @@
-#include "CProjectPlace.h"
+#include "core/project/CProjectPlace.h"
 
 CProjectPlace CProjectPlace::holding(const CProjectDevice& device, const CSettingAddress& address) {
     CProjectPlace place{device, {}};

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CProjectDevice.h"
+#include "core/project/CProjectDevice.h"
 
-#include "address/CSettingAddress.h"
+#include "core/address/CSettingAddress.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "CProjectTreeItem.h"
+#include "core/project/CProjectTreeItem.h"
 
 bool CProjectTreeItem::isSameAs(const CTreeItem& other) const {
     const auto& same = static_cast<const CProjectTreeItem&>(other);

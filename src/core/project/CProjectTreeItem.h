@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CProjectPlace.h"
-#include "tree/CTreeItem.h"
+#include "core/project/CProjectPlace.h"
+#include "core/tree/CTreeItem.h"
 
 // One item of the device map's tree: the root, a gateway or bus device, a group of settings
 // or a port. What the item is (its role) decides how it behaves; its kind only chooses its

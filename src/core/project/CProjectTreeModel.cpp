@@ -1,10 +1,10 @@
-#include "CProjectTreeModel.h"
+#include "core/project/CProjectTreeModel.h"
 
-#include "CProjectLookup.h"
-#include "common/CXPathNumber.h"
-#include "plan/CPropertyLabel.h"
-#include "plan/CPropertyRows.h"
-#include "tree/CNodeKind.h"
+#include "core/common/CXPathNumber.h"
+#include "core/plan/CPropertyLabel.h"
+#include "core/plan/CPropertyRows.h"
+#include "core/project/CProjectLookup.h"
+#include "core/tree/CNodeKind.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CProjectTreeItem.h"
-#include "tree/CTreeModel.h"
+#include "core/project/CProjectTreeItem.h"
+#include "core/tree/CTreeModel.h"
 
 #include <pugixml.hpp>
 

@@ -1,7 +1,7 @@
-#include "CTemplateEdit.h"
+#include "core/project/CTemplateEdit.h"
 
-#include "common/CXmlEdit.h"
-#include "common/CXmlError.h"
+#include "core/common/CXmlEdit.h"
+#include "core/common/CXmlError.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CTemplateHistory.h"
+#include "core/project/CTemplateHistory.h"
 
 void CTemplateHistory::clear() {
     m_edits.clear();

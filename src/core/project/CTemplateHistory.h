@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CTemplateEdit.h"
+#include "core/project/CTemplateEdit.h"
 
 #include <cstddef>
 #include <optional>

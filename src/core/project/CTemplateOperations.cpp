@@ -1,10 +1,10 @@
-#include "CTemplateOperations.h"
+#include "core/project/CTemplateOperations.h"
 
-#include "CProjectAddress.h"
-#include "CProjectLookup.h"
-#include "common/CXmlError.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CValueValidator.h"
+#include "core/common/CXmlError.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/project/CProjectAddress.h"
+#include "core/project/CProjectLookup.h"
+#include "core/protocol/CValueValidator.h"
 
 #include <QStringList>
 

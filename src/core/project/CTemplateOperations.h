@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CProjectPlace.h"
-#include "CTemplatePlan.h"
+#include "core/project/CProjectPlace.h"
+#include "core/project/CTemplatePlan.h"
 
 #include <QString>
 #include <optional>

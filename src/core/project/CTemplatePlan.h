@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CProjectDevice.h"
-#include "CTemplateEdit.h"
+#include "core/project/CProjectDevice.h"
+#include "core/project/CTemplateEdit.h"
 
 #include <QString>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "CCommands.h"
+#include "core/protocol/CCommands.h"
 
 QByteArray CCommands::gatewaySetting(const CSettingAddress& address, QByteArrayView value,
                                      QByteArrayView terminator) {

@@ -1,6 +1,6 @@
-#include "CKeypadAddress.h"
+#include "core/protocol/CKeypadAddress.h"
 
-#include "CKeypadNumber.h"
+#include "core/protocol/CKeypadNumber.h"
 
 #include <array>
 

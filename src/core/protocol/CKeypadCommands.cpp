@@ -1,4 +1,4 @@
-#include "CKeypadCommands.h"
+#include "core/protocol/CKeypadCommands.h"
 
 #include <QString>
 #include <algorithm>

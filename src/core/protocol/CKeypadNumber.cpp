@@ -1,4 +1,4 @@
-#include "CKeypadNumber.h"
+#include "core/protocol/CKeypadNumber.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "CRetryRule.h"
+#include "core/protocol/CRetryRule.h"
 
 #include <QtGlobal>
 

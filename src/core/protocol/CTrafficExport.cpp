@@ -1,8 +1,8 @@
-#include "CTrafficExport.h"
+#include "core/protocol/CTrafficExport.h"
 
-#include "CTrafficLine.h"
-#include "CTrafficLineParts.h"
-#include "CWireText.h"
+#include "core/protocol/CTrafficLine.h"
+#include "core/protocol/CTrafficLineParts.h"
+#include "core/protocol/CWireText.h"
 
 #include <QSaveFile>
 

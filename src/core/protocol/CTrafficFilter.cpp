@@ -1,7 +1,7 @@
-#include "CTrafficFilter.h"
+#include "core/protocol/CTrafficFilter.h"
 
-#include "CTrafficLineParts.h"
-#include "CWireText.h"
+#include "core/protocol/CTrafficLineParts.h"
+#include "core/protocol/CWireText.h"
 
 bool CTrafficFilter::matches(QByteArrayView line) const {
     if (isEmpty()) {

@@ -1,4 +1,4 @@
-#include "CTrafficLine.h"
+#include "core/protocol/CTrafficLine.h"
 
 #include <array>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "CTrafficLineParts.h"
+#include "core/protocol/CTrafficLineParts.h"
 
-#include "CTrafficLine.h"
+#include "core/protocol/CTrafficLine.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "CTrafficRendering.h"
+#include "core/protocol/CTrafficRendering.h"
 
-#include "CTrafficLineParts.h"
+#include "core/protocol/CTrafficLineParts.h"
 
 namespace {
 // Deletes from the first open through the first close after it, both included. A part

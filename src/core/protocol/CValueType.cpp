@@ -1,4 +1,4 @@
-#include "CValueType.h"
+#include "core/protocol/CValueType.h"
 
 #include <QDate>
 #include <QRegularExpression>

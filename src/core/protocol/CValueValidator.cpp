@@ -1,4 +1,4 @@
-#include "CValueValidator.h"
+#include "core/protocol/CValueValidator.h"
 
 #include <QList>
 

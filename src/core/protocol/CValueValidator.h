@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CValueType.h"
+#include "core/protocol/CValueType.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "CWireText.h"
+#include "core/protocol/CWireText.h"
 
 #include <QStringDecoder>
 

@@ -1,14 +1,14 @@
-#include "CReplacement.h"
+#include "core/replace/CReplacement.h"
 
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CEnteredSetting.h"
-#include "protocol/CCommands.h"
-#include "sequence/CSequenceRun.h"
-#include "sequence/CSequencer.h"
-#include "transport/CIpv4Address.h"
-#include "upload/CBusUpload.h"
-#include "upload/CGatewayUpload.h"
-#include "upload/IUploadLink.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CEnteredSetting.h"
+#include "core/protocol/CCommands.h"
+#include "core/sequence/CSequenceRun.h"
+#include "core/sequence/CSequencer.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/upload/CBusUpload.h"
+#include "core/upload/CGatewayUpload.h"
+#include "core/upload/IUploadLink.h"
 
 namespace {
 

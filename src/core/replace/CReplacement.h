@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CReplacementProject.h"
-#include "upload/CUploadRun.h"
+#include "core/replace/CReplacementProject.h"
+#include "core/upload/CUploadRun.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,10 +1,10 @@
-#include "CReplacementProject.h"
+#include "core/replace/CReplacementProject.h"
 
-#include "plan/CValidationSchema.h"
-#include "upload/CReportedSettings.h"
-#include "upload/CUploadCompare.h"
-#include "upload/CUploadProject.h"
-#include "upload/CUploadWalk.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/upload/CReportedSettings.h"
+#include "core/upload/CUploadCompare.h"
+#include "core/upload/CUploadProject.h"
+#include "core/upload/CUploadWalk.h"
 
 #include <algorithm>
 

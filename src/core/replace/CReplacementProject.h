@@ -1,7 +1,7 @@
 #pragma once
 
-#include "upload/CUploadDevice.h"
-#include "upload/CUploadSummary.h"
+#include "core/upload/CUploadDevice.h"
+#include "core/upload/CUploadSummary.h"
 
 #include <QString>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "CReportHtml.h"
+#include "core/report/CReportHtml.h"
 
 namespace {
 

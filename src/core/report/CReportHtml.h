@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CReportDocument.h"
+#include "core/report/CReportDocument.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,12 +1,12 @@
-#include "CSiteReport.h"
+#include "core/report/CSiteReport.h"
 
-#include "CReportHtml.h"
-#include "plan/CValidationSchema.h"
-#include "site/CSiteInventory.h"
-#include "site/CSnapshotStamp.h"
-#include "upload/CMapReports.h"
-#include "upload/CUploadOffline.h"
-#include "upload/CUploadReport.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/report/CReportHtml.h"
+#include "core/site/CSiteInventory.h"
+#include "core/site/CSnapshotStamp.h"
+#include "core/upload/CMapReports.h"
+#include "core/upload/CUploadOffline.h"
+#include "core/upload/CUploadReport.h"
 
 #include <map>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CReportDocument.h"
-#include "journal/CJournalEntry.h"
+#include "core/journal/CJournalEntry.h"
+#include "core/report/CReportDocument.h"
 
 #include <QByteArray>
 #include <QDateTime>

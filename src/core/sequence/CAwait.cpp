@@ -1,4 +1,4 @@
-#include "CAwait.h"
+#include "core/sequence/CAwait.h"
 
 CAwait CAwait::echo(QByteArray gateway, QByteArray path, QByteArray value) {
     return {[gateway = std::move(gateway), path = std::move(path),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plan/CEnteredSetting.h"
+#include "core/plan/CEnteredSetting.h"
 
 #include <QByteArray>
 #include <chrono>

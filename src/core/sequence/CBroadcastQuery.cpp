@@ -1,9 +1,9 @@
-#include "sequence/CBroadcastQuery.h"
+#include "core/sequence/CBroadcastQuery.h"
 
-#include "sequence/CSequenceRun.h"
-#include "sequence/CSequencer.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
+#include "core/sequence/CSequenceRun.h"
+#include "core/sequence/CSequencer.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
 
 std::vector<CPacedStep> CBroadcastQuery::steps(CTransport& transport,
                                                const std::atomic<bool>& firewallSuspect,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sequence/CPacedStep.h"
+#include "core/sequence/CPacedStep.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "CGatewayReturn.h"
+#include "core/sequence/CGatewayReturn.h"
 
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CGatewayName.h"
-#include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CGatewayName.h"
+#include "core/protocol/CCommands.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSequenceRun.h"
+#include "core/sequence/CSequenceRun.h"
 
 #include <QByteArrayView>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CAwait.h"
+#include "core/sequence/CAwait.h"
 
 #include <chrono>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "CSequenceLane.h"
+#include "core/sequence/CSequenceLane.h"
 
-#include "CSequenceRun.h"
-#include "common/ITickTimer.h"
-#include "common/ITimerSource.h"
+#include "core/common/ITickTimer.h"
+#include "core/common/ITimerSource.h"
+#include "core/sequence/CSequenceRun.h"
 
 #include <QMetaObject>
 

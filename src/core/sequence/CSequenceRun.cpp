@@ -1,6 +1,6 @@
-#include "CSequenceRun.h"
+#include "core/sequence/CSequenceRun.h"
 
-#include "CSequenceLane.h"
+#include "core/sequence/CSequenceLane.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CPacedStep.h"
-#include "CPacing.h"
+#include "core/sequence/CPacedStep.h"
+#include "core/sequence/CPacing.h"
 
 #include <QObject>
 #include <QString>

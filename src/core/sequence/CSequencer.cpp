@@ -1,6 +1,6 @@
-#include "CSequencer.h"
+#include "core/sequence/CSequencer.h"
 
-#include "document/CUbrixVorelDoc.h"
+#include "core/document/CUbrixVorelDoc.h"
 
 #include <algorithm>
 

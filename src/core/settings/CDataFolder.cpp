@@ -1,6 +1,6 @@
-#include "CDataFolder.h"
+#include "core/settings/CDataFolder.h"
 
-#include "CSettings.h"
+#include "core/settings/CSettings.h"
 
 #include <QDir>
 #include <QFileInfo>

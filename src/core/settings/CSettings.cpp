@@ -1,6 +1,6 @@
-#include "CSettings.h"
+#include "core/settings/CSettings.h"
 
-#include "CDataFolder.h"
+#include "core/settings/CDataFolder.h"
 
 #include <QSettings>
 #include <algorithm>

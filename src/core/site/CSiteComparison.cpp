@@ -1,4 +1,4 @@
-#include "CSiteComparison.h"
+#include "core/site/CSiteComparison.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSiteDifference.h"
-#include "CSiteInventory.h"
+#include "core/site/CSiteDifference.h"
+#include "core/site/CSiteInventory.h"
 
 #include <QByteArray>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "CSiteDifference.h"
+#include "core/site/CSiteDifference.h"
 
 const char* CSiteDifference::kindName(Kind kind) {
     switch (kind) {

@@ -1,7 +1,7 @@
-#include "CSiteInventory.h"
+#include "core/site/CSiteInventory.h"
 
-#include "common/CXPathNumber.h"
-#include "upload/CUploadWalk.h"
+#include "core/common/CXPathNumber.h"
+#include "core/upload/CUploadWalk.h"
 
 #include <algorithm>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSiteDevice.h"
+#include "core/site/CSiteDevice.h"
 
 #include <pugixml.hpp>
 #include <vector>

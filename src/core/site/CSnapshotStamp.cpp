@@ -1,6 +1,6 @@
-#include "CSnapshotStamp.h"
+#include "core/site/CSnapshotStamp.h"
 
-#include "common/CXmlFile.h"
+#include "core/common/CXmlFile.h"
 
 #include <QRegularExpression>
 

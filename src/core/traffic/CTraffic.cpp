@@ -1,6 +1,6 @@
-#include "CTraffic.h"
+#include "core/traffic/CTraffic.h"
 
-#include "settings/CSettings.h"
+#include "core/settings/CSettings.h"
 
 CTraffic::CTraffic(CSettings& settings, QObject* parent) : QObject(parent), m_settings(settings) {}
 

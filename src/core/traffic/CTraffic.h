@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CTrafficHistory.h"
-#include "CTrafficLog.h"
-#include "transport/CInboundQueue.h"
+#include "core/traffic/CTrafficHistory.h"
+#include "core/traffic/CTrafficLog.h"
+#include "core/transport/CInboundQueue.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "CTrafficHistory.h"
+#include "core/traffic/CTrafficHistory.h"
 
 void CTrafficHistory::push(QByteArray line) {
     m_lines.push_back(std::move(line));

@@ -1,4 +1,4 @@
-#include "CTrafficLog.h"
+#include "core/traffic/CTrafficLog.h"
 
 #include <QFileInfo>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "CAdapterTable.h"
+#include "core/transport/CAdapterTable.h"
 
-#include "CIpv4Address.h"
-#include "common/IUserNotifier.h"
+#include "core/common/IUserNotifier.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QFileInfo>
 #include <QHostAddress>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CAdapterCandidate.h"
-#include "CAdapterEntry.h"
+#include "core/transport/CAdapterCandidate.h"
+#include "core/transport/CAdapterEntry.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "CFileDescriptor.h"
+#include "core/transport/CFileDescriptor.h"
 
 #include <unistd.h>
 

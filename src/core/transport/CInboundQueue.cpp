@@ -1,4 +1,4 @@
-#include "CInboundQueue.h"
+#include "core/transport/CInboundQueue.h"
 
 #include <QMutexLocker>
 

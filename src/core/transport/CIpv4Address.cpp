@@ -1,6 +1,6 @@
-#include "CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
-#include "protocol/CTrafficLine.h"
+#include "core/protocol/CTrafficLine.h"
 
 #include <arpa/inet.h>
 #include <QHostAddress>

@@ -1,6 +1,6 @@
-#include "CSerialPort.h"
+#include "core/transport/CSerialPort.h"
 
-#include "CSerialWriter.h"
+#include "core/transport/CSerialWriter.h"
 
 #include <QThread>
 

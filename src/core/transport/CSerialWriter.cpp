@@ -1,4 +1,4 @@
-#include "CSerialWriter.h"
+#include "core/transport/CSerialWriter.h"
 
 #include <QSerialPort>
 

@@ -1,12 +1,12 @@
-#include "CTransport.h"
+#include "core/transport/CTransport.h"
 
-#include "CIpv4Address.h"
-#include "CSerialPort.h"
-#include "CUDPListener.h"
-#include "CUsbPortFinder.h"
-#include "common/IClock.h"
-#include "common/IUserNotifier.h"
-#include "settings/CSettings.h"
+#include "core/common/IClock.h"
+#include "core/common/IUserNotifier.h"
+#include "core/settings/CSettings.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CSerialPort.h"
+#include "core/transport/CUDPListener.h"
+#include "core/transport/CUsbPortFinder.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>

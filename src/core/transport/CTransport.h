@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CAdapterTable.h"
-#include "CFileDescriptor.h"
+#include "core/transport/CAdapterTable.h"
+#include "core/transport/CFileDescriptor.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,10 +1,10 @@
-#include "CUDPListener.h"
+#include "core/transport/CUDPListener.h"
 
-#include "CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
 
-#include "CInboundQueue.h"
-#include "common/IClock.h"
-#include "protocol/CTrafficLine.h"
+#include "core/common/IClock.h"
+#include "core/protocol/CTrafficLine.h"
+#include "core/transport/CInboundQueue.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CFileDescriptor.h"
+#include "core/transport/CFileDescriptor.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "CUsbPortFinder.h"
+#include "core/transport/CUsbPortFinder.h"
 
 #include <QSerialPortInfo>
 #include <QStringList>

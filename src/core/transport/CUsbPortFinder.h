@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSerialCandidate.h"
+#include "core/transport/CSerialCandidate.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "CNodeKind.h"
+#include "core/tree/CNodeKind.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "CTreeItem.h"
+#include "core/tree/CTreeItem.h"
 
 CTreeItem::~CTreeItem() = default;
 

@@ -1,4 +1,4 @@
-#include "CTreeModel.h"
+#include "core/tree/CTreeModel.h"
 
 CTreeModel::CTreeModel(std::unique_ptr<CTreeItem> root, QObject* parent)
     : QAbstractItemModel(parent), m_root(std::move(root)) {}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CTreeItem.h"
+#include "core/tree/CTreeItem.h"
 
 #include <QAbstractItemModel>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "CDownloadIndex.h"
+#include "core/update/CDownloadIndex.h"
 
 #include <QByteArray>
 #include <limits>

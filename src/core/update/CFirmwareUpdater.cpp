@@ -1,7 +1,7 @@
-#include "CFirmwareUpdater.h"
+#include "core/update/CFirmwareUpdater.h"
 
-#include "IProgramLauncher.h"
-#include "bus/CBusTreeItem.h"
+#include "core/bus/CBusTreeItem.h"
+#include "core/update/IProgramLauncher.h"
 
 QStringList CFirmwareUpdater::arguments(QByteArrayView gateway, QByteArrayView deviceAttribute,
                                         quint32 deviceNumber) {

@@ -1,4 +1,4 @@
-#include "CProcessLauncher.h"
+#include "core/update/CProcessLauncher.h"
 
 #include <QProcess>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IProgramLauncher.h"
+#include "core/update/IProgramLauncher.h"
 
 // Starts programs as detached processes of this platform.
 class CProcessLauncher : public IProgramLauncher {

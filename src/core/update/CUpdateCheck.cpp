@@ -1,8 +1,8 @@
-#include "CUpdateCheck.h"
+#include "core/update/CUpdateCheck.h"
 
-#include "CDownloadIndex.h"
-#include "common/IUserNotifier.h"
-#include "settings/CSettings.h"
+#include "core/common/IUserNotifier.h"
+#include "core/settings/CSettings.h"
+#include "core/update/CDownloadIndex.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>

@@ -1,13 +1,13 @@
-#include "CBusUpload.h"
+#include "core/upload/CBusUpload.h"
 
-#include "CUploadCompare.h"
-#include "CUploadProject.h"
-#include "CUploadTexts.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CEnteredSetting.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CCommands.h"
-#include "transport/CIpv4Address.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CEnteredSetting.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/protocol/CCommands.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/upload/CUploadCompare.h"
+#include "core/upload/CUploadProject.h"
+#include "core/upload/CUploadTexts.h"
 
 namespace {
 using namespace std::chrono_literals;

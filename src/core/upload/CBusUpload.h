@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CUploadRun.h"
+#include "core/upload/CUploadRun.h"
 
 // The bus device upload: every bus device of the project in turn is asked for all its
 // settings ("#uid12=?;", broadcast, so whichever gateway has it on its bus passes it on),

@@ -1,4 +1,4 @@
-#include "CDeviceOutcome.h"
+#include "core/upload/CDeviceOutcome.h"
 
 const char* CDeviceOutcome::statusName(Status status) {
     switch (status) {

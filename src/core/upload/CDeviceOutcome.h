@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CUploadCounts.h"
-#include "CUploadDevice.h"
-#include "CUploadRow.h"
+#include "core/upload/CUploadCounts.h"
+#include "core/upload/CUploadDevice.h"
+#include "core/upload/CUploadRow.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CUploadRun.h"
+#include "core/upload/CUploadRun.h"
 
 // The gateway upload: every gateway of the project is asked for all its settings ("&=?"),
 // checked to be of the project's type, and sent the settings that differ

@@ -1,4 +1,4 @@
-#include "CMapReports.h"
+#include "core/upload/CMapReports.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CReportedSettings.h"
+#include "core/upload/CReportedSettings.h"
 
 #include <pugixml.hpp>
 #include <string>

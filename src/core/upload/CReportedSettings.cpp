@@ -1,7 +1,7 @@
-#include "CReportedSettings.h"
+#include "core/upload/CReportedSettings.h"
 
-#include "common/CXmlText.h"
-#include "plan/CEnteredSetting.h"
+#include "core/common/CXmlText.h"
+#include "core/plan/CEnteredSetting.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "address/CSettingAddress.h"
+#include "core/address/CSettingAddress.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "CTransportUploadLink.h"
+#include "core/upload/CTransportUploadLink.h"
 
-#include "common/IUserNotifier.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
+#include "core/common/IUserNotifier.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
 
 CTransportUploadLink::CTransportUploadLink(CTransport& transport, IUserNotifier& notifier, Ask ask)
     : m_transport(transport), m_notifier(notifier), m_ask(std::move(ask)) {}

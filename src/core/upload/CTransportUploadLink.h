@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IUploadLink.h"
+#include "core/upload/IUploadLink.h"
 
 #include <functional>
 

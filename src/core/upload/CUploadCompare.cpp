@@ -1,9 +1,9 @@
-#include "CUploadCompare.h"
+#include "core/upload/CUploadCompare.h"
 
-#include "CUploadTexts.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CCommands.h"
-#include "protocol/CValueValidator.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/protocol/CCommands.h"
+#include "core/protocol/CValueValidator.h"
+#include "core/upload/CUploadTexts.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CReportedSettings.h"
-#include "CUploadDevice.h"
-#include "CUploadRow.h"
+#include "core/upload/CReportedSettings.h"
+#include "core/upload/CUploadDevice.h"
+#include "core/upload/CUploadRow.h"
 
 #include <vector>
 

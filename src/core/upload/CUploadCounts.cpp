@@ -1,4 +1,4 @@
-#include "CUploadCounts.h"
+#include "core/upload/CUploadCounts.h"
 
 CUploadCounts& CUploadCounts::operator+=(const CUploadCounts& other) {
     toSend += other.toSend;

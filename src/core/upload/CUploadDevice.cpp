@@ -1,4 +1,4 @@
-#include "CUploadDevice.h"
+#include "core/upload/CUploadDevice.h"
 
 QByteArray CUploadDevice::label() const {
     if (isGateway()) {

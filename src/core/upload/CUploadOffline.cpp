@@ -1,9 +1,9 @@
-#include "CUploadOffline.h"
+#include "core/upload/CUploadOffline.h"
 
-#include "CMapReports.h"
-#include "CUploadCompare.h"
-#include "CUploadProject.h"
-#include "plan/CValidationSchema.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/upload/CMapReports.h"
+#include "core/upload/CUploadCompare.h"
+#include "core/upload/CUploadProject.h"
 
 namespace {
 using Status = CDeviceOutcome::Status;

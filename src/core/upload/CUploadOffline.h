@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CDeviceOutcome.h"
-#include "CUploadDevice.h"
+#include "core/upload/CDeviceOutcome.h"
+#include "core/upload/CUploadDevice.h"
 
 #include <functional>
 #include <pugixml.hpp>

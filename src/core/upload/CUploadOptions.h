@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protocol/CRetryRule.h"
-#include "sequence/CPacing.h"
+#include "core/protocol/CRetryRule.h"
+#include "core/sequence/CPacing.h"
 
 #include <chrono>
 

@@ -1,7 +1,7 @@
-#include "CUploadProject.h"
+#include "core/upload/CUploadProject.h"
 
-#include "CUploadWalk.h"
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/upload/CUploadWalk.h"
 
 #include <climits>
 #include <map>

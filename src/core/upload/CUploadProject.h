@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CUploadDevice.h"
+#include "core/upload/CUploadDevice.h"
 
 #include <functional>
 #include <pugixml.hpp>

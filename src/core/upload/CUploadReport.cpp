@@ -1,4 +1,4 @@
-#include "CUploadReport.h"
+#include "core/upload/CUploadReport.h"
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CUploadSummary.h"
+#include "core/upload/CUploadSummary.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "CUploadRow.h"
+#include "core/upload/CUploadRow.h"
 
 const char* CUploadRow::outcomeName(Outcome outcome) {
     switch (outcome) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CTemplateSetting.h"
+#include "core/upload/CTemplateSetting.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,13 +1,13 @@
-#include "CUploadRun.h"
+#include "core/upload/CUploadRun.h"
 
-#include "CUploadCompare.h"
-#include "CUploadTexts.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CEnteredSetting.h"
-#include "plan/CValidationSchema.h"
-#include "protocol/CRetryRule.h"
-#include "sequence/CSequenceRun.h"
-#include "sequence/CSequencer.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CEnteredSetting.h"
+#include "core/plan/CValidationSchema.h"
+#include "core/protocol/CRetryRule.h"
+#include "core/sequence/CSequenceRun.h"
+#include "core/sequence/CSequencer.h"
+#include "core/upload/CUploadCompare.h"
+#include "core/upload/CUploadTexts.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CReportedSettings.h"
-#include "CUploadDevice.h"
-#include "CUploadOptions.h"
-#include "CUploadSummary.h"
-#include "IUploadLink.h"
-#include "sequence/CPacedStep.h"
+#include "core/sequence/CPacedStep.h"
+#include "core/upload/CReportedSettings.h"
+#include "core/upload/CUploadDevice.h"
+#include "core/upload/CUploadOptions.h"
+#include "core/upload/CUploadSummary.h"
+#include "core/upload/IUploadLink.h"
 
 #include <QObject>
 #include <QPointer>

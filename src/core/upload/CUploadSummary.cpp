@@ -1,4 +1,4 @@
-#include "CUploadSummary.h"
+#include "core/upload/CUploadSummary.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CDeviceOutcome.h"
-#include "CUploadCounts.h"
+#include "core/upload/CDeviceOutcome.h"
+#include "core/upload/CUploadCounts.h"
 
 #include <QStringList>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "CUploadTexts.h"
+#include "core/upload/CUploadTexts.h"
 
-#include "CUploadDevice.h"
+#include "core/upload/CUploadDevice.h"
 
 namespace {
 QByteArray joined(std::initializer_list<QByteArrayView> parts) {

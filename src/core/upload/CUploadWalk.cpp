@@ -1,4 +1,4 @@
-#include "CUploadWalk.h"
+#include "core/upload/CUploadWalk.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CColourScale.h"
+#include "gui/controls/CColourScale.h"
 
 #include <QLinearGradient>
 #include <QPainter>

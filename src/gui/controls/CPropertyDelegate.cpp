@@ -1,6 +1,6 @@
-#include "CPropertyDelegate.h"
+#include "gui/controls/CPropertyDelegate.h"
 
-#include "CPropertyListModel.h"
+#include "gui/controls/CPropertyListModel.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "CPropertyList.h"
+#include "gui/controls/CPropertyList.h"
 
-#include "CPropertyDelegate.h"
-#include "CPropertyListModel.h"
+#include "gui/controls/CPropertyDelegate.h"
+#include "gui/controls/CPropertyListModel.h"
 
 #include <QComboBox>
 #include <QHeaderView>

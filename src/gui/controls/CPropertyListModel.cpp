@@ -1,4 +1,4 @@
-#include "CPropertyListModel.h"
+#include "gui/controls/CPropertyListModel.h"
 
 #include <QColor>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plan/CPropertyRow.h"
+#include "core/plan/CPropertyRow.h"
 
 #include <QAbstractTableModel>
 #include <vector>

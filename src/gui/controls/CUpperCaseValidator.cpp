@@ -1,6 +1,6 @@
-#include "CUpperCaseValidator.h"
+#include "gui/controls/CUpperCaseValidator.h"
 
-#include "protocol/CValueValidator.h"
+#include "core/protocol/CValueValidator.h"
 
 QValidator::State CUpperCaseValidator::validate(QString& input, int& position) const {
     Q_UNUSED(position);

@@ -1,6 +1,6 @@
-#include "CmyButton.h"
+#include "gui/controls/CmyButton.h"
 
-#include "common/CQtTickTimer.h"
+#include "core/common/CQtTickTimer.h"
 
 #include <QMouseEvent>
 #include <QPointer>

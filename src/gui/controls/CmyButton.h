@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/ITickTimer.h"
+#include "core/common/ITickTimer.h"
 
 #include <QPushButton>
 #include <chrono>

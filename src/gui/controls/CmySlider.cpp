@@ -1,6 +1,6 @@
-#include "CmySlider.h"
+#include "gui/controls/CmySlider.h"
 
-#include "CColourScale.h"
+#include "gui/controls/CColourScale.h"
 
 #include <QMouseEvent>
 #include <QStyleOptionSlider>

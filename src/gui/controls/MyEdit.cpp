@@ -1,6 +1,6 @@
-#include "MyEdit.h"
+#include "gui/controls/MyEdit.h"
 
-#include "CUpperCaseValidator.h"
+#include "gui/controls/CUpperCaseValidator.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "CBeep.h"
+#include "gui/keypads/CBeep.h"
 
 #include <QApplication>
 

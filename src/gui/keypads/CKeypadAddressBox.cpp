@@ -1,6 +1,6 @@
-#include "CKeypadAddressBox.h"
+#include "gui/keypads/CKeypadAddressBox.h"
 
-#include "CBeep.h"
+#include "gui/keypads/CBeep.h"
 
 #include <QKeyEvent>
 

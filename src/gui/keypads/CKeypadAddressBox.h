@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/CKeypadAddress.h"
+#include "core/protocol/CKeypadAddress.h"
 
 #include <QLineEdit>
 #include <optional>

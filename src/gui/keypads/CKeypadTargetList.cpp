@@ -1,8 +1,8 @@
-#include "CKeypadTargetList.h"
+#include "gui/keypads/CKeypadTargetList.h"
 
-#include "document/CUbrixVorelDoc.h"
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
 
 CKeypadTargetList::CKeypadTargetList(const CUbrixVorelDoc& doc, const CTransport& transport,
                                      QWidget* parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/CDestinationList.h"
+#include "gui/views/CDestinationList.h"
 
 #include <QComboBox>
 #include <optional>

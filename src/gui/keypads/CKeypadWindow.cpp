@@ -1,7 +1,7 @@
-#include "CKeypadWindow.h"
+#include "gui/keypads/CKeypadWindow.h"
 
-#include "common/CQtTickTimer.h"
-#include "controls/CmySlider.h"
+#include "core/common/CQtTickTimer.h"
+#include "gui/controls/CmySlider.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/IFrameChild.h"
-#include "common/ITickTimer.h"
-#include "controls/CmyButton.h"
-#include "controls/CmySlider.h"
-#include "protocol/KeypadTypes.h"
+#include "core/common/ITickTimer.h"
+#include "core/protocol/KeypadTypes.h"
+#include "gui/base/IFrameChild.h"
+#include "gui/controls/CmyButton.h"
+#include "gui/controls/CmySlider.h"
 
 #include <QDialog>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "CLedKeypadWindow.h"
+#include "gui/keypads/CLedKeypadWindow.h"
 
-#include "CBeep.h"
+#include "gui/keypads/CBeep.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CKeypadWindow.h"
-#include "keypads/CLedKeyDispatch.h"
-#include "protocol/CKeypadAddress.h"
+#include "core/keypads/CLedKeyDispatch.h"
+#include "core/protocol/CKeypadAddress.h"
+#include "gui/keypads/CKeypadWindow.h"
 
 #include <optional>
 

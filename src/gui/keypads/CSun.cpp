@@ -1,11 +1,11 @@
-#include "CSun.h"
+#include "gui/keypads/CSun.h"
 
-#include "CBeep.h"
-#include "CSunStrip.h"
-#include "controls/CmySlider.h"
-#include "keypads/CSunColours.h"
-#include "protocol/CKeypadCommands.h"
-#include "transport/CIpv4Address.h"
+#include "core/keypads/CSunColours.h"
+#include "core/protocol/CKeypadCommands.h"
+#include "core/transport/CIpv4Address.h"
+#include "gui/controls/CmySlider.h"
+#include "gui/keypads/CBeep.h"
+#include "gui/keypads/CSunStrip.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

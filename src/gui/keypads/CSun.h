@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CKeypadWindow.h"
-#include "protocol/CKeypadAddress.h"
+#include "core/protocol/CKeypadAddress.h"
+#include "gui/keypads/CKeypadWindow.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "CSunStrip.h"
+#include "gui/keypads/CSunStrip.h"
 
-#include "keypads/CSunColours.h"
+#include "core/keypads/CSunColours.h"
 
 #include <QPainter>
 

@@ -1,13 +1,13 @@
-#include "Cvpad.h"
+#include "gui/keypads/Cvpad.h"
 
-#include "CKeypadAddressBox.h"
-#include "CKeypadTargetList.h"
-#include "app/WindowMessages.h"
-#include "controls/CmySlider.h"
-#include "keypads/CKeypadAddressBlock.h"
-#include "keypads/CLedLevels.h"
-#include "keypads/CLedStatus.h"
-#include "protocol/CKeypadCommands.h"
+#include "core/keypads/CKeypadAddressBlock.h"
+#include "core/keypads/CLedLevels.h"
+#include "core/keypads/CLedStatus.h"
+#include "core/protocol/CKeypadCommands.h"
+#include "gui/base/WindowMessages.h"
+#include "gui/controls/CmySlider.h"
+#include "gui/keypads/CKeypadAddressBox.h"
+#include "gui/keypads/CKeypadTargetList.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

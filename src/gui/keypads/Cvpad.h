@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CLedKeypadWindow.h"
+#include "gui/keypads/CLedKeypadWindow.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
-#include "Cvpad_basic.h"
+#include "gui/keypads/Cvpad_basic.h"
 
-#include "CKeypadAddressBox.h"
-#include "app/WindowMessages.h"
-#include "transport/CIpv4Address.h"
+#include "core/transport/CIpv4Address.h"
+#include "gui/base/WindowMessages.h"
+#include "gui/keypads/CKeypadAddressBox.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
-#include "Cvpad_motor.h"
+#include "gui/keypads/Cvpad_motor.h"
 
-#include "CBeep.h"
-#include "CKeypadAddressBox.h"
-#include "CKeypadTargetList.h"
-#include "app/WindowMessages.h"
-#include "controls/CmySlider.h"
-#include "keypads/CKeypadAddressBlock.h"
+#include "core/keypads/CKeypadAddressBlock.h"
+#include "gui/base/WindowMessages.h"
+#include "gui/controls/CmySlider.h"
+#include "gui/keypads/CBeep.h"
+#include "gui/keypads/CKeypadAddressBox.h"
+#include "gui/keypads/CKeypadTargetList.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CKeypadWindow.h"
-#include "keypads/CMotorKeypad.h"
+#include "core/keypads/CMotorKeypad.h"
+#include "gui/keypads/CKeypadWindow.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "journal/CChangeJournal.h"
+#include "core/journal/CChangeJournal.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,15 +1,15 @@
-#include "CSiteReportDlg.h"
+#include "gui/site/CSiteReportDlg.h"
 
-#include "CReportPdf.h"
-#include "Version.h"
-#include "app/CDialogService.h"
-#include "app/CModalRunner.h"
-#include "app/CViewContext.h"
-#include "document/CUbrixVorelDoc.h"
-#include "journal/CChangeJournal.h"
-#include "journal/CJournalFile.h"
-#include "report/CReportHtml.h"
-#include "report/CSiteReport.h"
+#include "core/common/Version.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/journal/CChangeJournal.h"
+#include "core/journal/CJournalFile.h"
+#include "core/report/CReportHtml.h"
+#include "core/report/CSiteReport.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CModalRunner.h"
+#include "gui/base/CViewContext.h"
+#include "print/CReportPdf.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,13 +1,13 @@
-#include "CSnapshotCompareDlg.h"
+#include "gui/site/CSnapshotCompareDlg.h"
 
-#include "app/CDialogService.h"
-#include "app/CModalRunner.h"
-#include "app/CViewContext.h"
-#include "common/CXmlFile.h"
-#include "document/CUbrixVorelDoc.h"
-#include "settings/CSettings.h"
-#include "site/CSiteComparison.h"
-#include "site/CSnapshotStamp.h"
+#include "core/common/CXmlFile.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/settings/CSettings.h"
+#include "core/site/CSiteComparison.h"
+#include "core/site/CSnapshotStamp.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CModalRunner.h"
+#include "gui/base/CViewContext.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

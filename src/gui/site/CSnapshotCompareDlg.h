@@ -1,6 +1,6 @@
 #pragma once
 
-#include "site/CSiteDifference.h"
+#include "core/site/CSiteDifference.h"
 
 #include <QDialog>
 #include <vector>

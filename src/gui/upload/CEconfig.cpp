@@ -1,7 +1,7 @@
-#include "CEconfig.h"
+#include "gui/upload/CEconfig.h"
 
-#include "app/CViewContext.h"
-#include "upload/CGatewayUpload.h"
+#include "core/upload/CGatewayUpload.h"
+#include "gui/base/CViewContext.h"
 
 CEconfig::CEconfig(const CViewContext& context, QWidget* parent)
     : CUploadDialog(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CUploadDialog.h"
+#include "gui/upload/CUploadDialog.h"
 
 // "Ubrix Configure": the gateway upload of the project's gateways (the device map view's
 // "UpLoad" in gateway mode).

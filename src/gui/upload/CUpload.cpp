@@ -1,7 +1,7 @@
-#include "CUpload.h"
+#include "gui/upload/CUpload.h"
 
-#include "app/CViewContext.h"
-#include "upload/CBusUpload.h"
+#include "core/upload/CBusUpload.h"
+#include "gui/base/CViewContext.h"
 
 CUpload::CUpload(const CViewContext& context, QWidget* parent)
     : CUploadDialog(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CUploadDialog.h"
+#include "gui/upload/CUploadDialog.h"
 
 // "Up Load": the bus device upload of the project's bus devices, with the discover prompt
 // for a device that does not answer (the device map view's "UpLoad" in device mode).

@@ -1,14 +1,14 @@
-#include "CUploadDialog.h"
+#include "gui/upload/CUploadDialog.h"
 
-#include "CUploadPreviewDlg.h"
-#include "app/CDialogService.h"
-#include "app/CMessageBoxNotifier.h"
-#include "app/CModalRunner.h"
-#include "app/CViewContext.h"
-#include "app/CViewState.h"
-#include "sequence/CSequencer.h"
-#include "settings/CSettings.h"
-#include "upload/CUploadRun.h"
+#include "core/sequence/CSequencer.h"
+#include "core/settings/CSettings.h"
+#include "core/upload/CUploadRun.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CMessageBoxNotifier.h"
+#include "gui/base/CModalRunner.h"
+#include "gui/base/CViewContext.h"
+#include "gui/base/CViewState.h"
+#include "gui/upload/CUploadPreviewDlg.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "journal/CChangeJournal.h"
-#include "upload/CTransportUploadLink.h"
-#include "upload/CUploadOptions.h"
+#include "core/journal/CChangeJournal.h"
+#include "core/upload/CTransportUploadLink.h"
+#include "core/upload/CUploadOptions.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,12 +1,12 @@
-#include "CUploadDialogs.h"
+#include "gui/upload/CUploadDialogs.h"
 
-#include "CEconfig.h"
-#include "CUpload.h"
-#include "app/CDialogService.h"
-#include "app/CModalRunner.h"
-#include "app/CViewContext.h"
-#include "app/CViewState.h"
-#include "document/CUbrixVorelDoc.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CModalRunner.h"
+#include "gui/base/CViewContext.h"
+#include "gui/base/CViewState.h"
+#include "gui/upload/CEconfig.h"
+#include "gui/upload/CUpload.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "CUploadPreviewDlg.h"
+#include "gui/upload/CUploadPreviewDlg.h"
 
-#include "upload/CUploadReport.h"
-#include "upload/CUploadSummary.h"
+#include "core/upload/CUploadReport.h"
+#include "core/upload/CUploadSummary.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

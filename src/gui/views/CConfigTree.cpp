@@ -1,7 +1,7 @@
-#include "CConfigTree.h"
+#include "gui/views/CConfigTree.h"
 
-#include "CTreeIcons.h"
-#include "tree/CTreeModel.h"
+#include "core/tree/CTreeModel.h"
+#include "gui/views/CTreeIcons.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "CDestinationList.h"
+#include "gui/views/CDestinationList.h"
 
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
 
 #include <arpa/inet.h>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "CLanScanModel.h"
+#include "gui/views/CLanScanModel.h"
 
 CLanScanModel::CLanScanModel(QObject* parent) : QAbstractTableModel(parent) {}
 

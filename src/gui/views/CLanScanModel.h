@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lan/CLanScanRow.h"
+#include "core/lan/CLanScanRow.h"
 
 #include <QAbstractTableModel>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "CMapLabelDelegate.h"
+#include "gui/views/CMapLabelDelegate.h"
 
-#include "project/CProjectTreeModel.h"
+#include "core/project/CProjectTreeModel.h"
 
 #include <QLineEdit>
 

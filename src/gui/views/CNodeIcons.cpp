@@ -1,4 +1,4 @@
-#include "CNodeIcons.h"
+#include "gui/views/CNodeIcons.h"
 
 #include <QString>
 #include <array>

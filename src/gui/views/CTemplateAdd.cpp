@@ -1,8 +1,8 @@
-#include "CTemplateAdd.h"
+#include "gui/views/CTemplateAdd.h"
 
-#include "common/CXmlError.h"
-#include "document/CUbrixVorelDoc.h"
-#include "plan/CModelTemplates.h"
+#include "core/common/CXmlError.h"
+#include "core/document/CUbrixVorelDoc.h"
+#include "core/plan/CModelTemplates.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "project/CProjectDevice.h"
+#include "core/project/CProjectDevice.h"
 
 #include <QDialog>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "CTrafficListModel.h"
+#include "gui/views/CTrafficListModel.h"
 
-#include "protocol/CTrafficRendering.h"
-#include "protocol/CWireText.h"
-#include "traffic/CTrafficHistory.h"
+#include "core/protocol/CTrafficRendering.h"
+#include "core/protocol/CWireText.h"
+#include "core/traffic/CTrafficHistory.h"
 
 #include <algorithm>
 

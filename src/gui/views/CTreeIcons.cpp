@@ -1,7 +1,7 @@
-#include "CTreeIcons.h"
+#include "gui/views/CTreeIcons.h"
 
-#include "CNodeIcons.h"
-#include "tree/CTreeModel.h"
+#include "core/tree/CTreeModel.h"
+#include "gui/views/CNodeIcons.h"
 
 #include <QSize>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CFormView.h"
-#include "app/CViewContext.h"
-#include "project/CProjectTreeModel.h"
+#include "core/project/CProjectTreeModel.h"
+#include "gui/base/CFormView.h"
+#include "gui/base/CViewContext.h"
 
 #include <QPointer>
 #include <QtGlobal>

@@ -1,8 +1,8 @@
-#include "CUbrixVorelNet.h"
+#include "gui/views/CUbrixVorelNet.h"
 
-#include "CLanScanModel.h"
-#include "lan/CLanScanner.h"
-#include "transport/CTransport.h"
+#include "core/lan/CLanScanner.h"
+#include "core/transport/CTransport.h"
+#include "gui/views/CLanScanModel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

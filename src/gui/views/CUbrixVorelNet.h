@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CFormView.h"
+#include "gui/base/CFormView.h"
 
 #include <QtGlobal>
 #include <functional>

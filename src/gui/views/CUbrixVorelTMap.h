@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/CFormView.h"
-#include "app/CViewContext.h"
-#include "bus/CBusPage.h"
-#include "bus/CBusTreeModel.h"
-#include "bus/CBusTreeSync.h"
-#include "sequence/CSequenceRun.h"
+#include "core/bus/CBusPage.h"
+#include "core/bus/CBusTreeModel.h"
+#include "core/bus/CBusTreeSync.h"
+#include "core/sequence/CSequenceRun.h"
+#include "gui/base/CFormView.h"
+#include "gui/base/CViewContext.h"
 
 #include <QMenu>
 #include <QPointer>

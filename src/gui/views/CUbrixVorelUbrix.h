@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/CFormView.h"
-#include "app/CViewContext.h"
-#include "plan/CGatewayPage.h"
-#include "plan/CGatewayTreeModel.h"
+#include "core/plan/CGatewayPage.h"
+#include "core/plan/CGatewayTreeModel.h"
+#include "gui/base/CFormView.h"
+#include "gui/base/CViewContext.h"
 
 #include <QMenu>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CDestinationList.h"
-#include "app/CFormView.h"
-#include "app/CViewContext.h"
+#include "gui/base/CFormView.h"
+#include "gui/base/CViewContext.h"
+#include "gui/views/CDestinationList.h"
 
 #include <QMenu>
 #include <QPointer>

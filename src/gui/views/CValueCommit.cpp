@@ -1,8 +1,8 @@
-#include "CValueCommit.h"
+#include "gui/views/CValueCommit.h"
 
-#include "app/CDialogService.h"
-#include "app/CStatusLine.h"
-#include "controls/CPropertyList.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CStatusLine.h"
+#include "gui/controls/CPropertyList.h"
 
 CValueCommit::CValueCommit(CPropertyList& list, Command command, Send send, Form form)
     : m_list(list),

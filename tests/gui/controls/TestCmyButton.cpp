@@ -1,4 +1,4 @@
-#include "controls/CmyButton.h"
+#include "gui/controls/CmyButton.h"
 #include "support/CManualTimerSource.h"
 
 #include <QMetaEnum>

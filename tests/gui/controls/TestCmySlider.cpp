@@ -1,5 +1,5 @@
-#include "controls/CColourScale.h"
-#include "controls/CmySlider.h"
+#include "gui/controls/CColourScale.h"
+#include "gui/controls/CmySlider.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "controls/MyEdit.h"
+#include "gui/controls/MyEdit.h"
 
 #include <QAction>
 #include <QClipboard>

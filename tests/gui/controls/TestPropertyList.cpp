@@ -1,5 +1,5 @@
-#include "controls/CPropertyList.h"
-#include "controls/CPropertyListModel.h"
+#include "gui/controls/CPropertyList.h"
+#include "gui/controls/CPropertyListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QColor>

@@ -1,13 +1,13 @@
 #include "CGuiHarness.h"
 #include "CKeypadProbe.h"
-#include "app/CDialogService.h"
-#include "app/CMainFrame.h"
-#include "app/CommandIds.h"
-#include "app/WindowMessages.h"
-#include "controls/CmySlider.h"
-#include "keypads/CSun.h"
+#include "core/transport/CIpv4Address.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CommandIds.h"
+#include "gui/base/WindowMessages.h"
+#include "gui/controls/CmySlider.h"
+#include "gui/keypads/CSun.h"
+#include "gui/shell/CMainFrame.h"
 #include "support/NamedChild.h"
-#include "transport/CIpv4Address.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,14 +1,14 @@
 #include "CGuiHarness.h"
-#include "CSimNetwork.h"
-#include "app/CDialogService.h"
-#include "app/CMainFrame.h"
-#include "app/CommandIds.h"
-#include "bus/CBusCollection.h"
-#include "bus/CPresetFile.h"
-#include "controls/CPropertyList.h"
+#include "core/bus/CBusCollection.h"
+#include "core/bus/CPresetFile.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CommandIds.h"
+#include "gui/controls/CPropertyList.h"
+#include "gui/shell/CMainFrame.h"
+#include "gui/views/CUbrixVorelTMap.h"
+#include "sim/CSimNetwork.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
-#include "views/CUbrixVorelTMap.h"
 
 #include <QAbstractProxyModel>
 #include <QFile>

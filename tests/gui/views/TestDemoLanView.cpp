@@ -1,13 +1,13 @@
 #include "CGuiHarness.h"
 #include "CLanViewDriver.h"
-#include "CSimLanScanner.h"
-#include "CSimNetwork.h"
-#include "address/CSettingAddress.h"
-#include "lan/CLanScanner.h"
+#include "core/address/CSettingAddress.h"
+#include "core/lan/CLanScanner.h"
+#include "gui/views/CLanScanModel.h"
+#include "gui/views/CUbrixVorelNet.h"
+#include "sim/CSimLanScanner.h"
+#include "sim/CSimNetwork.h"
 #include "support/CTestLan.h"
 #include "support/NamedChild.h"
-#include "views/CLanScanModel.h"
-#include "views/CUbrixVorelNet.h"
 
 #include <QHostInfo>
 #include <QLineEdit>

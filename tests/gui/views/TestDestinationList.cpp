@@ -1,6 +1,6 @@
-#include "transport/CIpv4Address.h"
-#include "transport/CTransport.h"
-#include "views/CDestinationList.h"
+#include "core/transport/CIpv4Address.h"
+#include "core/transport/CTransport.h"
+#include "gui/views/CDestinationList.h"
 
 #include <QTest>
 

@@ -1,15 +1,15 @@
 #include "CGuiHarness.h"
 #include "CPropertyListDriver.h"
-#include "CSimNetwork.h"
 #include "CTreeDriver.h"
-#include "app/CDialogService.h"
-#include "app/CMainFrame.h"
-#include "app/CommandIds.h"
-#include "controls/CPropertyList.h"
-#include "sequence/CGatewayReturn.h"
+#include "core/sequence/CGatewayReturn.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CommandIds.h"
+#include "gui/controls/CPropertyList.h"
+#include "gui/shell/CMainFrame.h"
+#include "gui/views/CUbrixVorelUbrix.h"
+#include "sim/CSimNetwork.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
-#include "views/CUbrixVorelUbrix.h"
 
 #include <QTest>
 #include <memory>

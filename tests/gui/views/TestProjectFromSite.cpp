@@ -2,11 +2,11 @@
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
-#include "app/CDialogService.h"
-#include "controls/CPropertyList.h"
-#include "project/CProjectLookup.h"
-#include "project/CProjectTreeModel.h"
-#include "views/CUbrixVorelMap.h"
+#include "core/project/CProjectLookup.h"
+#include "core/project/CProjectTreeModel.h"
+#include "gui/base/CDialogService.h"
+#include "gui/controls/CPropertyList.h"
+#include "gui/views/CUbrixVorelMap.h"
 
 #include <QLineEdit>
 #include <QProcess>

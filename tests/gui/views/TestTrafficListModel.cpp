@@ -1,6 +1,6 @@
-#include "protocol/CTrafficExport.h"
-#include "traffic/CTrafficHistory.h"
-#include "views/CTrafficListModel.h"
+#include "core/protocol/CTrafficExport.h"
+#include "core/traffic/CTrafficHistory.h"
+#include "gui/views/CTrafficListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -2,16 +2,16 @@
 #include "CTreeDriver.h"
 #include "support/NamedChild.h"
 
-#include "app/CDialogService.h"
-#include "app/CMainFrame.h"
-#include "app/CModalRunner.h"
-#include "app/CommandIds.h"
-#include "common/CXmlFile.h"
-#include "controls/CPropertyList.h"
-#include "plan/CErrorLog.h"
-#include "project/CProjectLookup.h"
-#include "views/CTemplateAdd.h"
-#include "views/CUbrixVorelMap.h"
+#include "core/common/CXmlFile.h"
+#include "core/plan/CErrorLog.h"
+#include "core/project/CProjectLookup.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CModalRunner.h"
+#include "gui/base/CommandIds.h"
+#include "gui/controls/CPropertyList.h"
+#include "gui/shell/CMainFrame.h"
+#include "gui/views/CTemplateAdd.h"
+#include "gui/views/CUbrixVorelMap.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

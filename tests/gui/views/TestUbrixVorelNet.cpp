@@ -1,14 +1,14 @@
 #include "CLanViewDriver.h"
-#include "lan/CFakeHostNameResolver.h"
-#include "lan/CFakeNeighbourProbe.h"
+#include "support/CFakeHostNameResolver.h"
+#include "support/CFakeNeighbourProbe.h"
 #include "support/NamedChild.h"
 
-#include "common/CSystemClock.h"
-#include "lan/CLanScanner.h"
+#include "core/common/CSystemClock.h"
+#include "core/lan/CLanScanner.h"
+#include "core/transport/CIpv4Address.h"
+#include "gui/views/CLanScanModel.h"
+#include "gui/views/CUbrixVorelNet.h"
 #include "support/CManualClock.h"
-#include "transport/CIpv4Address.h"
-#include "views/CLanScanModel.h"
-#include "views/CUbrixVorelNet.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>

@@ -1,16 +1,16 @@
 #include "CGuiHarness.h"
 #include "CPropertyListDriver.h"
 #include "CTreeDriver.h"
-#include "app/CDialogService.h"
-#include "app/CPopupMenus.h"
-#include "app/CommandIds.h"
-#include "bus/CBusCollection.h"
-#include "bus/CPresetFile.h"
-#include "controls/CPropertyList.h"
+#include "core/bus/CBusCollection.h"
+#include "core/bus/CPresetFile.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CPopupMenus.h"
+#include "gui/base/CommandIds.h"
+#include "gui/controls/CPropertyList.h"
+#include "gui/views/CUbrixVorelTMap.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "support/TestSupport.h"
-#include "views/CUbrixVorelTMap.h"
 
 #include <QAbstractProxyModel>
 #include <QComboBox>

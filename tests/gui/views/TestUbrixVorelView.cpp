@@ -1,12 +1,12 @@
 #include "CGuiHarness.h"
-#include "app/CDialogService.h"
-#include "app/CommandIds.h"
-#include "controls/MyEdit.h"
+#include "gui/base/CDialogService.h"
+#include "gui/base/CommandIds.h"
+#include "gui/controls/MyEdit.h"
+#include "gui/views/CTrafficListModel.h"
+#include "gui/views/CUbrixVorelView.h"
 #include "support/CTestLan.h"
 #include "support/CUdpPeer.h"
 #include "support/NamedChild.h"
-#include "views/CTrafficListModel.h"
-#include "views/CUbrixVorelView.h"
 
 #include <QAction>
 #include <QClipboard>

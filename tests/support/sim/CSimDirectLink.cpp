@@ -1,8 +1,8 @@
 #include "CSimDirectLink.h"
 
-#include "protocol/CTrafficLine.h"
-#include "transport/CInboundQueue.h"
-#include "transport/CIpv4Address.h"
+#include "core/protocol/CTrafficLine.h"
+#include "core/transport/CInboundQueue.h"
+#include "core/transport/CIpv4Address.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSimSite.h"
+#include "sim/CSimSite.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
 #include "CSimVirtualTime.h"
 
-#include "document/CUbrixVorelDoc.h"
+#include "core/document/CUbrixVorelDoc.h"
 #include "support/CManualTimerSource.h"
 
 #include <QCoreApplication>

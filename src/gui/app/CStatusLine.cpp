@@ -1,6 +1,0 @@
-#include "CStatusLine.h"
-
-void CStatusLine::say(const QString& text) {
-    m_text = text;
-    emit said(text);
-}
