@@ -11,8 +11,8 @@
 //     the queries went out.
 // Then one run paced by replies in real time over UDP on loopback, which opens sockets: run
 // it under scripts/in-netns (it is skipped when the site cannot start).
+#include "core/bus/CAnswerCheck.h"
 #include "core/bus/CBusCollection.h"
-#include "core/bus/CReportCheck.h"
 #include "core/common/CQtTimerSource.h"
 #include "core/document/CReplyDrain.h"
 #include "core/plan/CValidationSchema.h"
@@ -21,7 +21,7 @@
 #include "core/transport/CAdapterTable.h"
 #include "core/transport/CIpv4Address.h"
 #include "core/transport/CTransport.h"
-#include "core/upload/CReportedSettings.h"
+#include "core/upload/CDeviceAnswers.h"
 #include "sim/CSimNetwork.h"
 #include "sim/CSimSiteBuilder.h"
 #include "support/CDocFixture.h"
@@ -93,7 +93,7 @@ std::map<QByteArray, pugi::xml_node> configurations(const pugi::xml_document& pl
 }
 
 int lacking(const CSimSettings& settings, const pugi::xml_node& element) {
-    const CReportedSettings held = CReportedSettings::fromPlanElement(element);
+    const CDeviceAnswers held = CDeviceAnswers::fromPlanElement(element);
     int missing = 0;
     for (const CSimSetting& setting : settings.all()) {
         missing += held.find(setting.address) ? 0 : 1;
@@ -125,19 +125,19 @@ Held held(const CSimSite& site, const pugi::xml_document& plan, const QList<int>
 
 // Whether every report the collection names lacks what it names, and every one it does not
 // name holds what its type's schema entry lists.
-bool reportIsTrue(const CCollectionReport& report, const pugi::xml_document& plan,
+bool reportIsTrue(const CCollectionSummary& report, const pugi::xml_document& plan,
                   const pugi::xml_document& schema) {
     const CValidationSchema validation(schema);
     for (const pugi::xml_node& element : {plan.document_element().child("Device_Configuration")}) {
         for (const pugi::xml_node& device : element.children()) {
             const bool gateway = std::string_view(device.name()) == "UBRIX";
-            const CReportedSettings held = CReportedSettings::fromPlanElement(device);
+            const CDeviceAnswers held = CDeviceAnswers::fromPlanElement(device);
             const std::vector<CSettingAddress> missing =
-                CReportCheck::missing(validation, held.type().value_or(""), held.addresses(), {});
+                CAnswerCheck::missing(validation, held.type().value_or(""), held.addresses(), {});
             const QByteArray key = device.first_attribute().value();
             const auto named = std::find_if(
                 report.incomplete.begin(), report.incomplete.end(),
-                [&](const CCollectionReport::Incomplete& incomplete) {
+                [&](const CCollectionSummary::Incomplete& incomplete) {
                     return gateway ? !incomplete.uid && incomplete.gateway == key
                                    : incomplete.uid && QByteArray::number(*incomplete.uid) == key;
                 });
@@ -186,7 +186,7 @@ Outcome collectOnVirtualClock(const Run& run) {
 
     const qint64 start = site.now();
     const qsizetype sentBefore = site.sent().size();
-    auto report = std::make_shared<CCollectionReport>();
+    auto report = std::make_shared<CCollectionSummary>();
     CSequenceRun* started = sequencer.start(
         QString::fromLatin1(CBusCollection::kRunName),
         CBusCollection::lanes(fixture.doc(), site.sender(), {run.concurrent, 2, {}}, report),

@@ -107,7 +107,7 @@ int CCliCollectCommand::run(CCliSession& session) {
     }
     session.progress(QStringLiteral("%1 gateway(s) found.").arg(gateways.size()));
 
-    auto report = std::make_shared<CCollectionReport>();
+    auto report = std::make_shared<CCollectionSummary>();
     if (!CCliSession::interrupted()) {
         const qsizetype devices =
             session.document()
@@ -154,7 +154,7 @@ CSnapshotStamp CCliCollectCommand::snapshotStamp(CCliSession& session) {
     return stamp;
 }
 
-int CCliCollectCommand::finish(CCliSession& session, const CCollectionReport& report) {
+int CCliCollectCommand::finish(CCliSession& session, const CCollectionSummary& report) {
     const bool partial = CCliSession::interrupted();
     QString reason;
     if (!snapshotStamp(session).save(session.document().plan(), m_mapFile, reason)) {
@@ -173,7 +173,7 @@ int CCliCollectCommand::finish(CCliSession& session, const CCollectionReport& re
     }
     QJsonArray silentList;
     QJsonArray incompleteList;
-    for (const CCollectionReport::Incomplete& incomplete : report.incomplete) {
+    for (const CCollectionSummary::Incomplete& incomplete : report.incomplete) {
         session.report(incomplete.line());
         QJsonObject entry{{QStringLiteral("gateway"), QString::fromLatin1(incomplete.gateway)}};
         if (incomplete.uid) {

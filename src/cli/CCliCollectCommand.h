@@ -5,7 +5,7 @@
 #include "core/sequence/CPacing.h"
 #include "core/site/CSnapshotStamp.h"
 
-struct CCollectionReport;
+struct CCollectionSummary;
 
 // "collect": every gateway and bus device with all their settings, into a map file.
 // Collecting is not read-only: each bus is told to register, so that its devices announce
@@ -20,7 +20,7 @@ public:
     int run(CCliSession& session) override;
 
 private:
-    int finish(CCliSession& session, const CCollectionReport& report);
+    int finish(CCliSession& session, const CCollectionSummary& report);
     static CSnapshotStamp snapshotStamp(CCliSession& session);
 
     QString m_mapFile;

@@ -5,9 +5,9 @@
 #include "cli/CCliSession.h"
 
 #include "core/common/CXmlFile.h"
-#include "core/upload/CMapReports.h"
+#include "core/upload/CMapAnswers.h"
+#include "core/upload/CUploadListing.h"
 #include "core/upload/CUploadOffline.h"
-#include "core/upload/CUploadReport.h"
 
 #include <QCommandLineParser>
 #include <optional>
@@ -58,13 +58,13 @@ QString CCliDiffCommand::configure(const QCommandLineParser& parser, const QStri
 int CCliDiffCommand::run(CCliSession& session) {
     // The map is read and let go before the project is loaded: a large site's documents
     // would not both fit in the memory a desk computer can spare.
-    std::optional<CMapReports> map;
+    std::optional<CMapAnswers> map;
     {
         pugi::xml_document document;
         if (!load(session, m_map, document)) {
             return CCliExit::kRefused;
         }
-        map = CMapReports::of(document);
+        map = CMapAnswers::of(document);
     }
     pugi::xml_document project;
     if (!load(session, m_project.project, project)) {
@@ -101,7 +101,7 @@ bool CCliDiffCommand::load(CCliSession& session, const QString& path,
 // Written out device by device as each is compared, with only the counts and the rows the
 // end lines name kept for the summary.
 CUploadSummary CCliDiffCommand::compare(CCliSession& session, const pugi::xml_document& project,
-                                        const CMapReports& map, CUploadDevice::Kind kind) {
+                                        const CMapAnswers& map, CUploadDevice::Kind kind) {
     CUploadSummary summary;
     summary.dryRun = true;
     if (m_json) {
@@ -113,17 +113,17 @@ CUploadSummary CCliDiffCommand::compare(CCliSession& session, const pugi::xml_do
         project, map, session.document().schema(), kind, [&](CDeviceOutcome&& device) {
             if (m_json) {
                 session.printBytes((summary.devices.empty() ? QByteArray() : ",") +
-                                   CUploadReport::deviceJson(device, true));
+                                   CUploadListing::deviceJson(device, true));
             } else {
-                session.printBytes(CUploadReport::deviceText(device, true));
+                session.printBytes(CUploadListing::deviceText(device, true));
             }
             CUploadSummary::letRowsGo(device, true);
             summary.devices.push_back(std::move(device));
         });
     if (m_json) {
-        session.printBytes("]" + CUploadReport::endJsonMembers(summary) + "}");
+        session.printBytes("]" + CUploadListing::endJsonMembers(summary) + "}");
     } else {
-        session.print(CUploadReport::endText(summary));
+        session.print(CUploadListing::endText(summary));
     }
     return summary;
 }

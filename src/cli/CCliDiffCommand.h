@@ -7,7 +7,7 @@
 
 #include <pugixml.hpp>
 
-class CMapReports;
+class CMapAnswers;
 
 // "diff --project P --map M": the project against a collected map file, without a
 // network: the rows an upload would send, and what it would skip and why.
@@ -23,7 +23,7 @@ public:
 private:
     static bool load(CCliSession& session, const QString& path, pugi::xml_document& document);
     CUploadSummary compare(CCliSession& session, const pugi::xml_document& project,
-                           const CMapReports& map, CUploadDevice::Kind kind);
+                           const CMapAnswers& map, CUploadDevice::Kind kind);
 
     CCliProjectOptions m_project;
     QString m_map;

@@ -12,7 +12,7 @@
 #include "core/sequence/CSequencer.h"
 #include "core/transport/CIpv4Address.h"
 #include "core/upload/CTransportUploadLink.h"
-#include "core/upload/CUploadReport.h"
+#include "core/upload/CUploadListing.h"
 
 #include <QCommandLineParser>
 
@@ -189,13 +189,13 @@ int CCliReplaceCommand::finish(CCliSession& session, const CReplacement& replace
     const QString said = replacement.describe();
     switch (*replacement.outcome()) {
         case Outcome::Replaced:
-            session.print(CUploadReport::text(replacement.summary()));
+            session.print(CUploadListing::text(replacement.summary()));
             session.progress(said);
             return CCliExit::kOk;
         case Outcome::Previewed:
-            session.print(CUploadReport::text(m_isGateway
-                                                  ? replacement.summary()
-                                                  : project.preview(session.document().schema())));
+            session.print(CUploadListing::text(m_isGateway
+                                                   ? replacement.summary()
+                                                   : project.preview(session.document().schema())));
             session.progress(said);
             return CCliExit::kOk;
         case Outcome::StillAnswering:
@@ -206,7 +206,7 @@ int CCliReplaceCommand::finish(CCliSession& session, const CReplacement& replace
             session.report(said);
             return CCliExit::kNothingAnswered;
         case Outcome::Incomplete:
-            session.print(CUploadReport::text(replacement.summary()));
+            session.print(CUploadListing::text(replacement.summary()));
             session.report(said);
             return CCliExit::kIncomplete;
         case Outcome::Failed:

@@ -10,7 +10,7 @@
 #include "core/upload/CBusUpload.h"
 #include "core/upload/CGatewayUpload.h"
 #include "core/upload/CTransportUploadLink.h"
-#include "core/upload/CUploadReport.h"
+#include "core/upload/CUploadListing.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -151,9 +151,9 @@ int CCliUploadCommand::run(CCliSession& session) {
         codes.append(upload(session, kind, summary));
         if (m_json) {
             json.insert(QLatin1String(CCliProjectOptions::kindName(kind)),
-                        QJsonDocument::fromJson(CUploadReport::json(summary)).object());
+                        QJsonDocument::fromJson(CUploadListing::json(summary)).object());
         } else {
-            session.print(CUploadReport::text(summary));
+            session.print(CUploadListing::text(summary));
         }
         if (codes.back() == CCliExit::kInterrupted) {
             break;

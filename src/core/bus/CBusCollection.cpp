@@ -1,15 +1,15 @@
 #include "core/bus/CBusCollection.h"
 
+#include "core/bus/CAnswerCheck.h"
 #include "core/bus/CBusPlan.h"
 #include "core/bus/CIndexSpans.h"
-#include "core/bus/CReportCheck.h"
 #include "core/common/CXPathQuery.h"
 #include "core/document/CUbrixVorelDoc.h"
 #include "core/plan/CEnteredSetting.h"
 #include "core/plan/CValidationSchema.h"
 #include "core/protocol/CCommands.h"
 #include "core/transport/CIpv4Address.h"
-#include "core/upload/CReportedSettings.h"
+#include "core/upload/CDeviceAnswers.h"
 
 #include <QList>
 #include <map>
@@ -81,7 +81,7 @@ public:
         : m_gateway(std::move(gateway)),
           m_uid(uid),
           m_uidText(uid ? QByteArray::number(*uid) : QByteArray()),
-          m_known(CReportedSettings::fromPlanElement(known)) {}
+          m_known(CDeviceAnswers::fromPlanElement(known)) {}
 
     bool isFrom(const CEnteredSetting& setting) const {
         if (setting.gateway != m_gateway) {
@@ -95,7 +95,7 @@ public:
     int repeats() const { return m_sends > 1 ? m_sends - 1 : 0; }
 
     std::vector<CSettingAddress> missing(const CValidationSchema& schema) const {
-        return CReportCheck::missing(schema, type(), m_received.addresses(), m_known.addresses());
+        return CAnswerCheck::missing(schema, type(), m_received.addresses(), m_known.addresses());
     }
     // Nothing missing, every port its type has shown, and every indexed key as far as in
     // the other reports of its type: a port of one or two settings, or the last index on
@@ -103,13 +103,13 @@ public:
     bool isSettled(const CValidationSchema& schema, const CIndexSpans& spans) const {
         const std::set<CSettingAddress> received = m_received.addresses();
         const std::set<CSettingAddress> known = m_known.addresses();
-        return CReportCheck::missing(schema, type(), received, known).empty() &&
-               CReportCheck::portsNotShown(schema, type(), received, known).empty() &&
+        return CAnswerCheck::missing(schema, type(), received, known).empty() &&
+               CAnswerCheck::portsNotShown(schema, type(), received, known).empty() &&
                !spans.fallsShort(type(), received, known);
     }
     void teach(CIndexSpans& spans) const { spans.learn(type(), m_received.addresses()); }
 
-    CCollectionReport::Incomplete incompleteness(const CValidationSchema& schema) const {
+    CCollectionSummary::Incomplete incompleteness(const CValidationSchema& schema) const {
         return {m_gateway, m_uid, !m_received.isEmpty(), missing(schema)};
     }
 
@@ -119,8 +119,8 @@ private:
     QByteArray m_gateway;
     std::optional<quint32> m_uid;
     QByteArray m_uidText;
-    CReportedSettings m_known;
-    CReportedSettings m_received;
+    CDeviceAnswers m_known;
+    CDeviceAnswers m_received;
     int m_sends = 0;
 };
 
@@ -171,11 +171,11 @@ private:
 class Collection {
 public:
     Collection(const CUbrixVorelDoc& doc, CBusCollection::Send send,
-               CBusCollection::Options options, std::shared_ptr<CCollectionReport> report)
+               CBusCollection::Options options, std::shared_ptr<CCollectionSummary> report)
         : m_doc(doc),
           m_send(std::move(send)),
           m_options(options),
-          m_report(report ? std::move(report) : std::make_shared<CCollectionReport>()) {
+          m_report(report ? std::move(report) : std::make_shared<CCollectionSummary>()) {
         const QList<Gateway> gateways = gatewaysOf(doc.plan());
         for (const Gateway& gateway : gateways) {
             const qsizetype devices = devicesOf(doc.plan(), gateway.text).size();
@@ -209,7 +209,7 @@ public:
     int retries() const { return m_options.retries; }
     bool devicesMayCome() const { return m_options.devicesMayCome && m_options.devicesMayCome(); }
     bool devicesCanCome() const { return static_cast<bool>(m_options.devicesMayCome); }
-    CCollectionReport& report() { return *m_report; }
+    CCollectionSummary& report() { return *m_report; }
     CIndexSpans& spans() { return m_spans; }
     const CIndexSpans& spans() const { return m_spans; }
 
@@ -235,7 +235,7 @@ private:
     const CUbrixVorelDoc& m_doc;
     CBusCollection::Send m_send;
     CBusCollection::Options m_options;
-    std::shared_ptr<CCollectionReport> m_report;
+    std::shared_ptr<CCollectionSummary> m_report;
     CIndexSpans m_spans;
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::map<QByteArray, qsizetype> m_devicesOf;
@@ -369,10 +369,10 @@ void Lane::conclude() {
     if (!m_query) {
         return;
     }
-    CCollectionReport& report = m_collection.report();
+    CCollectionSummary& report = m_collection.report();
     report.repeats += m_query->repeats();
     m_query->teach(m_collection.spans());
-    CCollectionReport::Incomplete incomplete = m_query->incompleteness(m_collection.schema());
+    CCollectionSummary::Incomplete incomplete = m_query->incompleteness(m_collection.schema());
     if (!incomplete.missing.empty()) {
         m_incomplete = true;
         report.incomplete.push_back(std::move(incomplete));
@@ -388,7 +388,7 @@ bool CBusCollection::hasDevices(const pugi::xml_document& plan) {
 
 std::vector<CSequenceRun::StepSource> CBusCollection::lanes(
     const CUbrixVorelDoc& doc, Send send, Options options,
-    std::shared_ptr<CCollectionReport> report) {
+    std::shared_ptr<CCollectionSummary> report) {
     auto collection =
         std::make_shared<Collection>(doc, std::move(send), options, std::move(report));
     std::vector<CSequenceRun::StepSource> lanes;

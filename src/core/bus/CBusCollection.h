@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/bus/CCollectionReport.h"
+#include "core/bus/CCollectionSummary.h"
 #include "core/protocol/CRetryRule.h"
 #include "core/sequence/CPacing.h"
 #include "core/sequence/CSequenceRun.h"
@@ -24,7 +24,7 @@ class CUbrixVorelDoc;
 // gateways are read from the plan when the collection starts, a gateway's devices when
 // its turn comes, so the plan is only ever read on the GUI thread between two drains.
 //
-// A report is complete when it holds what CReportCheck expects; one that is not (a reply
+// A report is complete when it holds what CAnswerCheck expects; one that is not (a reply
 // was lost) is asked again, at most retries times, and what is still missing after the
 // last try goes into the collection's report and the run's end message.
 //
@@ -63,7 +63,7 @@ public:
     // (false: the run ends there). report, when given, is filled as the collection goes.
     static std::vector<CSequenceRun::StepSource> lanes(
         const CUbrixVorelDoc& doc, Send send, Options options,
-        std::shared_ptr<CCollectionReport> report = {});
+        std::shared_ptr<CCollectionSummary> report = {});
     // The pacing a setting names: "fixed", or by replies for anything else.
     static CPacing pacingOf(const QString& setting);
 };

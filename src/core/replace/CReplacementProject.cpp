@@ -1,7 +1,7 @@
 #include "core/replace/CReplacementProject.h"
 
 #include "core/plan/CValidationSchema.h"
-#include "core/upload/CReportedSettings.h"
+#include "core/upload/CDeviceAnswers.h"
 #include "core/upload/CUploadCompare.h"
 #include "core/upload/CUploadProject.h"
 #include "core/upload/CUploadWalk.h"
@@ -124,7 +124,7 @@ std::unique_ptr<CReplacementProject> CReplacementProject::build(const pugi::xml_
 }
 
 CUploadSummary CReplacementProject::preview(const pugi::xml_document& schema) const {
-    CReportedSettings holdsNone;
+    CDeviceAnswers holdsNone;
     for (const CTemplateSetting& setting : m_device.settings) {
         holdsNone.enter(setting.address, std::string());
     }

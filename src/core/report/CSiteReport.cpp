@@ -4,9 +4,9 @@
 #include "core/report/CReportHtml.h"
 #include "core/site/CSiteInventory.h"
 #include "core/site/CSnapshotStamp.h"
-#include "core/upload/CMapReports.h"
+#include "core/upload/CMapAnswers.h"
+#include "core/upload/CUploadListing.h"
 #include "core/upload/CUploadOffline.h"
-#include "core/upload/CUploadReport.h"
 
 #include <map>
 #include <optional>
@@ -144,7 +144,7 @@ void projectDifferences(CReportDocument& report, const CSiteReport::Input& input
     report.heading("Differences from the project " + bytes(input.projectName));
     report.table({"Device", "Setting", "Project", "Site", "An upload would"});
     size_t shown = 0;
-    const CMapReports reported = CMapReports::of(*input.map);
+    const CMapAnswers reported = CMapAnswers::of(*input.map);
     const auto show = [&](const CDeviceOutcome& device) {
         if (device.status != CDeviceOutcome::Status::Compared) {
             report.row({device.label, "", "", orDash(device.reportedType),
@@ -161,7 +161,7 @@ void projectDifferences(CReportDocument& report, const CSiteReport::Input& input
                         secrets.shown(device.reportedType, place, row.setting.value),
                         row.reported ? secrets.shown(device.reportedType, place, *row.reported)
                                      : QByteArray("-"),
-                        bytes(CUploadReport::rowAction(row, true))});
+                        bytes(CUploadListing::rowAction(row, true))});
             ++shown;
         }
     };

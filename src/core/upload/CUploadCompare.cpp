@@ -69,7 +69,7 @@ QByteArray missMatchLine(const CUploadDevice& device, const CTemplateSetting& se
 }
 
 CUploadRow decide(const CUploadDevice& device, CTemplateSetting visited,
-                  const CValidationSchema& schema, const CReportedSettings& reported) {
+                  const CValidationSchema& schema, const CDeviceAnswers& reported) {
     CUploadRow row;
     row.setting = std::move(visited);
     const CTemplateSetting& setting = row.setting;
@@ -126,7 +126,7 @@ CUploadRow decide(const CUploadDevice& device, CTemplateSetting visited,
 }  // namespace
 
 CUploadCompare::Presence CUploadCompare::presence(const CUploadDevice& device,
-                                                  const CReportedSettings& reported) {
+                                                  const CDeviceAnswers& reported) {
     const std::optional<std::string> type = reported.type();
     if (!type) {
         return Presence::NotFound;
@@ -136,14 +136,14 @@ CUploadCompare::Presence CUploadCompare::presence(const CUploadDevice& device,
 
 std::vector<CUploadRow> CUploadCompare::rows(const CUploadDevice& device,
                                              const CValidationSchema& schema,
-                                             const CReportedSettings& reported) {
+                                             const CDeviceAnswers& reported) {
     CUploadDevice copy = device;
     return rows(std::move(copy), schema, reported);
 }
 
 std::vector<CUploadRow> CUploadCompare::rows(CUploadDevice&& device,
                                              const CValidationSchema& schema,
-                                             const CReportedSettings& reported) {
+                                             const CDeviceAnswers& reported) {
     std::vector<CUploadRow> rows;
     rows.reserve(device.settings.size());
     for (CTemplateSetting& setting : device.settings) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/upload/CReportedSettings.h"
+#include "core/upload/CDeviceAnswers.h"
 #include "core/upload/CUploadDevice.h"
 #include "core/upload/CUploadRow.h"
 
@@ -16,7 +16,7 @@ public:
     enum class Presence { Found, NotFound, TypeMismatch };
 
     // Whether the device reported a TYPE, and the project's.
-    static Presence presence(const CUploadDevice& device, const CReportedSettings& reported);
+    static Presence presence(const CUploadDevice& device, const CDeviceAnswers& reported);
 
     // A row per visited setting, in the order the upload handles them: the walk's order,
     // with a gateway's connection settings moved to its end. Each setting is checked in
@@ -25,10 +25,10 @@ public:
     // schema lets a user edit are ever sent, and only values the value check accepts.
     static std::vector<CUploadRow> rows(const CUploadDevice& device,
                                         const CValidationSchema& schema,
-                                        const CReportedSettings& reported);
+                                        const CDeviceAnswers& reported);
     // The same for a device that is done with: its settings move into the rows.
     static std::vector<CUploadRow> rows(CUploadDevice&& device, const CValidationSchema& schema,
-                                        const CReportedSettings& reported);
+                                        const CDeviceAnswers& reported);
 
     // What the upload writes for the row ("->Upload object match: ..."); empty for nothing.
     // Made when the row is handled, not with the rows: a preview writes no lines.

@@ -1,7 +1,7 @@
 #include "core/upload/CUploadOffline.h"
 
 #include "core/plan/CValidationSchema.h"
-#include "core/upload/CMapReports.h"
+#include "core/upload/CMapAnswers.h"
 #include "core/upload/CUploadCompare.h"
 #include "core/upload/CUploadProject.h"
 
@@ -9,19 +9,19 @@ namespace {
 using Status = CDeviceOutcome::Status;
 }  // namespace
 
-void CUploadOffline::compare(const pugi::xml_document& project, const CMapReports& map,
+void CUploadOffline::compare(const pugi::xml_document& project, const CMapAnswers& map,
                              const pugi::xml_document& schema, CUploadDevice::Kind kind,
                              const std::function<void(CDeviceOutcome&& device)>& visit) {
     const CValidationSchema validation(schema);
-    const CReportedSettings nothing;
+    const CDeviceAnswers nothing;
     CUploadProject::forEach(project, kind, [&](CUploadDevice&& device) {
         CDeviceOutcome outcome = CDeviceOutcome::of(device, Status::Compared);
         const std::string key = device.keyText.toStdString();
-        const CReportedSettings* inMap = nullptr;
+        const CDeviceAnswers* inMap = nullptr;
         if (device.refusal == CUploadDevice::Refusal::None) {
             inMap = device.isGateway() ? map.gateway(key) : map.device(key);
         }
-        const CReportedSettings& reported = inMap != nullptr ? *inMap : nothing;
+        const CDeviceAnswers& reported = inMap != nullptr ? *inMap : nothing;
         outcome.reportedType = reported.type();
         if (device.refusal != CUploadDevice::Refusal::None) {
             outcome.status = Status::Refused;

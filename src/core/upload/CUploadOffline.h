@@ -6,7 +6,7 @@
 #include <functional>
 #include <pugixml.hpp>
 
-class CMapReports;
+class CMapAnswers;
 
 // The comparison of a project with a collected map, without a network: each device against
 // what the map file says it reported. The same rows an upload would send, as a preview made
@@ -16,7 +16,7 @@ class CUploadOffline {
 public:
     // Every device of that kind in the project's order, each handed to visit as soon as it
     // is compared.
-    static void compare(const pugi::xml_document& project, const CMapReports& map,
+    static void compare(const pugi::xml_document& project, const CMapAnswers& map,
                         const pugi::xml_document& schema, CUploadDevice::Kind kind,
                         const std::function<void(CDeviceOutcome&& device)>& visit);
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/sequence/CPacedStep.h"
-#include "core/upload/CReportedSettings.h"
+#include "core/upload/CDeviceAnswers.h"
 #include "core/upload/CUploadDevice.h"
 #include "core/upload/CUploadOptions.h"
 #include "core/upload/CUploadSummary.h"
@@ -105,7 +105,7 @@ protected:
     void visitOne();
     // From now on the current device's reports are kept; what it reported before is not.
     void startRecording();
-    const CReportedSettings& reported() const { return lane().reported; }
+    const CDeviceAnswers& reported() const { return lane().reported; }
     // Sends the query, then next after the pause (ended early by await). While the report
     // leaves the upload short of something, the query goes again (each time with the same
     // pause) as often as the retries allow in a row: a pause that brought more of the
@@ -133,7 +133,7 @@ private:
         size_t row = 0;
         int visited = 0;  // settings of the current device visited so far
         bool recording = false;
-        CReportedSettings reported;
+        CDeviceAnswers reported;
         std::optional<CPacedStep> pending;
         Next next;
     };

@@ -15,12 +15,12 @@
 #include "gui/base/IFrameChild.h"
 #include "gui/base/WindowMessages.h"
 #include "gui/shell/CAboutDlg.h"
-#include "gui/shell/CKeypadWindows.h"
+#include "gui/shell/CKeypadLauncher.h"
 #include "gui/shell/CLockKeyPanes.h"
 #include "gui/shell/CNetworkConfig.h"
 #include "gui/site/CSiteReportDlg.h"
 #include "gui/site/CSnapshotCompareDlg.h"
-#include "gui/upload/CUploadDialogs.h"
+#include "gui/upload/CUploadLauncher.h"
 #include "gui/views/CUbrixVorelMap.h"
 #include "gui/views/CUbrixVorelNet.h"
 #include "gui/views/CUbrixVorelTMap.h"
@@ -110,7 +110,7 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
         return new CUbrixVorelMap(
             viewContext,
             [uploadContext = viewContext](int mapMode, QWidget* dialogParent) {
-                CUploadDialogs::open(uploadContext, mapMode, dialogParent);
+                CUploadLauncher::open(uploadContext, mapMode, dialogParent);
             },
             viewParent);
     });
@@ -120,7 +120,7 @@ CMainFrame::CMainFrame(const CViewContext& context, bool newerReleaseAnnounced, 
     connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateTitle);
     // Ctrl+Z works without the menu being opened: the commands follow the history at once.
     connect(&m_context.doc, &CUbrixVorelDoc::templateChanged, this, &CMainFrame::updateCommandUi);
-    CKeypadWindows::registerWith(*this);
+    CKeypadLauncher::registerWith(*this);
     switchView(cmd::kViewTraffic);
 }
 

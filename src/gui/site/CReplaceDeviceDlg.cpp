@@ -7,7 +7,7 @@
 #include "core/site/CSiteInventory.h"
 #include "core/transport/CIpv4Address.h"
 #include "core/upload/CTransportUploadLink.h"
-#include "core/upload/CUploadReport.h"
+#include "core/upload/CUploadListing.h"
 #include "gui/base/CDialogService.h"
 #include "gui/base/CMessageBoxNotifier.h"
 #include "gui/base/CModalRunner.h"
@@ -62,7 +62,7 @@ CReplaceDeviceDlg::CReplaceDeviceDlg(const CViewContext& context, quint32 gatewa
     m_rows->setHeaderLabels(
         {QStringLiteral("Setting"), QStringLiteral("Value"), QStringLiteral("What happens")});
     for (const CUploadRow& row : preview.devices.front().rows) {
-        QString action = CUploadReport::rowAction(row, true);
+        QString action = CUploadListing::rowAction(row, true);
         if (row.isSent()) {
             action = QStringLiteral("sent when the new device holds another value");
         }

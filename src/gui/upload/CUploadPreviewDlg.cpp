@@ -1,6 +1,6 @@
 #include "gui/upload/CUploadPreviewDlg.h"
 
-#include "core/upload/CUploadReport.h"
+#include "core/upload/CUploadListing.h"
 #include "core/upload/CUploadSummary.h"
 
 #include <QCheckBox>
@@ -36,7 +36,7 @@ CUploadPreviewDlg::CUploadPreviewDlg(const CUploadSummary& preview, bool pacedBy
             item->setText(0, QString::fromUtf8(row.placeText()));
             item->setText(1, QString::fromStdString(row.setting.value));
             item->setText(2, row.reported ? QString::fromStdString(*row.reported) : QString());
-            QString action = CUploadReport::rowAction(row, true);
+            QString action = CUploadListing::rowAction(row, true);
             if (!row.refusal.isEmpty()) {
                 action += QStringLiteral(" (") + row.refusal + QLatin1Char(')');
             }

@@ -2,7 +2,7 @@
 #include "core/bus/CRollCall.h"
 #include "core/common/CXPathQuery.h"
 #include "core/sequence/CSequencer.h"
-#include "core/upload/CReportedSettings.h"
+#include "core/upload/CDeviceAnswers.h"
 #include "sim/SimTestSupport.h"
 #include "support/CVirtualSite.h"
 
@@ -32,7 +32,7 @@ public:
     CSequencer& sequencer() { return m_sequencer; }
 
     CSequenceRun* start(CPacing pacing, CBusCollection::Options options = {},
-                        std::shared_ptr<CCollectionReport> report = {}) {
+                        std::shared_ptr<CCollectionSummary> report = {}) {
         return m_sequencer.start(
             QString::fromLatin1(CBusCollection::kRunName),
             CBusCollection::lanes(m_fixture.doc(), m_virtual.sender(), options, std::move(report)),
@@ -111,7 +111,7 @@ CSimSite shippedSite(int gateways, int devices) {
 int settingsMissing(CSimSite& site, const pugi::xml_document& plan) {
     int missing = 0;
     const auto count = [&missing](const CSimSettings& settings, const pugi::xml_node& element) {
-        const CReportedSettings held = CReportedSettings::fromPlanElement(element);
+        const CDeviceAnswers held = CDeviceAnswers::fromPlanElement(element);
         for (const CSimSetting& setting : settings.all()) {
             missing += held.find(setting.address) ? 0 : 1;
         }
@@ -279,7 +279,7 @@ void TestBusCollection::incompleteReportsAreAskedAgainAndNamed() {
         shorter.set(settings[i].address, settings[i].value);
     }
     site.site().site().gateways()[0].deviceByUid(1)->settings() = shorter;
-    auto report = std::make_shared<CCollectionReport>();
+    auto report = std::make_shared<CCollectionSummary>();
     const qint64 start = site.site().now();
     CSequenceRun* run = site.start(CPacing::ByReplies, {}, report);
     QSignalSpy finished(run, &CSequenceRun::finished);
@@ -291,7 +291,7 @@ void TestBusCollection::incompleteReportsAreAskedAgainAndNamed() {
     QCOMPARE(report->repeats, 5);
     QCOMPARE(report->devicesAsked, 2);
     QCOMPARE(report->incomplete.size(), size_t(2));
-    const CCollectionReport::Incomplete& lacking = report->incomplete.front();
+    const CCollectionSummary::Incomplete& lacking = report->incomplete.front();
     QCOMPARE(lacking.line(), QStringLiteral("UID 1 behind 10.0.0.2 did not report ") +
                                  QString::fromLatin1(settings.back().address.text()));
     QCOMPARE(report->incomplete.back().line(),
@@ -306,7 +306,7 @@ void TestBusCollection::lossInBothDirections() {
     faults.commandDropShare = 0.05;
     faults.seed = 11;
     site.site().site().setFaults(faults);
-    auto report = std::make_shared<CCollectionReport>();
+    auto report = std::make_shared<CCollectionSummary>();
     const qint64 start = site.site().now();
     CSequenceRun* run = site.start(CPacing::ByReplies, {}, report);
     QSignalSpy finished(run, &CSequenceRun::finished);

@@ -199,8 +199,8 @@ void TestUploadCompare::rowOutcomes_data() {
 
 namespace {
 // "port|group|key|index=value" into a reported setting.
-CReportedSettings reportedOf(const QByteArray& text) {
-    CReportedSettings reported;
+CDeviceAnswers reportedOf(const QByteArray& text) {
+    CDeviceAnswers reported;
     if (text.isEmpty()) {
         return reported;
     }
@@ -248,7 +248,7 @@ void TestUploadCompare::connectionSettingsGoLast() {
         "<NETWORK><DHCP>DISABLE</DHCP></NETWORK><TELNET><LOGIN A='1'>X</LOGIN></TELNET>"
         "</UBRIX></Device_Configuration></Plan>",
         true);
-    CReportedSettings reported;
+    CDeviceAnswers reported;
     reported.enter({"", "", "TYPE", ""}, "GATE");
     reported.enter({"", "UDP", "LISTEN_PORT", ""}, "5000");
     reported.enter({"", "", "NAME", ""}, "Lobby");
@@ -271,7 +271,7 @@ void TestUploadCompare::summaryTellsWhatWasSkippedAndWhy() {
         "<NETWORK><DHCP>MAYBE</DHCP></NETWORK><UDP><LISTEN_PORT>5001</LISTEN_PORT></UDP>"
         "</UBRIX></Device_Configuration></Plan>",
         true);
-    CReportedSettings reported;
+    CDeviceAnswers reported;
     reported.enter({"", "", "TYPE", ""}, "GATE");
     reported.enter({"", "", "NAME", ""}, "Hall");
     reported.enter({"", "NETWORK", "DHCP", ""}, "ENABLE");
@@ -314,7 +314,7 @@ void TestUploadCompare::presence() {
         "<Plan><Device_Configuration><UBRIX IP='10.0.0.2'><TYPE>GATE</TYPE></UBRIX>"
         "</Device_Configuration></Plan>",
         true);
-    CReportedSettings reported;
+    CDeviceAnswers reported;
     reported.enter({"", "", "NAME", ""}, "Hall");
     if (reportedType != "-") {
         reported.enter({"", "", "TYPE", ""}, reportedType.toStdString());
@@ -389,7 +389,7 @@ void TestUploadCompare::reportedSettingsFromAPlanElement() {
         "<UBRIX IP='10.0.0.2'><TYPE>GATE</TYPE><NETWORK><DHCP>ENABLE</DHCP></NETWORK>"
         "<PORT P='A' Name='Hall'><ALIAS>Hall</ALIAS><SERIAL><TYPE>KVBUS</TYPE></SERIAL></PORT>"
         "<TELNET><LOGIN A='2'>OFF</LOGIN></TELNET><NAME>Old</NAME><NAME/></UBRIX>");
-    const CReportedSettings reported = CReportedSettings::fromPlanElement(plan.document_element());
+    const CDeviceAnswers reported = CDeviceAnswers::fromPlanElement(plan.document_element());
     QCOMPARE(reported.size(), size_t(6));
     QCOMPARE(reported.type(), std::optional<std::string>("GATE"));
     const std::pair<CSettingAddress, const char*> expected[] = {

@@ -1,5 +1,6 @@
 #include "core/common/CQtTimerSource.h"
 #include "core/document/CUbrixVorelDoc.h"
+#include "core/project/CProjectTreeModel.h"
 #include "core/sequence/CSequencer.h"
 #include "core/settings/CSettings.h"
 #include "core/transport/CAdapterTable.h"
@@ -13,7 +14,7 @@
 #include "gui/base/CommandIds.h"
 #include "gui/shell/CMainFrame.h"
 #include "gui/upload/CUploadDialog.h"
-#include "gui/upload/CUploadDialogs.h"
+#include "gui/upload/CUploadLauncher.h"
 #include "gui/upload/CUploadPreviewDlg.h"
 #include "gui/views/CUbrixVorelMap.h"
 #include "sim/CSimNetwork.h"
@@ -174,7 +175,7 @@ void TestUploadDialogs::cleanup() {
     m_transport.reset();
     m_network.reset();
     m_doc.reset();
-    m_state.mapMode = 0;
+    m_state.mapMode = CProjectTreeModel::kDeviceMode;
     m_state.keypads = CKeypadAddressBlock{};
     m_state.status.say(QString());
 }
@@ -251,14 +252,14 @@ int TestUploadDialogs::openUpload(int previewAnswer) {
     });
     const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer,
                                m_state};
-    return CUploadDialogs::open(context, nullptr);
+    return CUploadLauncher::open(context, nullptr);
 }
 
 void TestUploadDialogs::noProjectSaysNoTemplateLoaded() {
     CDialogService::setNextAnswer(QMessageBox::Ok);
     const CViewContext context{m_doc->doc(), *m_transport, m_doc->settings(), *m_sequencer,
                                m_state};
-    QCOMPARE(CUploadDialogs::open(context, nullptr), 1);
+    QCOMPARE(CUploadLauncher::open(context, nullptr), 1);
     QCOMPARE(CDialogService::askedTexts(), QStringList{"No Template loaded"});
 }
 
@@ -274,7 +275,7 @@ void TestUploadDialogs::gatewayUploadPreviewsThenUploads() {
         "<PORT P='C'><SERIAL><TYPE>RS485</TYPE></SERIAL></PORT></UBRIX>"
         "<UBRIX IP='127.0.0.3'><TYPE>UBRIX_A</TYPE><NAME>Lobby</NAME></UBRIX>"
         "<UBRIX IP='127.0.0.4'><TYPE>UBRIX_A</TYPE><NAME>Gone</NAME></UBRIX>");
-    m_state.mapMode = 1;
+    m_state.mapMode = CProjectTreeModel::kGatewayMode;
     CDialogService::setNextAnswer(QMessageBox::Ok);  // the silent gateway's box
     CDialogService::setNextAnswer(QMessageBox::Ok);  // the summary
 
@@ -327,7 +328,7 @@ void TestUploadDialogs::busUploadBringsADeviceOnWithItsButton() {
         "<DISSOLVE>25</DISSOLVE><MODE>FAST</MODE></LED></PORT></DEVICE>"
         "<DEVICE UID='2'><TYPE>LUMET_BC</TYPE><ALIAS>Silent</ALIAS></DEVICE>"
         "<DEVICE UID='50'><TYPE>LUMET_BC</TYPE><ALIAS>New</ALIAS></DEVICE>");
-    m_state.mapMode = 0;
+    m_state.mapMode = CProjectTreeModel::kDeviceMode;
     CDialogService::setNextAnswer(QMessageBox::No);   // UID 2, silent
     CDialogService::setNextAnswer(QMessageBox::Yes);  // UID 50: the button gets pressed
     CDialogService::setNextAnswer(QMessageBox::Ok);   // the summary
@@ -369,7 +370,7 @@ void TestUploadDialogs::busUploadBringsADeviceOnWithItsButton() {
 void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
     startSite(0);
     setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME></UBRIX>");
-    m_state.mapMode = 1;
+    m_state.mapMode = CProjectTreeModel::kGatewayMode;
     QCOMPARE(openUpload(QDialog::Rejected), 0);
     QCOMPARE(m_preview, QStringList({"IP 127.0.0.2 | compared", "IP 127.0.0.2 | TYPE | already set",
                                      "IP 127.0.0.2 | NAME | to send"}));
@@ -382,7 +383,7 @@ void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
 void TestUploadDialogs::escapeStopsTheRunAndTheDialogCloses() {
     startSite(0);
     setProject("<UBRIX IP='127.0.0.9'><TYPE>UBRIX_A</TYPE><NAME>Gone</NAME></UBRIX>");
-    m_state.mapMode = 1;
+    m_state.mapMode = CProjectTreeModel::kGatewayMode;
     m_whileRunning = [](CUploadDialog& dialog) {
         if (dialog.run() != nullptr && dialog.run()->isRunning()) {
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -426,7 +427,7 @@ void TestUploadDialogs::mapViewUploadOpensTheDialogOfItsMode() {
 void TestUploadDialogs::uploadTakesThePacingChosenAtThePreview() {
     startSite(0);
     setProject("<UBRIX IP='127.0.0.2'><TYPE>UBRIX_A</TYPE><NAME>Hall</NAME></UBRIX>");
-    m_state.mapMode = 1;
+    m_state.mapMode = CProjectTreeModel::kGatewayMode;
     CDialogService::setNextAnswer(QMessageBox::Ok);  // the summary
     m_choosePacedByReplies = false;
 

@@ -167,7 +167,7 @@ void TestProjectFromSite::everyDeviceListsAndRenames() {
 void TestProjectFromSite::everyGatewayRenames() {
     CGuiHarness harness;
     openSite(harness);
-    harness.state().mapMode = 1;
+    harness.state().mapMode = CProjectTreeModel::kGatewayMode;
     CUbrixVorelMap view(harness.context());
     QObject::connect(&harness.doc(), &CUbrixVorelDoc::updateAllViews, &view,
                      &CUbrixVorelMap::OnUpdate);

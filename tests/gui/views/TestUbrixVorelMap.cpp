@@ -5,6 +5,7 @@
 #include "core/common/CXmlFile.h"
 #include "core/plan/CErrorLog.h"
 #include "core/project/CProjectLookup.h"
+#include "core/project/CProjectTreeModel.h"
 #include "gui/base/CDialogService.h"
 #include "gui/base/CModalRunner.h"
 #include "gui/base/CommandIds.h"
@@ -187,10 +188,10 @@ void TestUbrixVorelMap::modesShowDevicesOrGateways() {
     const auto view = openView(*m_harness);
     QVERIFY(view->devicesButton()->isChecked());
     view->ubrixButton()->click();
-    QCOMPARE(m_harness->state().mapMode, 1);
+    QCOMPARE(m_harness->state().mapMode, CProjectTreeModel::kGatewayMode);
     QCOMPARE(treeText(view->tree()), (QStringList{"LAN network", "  0.0.0.1", "    NETWORK"}));
     view->devicesButton()->click();
-    QCOMPARE(m_harness->state().mapMode, 0);
+    QCOMPARE(m_harness->state().mapMode, CProjectTreeModel::kDeviceMode);
     QCOMPARE(itemAt(view->tree(), {}).data().toString(), QStringLiteral("KV network"));
     QCOMPARE(view->fileNameField()->text(), QStringLiteral("project.xml"));
 }
@@ -329,7 +330,7 @@ void TestUbrixVorelMap::aRefusedValueIsPutBack_data() {
 void TestUbrixVorelMap::aRefusedValueIsPutBack() {
     QFETCH(QString, value);
     QFETCH(QString, refusal);
-    m_harness->state().mapMode = 1;
+    m_harness->state().mapMode = CProjectTreeModel::kGatewayMode;
     const auto view = openView(*m_harness);
     view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
     CPropertyList* list = view->propertyList();

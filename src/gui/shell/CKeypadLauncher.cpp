@@ -1,4 +1,4 @@
-#include "gui/shell/CKeypadWindows.h"
+#include "gui/shell/CKeypadLauncher.h"
 
 #include "core/document/CUbrixVorelDoc.h"
 #include "gui/base/CViewState.h"
@@ -22,7 +22,7 @@ QWidget* connected(CMainFrame& frame, CKeypadWindow* window) {
 
 }  // namespace
 
-void CKeypadWindows::registerWith(CMainFrame& frame) {
+void CKeypadLauncher::registerWith(CMainFrame& frame) {
     using namespace vorel::umw;
     frame.setChildFactory(kLedKeypad, [](CMainFrame& owner) {
         const CViewContext& context = owner.context();

@@ -1,4 +1,4 @@
-#include "core/bus/CReportCheck.h"
+#include "core/bus/CAnswerCheck.h"
 
 #include "core/plan/CValidationSchema.h"
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-using Addresses = CReportCheck::Addresses;
+using Addresses = CAnswerCheck::Addresses;
 
 // Indices past this are not counted up to: a device's numbers stay small.
 constexpr int kHighestIndex = 256;
@@ -146,7 +146,7 @@ std::vector<QByteArray> sharingIndex(const std::vector<std::vector<QByteArray>>&
 
 }  // namespace
 
-std::vector<CSettingAddress> CReportCheck::missing(const CValidationSchema& schema,
+std::vector<CSettingAddress> CAnswerCheck::missing(const CValidationSchema& schema,
                                                    std::string_view type, const Addresses& received,
                                                    const Addresses& earlier) {
     Expectation expected(received, earlier);
@@ -170,7 +170,7 @@ std::vector<CSettingAddress> CReportCheck::missing(const CValidationSchema& sche
     return expected.missing();
 }
 
-std::vector<QByteArray> CReportCheck::portsNotShown(const CValidationSchema& schema,
+std::vector<QByteArray> CAnswerCheck::portsNotShown(const CValidationSchema& schema,
                                                     std::string_view type,
                                                     const Addresses& received,
                                                     const Addresses& earlier) {

@@ -1,4 +1,4 @@
-#include "core/upload/CUploadReport.h"
+#include "core/upload/CUploadListing.h"
 
 #include <algorithm>
 #include <string>
@@ -90,7 +90,7 @@ void appendRow(std::string& out, const CUploadRow& row, bool dryRun, QByteArray&
     if (row.outcome == Outcome::Match) {
         appendMember(out, "action", "already set");
     } else {
-        appendMember(out, "action", view(CUploadReport::rowAction(row, dryRun).toUtf8()));
+        appendMember(out, "action", view(CUploadListing::rowAction(row, dryRun).toUtf8()));
     }
     if (row.isSent()) {
         appendMember(out, "command", view(row.command), true);
@@ -114,7 +114,7 @@ void appendRow(std::string& out, const CUploadRow& row, bool dryRun, QByteArray&
 
 }  // namespace
 
-QString CUploadReport::rowAction(const CUploadRow& row, bool dryRun) {
+QString CUploadListing::rowAction(const CUploadRow& row, bool dryRun) {
     if (row.outcome == Outcome::Match) {
         return QStringLiteral("already set");
     }
@@ -139,7 +139,7 @@ QString CUploadReport::rowAction(const CUploadRow& row, bool dryRun) {
     return {};
 }
 
-QByteArray CUploadReport::deviceText(const CDeviceOutcome& device, bool dryRun) {
+QByteArray CUploadListing::deviceText(const CDeviceOutcome& device, bool dryRun) {
     std::string text = deviceHeading(device).toStdString() + '\n';
     text.reserve(text.size() + device.rows.size() * 64);
     QByteArray place;
@@ -173,11 +173,11 @@ QByteArray CUploadReport::deviceText(const CDeviceOutcome& device, bool dryRun) 
     return QByteArray::fromStdString(text);
 }
 
-QString CUploadReport::endText(const CUploadSummary& summary) {
+QString CUploadListing::endText(const CUploadSummary& summary) {
     return summary.lines().join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QString CUploadReport::text(const CUploadSummary& summary) {
+QString CUploadListing::text(const CUploadSummary& summary) {
     QByteArray text;
     for (const CDeviceOutcome& device : summary.devices) {
         text += deviceText(device, summary.dryRun);
@@ -185,7 +185,7 @@ QString CUploadReport::text(const CUploadSummary& summary) {
     return QString::fromUtf8(text) + endText(summary);
 }
 
-QByteArray CUploadReport::deviceJson(const CDeviceOutcome& device, bool dryRun) {
+QByteArray CUploadListing::deviceJson(const CDeviceOutcome& device, bool dryRun) {
     std::string out = "{";
     appendMember(out, "device", view(device.label));
     if (device.queryRepeats > 0) {
@@ -209,7 +209,7 @@ QByteArray CUploadReport::deviceJson(const CDeviceOutcome& device, bool dryRun) 
     return QByteArray::fromStdString(out);
 }
 
-QByteArray CUploadReport::endJsonMembers(const CUploadSummary& summary) {
+QByteArray CUploadListing::endJsonMembers(const CUploadSummary& summary) {
     const CUploadSummary::Counts c = summary.counts();
     QByteArray out;
     if (summary.armedUid) {
@@ -241,7 +241,7 @@ QByteArray CUploadReport::endJsonMembers(const CUploadSummary& summary) {
     return out;
 }
 
-QByteArray CUploadReport::json(const CUploadSummary& summary) {
+QByteArray CUploadListing::json(const CUploadSummary& summary) {
     QByteArray out = "{\"devices\":[";
     for (size_t i = 0; i < summary.devices.size(); ++i) {
         if (i > 0) {

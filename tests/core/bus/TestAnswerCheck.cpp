@@ -1,5 +1,5 @@
+#include "core/bus/CAnswerCheck.h"
 #include "core/bus/CIndexSpans.h"
-#include "core/bus/CReportCheck.h"
 #include "core/common/CXmlFile.h"
 #include "core/plan/CValidationSchema.h"
 
@@ -20,8 +20,8 @@ const QByteArray kSchema =
     "<ACTION c='EDIT'/><TARGET c='EDIT'/><HOLD c='EDIT'/></KEY></DEVICE>"
     "</Validate>";
 
-CReportCheck::Addresses addresses(const QStringList& texts) {
-    CReportCheck::Addresses set;
+CAnswerCheck::Addresses addresses(const QStringList& texts) {
+    CAnswerCheck::Addresses set;
     for (const QString& text : texts) {
         set.insert(*CSettingAddress::parse(text.toLatin1()));
     }
@@ -40,7 +40,7 @@ QStringList texts(const std::vector<CSettingAddress>& missing) {
 
 // Whether a report is complete: the type's schema entry (ports it reports, groups where
 // they stand, indices up to the highest), and what the device reported before.
-class TestReportCheck : public QObject {
+class TestAnswerCheck : public QObject {
     Q_OBJECT
 
 private slots:
@@ -54,12 +54,12 @@ private:
     pugi::xml_document m_schema;
 };
 
-void TestReportCheck::initTestCase() {
+void TestAnswerCheck::initTestCase() {
     QString reason;
     QVERIFY2(CXmlFile::parse(kSchema, m_schema, reason), qPrintable(reason));
 }
 
-void TestReportCheck::missing_data() {
+void TestAnswerCheck::missing_data() {
     QTest::addColumn<QString>("type");
     QTest::addColumn<QStringList>("received");
     QTest::addColumn<QStringList>("earlier");
@@ -103,17 +103,17 @@ void TestReportCheck::missing_data() {
         << QStringList{"C.SERIAL.TYPE"};
 }
 
-void TestReportCheck::missing() {
+void TestAnswerCheck::missing() {
     QFETCH(QString, type);
     QFETCH(QStringList, received);
     QFETCH(QStringList, earlier);
 
-    const std::vector<CSettingAddress> missing = CReportCheck::missing(
+    const std::vector<CSettingAddress> missing = CAnswerCheck::missing(
         CValidationSchema(m_schema), type.toStdString(), addresses(received), addresses(earlier));
     QTEST(texts(missing), "missing");
 }
 
-void TestReportCheck::worthAskingAgain_data() {
+void TestAnswerCheck::worthAskingAgain_data() {
     QTest::addColumn<QString>("type");
     QTest::addColumn<QStringList>("received");
     QTest::addColumn<QStringList>("earlier");
@@ -137,7 +137,7 @@ void TestReportCheck::worthAskingAgain_data() {
 // another report of its type reached (here one lamp's presets up to 4), is no hole (the
 // unit may lack it) yet worth asking again for: it shows only beside the schema and the
 // other reports.
-void TestReportCheck::worthAskingAgain() {
+void TestAnswerCheck::worthAskingAgain() {
     QFETCH(QString, type);
     QFETCH(QStringList, received);
     QFETCH(QStringList, earlier);
@@ -145,12 +145,12 @@ void TestReportCheck::worthAskingAgain() {
     CIndexSpans spans;
     spans.learn("LAMP", addresses({"TYPE", "A.LED.PRESET.1", "A.LED.PRESET.4", "B.LED.PRESET.4"}));
     const std::string typeName = type.toStdString();
-    const bool askAgain = !CReportCheck::portsNotShown(CValidationSchema(m_schema), typeName,
+    const bool askAgain = !CAnswerCheck::portsNotShown(CValidationSchema(m_schema), typeName,
                                                        addresses(received), addresses(earlier))
                                .empty() ||
                           spans.fallsShort(typeName, addresses(received), addresses(earlier));
     QTEST(askAgain, "askAgain");
 }
 
-QTEST_GUILESS_MAIN(TestReportCheck)
-#include "TestReportCheck.moc"
+QTEST_GUILESS_MAIN(TestAnswerCheck)
+#include "TestAnswerCheck.moc"

@@ -1,17 +1,17 @@
-#include "core/bus/CCollectionReport.h"
+#include "core/bus/CCollectionSummary.h"
 
 namespace {
 // The end message names this many reports at most; the traffic shows the rest.
 constexpr size_t kNamedInMessage = 10;
 }  // namespace
 
-QString CCollectionReport::Incomplete::label() const {
+QString CCollectionSummary::Incomplete::label() const {
     const QString at = QString::fromLatin1(gateway);
     return uid ? QStringLiteral("UID %1 behind %2").arg(*uid).arg(at)
                : QStringLiteral("gateway %1").arg(at);
 }
 
-QString CCollectionReport::Incomplete::line() const {
+QString CCollectionSummary::Incomplete::line() const {
     if (!answered) {
         return label() + QStringLiteral(" did not answer");
     }
@@ -22,7 +22,7 @@ QString CCollectionReport::Incomplete::line() const {
     return label() + QStringLiteral(" did not report ") + places.join(QStringLiteral(", "));
 }
 
-QString CCollectionReport::endMessage() const {
+QString CCollectionSummary::endMessage() const {
     if (isComplete()) {
         return {};
     }

@@ -16,7 +16,7 @@ class CValidationSchema;
 // from 1 to the highest one seen for it or for a key the schema indexes alike: "Indexed:
 // ACTION and TARGET with A = key number"); and every setting it reported before (the
 // plan's, exactly).
-class CReportCheck {
+class CAnswerCheck {
 public:
     using Addresses = std::set<CSettingAddress>;
 

@@ -1,4 +1,4 @@
-#include "core/upload/CReportedSettings.h"
+#include "core/upload/CDeviceAnswers.h"
 
 #include "core/common/CXmlText.h"
 #include "core/plan/CEnteredSetting.h"
@@ -57,19 +57,19 @@ QByteArray bytes(std::string_view text) {
 
 }  // namespace
 
-void CReportedSettings::enter(const CSettingAddress& address, std::string_view value) {
+void CDeviceAnswers::enter(const CSettingAddress& address, std::string_view value) {
     enterParts(view(address.port), view(address.group), view(address.key), view(address.index),
                value);
 }
 
-void CReportedSettings::enterReply(const CEnteredSetting& setting) {
+void CDeviceAnswers::enterReply(const CEnteredSetting& setting) {
     const CSettingAddress& wire = setting.address;
     enter({inXmlText(wire.port), inXmlText(wire.group), inXmlText(wire.key), inXmlText(wire.index)},
           CXmlText::fromWire(setting.value));
 }
 
-const std::string& CReportedSettings::keyOf(std::string_view port, std::string_view group,
-                                            std::string_view key, std::string_view index) const {
+const std::string& CDeviceAnswers::keyOf(std::string_view port, std::string_view group,
+                                         std::string_view key, std::string_view index) const {
     m_key.clear();
     for (const std::string_view part : {port, group, key, index}) {
         m_key += part;
@@ -78,20 +78,19 @@ const std::string& CReportedSettings::keyOf(std::string_view port, std::string_v
     return m_key;
 }
 
-std::string_view CReportedSettings::keyAt(const Entry& entry) const {
+std::string_view CDeviceAnswers::keyAt(const Entry& entry) const {
     return std::string_view(m_text).substr(entry.keyAt, entry.keyLength);
 }
 
-std::vector<CReportedSettings::Entry>::const_iterator CReportedSettings::lowerBound(
+std::vector<CDeviceAnswers::Entry>::const_iterator CDeviceAnswers::lowerBound(
     std::string_view key) const {
     return std::lower_bound(
         m_entries.begin(), m_entries.end(), key,
         [this](const Entry& entry, std::string_view wanted) { return keyAt(entry) < wanted; });
 }
 
-void CReportedSettings::enterParts(std::string_view port, std::string_view group,
-                                   std::string_view key, std::string_view index,
-                                   std::string_view value) {
+void CDeviceAnswers::enterParts(std::string_view port, std::string_view group, std::string_view key,
+                                std::string_view index, std::string_view value) {
     const std::string& wanted = keyOf(port, group, key, index);
     const auto at = lowerBound(wanted);
     const auto valueAt = static_cast<std::uint32_t>(m_text.size());
@@ -111,9 +110,9 @@ void CReportedSettings::enterParts(std::string_view port, std::string_view group
                      {keyAtText, static_cast<std::uint32_t>(wanted.size()), valueAt, valueLength});
 }
 
-void CReportedSettings::appendParts(std::string_view port, std::string_view group,
-                                    std::string_view key, std::string_view index,
-                                    std::string_view value) {
+void CDeviceAnswers::appendParts(std::string_view port, std::string_view group,
+                                 std::string_view key, std::string_view index,
+                                 std::string_view value) {
     const std::string& added = keyOf(port, group, key, index);
     const auto valueAt = static_cast<std::uint32_t>(m_text.size());
     m_text += value;
@@ -123,7 +122,7 @@ void CReportedSettings::appendParts(std::string_view port, std::string_view grou
                          static_cast<std::uint32_t>(value.size())});
 }
 
-void CReportedSettings::sortAppended() {
+void CDeviceAnswers::sortAppended() {
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [this](const Entry& a, const Entry& b) { return keyAt(a) < keyAt(b); });
     // Of entries with one key, the last one appended is the report that stands.
@@ -139,7 +138,7 @@ void CReportedSettings::sortAppended() {
     m_entries = std::move(kept);
 }
 
-std::optional<std::string_view> CReportedSettings::find(const CSettingAddress& address) const {
+std::optional<std::string_view> CDeviceAnswers::find(const CSettingAddress& address) const {
     const std::string& wanted =
         keyOf(view(address.port), view(address.group), view(address.key), view(address.index));
     const auto at = lowerBound(wanted);
@@ -149,12 +148,12 @@ std::optional<std::string_view> CReportedSettings::find(const CSettingAddress& a
     return std::string_view(m_text).substr(at->valueAt, at->valueLength);
 }
 
-std::optional<std::string> CReportedSettings::type() const {
+std::optional<std::string> CDeviceAnswers::type() const {
     const std::optional<std::string_view> type = find({{}, {}, "TYPE", {}});
     return type ? std::optional<std::string>(*type) : std::nullopt;
 }
 
-std::set<CSettingAddress> CReportedSettings::addresses() const {
+std::set<CSettingAddress> CDeviceAnswers::addresses() const {
     std::set<CSettingAddress> addresses;
     for (const Entry& entry : m_entries) {
         std::string_view key = keyAt(entry);
@@ -169,12 +168,12 @@ std::set<CSettingAddress> CReportedSettings::addresses() const {
     return addresses;
 }
 
-void CReportedSettings::clear() {
+void CDeviceAnswers::clear() {
     m_text.clear();
     m_entries.clear();
 }
 
-void CReportedSettings::compact() {
+void CDeviceAnswers::compact() {
     std::string text;
     text.reserve(m_text.size());
     for (Entry& entry : m_entries) {
@@ -191,8 +190,8 @@ void CReportedSettings::compact() {
     m_entries.shrink_to_fit();
 }
 
-CReportedSettings CReportedSettings::fromPlanElement(const pugi::xml_node& device) {
-    CReportedSettings reported;
+CDeviceAnswers CDeviceAnswers::fromPlanElement(const pugi::xml_node& device) {
+    CDeviceAnswers reported;
     enterBelow(
         device, {},
         [&reported](std::string_view port, std::string_view group, const pugi::xml_node& leaf) {

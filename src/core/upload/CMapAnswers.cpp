@@ -1,17 +1,17 @@
-#include "core/upload/CMapReports.h"
+#include "core/upload/CMapAnswers.h"
 
 namespace {
 
-const CReportedSettings* found(const std::unordered_map<std::string, CReportedSettings>& reports,
-                               std::string_view key) {
+const CDeviceAnswers* found(const std::unordered_map<std::string, CDeviceAnswers>& reports,
+                            std::string_view key) {
     const auto at = reports.find(std::string(key));
     return at == reports.end() ? nullptr : &at->second;
 }
 
 }  // namespace
 
-CMapReports CMapReports::of(const pugi::xml_document& map) {
-    CMapReports reports;
+CMapAnswers CMapAnswers::of(const pugi::xml_document& map) {
+    CMapAnswers reports;
     for (const pugi::xml_node& plan : map.children()) {
         for (const pugi::xml_node& configuration : plan.children("Device_Configuration")) {
             for (const pugi::xml_node& element : configuration.children()) {
@@ -23,7 +23,7 @@ CMapReports CMapReports::of(const pugi::xml_document& map) {
                 const pugi::xml_attribute key = element.attribute(isGateway ? "IP" : "UID");
                 auto& into = isGateway ? reports.m_gateways : reports.m_devices;
                 if (key && into.count(key.value()) == 0) {
-                    into.emplace(key.value(), CReportedSettings::fromPlanElement(element));
+                    into.emplace(key.value(), CDeviceAnswers::fromPlanElement(element));
                 }
             }
         }
@@ -31,10 +31,10 @@ CMapReports CMapReports::of(const pugi::xml_document& map) {
     return reports;
 }
 
-const CReportedSettings* CMapReports::gateway(std::string_view ip) const {
+const CDeviceAnswers* CMapAnswers::gateway(std::string_view ip) const {
     return found(m_gateways, ip);
 }
 
-const CReportedSettings* CMapReports::device(std::string_view uid) const {
+const CDeviceAnswers* CMapAnswers::device(std::string_view uid) const {
     return found(m_devices, uid);
 }

@@ -9,7 +9,7 @@
 // for people and as JSON for scripts: what will be sent (the exact command), what will be
 // skipped and why, against what the device reported. Written as UTF-8 bytes straight away:
 // a large site's comparison has a million rows.
-class CUploadReport {
+class CUploadListing {
 public:
     static QString text(const CUploadSummary& summary);
     // One JSON object: {"counts", "devices", "dryRun", "armedUid"}.

@@ -19,7 +19,7 @@ struct CEnteredSetting;
 //
 // A map of a large site holds a million settings, so the settings of a device are kept as
 // one text and a sorted list of where each one is in it, not as a tree of small strings.
-class CReportedSettings {
+class CDeviceAnswers {
 public:
     // A later report of the same place replaces the earlier one.
     void enter(const CSettingAddress& address, std::string_view value);
@@ -42,7 +42,7 @@ public:
     // The settings below a UBRIX or DEVICE element of a plan: leaves directly under it, in
     // its groups, and in its PORT elements (by their P) and their groups, each leaf's A as
     // its index.
-    static CReportedSettings fromPlanElement(const pugi::xml_node& device);
+    static CDeviceAnswers fromPlanElement(const pugi::xml_node& device);
 
 private:
     struct Entry {

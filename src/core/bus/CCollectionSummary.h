@@ -11,7 +11,7 @@
 // What a bus collection found out: how many gateways and devices it asked, how often a
 // query went out again, and whose report is still incomplete after the last try, with
 // what it lacks. Filled as the collection goes; whoever started it reads it at the end.
-struct CCollectionReport {
+struct CCollectionSummary {
     struct Incomplete {
         QByteArray gateway;          // dotted
         std::optional<quint32> uid;  // none: the gateway's own report
