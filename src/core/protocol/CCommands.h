@@ -21,6 +21,11 @@ public:
     // caller needs (";" from the views, none from the upload).
     static QByteArray gatewaySetting(const CSettingAddress& address, QByteArrayView value,
                                      QByteArrayView terminator);
+    // "&" path "=?;": the gateway answers with that one setting's current value (no value of
+    // a set may hold "?", so this text is never a set).
+    static QByteArray gatewaySettingQuery(const CSettingAddress& address) {
+        return "&" + address.text() + "=?;";
+    }
 
     // "#UID=REGISTER;": every device of the bus announces itself.
     static QByteArray busRegister() { return "#UID=REGISTER;"; }
@@ -44,6 +49,11 @@ public:
     // after them ("#UIDn." ["A."] ["LED."] "key" ...). Both come to the same path.
     static QByteArray busDeviceSetting(quint32 uid, const CSettingAddress& address,
                                        QByteArrayView value, QByteArrayView terminator);
+    // "#UIDn." path "=?;": the device answers with that one setting's current value, and
+    // with nothing when it has no such setting.
+    static QByteArray busDeviceSettingQuery(quint32 uid, const CSettingAddress& address) {
+        return "#UID" + QByteArray::number(uid) + "." + address.text() + "=?;";
+    }
     // Numbers are unsigned everywhere on the bus: a serial number above 2^31 stays itself.
     static QByteArray busIdentifyUid(quint32 uid) {
         return "#UID" + QByteArray::number(uid) + "=IDENTIFY;";

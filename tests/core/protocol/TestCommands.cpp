@@ -43,6 +43,11 @@ void TestCommands::texts_data() {
     QTest::newRow("device setting key only")
         << CCommands::busDeviceSetting(7, {{}, {}, "ALIAS", {}}, "Desk", ";")
         << QByteArray("#UID7.ALIAS=Desk;");
+    QTest::newRow("gateway setting query")
+        << CCommands::gatewaySettingQuery({{}, {}, "NAME", {}}) << QByteArray("&NAME=?;");
+    QTest::newRow("device setting query")
+        << CCommands::busDeviceSettingQuery(5, {"A", "LED", "DISSOLVE", {}})
+        << QByteArray("#UID5.A.LED.DISSOLVE=?;");
     QTest::newRow("setting empty value")
         << CCommands::gatewaySetting({{}, {}, "NAME", {}}, {}, ";") << QByteArray("&NAME=;");
     QTest::newRow("register") << CCommands::busRegister() << QByteArray("#UID=REGISTER;");
