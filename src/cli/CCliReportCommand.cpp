@@ -42,8 +42,9 @@ QString CCliReportCommand::description() const {
         "file in order, and every device's settings. --out ending in .pdf writes a PDF,\n"
         "anything else one HTML file with nothing outside it. Credentials (the schema's\n"
         "secret settings, such as TELNET.PASSWORD) read \"(set)\" or \"(empty)\" unless\n"
-        "--with-secrets. Exits 0, 8 when an input file cannot be read, 5 when the report\n"
-        "cannot be written.");
+        "--with-secrets. Texts longer than a report's cell are cut with an ellipsis. Exits\n"
+        "0, 8 when an input file cannot be read or the map is no map file, 5 when the\n"
+        "report cannot be written.");
 }
 
 QList<QCommandLineOption> CCliReportCommand::options() const {
@@ -91,6 +92,10 @@ int CCliReportCommand::run(CCliSession& session) {
     pugi::xml_document map;
     pugi::xml_document project;
     if (!load(m_map, map) || (!m_project.isEmpty() && !load(m_project, project))) {
+        return CCliExit::kRefused;
+    }
+    if (!map.child("Plan")) {
+        session.report(QStringLiteral("%1 is no map file (it has no Plan)").arg(m_map));
         return CCliExit::kRefused;
     }
     std::vector<CJournalEntry> journal;
