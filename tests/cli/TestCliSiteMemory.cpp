@@ -59,6 +59,8 @@ private slots:
     void replacedGatewayGetsItsSettingsBack();
     void journalHoldsEveryChangeButNoSecret();
     void reportOfTheSite();
+    void reportCutsLongTexts_data();
+    void reportCutsLongTexts();
 
 private:
     QByteArray control(const QByteArray& line);
@@ -329,6 +331,39 @@ void TestCliSiteMemory::reportOfTheSite() {
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
     QVERIFY(QString::fromLatin1(document).count(page) >= 2);
     QVERIFY(document.trimmed().endsWith("%%EOF"));
+}
+
+void TestCliSiteMemory::reportCutsLongTexts_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("HTML") << QStringLiteral("long.html");
+    QTest::newRow("PDF") << QStringLiteral("long.pdf");
+}
+
+// A map naming a gateway with ten million characters made an 830 MB PDF run: every text
+// is cut with an ellipsis, and the report is as small as its site.
+void TestCliSiteMemory::reportCutsLongTexts() {
+    const QString map = path(QStringLiteral("long-name.xml"));
+    if (!QFile::exists(map)) {
+        QFile file(map);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<Plan><Device_Configuration><UBRIX IP=\"10.0.0.2\"><NAME>");
+        file.write(QByteArray(10'000'000, 'x'));
+        file.write(
+            "</NAME><TYPE>UBRIX_A</TYPE></UBRIX></Device_Configuration>"
+            "<Network_Configuration/></Plan>");
+    }
+    QFETCH(QString, name);
+    const QString out = path(name);
+    const CProgramRun run = CProgramRun::of(kCli, {"report", "--map", map, "--out", out});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QByteArray written = readFile(out);
+    QVERIFY2(written.size() < 100'000, QByteArray::number(written.size()).constData());
+    if (name.endsWith(QLatin1String(".html"))) {
+        const QByteArray ellipsis("\xe2\x80\xa6");
+        QVERIFY(written.contains("<td>" + QByteArray(119, 'x') + ellipsis + "</td>"));
+        QVERIFY(written.contains("<h3>IP 10.0.0.2 " + QByteArray(107, 'x') + ellipsis + "</h3>"));
+        QVERIFY(!written.contains(QByteArray(120, 'x')));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliSiteMemory)
