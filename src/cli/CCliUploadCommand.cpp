@@ -40,7 +40,7 @@ int cliExit(int uploadExit) {
 }
 
 // Every value of the project that is not of its setting's type, named on stderr as the
-// program names it ("UDP.LISTEN_PORT: 99999 is not a port (1-65535)"); none of them was sent.
+// program names it ("UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)"); none of them was sent.
 int reportInvalidValues(CCliSession& session, const CUploadSummary& summary) {
     int invalid = 0;
     for (const CDeviceOutcome& device : summary.devices) {

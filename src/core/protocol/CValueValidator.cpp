@@ -16,6 +16,8 @@ CValueValidator::Result CValueValidator::check(const QString& value) {
     for (const uint code : value.toUcs4()) {
         if (code == ';') {
             result.refusal = QString::fromLatin1(kSemicolon);
+        } else if (code == '?') {
+            result.refusal = QString::fromLatin1(kQuestionMark);
         } else if (isControl(code)) {
             result.refusal = QString::fromLatin1(kControl);
         } else if (code > 0xFF) {

@@ -503,6 +503,7 @@ private slots:
     void busDeviceEntry();
     void everyFamilyIsPresent();
     void credentialsAreSecret();
+    void noTypeTakesWhatTheProtocolCannotCarryBack();
 
     void templateFolderHoldsExactlyTheModels();
     void modelTemplateLayout_data() { addTemplateRows(); }
@@ -692,6 +693,28 @@ void TestSchemaAndTemplates::credentialsAreSecret() {
     QVERIFY(schema.holdsSecret("", {{}, "WIFI", "PASSPHRASE", {}}));
     QVERIFY(schema.holdsSecret("NO_SUCH_TYPE", {{}, "LUTRON", "PASSWORD", {}}));
     QVERIFY(!schema.holdsSecret("", {{}, "TELNET", "LOGIN", {}}));
+}
+
+// A reply holding "?" is a query's echo and never entered: no character set lets it in,
+// and a time zone has its form.
+void TestSchemaAndTemplates::noTypeTakesWhatTheProtocolCannotCarryBack() {
+    int sets = 0;
+    for (const pugi::xpath_node& hit : m_schema.select_nodes("//*[@chars]")) {
+        // As long as the setting's shortest value: only the character can be wrong.
+        const QString questionMarks(std::max(1, hit.node().attribute("min").as_int()), u'?');
+        QVERIFY2(!CValidationSchema::valueType(hit.node()).problem(questionMarks).isEmpty(),
+                 hit.node().attribute("chars").value());
+        ++sets;
+    }
+    QVERIFY(sets > 0);
+    int zones = 0;
+    for (const pugi::xpath_node& hit : m_schema.select_nodes("//TIME_ZONE")) {
+        const CValueType type = CValidationSchema::valueType(hit.node());
+        QCOMPARE(type.problem(QStringLiteral("+01:00")), QString());
+        QVERIFY(!type.problem(QStringLiteral("::::::")).isEmpty());
+        ++zones;
+    }
+    QCOMPARE(zones, 2);
 }
 
 void TestSchemaAndTemplates::oneGatewayTypeHasBusPriority() {
