@@ -1,6 +1,7 @@
 #include "cli/CCliReportCommand.h"
 
 #include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
 #include "cli/CCliSession.h"
 
 #include "core/common/CXmlFile.h"
@@ -20,7 +21,6 @@ const QString kProject = QStringLiteral("project");
 const QString kJournal = QStringLiteral("journal");
 const QString kTitle = QStringLiteral("title");
 const QString kOut = QStringLiteral("out");
-const QString kWithSecrets = QStringLiteral("with-secrets");
 }  // namespace
 
 QString CCliReportCommand::name() const {
@@ -58,7 +58,7 @@ QList<QCommandLineOption> CCliReportCommand::options() const {
                            QStringLiteral("TEXT")),
         QCommandLineOption(kOut, QStringLiteral("the report to write, .html or .pdf (required)"),
                            QStringLiteral("FILE")),
-        QCommandLineOption(kWithSecrets, QStringLiteral("show the values of credentials")),
+        CCliOptions::withSecrets(),
     };
 }
 
@@ -72,7 +72,7 @@ QString CCliReportCommand::configure(const QCommandLineParser& parser,
     m_journal = parser.value(kJournal);
     m_title = parser.isSet(kTitle) ? parser.value(kTitle) : QStringLiteral("Site report");
     m_out = parser.value(kOut);
-    m_withSecrets = parser.isSet(kWithSecrets);
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     m_pdf = QFileInfo(m_out).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
     if (m_map.isEmpty()) {
         return QStringLiteral("report needs --map FILE");

@@ -34,13 +34,18 @@ CValueValidator::Result CValueValidator::check(const QString& value) {
 
 CValueValidator::Result CValueValidator::check(const QString& value, const CValueType& type,
                                                const QString& place) {
+    return check(value, type, place, value);
+}
+
+CValueValidator::Result CValueValidator::check(const QString& value, const CValueType& type,
+                                               const QString& place, const QString& shown) {
     Result result = check(value);
     if (!result.accepted()) {
         return result;
     }
     if (const QString problem = type.problem(value); !problem.isEmpty()) {
         result.wire.clear();
-        result.refusal = typeRefusal(place, value, problem);
+        result.refusal = typeRefusal(place, shown, problem);
     }
     return result;
 }

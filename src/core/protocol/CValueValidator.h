@@ -39,6 +39,9 @@ public:
     // (place, as commands name it), the value and what is allowed:
     // "UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)".
     static Result check(const QString& value, const CValueType& type, const QString& place);
+    // The same, the refusal naming the value as shown (a credential's as "(set)").
+    static Result check(const QString& value, const CValueType& type, const QString& place,
+                        const QString& shown);
     // A bus device takes its values in capitals: every letter becomes its capital, one
     // character for one ("ß" has no single capital and stays), so that what is shown is what
     // goes out. Checked afterwards like any other value.
