@@ -3,14 +3,15 @@
 #include <cstring>
 #include <string>
 
+bool CXmlBlankText::isLostInSaving(const pugi::xml_node& text) {
+    return text.type() == pugi::node_pcdata && (text.previous_sibling() || text.next_sibling()) &&
+           isBlank(text.value());
+}
+
 void CXmlBlankText::dropBeside(pugi::xml_node node) {
-    const pugi::xml_node first = node.first_child();
-    if (!first || !first.next_sibling()) {
-        return;
-    }
-    for (pugi::xml_node child = first; child;) {
+    for (pugi::xml_node child = node.first_child(); child;) {
         const pugi::xml_node next = child.next_sibling();
-        if (child.type() == pugi::node_pcdata && isBlank(child.value())) {
+        if (isLostInSaving(child)) {
             node.remove_child(child);
         }
         child = next;

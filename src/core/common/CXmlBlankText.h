@@ -11,8 +11,10 @@
 // nothing reads a group's own text.
 class CXmlBlankText {
 public:
-    // Drops the blank text among the node's own children (not below them) unless it is
-    // the only child; the loader calls it for every element as it checks the document.
+    // Whether the text node is such text: blank, and not its element's only child. The
+    // loader drops it as it checks the document.
+    static bool isLostInSaving(const pugi::xml_node& text);
+    // Drops that text among the node's own children (not below them).
     static void dropBeside(pugi::xml_node node);
     // Makes each CR of a text a line end, as a save and a load would (CR LF is one).
     static void endLinesAsReadBack(pugi::xml_node text);

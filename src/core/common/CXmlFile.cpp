@@ -118,22 +118,22 @@ pugi::xml_node nextInOrder(const pugi::xml_node& node, int& depth) {
 // deeper than any of ours is refused on the way.
 QString checkNodes(const pugi::xml_document& document, bool mend) {
     int depth = 1;
-    for (pugi::xml_node node = document.first_child(); node; node = nextInOrder(node, depth)) {
+    for (pugi::xml_node node = document.first_child(); node;) {
         if (QString offence = offenceOf(node); !offence.isEmpty()) {
             return offence;
         }
         if (node.type() == pugi::node_element && depth > CXmlFile::kDeepestNesting) {
             return QStringLiteral("elements nested deeper than %1").arg(CXmlFile::kDeepestNesting);
         }
-        if (mend && node.type() == pugi::node_element) {
-            CXmlBlankText::dropBeside(node);
-        }
+        pugi::xml_node next = nextInOrder(node, depth);
         if (mend && node.type() == pugi::node_pcdata) {
-            CXmlBlankText::endLinesAsReadBack(node);
+            if (CXmlBlankText::isLostInSaving(node)) {
+                node.parent().remove_child(node);
+            } else {
+                CXmlBlankText::endLinesAsReadBack(node);
+            }
         }
-    }
-    if (mend) {
-        CXmlBlankText::dropBeside(document.root());
+        node = next;
     }
     return {};
 }
