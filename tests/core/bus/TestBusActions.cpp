@@ -86,8 +86,7 @@ CBusAction actionOf(const pugi::xml_document& plan, const CBusTreeModel& tree,
     if (action == QLatin1String("collect")) {
         return CBusActions::collect(plan);
     }
-    return action == QLatin1String("replace") ? CBusActions::replace(target)
-                                              : CBusActions::presets(target);
+    return CBusActions::replace(target);
 }
 
 // "10.0.0.7 UID 70", "* UID 70" from any gateway, "... back" for a device that comes back.
@@ -148,24 +147,6 @@ void TestBusActions::actions_data() {
                                   .arg(5)
                                   .arg(QStringLiteral("10.0.0.7"));
     const QString press = QString::fromLatin1(CBusActions::kPressDiscovery);
-    QTest::newRow("identify a gateway, without semicolon")
-        << "identify"
-        << "Hall" << none << QByteArray("&=IDENTIFY") << none << int(C::None)
-        << "Identify: sent &=IDENTIFY to Hall (10.0.0.7)." << none << none << 0u << true;
-    QTest::newRow("identify a serial number")
-        << "identify"
-        << "Hall/SN 812 " << none << QByteArray("#SN812=IDENTIFY;") << none << int(C::None)
-        << "Identify: sent #SN812=IDENTIFY; to Hall (10.0.0.7)." << none << none << 0u << true;
-    QTest::newRow("identify from a section")
-        << "identify"
-        << "Hall/UID 5 /PORT (A)/IR" << none << QByteArray("#UID5=IDENTIFY;") << none
-        << int(C::None) << "Identify: sent #UID5=IDENTIFY; to Hall (10.0.0.7)." << none << none
-        << 0u << true;
-    QTest::newRow("identify the root")
-        << "identify"
-        << "" << none << QByteArray() << none << int(C::None)
-        << "Identify: nothing sent, the root is selected: select a gateway or a device." << none
-        << none << 0u << false;
     QTest::newRow("identify, a device from the command line")
         << "identify"
         << "@10.0.0.9 SN 4000000000" << none << QByteArray("#SN4000000000=IDENTIFY;") << none
@@ -179,12 +160,6 @@ void TestBusActions::actions_data() {
         << "register"
         << "10.0.0.8/SN 900 " << none << QByteArray("#UID=REGISTER;") << none << int(C::None)
         << "Register: sent #UID=REGISTER; to 10.0.0.8." << none << none << 0u << true;
-    QTest::newRow("set: zero") << "set"
-                               << "Hall"
-                               << "0" << QByteArray() << none << int(C::None)
-                               << "Set: nothing sent, \"0\" is not a UID (a number from 1 to "
-                                  "65535)."
-                               << none << none << 0u << false;
     QTest::newRow("set: above the largest UID")
         << "set"
         << "Hall"
@@ -196,11 +171,6 @@ void TestBusActions::actions_data() {
         << "Hall"
         << "0000071" << QByteArray("#UID=7;") << none << int(C::None)
         << "Set: sent #UID=7; to Hall (10.0.0.7)." << press << "10.0.0.7 UID 7" << 0u << true;
-    QTest::newRow("set: nothing selected")
-        << "set"
-        << "-"
-        << "7" << QByteArray() << none << int(C::None) << "Set: nothing sent, nothing is selected."
-        << QString::fromLatin1(CBusActions::kSelectFirst) << none << 0u << false;
     QTest::newRow("set: the root")
         << "set"
         << ""
@@ -225,13 +195,6 @@ void TestBusActions::actions_data() {
         << "10.0.0.8/SN 900 "
         << "5" << QByteArray("#SN900.UID=5;") << none << int(C::RemoveSerialDevice)
         << "Set: sent #SN900.UID=5; to 10.0.0.8." << none << "10.0.0.8 UID 5 back" << 1u << true;
-    QTest::newRow("set: a device with a UID")
-        << "set"
-        << "Hall/UID 5 /LED"
-        << "7" << QByteArray() << none << int(C::None)
-        << "Set: nothing sent, UID 5 behind Hall (10.0.0.7) is addressed already: select a "
-           "gateway or a device known by its serial number."
-        << none << none << 0u << false;
     QTest::newRow("address --arm, every bus, beyond the field's range")
         << "assign"
         << "@255.255.255.255"
@@ -248,10 +211,6 @@ void TestBusActions::actions_data() {
         << "" << none << QByteArray("&NAME=?;") << none << int(C::ForgetTree)
         << "Discovery: asked every gateway for its name (&NAME=?; to all)." << none << none << 0u
         << true;
-    QTest::newRow("refresh a gateway registers its bus")
-        << "refresh"
-        << "Hall" << none << QByteArray("#UID=REGISTER;") << none << int(C::None)
-        << "Refresh: sent #UID=REGISTER; to Hall (10.0.0.7)." << none << none << 0u << true;
     QTest::newRow("refresh a device from its section")
         << "refresh"
         << "Hall/UID 5 /PORT (A)/LED" << none << QByteArray("#UID5=?;") << none
@@ -276,11 +235,6 @@ void TestBusActions::actions_data() {
         << "10.0.0.8" << none << QByteArray() << none << int(C::RemoveGateway)
         << "Delete: 10.0.0.8 left the map with its devices; nothing was sent." << none << none << 0u
         << true;
-    QTest::newRow("delete a serial number")
-        << "delete"
-        << "Hall/SN 812 " << none << QByteArray() << none << int(C::RemoveDevice)
-        << "Delete: SN 812 behind Hall (10.0.0.7) left the map; nothing was sent." << none << none
-        << 0u << true;
     QTest::newRow("click a device without a type: asked for its settings")
         << "click"
         << "Hall/UID 6 " << none << QByteArray("#UID6=?;") << none << int(C::None)
@@ -298,28 +252,10 @@ void TestBusActions::actions_data() {
         << "replace"
         << "Hall/SN 812 " << none << QByteArray() << none << int(C::None) << none
         << QString::fromLatin1(CBusActions::kSelectDevice) << none << 0u << false;
-    QTest::newRow("presets to an LED under a port")
-        << "presets"
-        << "Hall/UID 5 /PORT (A)/LED" << none << QByteArray() << none << int(C::None) << none
-        << none << none << 0u << true;
-    QTest::newRow("presets to an IR section")
-        << "presets"
-        << "Hall/UID 5 /PORT (A)/IR" << none << QByteArray() << none << int(C::None)
-        << "Upload CMS File: nothing sent, select the LED section of a device with a UID."
-        << QString::fromLatin1(CBusActions::kSelectLed) << none << 0u << false;
     QTest::newRow("preset file: none chosen")
         << "presetFile"
         << "Hall/UID 5 /LED" << none << QByteArray() << none << int(C::None)
         << "Upload CMS File: nothing sent, no file was chosen." << none << none << 0u << false;
-    QTest::newRow("preset file: a refused line")
-        << "presetFile"
-        << "Hall/UID 5 /LED"
-        << "1,1\n2;2\n"
-        << QByteArray() << none << int(C::None)
-        << "Upload CMS File: nothing sent, the file was refused."
-        << "Line 2 of the preset file: The value may not contain \";\": it ends a command. "
-           "Nothing was sent."
-        << none << 0u << false;
     QTest::newRow("preset file: two presets")
         << "presetFile"
         << "Hall/UID 5 /LED"
