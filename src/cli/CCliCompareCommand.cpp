@@ -9,6 +9,10 @@
 
 #include <QCommandLineParser>
 
+namespace {
+const QString kWithReadings = QStringLiteral("with-readings");
+}  // namespace
+
 QString CCliCompareCommand::name() const {
     return QStringLiteral("compare");
 }
@@ -31,12 +35,19 @@ QString CCliCompareCommand::description() const {
         "\"UID 4: replaced: SN 100004 -> SN 200001\", type and firmware changes, and\n"
         "\"(none)\" for a setting one side did not report. With --json one object:\n"
         "{\"same\", \"differences\": [{\"device\", \"change\", \"place\", \"old\", \"new\"}]}.\n"
+        "Live readings (a level, a supply voltage, a signal strength: the schema's reading\n"
+        "settings) differ at every visit and are left out unless --with-readings.\n"
+        "Credentials (such as TELNET.PASSWORD) read \"(set)\" or \"(empty)\" unless\n"
+        "--with-secrets.\n"
         "Exits 0 when the two are the same, 9 when something differs, 8 when a file cannot\n"
         "be read or is no map file.");
 }
 
 QList<QCommandLineOption> CCliCompareCommand::options() const {
-    return {CCliOptions::json()};
+    return {CCliOptions::json(), CCliOptions::withSecrets(),
+            QCommandLineOption(kWithReadings,
+                               QStringLiteral("compare live readings too (levels, supply "
+                                              "voltages, signal strengths)"))};
 }
 
 QString CCliCompareCommand::configure(const QCommandLineParser& parser,
@@ -47,6 +58,8 @@ QString CCliCompareCommand::configure(const QCommandLineParser& parser,
     m_before = arguments[0];
     m_after = arguments[1];
     m_json = parser.isSet(CCliOptions::json().names().front());
+    m_shown.withSecrets = CCliOptions::readWithSecrets(parser);
+    m_shown.withReadings = parser.isSet(kWithReadings);
     return {};
 }
 
@@ -66,8 +79,11 @@ int CCliCompareCommand::run(CCliSession& session) {
             return CCliExit::kRefused;
         }
     }
+    // The schema comes with a new plan; nothing is sent.
+    session.document().newPlan();
     const std::vector<CSiteDifference> differences =
-        CSiteComparison::compare(CSiteInventory::of(before), CSiteInventory::of(after));
+        CSiteComparison::compare(CSiteInventory::of(before), CSiteInventory::of(after),
+                                 session.document().schema(), m_shown);
     session.printBytes(m_json ? CSiteComparison::json(differences)
                               : CSiteComparison::text(differences));
     session.progress(differences.empty()

@@ -2,6 +2,8 @@
 
 #include "cli/CCliCommand.h"
 
+#include "core/site/CSiteComparison.h"
+
 // "compare OLD NEW": two snapshots (map files) of a site, offline: gateways and devices
 // added, removed, readdressed or replaced, type and firmware changes and every setting
 // changed, old -> new.
@@ -19,4 +21,5 @@ private:
     QString m_before;
     QString m_after;
     bool m_json = false;
+    CSiteComparison::Options m_shown;
 };

@@ -32,15 +32,18 @@ QString CCliDiffCommand::description() const {
         "why, and the devices the map does not hold or holds with another type. Text, or\n"
         "JSON with --json. Exits 0 when every device is in the map with the project's type\n"
         "and every setting can be sent as the project wants it, 6 otherwise, 8 when a file\n"
-        "cannot be read.");
+        "cannot be read. A credential's value (such as TELNET.PASSWORD) reads \"(set)\" or\n"
+        "\"(empty)\" unless --with-secrets.");
 }
 
 QList<QCommandLineOption> CCliDiffCommand::options() const {
     return {
-        CCliProjectOptions::projectOption(), CCliProjectOptions::gatewaysOption(),
+        CCliProjectOptions::projectOption(),
+        CCliProjectOptions::gatewaysOption(),
         CCliProjectOptions::devicesOption(),
         QCommandLineOption(kMap, QStringLiteral("the map file (required)"), QStringLiteral("FILE")),
-        CCliOptions::json()};
+        CCliOptions::json(),
+        CCliOptions::withSecrets()};
 }
 
 QString CCliDiffCommand::configure(const QCommandLineParser& parser, const QStringList& arguments) {
@@ -52,6 +55,7 @@ QString CCliDiffCommand::configure(const QCommandLineParser& parser, const QStri
     }
     m_map = parser.value(kMap);
     m_json = parser.isSet(CCliOptions::json().names().front());
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     return m_map.isEmpty() ? QStringLiteral("diff needs --map FILE") : QString();
 }
 
@@ -111,6 +115,9 @@ CUploadSummary CCliDiffCommand::compare(CCliSession& session, const pugi::xml_do
     }
     CUploadOffline::compare(
         project, map, session.document().schema(), kind, [&](CDeviceOutcome&& device) {
+            if (!m_withSecrets) {
+                CUploadSummary::hideSecrets(device);
+            }
             if (m_json) {
                 session.printBytes((summary.devices.empty() ? QByteArray() : ",") +
                                    CUploadListing::deviceJson(device, true));

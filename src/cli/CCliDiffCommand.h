@@ -28,4 +28,5 @@ private:
     CCliProjectOptions m_project;
     QString m_map;
     bool m_json = false;
+    bool m_withSecrets = false;
 };

@@ -5,6 +5,7 @@
 #include "cli/CCliSession.h"
 
 #include "core/journal/CJournalFile.h"
+#include "core/plan/CSecretRule.h"
 
 #include <QCommandLineParser>
 
@@ -27,7 +28,8 @@ QString CCliJournalCommand::description() const {
         "preset file, a replacement), oldest first, one a line: the time (UTC), the tool,\n"
         "the action, the gateway, the device, the command and its outcome (echoed,\n"
         "silent, refused). A credential's value is never journalled: its command shows\n"
-        "\"(set)\". --since DATE (2025-03-01, or 2025-03-01T09:30:00Z) leaves out older\n"
+        "\"(set)\" or \"(empty)\", in an older journal too. --since DATE (2025-03-01, or "
+        "2025-03-01T09:30:00Z) leaves out older\n"
         "changes; --json prints each as the journal holds it, one JSON object a line.\n"
         "Exits 0, or 8 when the journal cannot be read.");
 }
@@ -75,11 +77,16 @@ int CCliJournalCommand::run(CCliSession& session) {
         session.report(QStringLiteral("cannot read the journal: %1").arg(reason));
         return CCliExit::kRefused;
     }
+    // The schema comes with a new plan; nothing is sent.
+    session.document().newPlan();
+    const CSecretRule secrets(session.document().schema());
     QByteArray text;
-    for (const CJournalEntry& entry : entries) {
+    for (CJournalEntry& entry : entries) {
         if (m_since.isValid() && entry.time < m_since) {
             continue;
         }
+        // A journal written before the rule knew every letter case may hold a value.
+        entry.command = secrets.shownCommand(entry.command);
         if (m_json) {
             text += entry.toJsonLine() + '\n';
             continue;

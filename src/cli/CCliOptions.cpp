@@ -70,6 +70,16 @@ QCommandLineOption CCliOptions::json() {
         QStringLiteral("print JSON (a device's text: one character per byte)"));
 }
 
+QCommandLineOption CCliOptions::withSecrets() {
+    return QCommandLineOption(
+        QStringLiteral("with-secrets"),
+        QStringLiteral("show the values of credentials (else \"(set)\" or \"(empty)\")"));
+}
+
+bool CCliOptions::readWithSecrets(const QCommandLineParser& parser) {
+    return parser.isSet(withSecrets().names().front());
+}
+
 QCommandLineOption CCliOptions::pacing() {
     return QCommandLineOption(
         QStringLiteral("pacing"),

@@ -34,6 +34,10 @@ struct CCliOptions {
     QString read(const QCommandLineParser& parser);
 
     static QCommandLineOption json();
+    // --with-secrets: the values of credentials, which every output a user keeps or
+    // shares otherwise shows as "(set)" or "(empty)" (CSecretRule).
+    static QCommandLineOption withSecrets();
+    static bool readWithSecrets(const QCommandLineParser& parser);
     // --to IP: the one gateway a command goes to (default: broadcast).
     static QCommandLineOption to();
     static QCommandLineOption noTime();

@@ -7,6 +7,7 @@
 #include "core/common/CXmlError.h"
 #include "core/plan/CModelTemplateFolder.h"
 #include "core/plan/CModelTemplates.h"
+#include "core/plan/CSecretRule.h"
 #include "core/plan/CValidationSchema.h"
 #include "core/project/CProjectAddress.h"
 #include "core/project/CProjectCheck.h"
@@ -68,18 +69,21 @@ QString CCliProjectCommand::description() const {
         "  check FILE              every setting against the schema: what an upload would\n"
         "                          skip, and values no command could carry (exit 9).\n"
         "The file is saved only when a change was made; one that cannot be read exits 8.\n"
+        "A credential's value (such as TELNET.PASSWORD) reads \"(set)\" or \"(empty)\" in\n"
+        "what is printed unless --with-secrets.\n"
         "With --json, show prints {\"gateways\": [{\"address\", \"type\"}], \"devices\":\n"
         "[{\"uid\", \"type\"}]} and check {\"findings\": [{\"device\", \"path\", \"value\",\n"
         "\"problem\"}]}.");
 }
 
 QList<QCommandLineOption> CCliProjectCommand::options() const {
-    return {CCliOptions::json()};
+    return {CCliOptions::json(), CCliOptions::withSecrets()};
 }
 
 QString CCliProjectCommand::configure(const QCommandLineParser& parser,
                                       const QStringList& arguments) {
     m_json = parser.isSet(CCliOptions::json().names().front());
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     const QString action = arguments.value(0);
     struct Usage {
         Action action;
@@ -239,8 +243,13 @@ int CCliProjectCommand::set(CCliSession& session) const {
 int CCliProjectCommand::check(CCliSession& session) const {
     const std::vector<CProjectFinding> findings = CProjectCheck::run(
         *session.document().templateDocument(), CValidationSchema(session.document().schema()));
+    const CSecretRule secrets(session.document().schema(), m_withSecrets);
     QJsonArray listed;
-    for (const CProjectFinding& finding : findings) {
+    for (CProjectFinding finding : findings) {
+        if (const std::optional<CSettingAddress> place =
+                CSettingAddress::parse(finding.path.toUtf8())) {
+            finding.value = secrets.shown(*place, finding.value);
+        }
         if (m_json) {
             listed.append(QJsonObject{{QStringLiteral("device"), fromUtf8(finding.device.id)},
                                       {QStringLiteral("path"), finding.path},

@@ -43,4 +43,5 @@ private:
     QString m_path;
     QString m_value;
     bool m_json = false;
+    bool m_withSecrets = false;
 };

@@ -4,6 +4,7 @@
 #include "cli/CCliOptions.h"
 #include "cli/CCliSession.h"
 
+#include "core/plan/CSecretRule.h"
 #include "core/protocol/CCommands.h"
 #include "core/transport/CIpv4Address.h"
 
@@ -26,11 +27,13 @@ QString CCliQueryCommand::description() const {
     return QStringLiteral(
         "Sends \"&=?;\" to the gateway at IP and prints each setting it reports as\n"
         "\"path=value\" (path: port, group, key and index joined by \".\"). With --json:\n"
-        "{\"gateway\": IP, \"settings\": {path: value}}. Exits 3 when the gateway is silent.");
+        "{\"gateway\": IP, \"settings\": {path: value}}. A credential's value (such as\n"
+        "TELNET.PASSWORD) reads \"(set)\" or \"(empty)\" unless --with-secrets. Exits 3\n"
+        "when the gateway is silent.");
 }
 
 QList<QCommandLineOption> CCliQueryCommand::options() const {
-    return {CCliOptions::json()};
+    return {CCliOptions::json(), CCliOptions::withSecrets()};
 }
 
 QString CCliQueryCommand::configure(const QCommandLineParser& parser,
@@ -40,6 +43,7 @@ QString CCliQueryCommand::configure(const QCommandLineParser& parser,
     }
     m_target = arguments.front();
     m_json = parser.isSet(CCliOptions::json().names().front());
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     return {};
 }
 
@@ -55,7 +59,13 @@ int CCliQueryCommand::run(CCliSession& session) {
         return CCliExit::kNetwork;
     }
     session.waitForReplies();
-    const auto settings = session.replies().gatewaySettings(CIpv4Address::toDotted(*address));
+    const CSecretRule secrets(session.document().schema(), m_withSecrets);
+    QList<QPair<QByteArray, QByteArray>> settings;
+    for (auto& [path, value] :
+         session.replies().gatewaySettings(CIpv4Address::toDotted(*address))) {
+        const std::optional<CSettingAddress> place = CSettingAddress::parse(path);
+        settings.append({path, place ? secrets.shown(*place, value) : value});
+    }
     if (m_json) {
         QJsonObject values;
         for (const auto& [path, value] : settings) {

@@ -16,4 +16,5 @@ public:
 private:
     QString m_target;
     bool m_json = false;
+    bool m_withSecrets = false;
 };

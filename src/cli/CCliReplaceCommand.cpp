@@ -52,9 +52,10 @@ QString CCliReplaceCommand::description() const {
         "gets the old one's settings through the gateway upload, with the same type check.\n"
         "--dry-run changes nothing: for a bus device it checks the silence and prints what\n"
         "would be sent, for a gateway it compares with the unit at IP. The rows go to\n"
-        "stdout as the upload prints them. Exits 0 only when every setting sent was\n"
-        "echoed; 3 when no new unit answered, 6 when some settings were not taken, 8 when\n"
-        "FILE cannot be read or does not hold the unit.");
+        "stdout as the upload prints them, a credential's value (such as TELNET.PASSWORD)\n"
+        "as \"(set)\" or \"(empty)\" unless --with-secrets. Exits 0 only when every\n"
+        "setting sent was echoed; 3 when no new unit answered, 6 when some settings were\n"
+        "not taken, 8 when FILE cannot be read or does not hold the unit.");
 }
 
 QList<QCommandLineOption> CCliReplaceCommand::options() const {
@@ -69,7 +70,8 @@ QList<QCommandLineOption> CCliReplaceCommand::options() const {
                                               "(required)"),
                                QStringLiteral("FILE")),
             QCommandLineOption(kDryRun, QStringLiteral("change nothing, print what would be sent")),
-            CCliOptions::pacing()};
+            CCliOptions::pacing(),
+            CCliOptions::withSecrets()};
 }
 
 QString CCliReplaceCommand::configure(const QCommandLineParser& parser,
@@ -82,6 +84,7 @@ QString CCliReplaceCommand::configure(const QCommandLineParser& parser,
         return QStringLiteral("replace needs --from FILE");
     }
     m_dryRun = parser.isSet(kDryRun);
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     const std::variant<CPacing, QString> pacing = CCliOptions::readPacing(parser);
     if (const QString* wrong = std::get_if<QString>(&pacing)) {
         return *wrong;
@@ -189,13 +192,12 @@ int CCliReplaceCommand::finish(CCliSession& session, const CReplacement& replace
     const QString said = replacement.describe();
     switch (*replacement.outcome()) {
         case Outcome::Replaced:
-            session.print(CUploadListing::text(replacement.summary()));
+            printRows(session, replacement.summary());
             session.progress(said);
             return CCliExit::kOk;
         case Outcome::Previewed:
-            session.print(CUploadListing::text(m_isGateway
-                                                   ? replacement.summary()
-                                                   : project.preview(session.document().schema())));
+            printRows(session, m_isGateway ? replacement.summary()
+                                           : project.preview(session.document().schema()));
             session.progress(said);
             return CCliExit::kOk;
         case Outcome::StillAnswering:
@@ -206,7 +208,7 @@ int CCliReplaceCommand::finish(CCliSession& session, const CReplacement& replace
             session.report(said);
             return CCliExit::kNothingAnswered;
         case Outcome::Incomplete:
-            session.print(CUploadListing::text(replacement.summary()));
+            printRows(session, replacement.summary());
             session.report(said);
             return CCliExit::kIncomplete;
         case Outcome::Failed:
@@ -215,4 +217,11 @@ int CCliReplaceCommand::finish(CCliSession& session, const CReplacement& replace
             return CCliExit::kInterrupted;
     }
     return CCliExit::kIncomplete;
+}
+
+void CCliReplaceCommand::printRows(CCliSession& session, CUploadSummary summary) const {
+    if (!m_withSecrets) {
+        summary.hideSecrets();
+    }
+    session.print(CUploadListing::text(summary));
 }

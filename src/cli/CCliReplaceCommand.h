@@ -8,6 +8,7 @@
 
 class CReplacement;
 class CReplacementProject;
+struct CUploadSummary;
 
 // "replace": a new unit in the place of a failed one, given the old one's settings from a
 // snapshot or a project. A bus device: --uid N (--serial SN | --arm) --via IP; a gateway:
@@ -25,6 +26,8 @@ private:
     QString configureBusDevice(const QCommandLineParser& parser);
     int finish(CCliSession& session, const CReplacement& replacement,
                const CReplacementProject& project) const;
+    // The rows of an upload as printed: a credential's values masked unless asked for.
+    void printRows(CCliSession& session, CUploadSummary summary) const;
 
     QString m_from;
     QString m_gateway;  // the gateway replaced, or the bus device's (--via)
@@ -32,5 +35,6 @@ private:
     int m_uid = 0;
     std::optional<quint32> m_serial;
     bool m_dryRun = false;
+    bool m_withSecrets = false;
     CPacing m_pacing = CPacing::ByReplies;
 };

@@ -1,6 +1,7 @@
 #include "cli/CCliReportCommand.h"
 
 #include "cli/CCliExit.h"
+#include "cli/CCliOptions.h"
 #include "cli/CCliSession.h"
 
 #include "core/common/CXmlFile.h"
@@ -20,7 +21,6 @@ const QString kProject = QStringLiteral("project");
 const QString kJournal = QStringLiteral("journal");
 const QString kTitle = QStringLiteral("title");
 const QString kOut = QStringLiteral("out");
-const QString kWithSecrets = QStringLiteral("with-secrets");
 }  // namespace
 
 QString CCliReportCommand::name() const {
@@ -42,8 +42,9 @@ QString CCliReportCommand::description() const {
         "file in order, and every device's settings. --out ending in .pdf writes a PDF,\n"
         "anything else one HTML file with nothing outside it. Credentials (the schema's\n"
         "secret settings, such as TELNET.PASSWORD) read \"(set)\" or \"(empty)\" unless\n"
-        "--with-secrets. Exits 0, 8 when an input file cannot be read, 5 when the report\n"
-        "cannot be written.");
+        "--with-secrets. Texts longer than a report's cell are cut with an ellipsis. Exits\n"
+        "0, 8 when an input file cannot be read or the map is no map file, 5 when the\n"
+        "report cannot be written.");
 }
 
 QList<QCommandLineOption> CCliReportCommand::options() const {
@@ -57,7 +58,7 @@ QList<QCommandLineOption> CCliReportCommand::options() const {
                            QStringLiteral("TEXT")),
         QCommandLineOption(kOut, QStringLiteral("the report to write, .html or .pdf (required)"),
                            QStringLiteral("FILE")),
-        QCommandLineOption(kWithSecrets, QStringLiteral("show the values of credentials")),
+        CCliOptions::withSecrets(),
     };
 }
 
@@ -71,7 +72,7 @@ QString CCliReportCommand::configure(const QCommandLineParser& parser,
     m_journal = parser.value(kJournal);
     m_title = parser.isSet(kTitle) ? parser.value(kTitle) : QStringLiteral("Site report");
     m_out = parser.value(kOut);
-    m_withSecrets = parser.isSet(kWithSecrets);
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     m_pdf = QFileInfo(m_out).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
     if (m_map.isEmpty()) {
         return QStringLiteral("report needs --map FILE");
@@ -91,6 +92,10 @@ int CCliReportCommand::run(CCliSession& session) {
     pugi::xml_document map;
     pugi::xml_document project;
     if (!load(m_map, map) || (!m_project.isEmpty() && !load(m_project, project))) {
+        return CCliExit::kRefused;
+    }
+    if (!map.child("Plan")) {
+        session.report(QStringLiteral("%1 is no map file (it has no Plan)").arg(m_map));
         return CCliExit::kRefused;
     }
     std::vector<CJournalEntry> journal;

@@ -3,7 +3,10 @@
 #include "cli/CCliExit.h"
 #include "cli/CCliSession.h"
 
+#include "cli/CCliOptions.h"
 #include "core/common/CQtTimerSource.h"
+
+#include "core/plan/CSecretRule.h"
 #include "core/plan/CValidationSchema.h"
 #include "core/protocol/CCommands.h"
 #include "core/protocol/CValueValidator.h"
@@ -37,16 +40,22 @@ QString CCliSetCommand::description() const {
         "TELNET.LOGIN.2), and waits for the gateway to report the new value. Prints\n"
         "\"PATH=VALUE\" and exits 0 only then. A gateway that stays silent is asked for the\n"
         "setting: exits 7 when it reports another value, 3 when it does not answer at all.\n"
-        "A value holding \";\", a control character or a character outside Latin-1 is\n"
-        "refused before anything is sent (exit 2); so is a value that is not of the\n"
-        "setting's type in the validation schema, a port above 65535 say (exit 8).\n"
+        "A value holding \";\", \"?\", a control character or a character outside\n"
+        "Latin-1 is refused before anything is sent (exit 2); so is a value that is not of\n"
+        "the setting's type in the validation schema, a port above 65535 say (exit 8).\n"
+        "A credential's value (such as TELNET.PASSWORD) reads \"(set)\" or \"(empty)\" in\n"
+        "what is printed, unless --with-secrets.\n"
         "With UIDn.PATH=VALUE the setting is one of the device with UID n on the gateway's\n"
         "bus: \"#UIDn.PATH=VALUE;\" is sent with the value in upper case, as the bus view\n"
         "sends it, and the device's echo is waited for.");
 }
 
+QList<QCommandLineOption> CCliSetCommand::options() const {
+    return {CCliOptions::withSecrets()};
+}
+
 QString CCliSetCommand::configure(const QCommandLineParser& parser, const QStringList& arguments) {
-    Q_UNUSED(parser);
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     if (arguments.size() != 2) {
         return QStringLiteral("set takes a gateway address and PATH=VALUE");
     }
@@ -91,19 +100,23 @@ QString CCliSetCommand::configure(const QCommandLineParser& parser, const QStrin
 QString CCliSetCommand::typeRefusal(const pugi::xml_document& schema) const {
     // The device's type is not known here: a value that one of the types that have the
     // setting takes may go, one that none takes may not.
-    QString refusal;
+    QString firstProblem;
     for (const pugi::xml_node& entry : CValidationSchema(schema).everyTypesSetting(m_address)) {
-        const CValueValidator::Result checked = CValueValidator::check(
-            QString::fromLatin1(m_value), CValidationSchema::valueType(entry),
-            QString::fromLatin1(m_address.text()));
-        if (checked.accepted()) {
+        const QString problem =
+            CValidationSchema::valueType(entry).problem(QString::fromLatin1(m_value));
+        if (problem.isEmpty()) {
             return {};
         }
-        if (refusal.isEmpty()) {
-            refusal = checked.refusal;
+        if (firstProblem.isEmpty()) {
+            firstProblem = problem;
         }
     }
-    return refusal;
+    if (firstProblem.isEmpty()) {
+        return {};
+    }
+    const QByteArray shown = CSecretRule(schema, m_withSecrets).shown(m_address, m_value);
+    return CValueValidator::typeRefusal(QString::fromLatin1(m_address.text()),
+                                        QString::fromLatin1(shown), firstProblem);
 }
 
 int CCliSetCommand::run(CCliSession& session) {
@@ -189,16 +202,22 @@ int CCliSetCommand::run(CCliSession& session) {
                            .arg(QString::fromLatin1(gateway))
                      : QStringLiteral("the gateway at %1").arg(QString::fromLatin1(gateway));
     };
+    const CSecretRule secrets(session.document().schema(), m_withSecrets);
     if (reported == m_value) {
-        session.printBytes((m_uid ? "UID" + uid + '.' : QByteArray()) + path + '=' + m_value +
-                           '\n');
+        session.printBytes((m_uid ? "UID" + uid + '.' : QByteArray()) +
+                           shownAssignment(secrets, m_value) + '\n');
         return CCliExit::kOk;
     }
     if (reported) {
-        session.report(QStringLiteral("%1 did not take the value: it reports %2=%3")
-                           .arg(who(), QString::fromLatin1(path), QString::fromLatin1(*reported)));
+        session.report(QStringLiteral("%1 did not take the value: it reports %2")
+                           .arg(who(), QString::fromLatin1(shownAssignment(secrets, *reported))));
         return CCliExit::kNotTaken;
     }
     session.report(QStringLiteral("%1 did not answer").arg(who()));
     return CCliExit::kNothingAnswered;
+}
+
+QByteArray CCliSetCommand::shownAssignment(const CSecretRule& secrets,
+                                           const QByteArray& value) const {
+    return m_address.text() + '=' + secrets.shown(m_address, value);
 }

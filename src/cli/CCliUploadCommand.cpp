@@ -40,7 +40,8 @@ int cliExit(int uploadExit) {
 }
 
 // Every value of the project that is not of its setting's type, named on stderr as the
-// program names it ("UDP.LISTEN_PORT: 99999 is not a port (1-65535)"); none of them was sent.
+// program names it ("UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)"); none of them was
+// sent.
 int reportInvalidValues(CCliSession& session, const CUploadSummary& summary) {
     int invalid = 0;
     for (const CDeviceOutcome& device : summary.devices) {
@@ -84,7 +85,8 @@ QString CCliUploadCommand::description() const {
         "the project's values (every setting sent was echoed), 3 when none answered, 4 when\n"
         "a command could not be sent, 6 otherwise, 8 when the project cannot be read or\n"
         "gives a setting a value of the wrong type (each is named on stderr, and none is\n"
-        "sent).");
+        "sent). A credential's value (such as TELNET.PASSWORD) reads \"(set)\" or\n"
+        "\"(empty)\" in the rows and lines unless --with-secrets.");
 }
 
 QList<QCommandLineOption> CCliUploadCommand::options() const {
@@ -99,7 +101,8 @@ QList<QCommandLineOption> CCliUploadCommand::options() const {
                                QStringLiteral("a bus device that does not answer: skip "
                                               "(default), abort or wait"),
                                QStringLiteral("WHAT")),
-            CCliOptions::json()};
+            CCliOptions::json(),
+            CCliOptions::withSecrets()};
 }
 
 QString CCliUploadCommand::configure(const QCommandLineParser& parser,
@@ -129,6 +132,7 @@ QString CCliUploadCommand::configure(const QCommandLineParser& parser,
     m_dryRun = parser.isSet(kDryRun);
     m_sequential = parser.isSet(kSequential);
     m_json = parser.isSet(CCliOptions::json().names().front());
+    m_withSecrets = CCliOptions::readWithSecrets(parser);
     return {};
 }
 
@@ -210,6 +214,9 @@ int CCliUploadCommand::upload(CCliSession& session, CUploadDevice::Kind kind,
         loop.exec();
     }
     summary = upload->summary();
+    if (!m_withSecrets) {
+        summary.hideSecrets();
+    }
     if (CCliSession::interrupted()) {
         return CCliExit::kInterrupted;
     }

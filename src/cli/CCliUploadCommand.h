@@ -30,5 +30,6 @@ private:
     bool m_dryRun = false;
     bool m_sequential = false;
     bool m_json = false;
+    bool m_withSecrets = false;
     IUploadLink::Answer m_missing = IUploadLink::Answer::No;
 };

@@ -1,6 +1,7 @@
 #include "print/CReportPdf.h"
 
 #include "core/report/CReportDocument.h"
+#include "core/report/CReportText.h"
 
 #include <QFontDatabase>
 #include <QGlyphRun>
@@ -82,10 +83,12 @@ private:
         double width = 0;
     };
 
+    // Every text is shaped as the report shows it, cut to its longest.
     const Shaped& shaped(const QByteArray& text) {
-        auto found = m_shaped.find(text);
+        const QByteArray shown = CReportText::cut(text);
+        auto found = m_shaped.find(shown);
         if (found == m_shaped.end()) {
-            found = m_shaped.insert(text, shape(QString::fromUtf8(text)));
+            found = m_shaped.insert(shown, shape(QString::fromUtf8(shown)));
         }
         return *found;
     }
@@ -157,7 +160,7 @@ public:
                                          : least;
                 keepRoom(whole <= pageHeight() * kShortShare ? whole : least);
                 line(m_subheading, block.text, 0.1);
-                m_subheadingText = block.text;
+                m_subheadingText = CReportText::cut(block.text);
                 break;
             }
             case Kind::Paragraph:
@@ -329,7 +332,7 @@ bool CReportPdf::write(const CReportDocument& report, const QString& path, QStri
     }
     {
         QPdfWriter writer(&file);
-        writer.setTitle(QString::fromUtf8(report.title));
+        writer.setTitle(QString::fromUtf8(CReportText::cut(report.title)));
         writer.setCreator(QCoreApplication::applicationName());
         writer.setResolution(kDpi);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,

@@ -74,7 +74,7 @@ void TestCliProject::steps_data() {
         << QByteArray("vorel-cli: The value may not contain \";\": it ends a command.\n");
     QTest::newRow("a value of the wrong type")
         << QStringList{"set", "FILE", "0.0.0.1", "UDP.LISTEN_PORT=99999"} << 8 << QByteArray()
-        << QByteArray("vorel-cli: UDP.LISTEN_PORT: 99999 is not a port (1-65535)");
+        << QByteArray("vorel-cli: UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)");
     QTest::newRow("no such device")
         << QStringList{"set", "FILE", "9", "NAME=x"} << 8 << QByteArray()
         << QByteArray(

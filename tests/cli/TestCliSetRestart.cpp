@@ -97,13 +97,32 @@ void TestCliSetRestart::set_data() {
     QTest::newRow("a port above 65535")
         << "127.0.0.2"
         << "UDP.LISTEN_PORT=99999" << 8 << QByteArray()
-        << QByteArray("UDP.LISTEN_PORT: 99999 is not a port (1-65535)\n") << QList<QByteArray>()
-        << QByteArray("1 UDP.LISTEN_PORT=5000");
+        << QByteArray("UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)\n")
+        << QList<QByteArray>() << QByteArray("1 UDP.LISTEN_PORT=5000");
     QTest::newRow("a bus device's level above 255")
         << "127.0.0.2"
         << "UID1.LED.LEVEL_MAX=999" << 8 << QByteArray()
-        << QByteArray("LED.LEVEL_MAX: 999 is not a whole number (0-255)\n") << QList<QByteArray>()
+        << QByteArray("LED.LEVEL_MAX: 999 is above 255 (a whole number 0-255)\n")
+        << QList<QByteArray>() << QByteArray("1 NAME=Caf\xe9");
+    // A reply holding "?" is taken for a query's echo: such a value is never sent.
+    QTest::newRow("a name beginning with a question mark")
+        << "127.0.0.2"
+        << "NAME=?x" << 2 << QByteArray() << QByteArray("The value may not contain \"?\"")
+        << QList<QByteArray>() << QByteArray("1 NAME=Caf\xe9");
+    QTest::newRow("a query instead of a value")
+        << "127.0.0.2"
+        << "NAME=?" << 2 << QByteArray() << QByteArray("The value may not contain \"?\"")
+        << QList<QByteArray>() << QByteArray("1 NAME=Caf\xe9");
+    QTest::newRow("a question mark in a password")
+        << "127.0.0.2"
+        << "TELNET.PASSWORD=a?b" << 2 << QByteArray()
+        << QByteArray("The value may not contain \"?\"") << QList<QByteArray>()
         << QByteArray("1 NAME=Caf\xe9");
+    QTest::newRow("a time zone of colons")
+        << "127.0.0.3"
+        << "DAYTIME.TIME_ZONE=::::::" << 8 << QByteArray()
+        << QByteArray("DAYTIME.TIME_ZONE: :::::: is not a time zone") << QList<QByteArray>()
+        << QByteArray("2 DAYTIME.TIME_ZONE=+01:00");
     QTest::newRow("no path") << "127.0.0.2"
                              << "=x" << 2 << QByteArray() << QByteArray("names no setting")
                              << QList<QByteArray>() << QByteArray("1 NAME=Caf\xe9");

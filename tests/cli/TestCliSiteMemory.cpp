@@ -51,14 +51,16 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void snapshotsShowExactlyTheChangesMade();
-    void compareRefusesWhatIsNoMap_data();
-    void compareRefusesWhatIsNoMap();
+    void filesThatAreNoMapRefused_data();
+    void filesThatAreNoMapRefused();
     void replacedDeviceGetsItsSettingsBack();
     void replacementsRefused_data();
     void replacementsRefused();
     void replacedGatewayGetsItsSettingsBack();
     void journalHoldsEveryChangeButNoSecret();
     void reportOfTheSite();
+    void reportCutsLongTexts_data();
+    void reportCutsLongTexts();
 
 private:
     QByteArray control(const QByteArray& line);
@@ -147,15 +149,36 @@ void TestCliSiteMemory::snapshotsShowExactlyTheChangesMade() {
     QVERIFY(compared.out.isEmpty());
 }
 
-void TestCliSiteMemory::compareRefusesWhatIsNoMap_data() {
+void TestCliSiteMemory::filesThatAreNoMapRefused_data() {
+    QTest::addColumn<QStringList>("arguments");  // BROKEN stands for the file
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("missing file") << QByteArray();
-    QTest::newRow("not XML") << QByteArray("<Plan><Device_Configuration>");
-    QTest::newRow("two document elements") << QByteArray("<Plan/><Plan/>");
-    QTest::newRow("another document") << QByteArray("<Validate/>");
+    QTest::addColumn<QByteArray>("said");
+    const QString second = path(QStringLiteral("second.xml"));
+    const QStringList compare{"compare", second, "BROKEN"};
+    const QStringList report{"report", "--map", "BROKEN", "--out",
+                             path(QStringLiteral("report.html"))};
+    // 350 KB that took every reader of it down with its stack.
+    const QByteArray deep = QByteArray("<a>").repeated(50000) + QByteArray("</a>").repeated(50000);
+    const QByteArray tooDeep("broken.xml: elements nested deeper than 32");
+    QTest::newRow("missing file") << compare << QByteArray() << QByteArray("broken.xml");
+    QTest::newRow("not XML") << compare << QByteArray("<Plan><Device_Configuration>")
+                             << QByteArray("broken.xml");
+    QTest::newRow("two document elements")
+        << compare << QByteArray("<Plan/><Plan/>") << QByteArray("broken.xml");
+    QTest::newRow("another document")
+        << compare << QByteArray("<Validate/>") << QByteArray("broken.xml is no map file");
+    QTest::newRow("compare, nested deep") << compare << deep << tooDeep;
+    QTest::newRow("report of another document")
+        << report << QByteArray("<Validate/>") << QByteArray("broken.xml is no map file");
+    QTest::newRow("report, nested deep") << report << deep << tooDeep;
+    QTest::newRow("diff, nested deep")
+        << QStringList{"diff", "--project", "BROKEN", "--map", second} << deep << tooDeep;
+    QTest::newRow("project show, nested deep") << QStringList{"project", "show", "BROKEN"} << deep
+                                               << QByteArray("Failed to open Template");
 }
 
-void TestCliSiteMemory::compareRefusesWhatIsNoMap() {
+void TestCliSiteMemory::filesThatAreNoMapRefused() {
+    QFETCH(QStringList, arguments);
     QFETCH(QByteArray, text);
     const QString broken = path(QStringLiteral("broken.xml"));
     QFile::remove(broken);
@@ -163,10 +186,12 @@ void TestCliSiteMemory::compareRefusesWhatIsNoMap() {
         QFile file(broken);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
     }
-    const CProgramRun run =
-        CProgramRun::of(kCli, {"compare", path(QStringLiteral("second.xml")), broken});
+    arguments.replaceInStrings(QStringLiteral("BROKEN"), broken);
+    const CProgramRun run = CProgramRun::of(kCli, arguments);
     QCOMPARE(run.exitCode, 8);
-    QVERIFY2(run.err.contains("broken.xml"), run.err.constData());
+    QFETCH(QByteArray, said);
+    QVERIFY2(run.err.contains(said), run.err.constData());
+    QVERIFY(run.out.isEmpty());
 }
 
 // The device with UID 2 fails: it leaves the bus, a new one of its type comes, and the
@@ -306,6 +331,39 @@ void TestCliSiteMemory::reportOfTheSite() {
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
     QVERIFY(QString::fromLatin1(document).count(page) >= 2);
     QVERIFY(document.trimmed().endsWith("%%EOF"));
+}
+
+void TestCliSiteMemory::reportCutsLongTexts_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("HTML") << QStringLiteral("long.html");
+    QTest::newRow("PDF") << QStringLiteral("long.pdf");
+}
+
+// A map naming a gateway with ten million characters made an 830 MB PDF run: every text
+// is cut with an ellipsis, and the report is as small as its site.
+void TestCliSiteMemory::reportCutsLongTexts() {
+    const QString map = path(QStringLiteral("long-name.xml"));
+    if (!QFile::exists(map)) {
+        QFile file(map);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<Plan><Device_Configuration><UBRIX IP=\"10.0.0.2\"><NAME>");
+        file.write(QByteArray(10'000'000, 'x'));
+        file.write(
+            "</NAME><TYPE>UBRIX_A</TYPE></UBRIX></Device_Configuration>"
+            "<Network_Configuration/></Plan>");
+    }
+    QFETCH(QString, name);
+    const QString out = path(name);
+    const CProgramRun run = CProgramRun::of(kCli, {"report", "--map", map, "--out", out});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QByteArray written = readFile(out);
+    QVERIFY2(written.size() < 100'000, QByteArray::number(written.size()).constData());
+    if (name.endsWith(QLatin1String(".html"))) {
+        const QByteArray ellipsis("\xe2\x80\xa6");
+        QVERIFY(written.contains("<td>" + QByteArray(119, 'x') + ellipsis + "</td>"));
+        QVERIFY(written.contains("<h3>IP 10.0.0.2 " + QByteArray(107, 'x') + ellipsis + "</h3>"));
+        QVERIFY(!written.contains(QByteArray(120, 'x')));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliSiteMemory)

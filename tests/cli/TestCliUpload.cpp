@@ -178,7 +178,7 @@ void TestCliUpload::exitCodes_data() {
                "<UDP><LISTEN_PORT>99999</LISTEN_PORT></UDP></UBRIX></Device_Configuration>"
                "</Plan>")
         << QStringList{"--gateways"} << 8
-        << QByteArray("IP 127.0.0.22: UDP.LISTEN_PORT: 99999 is not a port (1-65535)");
+        << QByteArray("IP 127.0.0.22: UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)");
     QTest::newRow("nobody answers")
         << QByteArray(
                "<Plan><Device_Configuration><UBRIX IP='127.0.0.29'><TYPE>UBRIX_A</TYPE>"

@@ -61,49 +61,84 @@ bool nameSeenBefore(const pugi::xml_attribute& attribute) {
     return false;
 }
 
-// Whether the node obeys our rules, and with dropBlanks the blank text beside the child
-// elements of every element dropped on the way (CXmlBlankText): one walk over what may be
-// millions of nodes.
-QString checkNode(pugi::xml_node node, bool dropBlanks) {
-    if (node.type() == pugi::node_element) {
-        if (!CXmlText::isValidName(node.name())) {
-            return QStringLiteral("invalid element name");
-        }
-        for (const pugi::xml_attribute& attribute : node.attributes()) {
-            if (!CXmlText::isValidName(attribute.name())) {
-                return QStringLiteral("invalid attribute name");
+// Why the node breaks our rules, for the node alone (not what is below it); empty when it
+// does not.
+QString offenceOf(const pugi::xml_node& node) {
+    switch (node.type()) {
+        case pugi::node_element:
+            if (!CXmlText::isValidName(node.name())) {
+                return QStringLiteral("invalid element name");
             }
-            if (nameSeenBefore(attribute)) {
-                return QStringLiteral("duplicate attribute");
+            for (const pugi::xml_attribute& attribute : node.attributes()) {
+                if (!CXmlText::isValidName(attribute.name())) {
+                    return QStringLiteral("invalid attribute name");
+                }
+                if (nameSeenBefore(attribute)) {
+                    return QStringLiteral("duplicate attribute");
+                }
+                if (!CXmlText::isCleanText(attribute.value())) {
+                    return QStringLiteral("invalid character in attribute value");
+                }
             }
-            if (!CXmlText::isCleanText(attribute.value())) {
-                return QStringLiteral("invalid character in attribute value");
+            return {};
+        case pugi::node_declaration:
+            return {};
+        case pugi::node_pi:
+            if (!isValidTarget(node.name())) {
+                return QStringLiteral("invalid processing instruction");
             }
-        }
-    } else if (node.type() == pugi::node_pi && !isValidTarget(node.name())) {
-        return QStringLiteral("invalid processing instruction");
-    } else if (!CXmlText::isCleanText(node.value())) {
-        return QStringLiteral("invalid character in text");
+            break;
+        default:
+            break;
     }
-    bool hasElements = false;
-    bool hasBlanks = false;
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        const pugi::xml_node_type type = child.type();
-        hasElements = hasElements || type == pugi::node_element;
-        hasBlanks =
-            hasBlanks || (type == pugi::node_pcdata && CXmlBlankText::isBlank(child.value()));
-        QString offence = checkNode(child, dropBlanks);
-        if (!offence.isEmpty()) {
-            return offence;
-        }
+    return CXmlText::isCleanText(node.value()) ? QString()
+                                               : QStringLiteral("invalid character in text");
+}
+
+// The node after this one in document order, children first, and the nesting that
+// changes on the way (one down into a child, one up for each parent left); a null node
+// after the last.
+pugi::xml_node nextInOrder(const pugi::xml_node& node, int& depth) {
+    if (const pugi::xml_node child = node.first_child()) {
+        ++depth;
+        return child;
     }
-    if (dropBlanks && hasElements && hasBlanks) {
-        CXmlBlankText::dropBeside(node);
+    for (pugi::xml_node up = node; up && up.type() != pugi::node_document; up = up.parent()) {
+        if (const pugi::xml_node sibling = up.next_sibling()) {
+            return sibling;
+        }
+        --depth;
     }
     return {};
 }
 
-QString checkDocument(const pugi::xml_document& document, bool dropBlanks) {
+// Whether every node obeys our rules, and with mend the text that would not come back
+// from a save mended on the way (CXmlBlankText): one walk over what may be millions of
+// nodes, without recursion, so that no file's nesting reaches the stack; a file nested
+// deeper than any of ours is refused on the way.
+QString checkNodes(const pugi::xml_document& document, bool mend) {
+    int depth = 1;
+    for (pugi::xml_node node = document.first_child(); node;) {
+        if (QString offence = offenceOf(node); !offence.isEmpty()) {
+            return offence;
+        }
+        if (node.type() == pugi::node_element && depth > CXmlFile::kDeepestNesting) {
+            return QStringLiteral("elements nested deeper than %1").arg(CXmlFile::kDeepestNesting);
+        }
+        pugi::xml_node next = nextInOrder(node, depth);
+        if (mend && node.type() == pugi::node_pcdata) {
+            if (CXmlBlankText::isLostInSaving(node)) {
+                node.parent().remove_child(node);
+            } else {
+                CXmlBlankText::endLinesAsReadBack(node);
+            }
+        }
+        node = next;
+    }
+    return {};
+}
+
+QString checkDocument(const pugi::xml_document& document, bool mend) {
     int elements = 0;
     int declarations = 0;
     for (const pugi::xml_node& child : document.children()) {
@@ -118,19 +153,7 @@ QString checkDocument(const pugi::xml_document& document, bool dropBlanks) {
         (declarations == 1 && document.first_child().type() != pugi::node_declaration)) {
         return QStringLiteral("misplaced XML declaration");
     }
-    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_declaration) {
-            continue;
-        }
-        QString offence = checkNode(child, dropBlanks);
-        if (!offence.isEmpty()) {
-            return offence;
-        }
-    }
-    if (dropBlanks) {
-        CXmlBlankText::dropBeside(document.root());
-    }
-    return {};
+    return checkNodes(document, mend);
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 #include <pugixml.hpp>
 
 // Loading and saving of our XML documents. Loading is strict where pugixml is lenient
-// (one document element, valid names, unique attributes, clean UTF-8 text), so a file
-// that another XML parser would refuse never enters the program. Saving is atomic.
+// (one document element, valid names, unique attributes, clean UTF-8 text, no nesting
+// deeper than kDeepestNesting), so a file that another XML parser would refuse, or that
+// would take a reader's stack down, never enters the program. Saving is atomic.
 class CXmlFile {
 public:
     // Parses text into a fresh document; target is replaced only on success.
@@ -24,6 +25,12 @@ public:
 
     // Empty when the document obeys our rules, otherwise the first offence.
     static QString checkWellFormed(const pugi::xml_document& document);
+
+    // How deep elements may nest in a file: a map or project is six deep (Plan,
+    // Device_Configuration, DEVICE, PORT, group, setting), the schema five. The check
+    // walks without recursion, and nothing that reads a loaded document then meets a
+    // depth its own recursion could not take.
+    static constexpr int kDeepestNesting = 32;
 
     static constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration |
                                               pugi::parse_comments | pugi::parse_pi |

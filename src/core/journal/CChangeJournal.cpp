@@ -5,7 +5,7 @@
 #include "core/common/ITimerSource.h"
 #include "core/document/CUbrixVorelDoc.h"
 #include "core/plan/CEnteredSetting.h"
-#include "core/plan/CValidationSchema.h"
+#include "core/plan/CSecretRule.h"
 #include "core/transport/CIpv4Address.h"
 
 namespace {
@@ -70,16 +70,11 @@ QString CChangeJournal::actionOf(const CChangeCommand& change) const {
 }
 
 // The text as sent, but the value of a credential replaced: the journal records that it
-// was changed, never what to.
+// was changed, never what to (CSecretRule, whatever the letter case it was typed in).
 QString CChangeJournal::commandText(const QByteArray& text, const CChangeCommand& change) const {
     const bool isSetting =
         change.kind == Kind::GatewaySetting || change.kind == Kind::DeviceSetting;
-    if (!isSetting || !CValidationSchema(m_doc.schema()).holdsSecret({}, change.address)) {
-        return wireText(text);
-    }
-    const qsizetype equals = text.indexOf('=');
-    return wireText(text.first(equals + 1)) + QStringLiteral("(set)") +
-           (text.endsWith(';') ? QStringLiteral(";") : QString());
+    return wireText(isSetting ? CSecretRule(m_doc.schema()).shownCommand(text) : text);
 }
 
 void CChangeJournal::noteSent(const QByteArray& text, quint32 address) {

@@ -24,8 +24,8 @@ struct CEnteredSetting;
 // window (a restart is silent at once; a device armed for its discover button has two
 // minutes). What a change is part of (an upload, a replacement) is the activity its
 // owner declares; a preset file's lines are known by their slots; anything else is a
-// "set", an "address" or a "restart". A credential's value (the schema's secret settings)
-// never reaches the journal: the command shows "(set)" in its place.
+// "set", an "address" or a "restart". A credential's value (CSecretRule) never reaches the
+// journal: the command shows "(set)" or "(empty)" in its place.
 class CChangeJournal : public QObject {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "core/plan/CValidationSchema.h"
 
 #include <QList>
+#include <algorithm>
 
 namespace {
 
@@ -228,12 +229,57 @@ bool CValidationSchema::isSecret(const pugi::xml_node& setting) {
     return std::string_view(setting.attribute("secret").value()) == "YES";
 }
 
-bool CValidationSchema::holdsSecret(std::string_view type, const CSettingAddress& address) const {
-    if (device(type)) {
-        return isSecret(setting(type, address));
+bool CValidationSchema::isReading(const pugi::xml_node& setting) {
+    return std::string_view(setting.attribute("reading").value()) == "YES";
+}
+
+bool CValidationSchema::holdsSecret(const CSettingAddress& address) const {
+    return isAmong(marked("secret", m_secretPlaces), address);
+}
+
+bool CValidationSchema::holdsReading(const CSettingAddress& address) const {
+    return isAmong(marked("reading", m_readingPlaces), address);
+}
+
+const CValidationSchema::Places& CValidationSchema::marked(const char* attribute,
+                                                           std::optional<Places>& places) const {
+    if (places) {
+        return *places;
     }
+    places.emplace();
+    const auto note = [&](const pugi::xml_node& setting, const char* group) {
+        if (std::string_view(setting.attribute(attribute).value()) != "YES") {
+            return;
+        }
+        const std::pair<QByteArray, QByteArray> place{QByteArray(group).toUpper(),
+                                                      QByteArray(setting.name()).toUpper()};
+        if (std::find(places->begin(), places->end(), place) == places->end()) {
+            places->push_back(place);
+        }
+    };
     for (const pugi::xml_node& entry : m_schema.document_element().children("DEVICE")) {
-        if (isSecret(setting(entry.attribute("TYPE").value(), address))) {
+        for (const pugi::xml_node& child : entry.children()) {
+            if (child.type() != pugi::node_element) {
+                continue;
+            }
+            if (!isGroup(child)) {
+                note(child, "");
+                continue;
+            }
+            for (const pugi::xml_node& setting : child.children()) {
+                if (setting.type() == pugi::node_element) {
+                    note(setting, child.name());
+                }
+            }
+        }
+    }
+    return *places;
+}
+
+bool CValidationSchema::isAmong(const Places& places, const CSettingAddress& address) {
+    for (const auto& [group, key] : places) {
+        if (key.compare(address.key, Qt::CaseInsensitive) == 0 &&
+            group.compare(address.group, Qt::CaseInsensitive) == 0) {
             return true;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -17,7 +18,8 @@
 // remembers what it found.
 //
 // Layout read: Validate > DEVICE[@TYPE] > (setting | group > setting); a setting's first
-// attribute is its control word, an optional secret marks a credential, an optional p binds
+// attribute is its control word, an optional secret marks a credential and reading a live
+// reading (after the control word), an optional p binds
 // it to one port, and an "EDIT" setting names its value type in t (with min, max, decimals
 // and chars as the type needs).
 class CValidationSchema {
@@ -75,19 +77,31 @@ public:
     // for COMBO, nothing for a read-only or missing setting.
     static bool allows(const pugi::xml_node& setting, std::string_view value);
 
-    // Whether the entry holds a credential (secret="YES", after its control word): reports
-    // show only whether it is set, and the journal of changes never records its value.
+    // Whether the entry holds a credential (secret="YES", after its control word).
     static bool isSecret(const pugi::xml_node& setting);
-    // Whether the setting at address of a device of that type holds a credential. For a type
-    // the schema does not know (or an empty one), any type's entry at that place counts:
-    // when in doubt, a value stays out.
-    bool holdsSecret(std::string_view type, const CSettingAddress& address) const;
+    // Whether the entry is a live reading (reading="YES", after its control word).
+    static bool isReading(const pugi::xml_node& setting);
+    // Whether the setting at address holds a credential: some device type's entry of that
+    // group and key is secret. Letters count in any case and the device's type plays no
+    // part, so a type whose own entry lacks the setting, a type nobody knows and an
+    // address typed in lower case all keep the value out. The rule CSecretRule shows
+    // values by.
+    bool holdsSecret(const CSettingAddress& address) const;
+    // Whether the setting at address is a live reading (a level, a supply voltage, a
+    // signal strength), found the same way: it differs at every visit to a live site, so
+    // two snapshots are compared without it.
+    bool holdsReading(const CSettingAddress& address) const;
 
 private:
     // The device itself for an empty group, else its groups of that name.
     std::vector<pugi::xml_node> containers(std::string_view type, std::string_view group) const;
     pugi::xml_node lookUp(std::string_view type, std::string_view port, std::string_view group,
                           std::string_view key) const;
+    // The group and key of every entry marked by the attribute (secret, reading), upper
+    // case, each once; gathered at the first question.
+    using Places = std::vector<std::pair<QByteArray, QByteArray>>;
+    const Places& marked(const char* attribute, std::optional<Places>& places) const;
+    static bool isAmong(const Places& places, const CSettingAddress& address);
 
     const pugi::xml_document& m_schema;
     // What this look-up has found so far: a comparison of a whole site asks the same few
@@ -97,4 +111,6 @@ private:
     mutable std::unordered_map<std::string, pugi::xml_node> m_settings;
     mutable std::string m_place;  // room for the key of a look-up
     mutable std::unordered_map<const void*, CValueType> m_valueTypes;  // by entry
+    mutable std::optional<Places> m_secretPlaces;
+    mutable std::optional<Places> m_readingPlaces;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 class CValidationSchema;
+struct CProjectStep;
 
 // Every setting of a project held against the validation schema, as an upload reads them:
 // what it would skip or could not send. A device without a type, or of a type the schema
@@ -30,5 +31,7 @@ private:
     static void checkSection(const pugi::xml_node& section, const Place& place,
                              const std::string& type, const CProjectDevice& device,
                              const CValidationSchema& schema, std::vector<CProjectFinding>& found);
+    // The place of a section's settings, one step below place.
+    static Place inside(const Place& place, const CProjectStep& step);
     static QString problemOf(const pugi::xml_node& setting, const std::string& value);
 };

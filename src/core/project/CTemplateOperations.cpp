@@ -1,6 +1,7 @@
 #include "core/project/CTemplateOperations.h"
 
 #include "core/common/CXmlError.h"
+#include "core/plan/CSecretRule.h"
 #include "core/plan/CValidationSchema.h"
 #include "core/project/CProjectAddress.h"
 #include "core/project/CProjectLookup.h"
@@ -177,8 +178,11 @@ CTemplatePlan CTemplateOperations::setValue(const pugi::xml_document& project,
     const CSettingAddress address{QByteArray::fromStdString(place.port()),
                                   QByteArray::fromStdString(place.group()), key.toUtf8(),
                                   index ? index->toUtf8() : QByteArray()};
+    // A refusal names the value, but never a credential's.
     const CValueValidator::Result checked = CValueValidator::check(
-        value, CValidationSchema::valueType(entry), QString::fromUtf8(address.text()));
+        value, CValidationSchema::valueType(entry), QString::fromUtf8(address.text()),
+        schema.holdsSecret(address) ? QString::fromLatin1(CSecretRule::masked(value.isEmpty()))
+                                    : value);
     if (!checked.accepted()) {
         return CTemplatePlan::refused(checked.refusal);
     }

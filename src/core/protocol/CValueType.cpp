@@ -15,11 +15,17 @@ struct Named {
 };
 
 constexpr std::array kNames{
-    Named{"IPV4", CValueType::Kind::Ipv4},           Named{"NETMASK", CValueType::Kind::Netmask},
-    Named{"PORT", CValueType::Kind::Port},           Named{"INT", CValueType::Kind::Integer},
-    Named{"DECIMAL", CValueType::Kind::Decimal},     Named{"LATITUDE", CValueType::Kind::Latitude},
-    Named{"LONGITUDE", CValueType::Kind::Longitude}, Named{"TIME", CValueType::Kind::Time},
-    Named{"DATE", CValueType::Kind::Date},           Named{"MAC", CValueType::Kind::Mac},
+    Named{"IPV4", CValueType::Kind::Ipv4},
+    Named{"NETMASK", CValueType::Kind::Netmask},
+    Named{"PORT", CValueType::Kind::Port},
+    Named{"INT", CValueType::Kind::Integer},
+    Named{"DECIMAL", CValueType::Kind::Decimal},
+    Named{"LATITUDE", CValueType::Kind::Latitude},
+    Named{"LONGITUDE", CValueType::Kind::Longitude},
+    Named{"TIME", CValueType::Kind::Time},
+    Named{"DATE", CValueType::Kind::Date},
+    Named{"ZONE", CValueType::Kind::Zone},
+    Named{"MAC", CValueType::Kind::Mac},
     Named{"TEXT", CValueType::Kind::Text},
 };
 
@@ -69,6 +75,14 @@ bool isDate(const QString& value) {
     static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
     return form.match(value).hasMatch() &&
            QDate::fromString(value, QStringLiteral("yyyy-MM-dd")).isValid();
+}
+
+// Offsets in use run from -12:00 to +14:00, in whole, half and quarter hours.
+bool isZone(const QString& value) {
+    static const QRegularExpression form(
+        QStringLiteral("^(-(0[0-9]|1[01]):(00|15|30|45)|\\+(0[0-9]|1[0-3]):(00|15|30|45)|"
+                       "\\+14:00|-12:00)$"));
+    return form.match(value).hasMatch();
 }
 
 bool isMac(const QString& value) {
@@ -150,6 +164,11 @@ QString CValueType::problem(const QString& value) const {
                                  : QStringLiteral("is not a time (HH:MM:SS, 00:00:00 to 23:59:59)");
         case Kind::Date:
             return isDate(value) ? QString() : QStringLiteral("is not a date (YYYY-MM-DD)");
+        case Kind::Zone:
+            return isZone(value) ? QString()
+                                 : QStringLiteral(
+                                       "is not a time zone (+HH:MM or -HH:MM from -12:00 to "
+                                       "+14:00, as +01:00)");
         case Kind::Mac:
             return isMac(value) ? QString()
                                 : QStringLiteral(
@@ -168,10 +187,18 @@ QString CValueType::rangeText() const {
 
 namespace {
 
-// The decimals of a number written as "-?digits(.digits)?" with at most 15 digits on
-// either side; nothing for any other text.
-std::optional<qsizetype> decimalsOf(const QString& value) {
-    qsizetype at = value.startsWith(QLatin1Char('-')) ? 1 : 0;
+// A number as "-?digits(.digits)?": how many digits it has before and after the point;
+// nothing for any other text.
+struct NumberForm {
+    qsizetype whole = 0;
+    qsizetype decimals = 0;
+    bool negative = false;
+};
+
+std::optional<NumberForm> numberForm(const QString& value) {
+    NumberForm form;
+    form.negative = value.startsWith(QLatin1Char('-'));
+    qsizetype at = form.negative ? 1 : 0;
     const auto digits = [&value, &at] {
         const qsizetype start = at;
         while (at < value.size() && value[at] >= QLatin1Char('0') &&
@@ -180,39 +207,54 @@ std::optional<qsizetype> decimalsOf(const QString& value) {
         }
         return at - start;
     };
-    constexpr qsizetype kMostDigits = 15;
-    const qsizetype whole = digits();
-    if (whole < 1 || whole > kMostDigits) {
+    form.whole = digits();
+    if (form.whole < 1) {
         return std::nullopt;
     }
     if (at == value.size()) {
-        return 0;
+        return form;
     }
     if (value[at++] != QLatin1Char('.')) {
         return std::nullopt;
     }
-    const qsizetype decimals = digits();
-    if (decimals < 1 || decimals > kMostDigits || at != value.size()) {
+    form.decimals = digits();
+    if (form.decimals < 1 || at != value.size()) {
         return std::nullopt;
     }
-    return decimals;
+    return form;
 }
 
 }  // namespace
 
+// A number of the wrong form is "not a port"; one of the right form says what is wrong
+// with it: above the highest, below the lowest, or too many decimals. The words are made
+// only for a refusal: a comparison of a site checks a million numbers.
 QString CValueType::numberProblem(const QString& value, const QString& what) const {
-    const std::optional<qsizetype> decimals = decimalsOf(value);
-    if (decimals && *decimals <= m_decimals) {
-        const double number = value.toDouble();
-        if (number >= m_min && number <= m_max) {
-            return {};
-        }
+    const std::optional<NumberForm> form = numberForm(value);
+    const bool wellFormed = form && (form->decimals == 0 || m_decimals > 0);
+    // More digits than a double holds exactly are far outside any range of ours.
+    constexpr qsizetype kMostDigits = 15;
+    const double number = !wellFormed                 ? 0.0
+                          : form->whole > kMostDigits ? (form->negative ? -1e300 : 1e300)
+                                                      : value.toDouble();
+    if (wellFormed && number >= m_min && number <= m_max && form->decimals <= m_decimals) {
+        return {};
     }
     QString allowed = rangeText();
     if (m_decimals > 0) {
         allowed += QStringLiteral(", at most ") + plural(m_decimals, "decimal", "decimals");
     }
-    return QStringLiteral("is not %1 (%2)").arg(what, allowed);
+    if (!wellFormed) {
+        return QStringLiteral("is not %1 (%2)").arg(what, allowed);
+    }
+    if (number > m_max) {
+        return QStringLiteral("is above %1 (%2 %3)").arg(QString::number(m_max), what, allowed);
+    }
+    if (number < m_min) {
+        return QStringLiteral("is below %1 (%2 %3)").arg(QString::number(m_min), what, allowed);
+    }
+    return QStringLiteral("has more than %1 (%2 %3)")
+        .arg(plural(m_decimals, "decimal", "decimals"), what, allowed);
 }
 
 bool CValueType::isAllowedCharacter(QChar character) const {

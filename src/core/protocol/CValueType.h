@@ -17,6 +17,8 @@
 //   LONGITUDE  -180 to 180, at most 6 decimals
 //   TIME       HH:MM:SS, 24 hours
 //   DATE       YYYY-MM-DD, a day of the calendar
+//   ZONE       a time zone's offset from UTC, +HH:MM or -HH:MM from -12:00 to +14:00 in
+//              quarter hours, "+01:00"
 //   MAC        six hex pairs separated by ":", "00:1B:C5:00:00:01"
 //   TEXT       min to max characters (min 0 unless given), each of chars when given
 //
@@ -35,6 +37,7 @@ public:
         Longitude,
         Time,
         Date,
+        Zone,
         Mac,
         Text
     };
@@ -54,12 +57,14 @@ public:
     // Whether the schema named a type this program knows (free text when it did not).
     bool isKnown() const { return m_known; }
 
-    // Why value is not of this type, as "is not a port (1-65535)"; empty when it is.
+    // Why value is not of this type, as "is not a port (1-65535)" or "is above 65535 (a port
+    // 1-65535)"; empty when it is.
     QString problem(const QString& value) const;
 
     bool operator==(const CValueType&) const = default;
 
 private:
+    // what: "a port", "a whole number" ...
     QString numberProblem(const QString& value, const QString& what) const;
     QString textProblem(const QString& value) const;
     QString rangeText() const;

@@ -16,6 +16,8 @@ CValueValidator::Result CValueValidator::check(const QString& value) {
     for (const uint code : value.toUcs4()) {
         if (code == ';') {
             result.refusal = QString::fromLatin1(kSemicolon);
+        } else if (code == '?') {
+            result.refusal = QString::fromLatin1(kQuestionMark);
         } else if (isControl(code)) {
             result.refusal = QString::fromLatin1(kControl);
         } else if (code > 0xFF) {
@@ -32,13 +34,18 @@ CValueValidator::Result CValueValidator::check(const QString& value) {
 
 CValueValidator::Result CValueValidator::check(const QString& value, const CValueType& type,
                                                const QString& place) {
+    return check(value, type, place, value);
+}
+
+CValueValidator::Result CValueValidator::check(const QString& value, const CValueType& type,
+                                               const QString& place, const QString& shown) {
     Result result = check(value);
     if (!result.accepted()) {
         return result;
     }
     if (const QString problem = type.problem(value); !problem.isEmpty()) {
         result.wire.clear();
-        result.refusal = typeRefusal(place, value, problem);
+        result.refusal = typeRefusal(place, shown, problem);
     }
     return result;
 }

@@ -10,11 +10,17 @@
 // list, a project being uploaded, a preset file or the command line. A command is one
 // 8-bit text ended by ";", so a value may hold neither ";" nor CR, LF or any other control
 // character (each would end the command or start another), nor a character that Latin-1,
-// the protocol's 8 bits, cannot carry; and where the schema gives the setting a value
-// type, the value must be of that type. Nothing is mended: a refused value is not sent.
+// the protocol's 8 bits, cannot carry, nor "?", which a query ends in: the device's echo of
+// such a value reads as a query's echo, is never entered, and the value could never be
+// confirmed (a name holding it would hide its gateway from every search). Where the schema
+// gives the setting a value type, the value must be of that type. Nothing is mended: a
+// refused value is not sent.
 class CValueValidator {
 public:
     static constexpr const char* kSemicolon = "The value may not contain \";\": it ends a command.";
+    static constexpr const char* kQuestionMark =
+        "The value may not contain \"?\": a reply holding it reads as the echo of a query, "
+        "so the device's answer would never be taken.";
     static constexpr const char* kControl =
         "The value may not contain a line break, a tab or another control character.";
     // "%1" is the character.
@@ -31,8 +37,11 @@ public:
     static Result check(const QString& value);
     // The same, then the setting's value type. A refusal of the type names the setting
     // (place, as commands name it), the value and what is allowed:
-    // "UDP.LISTEN_PORT: 99999 is not a port (1-65535)".
+    // "UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)".
     static Result check(const QString& value, const CValueType& type, const QString& place);
+    // The same, the refusal naming the value as shown (a credential's as "(set)").
+    static Result check(const QString& value, const CValueType& type, const QString& place,
+                        const QString& shown);
     // A bus device takes its values in capitals: every letter becomes its capital, one
     // character for one ("ß" has no single capital and stays), so that what is shown is what
     // goes out. Checked afterwards like any other value.

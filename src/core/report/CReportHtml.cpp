@@ -1,5 +1,7 @@
 #include "core/report/CReportHtml.h"
 
+#include "core/report/CReportText.h"
+
 namespace {
 
 using Kind = CReportBlock::Kind;
@@ -17,11 +19,11 @@ class Writer {
 public:
     QByteArray out;
 
-    void element(const char* tag, QByteArrayView text) {
+    void element(const char* tag, const QByteArray& text) {
         out += '<';
         out += tag;
         out += '>';
-        out += CReportHtml::escape(text);
+        out += CReportHtml::escape(CReportText::cut(text));
         out += "</";
         out += tag;
         out += ">\n";
@@ -32,7 +34,7 @@ public:
             out += '<';
             out += tag;
             out += '>';
-            out += CReportHtml::escape(cell);
+            out += CReportHtml::escape(CReportText::cut(cell));
             out += "</";
             out += tag;
             out += '>';

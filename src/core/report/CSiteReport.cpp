@@ -1,6 +1,6 @@
 #include "core/report/CSiteReport.h"
 
-#include "core/plan/CValidationSchema.h"
+#include "core/plan/CSecretRule.h"
 #include "core/report/CReportHtml.h"
 #include "core/site/CSiteInventory.h"
 #include "core/site/CSnapshotStamp.h"
@@ -26,37 +26,6 @@ QByteArray bytes(const QString& text) {
 QByteArray orDash(const std::optional<std::string>& text) {
     return text && !text->empty() ? bytes(*text) : QByteArray("-");
 }
-
-// Whether a device type's setting holds a credential, asked once per type and place.
-class Secrets {
-public:
-    Secrets(const pugi::xml_document& schema, bool shown) : m_schema(schema), m_shown(shown) {}
-
-    // The value as the report shows it.
-    QByteArray shown(const std::optional<std::string>& type, const CSettingAddress& address,
-                     const std::string& value) {
-        if (m_shown || !isSecret(type.value_or(std::string()), address)) {
-            return bytes(value);
-        }
-        return value.empty() ? "(empty)" : "(set)";
-    }
-
-private:
-    bool isSecret(const std::string& type, const CSettingAddress& address) {
-        const auto key = std::make_pair(type, address);
-        const auto found = m_known.find(key);
-        if (found != m_known.end()) {
-            return found->second;
-        }
-        const bool secret = m_schema.holdsSecret(type, address);
-        m_known.emplace(key, secret);
-        return secret;
-    }
-
-    CValidationSchema m_schema;
-    bool m_shown;
-    std::map<std::pair<std::string, CSettingAddress>, bool> m_known;
-};
 
 QByteArray deviceHeading(const CSiteDevice& device) {
     QByteArray heading = device.label();
@@ -121,7 +90,7 @@ void summary(CReportDocument& report, const CSiteInventory& site) {
     }
 }
 
-void settings(CReportDocument& report, const CSiteInventory& site, Secrets& secrets) {
+void settings(CReportDocument& report, const CSiteInventory& site, const CSecretRule& secrets) {
     report.heading("Settings");
     for (const std::vector<CSiteDevice>* devices : {&site.gateways(), &site.devices()}) {
         for (const CSiteDevice& device : *devices) {
@@ -132,15 +101,15 @@ void settings(CReportDocument& report, const CSiteInventory& site, Secrets& secr
             }
             report.table({"Setting", "Value"});
             for (const CTemplateSetting& setting : device.settings) {
-                report.row({setting.address.text(),
-                            secrets.shown(device.type, setting.address, setting.value)});
+                report.row(
+                    {setting.address.text(), bytes(secrets.shown(setting.address, setting.value))});
             }
         }
     }
 }
 
 void projectDifferences(CReportDocument& report, const CSiteReport::Input& input,
-                        Secrets& secrets) {
+                        const CSecretRule& secrets) {
     report.heading("Differences from the project " + bytes(input.projectName));
     report.table({"Device", "Setting", "Project", "Site", "An upload would"});
     size_t shown = 0;
@@ -158,9 +127,8 @@ void projectDifferences(CReportDocument& report, const CSiteReport::Input& input
             }
             const CSettingAddress& place = row.setting.address;
             report.row({device.label, row.placeText(),
-                        secrets.shown(device.reportedType, place, row.setting.value),
-                        row.reported ? secrets.shown(device.reportedType, place, *row.reported)
-                                     : QByteArray("-"),
+                        bytes(secrets.shown(place, row.setting.value)),
+                        row.reported ? bytes(secrets.shown(place, *row.reported)) : QByteArray("-"),
                         bytes(CUploadListing::rowAction(row, true))});
             ++shown;
         }
@@ -176,7 +144,10 @@ void projectDifferences(CReportDocument& report, const CSiteReport::Input& input
     }
 }
 
-void journal(CReportDocument& report, const std::vector<CJournalEntry>& entries) {
+// The journal holds no credential's value; one written before the rule held every letter
+// case is shown by it all the same.
+void journal(CReportDocument& report, const std::vector<CJournalEntry>& entries,
+             const CSecretRule& secrets) {
     report.heading("Changes made");
     if (entries.empty()) {
         report.paragraph("The journal holds no changes.");
@@ -185,7 +156,8 @@ void journal(CReportDocument& report, const std::vector<CJournalEntry>& entries)
     report.table({"Time (UTC)", "Tool", "Action", "Gateway", "Device", "Command", "Outcome"});
     for (const CJournalEntry& entry : entries) {
         report.row({bytes(entry.time.toString(Qt::ISODate)), bytes(entry.tool), bytes(entry.action),
-                    bytes(entry.gateway), bytes(entry.device), bytes(entry.command),
+                    bytes(entry.gateway), bytes(entry.device),
+                    bytes(secrets.shownCommand(entry.command)),
                     CJournalEntry::outcomeName(entry.outcome)});
     }
 }
@@ -194,7 +166,7 @@ void journal(CReportDocument& report, const std::vector<CJournalEntry>& entries)
 
 CReportDocument CSiteReport::document(const Input& input) {
     const CSiteInventory site = CSiteInventory::of(*input.map);
-    Secrets secrets(*input.schema, input.withSecrets);
+    const CSecretRule secrets(*input.schema, input.withSecrets);
     CReportDocument report;
     report.title = bytes(input.title);
     titleBlock(report, input, CSnapshotStamp::of(*input.map));
@@ -203,7 +175,7 @@ CReportDocument CSiteReport::document(const Input& input) {
         projectDifferences(report, input, secrets);
     }
     if (input.journal != nullptr) {
-        journal(report, *input.journal);
+        journal(report, *input.journal, secrets);
     }
     settings(report, site, secrets);
     return report;

@@ -1,5 +1,7 @@
 #include "core/site/CSiteComparison.h"
 
+#include "core/plan/CSecretRule.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,7 +27,12 @@ QByteArray orNone(const Value& value) {
 
 class Comparer {
 public:
-    explicit Comparer(std::vector<CSiteDifference>& out) : m_out(out) {}
+    Comparer(std::vector<CSiteDifference>& out, const pugi::xml_document& schema,
+             CSiteComparison::Options options)
+        : m_out(out),
+          m_schema(schema),
+          m_secrets(schema, options.withSecrets),
+          m_withReadings(options.withReadings) {}
 
     void add(Kind kind, const CSiteDevice& device, QByteArray place = {}, Value before = {},
              Value after = {}) {
@@ -65,33 +72,49 @@ public:
     }
 
 private:
+    // A setting compared: not the identity, and a live reading only when asked for.
+    bool isCompared(const CTemplateSetting& setting) const {
+        return !isIdentity(setting) && (m_withReadings || !m_schema.holdsReading(setting.address));
+    }
+
+    void addSetting(const CSiteDevice& device, const CSettingAddress& address, const Value& before,
+                    const Value& after) {
+        const auto shown = [&](const Value& value) {
+            return value ? Value(m_secrets.shown(address, *value)) : value;
+        };
+        add(Kind::Setting, device, address.text(), shown(before), shown(after));
+    }
+
     void settings(const CSiteDevice& before, const CSiteDevice& after) {
         std::map<CSettingAddress, const std::string*> old;
         for (const CTemplateSetting& setting : before.settings) {
-            if (!isIdentity(setting)) {
+            if (isCompared(setting)) {
                 old.emplace(setting.address, &setting.value);
             }
         }
         std::set<CSettingAddress> seen;
         for (const CTemplateSetting& setting : after.settings) {
-            if (isIdentity(setting) || !seen.insert(setting.address).second) {
+            if (!isCompared(setting) || !seen.insert(setting.address).second) {
                 continue;
             }
             const auto found = old.find(setting.address);
             if (found == old.end()) {
-                add(Kind::Setting, after, setting.address.text(), {}, setting.value);
+                addSetting(after, setting.address, {}, setting.value);
             } else if (*found->second != setting.value) {
-                add(Kind::Setting, after, setting.address.text(), *found->second, setting.value);
+                addSetting(after, setting.address, *found->second, setting.value);
             }
         }
         for (const CTemplateSetting& setting : before.settings) {
-            if (!isIdentity(setting) && seen.insert(setting.address).second) {
-                add(Kind::Setting, after, setting.address.text(), setting.value, {});
+            if (isCompared(setting) && seen.insert(setting.address).second) {
+                addSetting(after, setting.address, setting.value, {});
             }
         }
     }
 
     std::vector<CSiteDifference>& m_out;
+    CValidationSchema m_schema;
+    CSecretRule m_secrets;
+    bool m_withReadings;
 };
 
 void compareGateways(const CSiteInventory& before, const CSiteInventory& after, Comparer& out) {
@@ -173,9 +196,11 @@ void compareDevices(const CSiteInventory& before, const CSiteInventory& after, C
 }  // namespace
 
 std::vector<CSiteDifference> CSiteComparison::compare(const CSiteInventory& before,
-                                                      const CSiteInventory& after) {
+                                                      const CSiteInventory& after,
+                                                      const pugi::xml_document& schema,
+                                                      Options options) {
     std::vector<CSiteDifference> differences;
-    Comparer out(differences);
+    Comparer out(differences, schema, options);
     compareGateways(before, after, out);
     compareDevices(before, after, out);
     return differences;

@@ -1,5 +1,6 @@
 #include "core/upload/CUploadCompare.h"
 
+#include "core/plan/CSecretRule.h"
 #include "core/plan/CValidationSchema.h"
 #include "core/protocol/CCommands.h"
 #include "core/protocol/CValueValidator.h"
@@ -74,6 +75,7 @@ CUploadRow decide(const CUploadDevice& device, CTemplateSetting visited,
     row.setting = std::move(visited);
     const CTemplateSetting& setting = row.setting;
     row.deferred = device.isGateway() && CUploadCompare::isConnectionSetting(setting);
+    row.secret = schema.holdsSecret(setting.address);
     if (setting.value.empty()) {
         row.outcome = Outcome::EmptyValue;
         return row;
@@ -94,8 +96,12 @@ CUploadRow decide(const CUploadDevice& device, CTemplateSetting visited,
     if (const QString problem = schema.valueTypeOf(entry).problem(projectValue);
         !problem.isEmpty()) {
         row.outcome = Outcome::InvalidValue;
-        row.refusal =
-            CValueValidator::typeRefusal(QString::fromUtf8(row.placeText()), projectValue, problem);
+        // A refusal names the value, but never a credential's.
+        row.refusal = CValueValidator::typeRefusal(
+            QString::fromUtf8(row.placeText()),
+            row.secret ? QString::fromLatin1(CSecretRule::masked(projectValue.isEmpty()))
+                       : projectValue,
+            problem);
         return row;
     }
     const std::optional<std::string_view> value = reported.find(setting.address);
@@ -156,12 +162,15 @@ std::vector<CUploadRow> CUploadCompare::rows(CUploadDevice&& device,
 }
 
 QByteArray CUploadCompare::logLine(const CUploadDevice& device, const CUploadRow& row) {
-    const std::string_view reported = row.reported ? std::string_view(*row.reported) : "";
+    // The log is kept and shown beside the traffic: a credential's values stay out of it.
+    CUploadRow shown = row;
+    shown.hideSecret();
+    const std::string_view reported = shown.reported ? std::string_view(*shown.reported) : "";
     switch (row.outcome) {
         case Outcome::Match:
-            return matchLine(device, row.setting, reported);
+            return matchLine(device, shown.setting, reported);
         case Outcome::Differs:
-            return missMatchLine(device, row.setting, reported);
+            return missMatchLine(device, shown.setting, reported);
         case Outcome::UnsafeValue:
             return CUploadTexts::unsafeValue(row.placeText(), row.refusal.toUtf8());
         case Outcome::InvalidValue:

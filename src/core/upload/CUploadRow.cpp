@@ -1,5 +1,7 @@
 #include "core/upload/CUploadRow.h"
 
+#include "core/plan/CSecretRule.h"
+
 const char* CUploadRow::outcomeName(Outcome outcome) {
     switch (outcome) {
         case Outcome::Match:
@@ -26,4 +28,21 @@ const char* CUploadRow::outcomeName(Outcome outcome) {
 
 QByteArray CUploadRow::placeText() const {
     return setting.address.text();
+}
+
+void CUploadRow::hideSecret() {
+    if (!secret) {
+        return;
+    }
+    setting.value = CSecretRule::masked(setting.value.empty());
+    if (reported) {
+        reported = CSecretRule::masked(reported->empty());
+    }
+    if (isSent()) {
+        command = CSecretRule::maskedCommand(command);
+        wireValue = CSecretRule::masked(wireValue.isEmpty());
+    }
+    if (delivery == Delivery::AnsweredOther) {
+        answered = CSecretRule::masked(answered.isEmpty());
+    }
 }

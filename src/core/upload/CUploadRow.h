@@ -31,6 +31,9 @@ struct CUploadRow {
     // A gateway's connection setting (NETWORK, UDP): handled after all its others, so that
     // a new address or port cannot swallow the rest.
     bool deferred = false;
+    // A credential (CSecretRule): the upload's log lines and its refusal show its value as
+    // "(set)" or "(empty)", and so does every output once hideSecret() ran.
+    bool secret = false;
 
     // What became of a Differs row in a run.
     enum class Delivery {
@@ -47,6 +50,9 @@ struct CUploadRow {
     int repeats = 0;  // the command went again: no echo came in its pause
 
     bool isSent() const { return outcome == Outcome::Differs; }
+    // A secret row's values, command and answer as outputs show them unless the secrets
+    // are asked for; a row sent already, or one that is only shown. Others stay as they are.
+    void hideSecret();
     // "match", "differs", "not reported", ...: how previews and reports name the outcome.
     static const char* outcomeName(Outcome outcome);
     // [port "."] [group "."] key ["." index], as commands and replies name the place.

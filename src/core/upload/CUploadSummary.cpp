@@ -166,6 +166,18 @@ void CUploadSummary::letRowsGo(CDeviceOutcome& device, bool dryRun) {
     device.rowCounts = rows;
 }
 
+void CUploadSummary::hideSecrets(CDeviceOutcome& device) {
+    for (CUploadRow& row : device.rows) {
+        row.hideSecret();
+    }
+}
+
+void CUploadSummary::hideSecrets() {
+    for (CDeviceOutcome& device : devices) {
+        hideSecrets(device);
+    }
+}
+
 CUploadSummary::Counts CUploadSummary::counts() const {
     Counts counts;
     for (const CDeviceOutcome& device : devices) {

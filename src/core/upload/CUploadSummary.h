@@ -33,6 +33,10 @@ struct CUploadSummary {
     // rows that the end lines name. A comparison of a whole site holds a summary this way
     // without holding its million rows.
     static void letRowsGo(CDeviceOutcome& device, bool dryRun);
+    // Every credential's value shown as "(set)" or "(empty)" (CUploadRow::hideSecret): what
+    // the listings and the end lines show unless the secrets are asked for.
+    static void hideSecrets(CDeviceOutcome& device);
+    void hideSecrets();
     // The lines of the end summary: the counts, then every device that did not go through
     // and every setting that was skipped, each with why.
     QStringList lines() const;

@@ -57,7 +57,8 @@ CReplaceDeviceDlg::CReplaceDeviceDlg(const CViewContext& context, quint32 gatewa
                               QString::fromLatin1(CIpv4Address::toDotted(gateway))));
     fillCandidates();
 
-    const CUploadSummary preview = project.preview(context.doc.schema());
+    CUploadSummary preview = project.preview(context.doc.schema());
+    preview.hideSecrets();
     m_rows->setColumnCount(3);
     m_rows->setHeaderLabels(
         {QStringLiteral("Setting"), QStringLiteral("Value"), QStringLiteral("What happens")});
@@ -141,7 +142,9 @@ void CReplaceDeviceDlg::finished() {
     m_replacing.reset();
     QStringList lines{m_replacement->describe()};
     if (!m_replacement->summary().devices.empty()) {
-        lines << m_replacement->summary().lines();
+        CUploadSummary summary = m_replacement->summary();
+        summary.hideSecrets();
+        lines << summary.lines();
     }
     const bool replaced = m_replacement->outcome() == CReplacement::Outcome::Replaced;
     CDialogService::message(lines.join(QLatin1Char('\n')), QMessageBox::Ok,

@@ -91,8 +91,10 @@ void CSnapshotCompareDlg::open(const CViewContext& context, QWidget* parent) {
                 .arg(path, reason.isEmpty() ? QStringLiteral("it has no Plan") : reason));
         return;
     }
-    const std::vector<CSiteDifference> differences = CSiteComparison::compare(
-        CSiteInventory::of(snapshot), CSiteInventory::of(context.doc.plan()));
+    // Live readings left out and credentials masked, as vorel-cli compare shows them.
+    const std::vector<CSiteDifference> differences =
+        CSiteComparison::compare(CSiteInventory::of(snapshot),
+                                 CSiteInventory::of(context.doc.plan()), context.doc.schema(), {});
     CSnapshotCompareDlg dialog(
         differences, headingFor(path, CSnapshotStamp::of(snapshot), differences.size()), parent);
     CModalRunner::exec(dialog);

@@ -96,7 +96,9 @@ void CUploadDialog::runFinished() {
         return;
     }
     m_uploading.reset();
-    const CUploadSummary summary = m_run->summary();
+    // Shown, never sent from: a credential's values as "(set)" or "(empty)".
+    CUploadSummary summary = m_run->summary();
+    summary.hideSecrets();
     const bool stopped = summary.ending == CUploadSummary::Ending::Stopped;
     if (m_phase == Phase::Preview && !stopped && confirmPreview(summary)) {
         startRun(false);

@@ -2,6 +2,15 @@
 
 #include <QTest>
 
+namespace {
+
+// depth elements, each inside the one before.
+QByteArray nested(int depth) {
+    return QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth);
+}
+
+}  // namespace
+
 // Loading refuses what a strict XML parser refuses; saving gives text that loads back
 // to the same document.
 class TestXmlFile : public QObject {
@@ -30,6 +39,9 @@ void TestXmlFile::refuses_data() {
     QTest::newRow("duplicate attribute") << QByteArray("<a b=\"1\" b=\"2\"/>");
     QTest::newRow("element name with colon") << QByteArray("<a:b/>");
     QTest::newRow("unclosed") << QByteArray("<a>");
+    // 350 KB that took every reader down with its stack; nothing of ours nests this deep.
+    QTest::newRow("50,000 nested elements") << nested(50000);
+    QTest::newRow("one element too deep") << nested(CXmlFile::kDeepestNesting + 1);
 }
 
 void TestXmlFile::refuses() {
@@ -64,6 +76,20 @@ void TestXmlFile::roundTrips_data() {
         << QByteArray("<a><!-- c --><?pi x?></a>") << QByteArray("<!-- c -->");
     QTest::newRow("xml-prefixed pi target")
         << QByteArray("<a><?xml-stylesheet x?></a>") << QByteArray("<?xml-stylesheet x?>");
+    // Blank text beside a comment or processing instruction is indentation to the parser
+    // as much as beside an element.
+    QTest::newRow("tab reference after a pi")
+        << QByteArray("<D><A><?x y?>&#9;</A></D>") << QByteArray("<?x y?>\n\t</A>");
+    QTest::newRow("tab reference before a pi")
+        << QByteArray("<D><A>&#9;<?x y?></A></D>") << QByteArray("<A>\n\t\t<?x y?>");
+    QTest::newRow("space reference after a comment")
+        << QByteArray("<a><!--c-->&#32;</a>") << QByteArray("<!--c-->\n</a>");
+    QTest::newRow("blank text alone stays")
+        << QByteArray("<a><b>&#9;</b></a>") << QByteArray("<b>\t</b>");
+    // A CR is saved as it is, and the parser reads it back as a line end.
+    QTest::newRow("cr reference in text")
+        << QByteArray("<a>x&#13;y&#13;&#10;z</a>") << QByteArray("<a>x\ny\nz</a>");
+    QTest::newRow("as deep as allowed") << nested(CXmlFile::kDeepestNesting) << QByteArray("<a />");
 }
 
 void TestXmlFile::roundTrips() {

@@ -4,6 +4,7 @@
 
 #include "core/common/CXmlFile.h"
 #include "core/common/CXmlText.h"
+#include "core/plan/CSecretRule.h"
 #include "core/plan/CValidationSchema.h"
 #include "support/TestSupport.h"
 
@@ -219,6 +220,12 @@ void checkSetting(const pugi::xml_node& setting, const QString& where, QStringLi
     if (next && text(next.name()) == u"secret") {
         if (text(next.value()) != u"YES") {
             problems << where + QStringLiteral(": secret is not YES");
+        }
+        next = next.next_attribute();
+    }
+    if (next && text(next.name()) == u"reading") {
+        if (text(next.value()) != u"YES" || text(control.value()) != u"READ") {
+            problems << where + QStringLiteral(": reading is not YES on a READ setting");
         }
         next = next.next_attribute();
     }
@@ -503,6 +510,12 @@ private slots:
     void busDeviceEntry();
     void everyFamilyIsPresent();
     void credentialsAreSecret();
+    void secretPlaces_data();
+    void secretPlaces();
+    void commandsAsShown_data();
+    void commandsAsShown();
+    void liveReadingsAreMarked();
+    void noTypeTakesWhatTheProtocolCannotCarryBack();
 
     void templateFolderHoldsExactlyTheModels();
     void modelTemplateLayout_data() { addTemplateRows(); }
@@ -674,7 +687,7 @@ void TestSchemaAndTemplates::gatewayEntry() {
     }
 }
 
-// Reports show a credential only as "(set)", the journal never: every password and
+// Outputs show a credential only as "(set)", the journal never: every password and
 // passphrase of every type is marked, and nothing else is.
 void TestSchemaAndTemplates::credentialsAreSecret() {
     QStringList secret;
@@ -686,12 +699,106 @@ void TestSchemaAndTemplates::credentialsAreSecret() {
     }
     secret.removeDuplicates();
     QCOMPARE(secret, (QStringList{"TELNET.PASSWORD", "WIFI.PASSPHRASE", "LUTRON.PASSWORD"}));
+}
+
+// The one rule: a place is secret by its address, in any letter case, on every type.
+void TestSchemaAndTemplates::secretPlaces_data() {
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<bool>("secret");
+    QTest::newRow("telnet password") << QByteArray("TELNET.PASSWORD") << true;
+    QTest::newRow("typed in lower case") << QByteArray("telnet.password") << true;
+    QTest::newRow("mixed case") << QByteArray("Wifi.PassPhrase") << true;
+    QTest::newRow("lutron password") << QByteArray("LUTRON.PASSWORD") << true;
+    QTest::newRow("on a port, indexed") << QByteArray("A.TELNET.PASSWORD.2") << true;
+    QTest::newRow("the login beside it") << QByteArray("TELNET.LOGIN") << false;
+    QTest::newRow("the login name") << QByteArray("LUTRON.LOGIN_NAME") << false;
+    QTest::newRow("a key of that name alone") << QByteArray("PASSWORD") << false;
+    QTest::newRow("the name") << QByteArray("NAME") << false;
+}
+
+void TestSchemaAndTemplates::secretPlaces() {
+    QFETCH(QByteArray, path);
+    QFETCH(bool, secret);
+    const CSettingAddress address = *CSettingAddress::parse(path);
+    QCOMPARE(CValidationSchema(m_schema).holdsSecret(address), secret);
+    const CSecretRule hidden(m_schema);
+    const CSecretRule shown(m_schema, true);
+    QCOMPARE(hidden.shown(address, QByteArray("hunter2")),
+             secret ? QByteArray("(set)") : QByteArray("hunter2"));
+    QCOMPARE(hidden.shown(address, QByteArray()), secret ? QByteArray("(empty)") : QByteArray());
+    QCOMPARE(shown.shown(address, QByteArray("hunter2")), QByteArray("hunter2"));
+}
+
+void TestSchemaAndTemplates::commandsAsShown_data() {
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::newRow("a password set")
+        << QByteArray("&TELNET.PASSWORD=hunter2;") << QByteArray("&TELNET.PASSWORD=(set);");
+    QTest::newRow("in lower case")
+        << QByteArray("&telnet.password=hunter2;") << QByteArray("&telnet.password=(set);");
+    QTest::newRow("a password cleared")
+        << QByteArray("&TELNET.PASSWORD=;") << QByteArray("&TELNET.PASSWORD=(empty);");
+    QTest::newRow("an upload's command, to a bus device")
+        << QByteArray("#UID12.WIFI.PASSPHRASE=abcdefgh")
+        << QByteArray("#UID12.WIFI.PASSPHRASE=(set)");
+    QTest::newRow("on a port, indexed, ended by a line end")
+        << QByteArray("&A.TELNET.PASSWORD.2=x\r\n") << QByteArray("&A.TELNET.PASSWORD.2=(set)\r\n");
+    QTest::newRow("a query carries no value")
+        << QByteArray("&TELNET.PASSWORD=?;") << QByteArray("&TELNET.PASSWORD=?;");
+    QTest::newRow("another setting")
+        << QByteArray("&TELNET.LOGIN=ENABLE;") << QByteArray("&TELNET.LOGIN=ENABLE;");
+    QTest::newRow("an address") << QByteArray("#SN812.UID=7;") << QByteArray("#SN812.UID=7;");
+    QTest::newRow("a keypad command")
+        << QByteArray("#1.2.3.LED=FADE_UP\r") << QByteArray("#1.2.3.LED=FADE_UP\r");
+    QTest::newRow("a full query") << QByteArray("&=?;") << QByteArray("&=?;");
+}
+
+void TestSchemaAndTemplates::commandsAsShown() {
+    QFETCH(QByteArray, command);
+    QTEST(CSecretRule(m_schema).shownCommand(command), "shown");
+    QCOMPARE(CSecretRule(m_schema, true).shownCommand(command), command);
+}
+
+// Live readings differ at every visit: marked, so that a comparison of two snapshots can
+// leave them out, and read-only.
+void TestSchemaAndTemplates::liveReadingsAreMarked() {
+    QStringList readings;
+    for (const pugi::xpath_node& hit : m_schema.select_nodes("//*[@reading]")) {
+        const pugi::xml_node setting = hit.node();
+        readings << QString::fromUtf8(setting.parent().name()) + QLatin1Char('.') +
+                        QString::fromUtf8(setting.name());
+        QCOMPARE(CValidationSchema::control(setting), CValidationSchema::Control::ReadOnly);
+    }
+    readings.removeDuplicates();
+    readings.sort();
+    QCOMPARE(readings, (QStringList{"LED.LEVEL", "MOTOR.POSITION", "PHOTO.LEVEL",
+                                    "TEMPERATURE.VALUE", "VOLTAGE.SUPPLY", "WIFI.SIGNAL"}));
     const CValidationSchema schema(m_schema);
-    QVERIFY(schema.holdsSecret("UBRIX_A", {{}, "TELNET", "PASSWORD", {}}));
-    QVERIFY(!schema.holdsSecret("UBRIX_A", {{}, "WIFI", "PASSPHRASE", {}}));
-    QVERIFY(schema.holdsSecret("", {{}, "WIFI", "PASSPHRASE", {}}));
-    QVERIFY(schema.holdsSecret("NO_SUCH_TYPE", {{}, "LUTRON", "PASSWORD", {}}));
-    QVERIFY(!schema.holdsSecret("", {{}, "TELNET", "LOGIN", {}}));
+    QVERIFY(schema.holdsReading(*CSettingAddress::parse("A.LED.LEVEL")));
+    QVERIFY(!schema.holdsReading(*CSettingAddress::parse("A.LED.LEVEL_MAX")));
+    QVERIFY(!schema.holdsReading(*CSettingAddress::parse("VERSION_SW")));
+}
+
+// A reply holding "?" is a query's echo and never entered: no character set lets it in,
+// and a time zone has its form.
+void TestSchemaAndTemplates::noTypeTakesWhatTheProtocolCannotCarryBack() {
+    int sets = 0;
+    for (const pugi::xpath_node& hit : m_schema.select_nodes("//*[@chars]")) {
+        // As long as the setting's shortest value: only the character can be wrong.
+        const QString questionMarks(std::max(1, hit.node().attribute("min").as_int()), u'?');
+        QVERIFY2(!CValidationSchema::valueType(hit.node()).problem(questionMarks).isEmpty(),
+                 hit.node().attribute("chars").value());
+        ++sets;
+    }
+    QVERIFY(sets > 0);
+    int zones = 0;
+    for (const pugi::xpath_node& hit : m_schema.select_nodes("//TIME_ZONE")) {
+        const CValueType type = CValidationSchema::valueType(hit.node());
+        QCOMPARE(type.problem(QStringLiteral("+01:00")), QString());
+        QVERIFY(!type.problem(QStringLiteral("::::::")).isEmpty());
+        ++zones;
+    }
+    QCOMPARE(zones, 2);
 }
 
 void TestSchemaAndTemplates::oneGatewayTypeHasBusPriority() {

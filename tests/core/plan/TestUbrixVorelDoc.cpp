@@ -109,6 +109,10 @@ void TestUbrixVorelDoc::failedMapLoadKeepsPlanAndUpdatesViews_data() {
     QTest::newRow("forbidden character reference") << QByteArray("<Plan><NAME>&#1;</NAME></Plan>");
     QTest::newRow("duplicate attribute") << QByteArray("<Plan><UBRIX IP=\"1\" IP=\"2\"/></Plan>");
     QTest::newRow("missing file") << QByteArray("<missing>");
+    // The program's stack would not have taken what a recursive check made of it.
+    QTest::newRow("50,000 nested elements")
+        << QByteArray("<Plan>") + QByteArray("<a>").repeated(50000) +
+               QByteArray("</a>").repeated(50000) + QByteArray("</Plan>");
 }
 
 void TestUbrixVorelDoc::failedMapLoadKeepsPlanAndUpdatesViews() {

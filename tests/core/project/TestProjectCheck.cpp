@@ -39,10 +39,11 @@ void TestProjectCheck::findings_data() {
                       R"(<DAYTIME><LATITUDE>200</LATITUDE></DAYTIME></UBRIX>)"
                       R"(<DEVICE UID="4"><TYPE>LUMET_AC</TYPE><LED><LEVEL_MAX>999</LEVEL_MAX>)"
                       R"(</LED></DEVICE>)")
-        << QStringList{"10.0.0.7 UDP.LISTEN_PORT=99999: is not a port (1-65535): not uploaded",
-                       "10.0.0.7 DAYTIME.LATITUDE=200: is not a latitude (-90 to 90, at most 6 "
-                       "decimals): not uploaded",
-                       "4 LED.LEVEL_MAX=999: is not a whole number (0-255): not uploaded"};
+        << QStringList{
+               "10.0.0.7 UDP.LISTEN_PORT=99999: is above 65535 (a port 1-65535): not uploaded",
+               "10.0.0.7 DAYTIME.LATITUDE=200: is above 90 (a latitude -90 to 90, at most 6 "
+               "decimals): not uploaded",
+               "4 LED.LEVEL_MAX=999: is above 255 (a whole number 0-255): not uploaded"};
     QTest::newRow("devices without a known type")
         << QByteArray(R"(<DEVICE UID="2"><NAME>x</NAME></DEVICE>)"
                       R"(<DEVICE UID="3"><TYPE>NOVA'X</TYPE></DEVICE>)")

@@ -20,6 +20,7 @@ void TestValueValidator::values_data() {
     QTest::addColumn<QString>("refusal");
 
     const QString semicolon = QString::fromLatin1(CValueValidator::kSemicolon);
+    const QString questionMark = QString::fromLatin1(CValueValidator::kQuestionMark);
     const QString control = QString::fromLatin1(CValueValidator::kControl);
     const auto notLatin1 = [](const QString& character) {
         return QString::fromLatin1(CValueValidator::kNotLatin1).arg(character);
@@ -37,6 +38,10 @@ void TestValueValidator::values_data() {
     QTest::newRow("semicolon") << QStringLiteral("a;b") << QByteArray() << semicolon;
     QTest::newRow("second command")
         << QStringLiteral("x;&VERSION_HW=RESET") << QByteArray() << semicolon;
+    // A reply holding "?" is a query's echo: the value's echo would never be entered.
+    QTest::newRow("question mark") << QStringLiteral("a?b") << QByteArray() << questionMark;
+    QTest::newRow("question mark first") << QStringLiteral("?x") << QByteArray() << questionMark;
+    QTest::newRow("a query") << QStringLiteral("?") << QByteArray() << questionMark;
     QTest::newRow("carriage return") << QStringLiteral("a\rb") << QByteArray() << control;
     QTest::newRow("line feed") << QStringLiteral("a\nb") << QByteArray() << control;
     QTest::newRow("tab") << QStringLiteral("a\tb") << QByteArray() << control;
@@ -96,51 +101,64 @@ void TestValueValidator::valueTypes_data() {
 
     const QStringList port{"PORT"};
     const QString notPort = "is not a port (1-65535)";
+    const QString portAbove = "is above 65535 (a port 1-65535)";
+    const QString portBelow = "is below 1 (a port 1-65535)";
     QTest::newRow("port lowest") << port << "1" << QString();
     QTest::newRow("port highest") << port << "65535" << QString();
-    QTest::newRow("port 0") << port << "0" << notPort;
-    QTest::newRow("port 65536") << port << "65536" << notPort;
-    QTest::newRow("port 99999") << port << "99999" << notPort;
+    QTest::newRow("port 0") << port << "0" << portBelow;
+    QTest::newRow("port 65536") << port << "65536" << portAbove;
+    QTest::newRow("port 99999") << port << "99999" << portAbove;
     QTest::newRow("port abc") << port << "abc" << notPort;
     QTest::newRow("port with a point") << port << "5000.0" << notPort;
-    QTest::newRow("port negative") << port << "-1" << notPort;
+    QTest::newRow("port negative") << port << "-1" << portBelow;
 
     const QStringList level{"INT", "0", "255"};
     const QString notLevel = "is not a whole number (0-255)";
+    const QString levelAbove = "is above 255 (a whole number 0-255)";
     QTest::newRow("int lowest") << level << "0" << QString();
     QTest::newRow("int highest") << level << "255" << QString();
-    QTest::newRow("int 999") << level << "999" << notLevel;
-    QTest::newRow("int below") << level << "-1" << notLevel;
+    QTest::newRow("int 999") << level << "999" << levelAbove;
+    QTest::newRow("int below") << level << "-1"
+                               << "is below 0 (a whole number 0-255)";
     QTest::newRow("int with decimals") << level << "2.5" << notLevel;
     QTest::newRow("int plus sign") << level << "+5" << notLevel;
-    QTest::newRow("int huge") << level << "99999999999999999999" << notLevel;
+    QTest::newRow("int huge") << level << "99999999999999999999" << levelAbove;
+    QTest::newRow("int huge negative") << level << "-99999999999999999999"
+                                       << "is below 0 (a whole number 0-255)";
 
     const QStringList volts{"DECIMAL", "0", "48", "1"};
     const QString notVolts = "is not a number (0-48, at most 1 decimal)";
     QTest::newRow("decimal whole") << volts << "21" << QString();
     QTest::newRow("decimal one place") << volts << "21.5" << QString();
     QTest::newRow("decimal highest") << volts << "48.0" << QString();
-    QTest::newRow("decimal two places") << volts << "21.55" << notVolts;
-    QTest::newRow("decimal above") << volts << "48.1" << notVolts;
+    QTest::newRow("decimal two places")
+        << volts << "21.55"
+        << "has more than 1 decimal (a number 0-48, at most 1 decimal)";
+    QTest::newRow("decimal above") << volts << "48.1"
+                                   << "is above 48 (a number 0-48, at most 1 decimal)";
     QTest::newRow("decimal comma") << volts << "21,5" << notVolts;
     QTest::newRow("decimal bare point") << volts << "21." << notVolts;
     const QStringList offset{"DECIMAL", "-10", "10", "1"};
     QTest::newRow("decimal negative range") << offset << "-10.0" << QString();
     QTest::newRow("decimal negative range text")
         << offset << "-10.5"
-        << "is not a number (-10 to 10, at most 1 decimal)";
+        << "is below -10 (a number -10 to 10, at most 1 decimal)";
 
     const QStringList latitude{"LATITUDE"};
-    const QString notLatitude = "is not a latitude (-90 to 90, at most 6 decimals)";
+    const QString latitudeAbove = "is above 90 (a latitude -90 to 90, at most 6 decimals)";
     QTest::newRow("latitude") << latitude << "52.370216" << QString();
     QTest::newRow("latitude south pole") << latitude << "-90" << QString();
-    QTest::newRow("latitude 200") << latitude << "200" << notLatitude;
-    QTest::newRow("latitude 90.000001") << latitude << "90.000001" << notLatitude;
-    QTest::newRow("latitude seven places") << latitude << "52.3702161" << notLatitude;
+    QTest::newRow("latitude 200") << latitude << "200" << latitudeAbove;
+    QTest::newRow("latitude 90.000001") << latitude << "90.000001" << latitudeAbove;
+    QTest::newRow("latitude seven places")
+        << latitude << "52.3702161"
+        << "has more than 6 decimals (a latitude -90 to 90, at most 6 decimals)";
+    QTest::newRow("latitude north") << latitude << "N52"
+                                    << "is not a latitude (-90 to 90, at most 6 decimals)";
     const QStringList longitude{"LONGITUDE"};
     QTest::newRow("longitude west") << longitude << "-180" << QString();
     QTest::newRow("longitude 181") << longitude << "181"
-                                   << "is not a longitude (-180 to 180, at most 6 decimals)";
+                                   << "is above 180 (a longitude -180 to 180, at most 6 decimals)";
 
     const QStringList time{"TIME"};
     const QString notTime = "is not a time (HH:MM:SS, 00:00:00 to 23:59:59)";
@@ -157,6 +175,20 @@ void TestValueValidator::valueTypes_data() {
     QTest::newRow("date no leap day") << date << "2026-02-29" << notDate;
     QTest::newRow("date month 13") << date << "2026-13-01" << notDate;
     QTest::newRow("date day first") << date << "01.01.2026" << notDate;
+
+    const QStringList zone{"ZONE"};
+    const QString notZone =
+        "is not a time zone (+HH:MM or -HH:MM from -12:00 to +14:00, as +01:00)";
+    QTest::newRow("zone") << zone << "+01:00" << QString();
+    QTest::newRow("zone quarter hour") << zone << "+05:45" << QString();
+    QTest::newRow("zone westmost") << zone << "-12:00" << QString();
+    QTest::newRow("zone eastmost") << zone << "+14:00" << QString();
+    QTest::newRow("zone colons only") << zone << "::::::" << notZone;
+    QTest::newRow("zone without sign") << zone << "01:00" << notZone;
+    QTest::newRow("zone beyond the east") << zone << "+14:30" << notZone;
+    QTest::newRow("zone beyond the west") << zone << "-12:30" << notZone;
+    QTest::newRow("zone minute 20") << zone << "+01:20" << notZone;
+    QTest::newRow("zone signs") << zone << "+-1:00" << notZone;
 
     const QStringList mac{"MAC"};
     const QString notMac = "is not a MAC address (six hex pairs, as 00:1B:C5:00:00:01)";
@@ -182,6 +214,9 @@ void TestValueValidator::valueTypes_data() {
     QTest::newRow("no type: free text") << QStringList{} << "anything" << QString();
     QTest::newRow("unknown type: free text") << QStringList{"COLOUR"} << "red" << QString();
     QTest::newRow("empty value named") << port << "" << notPort;
+    // A character set without "?": the shipped schema's credentials.
+    QTest::newRow("text set around the question mark")
+        << QStringList{"TEXT", "", "32", "", "!->@-~"} << "p@ss>w0rd!" << QString();
 }
 
 void TestValueValidator::valueTypes() {

@@ -170,7 +170,7 @@ void TestUploadCompare::rowOutcomes_data() {
         "|TELNET|LOGIN|1;&X=Y=OFF", "unsafe value", "", "");
     row("port above 65535: never sent", true, "<UDP><LISTEN_PORT>99999</LISTEN_PORT></UDP>",
         "|UDP|LISTEN_PORT|=5000", "invalid value", "",
-        "->Upload Error: not sent: UDP.LISTEN_PORT: 99999 is not a port (1-65535)");
+        "->Upload Error: not sent: UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)");
     row("invalid value found when the device says nothing", true,
         "<UDP><LISTEN_PORT>abc</LISTEN_PORT></UDP>", "", "invalid value", "",
         "->Upload Error: not sent: UDP.LISTEN_PORT: abc is not a port (1-65535)");

@@ -286,7 +286,7 @@ void TestUploadDialogs::gatewayUploadPreviewsThenUploads() {
     QVERIFY(m_preview.contains("IP 127.0.0.2 | C.SERIAL.TYPE | to send"));
     QVERIFY(
         m_preview.contains("IP 127.0.0.2 | UDP.LISTEN_PORT | skipped: invalid value "
-                           "(UDP.LISTEN_PORT: 99999 is not a port (1-65535))"));
+                           "(UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535))"));
     QVERIFY(m_preview.contains("IP 127.0.0.4 | not found"));
     const QStringList asked = CDialogService::askedTexts();
     QCOMPARE(asked.size(), 2);

@@ -284,10 +284,10 @@ void TestUbrixVorelTMap::typedValueRefused() {
     QCOMPARE(list.cellText(level, 1), QStringLiteral("999"));
     QCOMPARE(list.row(level).backgroundRgb, CPropertyRow::kInvalidBackground);
     QCOMPARE(list.model()->index(level, 1).data(Qt::ToolTipRole).toString(),
-             QStringLiteral("Invalid value, as reported: 999 is not a whole number (0-255)"));
+             QStringLiteral("Invalid value, as reported: 999 is above 255 (a whole number 0-255)"));
 
     const int dissolve = propertylist::rowLabelled(list, QStringLiteral("DISSOLVE"));
-    const QString refusal = QStringLiteral("LED.DISSOLVE: 999 is not a whole number (0-255)");
+    const QString refusal = QStringLiteral("LED.DISSOLVE: 999 is above 255 (a whole number 0-255)");
     CDialogService::setNextAnswer(QMessageBox::Ok);
     propertylist::enter(list, dissolve, QStringLiteral("999"));
     QCOMPARE(CDialogService::askedTexts(), QStringList{refusal});

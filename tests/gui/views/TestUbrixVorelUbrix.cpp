@@ -238,7 +238,7 @@ void TestUbrixVorelUbrix::refusedValueIsPutBackAndNotSent_data() {
         << "Hall;&VERSION_HW=RESET" << QString::fromLatin1(CValueValidator::kSemicolon) << "Lobby";
     QTest::newRow("a port above 65535") << QStringList{"Lobby", "UDP"} << "LISTEN_PORT"
                                         << "99999"
-                                        << "UDP.LISTEN_PORT: 99999 is not a port (1-65535)"
+                                        << "UDP.LISTEN_PORT: 99999 is above 65535 (a port 1-65535)"
                                         << "5000";
     QTest::newRow("a port that is no number") << QStringList{"Lobby", "UDP"} << "LISTEN_PORT"
                                               << "abc"
@@ -252,7 +252,7 @@ void TestUbrixVorelUbrix::refusedValueIsPutBackAndNotSent_data() {
     QTest::newRow("a latitude of 200")
         << QStringList{"Lobby", "DAYTIME"} << "LATITUDE"
         << "200"
-        << "DAYTIME.LATITUDE: 200 is not a latitude (-90 to 90, at most 6 decimals)"
+        << "DAYTIME.LATITUDE: 200 is above 90 (a latitude -90 to 90, at most 6 decimals)"
         << "52.37";
 }
 
