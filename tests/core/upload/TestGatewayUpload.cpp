@@ -285,6 +285,7 @@ void TestGatewayUpload::repeatsAndTheSummary_data() {
 
     const QByteArray query = "10.0.0.2 &=?";
     const QByteArray set = "10.0.0.2 &NAME=Hall";
+    const QByteArray asked = "10.0.0.2 &NAME=?;";
     QTest::newRow("silent: asked thrice, then not found")
         << QByteArray("silent") << 2 << Lines{query, query, query}
         << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0",
@@ -293,16 +294,18 @@ void TestGatewayUpload::repeatsAndTheSummary_data() {
     QTest::newRow("silent, no retries: asked once")
         << QByteArray("silent") << 0 << Lines{query}
         << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0", "IP 10.0.0.2: not found"};
-    // The gateway keeps its value: asked again, it still reports the old one.
-    QTest::newRow("no echo: the set goes thrice, the gateway is asked again, none")
-        << QByteArray("refuses-sets") << 2 << Lines{query, set, set, set, query}
+    // The gateway keeps its value: asked for the setting, it reports the old one; the set
+    // goes once more, and asked again it still reports the old one.
+    QTest::newRow("no echo: the set goes thrice, the setting is asked, twice, then named")
+        << QByteArray("refuses-sets") << 2
+        << Lines{query, set, set, set, asked, set, set, set, asked}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
-                       "Sent again when no answer came: 1 queries, 2 settings",
+                       "Sent again when no answer came: 2 queries, 5 settings",
                        "IP 10.0.0.2 NAME: sent, the device answered Ubrix 1"};
     QTest::newRow("no echo, one retry")
-        << QByteArray("refuses-sets") << 1 << Lines{query, set, set, query}
+        << QByteArray("refuses-sets") << 1 << Lines{query, set, set, asked, set, set, asked}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
-                       "Sent again when no answer came: 1 queries, 1 settings"};
+                       "Sent again when no answer came: 2 queries, 3 settings"};
     QTest::newRow("no echo, no retries: not asked again")
         << QByteArray("refuses-sets") << 0 << Lines{query, set}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1"};
