@@ -12,14 +12,14 @@
 // replies, the lane asks again once nothing has begun to come for a few answer times.
 //
 //   times.record(52ms); times.record(48ms); times.record(50ms);
-//   times.silenceLimit(1000ms);   // 208 ms: four times the slowest recent answer
+//   times.silenceLimit(1000ms);   // 156 ms: three times the slowest recent answer
 //   times.silenceLimit(150ms);    // nothing: the pause is shorter anyway
 class CAnswerTimes {
 public:
     // Answers measured before the lane trusts what it measured.
     static constexpr size_t kFewestAnswers = 3;
     // The slowest of the recent answers, times this, is the limit ...
-    static constexpr int kMargin = 4;
+    static constexpr int kMargin = 3;
     // ... but never less than this (a site whose answers come at once still has a scheduler).
     static constexpr std::chrono::milliseconds kShortestLimit{100};
 

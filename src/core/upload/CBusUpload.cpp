@@ -100,6 +100,9 @@ void CBusUpload::afterFirstQuery() {
         checkType();
         return;
     }
+    if (comeBackLater()) {
+        return;
+    }
     const int uid = current().uid;
     if (isDryRun()) {
         outcome().status = Status::NotFound;

@@ -383,7 +383,7 @@ void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
         const bool brought = reported().size() > reportedBefore;
         if (asking.repeats > 0 && (brought || repeatsLeft > 0) && reportIsShort()) {
             if (std::optional<std::vector<CSettingAddress>> missing = missingByName()) {
-                askByName(std::move(*missing), 0, asking.next);
+                askMissing(std::move(*missing), m_options.retries, asking.next);
                 return;
             }
             ++outcome().queryRepeats;
@@ -392,6 +392,35 @@ void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
         }
         asking.next();
     });
+}
+
+// Asked by name, the settings still missing are asked again in rounds: a round that brought
+// one of them starts the retries afresh, and as many rounds in a row that bring nothing end
+// it (a device may lack a setting that its type has).
+void CUploadRun::askMissing(std::vector<CSettingAddress> missing, int roundsLeft, Next next) {
+    const size_t reportedBefore = reported().size();
+    askByName(std::move(missing), 0, [this, reportedBefore, roundsLeft, next] {
+        const bool brought = reported().size() > reportedBefore;
+        if ((brought || roundsLeft > 0) && reportIsShort()) {
+            if (std::optional<std::vector<CSettingAddress>> still = missingByName()) {
+                askMissing(std::move(*still), brought ? m_options.retries : roundsLeft - 1, next);
+                return;
+            }
+        }
+        next();
+    });
+}
+
+bool CUploadRun::comeBackLater() {
+    if (m_options.retries == 0 || !m_comeBack.insert(currentIndex()).second) {
+        return false;
+    }
+    Lane& strand = lane();
+    strand.devices.push_back(strand.current);
+    strand.recording = false;
+    ++strand.position;
+    beginCurrent();
+    return true;
 }
 
 void CUploadRun::askByName(std::vector<CSettingAddress> missing, size_t at, Next next) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class CSequenceRun;
@@ -142,6 +143,11 @@ protected:
     // echo came), asks each setting whose echo never came by name, and goes on with the
     // next device.
     void compareAndSend(const CValidationSchema& schema);
+    // A device that did not answer however often it was asked may have met a bad moment of
+    // the site's network: the first time, it goes to the end of its lane and is asked again
+    // there, and the lane goes on with its next device. False (and nothing changes) when it
+    // came back already or nothing is asked again.
+    bool comeBackLater();
     // Sends; a failure writes the line, marks the device and returns false.
     bool sendOrFail(const QByteArray& text, quint32 address);
     void setArmedUid(std::optional<int> uid) { m_summary.armedUid = uid; }
@@ -181,6 +187,8 @@ private:
     // enough are missing and each can be asked by name; nothing when the whole device had
     // better be asked again.
     std::optional<std::vector<CSettingAddress>> missingByName() const;
+    // Asks the missing settings by name, in rounds, then next.
+    void askMissing(std::vector<CSettingAddress> missing, int roundsLeft, Next next);
     // Asks missing[at] and the rest by name, each while no answer came as the retries
     // allow, then next.
     void askByName(std::vector<CSettingAddress> missing, size_t at, Next next);
@@ -225,6 +233,7 @@ private:
     // The lane whose continuation runs now (set while the sequencer asks it for a step).
     Lane* m_lane = nullptr;
     std::vector<size_t> m_afterwards;
+    std::set<size_t> m_comeBack;  // devices sent to the end of their lane once
     bool m_closing = false;
     bool m_started = false;
     int m_devicesDone = 0;
