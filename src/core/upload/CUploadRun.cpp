@@ -323,40 +323,6 @@ bool CUploadRun::reportIsShort() const {
     });
 }
 
-// A device reports each setting in a datagram of its own: on a lossy site most reports
-// lack a line or two, and asking those by name costs a line each where the whole report
-// costs them all. Only when nothing came, or most of what the upload needs is missing, is
-// the whole device asked again.
-std::optional<std::vector<CSettingAddress>> CUploadRun::missingByName() const {
-    if (reported().isEmpty()) {
-        return std::nullopt;
-    }
-    std::vector<CSettingAddress> missing;
-    if (!reported().type()) {
-        CSettingAddress type;
-        type.key = "TYPE";
-        missing.push_back(type);
-    }
-    const std::vector<CUploadRow> rows =
-        CUploadCompare::rows(current(), CValidationSchema(m_doc.schema()), reported());
-    for (const CUploadRow& row : rows) {
-        if (row.outcome != CUploadRow::Outcome::NotReported) {
-            continue;
-        }
-        const CSettingAddress& place = row.setting.address;
-        // Only a place the grammar allows goes into a question; anything else: ask it all.
-        if (CSettingAddress::parseWellFormed(place.text()) != place) {
-            return std::nullopt;
-        }
-        missing.push_back(place);
-    }
-    const size_t needed = rows.size() + 1;  // its settings and its TYPE
-    if (missing.empty() || missing.size() * 2 > needed) {
-        return std::nullopt;
-    }
-    return missing;
-}
-
 void CUploadRun::queryThen(const QByteArray& text, quint32 address, std::chrono::milliseconds pause,
                            CAwait await, Next next) {
     // A query is safe to ask again: paced by replies, silence means it went astray.
@@ -382,7 +348,8 @@ void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
     pauseThen(asking.pause, asking.await, [this, asking, repeatsLeft, reportedBefore] {
         const bool brought = reported().size() > reportedBefore;
         if (asking.repeats > 0 && (brought || repeatsLeft > 0) && reportIsShort()) {
-            if (std::optional<std::vector<CSettingAddress>> missing = missingByName()) {
+            if (std::optional<std::vector<CSettingAddress>> missing = CUploadCompare::missingByName(
+                    current(), CValidationSchema(m_doc.schema()), reported())) {
                 askMissing(std::move(*missing), m_options.retries, asking.next);
                 return;
             }
@@ -402,7 +369,8 @@ void CUploadRun::askMissing(std::vector<CSettingAddress> missing, int roundsLeft
     askByName(std::move(missing), 0, [this, reportedBefore, roundsLeft, next] {
         const bool brought = reported().size() > reportedBefore;
         if ((brought || roundsLeft > 0) && reportIsShort()) {
-            if (std::optional<std::vector<CSettingAddress>> still = missingByName()) {
+            if (std::optional<std::vector<CSettingAddress>> still = CUploadCompare::missingByName(
+                    current(), CValidationSchema(m_doc.schema()), reported())) {
                 askMissing(std::move(*still), brought ? m_options.retries : roundsLeft - 1, next);
                 return;
             }

@@ -183,10 +183,6 @@ private:
     // Whether the current device's report leaves the upload short: no TYPE, or (of the
     // project's type) a setting of the project that it did not report.
     bool reportIsShort() const;
-    // What the report lacks that the upload needs (TYPE, the project's settings), when few
-    // enough are missing and each can be asked by name; nothing when the whole device had
-    // better be asked again.
-    std::optional<std::vector<CSettingAddress>> missingByName() const;
     // Asks the missing settings by name, in rounds, then next.
     void askMissing(std::vector<CSettingAddress> missing, int roundsLeft, Next next);
     // Asks missing[at] and the rest by name, each while no answer came as the retries
