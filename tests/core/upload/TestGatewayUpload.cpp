@@ -380,6 +380,20 @@ void TestGatewayUpload::lossInBothDirections() {
     QVERIFY(counts.queriesRepeated + counts.setsRepeated > 0);
     QVERIFY(bench.site->counters().dropped > 0 && bench.site->counters().commandsLost > 0);
     QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+    // Both gateways at once, each asked for all its settings first; what went again is a
+    // set, or a question about one setting of the project by name, never the whole gateway.
+    QCOMPARE(bench.link->sent.mid(0, 2), Lines({"10.0.0.2 &=?", "10.0.0.3 &=?"}));
+    const Lines asked{"&=?",
+                      "&NAME=?;",
+                      "&TELNET.TIMEOUT=?;",
+                      "&TELNET.LOGIN=?;",
+                      "&C.SERIAL.TYPE=?;",
+                      "&A.SERIAL.POWER=?;",
+                      "&TYPE=?;"};
+    for (const QByteArray& sent : bench.link->sent) {
+        const QByteArray text = sent.mid(sent.indexOf(' ') + 1);
+        QVERIFY2(!text.contains('?') || asked.contains(text), sent.constData());
+    }
     for (const CSimGateway& gateway : bench.site->gateways()) {
         QCOMPARE(
             gateway.settings().value(CSettingAddress::parseWellFormed("TELNET.TIMEOUT").value()),
