@@ -16,6 +16,7 @@
 // with 5% and 20% loss. Goals: within 1.3x of the slowest bus alone, at least 50x faster
 // than the fixed pauses; at 5% loss within 1.3x of the lossless time with every setting
 // confirmed, at 20% every setting confirmed.
+#include "CChangedProject.h"
 #include "core/common/CQtTimerSource.h"
 #include "core/common/CSystemClock.h"
 #include "core/document/CUbrixVorelDoc.h"
@@ -87,62 +88,6 @@ CSimSiteConfig siteConfig(const Site& shape) {
     return config;
 }
 
-// A value the schema lets a user give the setting, other than the one it has.
-std::optional<QByteArray> otherValue(const pugi::xml_node& entry, const QByteArray& value) {
-    switch (CValidationSchema::control(entry)) {
-        case CValidationSchema::Control::Edit:
-            return value + "7";
-        case CValidationSchema::Control::Combo:
-            for (const std::string& option : CValidationSchema::options(entry)) {
-                if (QByteArray::fromStdString(option) != value) {
-                    return QByteArray::fromStdString(option);
-                }
-            }
-            return std::nullopt;
-        case CValidationSchema::Control::ReadOnly:
-            break;
-    }
-    return std::nullopt;
-}
-
-// A project element for a simulated device whose first `changes` settings that a user may
-// set (a gateway's connection settings and its name aside) get another value.
-QByteArray projectDevice(const QByteArray& key, const QByteArray& type,
-                         const CSimSettings& settings, const CValidationSchema& schema,
-                         int changes) {
-    QByteArray top = "<TYPE>" + type + "</TYPE>";
-    QMap<QByteArray, QByteArray> groups;  // "port|group" -> members
-    for (const CSimSetting& setting : settings.all()) {
-        const CSettingAddress& path = setting.address;
-        if (changes == 0 || path.group == "NETWORK" || path.group == "UDP" || path.key == "NAME" ||
-            path.key == "TYPE") {
-            continue;
-        }
-        const pugi::xml_node entry = schema.setting(type.toStdString(), path);
-        const auto value = entry ? otherValue(entry, setting.value) : std::nullopt;
-        if (!value || path.group.isEmpty()) {
-            continue;
-        }
-        const QByteArray index = path.index.isEmpty() ? QByteArray() : " A='" + path.index + "'";
-        groups[path.port + "|" + path.group] +=
-            "<" + path.key + index + ">" + *value + "</" + path.key + ">";
-        --changes;
-    }
-    if (changes > 0) {
-        qFatal("%s has too few settings to change", type.constData());
-    }
-    for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
-        const QList<QByteArray> parts = group.key().split('|');
-        QByteArray element = "<" + parts[1] + ">" + group.value() + "</" + parts[1] + ">";
-        if (!parts[0].isEmpty()) {
-            element = "<PORT P='" + parts[0] + "'>" + element + "</PORT>";
-        }
-        top += element;
-    }
-    return (key.startsWith("IP") ? "<UBRIX " : "<DEVICE ") + key + ">" + top +
-           (key.startsWith("IP") ? "</UBRIX>" : "</DEVICE>");
-}
-
 QByteArray projectFor(const CSimSite& site, const Site& shape) {
     const bool busDevices = shape.busDevices;
     const CValidationSchema schema(site.models().schema());
@@ -153,13 +98,15 @@ QByteArray projectFor(const CSimSite& site, const Site& shape) {
             continue;
         }
         if (!busDevices) {
-            devices += projectDevice("IP='" + CIpv4Address::toDotted(gateway.address()) + "'",
-                                     gateway.type(), gateway.settings(), schema, kGatewayChanges);
+            devices += CChangedProject::device(
+                "IP='" + CIpv4Address::toDotted(gateway.address()) + "'", gateway.type(),
+                gateway.settings(), schema, kGatewayChanges);
         }
         for (const CSimBusDevice& device : gateway.devices()) {
             if (busDevices && device.uid()) {
-                devices += projectDevice("UID='" + QByteArray::number(*device.uid()) + "'",
-                                         device.type(), device.settings(), schema, kDeviceChanges);
+                devices += CChangedProject::device(
+                    "UID='" + QByteArray::number(*device.uid()) + "'", device.type(),
+                    device.settings(), schema, kDeviceChanges);
             }
         }
     }
