@@ -248,6 +248,7 @@ struct Run {
     CPacing pacing = CPacing::ByReplies;
     double loss = 0;
     bool concurrent = true;
+    quint64 seed = 7;  // of the losses
 };
 
 // The plan learns which bus each device is on, as a registration before the upload teaches
@@ -282,7 +283,7 @@ Figures virtualRun(const Site& shape, const Run& run) {
     CSimFaults faults;
     faults.dropShare = run.loss;
     faults.commandDropShare = run.loss;
-    faults.seed = 7;
+    faults.seed = run.seed;
     site->setFaults(faults);
 
     class Link : public IUploadLink {
@@ -421,18 +422,23 @@ void largeSite() {
         "same texts to each device in the same order, one after another and in lanes, both "
         "pacings: %s (%lld commands)\n",
         sameTexts ? "yes" : "NO", static_cast<long long>(lanes.sent.size()));
+    // The project's every setting: what the device holds already, and what is to be sent.
+    const int settings = lanes.counts.matched + lanes.counts.sent;
     for (const double loss : {0.05, 0.20}) {
-        const QByteArray share = QByteArray::number(loss * 100) + "% lost";
-        const Figures lossy = virtualRun<CBusUpload>(large, {CPacing::ByReplies, loss, true});
-        print(("paced by replies, a lane per bus, " + share).constData(), lossy);
-        std::printf(
-            "    %.2fx the lossless time%s; confirmed %d of %d settings sent (%.2f%%); summary "
-            "true "
-            "and nothing sent that was not asked: %s\n",
-            static_cast<double>(lossy.deviceMs) / static_cast<double>(lanes.deviceMs),
-            loss < 0.1 ? " (goal 1.3x)" : "", lossy.counts.confirmed, lossy.counts.sent,
-            100.0 * lossy.counts.confirmed / std::max(1, lossy.counts.sent),
-            lossy.summaryTrue ? "yes" : "NO");
+        for (const quint64 seed : {7, 8, 9}) {
+            const QByteArray what = "paced by replies, a lane per bus, " +
+                                    QByteArray::number(loss * 100) + "% lost, seed " +
+                                    QByteArray::number(seed);
+            const Figures lossy =
+                virtualRun<CBusUpload>(large, {CPacing::ByReplies, loss, true, seed});
+            print(what.constData(), lossy);
+            std::printf(
+                "    %.2fx the lossless time%s; %d of the project's %d settings confirmed or "
+                "already set; summary true and nothing sent that was not asked: %s\n",
+                static_cast<double>(lossy.deviceMs) / static_cast<double>(lanes.deviceMs),
+                loss < 0.1 ? " (goal 1.3x)" : "", lossy.counts.confirmed + lossy.counts.matched,
+                settings, lossy.summaryTrue ? "yes" : "NO");
+        }
     }
 }
 

@@ -463,7 +463,7 @@ void CUploadRun::verifyRows() {
     while (lane().verified < rows.size()) {
         const size_t index = lane().verified++;
         if (rows[index].delivery == CUploadRow::Delivery::Sent) {
-            verifyRow(index, true);
+            verifyRow(index, m_options.retries);
             return;
         }
     }
@@ -471,19 +471,20 @@ void CUploadRun::verifyRows() {
 }
 
 // Reported with the value sent: it was taken. Reported with the old value, or not at all:
-// the set goes once more with its retries, and then the device is asked again, and that
-// answer stands (a device that keeps another value is named with it).
-void CUploadRun::verifyRow(size_t index, bool mayResend) {
+// the set goes again with its retries, and then the device is asked again, as many rounds
+// as the retries allow; the last answer stands (a device that keeps another value is named
+// with it).
+void CUploadRun::verifyRow(size_t index, int roundsLeft) {
     const CSettingAddress place = outcome().rows[index].setting.address;
     askSetting(place, CRetryRule::repeatsFor(settingQuery(place), m_options.retries),
-               [this, index, mayResend](const std::optional<QByteArray>& answer) {
+               [this, index, roundsLeft](const std::optional<QByteArray>& answer) {
                    CUploadRow& row = outcome().rows[index];
                    if (row.delivery != CUploadRow::Delivery::Sent) {
                        // An echo came meanwhile.
                    } else if (answer && *answer == row.wireValue) {
                        row.delivery = CUploadRow::Delivery::ReportedWhenAsked;
-                   } else if (mayResend) {
-                       resendThenVerify(index);
+                   } else if (roundsLeft > 0) {
+                       resendThenVerify(index, roundsLeft - 1);
                        return;
                    } else if (answer) {
                        row.delivery = CUploadRow::Delivery::AnsweredOther;
@@ -494,17 +495,18 @@ void CUploadRun::verifyRow(size_t index, bool mayResend) {
                });
 }
 
-void CUploadRun::resendThenVerify(size_t index) {
+void CUploadRun::resendThenVerify(size_t index, int roundsLeft) {
     CUploadRow& row = outcome().rows[index];
     ++row.repeats;
-    sendRow(index, CRetryRule::repeatsFor(row.command, m_options.retries), [this, index] {
-        if (outcome().rows[index].delivery == CUploadRow::Delivery::Sent) {
-            verifyRow(index, false);
-        } else {
-            forgetEcho(currentIndex(), index);
-            verifyRows();
-        }
-    });
+    sendRow(index, CRetryRule::repeatsFor(row.command, m_options.retries),
+            [this, index, roundsLeft] {
+                if (outcome().rows[index].delivery == CUploadRow::Delivery::Sent) {
+                    verifyRow(index, roundsLeft);
+                } else {
+                    forgetEcho(currentIndex(), index);
+                    verifyRows();
+                }
+            });
 }
 
 void CUploadRun::forgetEcho(size_t device, size_t row) {

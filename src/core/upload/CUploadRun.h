@@ -208,8 +208,8 @@ private:
     void handleRow();
     // The settings sent whose echo never came, asked by name one after another.
     void verifyRows();
-    void verifyRow(size_t index, bool mayResend);
-    void resendThenVerify(size_t index);
+    void verifyRow(size_t index, int roundsLeft);
+    void resendThenVerify(size_t index, int roundsLeft);
     void sendRow(size_t index, int repeatsLeft, Next next);
     // Whether a lane is asking the device for the setting at place right now.
     bool isAskedFor(size_t device, const QByteArray& place) const;

@@ -295,12 +295,12 @@ void TestGatewayUpload::repeatsAndTheSummary_data() {
         << QByteArray("silent") << 0 << Lines{query}
         << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0", "IP 10.0.0.2: not found"};
     // The gateway keeps its value: asked for the setting, it reports the old one; the set
-    // goes once more, and asked again it still reports the old one.
-    QTest::newRow("no echo: the set goes thrice, the setting is asked, twice, then named")
+    // goes again, as many rounds as the retries allow, and the last answer stands.
+    QTest::newRow("no echo: the set goes thrice, the setting is asked; three rounds, then named")
         << QByteArray("refuses-sets") << 2
-        << Lines{query, set, set, set, asked, set, set, set, asked}
+        << Lines{query, set, set, set, asked, set, set, set, asked, set, set, set, asked}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
-                       "Sent again when no answer came: 2 queries, 5 settings",
+                       "Sent again when no answer came: 3 queries, 8 settings",
                        "IP 10.0.0.2 NAME: sent, the device answered Ubrix 1"};
     QTest::newRow("no echo, one retry")
         << QByteArray("refuses-sets") << 1 << Lines{query, set, set, asked, set, set, asked}
