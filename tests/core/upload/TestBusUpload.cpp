@@ -75,6 +75,7 @@ private slots:
     void lanesFollowTheBuses();
     void everyBusAtOnceWithLoss();
     void stopEndsEveryLane();
+    void cancelAtAPromptEndsEveryLane();
     void echoThatNeverCameIsAskedByName_data();
     void echoThatNeverCameIsAskedByName();
 };
@@ -449,6 +450,43 @@ void TestBusUpload::stopEndsEveryLane() {
     bench.time->runUntil([] { return false; }, std::chrono::minutes(1));
     QCOMPARE(bench.link->sent.size(), 6);
     QCOMPARE(bench.timers.activeTimerCount(), 0);
+}
+
+// Cancel aborts the upload: every other lane ends once it is done with its current device.
+void TestBusUpload::cancelAtAPromptEndsEveryLane() {
+    QByteArray project = uid(1, tenLumetChanges()) + uid(99);
+    for (int number = 6; number <= 15; ++number) {
+        project += uid(number, tenLumetChanges());
+    }
+    CUploadBench bench(threeBuses(), project);
+    // A device's report takes its bus a while; silence is soon taken for loss.
+    CSimLatency latency;
+    latency.busMs = 40;
+    latency.busPerSettingMs = 8;
+    bench.site->setLatency(latency);
+    bench.time->send(CCommands::busRegister(), CIpv4Address::kBroadcast);
+    bench.doc.receive({"[08:00:00] (10.0.0.2) +UID99;"});
+    bench.time->runUntil([] { return false; }, std::chrono::seconds(2));
+    bench.link->replies.append({Answer::Cancel, {}});
+    CBusUpload upload(bench.doc.doc(), *bench.link, CUploadOptions());
+    QVERIFY(bench.run(upload));
+    const CUploadSummary& summary = upload.summary();
+    QCOMPARE(summary.ending, CUploadSummary::Ending::Cancelled);
+    int compared = 0;
+    int notReached = 0;
+    for (const CDeviceOutcome& device : summary.devices) {
+        compared += device.status == CDeviceOutcome::Status::Compared ? 1 : 0;
+        notReached += device.status == CDeviceOutcome::Status::NotReached ? 1 : 0;
+    }
+    // The first bus's UID 1, and on the two others the devices begun before the answer.
+    QVERIFY2(compared > 1 && notReached > 0, qPrintable(summary.lines().join('\n')));
+    QCOMPARE(compared + notReached + 1, int(summary.devices.size()));
+    for (const CDeviceOutcome& device : summary.devices) {
+        if (device.status == CDeviceOutcome::Status::NotReached) {
+            const QByteArray number = device.label.mid(4);
+            QVERIFY2(!bench.link->sent.contains("* #uid" + number + "=?;"), number.constData());
+        }
+    }
 }
 
 void TestBusUpload::echoThatNeverCameIsAskedByName_data() {
