@@ -61,7 +61,7 @@ bool CUploadRun::start(CSequencer& sequencer) {
         } else {
             pauseThen(kStartPause, [this] { beginLane(); });
         }
-        lanes.push_back([this, strand = each.get()] { return nextStep(*strand); });
+        lanes.emplace_back([this, strand = each.get()] { return nextStep(*strand); });
     }
     m_lane = nullptr;
     m_run = sequencer.start(QString::fromLatin1(runName()), std::move(lanes), m_options.pacing);
@@ -364,7 +364,8 @@ void CUploadRun::askAgain(const Asking& asking, int repeatsLeft) {
 // Asked by name, the settings still missing are asked again in rounds: a round that brought
 // one of them starts the retries afresh, and as many rounds in a row that bring nothing end
 // it (a device may lack a setting that its type has).
-void CUploadRun::askMissing(std::vector<CSettingAddress> missing, int roundsLeft, Next next) {
+void CUploadRun::askMissing(std::vector<CSettingAddress> missing, int roundsLeft,
+                            const Next& next) {
     const size_t reportedBefore = reported().size();
     askByName(std::move(missing), 0, [this, reportedBefore, roundsLeft, next] {
         const bool brought = reported().size() > reportedBefore;
@@ -391,7 +392,7 @@ bool CUploadRun::comeBackLater() {
     return true;
 }
 
-void CUploadRun::askByName(std::vector<CSettingAddress> missing, size_t at, Next next) {
+void CUploadRun::askByName(std::vector<CSettingAddress> missing, size_t at, const Next& next) {
     if (at >= missing.size()) {
         next();
         return;
@@ -404,7 +405,7 @@ void CUploadRun::askByName(std::vector<CSettingAddress> missing, size_t at, Next
 }
 
 void CUploadRun::askSetting(const CSettingAddress& place, int repeatsLeft,
-                            std::function<void(std::optional<QByteArray>)> next) {
+                            const std::function<void(std::optional<QByteArray>)>& next) {
     ++outcome().queryRepeats;
     if (!sendOrFail(settingQuery(place), destination())) {
         afterSendFailure();
@@ -520,7 +521,7 @@ void CUploadRun::forgetEcho(size_t device, size_t row) {
                          m_awaitingEcho.end());
 }
 
-void CUploadRun::sendRow(size_t index, int repeatsLeft, Next next) {
+void CUploadRun::sendRow(size_t index, int repeatsLeft, const Next& next) {
     CUploadRow& row = outcome().rows[index];
     if (!sendOrFail(row.command, destination())) {
         if (row.delivery == CUploadRow::Delivery::NotSent) {

@@ -105,7 +105,9 @@ protected:
     // awaited replies may end early when pacing by replies.
     void then(Next next);
     void pauseThen(std::chrono::milliseconds pause, CAwait await, Next next);
-    void pauseThen(std::chrono::milliseconds pause, Next next) { pauseThen(pause, {}, next); }
+    void pauseThen(std::chrono::milliseconds pause, Next next) {
+        pauseThen(pause, {}, std::move(next));
+    }
 
     void nextDevice();
     // Ends the current lane after the final pause. Cancelled: the other lanes end too, each
@@ -177,21 +179,21 @@ private:
 
     Lane& lane() { return *m_lane; }
     const Lane& lane() const { return *m_lane; }
-    std::optional<CPacedStep> nextStep(Lane& lane);
+    std::optional<CPacedStep> nextStep(Lane& asking);
     void beginLane();
     void settingEntered(const CEnteredSetting& setting);
     // Whether the current device's report leaves the upload short: no TYPE, or (of the
     // project's type) a setting of the project that it did not report.
     bool reportIsShort() const;
     // Asks the missing settings by name, in rounds, then next.
-    void askMissing(std::vector<CSettingAddress> missing, int roundsLeft, Next next);
+    void askMissing(std::vector<CSettingAddress> missing, int roundsLeft, const Next& next);
     // Asks missing[at] and the rest by name, each while no answer came as the retries
     // allow, then next.
-    void askByName(std::vector<CSettingAddress> missing, size_t at, Next next);
+    void askByName(std::vector<CSettingAddress> missing, size_t at, const Next& next);
     // Asks the one setting at place, again while no answer came (repeatsLeft times at
     // most), then next with the answer (nothing when none came).
     void askSetting(const CSettingAddress& place, int repeatsLeft,
-                    std::function<void(std::optional<QByteArray>)> next);
+                    const std::function<void(std::optional<QByteArray>)>& next);
     // Takes the devices that come after the lanes into this lane when it is the last one.
     bool takeAfterwards(Lane& strand);
     void beginCurrent();
@@ -210,7 +212,7 @@ private:
     void verifyRows();
     void verifyRow(size_t index, int roundsLeft);
     void resendThenVerify(size_t index, int roundsLeft);
-    void sendRow(size_t index, int repeatsLeft, Next next);
+    void sendRow(size_t index, int repeatsLeft, const Next& next);
     // Whether a lane is asking the device for the setting at place right now.
     bool isAskedFor(size_t device, const QByteArray& place) const;
     // The row no longer waits for its echo (unless it still counts as sent without one).
