@@ -121,7 +121,8 @@ int itemCount(const QAbstractItemModel& model, const QModelIndex& item) {
 }
 
 int itemCount(const CUbrixVorelUbrix& view) {
-    return itemCount(*view.tree()->model(), view.tree()->model()->index(0, 0));
+    const QTreeView& tree = *namedChild<QTreeView>(view, "tree");
+    return itemCount(*tree.model(), tree.model()->index(0, 0));
 }
 
 struct Figures {

@@ -6,7 +6,7 @@
 #include "cli/CCliOptions.h"
 #include "cli/CCliSession.h"
 
-#include "core/protocol/CCommands.h"
+#include "core/bus/CBusActions.h"
 
 #include <QCommandLineParser>
 
@@ -90,18 +90,23 @@ int CCliAddressCommand::run(CCliSession& session) {
     if (const int failed = session.startTowards(m_via); failed != CCliExit::kOk) {
         return failed;
     }
+    // As the bus view's "Set" on a gateway (the device's discover button gives it) or on a
+    // device known by its serial number; a script is not asked about a UID given twice.
+    const quint32 gateway = session.destination();
+    const CBusAction action = CBusActions::assignUid(
+        session.document().plan(),
+        m_serial ? CBusTarget::device(gateway, "SN", *m_serial) : CBusTarget::gateway(gateway),
+        static_cast<quint32>(m_uid));
     std::optional<CCliAnnouncement> confirmed;
     session.onTrafficLine([&](const QByteArray& line) {
         const std::optional<CCliAnnouncement> announced = CCliAnnouncement::of(line);
-        if (announced && announced->attribute == "UID" &&
-            announced->number == static_cast<quint32>(m_uid) &&
-            session.isFromDestination(announced->gateway)) {
+        if (announced && action.awaited &&
+            action.awaited->isAnnouncedBy(announced->gateway, announced->attribute,
+                                          announced->number)) {
             confirmed = announced;
         }
     });
-    const QByteArray command =
-        m_serial ? CCommands::busAssignSerial(*m_serial, m_uid) : CCommands::busAssignNext(m_uid);
-    if (!session.send(command, session.destination())) {
+    if (!session.send(action.command, action.destination)) {
         return CCliExit::kNetwork;
     }
     if (!m_serial) {

@@ -3,7 +3,7 @@
 #include "cli/CCliExit.h"
 #include "cli/CCliSession.h"
 
-#include "core/protocol/CCommands.h"
+#include "core/bus/CBusActions.h"
 
 #include <QCommandLineParser>
 
@@ -74,8 +74,10 @@ int CCliIdentifyCommand::run(CCliSession& session) {
     if (const int failed = session.start(); failed != CCliExit::kOk) {
         return failed;
     }
-    const QByteArray command = m_uid      ? CCommands::busIdentifyUid(*m_uid)
-                               : m_serial ? CCommands::busIdentifySerial(*m_serial)
-                                          : CCommands::gatewayIdentify();
-    return session.send(command, *address) ? CCliExit::kOk : CCliExit::kNetwork;
+    // As the bus view's Identify on the gateway or on one of its devices.
+    const CBusTarget target = m_uid      ? CBusTarget::device(*address, "UID", *m_uid)
+                              : m_serial ? CBusTarget::device(*address, "SN", *m_serial)
+                                         : CBusTarget::gateway(*address);
+    const CBusAction action = CBusActions::identify(session.document().plan(), target);
+    return session.send(action.command, action.destination) ? CCliExit::kOk : CCliExit::kNetwork;
 }

@@ -4,7 +4,7 @@
 #include "cli/CCliExit.h"
 #include "cli/CCliSession.h"
 
-#include "core/protocol/CCommands.h"
+#include "core/bus/CBusActions.h"
 
 #include <QCommandLineParser>
 #include <QSet>
@@ -54,7 +54,10 @@ int CCliRegisterCommand::run(CCliSession& session) {
             session.printBytes(announced->text() + '\n');
         }
     });
-    if (!session.send(CCommands::busRegister(), session.destination())) {
+    // As the bus view's "Devices" with that gateway selected, or with nothing selected.
+    const CBusAction action = CBusActions::registration(session.document().plan(),
+                                                        CBusTarget::gateway(session.destination()));
+    if (!session.send(action.command, action.destination)) {
         return CCliExit::kNetwork;
     }
     session.waitForReplies();

@@ -35,6 +35,25 @@ pugi::xml_node CBusPlan::deviceConfiguration(const pugi::xml_document& plan,
     return {};
 }
 
+bool CBusPlan::hasUid(const pugi::xml_document& plan, QByteArrayView gateway, quint32 uid) {
+    const std::string address(gateway.data(), static_cast<size_t>(gateway.size()));
+    const std::string value = std::to_string(uid);
+    for (const pugi::xml_node& network :
+         plan.document_element().children("Network_Configuration")) {
+        for (const pugi::xml_node& entry : network.children("UBRIX")) {
+            if (address != entry.attribute("IP").value()) {
+                continue;
+            }
+            for (const pugi::xml_node& device : entry.children("DEVICE")) {
+                if (value == device.attribute("UID").value()) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
 quint32 CBusPlan::lowestFreeUid(const pugi::xml_document& plan, QByteArrayView gateway,
                                 const std::set<quint32>& alsoTaken) {
     const std::string address(gateway.data(), static_cast<size_t>(gateway.size()));

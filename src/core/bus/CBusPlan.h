@@ -23,6 +23,8 @@ public:
                                               QByteArrayView attribute, quint32 number);
     // The largest UID a device takes.
     static constexpr quint32 kMaxUid = 65535;
+    // Whether a device behind the gateway (dotted) has the UID.
+    static bool hasUid(const pugi::xml_document& plan, QByteArrayView gateway, quint32 uid);
     // The lowest UID from 1 that no device behind the gateway (dotted) has and that is not
     // among alsoTaken; 0 when every UID is taken.
     static quint32 lowestFreeUid(const pugi::xml_document& plan, QByteArrayView gateway,

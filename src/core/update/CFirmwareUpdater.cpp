@@ -1,6 +1,6 @@
 #include "core/update/CFirmwareUpdater.h"
 
-#include "core/bus/CBusTreeItem.h"
+#include "core/bus/CBusTarget.h"
 #include "core/update/IProgramLauncher.h"
 
 QStringList CFirmwareUpdater::arguments(QByteArrayView gateway, QByteArrayView deviceAttribute,
@@ -16,12 +16,11 @@ QStringList CFirmwareUpdater::arguments(QByteArrayView gateway, QByteArrayView d
             QString::number(deviceNumber)};
 }
 
-std::optional<QStringList> CFirmwareUpdater::argumentsFor(const CBusTreeItem& item) {
-    const CBusTreeItem* device = item.deviceItem();
-    if (device == nullptr) {
+std::optional<QStringList> CFirmwareUpdater::argumentsFor(const CBusTarget& target) {
+    if (!target.hasDevice()) {
         return std::nullopt;
     }
-    return arguments(device->gatewayText, device->deviceAttribute, device->deviceNumber);
+    return arguments(target.gatewayText, target.deviceAttribute, target.deviceNumber);
 }
 
 CFirmwareUpdater::Launch CFirmwareUpdater::launch(IProgramLauncher& launcher,
@@ -43,4 +42,13 @@ QString CFirmwareUpdater::message(Launch outcome, const QString& program) {
             break;
     }
     return {};
+}
+
+QString CFirmwareUpdater::startFor(const CBusTarget& target, IProgramLauncher& launcher,
+                                   const QString& program) {
+    const std::optional<QStringList> given = argumentsFor(target);
+    if (!given) {
+        return {};
+    }
+    return message(launch(launcher, program, *given), program);
 }

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <optional>
 
-class CBusTreeItem;
+struct CBusTarget;
 class IProgramLauncher;
 
 // The firmware update tool, started for one bus device behind one gateway with the command
@@ -24,11 +24,15 @@ public:
 
     static QStringList arguments(QByteArrayView gateway, QByteArrayView deviceAttribute,
                                  quint32 deviceNumber);
-    // The arguments for the device an item of the bus view belongs to (the device itself or
-    // one of its sections); nothing for the root or a gateway.
-    static std::optional<QStringList> argumentsFor(const CBusTreeItem& item);
+    // The arguments for the target's device (the bus view's Update on the device or one of
+    // its sections); nothing for the root or a gateway.
+    static std::optional<QStringList> argumentsFor(const CBusTarget& target);
     static Launch launch(IProgramLauncher& launcher, const QString& program,
                          const QStringList& arguments);
     // What the user is told about a launch that did not start the tool; empty when it did.
     static QString message(Launch outcome, const QString& program);
+    // Starts the tool for the target's device; what the user is told, empty when the tool
+    // started or the target has no device.
+    static QString startFor(const CBusTarget& target, IProgramLauncher& launcher,
+                            const QString& program);
 };

@@ -58,3 +58,19 @@ QAction* CPopupMenus::action(const QMenu* menu, int command) {
     }
     return nullptr;
 }
+
+QMenu* CPopupMenus::popup(int resource, QWidget* owner, const QWidget* at, const QPoint& position,
+                          std::function<void(int command)> chosen) {
+    const QString name = QString::fromLatin1(kOpenName);
+    if (QMenu* open = owner->findChild<QMenu*>(name, Qt::FindDirectChildrenOnly)) {
+        open->setObjectName(QString());
+        open->close();
+    }
+    QMenu* menu = create(resource, owner);
+    menu->setObjectName(name);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(menu, &QMenu::triggered, owner,
+                     [chosen = std::move(chosen)](QAction* item) { chosen(item->data().toInt()); });
+    menu->popup(at->mapToGlobal(position));
+    return menu;
+}

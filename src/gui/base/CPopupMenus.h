@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QList>
+#include <functional>
 
 class QAction;
 class QMenu;
+class QPoint;
 class QWidget;
 
 // The views' pop-up menus, built from one table so that every view shows the same texts
@@ -16,4 +18,12 @@ public:
     static QList<int> commands(int resource);
     // The menu's action for a command, or null.
     static QAction* action(const QMenu* menu, int command);
+
+    // The object name of the pop-up menu a view has open.
+    static constexpr const char* kOpenName = "popup";
+    // Opens the resource's menu at position in at's coordinates, for owner: the one owner had
+    // open closes, the new one is owner's child named kOpenName until it closes, and the
+    // command of an item chosen goes to chosen.
+    static QMenu* popup(int resource, QWidget* owner, const QWidget* at, const QPoint& position,
+                        std::function<void(int command)> chosen);
 };

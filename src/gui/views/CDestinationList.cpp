@@ -8,17 +8,19 @@
 
 QList<CDestinationList::Gateway> CDestinationList::gatewaysOf(const pugi::xml_document& plan) {
     QList<Gateway> gateways;
-    for (const pugi::xpath_node& hit : plan.select_nodes("//Device_Configuration/UBRIX[@IP]")) {
-        const pugi::xml_node element = hit.node();
-        const pugi::xml_node name = element.child("NAME");
-        if (!name) {
-            continue;
+    for (const pugi::xml_node& configuration :
+         plan.document_element().children("Device_Configuration")) {
+        for (const pugi::xml_node& element : configuration.children("UBRIX")) {
+            const pugi::xml_node name = element.child("NAME");
+            if (!element.attribute("IP") || !name) {
+                continue;
+            }
+            Gateway gateway;
+            gateway.name = textOf(name);
+            // The identifying attribute is the first one, whatever it is called.
+            gateway.address = ::inet_addr(element.first_attribute().value());
+            gateways.append(gateway);
         }
-        Gateway gateway;
-        gateway.name = textOf(name);
-        // The identifying attribute is the first one, whatever it is called.
-        gateway.address = ::inet_addr(element.first_attribute().value());
-        gateways.append(gateway);
     }
     return gateways;
 }

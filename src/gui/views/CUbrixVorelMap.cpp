@@ -1,6 +1,5 @@
 #include "gui/views/CUbrixVorelMap.h"
 
-#include "core/common/CXPathNumber.h"
 #include "core/common/CXmlError.h"
 #include "core/document/CUbrixVorelDoc.h"
 #include "core/plan/CModelTemplateFolder.h"
@@ -54,10 +53,6 @@ CUbrixVorelMap::~CUbrixVorelMap() {
     m_tree->release();
 }
 
-QTreeView* CUbrixVorelMap::tree() const {
-    return m_tree;
-}
-
 void CUbrixVorelMap::buildForm() {
     setObjectName(QStringLiteral("form%1").arg(kForm));
     m_devices = new QRadioButton(QStringLiteral("Devices"), this);
@@ -71,6 +66,13 @@ void CUbrixVorelMap::buildForm() {
     m_upload = new QPushButton(QStringLiteral("UpLoad"), this);
     m_fileName = new QLineEdit(this);
     m_fileName->setReadOnly(true);
+    m_devices->setObjectName(QStringLiteral("devices"));
+    m_ubrix->setObjectName(QStringLiteral("ubrix"));
+    m_add->setObjectName(QStringLiteral("add"));
+    m_copy->setObjectName(QStringLiteral("copy"));
+    m_delete->setObjectName(QStringLiteral("delete"));
+    m_upload->setObjectName(QStringLiteral("upload"));
+    m_fileName->setObjectName(QStringLiteral("fileName"));
 
     m_devices->setGeometry(kMargin, 8, 76, 22);
     m_ubrix->setGeometry(92, 8, 64, 22);
@@ -87,12 +89,15 @@ void CUbrixVorelMap::buildForm() {
     m_tree->setItemDelegate(new CMapLabelDelegate(m_tree));
     m_tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     m_tree->setGeometry(kMargin, kTop, kTreeWidth, 300);
+    m_tree->setObjectName(QStringLiteral("tree"));
 
     m_list = new CPropertyList(this);
+    m_list->setObjectName(QStringLiteral("properties"));
     m_list->setComboRows(kComboRows);
     m_list->setGeometry(kListLeft, kTop, 400, 300);
 
     m_menu = CPopupMenus::create(vorel::cmd::kPopupDeviceMap, this);
+    m_menu->setObjectName(QString::fromLatin1(CPopupMenus::kOpenName));
 }
 
 void CUbrixVorelMap::connectForm() {
@@ -141,8 +146,6 @@ void CUbrixVorelMap::OnUpdate(quint32 hint) {
     try {
         rebuildTree(hint);
     } catch (const CXmlError&) {
-        logError("OnUpdate()");
-    } catch (const pugi::xpath_exception&) {
         logError("OnUpdate()");
     }
     updateCommands();

@@ -49,17 +49,6 @@ public:
     void OnBnClickedButtonUpload();
     void OnMapChangeAddress();
 
-    QTreeView* tree() const;
-    CPropertyList* propertyList() const { return m_list; }
-    QRadioButton* devicesButton() const { return m_devices; }
-    QRadioButton* ubrixButton() const { return m_ubrix; }
-    QPushButton* addButton() const { return m_add; }
-    QPushButton* copyButton() const { return m_copy; }
-    QPushButton* deleteButton() const { return m_delete; }
-    QPushButton* uploadButton() const { return m_upload; }
-    QLineEdit* fileNameField() const { return m_fileName; }
-    QMenu* contextMenu() const { return m_menu; }
-
     // Selects the item (an index of the tree's own model) and lists its settings, as a left
     // click on it does.
     void OnNMClickTree1(const QModelIndex& index);

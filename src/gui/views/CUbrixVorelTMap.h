@@ -1,27 +1,18 @@
 #pragma once
 
-#include "core/bus/CBusPage.h"
+#include "core/bus/CBusAction.h"
 #include "core/bus/CBusTreeModel.h"
 #include "core/bus/CBusTreeSync.h"
-#include "core/sequence/CSequenceRun.h"
 #include "gui/base/CFormView.h"
 #include "gui/base/CViewContext.h"
 
-#include <QMenu>
-#include <QPointer>
-#include <chrono>
 #include <memory>
 #include <optional>
-#include <set>
 
+class CBusButtons;
+class CBusPageList;
 class CConfigTree;
 class CPropertyList;
-class CSequenceRun;
-class CValueCommit;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QTreeView;
 
 // The bus view ("KV network"): the gateways of the plan, the devices heard on each bus in
 // ascending order of their number, and each device's sections; beside it the settings of
@@ -31,28 +22,12 @@ class QTreeView;
 // makes a gateway or device identify itself, deletes entries from the plan, uploads LED
 // presets and starts the firmware updater.
 //
-// An item's role and identity decide what acts on it (CBusTreeItem): a device is its
-// attribute and its number, so "SN 812" and "UID 812" are never taken for each other. A
-// command that changes the plan is sent first; when the send fails, nothing changes.
+// What each action sends, changes and waits for is the core's (CBusActions, CBusRuns), worked
+// out from what the selection stands for (CBusTarget); the view asks, confirms and shows.
 class CUbrixVorelTMap : public CFormView {
     Q_OBJECT
 
 public:
-    static constexpr const char* kSelectFirst = "Select the serial number or Ubrix first";
-    static constexpr const char* kPressDiscovery = "Press Discovery Button on device to set";
-    static constexpr const char* kSelectLed = "Select an LED";
-    static constexpr const char* kSelectDevice = "Select the device to replace (one with a UID)";
-    static constexpr const char* kConfirmDeleteAll =
-        "Remove every gateway and device from the map? Nothing is saved until you save the map "
-        "file.";
-    // "%1" is the UID, "%2" the gateway.
-    static constexpr const char* kConfirmDuplicateUid =
-        "A device behind %2 already has UID %1. Give it to another device all the same?";
-    static constexpr int kUidFieldLength = 6;
-    static constexpr int kRowHeight = 18;
-    // The discovery's run, which outlives a view switch in its pause.
-    static constexpr const char* kDiscoveryRun = "bus.discover";
-
     explicit CUbrixVorelTMap(const CViewContext& context, QWidget* parent = nullptr);
     ~CUbrixVorelTMap() override;
 
@@ -63,15 +38,10 @@ public:
 
     // A left click on a tree item.
     void OnNMClickTree3(const QModelIndex& index);
-    // The end of an edit or a combo choice in the property list.
-    void commit(int row, int column);
-    // "Ubrixs", and Refresh on the root.
+    // "Ubrixs" (and Refresh on the root), "Devices", "Set" and "Collect".
     void OnDiscover();
-    // "Devices".
     void OnRegister();
-    // "Set".
     void OnSetUid();
-    // "Collect".
     void OnCollect();
     // The pop-up menu's commands and "Upload CMS File".
     void OnTmapRefresh();
@@ -81,56 +51,19 @@ public:
     void OnTmapReplace();
     void OnUploadCmsFile();
 
-    QTreeView* tree() const;
+    // The tree as this view holds it, and what keeps it following the plan.
     const CBusTreeModel& model() const { return m_model; }
     CBusTreeSync& treeSync() { return m_sync; }
-    CPropertyList* propertyList() const { return m_list; }
-    QPushButton* ubrixsButton() const { return m_ubrixs; }
-    QPushButton* devicesButton() const { return m_devices; }
-    QPushButton* setButton() const { return m_set; }
-    QLineEdit* uidField() const { return m_uid; }
-    QPushButton* collectButton() const { return m_collect; }
-    QPushButton* stopButton() const { return m_stop; }
-    QProgressBar* progressBar() const { return m_progress; }
-    QMenu* popupMenu() const { return m_popup; }
-    const std::optional<CBusPage>& page() const { return m_page; }
-    // Makes the item the tree's selection, as a click does (without listing it).
-    void select(const CBusTreeItem* item);
-
-    // A device that this view took out of the tree and that its own answers bring back: a
-    // device given its UID, or one refreshed. When it is back, it is the selection again.
-    struct Awaited {
-        QByteArray gateway;
-        QByteArray attribute;
-        quint32 number = 0;
-    };
 
 private:
     void buildForm();
     const CBusTreeItem* selection() const;
-    void clearPage();
-    void showPopup(const QPoint& position);
-    void attachCollection(CSequenceRun* run);
-    void collectionEnded(CSequenceRun::Outcome outcome);
-    // Removes the device from the plan and from the tree, under every gateway.
-    void deleteDevice(QByteArrayView attribute, quint32 number);
-    void awaitDevice(Awaited device);
+    CBusTarget target() const;
+    // Asks the action's question, carries the action out and shows what came of it; whether
+    // it went ahead (its command, if any, left).
+    bool carryOut(const CBusAction& action);
     void selectAwaited();
-    bool confirmUid(int uid, const CBusTreeItem& gateway);
-    // The UID field proposes the lowest UID free behind the gateway of item.
-    void proposeUid(const CBusTreeItem* item, const std::set<quint32>& alsoTaken = {});
-    // The plan changed: the page of the selection follows it.
-    void followPage();
-    void listPage(CBusPage page);
-    void say(const QString& text) const;
-    // "Action: nothing sent, why"
-    void sayNothingSent(const char* action, const QString& why) const;
-    // "Action: sent COMMAND to WHO.", or "Action: COMMAND could not be sent to WHO."
-    void saySent(const char* action, QByteArrayView command, bool sent, const QString& to) const;
-    QString gatewayName(quint32 address) const;
-    // "UID 5 behind Hall North (10.0.0.7)"
-    QString deviceName(const CBusTreeItem& device) const;
-    bool send(QByteArrayView text, quint32 address);
+    void proposeUid(const CBusTreeItem* item);
     void logError(const char* handler) const;
 
     CViewContext m_context;
@@ -138,16 +71,9 @@ private:
     CBusTreeSync m_sync;
     CConfigTree* m_tree = nullptr;
     CPropertyList* m_list = nullptr;
-    QPushButton* m_ubrixs = nullptr;
-    QPushButton* m_devices = nullptr;
-    QPushButton* m_set = nullptr;
-    QLineEdit* m_uid = nullptr;
-    QPushButton* m_collect = nullptr;
-    QPushButton* m_stop = nullptr;
-    QProgressBar* m_progress = nullptr;
-    QPointer<QMenu> m_popup;
-    QPointer<CSequenceRun> m_collection;
-    std::unique_ptr<CValueCommit> m_commit;
-    std::optional<CBusPage> m_page;
-    std::optional<Awaited> m_awaited;
+    std::unique_ptr<CBusPageList> m_page;
+    CBusButtons* m_buttons = nullptr;
+    // A device this view took out of the tree and that its own answers bring back: when it
+    // is back, it is the selection again.
+    std::optional<CBusAwaited> m_awaited;
 };

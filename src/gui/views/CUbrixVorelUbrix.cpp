@@ -43,13 +43,10 @@ CUbrixVorelUbrix::~CUbrixVorelUbrix() {
     m_tree->release();
 }
 
-QTreeView* CUbrixVorelUbrix::tree() const {
-    return m_tree;
-}
-
 void CUbrixVorelUbrix::buildForm() {
     m_tree =
         new CConfigTree(m_model, CNodeKind::iconCount(CNodeKind::Tree::Gateways), kRowHeight, this);
+    m_tree->setObjectName(QStringLiteral("tree"));
     m_tree->setFixedWidth(kTreeWidth);
     // A gateway joining the plan shows at once.
     m_tree->expandOnInsert({CTreeItem::Role::Root});
@@ -57,6 +54,7 @@ void CUbrixVorelUbrix::buildForm() {
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &CUbrixVorelUbrix::showPopup);
 
     m_list = new CPropertyList(this);
+    m_list->setObjectName(QStringLiteral("properties"));
     // The page the list shows says where its values go, wherever the selection has moved.
     m_commit = std::make_unique<CValueCommit>(*m_list, m_page, [this](const QByteArray& command) {
         return m_context.transport.SendText(command, m_page->address());
@@ -69,12 +67,15 @@ void CUbrixVorelUbrix::buildForm() {
 
     m_discover = new QGroupBox(QStringLiteral("Discover"), this);
     m_ubrixs = new QPushButton(QStringLiteral("Ubrixs"), m_discover);
+    m_ubrixs->setObjectName(QStringLiteral("ubrixs"));
     m_ubrixs->setAutoDefault(false);
     auto* discover = new QHBoxLayout(m_discover);
     discover->addWidget(m_ubrixs);
     m_restart = new QPushButton(QStringLiteral("Restart"), this);
+    m_restart->setObjectName(QStringLiteral("restart"));
     m_restart->setAutoDefault(false);
     m_note = new QLineEdit(this);
+    m_note->setObjectName(QStringLiteral("restartNote"));
     m_note->setReadOnly(true);
     connect(m_ubrixs, &QPushButton::clicked, this, &CUbrixVorelUbrix::OnUbrixRefresh);
     connect(m_restart, &QPushButton::clicked, this, &CUbrixVorelUbrix::OnUbrixReset);
@@ -276,17 +277,12 @@ void CUbrixVorelUbrix::awaitReturn(quint32 address, const QString& name) {
 }
 
 void CUbrixVorelUbrix::showPopup(const QPoint& position) {
-    if (m_popup) {
-        m_popup->close();
-    }
-    m_popup = CPopupMenus::create(vorel::cmd::kPopupGatewayView, this);
-    m_popup->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_popup, &QMenu::triggered, this, [this](QAction* action) {
-        if (action->data().toInt() == vorel::cmd::kUbrixRefresh) {
-            OnUbrixRefresh();
-        }
-    });
-    m_popup->popup(m_tree->viewport()->mapToGlobal(position));
+    CPopupMenus::popup(vorel::cmd::kPopupGatewayView, this, m_tree->viewport(), position,
+                       [this](int command) {
+                           if (command == vorel::cmd::kUbrixRefresh) {
+                               OnUbrixRefresh();
+                           }
+                       });
 }
 
 void CUbrixVorelUbrix::logError(const char* handler) const {

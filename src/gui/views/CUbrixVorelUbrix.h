@@ -5,8 +5,6 @@
 #include "gui/base/CFormView.h"
 #include "gui/base/CViewContext.h"
 
-#include <QMenu>
-#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -53,14 +51,6 @@ public:
     // The end of an edit or a combo choice in the property list.
     void commit(int row, int column);
 
-    QTreeView* tree() const;
-    CPropertyList* propertyList() const { return m_list; }
-    QPushButton* ubrixsButton() const { return m_ubrixs; }
-    QPushButton* restartButton() const { return m_restart; }
-    QLineEdit* restartNote() const { return m_note; }
-    QMenu* popupMenu() const { return m_popup; }
-    const std::optional<CGatewayPage>& page() const { return m_page; }
-
 private:
     void buildForm();
     void rebuild();
@@ -83,7 +73,6 @@ private:
     QPushButton* m_ubrixs = nullptr;
     QPushButton* m_restart = nullptr;
     QLineEdit* m_note = nullptr;
-    QPointer<QMenu> m_popup;
     std::unique_ptr<CValueCommit> m_commit;
     std::optional<CGatewayPage> m_page;
     // The item the page was listed for, to list it again when the plan changes.

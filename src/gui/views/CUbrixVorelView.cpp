@@ -329,14 +329,8 @@ void CUbrixVorelView::OnGatewaysRefresh() {
 }
 
 void CUbrixVorelView::showPopup(int resource, QWidget* owner, const QPoint& position) {
-    if (m_popup) {
-        m_popup->close();
-    }
-    m_popup = CPopupMenus::create(resource, this);
-    m_popup->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_popup, &QMenu::triggered, this,
-            [this](QAction* action) { onPopupCommand(action->data().toInt()); });
-    m_popup->popup(owner->mapToGlobal(position));
+    CPopupMenus::popup(resource, this, owner, position,
+                       [this](int command) { onPopupCommand(command); });
 }
 
 void CUbrixVorelView::onPopupCommand(int command) {

@@ -4,9 +4,6 @@
 #include "gui/base/CViewContext.h"
 #include "gui/views/CDestinationList.h"
 
-#include <QMenu>
-#include <QPointer>
-
 class CTrafficListModel;
 class MyEdit;
 class QComboBox;
@@ -50,7 +47,6 @@ public:
 
     QString rememberedDestination() const { return m_remembered; }
     // The pop-up menu shown last, while it is open.
-    QMenu* popupMenu() const { return m_popup; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -86,5 +82,4 @@ private:
     QPushButton* m_send = nullptr;
     QListView* m_traffic = nullptr;
     CTrafficListModel* m_model = nullptr;
-    QPointer<QMenu> m_popup;
 };

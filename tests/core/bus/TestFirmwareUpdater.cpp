@@ -1,3 +1,4 @@
+#include "core/bus/CBusTarget.h"
 #include "core/bus/CBusTreeModel.h"
 #include "core/update/CFirmwareUpdater.h"
 #include "core/update/CProcessLauncher.h"
@@ -8,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The firmware updater: which device an item of the bus view gives it, and what the tool
+// The firmware updater: which device the bus view's selection gives it, and what the tool
 // is really started with.
 class TestFirmwareUpdater : public QObject {
     Q_OBJECT
@@ -50,7 +51,7 @@ void TestFirmwareUpdater::argumentsForItems() {
     for (const QString& row : path) {
         item = item->child(row.toInt());
     }
-    const std::optional<QStringList> given = CFirmwareUpdater::argumentsFor(*item);
+    const std::optional<QStringList> given = CFirmwareUpdater::argumentsFor(CBusTarget::of(item));
     QCOMPARE(given ? given->join(QLatin1Char(' ')) : QString(), arguments);
 }
 

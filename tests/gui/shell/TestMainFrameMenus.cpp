@@ -14,19 +14,19 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
+#include <tuple>
 
 namespace {
 
-// A menu as "text=command" per item, "-" per separator and "text>" per submenu.
+// A menu as the user reads it: its items' texts, "-" per separator and "text>" per submenu.
 QStringList describe(const QMenu* menu) {
     QStringList items;
     for (const QAction* action : menu->actions()) {
         if (action->isSeparator()) {
             items.append(QStringLiteral("-"));
-        } else if (action->menu() != nullptr) {
-            items.append(action->text() + QLatin1Char('>'));
         } else {
-            items.append(action->text() + QLatin1Char('=') + action->data().toString());
+            items.append(action->text() +
+                         (action->menu() != nullptr ? QStringLiteral(">") : QString()));
         }
     }
     return items;
@@ -41,13 +41,28 @@ QMenu* topMenu(const CMainFrame& frame, const QString& title) {
     return nullptr;
 }
 
-QMenu* subMenu(const QMenu* menu, const QString& title) {
+QAction* itemOf(const QMenu* menu, const QString& text) {
     for (QAction* action : menu->actions()) {
-        if (action->text() == title) {
-            return action->menu();
+        if (action->text() == text) {
+            return action;
         }
     }
     return nullptr;
+}
+
+QMenu* subMenu(const QMenu* menu, const QString& title) {
+    QAction* item = itemOf(menu, title);
+    return item != nullptr ? item->menu() : nullptr;
+}
+
+// The item at a path of texts from the menu bar down: "View/Virtual Keypad/Sun".
+QAction* menuItem(const CMainFrame& frame, const QString& path) {
+    QStringList texts = path.split(QLatin1Char('/'));
+    const QMenu* menu = topMenu(frame, texts.takeFirst());
+    while (menu != nullptr && texts.size() > 1) {
+        menu = subMenu(menu, texts.takeFirst());
+    }
+    return menu != nullptr ? itemOf(menu, texts.front()) : nullptr;
 }
 
 // Every command that a menu item carries, in menu order.
@@ -93,11 +108,11 @@ private slots:
     void menuBarTitlesInOrder();
     void menuItemsInOrderWithSeparators_data();
     void menuItemsInOrderWithSeparators();
+    void menuItemCommands_data();
+    void menuItemCommands();
     void onlyTheStateCommandsCarryChecks();
     void checkMarksFollowTheState_data();
     void checkMarksFollowTheState();
-    void enabledAndDisabledCommands_data();
-    void enabledAndDisabledCommands();
     void checksAreUpdatedWhenAMenuOpens();
     void disabledCommandsDoNothing();
     void registeredViewEnablesItsCommand();
@@ -129,50 +144,35 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators_data() {
     QTest::addColumn<QStringList>("items");
 
     QTest::newRow("File") << "File"
-                          << ""
-                          << QStringList{"Save Map File=32805",
-                                         "Compare with Snapshot...=32841",
-                                         "Site Report...=32842",
-                                         "-",
-                                         "New Project=57600",
-                                         "Load Project=32818",
-                                         "Save Project=32819",
-                                         "Upload CMS File=32827",
-                                         "Export traffic=32840",
-                                         "-",
-                                         "Exit=32812"};
+                          << "" << QStringList{"Save Map File",
+                                               "Compare with Snapshot...",
+                                               "Site Report...",
+                                               "-",
+                                               "New Project",
+                                               "Load Project",
+                                               "Save Project",
+                                               "Upload CMS File",
+                                               "Export traffic",
+                                               "-",
+                                               "Exit"};
     QTest::newRow("Edit") << "Edit"
-                          << "" << QStringList{"Undo=57643", "Redo=57644"};
+                          << "" << QStringList{"Undo", "Redo"};
     QTest::newRow("Interface") << "Interface"
-                               << ""
-                               << QStringList{"UDP=32791", "TCP=32792", "USB=32828", "-",
-                                              "Network=32777"};
+                               << "" << QStringList{"UDP", "TCP", "USB", "-", "Network"};
     QTest::newRow("Logging") << "Logging"
-                             << ""
-                             << QStringList{"Start=32786", "Stop=32787", "-",
-                                            "Log File name=32788"};
+                             << "" << QStringList{"Start", "Stop", "-", "Log File name"};
     // The last separator stands after "Show Sent", with nothing after it.
     QTest::newRow("View") << "View"
                           << ""
-                          << QStringList{"Traffic=32771",
-                                         "Project=32772",
-                                         "Map=32813",
-                                         "Ubrixs=32809",
-                                         "Trace=32831",
-                                         "Network=32823",
-                                         "-",
-                                         "Virtual Keypad>",
-                                         "-",
-                                         "Time Stamp=32807",
-                                         "Show IP=32808",
-                                         "Show Sent=32850",
+                          << QStringList{"Traffic", "Project",    "Map",     "Ubrixs",
+                                         "Trace",   "Network",    "-",       "Virtual Keypad>",
+                                         "-",       "Time Stamp", "Show IP", "Show Sent",
                                          "-"};
     QTest::newRow("Virtual Keypad")
         << "View"
-        << "Virtual Keypad"
-        << QStringList{"Simple=32832", "Lighting=32833", "Motor=32834", "Sun=32835"};
+        << "Virtual Keypad" << QStringList{"Simple", "Lighting", "Motor", "Sun"};
     QTest::newRow("Help") << "&Help"
-                          << "" << QStringList{"&About Ubrix Vorel...=57664"};
+                          << "" << QStringList{"&About Ubrix Vorel..."};
 }
 
 void TestMainFrameMenus::menuItemsInOrderWithSeparators() {
@@ -189,11 +189,75 @@ void TestMainFrameMenus::menuItemsInOrderWithSeparators() {
         QVERIFY(found != nullptr);
     }
     QCOMPARE(describe(found), items);
+    // Each item is the window's action of its command, so that its shortcut, check mark and
+    // state are the same wherever the command is reached.
     for (const QAction* action : found->actions()) {
         if (!action->isSeparator() && action->menu() == nullptr) {
             QCOMPARE(CGuiHarness::command(frame, action->data().toInt()), action);
         }
     }
+}
+
+// What each item of the menus does, and whether it can be chosen in a new window, which
+// shows the traffic view.
+void TestMainFrameMenus::menuItemCommands_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("enabled");
+
+    using namespace vorel::cmd;
+    const QList<std::tuple<const char*, int, bool>> items{
+        {"File/Save Map File", kSaveMapFile, true},
+        {"File/Compare with Snapshot...", kCompareSnapshot, true},
+        {"File/Site Report...", kSiteReport, true},
+        {"File/New Project", kNewProject, true},
+        {"File/Load Project", kLoadProject, true},
+        {"File/Save Project", kSaveProject, true},
+        {"File/Upload CMS File", kUploadCmsFile, false},  // only the bus view does it
+        {"File/Export traffic", kExportTraffic, true},
+        {"File/Exit", kExit, true},
+        {"Edit/Undo", kEditUndo, false},  // nothing to undo
+        {"Edit/Redo", kEditRedo, false},
+        {"Interface/UDP", kInterfaceUdp, true},
+        {"Interface/TCP", kInterfaceTcp, false},  // never from the menu
+        {"Interface/USB", kInterfaceUsb, false},
+        {"Interface/Network", kInterfaceNetwork, true},
+        {"Logging/Start", kLoggingStart, true},
+        {"Logging/Stop", kLoggingStop, true},
+        {"Logging/Log File name", kLogFileName, true},
+        {"View/Traffic", kViewTraffic, true},
+        {"View/Project", kViewProject, true},
+        {"View/Map", kViewMap, true},
+        {"View/Ubrixs", kViewUbrixs, true},
+        {"View/Trace", kViewTrace, false},  // no action
+        {"View/Network", kViewNetwork, true},
+        {"View/Virtual Keypad/Simple", kKeypadSimple, true},
+        {"View/Virtual Keypad/Lighting", kKeypadLighting, true},
+        {"View/Virtual Keypad/Motor", kKeypadMotor, true},
+        {"View/Virtual Keypad/Sun", kKeypadSun, true},
+        {"View/Time Stamp", kTimeStamp, true},
+        {"View/Show IP", kShowIp, true},
+        {"View/Show Sent", kShowSent, true},
+        {"&Help/&About Ubrix Vorel...", kAbout, true},
+    };
+    for (const auto& [item, command, enabled] : items) {
+        QTest::newRow(item) << QString::fromLatin1(item) << command << enabled;
+    }
+}
+
+void TestMainFrameMenus::menuItemCommands() {
+    QFETCH(QString, item);
+    QFETCH(int, command);
+    QFETCH(bool, enabled);
+
+    CGuiHarness harness;
+    CMainFrame frame(harness.context(), false);
+    frame.updateCommandUi();
+    QAction* action = menuItem(frame, item);
+    QVERIFY(action != nullptr);
+    QCOMPARE(action, CGuiHarness::command(frame, command));
+    QCOMPARE(action->isEnabled(), enabled);
+    QCOMPARE(frame.isCommandEnabled(command), enabled);
 }
 
 void TestMainFrameMenus::onlyTheStateCommandsCarryChecks() {
@@ -240,59 +304,6 @@ void TestMainFrameMenus::checkMarksFollowTheState() {
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kLoggingStop)->isChecked(), !logging);
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kTimeStamp)->isChecked(), showTime != 0);
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kShowIp)->isChecked(), showIp != 0);
-}
-
-void TestMainFrameMenus::enabledAndDisabledCommands_data() {
-    QTest::addColumn<int>("command");
-    QTest::addColumn<bool>("enabled");
-
-    QTest::newRow("Save Map File") << 32805 << true;
-    QTest::newRow("New Project") << 57600 << true;
-    QTest::newRow("Compare with Snapshot") << 32841 << true;
-    QTest::newRow("Site Report") << 32842 << true;
-    QTest::newRow("Load Project") << 32818 << true;
-    QTest::newRow("Undo: nothing to undo") << 57643 << false;
-    QTest::newRow("Redo: nothing to redo") << 57644 << false;
-    QTest::newRow("Save Project") << 32819 << true;
-    QTest::newRow("Upload CMS File, traffic view shown") << 32827 << false;
-    QTest::newRow("Export traffic, traffic view shown") << 32840 << true;
-    QTest::newRow("Exit") << 32812 << true;
-    QTest::newRow("UDP") << 32791 << true;
-    QTest::newRow("TCP: never from the menu") << 32792 << false;
-    QTest::newRow("USB: never from the menu") << 32828 << false;
-    QTest::newRow("Network Setup") << 32777 << true;
-    QTest::newRow("Logging Start") << 32786 << true;
-    QTest::newRow("Logging Stop") << 32787 << true;
-    QTest::newRow("Log File name") << 32788 << true;
-    QTest::newRow("View Traffic") << 32771 << true;
-    QTest::newRow("View Trace: no action") << 32831 << false;
-    QTest::newRow("View Network") << 32823 << true;
-    QTest::newRow("View Ubrixs") << 32809 << true;
-    QTest::newRow("View Project") << 32772 << true;
-    QTest::newRow("Keypad Sun: the sun dialog's toggle") << 32835 << true;
-    QTest::newRow("Time Stamp") << 32807 << true;
-    QTest::newRow("Show IP") << 32808 << true;
-    QTest::newRow("Show Sent") << 32850 << true;
-    QTest::newRow("About") << 57664 << true;
-    QTest::newRow("Load Map") << 32821 << true;
-    QTest::newRow("View Map") << 32813 << true;
-    QTest::newRow("Keypad Simple") << 32832 << true;
-    QTest::newRow("Keypad Lighting") << 32833 << true;
-    QTest::newRow("Keypad Motor") << 32834 << true;
-    QTest::newRow("Sun dialog") << 32826 << true;
-}
-
-void TestMainFrameMenus::enabledAndDisabledCommands() {
-    QFETCH(int, command);
-    QFETCH(bool, enabled);
-
-    CGuiHarness harness;
-    CMainFrame frame(harness.context(), false);
-    frame.updateCommandUi();
-    QAction* action = CGuiHarness::command(frame, command);
-    QVERIFY(action != nullptr);
-    QCOMPARE(action->isEnabled(), enabled);
-    QCOMPARE(frame.isCommandEnabled(command), enabled);
 }
 
 void TestMainFrameMenus::checksAreUpdatedWhenAMenuOpens() {
@@ -359,9 +370,12 @@ void TestMainFrameMenus::hiddenCommandsAreOnTheWindowOnly() {
     CGuiHarness harness;
     CMainFrame frame(harness.context(), false);
     const QList<int> inMenus = allMenuCommands(frame);
+    frame.updateCommandUi();
     for (const int hidden : {vorel::cmd::kLoadMap, vorel::cmd::kToggleSun}) {
         QVERIFY(!inMenus.contains(hidden));
         QVERIFY(frame.actions().contains(CGuiHarness::command(frame, hidden)));
+        QVERIFY(CGuiHarness::command(frame, hidden)->isEnabled());
+        QVERIFY(frame.isCommandEnabled(hidden));
     }
     QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kLoadMap)->shortcut().isEmpty());
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kToggleSun)->shortcut(),

@@ -460,8 +460,8 @@ void TestUploadDialogs::mapViewUploadOpensTheDialogOfItsMode() {
         frame.runCommand(vorel::cmd::kViewProject);
         auto* map = qobject_cast<CUbrixVorelMap*>(frame.activeView());
         QVERIFY(map != nullptr);
-        QVERIFY(map->uploadButton()->isEnabled());
-        map->uploadButton()->click();
+        QVERIFY(namedChild<QPushButton>(*map, "upload")->isEnabled());
+        namedChild<QPushButton>(*map, "upload")->click();
     }
     QCOMPARE(opened,
              QStringList({"Ubrix Configure", "Upload preview", "Up Load", "Upload preview"}));

@@ -5,12 +5,12 @@
 #include "gui/base/CommandIds.h"
 #include "gui/controls/CPropertyList.h"
 #include "gui/shell/CMainFrame.h"
+#include "gui/views/CConfigTree.h"
 #include "gui/views/CUbrixVorelTMap.h"
 #include "sim/CSimNetwork.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
-#include <QAbstractProxyModel>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -67,10 +67,18 @@ private:
         return m_site->withSite(
             [&](CSimSite& site) { return site.gateways()[gateway].deviceBySerial(serial); });
     }
+    // The view's controls, by the names the view gives them.
+    CConfigTree& tree() const { return *namedChild<CConfigTree>(*m_view, "tree"); }
+    QPushButton* button(const char* name) const { return namedChild<QPushButton>(*m_view, name); }
+    QLineEdit* uidField() const { return namedChild<QLineEdit>(*m_view, "uid"); }
+    CPropertyList& properties() const { return *namedChild<CPropertyList>(*m_view, "properties"); }
+    void select(const CBusTreeItem* item) {
+        tree().setCurrentIndex(item != nullptr ? tree().toShown(m_view->model().indexOf(item))
+                                               : QModelIndex());
+    }
     void clickOn(const CBusTreeItem* item) {
         QVERIFY(item != nullptr);
-        const auto* shown = static_cast<const QAbstractProxyModel*>(m_view->tree()->model());
-        m_view->OnNMClickTree3(shown->mapFromSource(m_view->model().indexOf(item)));
+        m_view->OnNMClickTree3(tree().toShown(m_view->model().indexOf(item)));
     }
 
     CUbrixVorelTMap* m_view = nullptr;
@@ -101,24 +109,24 @@ void TestBusViewOnSite::commissionTheBuses() {
     QCOMPARE(root()->label, QStringLiteral("KV network"));
 
     // 1. "Ubrixs": both gateways, by name, after the probe's pause.
-    QTest::mouseClick(m_view->ubrixsButton(), Qt::LeftButton);
+    QTest::mouseClick(button("ubrixs"), Qt::LeftButton);
     harness.timers().advance(1000ms);
     QTRY_COMPARE(childLabels(root()), (QStringList{"Ubrix 1", "Ubrix 2"}));
 
     // 2. "Devices" with nothing selected registers every bus.
-    m_view->select(nullptr);
-    QTest::mouseClick(m_view->devicesButton(), Qt::LeftButton);
+    select(nullptr);
+    QTest::mouseClick(button("devices"), Qt::LeftButton);
     QTRY_COMPARE(childLabels(gateway(1)),
                  (QStringList{"UID 1 ", "UID 2 ", "UID 3 ", "SN 100004 "}));
     QTRY_COMPARE(childLabels(gateway(2)),
                  (QStringList{"UID 5 ", "UID 6 ", "UID 7 ", "SN 101004 "}));
 
     // 3. The unaddressed device of bus 1 takes UID 50 by its serial number.
-    m_view->select(child(gateway(1), QStringLiteral("SN 100004 ")));
-    m_view->uidField()->setText(QStringLiteral("50"));
-    QTest::mouseClick(m_view->setButton(), Qt::LeftButton);
+    select(child(gateway(1), QStringLiteral("SN 100004 ")));
+    uidField()->setText(QStringLiteral("50"));
+    QTest::mouseClick(button("set"), Qt::LeftButton);
     // The field proposes the lowest UID no device of that bus has.
-    QCOMPARE(m_view->uidField()->text(), QStringLiteral("4"));
+    QCOMPARE(uidField()->text(), QStringLiteral("4"));
     QTRY_COMPARE(site->withSite([](CSimSite& s) {
         return s.gateways()[0].deviceBySerial(kUnaddressed)->uid().value_or(0);
     }),
@@ -126,14 +134,14 @@ void TestBusViewOnSite::commissionTheBuses() {
     // It answered under its new UID: it is the selection again, asked for its settings,
     // which its list shows (and its alias names it).
     QTRY_COMPARE(childLabels(gateway(1)), (QStringList{"UID 1 ", "UID 2 ", "UID 3 ", "DEV100004"}));
-    QCOMPARE(m_view->tree()->currentIndex().data().toString(), QStringLiteral("DEV100004"));
-    QTRY_COMPARE(m_view->propertyList()->valueHeader(), QStringLiteral("UID: 50"));
-    QVERIFY(m_view->propertyList()->rowCount() > 0);
+    QCOMPARE(tree().currentIndex().data().toString(), QStringLiteral("DEV100004"));
+    QTRY_COMPARE(properties().valueHeader(), QStringLiteral("UID: 50"));
+    QVERIFY(properties().rowCount() > 0);
 
     // 4. It identifies itself, and so does gateway 2.
-    m_view->select(child(gateway(1), QStringLiteral("DEV100004")));
+    select(child(gateway(1), QStringLiteral("DEV100004")));
     m_view->OnCommand(vorel::cmd::kTmapIdentify);
-    m_view->select(gateway(2));
+    select(gateway(2));
     m_view->OnCommand(vorel::cmd::kTmapIdentify);
     QTRY_COMPARE(site->withSite([](CSimSite& s) {
         return s.gateways()[0].deviceBySerial(kUnaddressed)->identifyCount() * 10 +
@@ -143,8 +151,8 @@ void TestBusViewOnSite::commissionTheBuses() {
 
     // 5. "Collect", paced by replies: every device with a UID typed, named and with its
     // sections; the one still without is not asked by its serial number.
-    QTest::mouseClick(m_view->collectButton(), Qt::LeftButton);
-    QVERIFY(!m_view->collectButton()->isEnabled());
+    QTest::mouseClick(button("collect"), Qt::LeftButton);
+    QVERIFY(!button("collect")->isEnabled());
     while (harness.sequencer().run(QString::fromLatin1(CBusCollection::kRunName)) != nullptr) {
         QTest::qWait(5);
         harness.timers().advance(20ms);
@@ -156,13 +164,13 @@ void TestBusViewOnSite::commissionTheBuses() {
     const CBusTreeItem* lamp = child(gateway(1), QStringLiteral("DEV100001"));
     QVERIFY(lamp->kind != 2);
     QVERIFY(child(child(lamp, QStringLiteral("PORT (A)")), QStringLiteral("LED")) != nullptr);
-    QVERIFY(m_view->progressBar()->isHidden());
+    QVERIFY(namedChild<QProgressBar>(*m_view, "progress")->isHidden());
     QCOMPARE(harness.state().status.text(),
              QStringLiteral("Collect: done, every report is complete."));
 
     // 6. A new alias, typed in lower case, reaches the device in upper case.
     clickOn(lamp);
-    CPropertyList* list = m_view->propertyList();
+    CPropertyList* list = &properties();
     int alias = -1;
     for (int row = 0; row < list->rowCount(); ++row) {
         alias = list->cellText(row, 0) == QStringLiteral("ALIAS") ? row : alias;
@@ -184,9 +192,8 @@ void TestBusViewOnSite::commissionTheBuses() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("255,128,0\r\n0,0,255\r\n10,20,30\r\n");
     file.close();
-    m_view->select(
-        child(child(child(gateway(1), QStringLiteral("DESK")), QStringLiteral("PORT (A)")),
-              QStringLiteral("LED")));
+    select(child(child(child(gateway(1), QStringLiteral("DESK")), QStringLiteral("PORT (A)")),
+                 QStringLiteral("LED")));
     CDialogService::setNextFileName(presets);
     CDialogService::setNextAnswer(QMessageBox::Ok);
     frame.runCommand(vorel::cmd::kUploadCmsFile);
@@ -209,7 +216,7 @@ void TestBusViewOnSite::commissionTheBuses() {
 
     // 8. Delete says nothing to the site.
     const quint64 received = site->counters().site.received;
-    m_view->select(child(gateway(2), QStringLiteral("DEV101002")));
+    select(child(gateway(2), QStringLiteral("DEV101002")));
     m_view->OnCommand(vorel::cmd::kTmapDelete);
     QCOMPARE(childLabels(gateway(2)), (QStringList{"DEV101001", "DEV101003", "SN 101004 "}));
     QTest::qWait(100);

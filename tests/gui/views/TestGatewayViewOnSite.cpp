@@ -1,6 +1,7 @@
 #include "CGuiHarness.h"
 #include "CPropertyListDriver.h"
 #include "CTreeDriver.h"
+#include "CViewControls.h"
 #include "core/sequence/CGatewayReturn.h"
 #include "gui/base/CDialogService.h"
 #include "gui/base/CommandIds.h"
@@ -43,7 +44,9 @@ private:
     CGuiHarness* m_harness = nullptr;
 
     QModelIndex root() const { return at({}); }
-    QModelIndex at(const QStringList& path) const { return treeview::at(*m_view->tree(), path); }
+    QModelIndex at(const QStringList& path) const {
+        return treeview::at(viewcontrols::tree(*m_view), path);
+    }
     void refresh();
     void typeInto(const QStringList& path, const QString& row, const QString& text);
     QByteArray simulated(int gateway, const char* path) const;
@@ -69,7 +72,7 @@ void TestGatewayViewOnSite::typeInto(const QStringList& path, const QString& row
     const QModelIndex item = at(path);
     QVERIFY2(item.isValid(), qPrintable(path.join(u'/')));
     m_view->OnNMClickTree2(item);
-    CPropertyList* list = m_view->propertyList();
+    CPropertyList* list = &viewcontrols::properties(*m_view);
     const int found = propertylist::rowLabelled(*list, row);
     QVERIFY2(found >= 0, qPrintable(row));
     propertylist::enter(*list, found, text);
@@ -133,7 +136,7 @@ void TestGatewayViewOnSite::commissionTheDemoSite() {
                  QByteArray("NONE"));
 
     // 5. Restart gateway 3 from one of its sections, once the user said Yes.
-    m_view->tree()->setCurrentIndex(at({"Ubrix 3", "NETWORK"}));
+    viewcontrols::tree(*m_view).setCurrentIndex(at({"Ubrix 3", "NETWORK"}));
     CDialogService::setNextAnswer(QMessageBox::Yes);
     m_view->OnUbrixReset();
     QTRY_COMPARE(site->withSite([](CSimSite& s) { return s.gateways()[2].restartCount(); }), 1);

@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "CViewControls.h"
 #include "support/CTestLan.h"
 #include "support/TestSupport.h"
 
@@ -35,14 +36,14 @@ QByteArray runCli(const QStringList& arguments, int* exitCode = nullptr) {
 }
 
 QModelIndex deviceAt(const CUbrixVorelMap& view, int row) {
-    const QAbstractItemModel* tree = view.tree()->model();
+    const QAbstractItemModel* tree = viewcontrols::tree(view).model();
     return tree->index(row, 0, tree->index(0, 0));
 }
 
 // Clicks the item and every section below it; returns how many rows they listed.
 int listAll(CUbrixVorelMap& view, const QModelIndex& item) {
     view.OnNMClickTree1(item);
-    int rows = view.propertyList()->rowCount();
+    int rows = viewcontrols::properties(view).rowCount();
     for (int row = 0; row < item.model()->rowCount(item); ++row) {
         rows += listAll(view, item.model()->index(row, 0, item));
     }
@@ -55,7 +56,7 @@ void rename(CUbrixVorelMap& view, int row, const QString& typed) {
     QVERIFY(item.isValid());
     view.OnNMClickTree1(item);
     view.OnMapChangeAddress();
-    auto* editor = view.tree()->viewport()->findChild<QLineEdit*>();
+    auto* editor = viewcontrols::tree(view).viewport()->findChild<QLineEdit*>();
     QVERIFY(editor != nullptr);
     editor->selectAll();
     QTest::keyClicks(editor, typed);
@@ -131,11 +132,11 @@ void TestProjectFromSite::everyDeviceListsAndRenames() {
     view.resize(700, 500);
     view.show();
     view.OnInitialUpdate();
-    const QModelIndex root = view.tree()->model()->index(0, 0);
-    QCOMPARE(view.tree()->model()->rowCount(root), kGateways * kDevices);
+    const QModelIndex root = viewcontrols::tree(view).model()->index(0, 0);
+    QCOMPARE(viewcontrols::tree(view).model()->rowCount(root), kGateways * kDevices);
 
     QStringList types;
-    const int devices = view.tree()->model()->rowCount(root);
+    const int devices = viewcontrols::tree(view).model()->rowCount(root);
     for (int row = 0; row < devices; ++row) {
         const CProjectDevice before{
             CProjectDevice::Role::BusDevice,
@@ -173,8 +174,10 @@ void TestProjectFromSite::everyGatewayRenames() {
                      &CUbrixVorelMap::OnUpdate);
     view.show();
     view.OnInitialUpdate();
-    QVERIFY(view.ubrixButton()->isChecked());
-    QCOMPARE(view.tree()->model()->rowCount(view.tree()->model()->index(0, 0)), kGateways);
+    QVERIFY(namedChild<QRadioButton>(view, "ubrix")->isChecked());
+    QCOMPARE(
+        viewcontrols::tree(view).model()->rowCount(viewcontrols::tree(view).model()->index(0, 0)),
+        kGateways);
     for (int row = 0; row < kGateways; ++row) {
         rename(view, row, QStringLiteral("10.0.0.%1").arg(row + 9));
     }

@@ -1,5 +1,6 @@
 #include "CGuiHarness.h"
 #include "CTreeDriver.h"
+#include "CViewControls.h"
 #include "support/NamedChild.h"
 
 #include "core/common/CXmlFile.h"
@@ -160,40 +161,42 @@ void TestUbrixVorelMap::hints() {
     QFETCH(bool, copyShown);
 
     const auto view = openView(*m_harness, false);
-    QAbstractItemModelTester tester(view->tree()->model(),
+    QAbstractItemModelTester tester(viewcontrols::tree(*view).model(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(treeText(view->tree()),
+    QCOMPARE(treeText(&viewcontrols::tree(*view)),
              (QStringList{"KV network", "  5 ", "    PORT (A)", "      LED", "  6 "}));
-    view->tree()->expand(itemAt(view->tree(), {"5 "}));
-    view->tree()->expand(itemAt(view->tree(), {"5 ", "PORT (A)"}));
-    view->OnNMClickTree1(itemAt(view->tree(), {"5 ", "PORT (A)", "LED"}));
+    viewcontrols::tree(*view).expand(itemAt(&viewcontrols::tree(*view), {"5 "}));
+    viewcontrols::tree(*view).expand(itemAt(&viewcontrols::tree(*view), {"5 ", "PORT (A)"}));
+    view->OnNMClickTree1(itemAt(&viewcontrols::tree(*view), {"5 ", "PORT (A)", "LED"}));
     QVERIFY(m_harness->doc().copyTemplateDevice({CProjectDevice::Role::BusDevice, "5"}));
     view->OnUpdate(hint);
-    QCOMPARE(findItem(view->tree(), QStringLiteral("7 ")).isValid(), copyShown);
-    QVERIFY(findItem(view->tree(), QStringLiteral("5 ")).isValid());
+    QCOMPARE(findItem(&viewcontrols::tree(*view), QStringLiteral("7 ")).isValid(), copyShown);
+    QVERIFY(findItem(&viewcontrols::tree(*view), QStringLiteral("5 ")).isValid());
     // What the tree showed stays open and selected, through a rebuild too.
-    QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"5 ", "5 /PORT (A)"}));
-    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("5 /PORT (A)/LED"));
+    QCOMPARE(treeview::expanded(viewcontrols::tree(*view)), (QStringList{"5 ", "5 /PORT (A)"}));
+    QCOMPARE(treeview::selected(viewcontrols::tree(*view)), QStringLiteral("5 /PORT (A)/LED"));
 }
 
 void TestUbrixVorelMap::announcedDeviceIsSelected() {
     const auto view = openView(*m_harness);
     view->OnUpdate((6u << 16) + 1);
-    QCOMPARE(view->tree()->currentIndex().data().toString(), QStringLiteral("6 "));
+    QCOMPARE(viewcontrols::tree(*view).currentIndex().data().toString(), QStringLiteral("6 "));
     view->OnUpdate((9u << 16) + 1);
-    QCOMPARE(view->tree()->currentIndex().data().toString(), QStringLiteral("6 "));
+    QCOMPARE(viewcontrols::tree(*view).currentIndex().data().toString(), QStringLiteral("6 "));
 }
 
 void TestUbrixVorelMap::modesShowDevicesOrGateways() {
     const auto view = openView(*m_harness);
-    QVERIFY(view->devicesButton()->isChecked());
-    view->ubrixButton()->click();
+    QVERIFY(namedChild<QRadioButton>(*view, "devices")->isChecked());
+    namedChild<QRadioButton>(*view, "ubrix")->click();
     QCOMPARE(m_harness->state().mapMode, CProjectTreeModel::kGatewayMode);
-    QCOMPARE(treeText(view->tree()), (QStringList{"LAN network", "  0.0.0.1", "    NETWORK"}));
-    view->devicesButton()->click();
+    QCOMPARE(treeText(&viewcontrols::tree(*view)),
+             (QStringList{"LAN network", "  0.0.0.1", "    NETWORK"}));
+    namedChild<QRadioButton>(*view, "devices")->click();
     QCOMPARE(m_harness->state().mapMode, CProjectTreeModel::kDeviceMode);
-    QCOMPARE(itemAt(view->tree(), {}).data().toString(), QStringLiteral("KV network"));
-    QCOMPARE(view->fileNameField()->text(), QStringLiteral("project.xml"));
+    QCOMPARE(itemAt(&viewcontrols::tree(*view), {}).data().toString(),
+             QStringLiteral("KV network"));
+    QCOMPARE(namedChild<QLineEdit>(*view, "fileName")->text(), QStringLiteral("project.xml"));
 }
 
 void TestUbrixVorelMap::renameKeys_data() {
@@ -234,11 +237,11 @@ void TestUbrixVorelMap::renameKeys() {
     QFETCH(QStringList, expanded);
 
     const auto view = openView(*m_harness);
-    view->tree()->expand(itemAt(view->tree(), {"5 "}));
-    view->tree()->expand(itemAt(view->tree(), {"5 ", "PORT (A)"}));
-    view->OnNMClickTree1(findItem(view->tree(), label));
+    viewcontrols::tree(*view).expand(itemAt(&viewcontrols::tree(*view), {"5 "}));
+    viewcontrols::tree(*view).expand(itemAt(&viewcontrols::tree(*view), {"5 ", "PORT (A)"}));
+    view->OnNMClickTree1(findItem(&viewcontrols::tree(*view), label));
     view->OnMapChangeAddress();
-    QLineEdit* editor = labelEditor(view->tree());
+    QLineEdit* editor = labelEditor(&viewcontrols::tree(*view));
     QVERIFY(editor != nullptr);
     QCOMPARE(editor->text(),
              label.startsWith(QLatin1Char('6')) ? QStringLiteral("6") : QStringLiteral("5"));
@@ -247,13 +250,14 @@ void TestUbrixVorelMap::renameKeys() {
     for (const int key : keys) {
         QTest::keyClick(editor, static_cast<Qt::Key>(key));
     }
-    QTRY_VERIFY(labelEditor(view->tree()) == nullptr || !labelEditor(view->tree())->isVisible());
+    QTRY_VERIFY(labelEditor(&viewcontrols::tree(*view)) == nullptr ||
+                !labelEditor(&viewcontrols::tree(*view))->isVisible());
     QCoreApplication::processEvents();
-    QCOMPARE(deviceLabels(view->tree()), devices);
+    QCOMPARE(deviceLabels(&viewcontrols::tree(*view)), devices);
     QCOMPARE(m_harness->doc().isTemplateModified(), devices != QStringList({"5 ", "6 "}));
-    QCOMPARE(treeview::expanded(*view->tree()), expanded);
+    QCOMPARE(treeview::expanded(viewcontrols::tree(*view)), expanded);
     const int renamed = label.startsWith(QLatin1Char('6')) ? 1 : 0;
-    QCOMPARE(treeview::selected(*view->tree()), devices[renamed]);
+    QCOMPARE(treeview::selected(viewcontrols::tree(*view)), devices[renamed]);
     QFETCH(QString, told);
     QCOMPARE(m_harness->fixture().notifier().messages(),
              told.isEmpty() ? QStringList() : QStringList{told});
@@ -262,9 +266,9 @@ void TestUbrixVorelMap::renameKeys() {
 void TestUbrixVorelMap::deviceGoneBehindTheTreeIsLogged() {
     const auto view = openView(*m_harness, false);
     QVERIFY(m_harness->doc().deleteTemplateDevice({CProjectDevice::Role::BusDevice, "5"}));
-    view->OnNMClickTree1(findItem(view->tree(), QStringLiteral("LED")));
-    view->copyButton()->click();
-    view->deleteButton()->click();
+    view->OnNMClickTree1(findItem(&viewcontrols::tree(*view), QStringLiteral("LED")));
+    namedChild<QPushButton>(*view, "copy")->click();
+    namedChild<QPushButton>(*view, "delete")->click();
     QCOMPARE(m_harness->fixture().errorLogText().count("Error in CUbrixVorelMap::"
                                                        "OnBnClickedButtonCopy()"),
              1);
@@ -311,10 +315,10 @@ void TestUbrixVorelMap::listing() {
     QVERIFY(m_harness->doc().openProject(file));
     m_harness->state().mapMode = mode;
     const auto view = openView(*m_harness);
-    const QModelIndex item = itemAt(view->tree(), path);
+    const QModelIndex item = itemAt(&viewcontrols::tree(*view), path);
     QVERIFY(item.isValid());
     view->OnNMClickTree1(item);
-    QCOMPARE(rowsOf(view->propertyList()), rows);
+    QCOMPARE(rowsOf(&viewcontrols::properties(*view)), rows);
     QVERIFY(m_harness->fixture().errorLogText().isEmpty());
 }
 
@@ -332,8 +336,8 @@ void TestUbrixVorelMap::aRefusedValueIsPutBack() {
     QFETCH(QString, refusal);
     m_harness->state().mapMode = CProjectTreeModel::kGatewayMode;
     const auto view = openView(*m_harness);
-    view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
-    CPropertyList* list = view->propertyList();
+    view->OnNMClickTree1(itemAt(&viewcontrols::tree(*view), {"0.0.0.1"}));
+    CPropertyList* list = &viewcontrols::properties(*view);
     QCOMPARE(rowsOf(list), (QStringList{"TYPE=UBRIX_A #000000 none", "NAME=Hall #000000 text"}));
     // A text no command could carry: told, and the cell shows the project's value again.
     list->edit(list->model()->index(1, 1));
@@ -374,61 +378,63 @@ void TestUbrixVorelMap::projectFromThreeModels() {
             add.accept();
             return dialog.result();
         });
-        view->addButton()->click();
-        QCOMPARE(view->ubrixButton()->isChecked(), gateway);
+        namedChild<QPushButton>(*view, "add")->click();
+        QCOMPARE(namedChild<QRadioButton>(*view, "ubrix")->isChecked(), gateway);
         QCOMPARE(harness.state().mapMode,
                  gateway ? CProjectTreeModel::kGatewayMode : CProjectTreeModel::kDeviceMode);
-        QCOMPARE(treeview::selected(*view->tree()), selected);
+        QCOMPARE(treeview::selected(viewcontrols::tree(*view)), selected);
         if (model == 3) {
-            view->tree()->expand(itemAt(view->tree(), {"1 "}));
-            view->tree()->expand(itemAt(view->tree(), {"1 ", "PORT (B)"}));
+            viewcontrols::tree(*view).expand(itemAt(&viewcontrols::tree(*view), {"1 "}));
+            viewcontrols::tree(*view).expand(
+                itemAt(&viewcontrols::tree(*view), {"1 ", "PORT (B)"}));
         }
     }
     CModalRunner::clearTestRunner();
-    QCOMPARE(treeText(view->tree()),
+    QCOMPARE(treeText(&viewcontrols::tree(*view)),
              (QStringList{"KV network", "  1 ", "    PORT (A)", "      LED", "    PORT (B)",
                           "      LED", "    VOLTAGE", "  2 ", "    PORT (A)", "      MOTOR",
                           "    PORT (B)", "      MOTOR", "    VOLTAGE"}));
     // The last add rebuilt the tree; what was open stays so.
-    QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"1 ", "1 /PORT (B)"}));
-    QCOMPARE(view->fileNameField()->text(), QStringLiteral("Template"));
+    QCOMPARE(treeview::expanded(viewcontrols::tree(*view)), (QStringList{"1 ", "1 /PORT (B)"}));
+    QCOMPARE(namedChild<QLineEdit>(*view, "fileName")->text(), QStringLiteral("Template"));
     QVERIFY(frame.windowTitle().endsWith(QLatin1String(" *")));
 
     // Rename UID 2 to 20, then copy UID 1: the copy takes the free 2.
-    view->OnNMClickTree1(itemAt(view->tree(), {"2 "}));
+    view->OnNMClickTree1(itemAt(&viewcontrols::tree(*view), {"2 "}));
     view->OnMapChangeAddress();
-    labelEditor(view->tree())->setText(QStringLiteral("20"));
-    QTest::keyClick(labelEditor(view->tree()), Qt::Key_Return);
-    QTRY_VERIFY(itemAt(view->tree(), {"20 "}).isValid());
+    labelEditor(&viewcontrols::tree(*view))->setText(QStringLiteral("20"));
+    QTest::keyClick(labelEditor(&viewcontrols::tree(*view)), Qt::Key_Return);
+    QTRY_VERIFY(itemAt(&viewcontrols::tree(*view), {"20 "}).isValid());
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditUndo)->text(),
              QStringLiteral("Undo Change Address"));
     QVERIFY(!CGuiHarness::command(frame, vorel::cmd::kEditRedo)->isEnabled());
-    view->tree()->expand(itemAt(view->tree(), {"20 "}));
-    view->OnNMClickTree1(itemAt(view->tree(), {"1 ", "PORT (B)"}));
-    view->copyButton()->click();
-    QVERIFY(itemAt(view->tree(), {"2 "}).isValid());
+    viewcontrols::tree(*view).expand(itemAt(&viewcontrols::tree(*view), {"20 "}));
+    view->OnNMClickTree1(itemAt(&viewcontrols::tree(*view), {"1 ", "PORT (B)"}));
+    namedChild<QPushButton>(*view, "copy")->click();
+    QVERIFY(itemAt(&viewcontrols::tree(*view), {"2 "}).isValid());
     // The copy is selected, and what was open stays so.
-    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("2 "));
-    QCOMPARE(treeview::expanded(*view->tree()), (QStringList{"1 ", "1 /PORT (B)", "20 "}));
+    QCOMPARE(treeview::selected(viewcontrols::tree(*view)), QStringLiteral("2 "));
+    QCOMPARE(treeview::expanded(viewcontrols::tree(*view)),
+             (QStringList{"1 ", "1 /PORT (B)", "20 "}));
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditUndo)->text(),
              QStringLiteral("Undo Copy"));
     // A second Copy copies the copy, under the next free UID.
-    view->copyButton()->click();
-    QCOMPARE(treeview::selected(*view->tree()), QStringLiteral("3 "));
+    namedChild<QPushButton>(*view, "copy")->click();
+    QCOMPARE(treeview::selected(viewcontrols::tree(*view)), QStringLiteral("3 "));
     CGuiHarness::command(frame, vorel::cmd::kEditUndo)->trigger();
-    QVERIFY(!itemAt(view->tree(), {"3 "}).isValid());
+    QVERIFY(!itemAt(&viewcontrols::tree(*view), {"3 "}).isValid());
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditRedo)->text(),
              QStringLiteral("Redo Copy"));
 
     // The gateway gets its address, and its port C a serial protocol from port C's options.
-    view->ubrixButton()->click();
-    view->OnNMClickTree1(itemAt(view->tree(), {"0.0.0.1"}));
+    namedChild<QRadioButton>(*view, "ubrix")->click();
+    view->OnNMClickTree1(itemAt(&viewcontrols::tree(*view), {"0.0.0.1"}));
     view->OnMapChangeAddress();
-    labelEditor(view->tree())->setText(QStringLiteral("10.0.0.9"));
-    QTest::keyClick(labelEditor(view->tree()), Qt::Key_Return);
-    QTRY_VERIFY(itemAt(view->tree(), {"10.0.0.9"}).isValid());
-    view->OnNMClickTree1(itemAt(view->tree(), {"10.0.0.9", "PORT (C)", "SERIAL"}));
-    CPropertyList* list = view->propertyList();
+    labelEditor(&viewcontrols::tree(*view))->setText(QStringLiteral("10.0.0.9"));
+    QTest::keyClick(labelEditor(&viewcontrols::tree(*view)), Qt::Key_Return);
+    QTRY_VERIFY(itemAt(&viewcontrols::tree(*view), {"10.0.0.9"}).isValid());
+    view->OnNMClickTree1(itemAt(&viewcontrols::tree(*view), {"10.0.0.9", "PORT (C)", "SERIAL"}));
+    CPropertyList* list = &viewcontrols::properties(*view);
     list->edit(list->model()->index(0, 1));
     auto* combo = list->viewport()->findChild<QComboBox*>();
     QVERIFY(combo != nullptr);
@@ -443,8 +449,8 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     const auto pressInTree = [&](Qt::Key key) {
         frame.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&frame));
-        view->tree()->setFocus();
-        QTest::keyClick(view->tree(), key, Qt::ControlModifier);
+        viewcontrols::tree(*view).setFocus();
+        QTest::keyClick(&viewcontrols::tree(*view), key, Qt::ControlModifier);
     };
     QCOMPARE(CGuiHarness::command(frame, vorel::cmd::kEditUndo)->text(),
              QStringLiteral("Undo Change TYPE"));
@@ -457,7 +463,7 @@ void TestUbrixVorelMap::projectFromThreeModels() {
     CDialogService::setNextFileName(saved);
     frame.runCommand(vorel::cmd::kSaveProject);
     QCOMPARE(frame.windowTitle(), QString::fromLatin1(CMainFrame::kTitle));
-    QCOMPARE(view->fileNameField()->text(), QStringLiteral("site.xml"));
+    QCOMPARE(namedChild<QLineEdit>(*view, "fileName")->text(), QStringLiteral("site.xml"));
 
     // The same project made by hand from the model files.
     pugi::xml_document expected;
@@ -560,30 +566,30 @@ void TestUbrixVorelMap::unsavedChangesAreAskedAbout() {
 
 void TestUbrixVorelMap::uploadWaitsForAnUpload() {
     const auto without = openView(*m_harness);
-    QVERIFY(!without->uploadButton()->isEnabled());
+    QVERIFY(!namedChild<QPushButton>(*without, "upload")->isEnabled());
 
     QList<int> started;
     const auto view = openView(*m_harness, true, [&started](int mode, QWidget* parent) {
         QVERIFY(parent != nullptr);
         started << mode;
     });
-    QVERIFY(view->uploadButton()->isEnabled());
-    view->uploadButton()->click();
-    view->ubrixButton()->click();
-    view->uploadButton()->click();
+    QVERIFY(namedChild<QPushButton>(*view, "upload")->isEnabled());
+    namedChild<QPushButton>(*view, "upload")->click();
+    namedChild<QRadioButton>(*view, "ubrix")->click();
+    namedChild<QPushButton>(*view, "upload")->click();
     QCOMPARE(started, (QList<int>{0, 1}));
 }
 
 void TestUbrixVorelMap::resizeRules() {
     const auto view = openView(*m_harness);
     view->resize(800, 600);
-    const QRect tree = view->tree()->geometry();
+    const QRect tree = viewcontrols::tree(*view).geometry();
     QCOMPARE(tree.bottom() + 1, 600 - 17);
     const QRect before = tree;
     view->resize(900, 700);
-    QCOMPARE(view->tree()->geometry().topLeft(), before.topLeft());
-    QCOMPARE(view->tree()->width(), before.width());
-    QCOMPARE(view->tree()->geometry().bottom() + 1, 700 - 17);
+    QCOMPARE(viewcontrols::tree(*view).geometry().topLeft(), before.topLeft());
+    QCOMPARE(viewcontrols::tree(*view).width(), before.width());
+    QCOMPARE(viewcontrols::tree(*view).geometry().bottom() + 1, 700 - 17);
 }
 
 QTEST_MAIN(TestUbrixVorelMap)

@@ -1,6 +1,8 @@
 #include "CGuiHarness.h"
 #include "CPropertyListDriver.h"
 #include "CTreeDriver.h"
+#include "CViewControls.h"
+#include "core/bus/CBusActions.h"
 #include "core/bus/CBusCollection.h"
 #include "core/bus/CPresetFile.h"
 #include "gui/base/CDialogService.h"
@@ -12,7 +14,6 @@
 #include "support/CUdpPeer.h"
 #include "support/TestSupport.h"
 
-#include <QAbstractProxyModel>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -67,18 +68,27 @@ QStringList describe(const CBusTreeItem* item, int depth = 0) {
     return lines;
 }
 
-const CBusTreeItem* itemAt(const CUbrixVorelTMap& view, const QStringList& labels) {
-    const CBusTreeItem* item = view.model().root();
-    for (const QString& label : labels) {
-        const CBusTreeItem* next = nullptr;
-        for (int row = 0; item != nullptr && row < item->childCount(); ++row) {
-            if (item->child(row)->label == label) {
-                next = item->child(row);
-            }
-        }
-        item = next;
-    }
-    return item;
+// The view's controls, by the names the view gives them.
+QLineEdit* uidFieldOf(const CUbrixVorelTMap& view) {
+    return namedChild<QLineEdit>(view, "uid");
+}
+
+QPushButton* button(const CUbrixVorelTMap& view, const char* name) {
+    return namedChild<QPushButton>(view, name);
+}
+
+QProgressBar* progressOf(const CUbrixVorelTMap& view) {
+    return namedChild<QProgressBar>(view, "progress");
+}
+
+bool shows(const CUbrixVorelTMap& view, const QStringList& labels) {
+    return treeview::at(viewcontrols::tree(view), labels).isValid();
+}
+
+// The item at the path of labels (the root for none) becomes the tree's selection, as the
+// keyboard makes it, without a click's listing.
+void selectItem(const CUbrixVorelTMap& view, const QStringList& labels) {
+    viewcontrols::tree(view).setCurrentIndex(treeview::at(viewcontrols::tree(view), labels));
 }
 
 std::unique_ptr<CUbrixVorelTMap> openView(CGuiHarness& harness) {
@@ -98,7 +108,7 @@ std::unique_ptr<CUbrixVorelTMap> openSite(CGuiHarness& harness, const QStringLis
     harness.fixture().receive(kSite);
     auto view = openView(harness);
     if (!item.isEmpty()) {
-        view->select(itemAt(*view, item));
+        selectItem(*view, item);
     }
     if (answer != 0) {
         CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
@@ -107,10 +117,9 @@ std::unique_ptr<CUbrixVorelTMap> openSite(CGuiHarness& harness, const QStringLis
 }
 
 void click(CUbrixVorelTMap& view, const QStringList& labels) {
-    const CBusTreeItem* item = itemAt(view, labels);
-    QVERIFY2(item != nullptr, qPrintable(labels.join(u'/')));
-    const auto* shown = static_cast<const QAbstractProxyModel*>(view.tree()->model());
-    view.OnNMClickTree3(shown->mapFromSource(view.model().indexOf(item)));
+    const QModelIndex item = treeview::at(viewcontrols::tree(view), labels);
+    QVERIFY2(item.isValid(), qPrintable(labels.join(u'/')));
+    view.OnNMClickTree3(item);
 }
 
 QByteArray planText(CGuiHarness& harness) {
@@ -168,14 +177,16 @@ void TestUbrixVorelTMap::treeFollowsThePlan() {
                      "        LED 10", "        IR 9", "    UID 6  4", "      PORT (B) Blind 28",
                      "        MOTOR 13", "    UID 7  2", "    UID 9  0", "    SN 812  2",
                      "    UID 812  6", "  127.0.0.6 1", "    UID 20  6", "    SN 900  2"}));
-    QVERIFY(view->tree()->isExpanded(view->tree()->model()->index(0, 0)));
-    const QModelIndex hall = view->tree()->model()->index(0, 0, view->tree()->model()->index(0, 0));
-    QVERIFY(view->tree()->isExpanded(hall));
+    QVERIFY(viewcontrols::tree(*view).isExpanded(viewcontrols::tree(*view).model()->index(0, 0)));
+    const QModelIndex hall = viewcontrols::tree(*view).model()->index(
+        0, 0, viewcontrols::tree(*view).model()->index(0, 0));
+    QVERIFY(viewcontrols::tree(*view).isExpanded(hall));
     QVERIFY(!hall.data(Qt::DecorationRole).value<QIcon>().isNull());
 
     // A map file replaces the plan (hint 16): the tree is the new plan's.
     click(*view, {"Hall", "lamp"});
-    QVERIFY(view->page().has_value());
+    QCOMPARE(viewcontrols::properties(*view).valueHeader(), QStringLiteral("UID: 5"));
+    QVERIFY(viewcontrols::properties(*view).rowCount() > 0);
     const QString map = harness.fixture().path(QStringLiteral("map.xml"));
     QFile file(map);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -184,7 +195,8 @@ void TestUbrixVorelTMap::treeFollowsThePlan() {
         "<UBRIX IP=\"10.1.1.1\"><DEVICE UID=\"3\"/></UBRIX></Network_Configuration></Plan>");
     file.close();
     harness.doc().loadMapFile(map);
-    QVERIFY(!view->page().has_value());
+    QCOMPARE(viewcontrols::properties(*view).rowCount(), 0);
+    QCOMPARE(viewcontrols::properties(*view).valueHeader(), QString());
     QTRY_COMPARE(describe(view->model().root()),
                  (QStringList{"KV network 0", "  10.1.1.1 1", "    UID 3  2"}));
 }
@@ -221,11 +233,11 @@ void TestUbrixVorelTMap::commit() {
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
     auto view = openSite(harness, {}, 0);
     click(*view, item);
-    QCOMPARE(view->propertyList()->valueHeader(),
+    QCOMPARE(viewcontrols::properties(*view).valueHeader(),
              QString::fromLatin1(item.size() > 1 && item[1] == "UID 6 " ? "UID: 6" : "UID: 5"));
     // The selection moves on without a click: the value still goes to the page shown.
-    view->select(itemAt(*view, {"127.0.0.6", "UID 20 "}));
-    CPropertyList& list = *view->propertyList();
+    selectItem(*view, {"127.0.0.6", "UID 20 "});
+    CPropertyList& list = viewcontrols::properties(*view);
     const int found = propertylist::rowLabelled(list, row);
     QVERIFY(found >= 0);
     const QString planValue = list.cellText(found, 1);
@@ -266,7 +278,7 @@ void TestUbrixVorelTMap::typedValueRefused() {
     harness.fixture().receive({CGuiHarness::line("127.0.0.5", "!UID5.LED.LEVEL_MAX=999;")});
     auto view = openView(harness);
     click(*view, {"Hall", "lamp", "LED"});
-    CPropertyList& list = *view->propertyList();
+    CPropertyList& list = viewcontrols::properties(*view);
     const int level = propertylist::rowLabelled(list, QStringLiteral("LEVEL_MAX"));
     QVERIFY(level >= 0);
     QCOMPARE(list.cellText(level, 1), QStringLiteral("999"));
@@ -296,28 +308,28 @@ void TestUbrixVorelTMap::uidField() {
     auto view = openView(harness);
     // The field proposes the lowest UID that no device behind the item's gateway has.
     click(*view, {"Hall"});
-    QCOMPARE(view->uidField()->text(), QStringLiteral("3"));
+    QCOMPARE(uidFieldOf(*view)->text(), QStringLiteral("3"));
     click(*view, {"127.0.0.6"});
-    QCOMPARE(view->uidField()->text(), QStringLiteral("1"));
+    QCOMPARE(uidFieldOf(*view)->text(), QStringLiteral("1"));
     // Enter in the field presses Set.
     click(*view, {"Hall", "SN 812 "});
-    view->uidField()->setText(QStringLiteral("70"));
-    QTest::keyClick(view->uidField(), Qt::Key_Return);
+    uidFieldOf(*view)->setText(QStringLiteral("70"));
+    QTest::keyClick(uidFieldOf(*view), Qt::Key_Return);
     const auto datagram = hall.receive(kQuietMs * 10);
     QVERIFY(datagram.has_value());
     QCOMPARE(datagram->bytes, QByteArray("#SN812.UID=70;"));
     // Answered under its new UID, the device is the selection and is asked for its settings,
     // which its list then shows.
     harness.fixture().receive({CGuiHarness::line("127.0.0.5", "+UID70;")});
-    QTRY_COMPARE(treeview::selected(*view->tree()), QStringLiteral("Hall/UID 70 "));
+    QTRY_COMPARE(treeview::selected(viewcontrols::tree(*view)), QStringLiteral("Hall/UID 70 "));
     const auto query = hall.receive(kQuietMs * 10);
     QVERIFY(query.has_value());
     QCOMPARE(query->bytes, QByteArray("#UID70=?;"));
     harness.fixture().receive({CGuiHarness::line("127.0.0.5", "!UID70.TYPE=LUMET_AC;"),
                                CGuiHarness::line("127.0.0.5", "!UID70.ALIAS=Desk;")});
     view->treeSync().syncNow();
-    QTRY_VERIFY(view->propertyList()->rowCount() > 0);
-    QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("UID: 70"));
+    QTRY_VERIFY(viewcontrols::properties(*view).rowCount() > 0);
+    QCOMPARE(viewcontrols::properties(*view).valueHeader(), QStringLiteral("UID: 70"));
 }
 
 void TestUbrixVorelTMap::clickOnUntypedDevice() {
@@ -329,15 +341,15 @@ void TestUbrixVorelTMap::clickOnUntypedDevice() {
     const auto query = hall.receive(kQuietMs * 10);
     QVERIFY(query.has_value());
     QCOMPARE(query->bytes, QByteArray("#UID7=?;"));
-    QCOMPARE(view->propertyList()->rowCount(), 0);
+    QCOMPARE(viewcontrols::properties(*view).rowCount(), 0);
     // A device known by its serial number has nothing to say yet; a gateway only its address.
     click(*view, {"Hall", "SN 812 "});
     click(*view, {"Hall"});
-    QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP : 127.0.0.5"));
+    QCOMPARE(viewcontrols::properties(*view).valueHeader(), QStringLiteral("IP : 127.0.0.5"));
     QVERIFY(!hall.receive(kQuietMs).has_value());
     // The NEBIL_A lists like any typed device.
     click(*view, {"Hall", "UID 9 "});
-    QCOMPARE(view->propertyList()->rowCount(), 1);
+    QCOMPARE(viewcontrols::properties(*view).rowCount(), 1);
     QCOMPARE(harness.fixture().errorLogText(), QByteArray());
 }
 
@@ -355,9 +367,9 @@ void TestUbrixVorelTMap::addressing_data() {
     QTest::addColumn<QString>("said");  // in the status bar
 
     const QStringList none;
-    const QString press = QString::fromLatin1(CUbrixVorelTMap::kPressDiscovery);
+    const QString press = QString::fromLatin1(CBusActions::kPressDiscovery);
     const QString duplicate =
-        QString::fromLatin1(CUbrixVorelTMap::kConfirmDuplicateUid).arg(5).arg("127.0.0.5");
+        QString::fromLatin1(CBusActions::kConfirmDuplicateUid).arg(5).arg("127.0.0.5");
     QTest::newRow("zero") << QStringList{"Hall"} << "0" << 0 << false << QByteArray() << none << "0"
                           << false << "Hall"
                           << "Set: nothing sent, \"0\" is not a UID (a number from 1 to 65535).";
@@ -367,7 +379,7 @@ void TestUbrixVorelTMap::addressing_data() {
         << "Set: nothing sent, \"ab\" is not a UID (a number from 1 to 65535).";
     QTest::newRow("nothing selected")
         << QStringList() << "7" << 0 << false << QByteArray()
-        << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectFirst)} << "7" << false << "-"
+        << QStringList{QString::fromLatin1(CBusActions::kSelectFirst)} << "7" << false << "-"
         << "Set: nothing sent, nothing is selected.";
     QTest::newRow("a gateway arms its bus")
         << QStringList{"Hall"} << "70" << 0 << false << QByteArray("#UID=70;") << QStringList{press}
@@ -417,9 +429,9 @@ void TestUbrixVorelTMap::addressing() {
     if (sendFails) {
         harness.transport().setAdapters(CAdapterTable::fromCandidates({kGoneAdapter}));
     }
-    view->uidField()->setText(field);
+    uidFieldOf(*view)->setText(field);
 
-    QTest::mouseClick(view->setButton(), Qt::LeftButton);
+    QTest::mouseClick(button(*view, "set"), Qt::LeftButton);
     QFETCH(QString, said);
     QCOMPARE(harness.state().status.text(), said);
     // A UID given twice is never the default: Enter answers No.
@@ -430,11 +442,11 @@ void TestUbrixVorelTMap::addressing() {
     const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
     QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
     QCOMPARE(CDialogService::askedTexts(), messages);
-    QCOMPARE(view->uidField()->text(), fieldAfter);
-    QCOMPARE(itemAt(*view, {"Hall", "SN 812 "}) == nullptr, serialGone);
+    QCOMPARE(uidFieldOf(*view)->text(), fieldAfter);
+    QCOMPARE(!shows(*view, {"Hall", "SN 812 "}), serialGone);
     QCOMPARE(planText(harness).contains("SN=\"812\""), !serialGone);
     // The device of UID 812 is another device: it stays whatever happened to SN 812.
-    QVERIFY(itemAt(*view, {"Hall", "UID 812 "}) != nullptr);
+    QVERIFY(shows(*view, {"Hall", "UID 812 "}));
     QVERIFY(planText(harness).contains("UID=\"812\""));
 
     // The device announces itself under its new UID (and nothing under its serial number):
@@ -443,7 +455,7 @@ void TestUbrixVorelTMap::addressing() {
         const QByteArray announcement = "+UID" + field.toLatin1() + ";";
         harness.fixture().receive({CGuiHarness::line("127.0.0.5", announcement.constData())});
     }
-    QTRY_COMPARE(treeview::selected(*view->tree()), selected);
+    QTRY_COMPARE(treeview::selected(viewcontrols::tree(*view)), selected);
 }
 
 void TestUbrixVorelTMap::identify_data() {
@@ -476,7 +488,7 @@ void TestUbrixVorelTMap::identify() {
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
     auto view = openSite(harness, {}, 0);
-    view->select(itemAt(*view, item));
+    selectItem(*view, item);
     view->OnCommand(vorel::cmd::kTmapIdentify);
     const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
     QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
@@ -551,7 +563,7 @@ void TestUbrixVorelTMap::deleteAndRefresh() {
     const auto datagram = hall.receive(sent.isEmpty() ? kQuietMs : kQuietMs * 10);
     QCOMPARE(datagram ? datagram->bytes : QByteArray(), sent);
     for (const QString& path : gone) {
-        QVERIFY2(itemAt(*view, path.split(u'/')) == nullptr, qPrintable(path));
+        QVERIFY2(!shows(*view, path.split(u'/')), qPrintable(path));
     }
     if (gone.isEmpty()) {
         QCOMPARE(describe(view->model().root()), before);
@@ -573,7 +585,7 @@ void TestUbrixVorelTMap::collectionOnTheTestClock() {
     harness.settings().retries = 0;
     auto view = openView(harness);
     CDialogService::setNextAnswer(QMessageBox::Ok);
-    QTest::mouseClick(view->collectButton(), Qt::LeftButton);
+    QTest::mouseClick(button(*view, "collect"), Qt::LeftButton);
     QCOMPARE(CDialogService::askedTexts(),
              QStringList{QString::fromLatin1(CBusCollection::kNoDevices)});
 
@@ -582,17 +594,17 @@ void TestUbrixVorelTMap::collectionOnTheTestClock() {
     harness.fixture().receive(
         {CGuiHarness::line("127.0.0.5", "+UID1;"), CGuiHarness::line("127.0.0.5", "+UID2;"),
          CGuiHarness::line("127.0.0.5", "+UID3;"), CGuiHarness::line("127.0.0.5", "+UID4;")});
-    QVERIFY(view->progressBar()->isHidden());
-    QTest::mouseClick(view->collectButton(), Qt::LeftButton);
-    QVERIFY(!view->progressBar()->isHidden());
-    QVERIFY(!view->collectButton()->isEnabled());
+    QVERIFY(progressOf(*view)->isHidden());
+    QTest::mouseClick(button(*view, "collect"), Qt::LeftButton);
+    QVERIFY(!progressOf(*view)->isHidden());
+    QVERIFY(!button(*view, "collect")->isEnabled());
 
     QList<int> progress;
     QStringList sent;
     auto take = [&] {
         while (const auto datagram = hall.receive(kQuietMs)) {
             sent.append(QString::fromLatin1(datagram->bytes));
-            progress.append(view->progressBar()->value());
+            progress.append(progressOf(*view)->value());
         }
     };
     harness.timers().advance(99ms);
@@ -609,12 +621,12 @@ void TestUbrixVorelTMap::collectionOnTheTestClock() {
     QCOMPARE(sent, (QStringList{"&=?;", "#UID1=?;", "#UID2=?;", "#UID3=?;", "#UID4=?;"}));
     QCOMPARE(progress.mid(1), (QList<int>{16384, 32768, 49152, 65536}));
     harness.timers().advance(1999ms);
-    QVERIFY(!view->progressBar()->isHidden());
+    QVERIFY(!progressOf(*view)->isHidden());
     // The end says who did not answer.
     CDialogService::setNextAnswer(QMessageBox::Ok);
     harness.timers().advance(1ms);
-    QVERIFY(view->progressBar()->isHidden());
-    QVERIFY(view->collectButton()->isEnabled());
+    QVERIFY(progressOf(*view)->isHidden());
+    QVERIFY(button(*view, "collect")->isEnabled());
     const QString end = CDialogService::askedTexts().back();
     QVERIFY2(end.startsWith(QStringLiteral("Collected 1 gateway(s) and 4 bus device(s); 5 of them "
                                            "did not report everything")),
@@ -636,22 +648,22 @@ void TestUbrixVorelTMap::collectionOutlivesTheView() {
     view.reset();
     harness.timers().advance(500ms);
     view = openView(harness);
-    QVERIFY(!view->progressBar()->isHidden());
-    QCOMPARE(view->progressBar()->value(), 32768);
-    QVERIFY(!view->collectButton()->isEnabled());
+    QVERIFY(!progressOf(*view)->isHidden());
+    QCOMPARE(progressOf(*view)->value(), 32768);
+    QVERIFY(!button(*view, "collect")->isEnabled());
     harness.timers().advance(1000ms);
-    QCOMPARE(view->progressBar()->value(), 65536);
+    QCOMPARE(progressOf(*view)->value(), 65536);
     CDialogService::setNextAnswer(QMessageBox::Ok);  // nobody answered
     harness.timers().advance(2000ms);
-    QVERIFY(view->progressBar()->isHidden());
+    QVERIFY(progressOf(*view)->isHidden());
     QVERIFY(harness.sequencer().run(QString::fromLatin1(CBusCollection::kRunName)) == nullptr);
 
     // Stop ends a run at once.
     view->OnCollect();
-    QVERIFY(!view->stopButton()->isHidden());
-    QTest::mouseClick(view->stopButton(), Qt::LeftButton);
-    QVERIFY(view->progressBar()->isHidden());
-    QVERIFY(view->collectButton()->isEnabled());
+    QVERIFY(!button(*view, "stop")->isHidden());
+    QTest::mouseClick(button(*view, "stop"), Qt::LeftButton);
+    QVERIFY(progressOf(*view)->isHidden());
+    QVERIFY(button(*view, "collect")->isEnabled());
 }
 
 void TestUbrixVorelTMap::failedSendEndsTheCollection() {
@@ -664,8 +676,8 @@ void TestUbrixVorelTMap::failedSendEndsTheCollection() {
     harness.timers().advance(60000ms);
     // The transport's one message is the report; nothing more was tried.
     QCOMPARE(harness.fixture().notifier().messages().size(), 1);
-    QVERIFY(view->progressBar()->isHidden());
-    QVERIFY(view->collectButton()->isEnabled());
+    QVERIFY(progressOf(*view)->isHidden());
+    QVERIFY(button(*view, "collect")->isEnabled());
 }
 
 void TestUbrixVorelTMap::presets_data() {
@@ -697,7 +709,7 @@ void TestUbrixVorelTMap::presets_data() {
                                          "Can't open file No such file or directory")};
     QTest::newRow("not an LED") << QStringList{"Hall", "lamp", "PORT (A)", "IR"} << QByteArray()
                                 << QList<QByteArray>{}
-                                << QStringList{QString::fromLatin1(CUbrixVorelTMap::kSelectLed)};
+                                << QStringList{QString::fromLatin1(CBusActions::kSelectLed)};
 }
 
 void TestUbrixVorelTMap::presets() {
@@ -710,7 +722,7 @@ void TestUbrixVorelTMap::presets() {
     CUdpPeer hall;
     QVERIFY(hall.bind(CGuiHarness::loopback(5), kSendPort));
     auto view = openSite(harness, {}, 0);
-    view->select(itemAt(*view, item));
+    selectItem(*view, item);
     const QString path = harness.fixture().path(QStringLiteral("presets.cms"));
     if (!file.isEmpty()) {
         if (file != "-") {
@@ -760,10 +772,10 @@ void TestUbrixVorelTMap::updater() {
 
     // Nothing for a gateway or the root.
     for (const QStringList& path : {QStringList{}, QStringList{"10.0.0.7"}}) {
-        view->select(itemAt(*view, path));
+        selectItem(*view, path);
         view->OnCommand(vorel::cmd::kTmapUpdate);
     }
-    view->select(itemAt(*view, {"10.0.0.7", "SN 812 "}));
+    selectItem(*view, {"10.0.0.7", "SN 812 "});
     view->OnCommand(vorel::cmd::kTmapUpdate);
     QTRY_VERIFY(QFile::exists(recorded));
     QFile file(recorded);
@@ -773,7 +785,7 @@ void TestUbrixVorelTMap::updater() {
     // A missing program is told, once.
     harness.settings().updaterProgram = QStringLiteral("/nonexistent/KV_Update");
     CDialogService::setNextAnswer(QMessageBox::Ok);
-    view->select(itemAt(*view, {"10.0.0.7", "UID 5 ", "LED"}));
+    selectItem(*view, {"10.0.0.7", "UID 5 ", "LED"});
     view->OnCommand(vorel::cmd::kTmapUpdate);
     QCOMPARE(CDialogService::askedTexts(),
              QStringList{QStringLiteral(
@@ -791,13 +803,13 @@ void TestUbrixVorelTMap::replaceDevice() {
     QVERIFY(view->handlesCommand(vorel::cmd::kTmapReplace));
     for (const QStringList& path :
          {QStringList{}, QStringList{"10.0.0.7"}, QStringList{"10.0.0.7", "SN 812 "}}) {
-        view->select(itemAt(*view, path));
+        selectItem(*view, path);
         CDialogService::setNextAnswer(QMessageBox::Ok);
         view->OnCommand(vorel::cmd::kTmapReplace);
     }
     QCOMPARE(CDialogService::askedTexts(),
-             QStringList(3, QString::fromLatin1(CUbrixVorelTMap::kSelectDevice)));
-    view->select(itemAt(*view, {"10.0.0.7", "UID 5 ", "LED"}));
+             QStringList(3, QString::fromLatin1(CBusActions::kSelectDevice)));
+    selectItem(*view, {"10.0.0.7", "UID 5 ", "LED"});
     CDialogService::setNextFileName(QString());
     view->OnCommand(vorel::cmd::kTmapReplace);
     QCOMPARE(CDialogService::askedFileDialogs().size(), 1);

@@ -1,6 +1,7 @@
 #include "CGuiHarness.h"
 #include "CPropertyListDriver.h"
 #include "CTreeDriver.h"
+#include "CViewControls.h"
 #include "core/plan/CGatewayPage.h"
 #include "core/protocol/CValueValidator.h"
 #include "core/sequence/CBroadcastQuery.h"
@@ -42,7 +43,7 @@ const QList<QByteArray> kSite{
 
 // The tree in one line per item, indented by depth: label, kind, and "*" with an icon.
 QStringList describe(const CUbrixVorelUbrix& view) {
-    return treeview::lines(*view.tree(), [](const QModelIndex& index) {
+    return treeview::lines(viewcontrols::tree(view), [](const QModelIndex& index) {
         return " " + QString::number(index.data(CTreeModel::kKindRole).toInt()) +
                (index.data(Qt::DecorationRole).value<QIcon>().isNull() ? "" : "*");
     });
@@ -50,7 +51,7 @@ QStringList describe(const CUbrixVorelUbrix& view) {
 
 // The item at a path of labels below the root.
 QModelIndex itemAt(const CUbrixVorelUbrix& view, const QStringList& labels) {
-    return treeview::at(*view.tree(), labels);
+    return treeview::at(viewcontrols::tree(view), labels);
 }
 
 QStringList gatewayLabels(const CUbrixVorelUbrix& view) {
@@ -123,7 +124,7 @@ void TestUbrixVorelUbrix::treeOfThePlan() {
     QCOMPARE(describe(*view),
              (QStringList{"LAN network 0*", "  Lobby 1*", "    NETWORK 21*", "    LUTRON 25*",
                           "    PORT (A) 12*", "      SERIAL 26*", "    WIFI 30", "  Attic 1*"}));
-    QCOMPARE(view->tree()->isExpanded(itemAt(*view, {})), true);
+    QCOMPARE(viewcontrols::tree(*view).isExpanded(itemAt(*view, {})), true);
 }
 
 void TestUbrixVorelUbrix::updatesByHint_data() {
@@ -153,15 +154,15 @@ void TestUbrixVorelUbrix::updatesByHint() {
     harness.fixture().receive(kSite);
     // Not connected: the hint under test is the only one the view hears.
     CUbrixVorelUbrix view(harness.context());
-    QAbstractItemModelTester tester(view.tree()->model(),
+    QAbstractItemModelTester tester(viewcontrols::tree(view).model(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     view.OnInitialUpdate();
     view.OnUpdate(CUbrixVorelDoc::kHintGatewayAdded);
     for (const QStringList& path : {QStringList{"Lobby"}, {"Lobby", "PORT (A)"}, {"Attic"}}) {
-        view.tree()->expand(itemAt(view, path));
+        viewcontrols::tree(view).expand(itemAt(view, path));
     }
     view.OnNMClickTree2(itemAt(view, {"Lobby", "LUTRON"}));
-    const QStringList expanded = treeview::expanded(*view.tree());
+    const QStringList expanded = treeview::expanded(viewcontrols::tree(view));
     QCOMPARE(expanded, (QStringList{"Lobby", "Lobby/PORT (A)", "Attic"}));
     harness.doc().removeGateway("127.0.0.6");
     harness.fixture().receive({CGuiHarness::line("127.0.0.7", "!NAME=Cellar;"),
@@ -171,8 +172,8 @@ void TestUbrixVorelUbrix::updatesByHint() {
     QCOMPARE(gatewayLabels(view), gateways);
     QCOMPARE(itemAt(view, {"Lobby", "UDP"}).isValid(), udpAdded);
     // What stays stays open and selected.
-    QCOMPARE(treeview::selected(*view.tree()), QStringLiteral("Lobby/LUTRON"));
-    QCOMPARE(treeview::expanded(*view.tree()),
+    QCOMPARE(treeview::selected(viewcontrols::tree(view)), QStringLiteral("Lobby/LUTRON"));
+    QCOMPARE(treeview::expanded(viewcontrols::tree(view)),
              gateways.contains("Attic") ? expanded : expanded.mid(0, 2));
 }
 
@@ -186,15 +187,17 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
     auto view = openView(harness);
 
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "NETWORK"}));
-    QCOMPARE(view->restartNote()->text(), QString::fromLatin1(CGatewayPage::kRestartNeeded));
+    QCOMPARE(namedChild<QLineEdit>(*view, "restartNote")->text(),
+             QString::fromLatin1(CGatewayPage::kRestartNeeded));
     // A note wider than its field is read from its beginning.
-    QCOMPARE(view->restartNote()->cursorPosition(), 0);
-    QCOMPARE(view->propertyList()->valueHeader(), QStringLiteral("IP: 127.0.0.5"));
+    QCOMPARE(namedChild<QLineEdit>(*view, "restartNote")->cursorPosition(), 0);
+    QCOMPARE(viewcontrols::properties(*view).valueHeader(), QStringLiteral("IP: 127.0.0.5"));
     // The selection moves on (arrow keys) without a click: the page shown stays Lobby's.
-    view->tree()->setCurrentIndex(itemAt(*view, {"Attic"}));
-    const int dhcp = propertylist::rowLabelled(*view->propertyList(), QStringLiteral("DHCP"));
+    viewcontrols::tree(*view).setCurrentIndex(itemAt(*view, {"Attic"}));
+    const int dhcp =
+        propertylist::rowLabelled(viewcontrols::properties(*view), QStringLiteral("DHCP"));
     QVERIFY(dhcp >= 0);
-    auto* list = view->propertyList();
+    auto* list = &viewcontrols::properties(*view);
     propertylist::enter(*list, dhcp, QStringLiteral("ENABLE"));
 
     const auto sent = lobby.receive(kQuietMs * 10);
@@ -211,7 +214,7 @@ void TestUbrixVorelUbrix::commitGoesToTheListedPage() {
 
     // Port pages carry the port; the LUTRON note is its own.
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "LUTRON"}));
-    QCOMPARE(view->restartNote()->text(),
+    QCOMPARE(namedChild<QLineEdit>(*view, "restartNote")->text(),
              QString::fromLatin1(CGatewayPage::kConnectionRestartNeeded));
     view->OnNMClickTree2(itemAt(*view, {"Lobby", "PORT (A)", "SERIAL"}));
     const int type = propertylist::rowLabelled(*list, QStringLiteral("TYPE"));
@@ -269,16 +272,16 @@ void TestUbrixVorelUbrix::refusedValueIsPutBackAndNotSent() {
                                CGuiHarness::line("127.0.0.5", "!DAYTIME.LATITUDE=52.37;")});
     auto view = openView(harness);
     view->OnNMClickTree2(itemAt(*view, page));
-    const int found = propertylist::rowLabelled(*view->propertyList(), row);
+    const int found = propertylist::rowLabelled(viewcontrols::properties(*view), row);
     QVERIFY(found >= 0);
     CDialogService::setNextAnswer(QMessageBox::Ok);
 
-    propertylist::enter(*view->propertyList(), found, value);
+    propertylist::enter(viewcontrols::properties(*view), found, value);
 
     QCOMPARE(CDialogService::askedTexts(), QStringList{refusal});
     QCOMPARE(harness.state().status.text(), QStringLiteral("Nothing sent: ") + refusal);
-    QCOMPARE(view->propertyList()->cellText(found, 1), planValue);
-    QVERIFY(!view->propertyList()->isModified(found));
+    QCOMPARE(viewcontrols::properties(*view).cellText(found, 1), planValue);
+    QVERIFY(!viewcontrols::properties(*view).isModified(found));
     QVERIFY(!lobby.receive(kQuietMs).has_value());
 }
 
@@ -289,7 +292,7 @@ void TestUbrixVorelUbrix::listFollowsTheReplies() {
     harness.fixture().receive(kSite);
     auto view = openView(harness);
     view->OnNMClickTree2(itemAt(*view, {"Lobby"}));
-    auto* list = view->propertyList();
+    auto* list = &viewcontrols::properties(*view);
     const int name = propertylist::rowLabelled(*list, QStringLiteral("NAME"));
     propertylist::enter(*list, name, QStringLiteral("Hall"));
     QCOMPARE(lobby.receive(kQuietMs * 10)->bytes, QByteArray("&NAME=Hall;"));
@@ -300,7 +303,7 @@ void TestUbrixVorelUbrix::listFollowsTheReplies() {
     harness.fixture().receive({CGuiHarness::line("127.0.0.5", "!NAME=Foyer;")});
     QCOMPARE(list->cellText(name, 1), QStringLiteral("Foyer"));
     QVERIFY(itemAt(*view, {"Foyer"}).isValid());
-    QCOMPARE(view->tree()->currentIndex(), itemAt(*view, {"Foyer"}));
+    QCOMPARE(viewcontrols::tree(*view).currentIndex(), itemAt(*view, {"Foyer"}));
     // A refused edit goes back to what the plan holds now, not to the value sent before.
     CDialogService::setNextAnswer(QMessageBox::Ok);
     propertylist::enter(*list, name, QStringLiteral("a;b"));
@@ -314,12 +317,13 @@ void TestUbrixVorelUbrix::failedSendPutsTheValueBack() {
     auto view = openView(harness);
     view->OnNMClickTree2(itemAt(*view, {"Attic"}));
     breakSends(harness);
-    const int name = propertylist::rowLabelled(*view->propertyList(), QStringLiteral("NAME"));
+    const int name =
+        propertylist::rowLabelled(viewcontrols::properties(*view), QStringLiteral("NAME"));
 
-    propertylist::enter(*view->propertyList(), name, QStringLiteral("Hall"));
+    propertylist::enter(viewcontrols::properties(*view), name, QStringLiteral("Hall"));
 
     QCOMPARE(harness.fixture().notifier().messages().size(), 1);
-    QCOMPARE(view->propertyList()->cellText(name, 1), QStringLiteral("Attic"));
+    QCOMPARE(viewcontrols::properties(*view).cellText(name, 1), QStringLiteral("Attic"));
 }
 
 void TestUbrixVorelUbrix::restart_data() {
@@ -359,16 +363,16 @@ void TestUbrixVorelUbrix::restart() {
     auto view = openView(harness);
     const QStringList before = describe(*view);
     if (selection == QStringList{""}) {
-        view->tree()->setCurrentIndex(itemAt(*view, {}));
+        viewcontrols::tree(*view).setCurrentIndex(itemAt(*view, {}));
     } else if (!selection.isEmpty()) {
-        view->tree()->setCurrentIndex(itemAt(*view, selection));
+        viewcontrols::tree(*view).setCurrentIndex(itemAt(*view, selection));
     }
 
     if (answer != 0) {
         CDialogService::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
     }
 
-    QTest::mouseClick(view->restartButton(), Qt::LeftButton);
+    QTest::mouseClick(namedChild<QPushButton>(*view, "restart"), Qt::LeftButton);
 
     QCOMPARE(harness.state().status.text(), said);
     if (answer != 0) {
@@ -403,7 +407,7 @@ void TestUbrixVorelUbrix::failedRestartKeepsTheGateway() {
     harness.fixture().receive(kSite);
     auto view = openView(harness);
     const QByteArray plan = harness.fixture().planText();
-    view->tree()->setCurrentIndex(itemAt(*view, {"Attic"}));
+    viewcontrols::tree(*view).setCurrentIndex(itemAt(*view, {"Attic"}));
     breakSends(harness);
     CDialogService::setNextAnswer(QMessageBox::Yes);
 
@@ -428,7 +432,7 @@ void TestUbrixVorelUbrix::restartedGatewayIsAskedUntilBack() {
     QVERIFY(attic.bind(CGuiHarness::loopback(6), kSendPort));
     harness.fixture().receive(kSite);
     auto view = openView(harness);
-    view->tree()->setCurrentIndex(itemAt(*view, {"Attic"}));
+    viewcontrols::tree(*view).setCurrentIndex(itemAt(*view, {"Attic"}));
     CDialogService::setNextAnswer(QMessageBox::Yes);
     view->OnUbrixReset();
     QCOMPARE(attic.receive(kQuietMs * 10)->bytes, QByteArray("&VERSION_HW=RESET;"));
@@ -487,7 +491,7 @@ void TestUbrixVorelUbrix::refreshAsksAfterThePauseWithoutBlocking() {
         CDialogService::setNextAnswer(QMessageBox::Ok);
     }
 
-    QTest::mouseClick(view->ubrixsButton(), Qt::LeftButton);
+    QTest::mouseClick(namedChild<QPushButton>(*view, "ubrixs"), Qt::LeftButton);
 
     // The click came back at once: the plan's gateways and their buses are gone, the tree
     // is the new root, and the query waits for its pause on the timer.
@@ -515,10 +519,10 @@ void TestUbrixVorelUbrix::refreshOutlivesTheView() {
     QVERIFY(gateways.bind(CIpv4Address::kAny, kSendPort));
     auto view = openView(harness);
     // Refresh from the tree's pop-up menu.
-    emit view->tree()->customContextMenuRequested(QPoint(5, 5));
-    QVERIFY(view->popupMenu() != nullptr);
-    QCOMPARE(view->popupMenu()->actions().size(), 1);
-    QAction* refresh = view->popupMenu()->actions().front();
+    emit viewcontrols::tree(*view).customContextMenuRequested(QPoint(5, 5));
+    QVERIFY(viewcontrols::popup(*view) != nullptr);
+    QCOMPARE(viewcontrols::popup(*view)->actions().size(), 1);
+    QAction* refresh = viewcontrols::popup(*view)->actions().front();
     QCOMPARE(refresh->text(), QStringLiteral("Refresh"));
     QCOMPARE(refresh->data().toInt(), int(vorel::cmd::kUbrixRefresh));
     refresh->trigger();
@@ -539,8 +543,8 @@ void TestUbrixVorelUbrix::quoteInTypeListsGreyRows() {
                                CGuiHarness::line("127.0.0.8", "!NAME=Odd;")});
     auto view = openView(harness);
     view->OnNMClickTree2(itemAt(*view, {"Odd"}));
-    QCOMPARE(view->propertyList()->rowCount(), 2);
-    QCOMPARE(view->propertyList()->row(0).textRgb, CPropertyRow::kGrey);
+    QCOMPARE(viewcontrols::properties(*view).rowCount(), 2);
+    QCOMPARE(viewcontrols::properties(*view).row(0).textRgb, CPropertyRow::kGrey);
     QCOMPARE(harness.fixture().errorLogText(), QByteArray());
 }
 

@@ -1,4 +1,5 @@
 #include "CGuiHarness.h"
+#include "CViewControls.h"
 #include "gui/base/CDialogService.h"
 #include "gui/base/CommandIds.h"
 #include "gui/controls/MyEdit.h"
@@ -64,7 +65,7 @@ std::unique_ptr<CUbrixVorelView> openView(CGuiHarness& harness) {
 
 void triggerPopup(CUbrixVorelView& view, QWidget* owner, int command) {
     emit qobject_cast<QAbstractItemView*>(owner)->customContextMenuRequested(QPoint(5, 5));
-    QMenu* menu = view.popupMenu();
+    QMenu* menu = viewcontrols::popup(view);
     QVERIFY(menu != nullptr);
     QAction* action = nullptr;
     for (QAction* candidate : menu->actions()) {
