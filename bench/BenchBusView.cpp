@@ -7,21 +7,32 @@
 // Printed: how long after the last reply the tree was complete, the longest stall of the
 // event loop meanwhile (a 2 ms heartbeat measures it), the memory of the process with the
 // site in the plan and the view open, and the same site loaded again from a map file.
+// Then the view on a site of 20 gateways x 64 devices played by the simulator in this
+// process on the machine's clock (its latency model twice as fast as BenchUpload's): the
+// site is registered, collected (every bus at once) and uploaded (10 changed settings a
+// device, every bus at once), and the longest stall of the event loop is printed (goal:
+// none over 50 ms).
 //
 //   BenchBusView [LINES_PER_SECOND]     (default 100000)
+#include "CChangedProject.h"
 #include "CLargeSite.h"
+#include "core/bus/CBusCollection.h"
 #include "core/common/CQtTimerSource.h"
 #include "core/common/CSystemClock.h"
 #include "core/document/CReplyDrain.h"
 #include "core/document/CUbrixVorelDoc.h"
 #include "core/plan/CErrorLog.h"
+#include "core/protocol/CCommands.h"
 #include "core/sequence/CSequencer.h"
 #include "core/settings/CSettings.h"
 #include "core/transport/CTransport.h"
+#include "core/upload/CBusUpload.h"
+#include "core/upload/IUploadLink.h"
 #include "gui/base/CViewContext.h"
 #include "gui/base/CViewState.h"
 #include "gui/views/CUbrixVorelTMap.h"
 #include "support/CRecordingNotifier.h"
+#include "support/sim/CSimDirectLink.h"
 
 #include <malloc.h>
 #include <sys/resource.h>
@@ -29,6 +40,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -188,6 +200,151 @@ private:
     qint64 m_longestEndNs = 0;
 };
 
+// The uploads' way out to a site in this process: every text reaches the site at once.
+class CDirectUploadLink : public IUploadLink {
+public:
+    CDirectUploadLink(CSimDirectLink& link, const QElapsedTimer& clock)
+        : m_link(link), m_clock(clock) {}
+    bool send(const QByteArray& text, quint32 address) override {
+        m_link.send(text, address, m_clock.elapsed());
+        return true;
+    }
+    QByteArray reachesInstead(quint32 /*address*/) const override { return {}; }
+    void showError(const QString& /*text*/) override {}
+    Answer askDiscover(const QString& /*text*/) override { return Answer::No; }
+
+private:
+    CSimDirectLink& m_link;
+    const QElapsedTimer& m_clock;
+};
+
+// Runs the event loop until the run has finished.
+void waitFor(CSequenceRun* run) {
+    if (run == nullptr || !run->isRunning()) {
+        return;
+    }
+    QEventLoop loop;
+    QObject::connect(run, &CSequenceRun::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The bus view while a 20 x 64 site is registered, collected and uploaded in real time.
+void collectAndUploadWhileShown(const QString& folder) {
+    constexpr int kGateways = 20;
+    constexpr int kDevices = 64;
+    constexpr int kChanges = 10;
+    auto models = std::make_shared<CSimModels>();
+    QString error;
+    if (!models->load(QCoreApplication::applicationDirPath(), error)) {
+        qFatal("models: %s", qPrintable(error));
+    }
+    CSimSiteConfig config;
+    for (int g = 0; g < kGateways; ++g) {
+        config.addresses.append(
+            CIpv4Address::fromHostOrder(0x0A000002u + (static_cast<quint32>(g) << 8)));
+    }
+    config.devicesPerGateway = kDevices;
+    std::optional<CSimSite> site = CSimSiteBuilder::build(models, config, error);
+    if (!site) {
+        qFatal("site: %s", qPrintable(error));
+    }
+    CSimLatency latency;
+    latency.gatewayMs = 1;
+    latency.busMs = 20;
+    latency.busPerSettingMs = 4;
+    latency.jitterMs = 2;
+    site->setLatency(latency);
+    QByteArray devices;
+    const CValidationSchema schema(site->models().schema());
+    for (const CSimGateway& gateway : site->gateways()) {
+        for (const CSimBusDevice& device : gateway.devices()) {
+            devices += CChangedProject::device("UID='" + QByteArray::number(*device.uid()) + "'",
+                                               device.type(), device.settings(), schema, kChanges);
+        }
+    }
+    const QString project = folder + QStringLiteral("/project.xml");
+    QFile file(project);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write("<?xml version=\"1.0\"?><Plan><Device_Configuration>" + devices +
+                   "</Device_Configuration><Network_Configuration/></Plan>") < 0) {
+        qFatal("cannot write the project");
+    }
+    file.close();
+
+    CSystemClock clock;
+    CSettings settings;
+    settings.log = 0;
+    CRecordingNotifier notifier;
+    CErrorLog errorLog(clock, folder + QStringLiteral("/site-errors.txt"));
+    CUbrixVorelDoc doc(settings, notifier, errorLog);
+    doc.newPlan();
+    doc.openProject(project);
+    CTransport transport(notifier, clock, doc.inboundQueue(), doc.firewallSuspect());
+    CQtTimerSource timers;
+    CSequencer sequencer(timers);
+    sequencer.watch(doc);
+    CViewState state;
+    CUbrixVorelTMap view(CViewContext{doc, transport, settings, sequencer, state});
+    QObject::connect(&doc, &CUbrixVorelDoc::updateAllViews, &view, &CUbrixVorelTMap::OnUpdate);
+    view.OnInitialUpdate();
+    view.resize(900, 700);
+    view.show();
+
+    // The site answers on the machine's clock; its replies are queued as the receive thread
+    // queues them and drained as the main frame drains them.
+    QElapsedTimer siteClock;
+    siteClock.start();
+    CSimDirectLink link(*site, doc.inboundQueue(), CIpv4Address::fromDotted("10.0.0.1"));
+    CReplyDrain drain(doc);
+    QTimer pump;
+    pump.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&pump, &QTimer::timeout, [&] {
+        for (int lines = link.deliverDue(siteClock.elapsed()); lines > 0; --lines) {
+            drain.linesQueued();
+        }
+    });
+    pump.start(1);
+    const CBusCollection::Send send = [&](QByteArrayView text, quint32 to) {
+        link.send(text, to, siteClock.elapsed());
+        return true;
+    };
+
+    CHeartbeat heartbeat;
+    heartbeat.start([] {});
+    send(CCommands::gatewayNameQuery(), CIpv4Address::kBroadcast);
+    send(CCommands::busRegister(), CIpv4Address::kBroadcast);
+    QEventLoop registering;
+    QTimer::singleShot(2000, &registering, &QEventLoop::quit);
+    registering.exec();
+
+    QElapsedTimer phase;
+    phase.start();
+    waitFor(sequencer.start(QString::fromLatin1(CBusCollection::kRunName),
+                            CBusCollection::lanes(doc, send, {}), CPacing::ByReplies));
+    const double collectSeconds = static_cast<double>(phase.elapsed()) / 1000.0;
+
+    CDirectUploadLink uploadLink(link, siteClock);
+    CBusUpload upload(doc, uploadLink, CUploadOptions());
+    phase.restart();
+    QEventLoop uploading;
+    QObject::connect(&upload, &CUploadRun::finished, &uploading, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    upload.start(sequencer);
+    if (!upload.isFinished()) {
+        uploading.exec();
+    }
+    const double uploadSeconds = static_cast<double>(phase.elapsed()) / 1000.0;
+    heartbeat.stop();
+    pump.stop();
+    const CUploadSummary::Counts counts = upload.summary().counts();
+    std::printf(
+        "  a %d x %d site registered, collected in %.1f s and uploaded in %.1f s (%d settings "
+        "confirmed of %d sent), every bus at once: longest event-loop stall %.1f ms (the GUI "
+        "thread busy %.1f ms of it; goal 50 ms)\n",
+        kGateways, kDevices, collectSeconds, uploadSeconds, counts.confirmed, counts.sent,
+        heartbeat.longestMs(), heartbeat.longestCpuMs());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -307,5 +464,6 @@ int main(int argc, char** argv) {
         static_cast<double>(QFileInfo(map).size()) / 1e6,
         static_cast<double>(load.nsecsElapsed()) / 1e6, heartbeat.longestMs(),
         megabytes(residentKb()), megabytes(highWaterKb()));
+    collectAndUploadWhileShown(folder.path());
     return loaded ? 0 : 1;
 }

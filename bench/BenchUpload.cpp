@@ -1,18 +1,27 @@
 // The uploads against the simulated site with its latency model: a site of 4 gateways x 20
-// changed settings and one of 100 bus devices x 10 changed settings, each uploaded with
-// the fixed pauses and paced by replies on one virtual clock shared by the program's timers
-// and the site, then the paced uploads once more in real time over UDP (run it inside a
-// network namespace: scripts/in-netns build/bin/BenchUpload). Prints the figures; every run
+// changed settings and one of 4 buses x 25 bus devices x 10 changed settings, each uploaded
+// with the fixed pauses and paced by replies on one virtual clock shared by the program's
+// timers and the site, then the paced uploads once more in real time over UDP (run it inside
+// a network namespace: scripts/in-netns build/bin/BenchUpload). Prints the figures; every run
 // also checks that the simulator holds every changed setting afterwards, and the runs on the
-// virtual clock that both pacings send the same texts to each address in one order (the
-// gateways are uploaded at the same time). Then both uploads paced by replies with the
-// simulator losing 5% and 20% of the commands and of the replies: how much was confirmed,
-// how often a query or a set went again, whether the summary tells the truth and that
-// nothing went out that the upload did not ask for.
+// virtual clock that both pacings send each device the same texts in one order (gateways
+// and buses are uploaded at the same time, so only each device's own order is kept). Then
+// both uploads paced by replies with the simulator losing 5% and 20% of the commands and of
+// the replies: how much was confirmed, how often a query or a set went again, whether the
+// summary tells the truth and that nothing went out that the upload did not ask for.
+//
+// Then a large site, 20 gateways x 64 bus devices x 10 changed settings, registered first
+// (so that the plan knows each device's bus): the bus device upload with its lanes against
+// the slowest bus uploaded alone and against the fixed pauses one device after another, and
+// with 5% and 20% loss. Goals: within 1.3x of the slowest bus alone, at least 50x faster
+// than the fixed pauses; at 5% loss within 1.3x of the lossless time with every setting
+// confirmed, at 20% every setting confirmed.
+#include "CChangedProject.h"
 #include "core/common/CQtTimerSource.h"
 #include "core/common/CSystemClock.h"
 #include "core/document/CUbrixVorelDoc.h"
 #include "core/plan/CValidationSchema.h"
+#include "core/protocol/CCommands.h"
 #include "core/sequence/CSequencer.h"
 #include "core/transport/CIpv4Address.h"
 #include "core/transport/CTransport.h"
@@ -43,10 +52,17 @@ namespace {
 
 using Milliseconds = std::chrono::milliseconds;
 
-constexpr int kGateways = 4;
 constexpr int kGatewayChanges = 20;
-constexpr int kDevicesPerGateway = 25;
 constexpr int kDeviceChanges = 10;
+
+// A site, and what of it is uploaded.
+struct Site {
+    int gateways = 4;
+    int devicesPerGateway = 25;
+    bool busDevices = false;
+    // Only the devices behind this gateway go into the project (a bus alone).
+    std::optional<int> onlyBus;
+};
 const QDateTime kStart(QDate(2026, 12, 7), QTime(9, 0));
 
 CSimLatency latency() {
@@ -62,84 +78,35 @@ quint32 loopback(int host) {
     return CIpv4Address::fromHostOrder(0x7F000000u + static_cast<quint32>(host));
 }
 
-CSimSiteConfig siteConfig(bool busDevices) {
+CSimSiteConfig siteConfig(const Site& shape) {
     CSimSiteConfig config;
-    for (int g = 0; g < kGateways; ++g) {
+    for (int g = 0; g < shape.gateways; ++g) {
         config.addresses.append(loopback(2 + g));
     }
     config.gatewayTypes = {"UBRIX_C"};
-    config.devicesPerGateway = busDevices ? kDevicesPerGateway : 0;
+    config.devicesPerGateway = shape.busDevices ? shape.devicesPerGateway : 0;
     return config;
 }
 
-// A value the schema lets a user give the setting, other than the one it has.
-std::optional<QByteArray> otherValue(const pugi::xml_node& entry, const QByteArray& value) {
-    switch (CValidationSchema::control(entry)) {
-        case CValidationSchema::Control::Edit:
-            return value + "7";
-        case CValidationSchema::Control::Combo:
-            for (const std::string& option : CValidationSchema::options(entry)) {
-                if (QByteArray::fromStdString(option) != value) {
-                    return QByteArray::fromStdString(option);
-                }
-            }
-            return std::nullopt;
-        case CValidationSchema::Control::ReadOnly:
-            break;
-    }
-    return std::nullopt;
-}
-
-// A project element for a simulated device whose first `changes` settings that a user may
-// set (a gateway's connection settings and its name aside) get another value.
-QByteArray projectDevice(const QByteArray& key, const QByteArray& type,
-                         const CSimSettings& settings, const CValidationSchema& schema,
-                         int changes) {
-    QByteArray top = "<TYPE>" + type + "</TYPE>";
-    QMap<QByteArray, QByteArray> groups;  // "port|group" -> members
-    for (const CSimSetting& setting : settings.all()) {
-        const CSettingAddress& path = setting.address;
-        if (changes == 0 || path.group == "NETWORK" || path.group == "UDP" || path.key == "NAME" ||
-            path.key == "TYPE") {
-            continue;
-        }
-        const pugi::xml_node entry = schema.setting(type.toStdString(), path);
-        const auto value = entry ? otherValue(entry, setting.value) : std::nullopt;
-        if (!value || path.group.isEmpty()) {
-            continue;
-        }
-        const QByteArray index = path.index.isEmpty() ? QByteArray() : " A='" + path.index + "'";
-        groups[path.port + "|" + path.group] +=
-            "<" + path.key + index + ">" + *value + "</" + path.key + ">";
-        --changes;
-    }
-    if (changes > 0) {
-        qFatal("%s has too few settings to change", type.constData());
-    }
-    for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
-        const QList<QByteArray> parts = group.key().split('|');
-        QByteArray element = "<" + parts[1] + ">" + group.value() + "</" + parts[1] + ">";
-        if (!parts[0].isEmpty()) {
-            element = "<PORT P='" + parts[0] + "'>" + element + "</PORT>";
-        }
-        top += element;
-    }
-    return (key.startsWith("IP") ? "<UBRIX " : "<DEVICE ") + key + ">" + top +
-           (key.startsWith("IP") ? "</UBRIX>" : "</DEVICE>");
-}
-
-QByteArray projectFor(const CSimSite& site, bool busDevices) {
+QByteArray projectFor(const CSimSite& site, const Site& shape) {
+    const bool busDevices = shape.busDevices;
     const CValidationSchema schema(site.models().schema());
     QByteArray devices;
-    for (const CSimGateway& gateway : site.gateways()) {
+    for (qsizetype g = 0; g < site.gateways().size(); ++g) {
+        const CSimGateway& gateway = site.gateways()[g];
+        if (shape.onlyBus && *shape.onlyBus != g) {
+            continue;
+        }
         if (!busDevices) {
-            devices += projectDevice("IP='" + CIpv4Address::toDotted(gateway.address()) + "'",
-                                     gateway.type(), gateway.settings(), schema, kGatewayChanges);
+            devices += CChangedProject::device(
+                "IP='" + CIpv4Address::toDotted(gateway.address()) + "'", gateway.type(),
+                gateway.settings(), schema, kGatewayChanges);
         }
         for (const CSimBusDevice& device : gateway.devices()) {
             if (busDevices && device.uid()) {
-                devices += projectDevice("UID='" + QByteArray::number(*device.uid()) + "'",
-                                         device.type(), device.settings(), schema, kDeviceChanges);
+                devices += CChangedProject::device(
+                    "UID='" + QByteArray::number(*device.uid()) + "'", device.type(),
+                    device.settings(), schema, kDeviceChanges);
             }
         }
     }
@@ -147,12 +114,12 @@ QByteArray projectFor(const CSimSite& site, bool busDevices) {
            "</Device_Configuration><Network_Configuration/></Plan>";
 }
 
-std::unique_ptr<CSimSite> buildSite(bool busDevices, QString& error) {
+std::unique_ptr<CSimSite> buildSite(const Site& shape, QString& error) {
     auto models = std::make_shared<CSimModels>();
     if (!models->load(QCoreApplication::applicationDirPath(), error)) {
         return nullptr;
     }
-    auto site = CSimSiteBuilder::build(models, siteConfig(busDevices), error);
+    auto site = CSimSiteBuilder::build(models, siteConfig(shape), error);
     if (!site) {
         return nullptr;
     }
@@ -162,28 +129,23 @@ std::unique_ptr<CSimSite> buildSite(bool busDevices, QString& error) {
 
 // Whether the simulator holds every value the run sent.
 int missingOnSite(const CSimSite& site, const CUploadSummary& summary, bool busDevices) {
+    QMap<QByteArray, const CSimSettings*> byLabel;
+    for (const CSimGateway& gateway : site.gateways()) {
+        if (!busDevices) {
+            byLabel.insert("IP " + CIpv4Address::toDotted(gateway.address()), &gateway.settings());
+        }
+        for (const CSimBusDevice& bus : gateway.devices()) {
+            if (busDevices && bus.uid()) {
+                byLabel.insert("UID " + QByteArray::number(*bus.uid()), &bus.settings());
+            }
+        }
+    }
     int missing = 0;
-    for (size_t d = 0; d < summary.devices.size(); ++d) {
-        const CDeviceOutcome& device = summary.devices[d];
+    for (const CDeviceOutcome& device : summary.devices) {
+        const CSimSettings* settings = byLabel.value(device.label, nullptr);
         for (const CUploadRow& row : device.rows) {
-            if (!row.isSent()) {
-                continue;
-            }
-            const CSettingAddress& path = row.setting.address;
-            const CSimSettings* settings = nullptr;
-            for (const CSimGateway& gateway : site.gateways()) {
-                if (!busDevices &&
-                    "IP " + CIpv4Address::toDotted(gateway.address()) == device.label) {
-                    settings = &gateway.settings();
-                }
-                for (const CSimBusDevice& bus : gateway.devices()) {
-                    if (busDevices && bus.uid() &&
-                        "UID " + QByteArray::number(*bus.uid()) == device.label) {
-                        settings = &bus.settings();
-                    }
-                }
-            }
-            if (settings == nullptr || settings->value(path) != row.wireValue) {
+            if (row.isSent() &&
+                (settings == nullptr || settings->value(row.setting.address) != row.wireValue)) {
                 ++missing;
             }
         }
@@ -201,23 +163,43 @@ struct Figures {
     QList<QPair<quint32, QByteArray>> sent;
 };
 
-// What went to each address, in order: the gateways are uploaded at the same time, each in
-// its own order.
-QMap<quint32, QList<QByteArray>> byAddress(const QList<QPair<quint32, QByteArray>>& sent) {
-    QMap<quint32, QList<QByteArray>> texts;
+// The device a text is for: a gateway by its address, a bus device by its UID ("#uid12=?;",
+// "#UID12.A.LED.MODE=RGB", the arming "#uid=12;").
+QByteArray deviceOf(quint32 address, const QByteArray& text) {
+    if (!text.startsWith('#')) {
+        return CIpv4Address::toDotted(address);
+    }
+    qsizetype at = 4;  // after "#UID"
+    if (at < text.size() && text[at] == '=') {
+        ++at;
+    }
+    qsizetype end = at;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
+        ++end;
+    }
+    return "UID " + text.mid(at, end - at);
+}
+
+// What went to each device, in order: gateways and buses are uploaded at the same time, each
+// device in its own order.
+QMap<QByteArray, QList<QByteArray>> byDevice(const QList<QPair<quint32, QByteArray>>& sent) {
+    QMap<QByteArray, QList<QByteArray>> texts;
     for (const auto& [address, text] : sent) {
-        texts[address].append(text);
+        texts[deviceOf(address, text)].append(text);
     }
     return texts;
 }
 
 void print(const char* what, const Figures& figures) {
     std::printf(
-        "%-48s %9.1f s device time  %6.2f s wall  sent %4d  confirmed %4d  repeats %d+%d  "
-        "missing on site %d\n",
+        "%-52s %8.1f s device time  %6.2f s wall  sent %4d  confirmed %4d  repeats %d+%d  "
+        "missing on site %d  not reported %d  not found %d  other type %d  passed over %d  "
+        "matched %d\n",
         what, static_cast<double>(figures.deviceMs) / 1000.0,
         static_cast<double>(figures.wallMs) / 1000.0, figures.counts.sent, figures.counts.confirmed,
-        figures.counts.queriesRepeated, figures.counts.setsRepeated, figures.missing);
+        figures.counts.queriesRepeated, figures.counts.setsRepeated, figures.missing,
+        figures.counts.notReported, figures.counts.notFound, figures.counts.typeMismatch,
+        figures.counts.passedOver, figures.counts.matched);
     std::fflush(stdout);
 }
 
@@ -262,22 +244,31 @@ bool summaryIsTrue(const CSimSite& site, const CUploadSummary& summary,
     return missingOnSite(site, confirmedOnly, busDevices) == 0;
 }
 
+struct Run {
+    CPacing pacing = CPacing::ByReplies;
+    double loss = 0;
+    bool concurrent = true;
+    quint64 seed = 7;  // of the losses
+};
+
+// The plan learns which bus each device is on, as a registration before the upload teaches
+// it: "#UID=REGISTER;" broadcast, and every announcement let in.
+void registerDevices(CSimVirtualTime& time) {
+    time.send(CCommands::busRegister(), CIpv4Address::kBroadcast);
+    time.runUntil([] { return false; }, std::chrono::seconds(5));
+}
+
 template <typename Upload>
-Figures virtualRun(bool busDevices, CPacing pacing, double loss = 0) {
+Figures virtualRun(const Site& shape, const Run& run) {
     QString error;
-    std::unique_ptr<CSimSite> site = buildSite(busDevices, error);
+    std::unique_ptr<CSimSite> site = buildSite(shape, error);
     if (!site) {
         qFatal("%s", qPrintable(error));
     }
-    CSimFaults faults;
-    faults.dropShare = loss;
-    faults.commandDropShare = loss;
-    faults.seed = 7;
-    site->setFaults(faults);
     CDocFixture doc;
     const QString path = doc.path(QStringLiteral("project.xml"));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(projectFor(*site, busDevices)) < 0) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(projectFor(*site, shape)) < 0) {
         qFatal("cannot write the project");
     }
     file.close();
@@ -286,6 +277,14 @@ Figures virtualRun(bool busDevices, CPacing pacing, double loss = 0) {
     CSequencer sequencer(timers);
     sequencer.watch(doc.doc());
     CSimVirtualTime time(*site, doc.doc(), timers, loopback(1), kStart);
+    if (shape.busDevices) {
+        registerDevices(time);
+    }
+    CSimFaults faults;
+    faults.dropShare = run.loss;
+    faults.commandDropShare = run.loss;
+    faults.seed = run.seed;
+    site->setFaults(faults);
 
     class Link : public IUploadLink {
     public:
@@ -307,27 +306,32 @@ Figures virtualRun(bool busDevices, CPacing pacing, double loss = 0) {
     Figures figures;
     Link link(time, figures.sent);
 
-    Upload upload(doc.doc(), link, {pacing});
+    CUploadOptions options;
+    options.pacing = run.pacing;
+    options.concurrent = run.concurrent;
+    Upload upload(doc.doc(), link, options);
     QElapsedTimer wall;
     wall.start();
+    const std::chrono::milliseconds started = timers.now();
     upload.start(sequencer);
-    time.runUntil([&upload] { return upload.isFinished(); }, std::chrono::hours(2));
-    figures.deviceMs = timers.now().count();
+    time.runUntil([&upload] { return upload.isFinished(); }, std::chrono::hours(24));
+    figures.deviceMs = (timers.now() - started).count();
     figures.wallMs = wall.elapsed();
     figures.counts = upload.summary().counts();
-    figures.missing = missingOnSite(*site, upload.summary(), busDevices);
-    figures.summaryTrue = summaryIsTrue(*site, upload.summary(), figures.sent, busDevices);
+    figures.missing = missingOnSite(*site, upload.summary(), shape.busDevices);
+    figures.summaryTrue = summaryIsTrue(*site, upload.summary(), figures.sent, shape.busDevices);
     return figures;
 }
 
 template <typename Upload>
-Figures realTimeRun(bool busDevices) {
+Figures realTimeRun(const Site& shape) {
+    const bool busDevices = shape.busDevices;
     QString error;
-    std::unique_ptr<CSimSite> site = buildSite(busDevices, error);
+    std::unique_ptr<CSimSite> site = buildSite(shape, error);
     if (!site) {
         qFatal("%s", qPrintable(error));
     }
-    const QByteArray project = projectFor(*site, busDevices);
+    const QByteArray project = projectFor(*site, shape);
     CSimNetwork::Options options;
     options.limitedBroadcast = false;
     options.allowedNetwork = loopback(0);
@@ -357,6 +361,12 @@ Figures realTimeRun(bool busDevices) {
     if (transport.listener() == nullptr || !transport.listener()->isRunning()) {
         qFatal("the program cannot receive: %s", qPrintable(notifier.messages().join('\n')));
     }
+    if (busDevices) {
+        transport.SendText(CCommands::busRegister(), CIpv4Address::kBroadcast);
+        QEventLoop settling;
+        QTimer::singleShot(2000, &settling, &QEventLoop::quit);
+        settling.exec();
+    }
     CQtTimerSource timers;
     CSequencer sequencer(timers);
     sequencer.watch(doc.doc());
@@ -381,44 +391,100 @@ Figures realTimeRun(bool busDevices) {
     return figures;
 }
 
+// The large site: the bus device upload with its lanes, against each bus alone and the
+// fixed pauses one device after another, then with loss.
+void largeSite() {
+    const Site large{20, 64, true, std::nullopt};
+    std::printf("\nBus devices of a large site: %d gateways x %d devices x %d changed settings\n",
+                large.gateways, large.devicesPerGateway, kDeviceChanges);
+    const Figures fixed = virtualRun<CBusUpload>(large, {CPacing::Fixed, 0, false});
+    print("fixed pauses, one device after another", fixed);
+    const Figures lanes = virtualRun<CBusUpload>(large, {});
+    print("paced by replies, a lane per bus", lanes);
+    const Figures fixedLanes = virtualRun<CBusUpload>(large, {CPacing::Fixed, 0, true});
+    print("fixed pauses, a lane per bus", fixedLanes);
+    qint64 slowestBus = 0;
+    for (int bus = 0; bus < large.gateways; ++bus) {
+        Site alone = large;
+        alone.onlyBus = bus;
+        slowestBus = std::max(slowestBus, virtualRun<CBusUpload>(alone, {}).deviceMs);
+    }
+    std::printf("%-52s %8.1f s device time\n", "the slowest bus alone, paced by replies",
+                static_cast<double>(slowestBus) / 1000.0);
+    std::printf(
+        "lanes: %.2fx the slowest bus alone (goal 1.3x), %.0fx faster than the fixed pauses "
+        "(goal 50x)\n",
+        static_cast<double>(lanes.deviceMs) / static_cast<double>(slowestBus),
+        static_cast<double>(fixed.deviceMs) / static_cast<double>(lanes.deviceMs));
+    const bool sameTexts = byDevice(fixed.sent) == byDevice(lanes.sent) &&
+                           byDevice(fixedLanes.sent) == byDevice(lanes.sent);
+    std::printf(
+        "same texts to each device in the same order, one after another and in lanes, both "
+        "pacings: %s (%lld commands)\n",
+        sameTexts ? "yes" : "NO", static_cast<long long>(lanes.sent.size()));
+    // The project's every setting: what the device holds already, and what is to be sent.
+    const int settings = lanes.counts.matched + lanes.counts.sent;
+    for (const double loss : {0.05, 0.20}) {
+        for (const quint64 seed : {7, 8, 9}) {
+            const QByteArray what = "paced by replies, a lane per bus, " +
+                                    QByteArray::number(loss * 100) + "% lost, seed " +
+                                    QByteArray::number(seed);
+            const Figures lossy =
+                virtualRun<CBusUpload>(large, {CPacing::ByReplies, loss, true, seed});
+            print(what.constData(), lossy);
+            std::printf(
+                "    %.2fx the lossless time%s; %d of the project's %d settings confirmed or "
+                "already set; summary true and nothing sent that was not asked: %s\n",
+                static_cast<double>(lossy.deviceMs) / static_cast<double>(lanes.deviceMs),
+                loss < 0.1 ? " (goal 1.3x)" : "", lossy.counts.confirmed + lossy.counts.matched,
+                settings, lossy.summaryTrue ? "yes" : "NO");
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const bool virtualOnly = app.arguments().contains(QStringLiteral("--virtual-only"));
+    const Site gatewaySite{4, 0, false, std::nullopt};
+    const Site busSite{4, 25, true, std::nullopt};
     std::printf(
         "Latency model: gateway %d ms, bus %d ms + %d ms per reported setting, jitter "
         "up to %d ms\n",
         latency().gatewayMs, latency().busMs, latency().busPerSettingMs, latency().jitterMs);
-    std::printf("Gateways: %d x %d changed settings; bus devices: %d x %d changed settings\n\n",
-                kGateways, kGatewayChanges, kGateways * kDevicesPerGateway, kDeviceChanges);
+    std::printf(
+        "Gateways: %d x %d changed settings; bus devices: %d x %d x %d changed settings\n\n",
+        gatewaySite.gateways, kGatewayChanges, busSite.gateways, busSite.devicesPerGateway,
+        kDeviceChanges);
 
-    const Figures gatewayFixed = virtualRun<CGatewayUpload>(false, CPacing::Fixed);
+    const Figures gatewayFixed = virtualRun<CGatewayUpload>(gatewaySite, {CPacing::Fixed});
     print("gateways, fixed pauses (virtual clock)", gatewayFixed);
-    const Figures gatewayPaced = virtualRun<CGatewayUpload>(false, CPacing::ByReplies);
+    const Figures gatewayPaced = virtualRun<CGatewayUpload>(gatewaySite, {});
     print("gateways, paced by replies (virtual clock)", gatewayPaced);
-    const Figures busFixed = virtualRun<CBusUpload>(true, CPacing::Fixed);
+    const Figures busFixed = virtualRun<CBusUpload>(busSite, {CPacing::Fixed});
     print("bus devices, fixed pauses (virtual clock)", busFixed);
-    const Figures busPaced = virtualRun<CBusUpload>(true, CPacing::ByReplies);
+    const Figures busPaced = virtualRun<CBusUpload>(busSite, {});
     print("bus devices, paced by replies (virtual clock)", busPaced);
     std::printf(
         "\nspeed-up by replies: gateways %.1fx, bus devices %.1fx\n",
         static_cast<double>(gatewayFixed.deviceMs) / static_cast<double>(gatewayPaced.deviceMs),
         static_cast<double>(busFixed.deviceMs) / static_cast<double>(busPaced.deviceMs));
     std::printf(
-        "same texts to each address in the same order with both pacings: "
+        "same texts to each device in the same order with both pacings: "
         "gateways %s (%lld commands), bus devices %s (%lld commands)\n",
-        byAddress(gatewayFixed.sent) == byAddress(gatewayPaced.sent) ? "yes" : "NO",
+        byDevice(gatewayFixed.sent) == byDevice(gatewayPaced.sent) ? "yes" : "NO",
         static_cast<long long>(gatewayFixed.sent.size()),
-        byAddress(busFixed.sent) == byAddress(busPaced.sent) ? "yes" : "NO",
+        byDevice(busFixed.sent) == byDevice(busPaced.sent) ? "yes" : "NO",
         static_cast<long long>(busFixed.sent.size()));
     std::printf(
         "\nwith the simulator losing commands and replies (paced by replies, virtual clock):\n");
     for (const double loss : {0.05, 0.20}) {
         const QByteArray share = QByteArray::number(loss * 100) + "% lost";
-        const Figures gateways = virtualRun<CGatewayUpload>(false, CPacing::ByReplies, loss);
+        const Figures gateways =
+            virtualRun<CGatewayUpload>(gatewaySite, {CPacing::ByReplies, loss});
         print(("gateways, " + share).constData(), gateways);
-        const Figures devices = virtualRun<CBusUpload>(true, CPacing::ByReplies, loss);
+        const Figures devices = virtualRun<CBusUpload>(busSite, {CPacing::ByReplies, loss});
         print(("bus devices, " + share).constData(), devices);
         std::printf(
             "    confirmed %.1f%% of the settings sent; summaries true and nothing sent "
@@ -427,11 +493,12 @@ int main(int argc, char* argv[]) {
                 std::max(1, gateways.counts.sent + devices.counts.sent),
             gateways.summaryTrue && devices.summaryTrue ? "yes" : "NO");
     }
+    largeSite();
     if (virtualOnly) {
         return 0;
     }
     std::printf("\n");
-    print("gateways, paced by replies (real time, UDP)", realTimeRun<CGatewayUpload>(false));
-    print("bus devices, paced by replies (real time, UDP)", realTimeRun<CBusUpload>(true));
+    print("gateways, paced by replies (real time, UDP)", realTimeRun<CGatewayUpload>(gatewaySite));
+    print("bus devices, paced by replies (real time, UDP)", realTimeRun<CBusUpload>(busSite));
     return 0;
 }

@@ -6,7 +6,9 @@
 #include "cli/CStderrNotifier.h"
 
 #include "core/common/CQtTimerSource.h"
+#include "core/protocol/CCommands.h"
 #include "core/sequence/CSequencer.h"
+#include "core/transport/CIpv4Address.h"
 #include "core/upload/CBusUpload.h"
 #include "core/upload/CGatewayUpload.h"
 #include "core/upload/CTransportUploadLink.h"
@@ -70,13 +72,17 @@ QString CCliUploadCommand::description() const {
     return QStringLiteral(
         "Uploads the project as the program's UpLoad does: each gateway is asked for its\n"
         "settings (\"&=?\") and sent those that differ (\"&NAME=Hall\"), its NETWORK and UDP\n"
-        "settings last, every gateway at the same time (--sequential: one after another);\n"
-        "then each bus device (\"#uid12=?;\", \"#UID12.A.LED.MODE=RGB\", all broadcast).\n"
+        "settings last, every gateway at the same time; then the bus devices (\"#uid12=?;\",\n"
+        "\"#UID12.A.LED.MODE=RGB\", all broadcast), every bus at the same time, each device\n"
+        "behind the gateway it announced itself from (\"#UID=REGISTER;\" first; devices\n"
+        "that none announced come after the others). --sequential: one gateway, one device\n"
+        "after another, and no registration.\n"
         "Only settings the schema lets a user edit are sent, and only values that can go out\n"
         "safely. Paced by replies (the default) a pause ends once the device has answered;\n"
         "--pacing fixed keeps every pause at its full length. A query whose report lacks a\n"
-        "setting of the project, and a set whose echo does not come, go again (at most\n"
-        "--retries times; the summary counts them). The upload's lines\n"
+        "setting of the project goes again (a few missing settings are asked by name), a\n"
+        "set whose echo does not come goes again and is then asked by name (at most\n"
+        "--retries times in a row; the summary counts them). The upload's lines\n"
         "go to stderr, the rows of every device (sent, already set, skipped and why) to\n"
         "stdout at the end, as JSON with --json. --dry-run sends only the queries and prints\n"
         "the rows. A bus device that does not answer: --missing skip (the default) passes\n"
@@ -90,19 +96,20 @@ QString CCliUploadCommand::description() const {
 }
 
 QList<QCommandLineOption> CCliUploadCommand::options() const {
-    return {CCliProjectOptions::projectOption(),
-            CCliProjectOptions::gatewaysOption(),
-            CCliProjectOptions::devicesOption(),
-            QCommandLineOption(kDryRun, QStringLiteral("send only the queries, print the rows")),
-            CCliOptions::pacing(),
-            QCommandLineOption(kSequential,
-                               QStringLiteral("one gateway after another, not all at once")),
-            QCommandLineOption(kMissing,
-                               QStringLiteral("a bus device that does not answer: skip "
-                                              "(default), abort or wait"),
-                               QStringLiteral("WHAT")),
-            CCliOptions::json(),
-            CCliOptions::withSecrets()};
+    return {
+        CCliProjectOptions::projectOption(),
+        CCliProjectOptions::gatewaysOption(),
+        CCliProjectOptions::devicesOption(),
+        QCommandLineOption(kDryRun, QStringLiteral("send only the queries, print the rows")),
+        CCliOptions::pacing(),
+        QCommandLineOption(kSequential, QStringLiteral("one gateway, one bus device after another, "
+                                                       "not all at once")),
+        QCommandLineOption(kMissing,
+                           QStringLiteral("a bus device that does not answer: skip "
+                                          "(default), abort or wait"),
+                           QStringLiteral("WHAT")),
+        CCliOptions::json(),
+        CCliOptions::withSecrets()};
 }
 
 QString CCliUploadCommand::configure(const QCommandLineParser& parser,
@@ -186,6 +193,15 @@ int CCliUploadCommand::upload(CCliSession& session, CUploadDevice::Kind kind,
             }
             return missing;
         });
+    // Every bus at once needs to know which bus each device is on: the buses announce their
+    // devices, and each device is uploaded behind the gateway it announced itself from.
+    if (kind == CUploadDevice::Kind::BusDevice && !m_sequential) {
+        session.progress(QStringLiteral("Registering the buses' devices..."));
+        if (!session.send(CCommands::busRegister(), CIpv4Address::kBroadcast)) {
+            return CCliExit::kNetwork;
+        }
+        session.waitForReplies();
+    }
     CUploadOptions options;
     options.pacing = m_pacing;
     options.dryRun = m_dryRun;

@@ -4,6 +4,8 @@
 #include "sim/CSimReplies.h"
 #include "sim/CSimSettingRules.h"
 
+#include <algorithm>
+
 namespace {
 
 using Kind = CSimCommand::Kind;
@@ -101,6 +103,21 @@ QList<QByteArray> CSimGateway::handle(const CSimCommand& command, quint32 sender
             break;
     }
     return {};
+}
+
+bool CSimGateway::passesOn(const CSimCommand& command) const {
+    switch (command.target) {
+        case Target::Uid:
+        case Target::Serial:
+            return std::any_of(m_devices.begin(), m_devices.end(), [&command](const auto& device) {
+                return command.target == Target::Serial ? device.serial() == command.number
+                                                        : device.uid() == command.number;
+            });
+        case Target::None:
+        case Target::Keypad:
+            break;
+    }
+    return true;
 }
 
 std::optional<QList<QByteArray>> CSimGateway::pressDiscoverButton(quint32 serial) {

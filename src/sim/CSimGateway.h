@@ -42,6 +42,10 @@ public:
     CSimBusDevice* deviceBySerial(quint32 serial);
     CSimBusDevice* deviceByUid(quint32 uid);
 
+    // Whether the gateway passes a bus command on to its bus: a command for one device only
+    // when that device is on it (a broadcast reaches every gateway, and each bus carries
+    // only its own devices' traffic); a command for the whole bus or a keypad always.
+    bool passesOn(const CSimCommand& command) const;
     // The replies to a command, in order; empty when the gateway stays silent. Besides
     // the answers, a command may change the gateway (settings, the armed UID, a restart).
     QList<QByteArray> handle(const CSimCommand& command, quint32 sender, qint64 nowMs,

@@ -92,6 +92,7 @@ bool CSimSite::receive(int gateway, QByteArrayView datagram, quint32 sender, qin
         return false;
     }
     CSimGateway& target = m_gateways[gateway];
+    const bool overTheBus = goesOverTheBus(command.kind) && target.passesOn(command);
     const int restartsBefore = target.restartCount();
     const QList<QByteArray> replies =
         target.handle(command, sender, nowMs, CValidationSchema(m_models->schema()));
@@ -99,8 +100,7 @@ bool CSimSite::receive(int gateway, QByteArrayView datagram, quint32 sender, qin
         // A gateway that restarts loses what it had yet to send.
         forgetPending(gateway);
     }
-    queue(gateway, sender, replies, nowMs,
-          goesOverTheBus(command.kind) ? Path::Bus : Path::Gateway);
+    queue(gateway, sender, replies, nowMs, overTheBus ? Path::Bus : Path::Gateway);
     return true;
 }
 

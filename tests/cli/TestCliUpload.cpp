@@ -145,6 +145,12 @@ void TestCliUpload::uploadLeavesTheProjectOnTheSite() {
     QVERIFY(upload.out.contains("TELNET.STATE = MAYBE: skipped: not an option"));
     QVERIFY(upload.out.contains("Sent: 3, confirmed by echo: 3, without echo: 0"));
     QVERIFY(upload.out.contains("UID 6: passed over"));
+    // The buses announced their devices, and both buses went at once: the second bus's device
+    // began before the first one's rows were written.
+    QVERIFY(upload.err.contains("Registering the buses' devices...\n"));
+    const qsizetype firstRows = upload.err.indexOf("DEVICE[@UID='1']/TYPE");
+    const qsizetype secondBus = upload.err.indexOf("UID: 4\n");
+    QVERIFY2(secondBus >= 0 && secondBus < firstRows, upload.err.constData());
 
     const CProgramRun first = runCli({"query", "127.0.0.21", "--loopback"});
     QVERIFY(first.out.contains("NAME=Hall\n"));

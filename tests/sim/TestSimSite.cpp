@@ -527,9 +527,14 @@ void TestSimSite::latencyTimesEachReply_data() {
     QTest::newRow("one bus, one command at a time")
         << Replies{"#UID2.A.MOTOR.PRESET=?;", "#UID1.ALIAS=?;", "&NAME=?;"}
         << DueTimes{25, 43, 46, 89};
-    // A query nobody answers still takes the bus for its 40 ms.
-    QTest::newRow("silence also takes the bus")
-        << Replies{"#UID9=?;", "#UID1.ALIAS=?;"} << DueTimes{83};
+    // A command for a device of another bus stays off this one; one for the whole bus (the
+    // arming) takes it for its 40 ms although nobody answers.
+    QTest::newRow("another bus's device: this bus stays free")
+        << Replies{"#UID9=?;", "#UID1.ALIAS=?;"} << DueTimes{53};
+    QTest::newRow("another bus's device set: this bus stays free")
+        << Replies{"#UID9.ALIAS=X;", "#UID1.ALIAS=?;"} << DueTimes{53};
+    QTest::newRow("arming is for the whole bus: silence takes it")
+        << Replies{"#UID=7;", "#UID1.ALIAS=?;"} << DueTimes{83};
 }
 
 void TestSimSite::latencyTimesEachReply() {

@@ -18,7 +18,7 @@ public:
 
     std::unique_ptr<ITickTimer> createTimer() override;
     void advance(std::chrono::milliseconds duration);
-    std::chrono::milliseconds now() const;
+    std::chrono::milliseconds now() const override;
     int activeTimerCount() const;
     // When the next active timer ticks; nothing while none is active. For a driver that
     // moves time from one event to the next, as a run on virtual time does.

@@ -6,4 +6,5 @@
 class CQtTimerSource : public ITimerSource {
 public:
     std::unique_ptr<ITickTimer> createTimer() override;
+    std::chrono::milliseconds now() const override;
 };

@@ -2,6 +2,7 @@
 
 #include "core/common/ITickTimer.h"
 
+#include <chrono>
 #include <memory>
 
 // Where timers come from. Whatever waits (a pause of a sequence, a view's firewall check,
@@ -11,4 +12,6 @@ class ITimerSource {
 public:
     virtual ~ITimerSource() = default;
     virtual std::unique_ptr<ITickTimer> createTimer() = 0;
+    // Monotonic time of these timers, for measuring how long an answer took.
+    virtual std::chrono::milliseconds now() const = 0;
 };

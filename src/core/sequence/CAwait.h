@@ -17,6 +17,11 @@ struct CAwait {
     // Zero: the first matching setting ends the pause. Above zero: the pause ends once no
     // matching setting came for this long after the first one.
     std::chrono::milliseconds quietWindow{0};
+    // Paced by replies, the pause also ends when nothing matching has begun to come within a
+    // few of the lane's recent answer times (CAnswerTimes): the question or its answer was
+    // lost, and whoever waits asks again sooner than the whole pause. Only for a question
+    // that is safe to ask again.
+    bool endsOnSilence = false;
 
     bool isSet() const { return static_cast<bool>(matches); }
 

@@ -12,7 +12,8 @@ CSequenceLane::CSequenceLane(CSequenceRun& run, StepSource steps, CPacing pacing
       m_steps(std::move(steps)),
       m_pacing(pacing),
       m_pauseTimer(timers.createTimer()),
-      m_quietTimer(timers.createTimer()) {
+      m_quietTimer(timers.createTimer()),
+      m_timers(timers) {
     m_pauseTimer->setTickHandler([this] { endPause(); });
     m_quietTimer->setTickHandler([this] { endPause(); });
 }
@@ -69,7 +70,13 @@ void CSequenceLane::startPause() {
     ++m_pauseNumber;
     m_awaitMet = false;
     m_receivedBefore = receivedSoFar();
+    m_pauseStartedAt = m_timers.now();
     m_pauseTimer->start(m_step->pause);
+    if (m_pacing == CPacing::ByReplies && m_step->await.endsOnSilence) {
+        if (const auto limit = m_answerTimes.silenceLimit(m_step->pause)) {
+            m_quietTimer->start(*limit);
+        }
+    }
 }
 
 void CSequenceLane::endPause() {
@@ -105,6 +112,9 @@ void CSequenceLane::settingEntered(const CEnteredSetting& setting) {
     }
     const bool first = !m_awaitMet;
     m_awaitMet = true;
+    if (first && m_step->await.endsOnSilence) {
+        m_answerTimes.record(m_timers.now() - m_pauseStartedAt);
+    }
     // Fixed pauses run their full length; what came is only noted, for the repeat.
     if (m_pacing != CPacing::ByReplies) {
         return;
@@ -116,6 +126,7 @@ void CSequenceLane::settingEntered(const CEnteredSetting& setting) {
     if (!first) {
         return;
     }
+    m_quietTimer->stop();
     // Later, not inside the document's drain that entered the setting: the next step may
     // change the plan that the drain is still walking.
     const quint64 pause = m_pauseNumber;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/sequence/CAnswerTimes.h"
 #include "core/sequence/CPacedStep.h"
 #include "core/sequence/CPacing.h"
 
@@ -45,7 +46,12 @@ private:
     StepSource m_steps;
     CPacing m_pacing;
     std::unique_ptr<ITickTimer> m_pauseTimer;
+    // The quiet window after the awaited replies began, or before they began the silence
+    // that means they were lost.
     std::unique_ptr<ITickTimer> m_quietTimer;
+    ITimerSource& m_timers;
+    CAnswerTimes m_answerTimes;
+    std::chrono::milliseconds m_pauseStartedAt{0};
     std::optional<CPacedStep> m_step;  // the step whose action ran last
     int m_repeated = 0;                // repeats in a row after pauses that brought nothing
     size_t m_receivedBefore = 0;       // how much of its answer had come when the pause began

@@ -48,6 +48,7 @@ void CSettings::load(QSettings& store) {
     updaterProgram = readString(store, "UPDATER/Program", defaults.updaterProgram);
     collectPacing = readString(store, "COLLECT/Pacing", defaults.collectPacing);
     collectConcurrent = readInt(store, "COLLECT/Concurrent", defaults.collectConcurrent);
+    uploadConcurrent = readInt(store, "UPLOAD/Concurrent", defaults.uploadConcurrent);
     // Stored as the registry kept it: a DWORD, so read it unsigned.
     defaultIp =
         static_cast<std::uint32_t>(store.value(QStringLiteral("TCP/DefaultIP"), 0).toLongLong());

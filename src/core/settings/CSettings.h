@@ -60,6 +60,10 @@ public:
     // "COLLECT"/"Concurrent": 1 collects every gateway's bus at the same time, each in the
     // order of its own; 0 one gateway after another. Set by hand, never written at exit.
     int collectConcurrent = 1;
+    // "UPLOAD"/"Concurrent": 1 uploads every gateway, and every bus's devices, at the same
+    // time, each in its own order; 0 one device after another. Set by hand, never written
+    // at exit.
+    int uploadConcurrent = 1;
 
     // "Device": start addresses of the virtual keypads, read only.
     struct KeypadStart {

@@ -5,6 +5,7 @@
 #include "core/plan/CValidationSchema.h"
 #include "core/protocol/CCommands.h"
 #include "core/transport/CIpv4Address.h"
+#include "core/upload/CBusLanes.h"
 #include "core/upload/CUploadCompare.h"
 #include "core/upload/CUploadProject.h"
 #include "core/upload/CUploadTexts.h"
@@ -29,6 +30,26 @@ std::vector<CUploadDevice> CBusUpload::devicesOf(const pugi::xml_document& proje
     return CUploadProject::busDevices(project);
 }
 
+CUploadLanes CBusUpload::lanesFor(const std::vector<CUploadDevice>& devices) const {
+    return CBusLanes::of(devices, doc().plan());
+}
+
+QString CBusUpload::progressName(const CUploadDevice& device) const {
+    return QStringLiteral("UID: ") + QString::fromUtf8(device.keyText);
+}
+
+QByteArray CBusUpload::settingQuery(const CSettingAddress& place) const {
+    return CCommands::busDeviceSettingQuery(static_cast<quint32>(current().uid), place);
+}
+
+quint32 CBusUpload::destination() const {
+    return kEveryGateway;
+}
+
+std::chrono::milliseconds CBusUpload::oneSettingPause() const {
+    return kSetPause;
+}
+
 bool CBusUpload::isReportOf(const CEnteredSetting& setting, size_t device) const {
     return isDeviceReportOf(setting, deviceAt(device).uid);
 }
@@ -36,12 +57,12 @@ bool CBusUpload::isReportOf(const CEnteredSetting& setting, size_t device) const
 // Every command of this upload takes the same way out: when one cannot go, none can.
 void CBusUpload::afterSendFailure() {
     skipRemainingProgress();
+    endEveryLane();
     endRun(CUploadSummary::Ending::Completed);
 }
 
 void CBusUpload::beginDevice() {
     const CUploadDevice& device = current();
-    emit deviceChanged(QStringLiteral("UID: ") + QString::fromUtf8(device.keyText));
     if (device.refusal != CUploadDevice::Refusal::None) {
         log(CUploadTexts::refusal(device));
         outcome().status = Status::Refused;
@@ -77,6 +98,9 @@ void CBusUpload::queryAgainThen(Next next) {
 void CBusUpload::afterFirstQuery() {
     if (reported().type()) {
         checkType();
+        return;
+    }
+    if (comeBackLater()) {
         return;
     }
     const int uid = current().uid;
@@ -165,5 +189,5 @@ void CBusUpload::checkType() {
         nextDevice();
         return;
     }
-    compareAndSend(CValidationSchema(doc().schema()), kEveryGateway, kSetPause);
+    compareAndSend(CValidationSchema(doc().schema()));
 }

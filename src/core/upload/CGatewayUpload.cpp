@@ -22,6 +22,31 @@ std::vector<CUploadDevice> CGatewayUpload::devicesOf(const pugi::xml_document& p
     return CUploadProject::gateways(project);
 }
 
+// Each gateway's texts go to it alone: a lane each.
+CUploadLanes CGatewayUpload::lanesFor(const std::vector<CUploadDevice>& devices) const {
+    CUploadLanes lanes;
+    for (size_t gateway = 0; gateway < devices.size(); ++gateway) {
+        lanes.lanes.push_back({{}, {gateway}});
+    }
+    return lanes;
+}
+
+QString CGatewayUpload::progressName(const CUploadDevice& device) const {
+    return QStringLiteral("IP: ") + QString::fromUtf8(device.keyText);
+}
+
+QByteArray CGatewayUpload::settingQuery(const CSettingAddress& place) const {
+    return CCommands::gatewaySettingQuery(place);
+}
+
+quint32 CGatewayUpload::destination() const {
+    return current().address;
+}
+
+std::chrono::milliseconds CGatewayUpload::oneSettingPause() const {
+    return kSetPause;
+}
+
 QByteArray CGatewayUpload::dotted() const {
     return CIpv4Address::toDotted(current().address);
 }
@@ -38,7 +63,6 @@ void CGatewayUpload::afterSendFailure() {
 
 void CGatewayUpload::beginDevice() {
     const CUploadDevice& gateway = current();
-    emit deviceChanged(QStringLiteral("IP: ") + QString::fromUtf8(gateway.keyText));
     if (gateway.refusal != CUploadDevice::Refusal::None) {
         log(CUploadTexts::refusal(gateway));
         outcome().status = Status::Refused;
@@ -94,7 +118,7 @@ void CGatewayUpload::afterQuery() {
             nextDevice();
             return;
         case CUploadCompare::Presence::Found:
-            compareAndSend(CValidationSchema(doc().schema()), current().address, kSetPause);
+            compareAndSend(CValidationSchema(doc().schema()));
             return;
     }
 }

@@ -18,11 +18,15 @@ public:
 protected:
     const char* runName() const override { return "gateway upload"; }
     std::vector<CUploadDevice> devicesOf(const pugi::xml_document& project) const override;
-    bool devicesGoInParallel() const override { return true; }
+    CUploadLanes lanesFor(const std::vector<CUploadDevice>& devices) const override;
+    QString progressName(const CUploadDevice& device) const override;
     void beginDevice() override;
     bool isReportOf(const CEnteredSetting& setting, size_t device) const override;
     void afterSendFailure() override;
     void queryAgainThen(Next next) override;
+    QByteArray settingQuery(const CSettingAddress& place) const override;
+    quint32 destination() const override;
+    std::chrono::milliseconds oneSettingPause() const override;
 
 private:
     void afterQuery();

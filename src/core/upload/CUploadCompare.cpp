@@ -189,3 +189,42 @@ QByteArray CUploadCompare::planPath(int uid, const CTemplateSetting& setting) {
     return "//Device_Configuration/DEVICE[@UID='" + QByteArray::number(uid) + "']" +
            setting.address.planPath();
 }
+
+// A device reports each setting in a datagram of its own: on a lossy site most reports lack
+// a line or two, and asking those by name costs a line each where the whole report costs
+// them all.
+std::optional<std::vector<CSettingAddress>> CUploadCompare::missingByName(
+    const CUploadDevice& device, const CValidationSchema& schema, const CDeviceAnswers& reported) {
+    if (reported.isEmpty()) {
+        return std::nullopt;
+    }
+    if (reported.type() && presence(device, reported) == Presence::TypeMismatch) {
+        return std::nullopt;
+    }
+    CSettingAddress type;
+    type.key = "TYPE";
+    std::vector<CSettingAddress> missing;
+    const std::vector<CUploadRow> compared = rows(device, schema, reported);
+    bool typeIsARow = false;
+    for (const CUploadRow& row : compared) {
+        const CSettingAddress& place = row.setting.address;
+        typeIsARow = typeIsARow || place == type;
+        if (row.outcome != Outcome::NotReported) {
+            continue;
+        }
+        // Only a place the grammar allows goes into a question; anything else: ask it all.
+        if (CSettingAddress::parseWellFormed(place.text()) != place) {
+            return std::nullopt;
+        }
+        missing.push_back(place);
+    }
+    // The upload cannot go on without the TYPE, whether the project walks it or not.
+    if (!reported.type() && std::find(missing.begin(), missing.end(), type) == missing.end()) {
+        missing.insert(missing.begin(), type);
+    }
+    const size_t needed = compared.size() + (typeIsARow ? 0 : 1);
+    if (missing.empty() || missing.size() * 2 > needed) {
+        return std::nullopt;
+    }
+    return missing;
+}

@@ -4,6 +4,7 @@
 #include "core/upload/CUploadDevice.h"
 #include "core/upload/CUploadRow.h"
 
+#include <optional>
 #include <vector>
 
 class CValidationSchema;
@@ -29,6 +30,15 @@ public:
     // The same for a device that is done with: its settings move into the rows.
     static std::vector<CUploadRow> rows(CUploadDevice&& device, const CValidationSchema& schema,
                                         const CDeviceAnswers& reported);
+
+    // What a report that leaves the upload short lacks, when few enough settings are
+    // missing that each is better asked by name ("#UID12.A.LED.DISSOLVE=?;"): its TYPE and
+    // every setting of the project it did not report, at most half of them, each at a place
+    // the grammar allows. Nothing when the device should be asked for everything again (it
+    // reported nothing, or most is missing) or nothing is missing.
+    static std::optional<std::vector<CSettingAddress>> missingByName(
+        const CUploadDevice& device, const CValidationSchema& schema,
+        const CDeviceAnswers& reported);
 
     // What the upload writes for the row ("->Upload object match: ..."); empty for nothing.
     // Made when the row is handled, not with the rows: a preview writes no lines.

@@ -19,7 +19,7 @@ struct CUploadOptions {
     // How often a query whose report leaves the upload short, or a set whose echo did not
     // come, goes out again.
     int retries = CRetryRule::kDefaultRetries;
-    // The gateway upload: every gateway at the same time, each in its own order (false:
-    // one after another). The bus device upload broadcasts, so it goes one device at a time.
+    // Every gateway at the same time, each in its own order; in the bus device upload every
+    // bus at the same time, each device in its own order (false: one after another).
     bool concurrent = true;
 };

@@ -11,7 +11,7 @@
 #include "gui/upload/CUploadPreviewDlg.h"
 
 #include <QLabel>
-#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -40,11 +40,13 @@ CUploadDialog::CUploadDialog(const CViewContext& context, const QString& caption
       m_notifier(std::make_unique<CMessageBoxNotifier>()),
       m_link(std::make_unique<CTransportUploadLink>(context.transport, *m_notifier, askDiscover)),
       m_activity(new QLabel(QStringLiteral("Upload in process"), this)),
-      m_device(new QLineEdit(this)),
+      m_device(new QPlainTextEdit(this)),
       m_progress(new QProgressBar(this)),
       m_stop(new QPushButton(QStringLiteral("Stop"), this)) {
     setWindowTitle(caption);
+    m_device->setObjectName(QStringLiteral("device"));
     m_device->setReadOnly(true);
+    m_device->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_progress->setTextVisible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_activity);
@@ -69,6 +71,7 @@ void CUploadDialog::startRun(bool dryRun) {
     CUploadOptions options;
     options.pacing = m_context.settings.pacing == 0 ? CPacing::Fixed : CPacing::ByReplies;
     options.retries = m_context.settings.retries;
+    options.concurrent = m_context.settings.uploadConcurrent != 0;
     options.dryRun = dryRun;
     m_phase = dryRun ? Phase::Preview : Phase::Upload;
     m_activity->setText(dryRun ? QStringLiteral("Reading the devices")
@@ -82,7 +85,9 @@ void CUploadDialog::startRun(bool dryRun) {
         m_progress->setRange(0, std::max(total, 1));
         m_progress->setValue(done);
     });
-    connect(m_run.get(), &CUploadRun::deviceChanged, m_device, &QLineEdit::setText);
+    // Every bus goes on at the same time: the window names each bus's current device.
+    connect(m_run.get(), &CUploadRun::deviceChanged, this,
+            [this] { m_device->setPlainText(m_run->progressText()); });
     // Queued: the run's last step is still on the stack when it reports its end.
     connect(m_run.get(), &CUploadRun::finished, this, &CUploadDialog::runFinished,
             Qt::QueuedConnection);

@@ -11,18 +11,19 @@
 class CMessageBoxNotifier;
 class CUploadRun;
 class QLabel;
-class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 struct CUploadSummary;
 struct CViewContext;
 
 // What the two upload dialogs share: the small progress window ("Upload in process", the
-// device being worked on, a progress bar, "Stop"), and its three steps. First every device
-// of the project is asked for its settings and the rows are shown (what will be sent, what
-// will be skipped and why); the user confirms or cancels. Then the upload runs, and at its
-// end one box tells what happened. Stop, the close box and Esc end a run at once (nothing
-// more is sent) and the dialog closes with it, never before.
+// device being worked on, or the devices done of the whole site and each bus's current
+// device when the buses go at the same time, a progress bar, "Stop"), and its three steps. First
+// every device of the project is asked for its settings and the rows are shown (what will be sent,
+// what will be skipped and why); the user confirms or cancels. Then the upload runs, and at its end
+// one box tells what happened. Stop, the close box and Esc end a run at once (nothing more is sent)
+// and the dialog closes with it, never before.
 class CUploadDialog : public QDialog {
     Q_OBJECT
 
@@ -60,7 +61,7 @@ private:
     std::unique_ptr<CChangeJournal::Activity> m_uploading;
     Phase m_phase = Phase::Preview;
     QLabel* m_activity;
-    QLineEdit* m_device;
+    QPlainTextEdit* m_device;
     QProgressBar* m_progress;
     QPushButton* m_stop;
 };

@@ -89,6 +89,8 @@ private slots:
     void lanesGoOnAtTheSameTime();
     void aFailedStepEndsEveryLane();
     void repeatsThatBringMoreAreNotCounted();
+    void silenceAfterAQuestionIsTakenForLoss_data();
+    void silenceAfterAQuestionIsTakenForLoss();
 };
 
 void TestSequencer::pacing_data() {
@@ -304,6 +306,52 @@ void TestSequencer::repeatsThatBringMoreAreNotCounted() {
     // The repeats after the two sends that brought something are free; one more is
     // counted, then it stops.
     QCOMPARE(bench.sent(), (QStringList{"0 &=?;", "1000 &=?;", "2000 &=?;", "3000 &=?;"}));
+}
+
+void TestSequencer::silenceAfterAQuestionIsTakenForLoss_data() {
+    QTest::addColumn<CPacing>("pacing");
+    QTest::addColumn<bool>("endsOnSilence");
+    QTest::addColumn<QList<int>>("echoDelays");  // -1: lost
+    QTest::addColumn<QList<int>>("sentAt");
+    QTest::addColumn<int>("finishedAt");
+    const QList<int> fourthLost{50, 50, 50, -1, 50};
+    // Three times the slowest recent answer, once three answers came.
+    QTest::newRow("by replies: a lost echo ends after three answer times")
+        << CPacing::ByReplies << true << fourthLost << QList<int>{0, 50, 100, 150, 300} << 350;
+    QTest::newRow("fixed: every pause whole")
+        << CPacing::Fixed << true << fourthLost << QList<int>{0, 1000, 2000, 3000, 4000} << 5000;
+    QTest::newRow("not a question to ask again: the whole pause")
+        << CPacing::ByReplies << false << fourthLost << QList<int>{0, 50, 100, 150, 1150} << 1200;
+    QTest::newRow("too few answers to judge: the whole pause")
+        << CPacing::ByReplies << true << QList<int>{50, 50, -1, 50} << QList<int>{0, 50, 100, 1100}
+        << 1150;
+    QTest::newRow("answers at once: never less than 100 ms")
+        << CPacing::ByReplies << true << QList<int>{10, 10, 10, -1, 10}
+        << QList<int>{0, 10, 20, 30, 130} << 140;
+}
+
+void TestSequencer::silenceAfterAQuestionIsTakenForLoss() {
+    QFETCH(CPacing, pacing);
+    QFETCH(bool, endsOnSilence);
+    QFETCH(QList<int>, echoDelays);
+    Bench bench;
+    std::vector<CPacedStep> steps;
+    for (qsizetype i = 0; i < echoDelays.size(); ++i) {
+        const QByteArray key = "K" + QByteArray::number(i);
+        steps.push_back(bench.send(key, "1", echoDelays[i]));
+        steps.back().await.endsOnSilence = endsOnSilence;
+    }
+    qint64 finished = -1;
+    CSequenceRun* run = bench.sequencer().start(QStringLiteral("questions"),
+                                                CSequenceRun::fromList(std::move(steps)), pacing);
+    connect(run, &CSequenceRun::finished, this, [&] { finished = bench.now(); });
+    bench.play(6000);
+    QList<int> sentAt;
+    for (const QString& sent : bench.sent()) {
+        sentAt << sent.section(QLatin1Char(' '), 0, 0).toInt();
+    }
+    QTEST(sentAt, "sentAt");
+    QTEST(int(finished), "finishedAt");
 }
 
 QTEST_GUILESS_MAIN(TestSequencer)

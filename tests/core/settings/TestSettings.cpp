@@ -105,14 +105,17 @@ void TestSettings::garbageFallsBackToDefaults() {
     QCOMPARE(settings.pacing, 0);
     QCOMPARE(settings.keypadStarts[0].zone, 1);
     // Set by hand: how often a lost answer is asked for again, and whether the buses are
-    // collected at the same time.
+    // collected and uploaded at the same time.
     QCOMPARE(settings.retries, 2);
     QCOMPARE(settings.collectConcurrent, 1);
+    QCOMPARE(settings.uploadConcurrent, 1);
     file->setValue(QStringLiteral("Transport/Retries"), 0);
     file->setValue(QStringLiteral("COLLECT/Concurrent"), 0);
+    file->setValue(QStringLiteral("UPLOAD/Concurrent"), 0);
     settings.load(*file);
     QCOMPARE(settings.retries, 0);
     QCOMPARE(settings.collectConcurrent, 0);
+    QCOMPARE(settings.uploadConcurrent, 0);
 }
 
 void TestSettings::releaseCheck_data() {

@@ -1,6 +1,9 @@
 #include "UploadTestSupport.h"
 #include "core/document/CUbrixVorelDoc.h"
+#include "core/protocol/CCommands.h"
+#include "core/upload/CBusLanes.h"
 #include "core/upload/CBusUpload.h"
+#include "core/upload/CUploadProject.h"
 
 #include <QTest>
 
@@ -28,6 +31,27 @@ QByteArray uid(int number, const QByteArray& settings = {}) {
     return busDevice("UID='" + QByteArray::number(number) + "'", settings);
 }
 
+// Three gateways with five LUMET_BC each: UIDs 1-5, 6-10 and 11-15.
+CSimSiteConfig threeBuses() {
+    CSimSiteConfig config;
+    config.addresses = {ip("10.0.0.2"), ip("10.0.0.3"), ip("10.0.0.4")};
+    config.gatewayTypes = {"UBRIX_A"};
+    config.deviceTypes = {"LUMET_BC"};
+    config.devicesPerGateway = 5;
+    return config;
+}
+
+// The UID a bus text is for: "#uid12=?;", "#UID12.ALIAS=Desk", "#uid=12;".
+int uidOf(const QByteArray& sent) {
+    const QByteArray text = sent.mid(sent.indexOf('#') + 4);
+    const qsizetype start = text.startsWith('=') ? 1 : 0;
+    qsizetype end = start;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
+        ++end;
+    }
+    return text.mid(start, end - start).toInt();
+}
+
 QByteArray path(int uid, const char* rest) {
     return "//Device_Configuration/DEVICE[@UID='" + QByteArray::number(uid) + "']" + rest;
 }
@@ -47,6 +71,13 @@ private slots:
     void failedSendEndsTheUploadWithOneLine();
     void hundredDevicesTakeTheFixedTimeAndRepliesAreFaster();
     void lossInBothDirections();
+    void lanesFollowTheBuses_data();
+    void lanesFollowTheBuses();
+    void everyBusAtOnceWithLoss();
+    void stopEndsEveryLane();
+    void cancelAtAPromptEndsEveryLane();
+    void echoThatNeverCameIsAskedByName_data();
+    void echoThatNeverCameIsAskedByName();
 };
 
 void TestBusUpload::uploads_data() {
@@ -280,6 +311,223 @@ void TestBusUpload::lossInBothDirections() {
     const CSimBusDevice* last = bench.site->gateways()[1].deviceByUid(11);
     QCOMPARE(last->settings().value(CSettingAddress::parseWellFormed("A.LED.PRESET.4").value()),
              QByteArray("4.4.4"));
+}
+
+void TestBusUpload::lanesFollowTheBuses_data() {
+    QTest::addColumn<QByteArray>("network");  // Network_Configuration's content
+    QTest::addColumn<QByteArray>("project");  // UIDs in the project's order
+    QTest::addColumn<QByteArray>("lanes");    // "gateway: UIDs | ... | after: UIDs"
+    const QByteArray two =
+        "<UBRIX IP='10.0.0.2'><DEVICE UID='1'/><DEVICE UID='3'/><DEVICE SN='812'/></UBRIX>"
+        "<UBRIX IP='10.0.0.3'><DEVICE UID='2'/></UBRIX>";
+    QTest::newRow("a lane per bus in the plan's order, each in the project's")
+        << two << QByteArray("3 2 1") << QByteArray("10.0.0.2: 3 1 | 10.0.0.3: 2 | after:");
+    QTest::newRow("heard behind no gateway: afterwards")
+        << two << QByteArray("9 1 7") << QByteArray("10.0.0.2: 1 | after: 9 7");
+    QTest::newRow("nothing heard: everything afterwards")
+        << QByteArray() << QByteArray("1 2") << QByteArray("after: 1 2");
+    QTest::newRow("heard behind two gateways: the later one")
+        << two + "<UBRIX IP='10.0.0.4'><DEVICE UID='1'/></UBRIX>" << QByteArray("1 2")
+        << QByteArray("10.0.0.3: 2 | 10.0.0.4: 1 | after:");
+    QTest::newRow("an entry's number that is no UID counts for nothing")
+        << QByteArray("<UBRIX IP='10.0.0.2'><DEVICE UID='01'/><DEVICE UID='x'/></UBRIX>")
+        << QByteArray("1") << QByteArray("after: 1");
+}
+
+void TestBusUpload::lanesFollowTheBuses() {
+    QFETCH(QByteArray, network);
+    QFETCH(QByteArray, project);
+    QByteArray devices;
+    for (const QByteArray& number : project.split(' ')) {
+        devices += uid(number.toInt());
+    }
+    pugi::xml_document projectDocument;
+    pugi::xml_document plan;
+    QVERIFY(projectDocument.load_string(
+        ("<Plan><Device_Configuration>" + devices + "</Device_Configuration></Plan>").constData()));
+    QVERIFY(plan.load_string(
+        ("<Plan><Network_Configuration>" + network + "</Network_Configuration></Plan>")
+            .constData()));
+    const std::vector<CUploadDevice> listed = CUploadProject::busDevices(projectDocument);
+    const CUploadLanes lanes = CBusLanes::of(listed, plan);
+    QByteArrayList text;
+    const auto uids = [&listed](const std::vector<size_t>& indices) {
+        QByteArray numbers;
+        for (const size_t index : indices) {
+            numbers += " " + QByteArray::number(listed[index].uid);
+        }
+        return numbers;
+    };
+    for (const CUploadLanes::Lane& lane : lanes.lanes) {
+        text << lane.name + ":" + uids(lane.devices);
+    }
+    text << "after:" + uids(lanes.afterwards);
+    QTEST(text.join(" | "), "lanes");
+}
+
+// Three buses at once on a site that loses 5% of commands and replies, after a registration
+// has told the plan where each device is, and a device heard behind the first gateway that
+// does not answer: its prompt holds its own lane only.
+void TestBusUpload::everyBusAtOnceWithLoss() {
+    // The first bus: UID 1 and the silent 99; the others five devices each.
+    const QList<int> answering{1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    QByteArray project = uid(1, tenLumetChanges()) + uid(99, "<ALIAS>Gone</ALIAS>");
+    for (const int number : answering.mid(1)) {
+        project += uid(number, tenLumetChanges());
+    }
+    CUploadBench bench(threeBuses(), project);
+    bench.time->send(CCommands::busRegister(), CIpv4Address::kBroadcast);
+    bench.doc.receive({"[08:00:00] (10.0.0.2) +UID99;"});
+    bench.time->runUntil([] { return false; }, std::chrono::seconds(2));
+    CSimFaults faults;
+    faults.dropShare = 0.05;
+    faults.commandDropShare = 0.05;
+    faults.seed = 11;
+    bench.site->setFaults(faults);
+    QList<int> uidsDuringThePrompt;
+    bench.link->replies.append({Answer::No, [&bench, &uidsDuringThePrompt] {
+                                    const qsizetype before = bench.link->sent.size();
+                                    bench.time->runUntil([] { return false; },
+                                                         std::chrono::seconds(5));
+                                    for (const QByteArray& sent : bench.link->sent.mid(before)) {
+                                        uidsDuringThePrompt << uidOf(sent);
+                                    }
+                                }});
+    CBusUpload upload(bench.doc.doc(), *bench.link, CUploadOptions());
+    QVERIFY(bench.run(upload));
+
+    const CUploadSummary::Counts counts = upload.summary().counts();
+    QCOMPARE(counts.sent, 110);
+    QCOMPARE(counts.confirmed, 110);
+    QCOMPARE(counts.passedOver, 1);
+    QVERIFY(counts.queriesRepeated > 0 && counts.setsRepeated > 0);
+    QCOMPARE(bench.link->prompts.size(), 1);
+    // While the first bus waited for the user, the other two went on, and only they did.
+    QVERIFY(!uidsDuringThePrompt.isEmpty());
+    for (const int number : uidsDuringThePrompt) {
+        QVERIFY2(number > 5, qPrintable(QString::number(number)));
+    }
+    // Each device's texts in its order: first its query, then its sets in the project's
+    // order (a set may go again, a setting may be asked by name).
+    QMap<int, QByteArrayList> sets;
+    QMap<int, QByteArray> first;
+    for (const QByteArray& sent : bench.link->sent) {
+        QVERIFY2(sent.startsWith("* #"), sent.constData());
+        const int number = uidOf(sent);
+        first.insert(number, first.value(number, sent));
+        if (!sent.contains('?') && !sets[number].contains(sent)) {
+            sets[number] << sent;
+        }
+    }
+    for (const int number : answering) {
+        QCOMPARE(first[number], "* #uid" + QByteArray::number(number) + "=?;");
+        QCOMPARE(sets[number].size(), 10);
+        QVERIFY(sets[number].first().endsWith("A.LED.DISSOLVE=20"));
+        QVERIFY(sets[number].last().endsWith("A.LED.PRESET.4=4.4.4"));
+        const CSimBusDevice* device =
+            bench.site->gateways()[(number - 1) / 5].deviceByUid(static_cast<quint32>(number));
+        QCOMPARE(
+            device->settings().value(CSettingAddress::parseWellFormed("A.LED.PRESET.4").value()),
+            QByteArray("4.4.4"));
+    }
+}
+
+void TestBusUpload::stopEndsEveryLane() {
+    CUploadBench bench(threeBuses(), uid(1, tenLumetChanges()) + uid(6, tenLumetChanges()) +
+                                         uid(11, tenLumetChanges()));
+    bench.time->send(CCommands::busRegister(), CIpv4Address::kBroadcast);
+    bench.time->runUntil([] { return false; }, std::chrono::seconds(2));
+    CUploadOptions lanes = oneByOne(CPacing::Fixed);
+    lanes.concurrent = true;
+    CBusUpload concurrent(bench.doc.doc(), *bench.link, lanes);
+    QVERIFY(concurrent.start(bench.sequencer));
+    bench.time->runUntil([] { return false; }, std::chrono::seconds(4));
+    // 700 ms, each device's query, its first set: three buses at once.
+    QCOMPARE(bench.link->sent.size(), 6);
+    concurrent.stop();
+    QVERIFY(concurrent.isFinished());
+    QCOMPARE(concurrent.summary().ending, CUploadSummary::Ending::Stopped);
+    bench.time->runUntil([] { return false; }, std::chrono::minutes(1));
+    QCOMPARE(bench.link->sent.size(), 6);
+    QCOMPARE(bench.timers.activeTimerCount(), 0);
+}
+
+// Cancel aborts the upload: every other lane ends once it is done with its current device.
+void TestBusUpload::cancelAtAPromptEndsEveryLane() {
+    QByteArray project = uid(1, tenLumetChanges()) + uid(99);
+    for (int number = 6; number <= 15; ++number) {
+        project += uid(number, tenLumetChanges());
+    }
+    CUploadBench bench(threeBuses(), project);
+    // A device's report takes its bus a while; silence is soon taken for loss.
+    CSimLatency latency;
+    latency.busMs = 40;
+    latency.busPerSettingMs = 8;
+    bench.site->setLatency(latency);
+    bench.time->send(CCommands::busRegister(), CIpv4Address::kBroadcast);
+    bench.doc.receive({"[08:00:00] (10.0.0.2) +UID99;"});
+    bench.time->runUntil([] { return false; }, std::chrono::seconds(2));
+    bench.link->replies.append({Answer::Cancel, {}});
+    CBusUpload upload(bench.doc.doc(), *bench.link, CUploadOptions());
+    QVERIFY(bench.run(upload));
+    const CUploadSummary& summary = upload.summary();
+    QCOMPARE(summary.ending, CUploadSummary::Ending::Cancelled);
+    int compared = 0;
+    int notReached = 0;
+    for (const CDeviceOutcome& device : summary.devices) {
+        compared += device.status == CDeviceOutcome::Status::Compared ? 1 : 0;
+        notReached += device.status == CDeviceOutcome::Status::NotReached ? 1 : 0;
+    }
+    // The first bus's UID 1, and on the two others the devices begun before the answer.
+    QVERIFY2(compared > 1 && notReached > 0, qPrintable(summary.lines().join('\n')));
+    QCOMPARE(compared + notReached + 1, int(summary.devices.size()));
+    for (const CDeviceOutcome& device : summary.devices) {
+        if (device.status == CDeviceOutcome::Status::NotReached) {
+            const QByteArray number = device.label.mid(4);
+            QVERIFY2(!bench.link->sent.contains("* #uid" + number + "=?;"), number.constData());
+        }
+    }
+}
+
+void TestBusUpload::echoThatNeverCameIsAskedByName_data() {
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<Lines>("wire");
+    QTest::addColumn<QString>("row");  // how the summary names the row; empty: confirmed
+    const QByteArray query = "* #uid1=?;";
+    const QByteArray set = "* #UID1.ALIAS=Desk";
+    const QByteArray asked = "* #UID1.ALIAS=?;";
+    QTest::newRow("the echoes lost, the value taken: asked once, reported")
+        << QByteArray("echoes-lost") << Lines{query, set, set, asked} << QString();
+    QTest::newRow("the device keeps its value: asked, sent again, asked, named")
+        << QByteArray("refuses-sets") << Lines{query, set, set, asked, set, set, asked}
+        << QStringLiteral("UID 1 ALIAS: sent, the device answered DEV100001");
+    QTest::newRow("silent after the query: asked as often as a query may, no more")
+        << QByteArray("silent") << Lines{query, set, set, asked, asked, set, set, asked, asked}
+        << QStringLiteral("UID 1 ALIAS: sent, no echo");
+}
+
+void TestBusUpload::echoThatNeverCameIsAskedByName() {
+    QFETCH(QByteArray, fault);
+    CUploadBench bench(twoBuses(), uid(1, "<ALIAS>Desk</ALIAS>"));
+    // Once the query is out, the fault sets in: what comes back is lost, or never comes.
+    bench.link->onSent = [&bench, fault](const QByteArray& text) {
+        CSimDeviceFaults faults;
+        faults.refusesSets = fault == "refuses-sets";
+        faults.silent = fault == "silent" && text != "#uid1=?;";
+        QVERIFY(bench.site->setDeviceFaults(0, 1, faults));
+        CSimFaults site;
+        site.dropShare = fault == "echoes-lost" && !text.contains('?') ? 1.0 : 0.0;
+        bench.site->setFaults(site);
+    };
+    CUploadOptions options = oneByOne(CPacing::ByReplies);
+    options.retries = 1;
+    CBusUpload upload(bench.doc.doc(), *bench.link, options);
+    QVERIFY(bench.run(upload));
+    QTEST(bench.link->sent, "wire");
+    QFETCH(QString, row);
+    const QStringList lines = upload.summary().lines();
+    QCOMPARE(upload.summary().counts().confirmed, row.isEmpty() ? 1 : 0);
+    QVERIFY2(row.isEmpty() || lines.contains(row), qPrintable(lines.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(TestBusUpload)

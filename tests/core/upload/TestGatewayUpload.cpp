@@ -285,6 +285,7 @@ void TestGatewayUpload::repeatsAndTheSummary_data() {
 
     const QByteArray query = "10.0.0.2 &=?";
     const QByteArray set = "10.0.0.2 &NAME=Hall";
+    const QByteArray asked = "10.0.0.2 &NAME=?;";
     QTest::newRow("silent: asked thrice, then not found")
         << QByteArray("silent") << 2 << Lines{query, query, query}
         << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0",
@@ -293,16 +294,18 @@ void TestGatewayUpload::repeatsAndTheSummary_data() {
     QTest::newRow("silent, no retries: asked once")
         << QByteArray("silent") << 0 << Lines{query}
         << QStringList{"Not found: 1, type mismatch: 0, failed sends: 0", "IP 10.0.0.2: not found"};
-    // The gateway keeps its value: asked again, it still reports the old one.
-    QTest::newRow("no echo: the set goes thrice, the gateway is asked again, none")
-        << QByteArray("refuses-sets") << 2 << Lines{query, set, set, set, query}
+    // The gateway keeps its value: asked for the setting, it reports the old one; the set
+    // goes again, as many rounds as the retries allow, and the last answer stands.
+    QTest::newRow("no echo: the set goes thrice, the setting is asked; three rounds, then named")
+        << QByteArray("refuses-sets") << 2
+        << Lines{query, set, set, set, asked, set, set, set, asked, set, set, set, asked}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
-                       "Sent again when no answer came: 1 queries, 2 settings",
+                       "Sent again when no answer came: 3 queries, 8 settings",
                        "IP 10.0.0.2 NAME: sent, the device answered Ubrix 1"};
     QTest::newRow("no echo, one retry")
-        << QByteArray("refuses-sets") << 1 << Lines{query, set, set, query}
+        << QByteArray("refuses-sets") << 1 << Lines{query, set, set, asked, set, set, asked}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1",
-                       "Sent again when no answer came: 1 queries, 1 settings"};
+                       "Sent again when no answer came: 2 queries, 3 settings"};
     QTest::newRow("no echo, no retries: not asked again")
         << QByteArray("refuses-sets") << 0 << Lines{query, set}
         << QStringList{"Sent: 1, confirmed by echo: 0, without echo: 1"};
@@ -377,6 +380,20 @@ void TestGatewayUpload::lossInBothDirections() {
     QVERIFY(counts.queriesRepeated + counts.setsRepeated > 0);
     QVERIFY(bench.site->counters().dropped > 0 && bench.site->counters().commandsLost > 0);
     QCOMPARE(upload.summary().exitCode(), CUploadSummary::kExitApplied);
+    // Both gateways at once, each asked for all its settings first; what went again is a
+    // set, or a question about one setting of the project by name, never the whole gateway.
+    QCOMPARE(bench.link->sent.mid(0, 2), Lines({"10.0.0.2 &=?", "10.0.0.3 &=?"}));
+    const Lines asked{"&=?",
+                      "&NAME=?;",
+                      "&TELNET.TIMEOUT=?;",
+                      "&TELNET.LOGIN=?;",
+                      "&C.SERIAL.TYPE=?;",
+                      "&A.SERIAL.POWER=?;",
+                      "&TYPE=?;"};
+    for (const QByteArray& sent : bench.link->sent) {
+        const QByteArray text = sent.mid(sent.indexOf(' ') + 1);
+        QVERIFY2(!text.contains('?') || asked.contains(text), sent.constData());
+    }
     for (const CSimGateway& gateway : bench.site->gateways()) {
         QCOMPARE(
             gateway.settings().value(CSettingAddress::parseWellFormed("TELNET.TIMEOUT").value()),

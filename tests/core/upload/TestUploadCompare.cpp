@@ -75,6 +75,8 @@ private slots:
     void projectRefusesUnsafeAddresses_data();
     void projectRefusesUnsafeAddresses();
     void reportedSettingsFromAPlanElement();
+    void whatIsAskedByName_data();
+    void whatIsAskedByName();
 };
 
 void TestUploadCompare::walkVisitsInTheUploadsOrder_data() {
@@ -405,6 +407,49 @@ void TestUploadCompare::reportedSettingsFromAPlanElement() {
         QCOMPARE(std::string(*found), std::string(value));
     }
     QVERIFY(!reported.find({"", "TELNET", "LOGIN", ""}));
+}
+
+void TestUploadCompare::whatIsAskedByName_data() {
+    QTest::addColumn<QByteArrayList>("reported");
+    QTest::addColumn<QByteArray>("asked");  // the places asked by name; "all": the whole device
+    // The project gives five settings; with the TYPE, six are needed.
+    const QByteArray type = "||TYPE|=LAMP";
+    const QByteArray alias = "||ALIAS|=Old";
+    const QByteArray mode = "|LED|MODE|=RGB";
+    const auto preset = [](const char* index) { return "|LED|PRESET|" + QByteArray(index) + "=0"; };
+    QTest::newRow("nothing came: all") << QByteArrayList{} << QByteArray("all");
+    QTest::newRow("two presets lost: those two") << QByteArrayList{type, alias, preset("1"), mode}
+                                                 << QByteArray("LED.PRESET.2 LED.PRESET.3");
+    QTest::newRow("the TYPE lost: the TYPE")
+        << QByteArrayList{alias, preset("1"), preset("2"), preset("3"), mode} << QByteArray("TYPE");
+    QTest::newRow("half lost, the TYPE with them: those three")
+        << QByteArrayList{preset("2"), preset("3"), mode} << QByteArray("TYPE ALIAS LED.PRESET.1");
+    QTest::newRow("most lost: all") << QByteArrayList{type, mode} << QByteArray("all");
+    QTest::newRow("another type: nothing is asked by name")
+        << QByteArrayList{"||TYPE|=GATE", alias} << QByteArray("all");
+}
+
+void TestUploadCompare::whatIsAskedByName() {
+    QFETCH(QByteArrayList, reported);
+    const CUploadDevice device = deviceOf(
+        "<Plan><Device_Configuration><DEVICE UID='12'><TYPE>LAMP</TYPE><ALIAS>Desk</ALIAS>"
+        "<LED><PRESET A='1'>1.1.1</PRESET><PRESET A='2'>2.2.2</PRESET><PRESET A='3'>3.3.3"
+        "</PRESET><MODE>RGB</MODE></LED></DEVICE></Device_Configuration></Plan>",
+        false);
+    CDeviceAnswers answers;
+    for (const QByteArray& line : reported) {
+        const CDeviceAnswers one = reportedOf(line);
+        for (const CSettingAddress& place : one.addresses()) {
+            answers.enter(place, *one.find(place));
+        }
+    }
+    const pugi::xml_document schema = parse(kSchema);
+    const auto missing = CUploadCompare::missingByName(device, CValidationSchema(schema), answers);
+    QByteArrayList asked;
+    for (const CSettingAddress& place : missing.value_or(std::vector<CSettingAddress>())) {
+        asked << place.text();
+    }
+    QTEST(missing ? asked.join(' ') : QByteArray("all"), "asked");
 }
 
 QTEST_APPLESS_MAIN(TestUploadCompare)

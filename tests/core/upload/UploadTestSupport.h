@@ -60,6 +60,9 @@ public:
             return false;
         }
         sent.append(to + " " + text);
+        if (onSent) {
+            onSent(text);
+        }
         m_time.send(text, address);
         return true;
     }
@@ -84,6 +87,8 @@ public:
     QList<Reply> replies;
     QMap<quint32, QByteArray> elsewhere;
     int failingSends = 0;
+    // Called with each text just before the site hears it.
+    std::function<void(const QByteArray&)> onSent;
 
 private:
     CSimVirtualTime& m_time;

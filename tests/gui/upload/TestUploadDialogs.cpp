@@ -1,6 +1,7 @@
 #include "core/common/CQtTimerSource.h"
 #include "core/document/CUbrixVorelDoc.h"
 #include "core/project/CProjectTreeModel.h"
+#include "core/protocol/CCommands.h"
 #include "core/sequence/CSequencer.h"
 #include "core/settings/CSettings.h"
 #include "core/transport/CAdapterTable.h"
@@ -27,7 +28,7 @@
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QFile>
-#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -109,6 +110,8 @@ private slots:
     void noProjectSaysNoTemplateLoaded();
     void gatewayUploadPreviewsThenUploads();
     void busUploadBringsADeviceOnWithItsButton();
+    void busUploadGoesEveryBusAtOnce_data();
+    void busUploadGoesEveryBusAtOnce();
     void cancelAtThePreviewSendsNoSetting();
     void escapeStopsTheRunAndTheDialogCloses();
     void mapViewUploadOpensTheDialogOfItsMode();
@@ -365,6 +368,46 @@ void TestUploadDialogs::busUploadBringsADeviceOnWithItsButton() {
              QList<QByteArray>({"#uid1=?;", "#uid2=?;", "#uid50=?;", "#uid1=?;", "#UID1.ALIAS=Desk",
                                 "#UID1.A.LED.DISSOLVE=25", "#uid2=?;", "#uid=2;", "#uid50=?;",
                                 "#uid=50;", "#uid50=?;", "#UID50.ALIAS=New"}));
+}
+
+void TestUploadDialogs::busUploadGoesEveryBusAtOnce_data() {
+    QTest::addColumn<int>("concurrent");     // [UPLOAD] Concurrent
+    QTest::addColumn<QStringList>("shown");  // in the window, at some moment
+    QTest::newRow("every bus at once: each bus's device, the site's count")
+        << 1 << QStringList{"Devices done: ", "127.0.0.2: UID ", "127.0.0.3: UID "};
+    QTest::newRow("one device after another: the device") << 0 << QStringList{"UID: "};
+}
+
+void TestUploadDialogs::busUploadGoesEveryBusAtOnce() {
+    QFETCH(int, concurrent);
+    QFETCH(QStringList, shown);
+    startSite(4);  // UIDs 1-3 behind the first gateway, 5-7 behind the second
+    QVERIFY(m_transport->SendText(CCommands::busRegister(), CIpv4Address::kBroadcast));
+    QTRY_VERIFY(!m_doc->doc().plan().select_nodes("//UBRIX[@IP='127.0.0.3']/DEVICE").empty());
+    QByteArray project;
+    for (const int uid : {1, 2, 3, 5, 6, 7}) {
+        project += "<DEVICE UID='" + QByteArray::number(uid) +
+                   "'><TYPE>LUMET_BC</TYPE><ALIAS>Room" + QByteArray::number(uid) +
+                   "</ALIAS></DEVICE>";
+    }
+    setProject(project);
+    m_doc->settings().uploadConcurrent = concurrent;
+    m_state.mapMode = CProjectTreeModel::kDeviceMode;
+    CDialogService::setNextAnswer(QMessageBox::Ok);  // the summary
+    QStringList seen;
+    m_whileRunning = [&seen](CUploadDialog& dialog) {
+        seen << namedChild<QPlainTextEdit>(dialog, "device")->toPlainText();
+    };
+    QCOMPARE(openUpload(), 0);
+    const QString all = seen.join(QLatin1Char('\n'));
+    const bool together = std::any_of(seen.begin(), seen.end(), [&shown](const QString& text) {
+        return std::all_of(shown.begin(), shown.end(),
+                           [&text](const QString& part) { return text.contains(part); });
+    });
+    QVERIFY2(together, qPrintable(all));
+    QCOMPARE(all.contains(QStringLiteral("Devices done")), concurrent != 0);
+    QVERIFY(CDialogService::askedTexts().back().contains("Sent: 6, confirmed by echo: 6"));
+    QCOMPARE(value(*m_network, 1, 7u, "ALIAS"), QByteArray("Room7"));
 }
 
 void TestUploadDialogs::cancelAtThePreviewSendsNoSetting() {
